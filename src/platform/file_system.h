@@ -1,0 +1,52 @@
+#ifndef QUILL_PLATFORM_FILE_SYSTEM_H_
+#define QUILL_PLATFORM_FILE_SYSTEM_H_
+
+// Why: every question and change the program puts to the file system goes
+// through here, so the tests can hold a whole machine's files in memory.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/wide_string.h"
+
+namespace quill {
+
+constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+constexpr uint32_t kFileAttributeReadOnly = 0x01u;
+constexpr uint32_t kFileAttributeDirectory = 0x10u;
+constexpr uint32_t kFileAttributeNormal = 0x80u;
+
+// A file opened for appending and shared with other processes.
+class AppendFile {
+ public:
+  virtual ~AppendFile() = default;
+  // Writes `bytes` at the end the file has at this moment.
+  virtual bool Append(const std::string& bytes) = 0;
+  virtual bool Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // kInvalidFileAttributes when nothing exists at `path`.
+  virtual uint32_t GetAttributes(const WString& path) = 0;
+  virtual bool SetAttributes(const WString& path, uint32_t attributes) = 0;
+  // Creates one directory; its parent must exist.
+  virtual bool MakeDirectory(const WString& path) = 0;
+  virtual bool Copy(const WString& from, const WString& to, bool fail_if_exists) = 0;
+  // The current directory as read into a buffer of `buffer_chars`; empty on failure.
+  virtual WString CurrentDirectory(size_t buffer_chars) = 0;
+
+  // Opens (creating when missing) for reading and appending, shared for
+  // reading and writing, with a single 0x1A at the very end cut off first.
+  // Null on failure.
+  virtual std::unique_ptr<AppendFile> OpenForAppend(const WString& path) = 0;
+  // The whole file's bytes, untranslated; false when it cannot be opened.
+  virtual bool ReadFileBytes(const WString& path, std::string* bytes) = 0;
+};
+
+}  // namespace quill
+
+#endif  // QUILL_PLATFORM_FILE_SYSTEM_H_

@@ -1,0 +1,26 @@
+#ifndef QUILL_PLATFORM_PLATFORM_H_
+#define QUILL_PLATFORM_PLATFORM_H_
+
+// Why: the one seam between the program and the operating system. The real
+// implementation is Win32; the tests hand in a fake that records every call.
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/libraries.h"
+#include "platform/processes.h"
+#include "platform/profile_reader.h"
+#include "platform/system_info.h"
+#include "platform/user_interface.h"
+
+namespace quill {
+
+class Platform : public ProfileReader,
+                 public FileSystem,
+                 public Processes,
+                 public Clock,
+                 public Libraries,
+                 public SystemInfo,
+                 public UserInterface {};
+
+}  // namespace quill
+
+#endif  // QUILL_PLATFORM_PLATFORM_H_

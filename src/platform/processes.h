@@ -1,0 +1,46 @@
+#ifndef QUILL_PLATFORM_PROCESSES_H_
+#define QUILL_PLATFORM_PROCESSES_H_
+
+// Why: installers are separate processes that the program starts, polls and
+// leaves alone; the tests replace them with scripted ones on a fake clock.
+#include <cstdint>
+#include <vector>
+
+namespace quill {
+
+constexpr uint32_t kStillActive = 259;
+constexpr uint32_t kNormalPriorityClass = 0x20;
+constexpr uint32_t kStartfUsePosition = 0x4;
+
+// How a process is asked for: the values that go into the creation call.
+struct ProcessRequest {
+  bool security_inherit_handle = true;  // in both security-attribute records
+  bool inherit_handles = false;
+  uint32_t creation_flags = kNormalPriorityClass;
+  uint32_t startup_flags = kStartfUsePosition;
+  int32_t x = 0;
+  int32_t y = 0;
+};
+
+using ProcessHandle = uint64_t;
+
+class Processes {
+ public:
+  virtual ~Processes() = default;
+
+  // `command_line` is NUL-terminated and writable, as the platform may change
+  // it; the program is taken from its first token. False: no process exists.
+  virtual bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
+                            ProcessHandle* process) = 0;
+  // False when the query fails; reads kStillActive while the process runs.
+  virtual bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) = 0;
+  // A zero-time wait: true while the process has not ended.
+  virtual bool IsStillRunning(ProcessHandle process) = 0;
+  // Releases the process and thread handles; the process goes on.
+  virtual void CloseProcessHandles(ProcessHandle process) = 0;
+  virtual void Pause(uint32_t milliseconds) = 0;
+};
+
+}  // namespace quill
+
+#endif  // QUILL_PLATFORM_PROCESSES_H_

@@ -1,0 +1,15 @@
+#ifndef QUILL_RUN_RUN_SEQUENCE_H_
+#define QUILL_RUN_RUN_SEQUENCE_H_
+
+// The body of a run once the input INI file is known.
+#include "platform/platform.h"
+#include "run/run_context.h"
+
+namespace quill {
+
+// Gives the exit code: 1 when both install passes ran, 0 otherwise.
+int RunSequence(RunContext& context, Platform& platform);
+
+}  // namespace quill
+
+#endif  // QUILL_RUN_RUN_SEQUENCE_H_

@@ -1,0 +1,429 @@
+#include "fake_platform.h"
+
+#include <algorithm>
+
+namespace quill {
+
+std::string Narrow(const WString& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+WString Widen(const std::string& utf8) {
+  WString out;
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char b = static_cast<unsigned char>(utf8[i]);
+    uint32_t c = b;
+    int more = 0;
+    if (b >= 0xF0) {
+      c = b & 0x07;
+      more = 3;
+    } else if (b >= 0xE0) {
+      c = b & 0x0F;
+      more = 2;
+    } else if (b >= 0xC0) {
+      c = b & 0x1F;
+      more = 1;
+    }
+    ++i;
+    for (; more > 0 && i < utf8.size(); --more, ++i) {
+      c = (c << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+    }
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (c >> 10));
+      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+
+namespace {
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+WString TrimBlanks(const WString& text) {
+  size_t begin = text.find_first_not_of(u" \t\r");
+  if (begin == WString::npos) return WString();
+  size_t end = text.find_last_not_of(u" \t\r");
+  return text.substr(begin, end - begin + 1);
+}
+
+}  // namespace
+
+class FakeAppendFile : public AppendFile {
+ public:
+  FakeAppendFile(FakePlatform* platform, std::string key) : platform_(platform), key_(key) {
+    ++platform_->open_append_files_;
+  }
+  ~FakeAppendFile() override { Close(); }
+  bool Append(const std::string& bytes) override {
+    platform_->Record("Append " + key_ + " " + std::to_string(bytes.size()));
+    if (closed_ || platform_->Fails("Append")) return false;
+    platform_->entries_[key_].bytes += bytes;
+    return true;
+  }
+  bool Close() override {
+    if (closed_) return true;
+    closed_ = true;
+    --platform_->open_append_files_;
+    platform_->Record("Close " + key_);
+    return true;
+  }
+
+ private:
+  FakePlatform* platform_;
+  std::string key_;
+  bool closed_ = false;
+};
+
+FakePlatform::FakePlatform() = default;
+
+std::string FakePlatform::Key(const WString& path) { return Upper(Narrow(path)); }
+
+bool FakePlatform::ParentExists(const WString& path) const {
+  const size_t slash = path.rfind(u'\\');
+  if (slash == WString::npos) return true;  // relative to a current directory
+  const WString parent = path.substr(0, slash);
+  if (parent.size() <= 2 && parent.find(u':') != WString::npos) return true;  // a drive root
+  if (parent.empty()) return true;
+  auto it = entries_.find(Key(parent));
+  return it != entries_.end() && it->second.directory;
+}
+
+void FakePlatform::AddDirectory(const WString& path) {
+  Entry entry;
+  entry.directory = true;
+  entry.attributes = kFileAttributeDirectory;
+  entries_[Key(path)] = entry;
+}
+
+void FakePlatform::AddFile(const WString& path, const std::string& bytes, uint32_t attributes) {
+  Entry entry;
+  entry.attributes = attributes;
+  entry.bytes = bytes;
+  entries_[Key(path)] = entry;
+}
+
+void FakePlatform::AddIniFile(const WString& path, const WString& text) {
+  AddFile(path, Narrow(text));
+  auto& sections = inis_[Key(path)];
+  sections.clear();
+  std::string section;
+  bool in_section = false;
+  size_t at = 0;
+  while (at <= text.size()) {
+    size_t end = text.find(u'\n', at);
+    if (end == WString::npos) end = text.size();
+    const WString line = TrimBlanks(text.substr(at, end - at));
+    at = end + 1;
+    if (line.empty() || line[0] == u';') continue;
+    if (line[0] == u'[') {
+      const size_t close = line.find(u']');
+      section = Upper(Narrow(TrimBlanks(line.substr(1, close == WString::npos ? WString::npos
+                                                                            : close - 1))));
+      in_section = true;
+      sections[section];
+      continue;
+    }
+    const size_t equals = line.find(u'=');
+    if (!in_section || equals == WString::npos) continue;
+    const std::string key = Upper(Narrow(TrimBlanks(line.substr(0, equals))));
+    auto& keys = sections[section];
+    if (keys.count(key) == 0) keys[key] = TrimBlanks(line.substr(equals + 1));
+  }
+}
+
+void FakePlatform::MakeUnreadable(const WString& path) { entries_[Key(path)].unreadable = true; }
+
+void FakePlatform::AddProgram(const WString& command_line, double seconds, uint32_t exit_code) {
+  programs_[Narrow(command_line)] = Program{static_cast<int64_t>(seconds * 1000), exit_code};
+}
+
+void FakePlatform::AddLibrary(const WString& path, const FakeLibrary& library) {
+  libraries_[Key(path)] = library;
+}
+
+bool FakePlatform::Exists(const WString& path) const { return entries_.count(Key(path)) > 0; }
+
+std::string FakePlatform::FileBytes(const WString& path) const {
+  auto it = entries_.find(Key(path));
+  return it == entries_.end() ? std::string() : it->second.bytes;
+}
+
+uint32_t FakePlatform::AttributesOf(const WString& path) const {
+  auto it = entries_.find(Key(path));
+  return it == entries_.end() ? kInvalidFileAttributes : it->second.attributes;
+}
+
+std::vector<std::string> FakePlatform::CallsNamed(const std::string& operation) const {
+  std::vector<std::string> named;
+  for (const std::string& call : calls_) {
+    if (call == operation || call.rfind(operation + " ", 0) == 0) named.push_back(call);
+  }
+  return named;
+}
+
+WString FakePlatform::ReadPrivateProfileString(const WString& section, const WString& key,
+                                               const WString& default_value,
+                                               size_t buffer_chars, const WString& path) {
+  Record("ReadPrivateProfileString [" + Narrow(section) + "] " + Narrow(key) + " " +
+         Narrow(path) + " " + std::to_string(buffer_chars));
+  WString value = default_value;
+  auto file = inis_.find(Key(path));
+  if (!Fails("ReadPrivateProfileString") && file != inis_.end()) {
+    auto sec = file->second.find(Upper(Narrow(section)));
+    if (sec != file->second.end()) {
+      auto k = sec->second.find(Upper(Narrow(key)));
+      if (k != sec->second.end()) value = k->second;
+    }
+  }
+  if (buffer_chars > 0 && value.size() > buffer_chars - 1) value.resize(buffer_chars - 1);
+  return value;
+}
+
+uint32_t FakePlatform::GetAttributes(const WString& path) {
+  Record("GetAttributes " + Narrow(path));
+  if (Fails("GetAttributes")) return kInvalidFileAttributes;
+  return AttributesOf(path);
+}
+
+bool FakePlatform::SetAttributes(const WString& path, uint32_t attributes) {
+  Record("SetAttributes " + Narrow(path) + " " + std::to_string(attributes));
+  auto it = entries_.find(Key(path));
+  if (Fails("SetAttributes") || it == entries_.end()) return false;
+  it->second.attributes = attributes;
+  return true;
+}
+
+bool FakePlatform::MakeDirectory(const WString& path) {
+  Record("MakeDirectory " + Narrow(path));
+  if (Fails("MakeDirectory") || Exists(path) || !ParentExists(path)) return false;
+  AddDirectory(path);
+  return true;
+}
+
+bool FakePlatform::Copy(const WString& from, const WString& to, bool fail_if_exists) {
+  Record("Copy " + Narrow(from) + " " + Narrow(to) + (fail_if_exists ? " 1" : " 0"));
+  auto source = entries_.find(Key(from));
+  if (Fails("Copy") || source == entries_.end() || source->second.directory) return false;
+  if ((fail_if_exists && Exists(to)) || !ParentExists(to)) return false;
+  Entry copy = source->second;
+  copy.unreadable = false;
+  entries_[Key(to)] = copy;
+  return true;
+}
+
+WString FakePlatform::CurrentDirectory(size_t buffer_chars) {
+  Record("CurrentDirectory " + std::to_string(buffer_chars));
+  if (Fails("CurrentDirectory") || current_directory.size() >= buffer_chars) return WString();
+  return current_directory;
+}
+
+std::unique_ptr<AppendFile> FakePlatform::OpenForAppend(const WString& path) {
+  Record("OpenForAppend " + Narrow(path));
+  if (Fails("OpenForAppend") || !ParentExists(path)) return nullptr;
+  auto it = entries_.find(Key(path));
+  if (it != entries_.end()) {
+    if (it->second.directory || (it->second.attributes & kFileAttributeReadOnly)) return nullptr;
+  } else {
+    AddFile(path, std::string());
+    it = entries_.find(Key(path));
+  }
+  std::string& bytes = it->second.bytes;
+  if (!bytes.empty() && bytes.back() == '\x1a') bytes.pop_back();
+  return std::make_unique<FakeAppendFile>(this, Key(path));
+}
+
+bool FakePlatform::ReadFileBytes(const WString& path, std::string* bytes) {
+  Record("ReadFileBytes " + Narrow(path));
+  auto it = entries_.find(Key(path));
+  if (Fails("ReadFileBytes") || it == entries_.end() || it->second.directory ||
+      it->second.unreadable) {
+    return false;
+  }
+  *bytes = it->second.bytes;
+  return true;
+}
+
+bool FakePlatform::StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
+                                ProcessHandle* process) {
+  const WString text(command_line->data());
+  Record("StartProcess " + Narrow(text));
+  last_request = request;
+  auto program = programs_.find(Narrow(text));
+  if (Fails("StartProcess") || program == programs_.end()) return false;
+  *process = next_handle_++;
+  processes_[*process] = Process{now_ms, program->second};
+  open_handles_.insert(*process);
+  return true;
+}
+
+bool FakePlatform::QueryExitCode(ProcessHandle process, uint32_t* exit_code) {
+  Record("QueryExitCode " + std::to_string(now_ms / 1000));
+  if (Fails("QueryExitCode") || open_handles_.count(process) == 0) return false;
+  const Process& p = processes_[process];
+  *exit_code = (now_ms - p.started_ms >= p.program.run_ms) ? p.program.exit_code : kStillActive;
+  return true;
+}
+
+bool FakePlatform::IsStillRunning(ProcessHandle process) {
+  Record("IsStillRunning");
+  const Process& p = processes_[process];
+  return now_ms - p.started_ms < p.program.run_ms;
+}
+
+void FakePlatform::CloseProcessHandles(ProcessHandle process) {
+  Record("CloseProcessHandles");
+  open_handles_.erase(process);
+}
+
+void FakePlatform::Pause(uint32_t milliseconds) {
+  Record("Pause " + std::to_string(milliseconds));
+  now_ms += milliseconds;
+}
+
+int64_t FakePlatform::Now() { return now_ms / 1000; }
+
+bool FakePlatform::ToLocalTime(int64_t seconds, LocalTime* local) {
+  if (Fails("ToLocalTime") || seconds < 0) return false;
+  const int64_t t = seconds + utc_offset_seconds;
+  int64_t days = t / 86400;
+  const int64_t rest = t % 86400;
+  local->hour = static_cast<int>(rest / 3600);
+  local->minute = static_cast<int>(rest % 3600 / 60);
+  local->second = static_cast<int>(rest % 60);
+  local->weekday = static_cast<int>((days + 4) % 7);  // 1970-01-01 was a Thursday
+  // Civil date from a day count (Howard Hinnant's algorithm).
+  days += 719468;
+  const int64_t era = days / 146097;
+  const int64_t doe = days - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  local->day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  local->month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  local->year = static_cast<int>(yoe + era * 400 + (local->month <= 2 ? 1 : 0));
+  return true;
+}
+
+void FakePlatform::InitializeCom() {
+  Record("InitializeCom");
+  ++com_depth_;
+}
+
+void FakePlatform::UninitializeCom() {
+  Record("UninitializeCom");
+  --com_depth_;
+}
+
+LibraryHandle FakePlatform::LoadModule(const WString& path) {
+  Record("LoadModule " + Narrow(path));
+  if (Fails("LoadModule") || libraries_.count(Key(path)) == 0) return 0;
+  const LibraryHandle handle = next_handle_++;
+  loaded_[handle] = Key(path);
+  return handle;
+}
+
+ExportAddress FakePlatform::FindExport(LibraryHandle library, const std::string& name) {
+  Record("FindExport " + name);
+  auto it = loaded_.find(library);
+  if (it == loaded_.end() || name != "zylGetMachineId" || !libraries_[it->second].has_entry) {
+    return 0;
+  }
+  return library;  // the library stands for its one entry point
+}
+
+void FakePlatform::CallMachineIdEntry(ExportAddress entry, char* buffer) {
+  Record("CallMachineIdEntry");
+  const std::string& writes = libraries_[loaded_[entry]].writes;
+  const size_t length = std::min(writes.size(), kMachineIdBufferBytes - 1);
+  std::copy(writes.begin(), writes.begin() + static_cast<std::ptrdiff_t>(length), buffer);
+  buffer[length] = '\0';
+}
+
+void FakePlatform::FreeModule(LibraryHandle library) {
+  Record("FreeModule");
+  loaded_.erase(library);
+}
+
+std::string FakePlatform::CommandLine8() {
+  Record("CommandLine8");
+  return command_line;
+}
+
+bool FakePlatform::QueryVersion(VersionRecord* record) {
+  Record("QueryVersion " + std::to_string(record->size));
+  if (Fails("QueryVersion") || record->size != kVersionRecordBytes) return false;
+  *record = version;
+  return true;
+}
+
+bool FakePlatform::HasIsWow64Process() {
+  Record("HasIsWow64Process");
+  return has_is_wow64;
+}
+
+bool FakePlatform::QueryIsWow64(int32_t* flag) {
+  Record("QueryIsWow64");
+  if (Fails("QueryIsWow64")) return false;
+  *flag = wow64;
+  return true;
+}
+
+bool FakePlatform::IsNative64BitProcess() { return native_64bit; }
+
+uint32_t FakePlatform::UserDefaultLcid() {
+  Record("UserDefaultLcid");
+  return lcid;
+}
+
+// The fake's ANSI code page is Latin-1.
+WString FakePlatform::AnsiToWide(const std::string& text) {
+  WString wide;
+  for (char c : text) wide += static_cast<char16_t>(static_cast<unsigned char>(c));
+  return wide;
+}
+
+bool FakePlatform::IsSpace(char16_t c) {
+  // What Windows classes as space above U+00FF.
+  return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
+         c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+int FakePlatform::ShowMessageBox(const WString& text, const WString& caption, uint32_t style) {
+  Record("ShowMessageBox");
+  message_boxes_.push_back(MessageBoxCall{text, caption, style});
+  return 1;
+}
+
+}  // namespace quill

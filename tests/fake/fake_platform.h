@@ -1,0 +1,145 @@
+#ifndef QUILL_TESTS_FAKE_FAKE_PLATFORM_H_
+#define QUILL_TESTS_FAKE_FAKE_PLATFORM_H_
+
+// A whole machine in memory: files and directories, INI files, programs that
+// run for a scripted time on a fake clock, identity libraries and the machine
+// facts. Every call is recorded in order, and any operation can be made to fail.
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace quill {
+
+std::string Narrow(const WString& text);  // UTF-8, for messages and call records
+WString Widen(const std::string& utf8);
+
+class FakePlatform : public Platform {
+ public:
+  FakePlatform();
+
+  // --- Set-up -------------------------------------------------------------
+  void AddDirectory(const WString& path);
+  void AddFile(const WString& path, const std::string& bytes,
+               uint32_t attributes = kFileAttributeNormal);
+  // An INI file whose values the profile reader gives (and that exists).
+  void AddIniFile(const WString& path, const WString& text);
+  void MakeUnreadable(const WString& path);  // exists, but cannot be opened
+  // A program that, started with exactly this command line, runs `seconds`.
+  void AddProgram(const WString& command_line, double seconds, uint32_t exit_code = 0);
+  struct FakeLibrary {
+    bool has_entry = true;
+    std::string writes;  // what the entry point leaves in the buffer
+  };
+  void AddLibrary(const WString& path, const FakeLibrary& library);
+  // Every call of the named operation fails from now on.
+  void FailOn(const std::string& operation) { failing_.insert(operation); }
+
+  std::string command_line = "QUILLRUN.EXE";
+  WString current_directory = u"C:\\Work";
+  VersionRecord version = {kVersionRecordBytes, 5, 1, kPlatformWin32Nt};
+  bool has_is_wow64 = true;
+  int32_t wow64 = 0;
+  bool native_64bit = false;
+  uint32_t lcid = 0x409;
+  int64_t now_ms = 1796547903000;  // Sunday, 6 December 2026, 09:05:03 UTC
+  int64_t utc_offset_seconds = 0;
+
+  // --- Inspection ---------------------------------------------------------
+  bool Exists(const WString& path) const;
+  std::string FileBytes(const WString& path) const;
+  uint32_t AttributesOf(const WString& path) const;
+  const std::vector<std::string>& calls() const { return calls_; }
+  std::vector<std::string> CallsNamed(const std::string& operation) const;
+  struct MessageBoxCall {
+    WString text;
+    WString caption;
+    uint32_t style;
+  };
+  const std::vector<MessageBoxCall>& message_boxes() const { return message_boxes_; }
+  int com_depth() const { return com_depth_; }
+  int loaded_libraries() const { return static_cast<int>(loaded_.size()); }
+  int open_process_handles() const { return static_cast<int>(open_handles_.size()); }
+  int open_append_files() const { return open_append_files_; }
+
+  // --- Platform -----------------------------------------------------------
+  WString ReadPrivateProfileString(const WString& section, const WString& key,
+                                   const WString& default_value, size_t buffer_chars,
+                                   const WString& path) override;
+  uint32_t GetAttributes(const WString& path) override;
+  bool SetAttributes(const WString& path, uint32_t attributes) override;
+  bool MakeDirectory(const WString& path) override;
+  bool Copy(const WString& from, const WString& to, bool fail_if_exists) override;
+  WString CurrentDirectory(size_t buffer_chars) override;
+  std::unique_ptr<AppendFile> OpenForAppend(const WString& path) override;
+  bool ReadFileBytes(const WString& path, std::string* bytes) override;
+  bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
+                    ProcessHandle* process) override;
+  bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) override;
+  bool IsStillRunning(ProcessHandle process) override;
+  void CloseProcessHandles(ProcessHandle process) override;
+  void Pause(uint32_t milliseconds) override;
+  int64_t Now() override;
+  bool ToLocalTime(int64_t seconds, LocalTime* local) override;
+  void InitializeCom() override;
+  void UninitializeCom() override;
+  LibraryHandle LoadModule(const WString& path) override;
+  ExportAddress FindExport(LibraryHandle library, const std::string& name) override;
+  void CallMachineIdEntry(ExportAddress entry, char* buffer) override;
+  void FreeModule(LibraryHandle library) override;
+  std::string CommandLine8() override;
+  bool QueryVersion(VersionRecord* record) override;
+  bool HasIsWow64Process() override;
+  bool QueryIsWow64(int32_t* wow64) override;
+  bool IsNative64BitProcess() override;
+  uint32_t UserDefaultLcid() override;
+  WString AnsiToWide(const std::string& text) override;
+  bool IsSpace(char16_t c) override;
+  int ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override;
+
+  // The last request handed to StartProcess.
+  ProcessRequest last_request;
+
+ private:
+  friend class FakeAppendFile;
+  struct Entry {
+    bool directory = false;
+    uint32_t attributes = kFileAttributeNormal;
+    bool unreadable = false;
+    std::string bytes;
+  };
+  struct Program {
+    int64_t run_ms;
+    uint32_t exit_code;
+  };
+  struct Process {
+    int64_t started_ms;
+    Program program;
+  };
+
+  void Record(const std::string& call) { calls_.push_back(call); }
+  bool Fails(const std::string& operation) const { return failing_.count(operation) > 0; }
+  static std::string Key(const WString& path);
+  bool ParentExists(const WString& path) const;
+
+  std::map<std::string, Entry> entries_;
+  std::map<std::string, std::map<std::string, std::map<std::string, WString>>> inis_;
+  std::map<std::string, Program> programs_;
+  std::map<ProcessHandle, Process> processes_;
+  std::set<ProcessHandle> open_handles_;
+  std::map<std::string, FakeLibrary> libraries_;
+  std::map<LibraryHandle, std::string> loaded_;
+  std::set<std::string> failing_;
+  std::vector<std::string> calls_;
+  std::vector<MessageBoxCall> message_boxes_;
+  uint64_t next_handle_ = 100;
+  int com_depth_ = 0;
+  int open_append_files_ = 0;
+};
+
+}  // namespace quill
+
+#endif  // QUILL_TESTS_FAKE_FAKE_PLATFORM_H_
