@@ -1,0 +1,83 @@
+#include "log/log_record.h"
+
+#include <string>
+
+namespace quill {
+
+namespace {
+
+const WString kStars(109, u'*');
+
+WString Template(LogRecord record) {
+  switch (record) {
+    case LogRecord::kBannerFirstLine: return kStars + u"\n";
+    case LogRecord::kBannerSecondLine: return u"QUILLRUN starts at: %s %s\n";
+    case LogRecord::kBannerThirdLine: return kStars + u"\n\n";
+    case LogRecord::kSystemIdentity: return u"SystemID      => %s\n";
+    case LogRecord::kOSTypeIdentity: return u"OSType\t\t  => %s\n";
+    case LogRecord::kMissingKeyError: return u"ERROR:: \"%s\" was not specified in the Input INI file!\n";
+    case LogRecord::kFileOpenError: return u"ERROR:: Error opening %s file!\n";
+    case LogRecord::kLocaleLanguage: return u"LCID          => %s\n";
+    case LogRecord::kCodeLanguage: return u"Language Code => %s\n\n";
+    case LogRecord::kProcessing: return u"Processing: SysID => \"%s\", Application => \"%s\"\n";
+    case LogRecord::kLaunched: return u"LAUNCHED => \"%s\"\n";
+    case LogRecord::kStart: return u"START:: %s %s\n";
+    case LogRecord::kEnd: return u"END  :: %s %s\n";
+    case LogRecord::kResultFinished: return u"RESULT   => Command finished in less than %d seconds.\n\n";
+    case LogRecord::kResultLaunchFailed: return u"RESULT   => Failed to launch the command.\n\n";
+    case LogRecord::kResultTimedOut: return u"RESULT   => Command did not finish in %d seconds.\n\n";
+  }
+  return WString();
+}
+
+WString Decimal(int32_t number) {
+  const std::string digits = std::to_string(number);
+  return WString(digits.begin(), digits.end());
+}
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
+
+}  // namespace
+
+WString FormatLogRecord(LogRecord record, const LogValues& values) {
+  const WString pattern = Template(record);
+  WString text;
+  size_t next_text = 0;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == u'%' && i + 1 < pattern.size()) {
+      if (pattern[i + 1] == u's') {
+        if (next_text < values.texts.size()) text += values.texts[next_text];
+        ++next_text;
+        ++i;
+        continue;
+      }
+      if (pattern[i + 1] == u'd') {
+        text += Decimal(values.number);
+        ++i;
+        continue;
+      }
+    }
+    text += pattern[i];
+  }
+  return text;
+}
+
+std::string EncodeLogText(const WString& text) {
+  std::string bytes;
+  bytes.reserve(text.size() + 8);
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'\n') {
+      bytes += "\r\n";
+    } else if (c <= 0x00FF) {
+      bytes += static_cast<char>(c);
+    } else {
+      if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
+      bytes += '?';
+    }
+  }
+  return bytes;
+}
+
+}  // namespace quill

@@ -1,0 +1,47 @@
+#ifndef QUILL_LOG_LOG_RECORD_H_
+#define QUILL_LOG_LOG_RECORD_H_
+
+// The records of the run log, their texts, and the bytes they become.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/wide_string.h"
+
+namespace quill {
+
+enum class LogRecord {
+  kBannerFirstLine,
+  kBannerSecondLine,  // time, date
+  kBannerThirdLine,
+  kSystemIdentity,    // SystemID
+  kOSTypeIdentity,    // OSType
+  kMissingKeyError,   // key name
+  kFileOpenError,     // LanguageTablePath
+  kLocaleLanguage,    // LcidText
+  kCodeLanguage,      // LanguageCode
+  kProcessing,        // list section, application section
+  kLaunched,          // command line
+  kStart,             // time, date
+  kEnd,               // time, date
+  kResultFinished,    // elapsed seconds
+  kResultLaunchFailed,
+  kResultTimedOut,    // MaxInstallTime
+};
+
+struct LogValues {
+  std::vector<WString> texts;  // for each "%s", in order
+  int32_t number = 0;          // for "%d"
+};
+
+// The record's text with its values put in; nothing in a value is interpreted.
+WString FormatLogRecord(LogRecord record, const LogValues& values);
+
+// The bytes that reach the file: one byte per character up to U+00FF, one "?"
+// for any character above (a surrogate pair is one character), and every
+// line feed preceded by a carriage return.
+std::string EncodeLogText(const WString& text);
+
+}  // namespace quill
+
+#endif  // QUILL_LOG_LOG_RECORD_H_

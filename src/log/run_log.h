@@ -1,0 +1,33 @@
+#ifndef QUILL_LOG_RUN_LOG_H_
+#define QUILL_LOG_RUN_LOG_H_
+
+// The run log: placed by the LogFile setting, appended to by every run, and
+// written only while it is open. It never reports its own failures.
+#include "log/log_record.h"
+#include "platform/platform.h"
+#include "platform/wide_string.h"
+#include "run/run_context.h"
+
+namespace quill {
+
+extern const char16_t kDefaultLogPath[];
+extern const char16_t kLogDirectory[];
+
+// The upper-case path the log is opened under, for a trimmed LogFile value.
+WString RunLogPath(const WString& log_file_value);
+
+// Places and opens the log, then writes the banner and the identity records.
+// LogOpen tells whether it worked.
+void OpenRunLog(RunContext& context, Platform& platform);
+
+// Writes the record while LogOpen is 1; does nothing otherwise.
+void WriteLogRecord(RunContext& context, LogRecord record, const LogValues& values = {});
+
+// For the records that carry a time stamp: reads the clock now.
+void WriteStampedRecord(RunContext& context, LogRecord record, Clock& clock);
+
+void CloseRunLog(RunContext& context);
+
+}  // namespace quill
+
+#endif  // QUILL_LOG_RUN_LOG_H_
