@@ -108,7 +108,12 @@ class FakeAppendFile : public AppendFile {
 
 FakePlatform::FakePlatform() = default;
 
-std::string FakePlatform::Key(const WString& path) { return Upper(Narrow(path)); }
+// Windows names a directory with or without a trailing backslash.
+std::string FakePlatform::Key(const WString& path) {
+  std::string key = Upper(Narrow(path));
+  while (key.size() > 3 && key.back() == '\\') key.pop_back();
+  return key;
+}
 
 bool FakePlatform::ParentExists(const WString& path) const {
   const size_t slash = path.rfind(u'\\');

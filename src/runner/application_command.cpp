@@ -1,0 +1,69 @@
+#include "runner/application_command.h"
+
+#include "run/profile_value.h"
+
+namespace quill {
+
+const char16_t kLanguagePlaceholder[] = u"%LANG%";
+
+namespace {
+
+bool Exists(const WString& path, FileSystem& files) {
+  return files.GetAttributes(path) != kInvalidFileAttributes;
+}
+
+// The folder name tried when the language code's own folder is missing.
+const char16_t* FallbackFolder(const WString& language_code) {
+  if (language_code == u"02" || language_code == u"37") return u"US";
+  if (language_code == u"16") return u"SP";
+  return nullptr;
+}
+
+}  // namespace
+
+void ReplaceAll(WString& text, const WString& from, const WString& to) {
+  if (from.empty()) return;
+  WString result;
+  size_t at = 0;
+  for (size_t found; (found = text.find(from, at)) != WString::npos; at = found + from.size()) {
+    result.append(text, at, found - at);
+    result += to;
+  }
+  result.append(text, at, WString::npos);
+  text = result;
+}
+
+int SubstituteLanguage(WString& switches, const WString& command_so_far,
+                       const RunContext& context, FileSystem& files) {
+  WString folder = context.LanguageCode;
+  if (!Exists(command_so_far + folder, files)) {
+    const char16_t* fallback = FallbackFolder(context.LanguageCode);
+    if (fallback == nullptr || !Exists(command_so_far + fallback, files)) return 0;
+    folder = fallback;
+  }
+  ReplaceAll(switches, kLanguagePlaceholder, folder);
+  return 1;
+}
+
+ApplicationCommand BuildApplicationCommand(const WString& app_section,
+                                           const RunContext& context, Platform& platform) {
+  auto read = [&](const char16_t* key) {
+    return ReadProfileValue(app_section, key, context.InputIniPath, platform, platform);
+  };
+  ApplicationCommand command;
+  command.app_path = read(u"AppPath");
+  if (command.app_path.empty()) return command;
+  const WString so_far = command.app_path + u"\\";
+
+  WString switches = read(u"AppSwitches");
+  if (switches.find(kLanguagePlaceholder) != WString::npos &&
+      !SubstituteLanguage(switches, so_far, context, platform)) {
+    switches = read(u"GlobalSwitches");
+    if (switches.empty()) return command;  // skipped: no language folder, no fallback
+  }
+  command.switches = switches;
+  command.command_line = so_far + switches;
+  return command;
+}
+
+}  // namespace quill

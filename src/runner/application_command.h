@@ -1,0 +1,35 @@
+#ifndef QUILL_RUNNER_APPLICATION_COMMAND_H_
+#define QUILL_RUNNER_APPLICATION_COMMAND_H_
+
+// The command line of one application section: AppPath, a backslash, and the
+// switches, with "%LANG%" put in place from the language folders.
+#include "platform/platform.h"
+#include "platform/wide_string.h"
+#include "run/run_context.h"
+
+namespace quill {
+
+extern const char16_t kLanguagePlaceholder[];
+
+struct ApplicationCommand {
+  WString app_path;
+  WString switches;      // the part after AppPath and the backslash
+  WString command_line;  // empty: the application is skipped
+};
+
+ApplicationCommand BuildApplicationCommand(const WString& app_section,
+                                           const RunContext& context, Platform& platform);
+
+// Puts the language code, or its "US"/"SP" fallback, in place of every
+// "%LANG%" in `switches` when a folder of that name exists under
+// `command_so_far` (AppPath and the backslash). 1 when replaced; on 0 the
+// switches are unchanged.
+int SubstituteLanguage(WString& switches, const WString& command_so_far,
+                       const RunContext& context, FileSystem& files);
+
+// Every occurrence, left to right, without scanning the inserted text again.
+void ReplaceAll(WString& text, const WString& from, const WString& to);
+
+}  // namespace quill
+
+#endif  // QUILL_RUNNER_APPLICATION_COMMAND_H_

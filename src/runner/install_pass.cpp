@@ -1,0 +1,64 @@
+#include "runner/install_pass.h"
+
+#include <string>
+
+#include "log/run_log.h"
+#include "run/profile_value.h"
+#include "runner/application_command.h"
+#include "runner/launch.h"
+#include "runner/process_command_line.h"
+
+namespace quill {
+
+const char16_t kCommonSection[] = u"0xFFFF";
+
+namespace {
+
+WString PassSuffix(int pass, const RunContext& context) {
+  return pass == 1 ? u"_" + context.OSType : WString();
+}
+
+WString AppKey(int32_t number) {
+  const std::string digits = std::to_string(number);
+  return u"APP" + WString(digits.begin(), digits.end());
+}
+
+void InstallApplication(const WString& list_section, const WString& app_section,
+                        const ApplicationCommand& command, RunContext& context,
+                        Platform& platform) {
+  WriteLogRecord(context, LogRecord::kProcessing, {{list_section, app_section}});
+  WriteLogRecord(context, LogRecord::kLaunched, {{command.command_line}});
+  WriteStampedRecord(context, LogRecord::kStart, platform);
+  const LaunchResult result = LaunchAndWait(ProcessCommandLine(command, platform),
+                                            context.MaxInstallTime, platform);
+  WriteLaunchResult(context, result, platform);
+}
+
+void WalkListSection(const WString& list_section, RunContext& context, Platform& platform) {
+  for (int32_t number = 1;; ++number) {
+    const WString app_section =
+        ReadProfileValue(list_section, AppKey(number), context.InputIniPath, platform, platform);
+    if (app_section.empty()) return;
+    const ApplicationCommand command = BuildApplicationCommand(app_section, context, platform);
+    if (command.command_line.empty()) continue;  // skipped without a trace
+    InstallApplication(list_section, app_section, command, context, platform);
+  }
+}
+
+}  // namespace
+
+WString CommonListSection(int pass, const RunContext& context) {
+  return kCommonSection + PassSuffix(pass, context);
+}
+
+WString MachineListSection(int pass, const RunContext& context) {
+  return context.SystemID + PassSuffix(pass, context);
+}
+
+int RunInstallPass(int pass, RunContext& context, Platform& platform) {
+  WalkListSection(CommonListSection(pass, context), context, platform);
+  WalkListSection(MachineListSection(pass, context), context, platform);
+  return 1;
+}
+
+}  // namespace quill
