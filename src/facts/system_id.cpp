@@ -1,0 +1,47 @@
+#include "facts/system_id.h"
+
+#include "run/trim.h"
+
+namespace quill {
+
+const char16_t kIdentityLibrary[] = u"ZYLNT.DLL";
+const char16_t kIdentityLibraryFallback[] = u"\\SYSTEM.SAV\\UTIL\\ZYLNT.DLL";
+const char kIdentityEntryPoint[] = "zylGetMachineId";
+
+namespace {
+
+LibraryHandle LoadIdentityLibrary(Libraries& libraries) {
+  const LibraryHandle library = libraries.LoadModule(kIdentityLibrary);
+  return library != 0 ? library : libraries.LoadModule(kIdentityLibraryFallback);
+}
+
+// With the library loaded: the result GetSystemID gives.
+int AskLibrary(LibraryHandle library, RunContext& context, Platform& platform) {
+  const ExportAddress entry = platform.FindExport(library, kIdentityEntryPoint);
+  if (entry == 0) return 1;
+
+  char buffer[kMachineIdBufferBytes] = {};
+  platform.CallMachineIdEntry(entry, buffer);
+  buffer[kMachineIdBufferBytes - 1] = '\0';  // a library that overruns gets no further
+  WString identifier = platform.AnsiToWide(std::string(buffer));
+  Trim(identifier, platform);
+  if (identifier.empty()) return 0;
+  context.SystemID = u"0x" + identifier;
+  return 1;
+}
+
+}  // namespace
+
+int GetSystemID(RunContext& context, Platform& platform) {
+  platform.InitializeCom();
+  int result = 0;
+  const LibraryHandle library = LoadIdentityLibrary(platform);
+  if (library != 0) {
+    result = AskLibrary(library, context, platform);
+    platform.FreeModule(library);
+  }
+  platform.UninitializeCom();
+  return result;
+}
+
+}  // namespace quill
