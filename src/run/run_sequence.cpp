@@ -1,9 +1,59 @@
 #include "run/run_sequence.h"
 
+#include "facts/language_code.h"
+#include "facts/os_type.h"
+#include "facts/system_id.h"
+#include "log/run_log.h"
+#include "run/install_time.h"
+#include "run/profile_value.h"
+#include "runner/install_pass.h"
+
 namespace quill {
 
-int RunSequence(RunContext&, Platform&) {
-  return 0;  // The machine facts, the log and the install passes are not built yet.
+namespace {
+
+WString ReadSetting(const char16_t* key, const RunContext& context, Platform& platform) {
+  return ReadProfileValue(u"Settings", key, context.InputIniPath, platform, platform);
+}
+
+// Ends the run after an error record; the log is closed at once.
+int EndWithError(RunContext& context, LogRecord record, const WString& name) {
+  WriteLogRecord(context, record, {{name}});
+  CloseRunLog(context);
+  return 0;
+}
+
+}  // namespace
+
+int RunSequence(RunContext& context, Platform& platform) {
+  if (!GetSystemID(context, platform)) return 0;
+  DetectOSType(context, platform);
+  OpenRunLog(context, platform);
+
+  const WString max_install_time = ReadSetting(u"MaxInstallTime", context, platform);
+  if (!max_install_time.empty()) {
+    context.MaxInstallTime = ParseInstallTime(max_install_time, platform);
+  }
+
+  const WString app_instl_path = ReadSetting(u"AppInstlPath", context, platform);
+  if (app_instl_path.empty()) {
+    return EndWithError(context, LogRecord::kMissingKeyError, u"AppInstlPath");
+  }
+  context.LanguageTablePath = app_instl_path + u"\\LANG.INI";
+  if (platform.GetAttributes(context.LanguageTablePath) == kInvalidFileAttributes) {
+    return EndWithError(context, LogRecord::kFileOpenError, context.LanguageTablePath);
+  }
+
+  LookUpLanguageCode(context, platform);
+  WriteLogRecord(context, LogRecord::kLocaleLanguage, {{context.LcidText}});
+  WriteLogRecord(context, LogRecord::kCodeLanguage, {{context.LanguageCode}});
+
+  RunInstallPass(0, context, platform);
+  // An unrecognised system ends after pass 0; the log is written out at exit.
+  if (!DetectOSType(context, platform)) return 0;
+  RunInstallPass(1, context, platform);
+  CloseRunLog(context);
+  return 1;
 }
 
 }  // namespace quill
