@@ -1,0 +1,17 @@
+; A real silent installer for the demonstration and the end-to-end tests:
+; it installs one text file that names the application and its language.
+; makensis -DAPPNAME=Reader -DLANGUAGE=12 -DOUTFILE=out.exe app.nsi
+Unicode true
+Target amd64-unicode
+Name "Quill demo ${APPNAME}"
+OutFile "${OUTFILE}"
+SilentInstall silent
+RequestExecutionLevel user
+InstallDir "C:\QuillDemo\${APPNAME}"
+
+Section
+  SetOutPath "$INSTDIR"
+  FileOpen $0 "$INSTDIR\${APPNAME}-${LANGUAGE}.txt" w
+  FileWrite $0 "${APPNAME} installed in language ${LANGUAGE}$\r$\n"
+  FileClose $0
+SectionEnd
