@@ -1,0 +1,57 @@
+#include "platform/win32/win32_api.h"
+
+#include <vector>
+
+#include "platform/win32/win32_append_file.h"
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
+
+namespace quill {
+
+uint32_t Win32Platform::GetAttributes(const WString& path) {
+  return GetFileAttributesW(WideText(path));
+}
+
+bool Win32Platform::SetAttributes(const WString& path, uint32_t attributes) {
+  return SetFileAttributesW(WideText(path), attributes) != 0;
+}
+
+bool Win32Platform::MakeDirectory(const WString& path) {
+  return CreateDirectoryW(WideText(path), nullptr) != 0;
+}
+
+bool Win32Platform::Copy(const WString& from, const WString& to, bool fail_if_exists) {
+  return CopyFileW(WideText(from), WideText(to), fail_if_exists ? TRUE : FALSE) != 0;
+}
+
+WString Win32Platform::CurrentDirectory(size_t buffer_chars) {
+  if (buffer_chars == 0) return WString();
+  std::vector<wchar_t> buffer(buffer_chars, L'\0');
+  const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer_chars), buffer.data());
+  // A directory too long for the buffer gives the size it would need instead.
+  if (length == 0 || length >= buffer_chars) return WString();
+  return FromWide(buffer.data(), length);
+}
+
+std::unique_ptr<AppendFile> Win32Platform::OpenForAppend(const WString& path) {
+  return Win32AppendFile::Open(WideText(path));
+}
+
+bool Win32Platform::ReadFileBytes(const WString& path, std::string* bytes) {
+  HANDLE file = CreateFileW(WideText(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::string content;
+  char chunk[65536];
+  DWORD read = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, chunk, sizeof chunk, &read, nullptr) != 0) && read > 0) {
+    content.append(chunk, read);
+  }
+  CloseHandle(file);
+  if (!ok) return false;
+  *bytes = std::move(content);
+  return true;
+}
+
+}  // namespace quill

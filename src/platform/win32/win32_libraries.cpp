@@ -1,0 +1,42 @@
+#include "platform/win32/win32_api.h"
+
+#include "platform/win32/win32_export.h"
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
+
+namespace quill {
+
+namespace {
+
+// The identity library's entry point: C calling convention, one buffer.
+using MachineIdEntry = void(__cdecl*)(char* buffer);
+
+HMODULE ModuleOf(LibraryHandle library) {
+  return reinterpret_cast<HMODULE>(static_cast<uintptr_t>(library));
+}
+
+}  // namespace
+
+void Win32Platform::InitializeCom() { CoInitialize(nullptr); }
+
+void Win32Platform::UninitializeCom() { CoUninitialize(); }
+
+LibraryHandle Win32Platform::LoadModule(const WString& path) {
+  return reinterpret_cast<uintptr_t>(LoadLibraryW(WideText(path)));
+}
+
+ExportAddress Win32Platform::FindExport(LibraryHandle library, const std::string& name) {
+  if (library == 0) return 0;
+  return reinterpret_cast<uintptr_t>(GetProcAddress(ModuleOf(library), name.c_str()));
+}
+
+void Win32Platform::CallMachineIdEntry(ExportAddress entry, char* buffer) {
+  if (entry == 0 || buffer == nullptr) return;
+  FunctionAt<MachineIdEntry>(static_cast<uintptr_t>(entry))(buffer);
+}
+
+void Win32Platform::FreeModule(LibraryHandle library) {
+  if (library != 0) FreeLibrary(ModuleOf(library));
+}
+
+}  // namespace quill

@@ -1,0 +1,78 @@
+#ifndef QUILL_PLATFORM_WIN32_WIN32_PLATFORM_H_
+#define QUILL_PLATFORM_WIN32_WIN32_PLATFORM_H_
+
+// The platform as the real Windows API gives it. One object per process,
+// built by WinMain (or by a test) and handed to the code that needs it.
+#include <map>
+
+#include "platform/platform.h"
+
+namespace quill {
+
+class Win32Platform : public Platform {
+ public:
+  Win32Platform() = default;
+  ~Win32Platform() override;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  // ProfileReader (win32_profile_reader.cpp)
+  WString ReadPrivateProfileString(const WString& section, const WString& key,
+                                   const WString& default_value, size_t buffer_chars,
+                                   const WString& path) override;
+
+  // FileSystem (win32_file_system.cpp)
+  uint32_t GetAttributes(const WString& path) override;
+  bool SetAttributes(const WString& path, uint32_t attributes) override;
+  bool MakeDirectory(const WString& path) override;
+  bool Copy(const WString& from, const WString& to, bool fail_if_exists) override;
+  WString CurrentDirectory(size_t buffer_chars) override;
+  std::unique_ptr<AppendFile> OpenForAppend(const WString& path) override;
+  bool ReadFileBytes(const WString& path, std::string* bytes) override;
+
+  // Processes (win32_processes.cpp)
+  bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
+                    ProcessHandle* process) override;
+  bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) override;
+  bool IsStillRunning(ProcessHandle process) override;
+  void CloseProcessHandles(ProcessHandle process) override;
+  void Pause(uint32_t milliseconds) override;
+
+  // Clock (win32_clock.cpp)
+  int64_t Now() override;
+  bool ToLocalTime(int64_t seconds, LocalTime* local) override;
+
+  // Libraries (win32_libraries.cpp)
+  void InitializeCom() override;
+  void UninitializeCom() override;
+  LibraryHandle LoadModule(const WString& path) override;
+  ExportAddress FindExport(LibraryHandle library, const std::string& name) override;
+  void CallMachineIdEntry(ExportAddress entry, char* buffer) override;
+  void FreeModule(LibraryHandle library) override;
+
+  // SystemInfo (win32_system_info.cpp)
+  std::string CommandLine8() override;
+  bool QueryVersion(VersionRecord* record) override;
+  bool HasIsWow64Process() override;
+  bool QueryIsWow64(int32_t* wow64) override;
+  bool IsNative64BitProcess() override;
+  uint32_t UserDefaultLcid() override;
+  WString AnsiToWide(const std::string& text) override;
+  bool IsSpace(char16_t c) override;
+
+  // UserInterface (win32_user_interface.cpp)
+  int ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override;
+
+ private:
+  // The two handles a started process comes with, kept until released.
+  struct ProcessHandles {
+    void* process;
+    void* thread;
+  };
+  std::map<ProcessHandle, ProcessHandles> processes_;
+  ProcessHandle next_process_ = 1;
+};
+
+}  // namespace quill
+
+#endif  // QUILL_PLATFORM_WIN32_WIN32_PLATFORM_H_

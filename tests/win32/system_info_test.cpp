@@ -1,0 +1,101 @@
+// Machine facts and ANSI text as the real system gives them. The test runs
+// with LC_ALL=de_DE.UTF-8, which Wine turns into the user locale 0x407.
+#include <cstdlib>
+#include <string>
+
+#include "platform/win32/win32_platform.h"
+#include "win32_test_support.h"
+
+namespace quill::test {
+namespace {
+
+TEST(SystemInfoTest, VersionRecordAgreesWithTheOtherVersionQuery) {
+  Win32Platform platform;
+  VersionRecord record;
+  record.size = kVersionRecordBytes;
+  ASSERT_TRUE(platform.QueryVersion(&record));
+  const DWORD packed = GetVersion();  // major in the low byte, minor in the next
+  EXPECT_EQ(record.major, LOBYTE(LOWORD(packed)));
+  EXPECT_EQ(record.minor, HIBYTE(LOWORD(packed)));
+  EXPECT_EQ(record.platform_id, kPlatformWin32Nt);
+  EXPECT_GE(record.major, 5u);
+}
+
+TEST(SystemInfoTest, VersionRecordOfAnUnknownSizeIsRefused) {
+  Win32Platform platform;
+  for (const uint32_t size : {0u, 100u, 285u, 100000u}) {
+    SCOPED_TRACE(size);
+    VersionRecord record;
+    record.size = size;
+    EXPECT_FALSE(platform.QueryVersion(&record));
+    EXPECT_EQ(record.major, 0u);
+  }
+}
+
+TEST(SystemInfoTest, AOneWordSizeProgramIsNotUnderWow64) {
+  Win32Platform platform;
+  ASSERT_TRUE(platform.HasIsWow64Process());
+  int32_t wow64 = 7;
+  ASSERT_TRUE(platform.QueryIsWow64(&wow64));
+  EXPECT_EQ(wow64, 0) << "a 64-bit process on 64-bit Windows, or 32 on 32";
+  EXPECT_EQ(platform.IsNative64BitProcess(), sizeof(void*) == 8);
+}
+
+TEST(SystemInfoTest, UserLocaleComesFromTheEnvironmentWineRunsIn) {
+  const char* locale = std::getenv("LC_ALL");
+  const struct {
+    const char* name;
+    uint32_t lcid;
+  } cases[] = {{"de_DE.UTF-8", 0x407}, {"fr_FR.UTF-8", 0x40c}, {"ja_JP.UTF-8", 0x411}, {"C", 0x409}};
+  for (const auto& c : cases) {
+    if (locale != nullptr && std::string(locale) == c.name) {
+      EXPECT_EQ(Win32Platform().UserDefaultLcid(), c.lcid);
+      return;
+    }
+  }
+  GTEST_SKIP() << "run with LC_ALL set to one of the known locales";
+}
+
+TEST(SystemInfoTest, CommandLineIsTheProcessOwn) {
+  Win32Platform platform;
+  const std::string line = platform.CommandLine8();
+  EXPECT_NE(line.find("quill_win32_tests"), std::string::npos) << line;
+  EXPECT_EQ(line, GetCommandLineA());
+}
+
+TEST(SystemInfoTest, AnsiTextBecomesUtf16InTheAnsiCodePage) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the cases are written for code page 1252";
+  const struct {
+    std::string ansi;
+    WString wide;
+  } cases[] = {
+      {"", u""},
+      {"C:\\Test\\QuillRun.INI", u"C:\\Test\\QuillRun.INI"},
+      {"\xE4\xF6\xFC\xDF", u"\u00E4\u00F6\u00FC\u00DF"},
+      {"\x80 \x85 \xA0", u"\u20AC \u2026 \u00A0"},
+      {std::string("a\0b", 3), WString(u"a\0b", 3)},
+  };
+  Win32Platform platform;
+  for (const auto& c : cases) EXPECT_EQ(platform.AnsiToWide(c.ansi), c.wide);
+}
+
+TEST(SystemInfoTest, SpaceClassificationAboveLatin1) {
+  const struct {
+    char16_t c;
+    bool space;
+  } cases[] = {
+      {u'\u3000', true},   // ideographic space
+      {u'\u2003', true},   // em space
+      {u'\u2029', true},   // paragraph separator
+      {u'\u0100', false},  // A with macron
+      {u'\u4E00', false},  // a CJK letter
+      {u'\u20AC', false},  // euro sign
+  };
+  Win32Platform platform;
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform.IsSpace(c.c), c.space) << std::hex << static_cast<int>(c.c);
+  }
+}
+
+}  // namespace
+}  // namespace quill::test
