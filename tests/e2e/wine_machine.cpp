@@ -1,0 +1,257 @@
+#include "wine_machine.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace quill::e2e {
+
+namespace {
+
+// What Wine needs to start slowly or not at all in a test is turned off:
+// its debug output, and the prompts to download Mono and Gecko.
+const char kWineDebug[] = "WINEDEBUG=-all";
+const char kNoDownloads[] = "WINEDLLOVERRIDES=mscoree,mshtml=";
+const char kDefaultLocale[] = "en_US.UTF-8";
+const char kVersionKey[] = "HKCU\\Software\\Wine\\AppDefaults\\QUILLRUN.EXE";
+
+std::string FromEnvironment(const char* name, const std::string& fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (const unsigned char byte : bytes) {
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 0x0F];
+  }
+  return hex;
+}
+
+std::string CommandLineOf(const RunOptions& options) {
+  if (!options.command_line.empty()) return options.command_line;
+  const std::string program = "\"" + options.program + "\"";
+  return options.arguments.empty() ? program : program + " " + options.arguments;
+}
+
+}  // namespace
+
+RunningProgram::RunningProgram(std::unique_ptr<ChildProcess> launcher, double time_limit_seconds)
+    : launcher_(std::move(launcher)), time_limit_seconds_(time_limit_seconds) {}
+
+RunningProgram::RunningProgram(const std::string& why_not_started) : why_not_started_(why_not_started) {}
+
+RunResult RunningProgram::Wait() {
+  RunResult result;
+  if (!launcher_) {
+    result.output = why_not_started_;
+    return result;
+  }
+  const ProcessOutcome outcome = launcher_->Wait(time_limit_seconds_);
+  result.finished = outcome.finished;
+  result.output = outcome.output;
+  unsigned long code = 0;
+  const size_t at = outcome.output.find("exit code: ");
+  if (at != std::string::npos &&
+      std::sscanf(outcome.output.c_str() + at, "exit code: %lu", &code) == 1) {
+    result.launched = true;
+    result.exit_code = static_cast<uint32_t>(code);
+  }
+  return result;
+}
+
+WineMachine& WineMachine::Get() {
+  static WineMachine machine;
+  return machine;
+}
+
+bool WineMachine::SetUp(std::string* error) {
+  build_ = FromEnvironment("QUILL_WIN64_DIR", QUILL_WIN64_BUILD_DIR);
+  for (const char* needed : {"QUILLRUN.EXE", "ZYLNT.DLL", "testlibs/NOEXPORT/ZYLNT.DLL",
+                             "tools/launch.exe", "tools/waitexit.exe", "tools/probe.exe"}) {
+    if (!fs::exists(build_ + "/" + needed)) {
+      *error = build_ + "/" + needed +
+               " is missing: build the 64-bit program first (cmake --preset win64 && cmake "
+               "--build build/win64), or point QUILL_WIN64_DIR at its build folder";
+      return false;
+    }
+  }
+  if (!display_.Start(error)) return false;
+
+  prefix_ = FromEnvironment("QUILL_E2E_PREFIX", QUILL_E2E_WORK_DIR "/wineprefix");
+  std::error_code ignored;
+  fs::remove_all(prefix_, ignored);
+  fs::create_directories(prefix_, ignored);
+
+  // A server that stays up between the runs saves a second on each of them.
+  ProcessSpec server{{"wineserver", "-p"}, Environment({}), ""};
+  const ProcessOutcome started = RunProcess(server, 30);
+  if (!started.finished || started.exit_status != 0) {
+    *error = "wineserver did not start: " + started.output;
+    return false;
+  }
+  const ProcessOutcome booted = Wine({"wineboot", "-i"}, 180);
+  if (!booted.finished || booted.exit_status != 0 || !fs::is_directory(HostPath("C:\\windows"))) {
+    *error = "wineboot -i did not make the prefix " + prefix_ + ": " + booted.output;
+    return false;
+  }
+  if (!InstallProgram(kProgramFolder, IdentityLibrary::kStandIn)) {
+    *error = "could not install QUILLRUN.EXE into " + HostPath(kProgramFolder);
+    return false;
+  }
+  ready_ = true;
+  return true;
+}
+
+void WineMachine::TearDown() {
+  if (!prefix_.empty()) {
+    RunProcess(ProcessSpec{{"wineserver", "-k"}, Environment({}), ""}, 30);
+    RunProcess(ProcessSpec{{"wineserver", "-w"}, Environment({}), ""}, 30);
+    if (std::getenv("QUILL_E2E_KEEP_PREFIX") == nullptr) {
+      std::error_code ignored;
+      fs::remove_all(prefix_, ignored);
+    }
+  }
+  display_.Stop();
+  ready_ = false;
+}
+
+std::vector<std::string> WineMachine::Environment(
+    const std::map<std::string, std::string>& extra) const {
+  std::vector<std::string> environment = InheritedEnvironment(
+      {"WINE", "DISPLAY=", "LC_", "LANG=", "LANGUAGE=", "ZYLNT_", "QUILL_"});
+  environment.push_back("WINEPREFIX=" + prefix_);
+  environment.push_back(kWineDebug);
+  environment.push_back(kNoDownloads);
+  environment.push_back("DISPLAY=" + display_.name());
+  if (extra.count("LC_ALL") == 0) environment.push_back(std::string("LC_ALL=") + kDefaultLocale);
+  for (const auto& [name, value] : extra) environment.push_back(name + "=" + value);
+  return environment;
+}
+
+ProcessOutcome WineMachine::Wine(const std::vector<std::string>& arguments, double seconds) {
+  // Started in C:\ once there is one, so Wine need not say it is not.
+  const std::string drive_c = HostPath("C:\\");
+  ProcessSpec spec{{"wine"}, Environment({}), fs::is_directory(drive_c) ? drive_c : ""};
+  spec.argv.insert(spec.argv.end(), arguments.begin(), arguments.end());
+  return RunProcess(spec, seconds);
+}
+
+bool WineMachine::UseWindowsVersion(const std::string& version) {
+  if (version == windows_version_) return true;
+  const ProcessOutcome changed =
+      version.empty() ? Wine({"reg", "delete", kVersionKey, "/v", "Version", "/f"}, 60)
+                      : Wine({"reg", "add", kVersionKey, "/v", "Version", "/d", version, "/f"}, 60);
+  if (!changed.finished || changed.exit_status != 0) return false;
+  windows_version_ = version;
+  return true;
+}
+
+std::unique_ptr<RunningProgram> WineMachine::Start(const RunOptions& options) {
+  if (!ready_) return std::make_unique<RunningProgram>("the Wine machine is not set up");
+  if (!UseWindowsVersion(options.windows_version)) {
+    return std::make_unique<RunningProgram>("could not set the Windows version " +
+                                            options.windows_version);
+  }
+  std::map<std::string, std::string> extra = options.environment;
+  extra["QUILL_LAUNCH_COMMAND_HEX"] = Hex(CommandLineOf(options));
+  ProcessSpec spec{{"wine", build_ + "/tools/launch.exe"}, Environment(extra),
+                   HostPath(options.current_directory)};
+  return std::make_unique<RunningProgram>(std::make_unique<ChildProcess>(spec),
+                                          options.time_limit_seconds);
+}
+
+RunResult WineMachine::Run(const RunOptions& options) { return Start(options)->Wait(); }
+
+bool WineMachine::InstallProgram(const std::string& windows_folder, IdentityLibrary library) {
+  if (!MakeDirectories(windows_folder)) return false;
+  const std::string library_path = windows_folder + "\\ZYLNT.DLL";
+  bool ok = CopyBuildFile("QUILLRUN.EXE", windows_folder + "\\QUILLRUN.EXE");
+  switch (library) {
+    case IdentityLibrary::kNone:
+      ok = Remove(library_path) && ok;
+      break;
+    case IdentityLibrary::kStandIn:
+      ok = CopyBuildFile("ZYLNT.DLL", library_path) && ok;
+      break;
+    case IdentityLibrary::kNoExport:
+      ok = CopyBuildFile("testlibs/NOEXPORT/ZYLNT.DLL", library_path) && ok;
+      break;
+  }
+  return ok;
+}
+
+bool WineMachine::CopyBuildFile(const std::string& build_relative, const std::string& windows_path) {
+  const fs::path target = HostPath(windows_path);
+  std::error_code error;
+  fs::create_directories(target.parent_path(), error);
+  fs::copy_file(build_ + "/" + build_relative, target, fs::copy_options::overwrite_existing, error);
+  return !error;
+}
+
+bool WineMachine::AddDrive(char letter) {
+  const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+  const std::string folder = prefix_ + "/drive_" + lower;
+  const std::string link = prefix_ + "/dosdevices/" + lower + ":";
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (!fs::exists(fs::symlink_status(link))) fs::create_directory_symlink("../drive_" + std::string(1, lower), link, error);
+  return !error;
+}
+
+std::string WineMachine::HostPath(const std::string& windows_path) const {
+  if (windows_path.size() < 2 || windows_path[1] != ':') return std::string();
+  const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(windows_path[0])));
+  std::string rest = windows_path.substr(2);
+  for (char& c : rest) {
+    if (c == '\\') c = '/';
+  }
+  if (!rest.empty() && rest[0] != '/') rest = "/" + rest;
+  return prefix_ + "/drive_" + drive + rest;
+}
+
+bool WineMachine::WriteFile(const std::string& windows_path, const std::string& bytes) {
+  const fs::path target = HostPath(windows_path);
+  if (target.empty()) return false;
+  std::error_code error;
+  fs::create_directories(target.parent_path(), error);
+  std::ofstream file(target, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file);
+}
+
+bool WineMachine::ReadFile(const std::string& windows_path, std::string* bytes) const {
+  std::ifstream file(HostPath(windows_path), std::ios::binary);
+  if (!file) return false;
+  std::ostringstream text;
+  text << file.rdbuf();
+  *bytes = text.str();
+  return true;
+}
+
+bool WineMachine::Exists(const std::string& windows_path) const {
+  return fs::exists(HostPath(windows_path));
+}
+
+bool WineMachine::MakeDirectories(const std::string& windows_folder) {
+  const std::string folder = HostPath(windows_folder);
+  std::error_code error;
+  fs::create_directories(folder, error);
+  return !folder.empty() && fs::is_directory(folder);
+}
+
+bool WineMachine::Remove(const std::string& windows_path) {
+  const std::string target = HostPath(windows_path);
+  std::error_code error;
+  fs::remove_all(target, error);
+  return !target.empty() && !fs::exists(target);
+}
+
+}  // namespace quill::e2e
