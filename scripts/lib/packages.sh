@@ -1,0 +1,30 @@
+# Sourced by the scripts: installs the Debian packages they need, once.
+#   ensure_packages PACKAGE...
+# Nothing happens when all are installed; otherwise one apt-get update and
+# one install of the missing ones, through sudo when not run as root.
+
+ensure_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    echo "packages: all ${#} present"
+    return 0
+  fi
+  local as_root=()
+  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+  echo "packages: installing ${missing[*]}"
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# What building and testing the project needs.
+QUILL_BUILD_PACKAGES=(
+  cmake ninja-build g++ libgtest-dev googletest
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine wine64 xvfb xdotool tzdata
+)
+# What the demonstration's installers are built with.
+QUILL_INSTALLER_PACKAGES=(nsis wixl msitools)
