@@ -1,0 +1,242 @@
+// Whole runs of QUILLRUN.EXE under Wine: real INI files, real child
+// processes and the real run log, compared whole. Only the time stamps are
+// matched by their pattern.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "wine_machine.h"
+
+namespace quill::e2e {
+namespace {
+
+const std::string kStars(109, '*');
+constexpr char kStamp[] = "<STAMP>";
+
+// Every time stamp in the log as "<STAMP>"; nothing else is changed.
+std::string MaskTimeStamps(const std::string& log) {
+  static const std::regex stamp(
+      "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] "
+      "(Sunday|Monday|Tuesday|Wednesday|Thursday|Friday|Saturday), "
+      "(January|February|March|April|May|June|July|August|September|October|November|"
+      "December) [0-3][0-9], [0-9]{4}");
+  return std::regex_replace(log, stamp, kStamp);
+}
+
+std::string Opening(const std::string& system_id, const std::string& os_type) {
+  return kStars + "\r\nQUILLRUN starts at: " + kStamp + "\r\n" + kStars +
+         "\r\n\r\nSystemID      => " + system_id + "\r\nOSType\t\t  => " + os_type + "\r\n";
+}
+
+std::string Language(const std::string& lcid, const std::string& code) {
+  return "LCID          => " + lcid + "\r\nLanguage Code => " + code + "\r\n\r\n";
+}
+
+std::string Application(const std::string& list, const std::string& app,
+                        const std::string& command, const std::string& result) {
+  return "Processing: SysID => \"" + list + "\", Application => \"" + app + "\"\r\n" +
+         "LAUNCHED => \"" + command + "\"\r\nSTART:: " + kStamp + "\r\nEND  :: " + kStamp +
+         "\r\nRESULT   => " + result + "\r\n\r\n";
+}
+
+const char kQuick[] = "Command finished in less than 1 seconds.";
+const char kFailed[] = "Failed to launch the command.";
+
+// A deployment of its own for each test, under C:\e2e\NAME: the input INI,
+// LANG.INI, and stand-in installers that end at once.
+class FullRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    name_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    root_ = "C:\\e2e\\" + name_;
+    ASSERT_TRUE(machine().Remove(root_));
+    ASSERT_TRUE(machine().MakeDirectories(root_));
+    ASSERT_TRUE(machine().WriteFile(root_ + "\\LANG.INI",
+                                    "[12]\r\nLCID=0x409\r\n[04]\r\nLCID=0x407\r\n"));
+  }
+
+  WineMachine& machine() { return WineMachine::Get(); }
+  std::string ini() const { return root_ + "\\deploy.ini"; }
+  std::string log() const { return root_ + "\\RUN.LOG"; }
+  std::string apps() const { return root_ + "\\Apps"; }
+
+  // The input INI with the settings this test's run log needs before `rest`.
+  void WriteIni(const std::string& settings, const std::string& rest) {
+    ASSERT_TRUE(machine().WriteFile(
+        ini(), "[Settings]\r\nLogFile=" + log() + "\r\n" + settings + rest));
+  }
+  std::string Settings() const { return "AppInstlPath=" + root_ + "\r\n"; }
+
+  // A stand-in installer at APPS\folder\waitexit.exe.
+  void AddInstaller(const std::string& folder) {
+    ASSERT_TRUE(machine().CopyBuildFile("tools/waitexit.exe",
+                                        apps() + "\\" + folder + "\\waitexit.exe"));
+  }
+
+  RunResult RunQuill(const std::string& windows_version, const std::string& machine_id = "PC42",
+                     const std::string& locale = "") {
+    RunOptions options;
+    options.arguments = ini();
+    options.windows_version = windows_version;
+    options.environment["ZYLNT_MACHINE_ID"] = machine_id;
+    if (!locale.empty()) options.environment["LC_ALL"] = locale;
+    options.time_limit_seconds = 120;
+    return machine().Run(options);
+  }
+
+  std::string LogText() {
+    std::string bytes;
+    return machine().ReadFile(log(), &bytes) ? MaskTimeStamps(bytes) : "<no log>";
+  }
+
+  std::string name_;
+  std::string root_;
+};
+
+// Pass 0 and pass 1 lists of a machine "0xPC42", each naming application A.
+std::string Lists(const std::string& app_section) {
+  return "[0xFFFF]\r\nAPP1=A\r\n[0xPC42]\r\nAPP1=B\r\n"
+         "[0xFFFF_WINXP]\r\nAPP1=XP\r\n[0xPC42_VISTA64]\r\nAPP1=V64\r\n"
+         "[0xFFFF_VISTA32]\r\nAPP1=V32\r\n" +
+         app_section;
+}
+
+std::string AppSections(const std::string& apps) {
+  std::string text;
+  for (const char* app : {"A", "B", "XP", "V64", "V32"}) {
+    text += std::string("[") + app + "]\r\nAppPath=" + apps + "\\" + app +
+            "\r\nAppSwitches=waitexit.exe 0 0\r\n";
+  }
+  return text;
+}
+
+TEST_F(FullRun, WindowsXpRunsBothPassesWithTheXpSections) {
+  for (const char* app : {"A", "B", "XP"}) AddInstaller(app);
+  WriteIni(Settings(), Lists(AppSections(apps())));
+  const RunResult result = RunQuill("winxp");
+  ASSERT_TRUE(result.finished) << result.output;
+  EXPECT_EQ(1u, result.exit_code);
+  const std::string cmd = apps() + "\\";
+  EXPECT_EQ(Opening("0xPC42", "WINXP") + Language("0x409", "12") +
+                Application("0xFFFF", "A", cmd + "A\\waitexit.exe 0 0", kQuick) +
+                Application("0xPC42", "B", cmd + "B\\waitexit.exe 0 0", kQuick) +
+                Application("0xFFFF_WINXP", "XP", cmd + "XP\\waitexit.exe 0 0", kQuick),
+            LogText());
+}
+
+TEST_F(FullRun, VistaOnA64BitMachineRunsTheVista64Sections) {
+  for (const char* app : {"A", "B", "V64"}) AddInstaller(app);
+  WriteIni(Settings(), Lists(AppSections(apps())));
+  const RunResult result = RunQuill("vista");
+  ASSERT_TRUE(result.finished) << result.output;
+  EXPECT_EQ(1u, result.exit_code);
+  const std::string cmd = apps() + "\\";
+  EXPECT_EQ(Opening("0xPC42", "VISTA64") + Language("0x409", "12") +
+                Application("0xFFFF", "A", cmd + "A\\waitexit.exe 0 0", kQuick) +
+                Application("0xPC42", "B", cmd + "B\\waitexit.exe 0 0", kQuick) +
+                Application("0xPC42_VISTA64", "V64", cmd + "V64\\waitexit.exe 0 0", kQuick),
+            LogText());
+}
+
+TEST_F(FullRun, Windows7RunsPassZeroOnlyAndTheUnclosedLogIsComplete) {
+  for (const char* app : {"A", "B"}) AddInstaller(app);
+  WriteIni(Settings(), Lists(AppSections(apps())));
+  const RunResult result = RunQuill("win7");
+  ASSERT_TRUE(result.finished) << result.output;
+  EXPECT_EQ(0u, result.exit_code);
+  const std::string cmd = apps() + "\\";
+  EXPECT_EQ(Opening("0xPC42", "") + Language("0x409", "12") +
+                Application("0xFFFF", "A", cmd + "A\\waitexit.exe 0 0", kQuick) +
+                Application("0xPC42", "B", cmd + "B\\waitexit.exe 0 0", kQuick),
+            LogText());
+}
+
+TEST_F(FullRun, NoMachineIdentifierEndsWithoutAnyLog) {
+  WriteIni(Settings(), Lists(AppSections(apps())));
+  const RunResult result = RunQuill("vista", " \t ");
+  ASSERT_TRUE(result.finished) << result.output;
+  EXPECT_EQ(0u, result.exit_code);
+  EXPECT_FALSE(machine().Exists(log()));
+}
+
+TEST_F(FullRun, SettingsErrorsEndTheBlockAndCloseTheLog) {
+  struct Case {
+    std::string settings;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"MaxInstallTime=5\r\n", "ERROR:: \"AppInstlPath\" was not specified in the Input INI file!\r\n"},
+      {"AppInstlPath=" + root_ + "\\Nowhere\r\n",
+       "ERROR:: Error opening " + root_ + "\\Nowhere\\LANG.INI file!\r\n"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(machine().Remove(log()));
+    WriteIni(c.settings, Lists(AppSections(apps())));
+    const RunResult result = RunQuill("vista");
+    ASSERT_TRUE(result.finished) << result.output;
+    EXPECT_EQ(0u, result.exit_code);
+    EXPECT_EQ(Opening("0xPC42", "VISTA64") + c.error, LogText());
+  }
+}
+
+TEST_F(FullRun, GermanLocaleSelectsItsLanguageFolder) {
+  AddInstaller("A\\04");
+  AddInstaller("A\\US");
+  WriteIni(Settings(),
+           "[0xFFFF]\r\nAPP1=A\r\n[A]\r\nAppPath=" + apps() + "\\A\r\n"
+           "AppSwitches=%LANG%\\waitexit.exe 0 0\r\n");
+  const RunResult result = RunQuill("win7", "PC42", "de_DE.UTF-8");
+  ASSERT_TRUE(result.finished) << result.output;
+  EXPECT_EQ(Opening("0xPC42", "") + Language("0x407", "04") +
+                Application("0xFFFF", "A", apps() + "\\A\\04\\waitexit.exe 0 0", kQuick),
+            LogText());
+}
+
+TEST_F(FullRun, TimeOutFailedLaunchAndSkippedApplications) {
+  AddInstaller("Slow");
+  AddInstaller("Quick");
+  WriteIni("AppInstlPath=" + root_ + "\r\nMaxInstallTime=4\r\n",
+           "[0xFFFF]\r\nAPP1=Slow\r\nAPP2=NoPath\r\nAPP3=Missing\r\nAPP4=Quick\r\n"
+           "[Slow]\r\nAppPath=" + apps() + "\\Slow\r\nAppSwitches=waitexit.exe 20 0\r\n"
+           "[NoPath]\r\nAppSwitches=waitexit.exe 0 0\r\n"
+           "[Missing]\r\nAppPath=" + apps() + "\\Gone\r\nAppSwitches=setup.exe /s\r\n"
+           "[Quick]\r\nAppPath=" + apps() + "\\Quick\r\nAppSwitches=waitexit.exe 0 259\r\n");
+  const RunResult result = RunQuill("win7");
+  ASSERT_TRUE(result.finished) << result.output;
+  EXPECT_EQ(Opening("0xPC42", "") + Language("0x409", "12") +
+                Application("0xFFFF", "Slow", apps() + "\\Slow\\waitexit.exe 20 0",
+                            "Command did not finish in 4 seconds.") +
+                Application("0xFFFF", "Missing", apps() + "\\Gone\\setup.exe /s", kFailed) +
+                Application("0xFFFF", "Quick", apps() + "\\Quick\\waitexit.exe 0 259", kQuick),
+            LogText());
+}
+
+TEST_F(FullRun, SecondRunAppendsItsBlockAfterTheFirst) {
+  AddInstaller("A");
+  WriteIni(Settings(), "[0xFFFF]\r\nAPP1=A\r\n" + AppSections(apps()));
+  ASSERT_TRUE(machine().WriteFile(log(), "an earlier block\r\n\x1a"));
+  ASSERT_TRUE(RunQuill("win7").finished);
+  ASSERT_TRUE(RunQuill("win7").finished);
+  const std::string block = Opening("0xPC42", "") + Language("0x409", "12") +
+                            Application("0xFFFF", "A", apps() + "\\A\\waitexit.exe 0 0", kQuick);
+  EXPECT_EQ("an earlier block\r\n" + block + block, LogText());
+}
+
+TEST_F(FullRun, DefaultLogPathCreatesUtilUnderAnExistingSystemSav) {
+  ASSERT_TRUE(machine().Remove("C:\\SYSTEM.SAV"));
+  ASSERT_TRUE(machine().WriteFile(ini(), "[Settings]\r\n" + Settings()));
+  ASSERT_TRUE(RunQuill("win7").finished);
+  EXPECT_FALSE(machine().Exists("C:\\SYSTEM.SAV")) << "only UTIL is ever created";
+
+  ASSERT_TRUE(machine().MakeDirectories("C:\\SYSTEM.SAV"));
+  ASSERT_TRUE(RunQuill("win7").finished);
+  std::string bytes;
+  ASSERT_TRUE(machine().ReadFile("C:\\SYSTEM.SAV\\UTIL\\QUILLRUN.LOG", &bytes));
+  EXPECT_EQ(Opening("0xPC42", "") + Language("0x409", "12"), MaskTimeStamps(bytes));
+  ASSERT_TRUE(machine().Remove("C:\\SYSTEM.SAV"));
+}
+
+}  // namespace
+}  // namespace quill::e2e
