@@ -16,6 +16,8 @@ bool EqualFoldingAtoZ(const WString& a, const WString& b) {
   return true;
 }
 
+}  // namespace
+
 bool IsHeaderLine(const WString& line) {
   return line.size() >= 2 && line.front() == u'[' && line.back() == u']';
 }
@@ -26,13 +28,10 @@ WString SectionName(const WString& header, SystemInfo& system) {
   return name;
 }
 
-// The value of an LCID line: what follows its first "=", else the whole line.
 WString LcidValue(const WString& line) {
   const size_t equals = line.find(u'=');
   return equals == WString::npos ? line : line.substr(equals + 1);
 }
-
-}  // namespace
 
 std::vector<WString> ReadTableLines(const std::string& bytes) {
   std::vector<WString> lines;

@@ -18,6 +18,13 @@ constexpr size_t kTableLineChars = 259;
 // longer line comes in pieces of 259 characters. Line feeds are kept.
 std::vector<WString> ReadTableLines(const std::string& bytes);
 
+// A trimmed line that begins with "[" and ends with "]".
+bool IsHeaderLine(const WString& line);
+// The text between the first "[" and the first "]" of a header line, trimmed.
+WString SectionName(const WString& header, SystemInfo& system);
+// The value of an LCID line: what follows its first "=", else the whole line.
+WString LcidValue(const WString& line);
+
 // 1 and the section's name in `section` when an LCID line of it equals
 // `lcid_text`, folding only A to Z; 0 otherwise.
 int FindLanguageSection(const std::string& bytes, const WString& lcid_text, WString* section,

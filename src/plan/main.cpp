@@ -1,0 +1,80 @@
+// quillplan: shows what a run of the installer driver would do on a given
+// machine, lints its input files, and reads its run logs.
+#include <iostream>
+
+#include <CLI/CLI.hpp>
+
+#include "plan/verbs.h"
+
+namespace {
+
+using quill::plan::MachineFileOptions;
+
+void AddMachineFileOptions(CLI::App* verb, MachineFileOptions* files) {
+  verb->add_option("--map", files->maps,
+                   "PREFIX=DIR: answer the Windows path PREFIX (\"C:\", \"C:\\Apps\") from the "
+                   "local directory DIR; repeatable");
+  verb->add_option("--lang-table", files->language_table,
+                   "local file that stands for the language table (AppInstlPath\\LANG.INI)");
+  verb->add_flag("--assume-missing", files->assume_missing,
+                 "take paths that no --map answers as missing (default: present)");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"quillplan: what a QUILLRUN.EXE run would do, lint of its INI files, and run-log "
+               "reports"};
+  app.require_subcommand(1);
+
+  quill::plan::PlanOptions plan;
+  CLI::App* plan_verb = app.add_subcommand("plan", "the launches a run would make on one machine");
+  plan_verb->add_option("INI", plan.ini, "the input INI file")->required();
+  plan_verb->add_option("--system-id", plan.system_id,
+                        "machine identifier as the identity library gives it; SystemID is "
+                        "\"0x\" followed by it")
+      ->required();
+  plan_verb->add_option("--os", plan.os, "WINXP, VISTA32, VISTA64, or any other word for a "
+                                         "Windows the program does not name")
+      ->required();
+  CLI::Option* lcid = plan_verb->add_option("--lcid", plan.lcid, "the user's locale, as 0x407");
+  CLI::Option* code =
+      plan_verb->add_option("--language-code", plan.language_code, "the language code itself");
+  lcid->excludes(code);
+  plan_verb->add_flag("--json", plan.json, "JSON instead of text");
+  AddMachineFileOptions(plan_verb, &plan.files);
+
+  quill::plan::MatrixOptions matrix;
+  CLI::App* matrix_verb = app.add_subcommand(
+      "matrix", "the plan for every machine section x operating system x language");
+  matrix_verb->add_option("INI", matrix.ini, "the input INI file")->required();
+  matrix_verb->add_flag("--json", matrix.json, "JSON instead of text");
+  AddMachineFileOptions(matrix_verb, &matrix.files);
+
+  quill::plan::LintOptions lint;
+  CLI::App* lint_verb = app.add_subcommand(
+      "lint", "findings in the INI file and the language table; exit 0 clean, 1 warnings, 2 errors");
+  lint_verb->add_option("INI", lint.ini, "the input INI file")->required();
+  lint_verb->add_flag("--json", lint.json, "JSON instead of text");
+  AddMachineFileOptions(lint_verb, &lint.files);
+
+  quill::plan::ReportOptions report;
+  CLI::App* report_verb = app.add_subcommand("report", "one row per run and application of a run log");
+  report_verb->add_option("LOG", report.log, "the run log")->required();
+  report_verb->add_flag("--json", report.json, "JSON instead of text");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    return status == 0 ? 0 : quill::plan::kCannotRun;
+  }
+  if (plan.lcid.empty() && !code->count() && *plan_verb) {
+    std::cerr << "quillplan plan: give --lcid or --language-code\n";
+    return quill::plan::kCannotRun;
+  }
+  if (*plan_verb) return quill::plan::RunPlanVerb(plan, std::cout, std::cerr);
+  if (*matrix_verb) return quill::plan::RunMatrixVerb(matrix, std::cout, std::cerr);
+  if (*lint_verb) return quill::plan::RunLintVerb(lint, std::cout, std::cerr);
+  return quill::plan::RunReportVerb(report, std::cout, std::cerr);
+}

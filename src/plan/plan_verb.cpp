@@ -1,0 +1,39 @@
+#include <memory>
+
+#include "plan/plan_platform.h"
+#include "plan/plan_text.h"
+#include "plan/planner.h"
+#include "plan/utf.h"
+#include "plan/verb_inputs.h"
+#include "plan/verbs.h"
+
+namespace quill::plan {
+
+int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err) {
+  IniFile ini;
+  std::unique_ptr<MachineFiles> files;
+  if (!LoadIni(options.ini, &ini, err) || !MakeMachineFiles(options.files, &files, err)) {
+    return kCannotRun;
+  }
+  PlanRequest request;
+  request.machine_id = FromUtf8(options.system_id);
+  request.windows = WindowsKindFor(FromUtf8(options.os));
+  request.language_table = options.files.language_table;
+  request.language.by_lcid = !options.lcid.empty();
+  request.language.code = FromUtf8(options.language_code);
+  if (request.language.by_lcid && !ParseLcid(options.lcid, &request.language.lcid)) {
+    err << "quillplan: --lcid wants a number such as 0x407; not " << options.lcid << "\n";
+    return kCannotRun;
+  }
+
+  PlanPlatform platform(ini, FromUtf8(options.ini), *files);
+  const Plan plan = PlanRun(request, platform);
+  if (options.json) {
+    out << PlanJson(plan).dump(2) << "\n";
+  } else {
+    WritePlanText(plan, out);
+  }
+  return 0;
+}
+
+}  // namespace quill::plan
