@@ -25,6 +25,7 @@ QUILL_BUILD_PACKAGES=(
   cmake ninja-build g++ libgtest-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool tzdata
+  libcli11-dev nlohmann-json3-dev
 )
 # What the demonstration's installers are built with.
 QUILL_INSTALLER_PACKAGES=(nsis wixl msitools)
