@@ -1,5 +1,7 @@
 #include "plan/ini_file.h"
 
+#include <algorithm>
+
 #include "plan/case_fold.h"
 
 namespace quill::plan {
@@ -22,9 +24,6 @@ WString TrimSpaces(const WString& text) {
 
 // The platform hands names and values on as NUL-terminated strings.
 WString UpToNul(const WString& text) { return text.substr(0, text.find(u'\0')); }
-
-// How a name is looked for: cut at a NUL, trimmed, lower-cased.
-WString LookupName(const WString& name) { return LowerCase(TrimSpaces(UpToNul(name))); }
 
 bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
 
@@ -94,9 +93,43 @@ void IniFile::AddLine(const WString& raw, int line_number) {
   section.keys.push_back(std::move(key));
 }
 
-const IniSection* IniFile::FindSection(const WString& name) const {
+const WString& IniFile::LookupName(const WString& name) const {
+  size_t end = name.find(u'\0');
+  if (end == WString::npos) end = name.size();
+  size_t begin = 0;
+  while (begin < end && IsProfileSpace(name[begin])) ++begin;
+  while (end > begin && IsProfileSpace(name[end - 1])) --end;
+  scratch_.assign(name, begin, end - begin);
+  for (char16_t& c : scratch_) c = LowerCase(c);
+  return scratch_;
+}
+
+size_t IniFile::SectionIndex(const WString& name) const {
+  // Most recent first; a hit moves to the front.
+  for (size_t i = 0; i < recent_count_; ++i) {
+    if (recent_query_[i] != name) continue;
+    const size_t index = recent_index_[i];
+    for (size_t j = i; j > 0; --j) {
+      recent_query_[j].swap(recent_query_[j - 1]);
+      std::swap(recent_index_[j], recent_index_[j - 1]);
+    }
+    return index;
+  }
   const auto found = first_section_.find(LookupName(name));
-  return found == first_section_.end() ? nullptr : &sections_[found->second];
+  const size_t index = found == first_section_.end() ? sections_.size() : found->second;
+  recent_count_ = std::min(recent_count_ + 1, kRecentSections);
+  for (size_t j = recent_count_ - 1; j > 0; --j) {
+    recent_query_[j].swap(recent_query_[j - 1]);
+    recent_index_[j] = recent_index_[j - 1];
+  }
+  recent_query_[0] = name;
+  recent_index_[0] = index;
+  return index;
+}
+
+const IniSection* IniFile::FindSection(const WString& name) const {
+  const size_t index = SectionIndex(name);
+  return index < sections_.size() ? &sections_[index] : nullptr;
 }
 
 const IniKey* IniFile::FindKey(const WString& section_name, const WString& key_name) const {
@@ -108,17 +141,22 @@ const IniKey* IniFile::FindKey(const WString& section_name, const WString& key_n
 
 WString IniFile::GetString(const WString& section, const WString& key,
                            const WString& default_value, size_t buffer_chars) const {
+  return ValueText(FindKey(section, key), default_value, buffer_chars);
+}
+
+WString IniFile::ValueText(const IniKey* key, const WString& default_value, size_t buffer_chars) {
   if (buffer_chars == 0) return WString();
-  const IniKey* found = FindKey(section, key);
-  WString value = (found != nullptr && found->has_value) ? found->value
-                                                           : StripDefault(UpToNul(default_value));
-  const bool quoted = value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
-                      value.back() == value.front();
-  if (quoted) value.erase(0, 1);
-  WString copied = value.substr(0, buffer_chars - 1);
+  const bool found = key != nullptr && key->has_value;
+  const WString stripped = found ? WString() : StripDefault(UpToNul(default_value));
+  const WString& source = found ? key->value : stripped;
+  const bool quoted = source.size() >= 2 && (source.front() == u'"' || source.front() == u'\'') &&
+                      source.back() == source.front();
+  const size_t skip = quoted ? 1 : 0;
+  const size_t length = source.size() - skip;
+  WString copied(source, skip, std::min(length, buffer_chars - 1));
   // The closing quote goes only when the whole value fitted; at the very
   // edge this takes the value's last character instead, as the reader does.
-  if (quoted && buffer_chars >= value.size() && !copied.empty()) copied.pop_back();
+  if (quoted && buffer_chars >= length && !copied.empty()) copied.pop_back();
   return copied;
 }
 

@@ -60,11 +60,24 @@ class IniFile {
   // What GetPrivateProfileStringW leaves in a buffer of `buffer_chars`.
   WString GetString(const WString& section, const WString& key, const WString& default_value,
                     size_t buffer_chars) const;
+  // The same for a key found before; a key without a value gives the default.
+  static WString ValueText(const IniKey* key, const WString& default_value, size_t buffer_chars);
 
  private:
   void AddLine(const WString& line, int line_number);
 
+  // The name as looked for, in `scratch_`: cut at a NUL, trimmed, lowered.
+  const WString& LookupName(const WString& name) const;
+  size_t SectionIndex(const WString& name) const;  // sections_.size() when missing
+
   IniEncoding encoding_ = IniEncoding::kAnsi;
+  // A matrix reads a list section and an application section in turn, over
+  // and over: the last few names asked for are remembered as written.
+  static constexpr size_t kRecentSections = 4;
+  mutable WString scratch_;
+  mutable WString recent_query_[kRecentSections];
+  mutable size_t recent_index_[kRecentSections] = {};
+  mutable size_t recent_count_ = 0;
   std::vector<IniSection> sections_;
   std::unordered_map<WString, size_t> first_section_;  // by lower-case name
 };

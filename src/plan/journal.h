@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "plan/ini_file.h"
 #include "plan/machine_files.h"
 #include "platform/wide_string.h"
 
 namespace quill::plan {
 
 enum class EventKind {
-  kProfileRead,   // section, key and the value the reader gave
+  kProfileRead,   // the key the reader found, if any
   kFileQuestion,  // path and the answer
   kFileRead,      // path; whether its bytes were there
   kCopy,          // from, to; a plan copies nothing
@@ -21,9 +22,14 @@ enum class EventKind {
 
 struct Event {
   EventKind kind;
-  WString first;   // section, path, source, command line
-  WString second;  // key, copy target
-  WString value;   // value read
+  // A profile read: the section and key the reader found (null when none),
+  // which the INI file keeps; the value is told only when no key gave it.
+  const IniSection* section = nullptr;
+  const IniKey* key = nullptr;
+  size_t buffer_chars = 0;
+  WString first;   // path, source, command line; a read's value from its default
+  WString second;  // copy target
+  bool read = false;  // the file's bytes were there
   FileAnswer answer;
 };
 

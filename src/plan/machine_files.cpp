@@ -38,6 +38,7 @@ MachineFiles::MachineFiles(PathMap map, Assumption assumption)
 void MachineFiles::Bind(const WString& windows_path, const std::string& local_file) {
   bound_[PathKey(windows_path)] = local_file;
   answers_.clear();
+  by_spelling_.clear();
 }
 
 std::string MachineFiles::LocalFor(const WString& windows_path, AnswerBasis* basis) {
@@ -52,9 +53,14 @@ std::string MachineFiles::LocalFor(const WString& windows_path, AnswerBasis* bas
 }
 
 FileAnswer MachineFiles::Question(const WString& windows_path) {
+  const auto spelled = by_spelling_.find(windows_path);
+  if (spelled != by_spelling_.end()) return spelled->second;
   const WString key = PathKey(windows_path);
   const auto known = answers_.find(key);
-  if (known != answers_.end()) return known->second;
+  if (known != answers_.end()) {
+    by_spelling_.emplace(windows_path, known->second);
+    return known->second;
+  }
 
   FileAnswer answer;
   answer.local = LocalFor(windows_path, &answer.basis);
@@ -69,6 +75,7 @@ FileAnswer MachineFiles::Question(const WString& windows_path) {
   }
   if (!answer.exists) answer.attributes = kInvalidFileAttributes;
   answers_.emplace(key, answer);
+  by_spelling_.emplace(windows_path, answer);
   return answer;
 }
 

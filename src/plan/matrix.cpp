@@ -2,7 +2,6 @@
 
 #include <map>
 #include <set>
-#include <unordered_map>
 #include <utility>
 
 #include "facts/language_code.h"
@@ -11,6 +10,7 @@
 #include "plan/table_scan.h"
 #include "plan/utf.h"
 #include "run/trim.h"
+#include "runner/application_command.h"
 
 namespace quill::plan {
 
@@ -45,22 +45,78 @@ std::set<WString> NamedApplications(const IniFile& ini) {
   return named;
 }
 
-// What tells one pass from another: every entry's names and outcome. The
-// list names alone do not: pass 1 names them after the system.
-WString PassKey(const PassPlan& pass) {
-  WString key;
-  for (const PlanEntry& entry : pass.entries) {
-    key += u'\x1e' + entry.list_section + u'\x1f' + entry.app_key + u'\x1f' + entry.app_section +
-           u'\x1f' + (entry.launched ? entry.command_line + u'\x1f' + entry.handed
-                                     : WString(1, static_cast<char16_t>(entry.skip)));
+// Whether the command line is AppPath, a backslash and AppSwitches with the
+// language code in place of every "%LANG%"; told without building it.
+bool BuiltWithCode(const PlanEntry& entry, const WString& code) {
+  const WString& line = entry.command_line;
+  const WString& switches = entry.app_switches;
+  const size_t placeholder = std::char_traits<char16_t>::length(kLanguagePlaceholder);
+  size_t at = entry.app_path.size() + 1;
+  if (line.compare(0, entry.app_path.size(), entry.app_path) != 0 || line.size() < at ||
+      line[at - 1] != u'\\') {
+    return false;
   }
-  return key;
+  size_t from = 0;
+  for (size_t found; (found = switches.find(kLanguagePlaceholder, from)) != WString::npos;
+       from = found + placeholder) {
+    if (line.compare(at, found - from, switches, from, found - from) != 0) return false;
+    at += found - from;
+    if (line.compare(at, code.size(), code) != 0) return false;
+    at += code.size();
+  }
+  return line.compare(at, WString::npos, switches, from, WString::npos) == 0;
 }
 
-int Remember(PassPlan pass, std::vector<PassPlan>& plans, std::unordered_map<WString, int>& known) {
-  const auto found = known.emplace(PassKey(pass), static_cast<int>(plans.size()));
-  if (found.second) plans.push_back(std::move(pass));
-  return found.first->second;
+// Marks the entries whose command line only puts the language code in
+// place of "%LANG%": languages that differ in nothing else share a plan.
+void MarkLanguageTemplates(PassPlan& pass, const WString& code) {
+  for (PlanEntry& entry : pass.entries) {
+    entry.language_template = entry.launched &&
+                              entry.app_switches.find(kLanguagePlaceholder) != WString::npos &&
+                              BuiltWithCode(entry, code);
+  }
+}
+
+// For showing a kept plan: "<code>" where the language code went.
+void ShowTemplates(PassPlan& pass) {
+  for (PlanEntry& entry : pass.entries) {
+    if (!entry.language_template) continue;
+    WString switches = entry.app_switches;
+    ReplaceAll(switches, kLanguagePlaceholder, u"<code>");
+    entry.command_line = entry.app_path + u"\\" + switches;
+    entry.handed = entry.command_line;
+  }
+}
+
+bool SameEntry(const PlanEntry& x, const PlanEntry& y) {
+  if (x.launched != y.launched || x.skip != y.skip || x.language_template != y.language_template ||
+      x.app_key != y.app_key || x.app_section != y.app_section || x.list_section != y.list_section) {
+    return false;
+  }
+  if (x.language_template) return x.app_path == y.app_path && x.app_switches == y.app_switches;
+  return x.command_line == y.command_line && x.handed == y.handed;
+}
+
+// What tells one pass from another: every entry's names and outcome. The
+// list names alone do not: pass 1 names them after the system.
+bool SameEntries(const PassPlan& a, const PassPlan& b) {
+  if (a.entries.size() != b.entries.size()) return false;
+  for (size_t i = 0; i < a.entries.size(); ++i) {
+    if (!SameEntry(a.entries[i], b.entries[i])) return false;
+  }
+  return true;
+}
+
+// A machine has few different passes: the index of an equal one, or of
+// this one, kept as new.
+int Remember(PassPlan pass, const WString& code, std::vector<PassPlan>& plans) {
+  MarkLanguageTemplates(pass, code);
+  for (size_t i = 0; i < plans.size(); ++i) {
+    if (SameEntries(plans[i], pass)) return static_cast<int>(i);
+  }
+  ShowTemplates(pass);
+  plans.push_back(std::move(pass));
+  return static_cast<int>(plans.size() - 1);
 }
 
 std::vector<MatrixLanguage> LanguagesOf(const std::string& table, SystemInfo& system) {
@@ -83,21 +139,21 @@ MachineMatrix MachineRows(const WString& system_id, const std::vector<Prelude>& 
                           PlanPlatform& platform, Assumptions* assumptions) {
   MachineMatrix machine;
   machine.system_id = system_id;
-  std::unordered_map<WString, int> known0;
-  std::unordered_map<WString, int> known1;
   std::map<std::pair<int, int>, int> variants;
 
   for (const Prelude& prelude : preludes) {
     RunContext context;
     PrepareContext(prelude, system_id, context);
-    const int pass0 = Remember(PlanPass(0, context, platform, assumptions), machine.pass0, known0);
+    const int pass0 = Remember(PlanPass(0, context, platform, assumptions), context.LanguageCode,
+                               machine.pass0);
     std::vector<int> row;
     for (WindowsKind system : kSystems) {
       context.OSType.clear();
       platform.set_windows(system);
       int pass1 = -1;
       if (DetectOSType(context, platform)) {
-        pass1 = Remember(PlanPass(1, context, platform, assumptions), machine.pass1, known1);
+        pass1 = Remember(PlanPass(1, context, platform, assumptions), context.LanguageCode,
+                         machine.pass1);
       }
       const auto found = variants.emplace(std::make_pair(pass0, pass1),
                                           static_cast<int>(machine.variants.size()));

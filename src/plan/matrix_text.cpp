@@ -86,6 +86,7 @@ void WriteMatrixText(const Matrix& matrix, std::ostream& out) {
     out << "every machine: " << EndingText(ended) << "; exit code 0\n";
     return;
   }
+  out << "(in a command line, <code> stands for the row's language code)\n";
   out << matrix.machines.size() << " machines x " << matrix.systems.size() << " systems x "
       << matrix.languages.size() << " languages = " << matrix.cells << " cells\n";
   for (const MachineMatrix& machine : matrix.machines) WriteMachine(matrix, machine, out);

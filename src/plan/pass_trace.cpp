@@ -1,5 +1,6 @@
 #include "plan/pass_trace.h"
 
+#include "plan/case_fold.h"
 #include "run/profile_value.h"
 #include "runner/application_command.h"
 #include "runner/install_pass.h"
@@ -21,12 +22,22 @@ class GivenValue : public ProfileReader {
   const WString& value_;
 };
 
+// What the list walk asks for: "APP" and a number, in the file's own case.
 bool IsAppKey(const WString& key) {
-  if (key.size() < 4 || key.compare(0, 3, u"APP") != 0) return false;
+  if (key.size() < 4 || (key[0] != u'A' && key[0] != u'a') || (key[1] != u'P' && key[1] != u'p') ||
+      (key[2] != u'P' && key[2] != u'p')) {
+    return false;
+  }
   for (size_t i = 3; i < key.size(); ++i) {
     if (key[i] < u'0' || key[i] > u'9') return false;
   }
   return true;
+}
+
+// The value the core was given by a read.
+WString ValueRead(const Event& event, SystemInfo& system) {
+  if (event.key == nullptr || !event.key->has_value) return ProfileValueOf(event.first, system);
+  return ProfileValueOf(IniFile::ValueText(event.key, WString(), event.buffer_chars), system);
 }
 
 bool HasBlank(const WString& text) { return text.find_first_of(u" \t") != WString::npos; }
@@ -44,10 +55,9 @@ class QuietJournal {
   Journal* saved_;
 };
 
-void Complete(PlanEntry& entry, const WString& app_path, const RunContext& context,
-              PlanPlatform& platform) {
+void Complete(PlanEntry& entry, const RunContext& context, PlanPlatform& platform) {
   // Only a program under a path with blanks is handed over other than built.
-  if (entry.launched && !HasBlank(app_path)) {
+  if (entry.launched && !HasBlank(entry.app_path)) {
     entry.command_line = entry.handed;
     return;
   }
@@ -75,29 +85,36 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
                                  PlanPlatform& platform) {
   const WString common = CommonListSection(pass, context);
   const WString machine = MachineListSection(pass, context);
+  // The reader finds a section by its name in any case: so does the trace.
+  const IniSection* common_section = platform.ini().FindSection(common);
+  const IniSection* machine_section = platform.ini().FindSection(machine);
   std::vector<PlanEntry> entries;
-  std::vector<WString> app_paths;
+  const IniSection* app_section = nullptr;
   bool in_entry = false;
 
   for (const Event& event : journal) {
     switch (event.kind) {
-      case EventKind::kProfileRead:
-        if ((event.first == common || event.first == machine) && IsAppKey(event.second)) {
-          const WString app_section = ProfileValueOf(event.value, platform);
-          in_entry = !app_section.empty();
+      case EventKind::kProfileRead: {
+        if (event.section == nullptr) break;
+        const bool list = event.section == common_section || event.section == machine_section;
+        if (list && IsAppKey(event.key->name)) {
+          const WString value = ValueRead(event, platform);
+          in_entry = !value.empty();
           if (!in_entry) break;
           PlanEntry entry;
           entry.pass = pass;
-          entry.list_section = event.first;
-          entry.app_key = event.second;
-          entry.app_section = app_section;
+          entry.list_section = event.section == common_section ? common : machine;
+          entry.app_key = event.key->name;
+          entry.app_section = value;
           entries.push_back(std::move(entry));
-          app_paths.emplace_back();
-        } else if (in_entry && event.second == u"AppPath" &&
-                   event.first == entries.back().app_section) {
-          app_paths.back() = ProfileValueOf(event.value, platform);
+          app_section = platform.ini().FindSection(value);
+        } else if (in_entry && event.section == app_section) {
+          const WString lowered = LowerCase(event.key->name);
+          if (lowered == u"apppath") entries.back().app_path = ValueRead(event, platform);
+          if (lowered == u"appswitches") entries.back().app_switches = ValueRead(event, platform);
         }
         break;
+      }
       case EventKind::kFileQuestion:
         if (in_entry) entries.back().questions.push_back({event.first, event.answer});
         break;
@@ -112,7 +129,7 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
         break;
     }
   }
-  for (size_t i = 0; i < entries.size(); ++i) Complete(entries[i], app_paths[i], context, platform);
+  for (PlanEntry& entry : entries) Complete(entry, context, platform);
   return entries;
 }
 

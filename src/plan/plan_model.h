@@ -30,9 +30,14 @@ struct PlanEntry {
   WString list_section;
   WString app_key;
   WString app_section;
+  WString app_path;      // as the core read them
+  WString app_switches;
   bool launched = false;
   WString command_line;  // as built, as the launched record shows it
   WString handed;        // as handed to the platform to start
+  // In a matrix: the command line shows "<code>" where the row's language
+  // code went, so that languages which differ in nothing else share a plan.
+  bool language_template = false;
   SkipReason skip = SkipReason::kNone;
   std::vector<FileQuestionAsked> questions;  // asked while the command was built
 };

@@ -23,16 +23,25 @@ WString PlanPlatform::ReadPrivateProfileString(const WString& section, const WSt
                                                const WString& default_value,
                                                size_t buffer_chars, const WString& path) {
   // The run reads no INI file but the input INI file.
-  const WString value = path == ini_path_
-                            ? ini_.GetString(section, key, default_value, buffer_chars)
-                            : IniFile().GetString(section, key, default_value, buffer_chars);
-  Record({EventKind::kProfileRead, section, key, value, {}});
+  const IniKey* found = path == ini_path_ ? ini_.FindKey(section, key) : nullptr;
+  WString value = IniFile::ValueText(found, default_value, buffer_chars);
+  if (journal_ != nullptr) {
+    Event event{EventKind::kProfileRead};
+    event.section = found != nullptr ? ini_.FindSection(section) : nullptr;
+    event.key = found;
+    event.buffer_chars = buffer_chars;
+    if (found == nullptr || !found->has_value) event.first = value;
+    journal_->push_back(std::move(event));
+  }
   return value;
 }
 
 uint32_t PlanPlatform::GetAttributes(const WString& path) {
   const FileAnswer answer = files_.Question(path);
-  Record({EventKind::kFileQuestion, path, {}, {}, answer});
+  Event event{EventKind::kFileQuestion};
+  event.first = path;
+  event.answer = answer;
+  Record(std::move(event));
   return answer.attributes;
 }
 
@@ -41,7 +50,10 @@ bool PlanPlatform::SetAttributes(const WString&, uint32_t) { return false; }
 bool PlanPlatform::MakeDirectory(const WString&) { return false; }
 
 bool PlanPlatform::Copy(const WString& from, const WString& to, bool) {
-  Record({EventKind::kCopy, from, to, {}, {}});
+  Event event{EventKind::kCopy};
+  event.first = from;
+  event.second = to;
+  Record(std::move(event));
   return false;
 }
 
@@ -51,7 +63,10 @@ std::unique_ptr<AppendFile> PlanPlatform::OpenForAppend(const WString&) { return
 
 bool PlanPlatform::ReadFileBytes(const WString& path, std::string* bytes) {
   const bool read = files_.ReadBytes(path, bytes);
-  Record({EventKind::kFileRead, path, {}, read ? u"read" : u"", {}});
+  Event event{EventKind::kFileRead};
+  event.first = path;
+  event.read = read;
+  Record(std::move(event));
   return read;
 }
 
@@ -59,7 +74,9 @@ bool PlanPlatform::StartProcess(std::vector<char16_t>* command_line, const Proce
                                 ProcessHandle* process) {
   WString command(command_line->begin(), command_line->end());
   command.resize(command.find(u'\0') == WString::npos ? command.size() : command.find(u'\0'));
-  Record({EventKind::kLaunch, command, {}, {}, {}});
+  Event event{EventKind::kLaunch};
+  event.first = std::move(command);
+  Record(std::move(event));
   *process = next_process_++;
   return true;
 }

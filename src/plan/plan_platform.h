@@ -32,6 +32,9 @@ class PlanPlatform : public Platform {
   // Where events go; null records nothing.
   void set_journal(Journal* journal) { journal_ = journal; }
   Journal* journal() const { return journal_; }
+  // A journal to record into and clear again, so that a matrix of many
+  // passes does not build one for each.
+  Journal& reusable_journal() { return reusable_journal_; }
   const IniFile& ini() const { return ini_; }
   const WString& ini_path() const { return ini_path_; }
   MachineFiles& files() { return files_; }
@@ -85,6 +88,7 @@ class PlanPlatform : public Platform {
   WindowsKind windows_ = WindowsKind::kOther;
   uint32_t lcid_ = 0x409;
   Journal* journal_ = nullptr;
+  Journal reusable_journal_;
   ProcessHandle next_process_ = 1;
 };
 

@@ -111,6 +111,7 @@ nlohmann::ordered_json EntryJson(const PlanEntry& entry) {
   if (entry.launched) {
     json["command_line"] = ToUtf8(entry.command_line);
     json["started_as"] = ToUtf8(entry.handed);
+    if (entry.language_template) json["language_template"] = true;
   } else {
     json["skipped"] = SkipName(entry.skip);
     json["reason"] = SkipText(entry);

@@ -22,7 +22,8 @@ const WindowsKind kNamedKinds[] = {WindowsKind::kWinXp, WindowsKind::kVista32,
 class Recording {
  public:
   Recording(PlanPlatform& platform, Assumptions* assumptions)
-      : platform_(platform), assumptions_(assumptions) {
+      : platform_(platform), assumptions_(assumptions), journal_(platform.reusable_journal()) {
+    journal_.clear();
     platform_.set_journal(&journal_);
   }
   ~Recording() {
@@ -39,7 +40,7 @@ class Recording {
  private:
   PlanPlatform& platform_;
   Assumptions* assumptions_;
-  Journal journal_;
+  Journal& journal_;
 };
 
 WString ReadSetting(const char16_t* key, const WString& ini_path, PlanPlatform& platform) {
@@ -48,7 +49,7 @@ WString ReadSetting(const char16_t* key, const WString& ini_path, PlanPlatform& 
 
 void ReadLanguageTable(const Journal& journal, const WString& table_path, PlanLanguage& language) {
   for (const Event& event : journal) {
-    if (event.kind != EventKind::kFileRead || event.value.empty()) continue;
+    if (event.kind != EventKind::kFileRead || !event.read) continue;
     if (event.first == table_path) language.table_read = true;
     if (event.first == kFallbackLanguageTable) language.fallback_read = true;
   }
