@@ -21,6 +21,8 @@ enum class EventKind {
 };
 
 struct Event {
+  explicit Event(EventKind event_kind) : kind(event_kind) {}
+
   EventKind kind;
   // A profile read: the section and key the reader found (null when none),
   // which the INI file keeps; the value is told only when no key gave it.

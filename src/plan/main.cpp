@@ -1,9 +1,12 @@
 // quillplan: shows what a run of the installer driver would do on a given
 // machine, lints its input files, and reads its run logs.
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "plan/utf.h"
 #include "plan/verbs.h"
 
 namespace {
@@ -22,7 +25,9 @@ void AddMachineFileOptions(CLI::App* verb, MachineFileOptions* files) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Main(int argc, char** argv) {
   CLI::App app{"quillplan: what a QUILLRUN.EXE run would do, lint of its INI files, and run-log "
                "reports"};
   app.require_subcommand(1);
@@ -78,3 +83,20 @@ int main(int argc, char** argv) {
   if (*lint_verb) return quill::plan::RunLintVerb(lint, std::cout, std::cerr);
   return quill::plan::RunReportVerb(report, std::cout, std::cerr);
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows hands over the arguments in UTF-16; quillplan works in UTF-8.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 0; i < argc; ++i) {
+    arguments.push_back(quill::plan::ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+  }
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(&argument[0]);
+  return Main(argc, pointers.data());
+}
+#else
+int main(int argc, char** argv) { return Main(argc, argv); }
+#endif

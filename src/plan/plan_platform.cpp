@@ -26,7 +26,7 @@ WString PlanPlatform::ReadPrivateProfileString(const WString& section, const WSt
   const IniKey* found = path == ini_path_ ? ini_.FindKey(section, key) : nullptr;
   WString value = IniFile::ValueText(found, default_value, buffer_chars);
   if (journal_ != nullptr) {
-    Event event{EventKind::kProfileRead};
+    Event event(EventKind::kProfileRead);
     event.section = found != nullptr ? ini_.FindSection(section) : nullptr;
     event.key = found;
     event.buffer_chars = buffer_chars;
@@ -38,7 +38,7 @@ WString PlanPlatform::ReadPrivateProfileString(const WString& section, const WSt
 
 uint32_t PlanPlatform::GetAttributes(const WString& path) {
   const FileAnswer answer = files_.Question(path);
-  Event event{EventKind::kFileQuestion};
+  Event event(EventKind::kFileQuestion);
   event.first = path;
   event.answer = answer;
   Record(std::move(event));
@@ -50,7 +50,7 @@ bool PlanPlatform::SetAttributes(const WString&, uint32_t) { return false; }
 bool PlanPlatform::MakeDirectory(const WString&) { return false; }
 
 bool PlanPlatform::Copy(const WString& from, const WString& to, bool) {
-  Event event{EventKind::kCopy};
+  Event event(EventKind::kCopy);
   event.first = from;
   event.second = to;
   Record(std::move(event));
@@ -63,7 +63,7 @@ std::unique_ptr<AppendFile> PlanPlatform::OpenForAppend(const WString&) { return
 
 bool PlanPlatform::ReadFileBytes(const WString& path, std::string* bytes) {
   const bool read = files_.ReadBytes(path, bytes);
-  Event event{EventKind::kFileRead};
+  Event event(EventKind::kFileRead);
   event.first = path;
   event.read = read;
   Record(std::move(event));
@@ -74,7 +74,7 @@ bool PlanPlatform::StartProcess(std::vector<char16_t>* command_line, const Proce
                                 ProcessHandle* process) {
   WString command(command_line->begin(), command_line->end());
   command.resize(command.find(u'\0') == WString::npos ? command.size() : command.find(u'\0'));
-  Event event{EventKind::kLaunch};
+  Event event(EventKind::kLaunch);
   event.first = std::move(command);
   Record(std::move(event));
   *process = next_process_++;
