@@ -24,10 +24,8 @@ char16_t LowerGreek(char16_t c) {
   return c;
 }
 
-}  // namespace
-
-char16_t LowerCase(char16_t c) {
-  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 0x20) : c;
+char16_t LowerPathChar(char16_t c) {
+  if (c < 0x80) return LowerCase(c);
   if (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7) return static_cast<char16_t>(c + 0x20);
   if (c >= 0x0100 && c <= 0x017F) return LowerLatinExtendedA(c);
   if (c >= 0x0386 && c <= 0x03AB) return LowerGreek(c);
@@ -35,6 +33,12 @@ char16_t LowerCase(char16_t c) {
   if (c >= 0x0410 && c <= 0x042F) return static_cast<char16_t>(c + 0x20);
   if (c >= 0xFF21 && c <= 0xFF3A) return static_cast<char16_t>(c + 0x20);
   return c;
+}
+
+}  // namespace
+
+char16_t LowerCase(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 0x20) : c;
 }
 
 WString LowerCase(const WString& text) {
@@ -50,5 +54,13 @@ bool EqualIgnoringCase(const WString& a, const WString& b) {
   }
   return true;
 }
+
+WString LowerPathCase(const WString& name) {
+  WString lowered = name;
+  for (char16_t& c : lowered) c = LowerPathChar(c);
+  return lowered;
+}
+
+bool EqualPathNames(const WString& a, const WString& b) { return LowerPathCase(a) == LowerPathCase(b); }
 
 }  // namespace quill::plan

@@ -1,17 +1,21 @@
 #ifndef QUILL_PLAN_CASE_FOLD_H_
 #define QUILL_PLAN_CASE_FOLD_H_
 
-// How the platform's profile reader compares section and key names: each
-// character lowered as the platform lowers it. Covered: Latin (ASCII,
-// Latin-1, Latin Extended-A), basic Greek and Cyrillic, full-width Latin;
-// letters of other scripts compare exactly.
+// Two ways of comparing without regard to case. The profile reader, like
+// every comparison of the program, folds only the letters A to Z. Windows
+// file names fold more: Latin-1, Latin Extended-A, basic Greek and
+// Cyrillic and full-width Latin are covered here; other letters compare
+// exactly.
 #include "platform/wide_string.h"
 
 namespace quill::plan {
 
-char16_t LowerCase(char16_t c);
+char16_t LowerCase(char16_t c);  // A to Z only
 WString LowerCase(const WString& text);
 bool EqualIgnoringCase(const WString& a, const WString& b);
+
+WString LowerPathCase(const WString& name);
+bool EqualPathNames(const WString& a, const WString& b);
 
 }  // namespace quill::plan
 

@@ -6,11 +6,7 @@
 
 namespace quill::plan {
 
-bool IsProfileSpace(char16_t c) {
-  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A || c == 0x85 || c == 0xA0 ||
-         c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
-         c == 0x202F || c == 0x205F || c == 0x3000;
-}
+bool IsProfileSpace(char16_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A; }
 
 namespace {
 
@@ -68,12 +64,12 @@ void IniFile::AddLine(const WString& raw, int line_number) {
   const WString line = TrimSpaces(raw);
   if (line.empty()) return;
 
-  const size_t close = line.find(u']');
-  if (line.front() == u'[' && close != WString::npos) {
+  const size_t close = line.rfind(u']');
+  if (line.front() == u'[' && close != WString::npos && close > 0) {
     IniSection section;
-    section.name = UpToNul(line.substr(1, close - 1));
+    section.name = UpToNul(TrimSpaces(line.substr(1, close - 1)));
     section.line = line_number;
-    first_section_.emplace(LowerCase(section.name), sections_.size());
+    section.again = !first_section_.emplace(LowerCase(section.name), sections_.size()).second;
     sections_.push_back(std::move(section));
     return;
   }

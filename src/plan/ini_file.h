@@ -6,11 +6,12 @@
 // - lines end at any run of CR and LF; each line is trimmed of white space,
 //   Ctrl-Z counting as white space; empty lines are skipped;
 // - a line that starts with "[" and holds a "]" starts a section named by
-//   the text between them, untrimmed; any other line is a key, with or
-//   without "=" (";" marks nothing: a comment is a key that nobody asks for);
+//   the text up to its last "]"; any other line is a key, with or without
+//   "=" (";" marks nothing: a comment is a key that nobody asks for);
 // - a key's name is trimmed before "=", its value after it; a key without
 //   "=" has no value, and reading it gives the default;
 // - lines before the first section belong to a section with an empty name;
+// - a section's name is trimmed;
 // - names compare without regard to case, and only the first section of a
 //   name and the first key of a name in it are ever found;
 // - a value in matching quotes loses them, and is cut to the buffer;
@@ -35,11 +36,13 @@ struct IniKey {
 struct IniSection {
   WString name;
   int line = 0;  // of the header; 0 for the lines before the first header
+  bool again = false;  // a section of this name came before: never read
   std::vector<IniKey> keys;
   std::unordered_map<WString, size_t> first_key;  // by lower-case name
 };
 
-// White space to the profile reader: the platform's spaces and Ctrl-Z.
+// White space to the profile reader: tab to carriage return, the space,
+// and Ctrl-Z; no other character, not even the no-break space.
 bool IsProfileSpace(char16_t c);
 
 class IniFile {

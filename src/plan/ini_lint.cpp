@@ -58,10 +58,8 @@ class IniLint {
   }
 
   void CheckSectionsAndKeys() {
-    std::set<WString> sections;
     for (const IniSection& section : ini_.sections()) {
-      const bool first = sections.insert(LowerCase(section.name)).second;
-      if (!first) {
+      if (section.again) {
         Add(section.line, "duplicate-section", Severity::kWarning,
             "section [" + ToUtf8(section.name) + "] appears before; the keys here are never read");
         continue;

@@ -26,7 +26,7 @@ namespace {
 // One key for all the spellings Windows takes as the same path.
 WString PathKey(const WString& windows_path) {
   WString key;
-  for (const WString& name : WindowsPathNames(windows_path)) key += LowerCase(name) + u"\\";
+  for (const WString& name : WindowsPathNames(windows_path)) key += LowerPathCase(name) + u"\\";
   return key;
 }
 

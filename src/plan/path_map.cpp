@@ -57,7 +57,7 @@ std::optional<std::string> PathMap::ToLocal(const WString& windows_path) {
     if (best != nullptr && prefix.size() <= best->first.size()) continue;
     bool matches = true;
     for (size_t i = 0; i < prefix.size() && matches; ++i) {
-      matches = EqualIgnoringCase(prefix[i], names[i]);
+      matches = EqualPathNames(prefix[i], names[i]);
     }
     if (matches) best = &mapping;
   }
@@ -78,11 +78,11 @@ std::string PathMap::ResolveName(const std::string& directory, const WString& na
     std::error_code error;
     for (fs::directory_iterator it(fs::u8path(directory), error), end; !error && it != end; it.increment(error)) {
       const std::string real = it->path().filename().u8string();
-      names.emplace(LowerCase(FromUtf8(real)), real);
+      names.emplace(LowerPathCase(FromUtf8(real)), real);
     }
     listing = listings_.emplace(directory, std::move(names)).first;
   }
-  const auto found = listing->second.find(LowerCase(name));
+  const auto found = listing->second.find(LowerPathCase(name));
   if (found == listing->second.end()) return exact;
   return (fs::u8path(directory) / fs::u8path(found->second)).u8string();
 }

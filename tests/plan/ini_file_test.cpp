@@ -23,8 +23,12 @@ TEST(IniFileTest, ValuesAsTheProfileReaderGivesThem) {
       {"[Apps]\nAppPath=C:\\A\n", "apps", "APPPATH", "C:\\A"},
       {"[Apps]\n  AppPath \t=  C:\\A  \n", "Apps", "AppPath", "C:\\A"},
       {"[Apps]\nAppPath=C:\\A\n", "  Apps ", " AppPath\t", "C:\\A"},
-      // a section header keeps the blanks inside its brackets
-      {"[ Apps ]\nAppPath=C:\\A\n", "Apps", "AppPath", ""},
+      // a section's name is trimmed inside its brackets, by ASCII white space
+      {"[ Apps\t]\nAppPath=C:\\A\n", "Apps", "AppPath", "C:\\A"},
+      {"[\xA0" "Apps]\nAppPath=C:\\A\n", "Apps", "AppPath", ""},
+      {"[A]B]\nk=1\n", "A]B", "k", "1"},  // up to the last "]"
+      {"[A]B]\nk=1\n", "A", "k", ""},
+      {"[A]\nk=\xA0" "x\xA0\n", "A", "k", "\xC2\xA0" "x\xC2\xA0"},
       {"[Apps]junk\nAppPath=C:\\A\n", "Apps", "AppPath", "C:\\A"},
       // only the first section and the first key of a name count
       {"[A]\nk=1\n[a]\nk=2\nj=3\n", "A", "k", "1"},
@@ -116,9 +120,12 @@ TEST(IniFileTest, EncodingsByByteOrderMark) {
   EXPECT_EQ("\xC3\x83\xC2\xA9", Read(ansi, "A", "k"));
 }
 
-TEST(IniFileTest, NamesFoldLettersOfOtherScriptsToo) {
-  const IniFile ini = IniFile::FromBytes("\xEF\xBB\xBF[\xC3\x89T\xC3\x89]\n\xCE\xA3\xCE\x9A=1\n");
-  EXPECT_EQ("1", Read(ini, "\xC3\xA9t\xC3\xA9", "\xCF\x83\xCE\xBA"));  // ÉTÉ / ΣΚ
+TEST(IniFileTest, NamesFoldOnlyTheLettersAToZ) {
+  const IniFile ini = IniFile::FromBytes("\xEF\xBB\xBF[Caf\xC3\xA9]\n\xCE\xA3\xCE\x9A=1\nKey=2\n");
+  EXPECT_EQ("2", Read(ini, "CAF\xC3\xA9", "kEY"));
+  EXPECT_EQ("", Read(ini, "CAF\xC3\x89", "Key"));                 // É is not é
+  EXPECT_EQ("", Read(ini, "Caf\xC3\xA9", "\xCF\x83\xCE\xBA"));  // σκ is not ΣΚ
+  EXPECT_EQ("1", Read(ini, "Caf\xC3\xA9", "\xCE\xA3\xCE\x9A"));
 }
 
 TEST(IniFileTest, LinesAreCountedForFindings) {
