@@ -3,6 +3,9 @@
 // matched by their pattern.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -236,6 +239,39 @@ TEST_F(FullRun, DefaultLogPathCreatesUtilUnderAnExistingSystemSav) {
   ASSERT_TRUE(machine().ReadFile("C:\\SYSTEM.SAV\\UTIL\\QUILLRUN.LOG", &bytes));
   EXPECT_EQ(Opening("0xPC42", "") + Language("0x409", "12"), MaskTimeStamps(bytes));
   ASSERT_TRUE(machine().Remove("C:\\SYSTEM.SAV"));
+}
+
+TEST_F(FullRun, LockedLanguageTableIsReadFromItsCopyMadeOnce) {
+  const std::string table = root_ + "\\LANG.INI";
+  const std::string copy = "C:\\LANG_INI.TXT";
+  ASSERT_TRUE(machine().Remove(copy));
+  ASSERT_TRUE(machine().CopyBuildFile("tools/holdfile.exe", root_ + "\\holdfile.exe"));
+  WriteIni(Settings(), "");
+  // Runs the program while another process holds the table.
+  auto run_while_held = [&] {
+    const std::string ready = root_ + "\\held";
+    EXPECT_TRUE(machine().Remove(ready));
+    RunOptions hold;
+    hold.program = root_ + "\\holdfile.exe";
+    hold.arguments = table + " 20 " + ready;
+    std::unique_ptr<RunningProgram> holder = machine().Start(hold);
+    for (int i = 0; i < 100 && !machine().Exists(ready); ++i) usleep(100000);
+    EXPECT_TRUE(machine().Exists(ready)) << "the table was never held";
+    EXPECT_TRUE(RunQuill("win7").finished);
+  };
+
+  run_while_held();
+  std::string copied;
+  ASSERT_TRUE(machine().ReadFile(copy, &copied));
+  EXPECT_EQ("[12]\r\nLCID=0x409\r\n[04]\r\nLCID=0x407\r\n", copied);
+
+  // The table changes; while it is held, the stale copy still answers.
+  ASSERT_TRUE(machine().WriteFile(table, "[99]\r\nLCID=0x409\r\n"));
+  run_while_held();
+  EXPECT_EQ(Opening("0xPC42", "") + Language("0x409", "12") + Opening("0xPC42", "") +
+                Language("0x409", "12"),
+            LogText());
+  EXPECT_TRUE(machine().Remove(copy));
 }
 
 }  // namespace
