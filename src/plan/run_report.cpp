@@ -25,8 +25,9 @@ int MonthOf(const WString& date) {
     LocalTime time;
     time.month = month;
     time.day = 1;
-    const WString written = FormatTimeStamp(time).date;  // ", January 01, 0"
-    const WString name = written.substr(2, written.find(u' ', 2) - 2);
+    const WString written = FormatTimeStamp(time).date;  // "Sunday, January 01, 0"
+    const size_t from = written.find(u", ") + 2;
+    const WString name = written.substr(from, written.find(u' ', from) - from);
     const size_t comma = date.find(u", ");
     if (comma != WString::npos && date.compare(comma + 2, name.size() + 1, name + u" ") == 0) {
       return month;
