@@ -23,13 +23,14 @@ bool StartsWith0x(const WString& name) {
   return name.size() > 2 && name[0] == u'0' && (name[1] == u'x' || name[1] == u'X');
 }
 
-// The section a pass-1 section name is made from, when it is one.
-bool IsSystemForm(const WString& name, const std::set<WString>& lowered_sections) {
+// The machine a section stands for: itself, or the section its pass-1 name
+// is made from. Empty for the form of an unknown word of a known section.
+WString MachineOf(const WString& name, const std::set<WString>& lowered_sections) {
   const size_t underscore = name.rfind(u'_');
-  if (underscore == WString::npos) return false;
-  const WString suffix = name.substr(underscore + 1);
-  if (WindowsKindFor(suffix) != WindowsKind::kOther) return true;
-  return lowered_sections.count(LowerCase(name.substr(0, underscore))) > 0;
+  if (underscore == WString::npos) return name;
+  const WString base = name.substr(0, underscore);
+  if (WindowsKindFor(name.substr(underscore + 1)) != WindowsKind::kOther) return base;
+  return lowered_sections.count(LowerCase(base)) > 0 ? WString() : name;
 }
 
 std::set<WString> NamedApplications(const IniFile& ini) {
@@ -182,11 +183,11 @@ std::vector<WString> MachineSections(const IniFile& ini) {
   std::vector<WString> machines;
   std::set<WString> seen;
   for (const IniSection& section : ini.sections()) {
-    const WString lowered_name = LowerCase(section.name);
-    if (!StartsWith0x(section.name) || lowered_name == u"0xffff") continue;
-    if (IsSystemForm(section.name, lowered) || applications.count(lowered_name) > 0) continue;
-    if (!seen.insert(lowered_name).second) continue;
-    machines.push_back(u"0x" + section.name.substr(2));
+    const WString machine = MachineOf(section.name, lowered);
+    const WString lowered_machine = LowerCase(machine);
+    if (!StartsWith0x(machine) || lowered_machine == u"0xffff") continue;
+    if (applications.count(lowered_machine) > 0 || !seen.insert(lowered_machine).second) continue;
+    machines.push_back(u"0x" + machine.substr(2));
   }
   return machines;
 }

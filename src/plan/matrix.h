@@ -16,9 +16,10 @@
 
 namespace quill::plan {
 
-// The machine sections: those whose name begins with "0x", that are not
-// the common section, not the operating-system form of another section,
-// and not named by an APP key. Each as its SystemID.
+// The machines the INI file has sections for: each section whose name
+// begins with "0x", or whose pass-1 name does, but the common section,
+// applications named by an APP key, and sections for words the program never
+// produces. Each as its SystemID.
 std::vector<WString> MachineSections(const IniFile& ini);
 
 struct MatrixLanguage {
