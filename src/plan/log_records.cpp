@@ -28,7 +28,7 @@ Pattern MakePattern(LogRecord record) {
   WString text = FormatLogRecord(record, {{WString(1, kTextHole), WString(1, kTextHole)}, kNumberHole});
   const std::string number = std::to_string(kNumberHole);
   const size_t at = text.find(WString(number.begin(), number.end()));
-  if (at != WString::npos) text.replace(at, number.size(), WString(1, kTextHole));
+  if (at != WString::npos) text = text.substr(0, at) + kTextHole + text.substr(at + number.size());
   while (!text.empty() && text.back() == u'\n') text.pop_back();
 
   Pattern pattern{record, {}};

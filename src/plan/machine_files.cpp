@@ -30,6 +30,12 @@ WString PathKey(const WString& windows_path) {
   return key;
 }
 
+// The last name of a path, lower case, as Windows would take it.
+WString LastName(const WString& windows_path) {
+  const std::vector<WString> names = WindowsPathNames(windows_path);
+  return names.empty() ? WString() : LowerPathCase(names.back());
+}
+
 }  // namespace
 
 MachineFiles::MachineFiles(PathMap map, Assumption assumption)
@@ -37,6 +43,7 @@ MachineFiles::MachineFiles(PathMap map, Assumption assumption)
 
 void MachineFiles::Bind(const WString& windows_path, const std::string& local_file) {
   bound_[PathKey(windows_path)] = local_file;
+  ++bound_names_[LastName(windows_path)];
   answers_.clear();
   by_spelling_.clear();
 }
@@ -53,6 +60,13 @@ std::string MachineFiles::LocalFor(const WString& windows_path, AnswerBasis* bas
 }
 
 FileAnswer MachineFiles::Question(const WString& windows_path) {
+  // Without mappings, only a path that may be bound needs looking at.
+  if (map_.empty() && bound_names_.count(LastName(windows_path)) == 0) {
+    FileAnswer assumed;
+    assumed.exists = assumption_ == Assumption::kPresent;
+    assumed.attributes = assumed.exists ? kFileAttributeNormal : kInvalidFileAttributes;
+    return assumed;
+  }
   const auto spelled = by_spelling_.find(windows_path);
   if (spelled != by_spelling_.end()) return spelled->second;
   const WString key = PathKey(windows_path);

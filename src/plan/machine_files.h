@@ -46,6 +46,7 @@ class MachineFiles {
   PathMap map_;
   Assumption assumption_;
   std::unordered_map<WString, std::string> bound_;      // by lower-case resolved path
+  std::unordered_map<WString, int> bound_names_;        // their last names, lower case
   std::unordered_map<WString, FileAnswer> answers_;     // asked before, by path key
   std::unordered_map<WString, FileAnswer> by_spelling_;  // asked before, as written
   std::unordered_map<std::string, std::string> bytes_;  // read before, by local path

@@ -1,5 +1,7 @@
 #include "plan/pass_trace.h"
 
+#include <utility>
+
 #include "plan/case_fold.h"
 #include "run/profile_value.h"
 #include "runner/application_command.h"
@@ -12,14 +14,14 @@ namespace {
 // Hands the core's value reading one value that was read before.
 class GivenValue : public ProfileReader {
  public:
-  explicit GivenValue(const WString& value) : value_(value) {}
+  explicit GivenValue(WString value) : value_(std::move(value)) {}
   WString ReadPrivateProfileString(const WString&, const WString&, const WString&, size_t,
                                    const WString&) override {
-    return value_;
+    return std::move(value_);
   }
 
  private:
-  const WString& value_;
+  WString value_;
 };
 
 // What the list walk asks for: "APP" and a number, in the file's own case.
@@ -34,10 +36,22 @@ bool IsAppKey(const WString& key) {
   return true;
 }
 
-// The value the core was given by a read.
-WString ValueRead(const Event& event, SystemInfo& system) {
-  if (event.key == nullptr || !event.key->has_value) return ProfileValueOf(event.first, system);
-  return ProfileValueOf(IniFile::ValueText(event.key, WString(), event.buffer_chars), system);
+// The value the core made of a read. A key gives the same value every time,
+// so a matrix works it out once.
+const WString& ValueRead(const Event& event, PlanPlatform& platform, WString* scratch) {
+  if (event.key == nullptr || !event.key->has_value) {
+    *scratch = ProfileValueOf(event.first, platform);
+    return *scratch;
+  }
+  auto& known = platform.trimmed_values();
+  const auto key = std::make_pair(event.key, event.buffer_chars);
+  auto found = known.find(key);
+  if (found == known.end()) {
+    found = known.emplace(key, ProfileValueOf(IniFile::ValueText(event.key, WString(),
+                                                                 event.buffer_chars), platform))
+                .first;
+  }
+  return found->second;
 }
 
 bool HasBlank(const WString& text) { return text.find_first_of(u" \t") != WString::npos; }
@@ -76,8 +90,8 @@ void Complete(PlanEntry& entry, const RunContext& context, PlanPlatform& platfor
 
 }  // namespace
 
-WString ProfileValueOf(const WString& raw, SystemInfo& system) {
-  GivenValue given(raw);
+WString ProfileValueOf(WString raw, SystemInfo& system) {
+  GivenValue given(std::move(raw));
   return ReadProfileValue(WString(), WString(), WString(), given, system);
 }
 
@@ -89,6 +103,8 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
   const IniSection* common_section = platform.ini().FindSection(common);
   const IniSection* machine_section = platform.ini().FindSection(machine);
   std::vector<PlanEntry> entries;
+  entries.reserve(64);
+  WString scratch;
   const IniSection* app_section = nullptr;
   bool in_entry = false;
 
@@ -98,7 +114,7 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
         if (event.section == nullptr) break;
         const bool list = event.section == common_section || event.section == machine_section;
         if (list && IsAppKey(event.key->name)) {
-          const WString value = ValueRead(event, platform);
+          const WString& value = ValueRead(event, platform, &scratch);
           in_entry = !value.empty();
           if (!in_entry) break;
           PlanEntry entry;
@@ -109,9 +125,13 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
           entries.push_back(std::move(entry));
           app_section = platform.ini().FindSection(value);
         } else if (in_entry && event.section == app_section) {
-          const WString lowered = LowerCase(event.key->name);
-          if (lowered == u"apppath") entries.back().app_path = ValueRead(event, platform);
-          if (lowered == u"appswitches") entries.back().app_switches = ValueRead(event, platform);
+          const WString& name = event.key->name;
+          if (EqualIgnoringCase(name, u"AppPath")) {
+            entries.back().app_path = ValueRead(event, platform, &scratch);
+          }
+          if (EqualIgnoringCase(name, u"AppSwitches")) {
+            entries.back().app_switches = ValueRead(event, platform, &scratch);
+          }
         }
         break;
       }

@@ -19,7 +19,7 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
                                  PlanPlatform& platform);
 
 // The trimmed value the core makes of what the reader gave.
-WString ProfileValueOf(const WString& raw, SystemInfo& system);
+WString ProfileValueOf(WString raw, SystemInfo& system);
 
 }  // namespace quill::plan
 

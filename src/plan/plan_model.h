@@ -85,6 +85,9 @@ class Assumptions {
  public:
   explicit Assumptions(size_t keep = static_cast<size_t>(-1)) : keep_(keep) {}
   void Add(const FileQuestionAsked& question);
+  // Another's questions after these.
+  void Merge(const Assumptions& other);
+  size_t keep() const { return keep_; }
   const std::vector<FileQuestionAsked>& kept() const { return kept_; }
   size_t answered() const { return answered_; }
 

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "plan/ini_file.h"
@@ -35,9 +37,19 @@ class PlanPlatform : public Platform {
   // A journal to record into and clear again, so that a matrix of many
   // passes does not build one for each.
   Journal& reusable_journal() { return reusable_journal_; }
+  // What the core made of each key's value, by key and buffer size, for
+  // reading a journal back; the INI file does not change under a plan.
+  struct KeyHash {
+    size_t operator()(const std::pair<const IniKey*, size_t>& key) const {
+      return std::hash<const void*>()(key.first) ^ key.second;
+    }
+  };
+  using TrimmedValues = std::unordered_map<std::pair<const IniKey*, size_t>, WString, KeyHash>;
+  TrimmedValues& trimmed_values() { return trimmed_values_; }
   const IniFile& ini() const { return ini_; }
   const WString& ini_path() const { return ini_path_; }
   MachineFiles& files() { return files_; }
+  MachineFiles files_copy() const { return files_; }
 
   WString ReadPrivateProfileString(const WString& section, const WString& key,
                                    const WString& default_value, size_t buffer_chars,
@@ -89,6 +101,7 @@ class PlanPlatform : public Platform {
   uint32_t lcid_ = 0x409;
   Journal* journal_ = nullptr;
   Journal reusable_journal_;
+  TrimmedValues trimmed_values_;
   ProcessHandle next_process_ = 1;
 };
 

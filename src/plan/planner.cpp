@@ -71,6 +71,11 @@ void Assumptions::Add(const FileQuestionAsked& question) {
   kept_.push_back(question);
 }
 
+void Assumptions::Merge(const Assumptions& other) {
+  for (const FileQuestionAsked& question : other.kept_) Add(question);
+  answered_ += other.answered_ - other.kept_.size();
+}
+
 WString WindowsWord(WindowsKind windows) {
   switch (windows) {
     case WindowsKind::kWinXp: return u"WINXP";
