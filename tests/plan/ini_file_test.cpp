@@ -6,6 +6,12 @@
 namespace quill::plan {
 namespace {
 
+// A literal's bytes, NULs included.
+template <size_t N>
+std::string Bytes(const char (&text)[N]) {
+  return std::string(text, N - 1);
+}
+
 std::string Read(const IniFile& ini, const char* section, const char* key, size_t buffer = 260,
                  const char* fallback = "") {
   return ToUtf8(ini.GetString(FromUtf8(section), FromUtf8(key), FromUtf8(fallback), buffer));
@@ -64,7 +70,7 @@ TEST(IniFileTest, ValuesAsTheProfileReaderGivesThem) {
 }
 
 TEST(IniFileTest, NulInsideAValueEndsIt) {
-  const IniFile ini = IniFile::FromBytes(std::string("[A]\nk=ab\0cd\nj=2\n", 16));
+  const IniFile ini = IniFile::FromBytes(Bytes("[A]\nk=ab\0cd\nj=2\n"));
   EXPECT_EQ("ab", Read(ini, "A", "k"));
   EXPECT_EQ("2", Read(ini, "A", "j"));
 }
@@ -105,9 +111,9 @@ TEST(IniFileTest, EncodingsByByteOrderMark) {
   const Case cases[] = {
       {"[A]\nk=\xE9t\xE9 \x80\n", IniEncoding::kAnsi},  // Windows-1252
       {"\xEF\xBB\xBF[A]\nk=\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\n", IniEncoding::kUtf8},
-      {std::string("\xFF\xFE[\0A\0]\0\n\0k\0=\0\xE9\0t\0\xE9\0 \0\xAC\x20\n\0", 30),
+      {Bytes("\xFF\xFE[\0A\0]\0\n\0k\0=\0\xE9\0t\0\xE9\0 \0\xAC\x20\n\0"),
        IniEncoding::kUtf16LittleEndian},
-      {std::string("\xFE\xFF\0[\0A\0]\0\n\0k\0=\0\xE9\0t\0\xE9\0 \x20\xAC\0\n", 30),
+      {Bytes("\xFE\xFF\0[\0A\0]\0\n\0k\0=\0\xE9\0t\0\xE9\0 \x20\xAC\0\n"),
        IniEncoding::kUtf16BigEndian},
   };
   for (const Case& c : cases) {
