@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <regex>
 #include <thread>
 
 #include "child_process.h"
@@ -20,6 +19,17 @@ void SleepSeconds(double seconds) {
 }
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+// xdotool takes a window name as a regular expression: this one matches
+// `text` whole and literally.
+std::string ExactPattern(const std::string& text) {
+  std::string pattern = "^";
+  for (const char c : text) {
+    if (std::string(".^$|()[]{}*+?\\").find(c) != std::string::npos) pattern += '\\';
+    pattern += c;
+  }
+  return pattern + "$";
+}
 
 }  // namespace
 
@@ -79,9 +89,7 @@ std::string XDisplay::Xdotool(const std::vector<std::string>& arguments, int* st
 }
 
 std::string XDisplay::FindWindow(const std::string& caption, double seconds) const {
-  // xdotool takes the name as a regular expression: match it whole and literally.
-  const std::string pattern =
-      "^" + std::regex_replace(caption, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") + "$";
+  const std::string pattern = ExactPattern(caption);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   do {
     int status = 0;

@@ -6,6 +6,8 @@
 #include "platform/win32/win32_platform.h"
 #include "win32_test_support.h"
 
+#include <objbase.h>  // after <windows.h>, which it needs
+
 namespace quill::test {
 namespace {
 

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_api.h"
 
+#include <objbase.h>
+
 #include "platform/win32/win32_export.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
