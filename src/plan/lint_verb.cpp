@@ -42,12 +42,9 @@ void LintTable(const LintOptions& options, PlanPlatform& platform,
 }  // namespace
 
 int RunLintVerb(const LintOptions& options, std::ostream& out, std::ostream& err) {
-  IniFile ini;
-  std::unique_ptr<MachineFiles> files;
-  if (!LoadIni(options.ini, &ini, err) || !MakeMachineFiles(options.files, &files, err)) {
-    return kCannotRun;
-  }
-  PlanPlatform platform(ini, FromUtf8(options.ini), *files);
+  VerbMachine machine;
+  if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
+  PlanPlatform& platform = machine.platform();
   std::vector<WString> codes;
   std::vector<Finding> findings;
   LintTable(options, platform, &codes, &findings);

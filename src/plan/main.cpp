@@ -13,6 +13,16 @@ namespace {
 
 using quill::plan::MachineFileOptions;
 
+// A verb with its one input file and --json.
+CLI::App* AddVerb(CLI::App& app, const char* name, const char* description, const char* input,
+                  std::string* path, bool* json) {
+  CLI::App* verb = app.add_subcommand(name, description);
+  verb->add_option(input, *path, input == std::string("LOG") ? "the run log" : "the input INI file")
+      ->required();
+  verb->add_flag("--json", *json, "JSON instead of text");
+  return verb;
+}
+
 void AddMachineFileOptions(CLI::App* verb, MachineFileOptions* files) {
   verb->add_option("--map", files->maps,
                    "PREFIX=DIR: answer the Windows path PREFIX (\"C:\", \"C:\\Apps\") from the "
@@ -33,8 +43,8 @@ int Main(int argc, char** argv) {
   app.require_subcommand(1);
 
   quill::plan::PlanOptions plan;
-  CLI::App* plan_verb = app.add_subcommand("plan", "the launches a run would make on one machine");
-  plan_verb->add_option("INI", plan.ini, "the input INI file")->required();
+  CLI::App* plan_verb = AddVerb(app, "plan", "the launches a run would make on one machine", "INI",
+                                &plan.ini, &plan.json);
   plan_verb->add_option("--system-id", plan.system_id,
                         "machine identifier as the identity library gives it; SystemID is "
                         "\"0x\" followed by it")
@@ -46,27 +56,23 @@ int Main(int argc, char** argv) {
   CLI::Option* code =
       plan_verb->add_option("--language-code", plan.language_code, "the language code itself");
   lcid->excludes(code);
-  plan_verb->add_flag("--json", plan.json, "JSON instead of text");
   AddMachineFileOptions(plan_verb, &plan.files);
 
   quill::plan::MatrixOptions matrix;
-  CLI::App* matrix_verb = app.add_subcommand(
-      "matrix", "the plan for every machine section x operating system x language");
-  matrix_verb->add_option("INI", matrix.ini, "the input INI file")->required();
-  matrix_verb->add_flag("--json", matrix.json, "JSON instead of text");
+  CLI::App* matrix_verb =
+      AddVerb(app, "matrix", "the plan for every machine section x operating system x language",
+              "INI", &matrix.ini, &matrix.json);
   AddMachineFileOptions(matrix_verb, &matrix.files);
 
   quill::plan::LintOptions lint;
-  CLI::App* lint_verb = app.add_subcommand(
-      "lint", "findings in the INI file and the language table; exit 0 clean, 1 warnings, 2 errors");
-  lint_verb->add_option("INI", lint.ini, "the input INI file")->required();
-  lint_verb->add_flag("--json", lint.json, "JSON instead of text");
+  CLI::App* lint_verb = AddVerb(
+      app, "lint", "findings in the INI file and the language table; exit 0 clean, 1 warnings, 2 errors",
+      "INI", &lint.ini, &lint.json);
   AddMachineFileOptions(lint_verb, &lint.files);
 
   quill::plan::ReportOptions report;
-  CLI::App* report_verb = app.add_subcommand("report", "one row per run and application of a run log");
-  report_verb->add_option("LOG", report.log, "the run log")->required();
-  report_verb->add_flag("--json", report.json, "JSON instead of text");
+  AddVerb(app, "report", "one row per run and application of a run log",
+          "LOG", &report.log, &report.json);
 
   try {
     app.parse(argc, argv);

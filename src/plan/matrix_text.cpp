@@ -150,10 +150,7 @@ nlohmann::ordered_json MatrixJson(const Matrix& matrix) {
                                 {"grid", grid}});
   }
   json["assumed_answers"] = matrix.assumed_answers;
-  json["assumptions"] = nlohmann::ordered_json::array();
-  for (const FileQuestionAsked& asked : matrix.assumptions) {
-    json["assumptions"].push_back(QuestionJson(asked));
-  }
+  json["assumptions"] = QuestionsJson(matrix.assumptions);
   return json;
 }
 

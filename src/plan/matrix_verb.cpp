@@ -9,12 +9,9 @@
 namespace quill::plan {
 
 int RunMatrixVerb(const MatrixOptions& options, std::ostream& out, std::ostream& err) {
-  IniFile ini;
-  std::unique_ptr<MachineFiles> files;
-  if (!LoadIni(options.ini, &ini, err) || !MakeMachineFiles(options.files, &files, err)) {
-    return kCannotRun;
-  }
-  PlanPlatform platform(ini, FromUtf8(options.ini), *files);
+  VerbMachine machine;
+  if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
+  PlanPlatform& platform = machine.platform();
   const Matrix matrix = MakeMatrix(options.files.language_table, platform);
   if (options.json) {
     out << MatrixJson(matrix).dump(2) << "\n";

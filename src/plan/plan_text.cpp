@@ -101,6 +101,12 @@ nlohmann::ordered_json QuestionJson(const FileQuestionAsked& question) {
   return json;
 }
 
+nlohmann::ordered_json QuestionsJson(const std::vector<FileQuestionAsked>& questions) {
+  nlohmann::ordered_json json = nlohmann::ordered_json::array();
+  for (const FileQuestionAsked& asked : questions) json.push_back(QuestionJson(asked));
+  return json;
+}
+
 nlohmann::ordered_json EntryJson(const PlanEntry& entry) {
   nlohmann::ordered_json json;
   json["pass"] = entry.pass;
@@ -116,10 +122,7 @@ nlohmann::ordered_json EntryJson(const PlanEntry& entry) {
     json["skipped"] = SkipName(entry.skip);
     json["reason"] = SkipText(entry);
   }
-  json["file_questions"] = nlohmann::ordered_json::array();
-  for (const FileQuestionAsked& asked : entry.questions) {
-    json["file_questions"].push_back(QuestionJson(asked));
-  }
+  json["file_questions"] = QuestionsJson(entry.questions);
   return json;
 }
 
@@ -154,10 +157,7 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
   json["result"] = EndingText(plan);
   if (!plan.error_record.empty()) json["error_record"] = ToUtf8(plan.error_record);
   json["exit_code"] = plan.exit_code;
-  json["assumptions"] = nlohmann::ordered_json::array();
-  for (const FileQuestionAsked& asked : plan.assumptions) {
-    json["assumptions"].push_back(QuestionJson(asked));
-  }
+  json["assumptions"] = QuestionsJson(plan.assumptions);
   return json;
 }
 

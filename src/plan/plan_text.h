@@ -18,6 +18,7 @@ void WriteEntriesText(const std::vector<PlanEntry>& entries, const char* indent,
 nlohmann::ordered_json PlanJson(const Plan& plan);
 nlohmann::ordered_json EntryJson(const PlanEntry& entry);
 nlohmann::ordered_json QuestionJson(const FileQuestionAsked& question);
+nlohmann::ordered_json QuestionsJson(const std::vector<FileQuestionAsked>& questions);
 
 }  // namespace quill::plan
 

@@ -10,11 +10,9 @@
 namespace quill::plan {
 
 int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err) {
-  IniFile ini;
-  std::unique_ptr<MachineFiles> files;
-  if (!LoadIni(options.ini, &ini, err) || !MakeMachineFiles(options.files, &files, err)) {
-    return kCannotRun;
-  }
+  VerbMachine machine;
+  if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
+  PlanPlatform& platform = machine.platform();
   PlanRequest request;
   request.machine_id = FromUtf8(options.system_id);
   request.windows = WindowsKindFor(FromUtf8(options.os));
@@ -26,7 +24,6 @@ int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err
     return kCannotRun;
   }
 
-  PlanPlatform platform(ini, FromUtf8(options.ini), *files);
   const Plan plan = PlanRun(request, platform);
   if (options.json) {
     out << PlanJson(plan).dump(2) << "\n";

@@ -1,18 +1,11 @@
 #include "plan/verb_inputs.h"
 
 #include "plan/local_file.h"
+#include "plan/utf.h"
 
 namespace quill::plan {
 
-bool LoadIni(const std::string& path, IniFile* ini, std::ostream& err) {
-  std::string bytes;
-  if (!ReadLocalFile(path, &bytes)) {
-    err << "quillplan: cannot read " << path << "\n";
-    return false;
-  }
-  *ini = IniFile::FromBytes(bytes);
-  return true;
-}
+namespace {
 
 bool MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineFiles>* files,
                       std::ostream& err) {
@@ -32,6 +25,21 @@ bool MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<Machine
   }
   *files = std::make_unique<MachineFiles>(
       std::move(map), options.assume_missing ? Assumption::kMissing : Assumption::kPresent);
+  return true;
+}
+
+}  // namespace
+
+bool VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& options,
+                       std::ostream& err) {
+  std::string bytes;
+  if (!ReadLocalFile(ini_path, &bytes)) {
+    err << "quillplan: cannot read " << ini_path << "\n";
+    return false;
+  }
+  ini_ = IniFile::FromBytes(bytes);
+  if (!MakeMachineFiles(options, &files_, err)) return false;
+  platform_ = std::make_unique<PlanPlatform>(ini_, FromUtf8(ini_path), *files_);
   return true;
 }
 

@@ -10,16 +10,24 @@
 
 #include "plan/ini_file.h"
 #include "plan/machine_files.h"
+#include "plan/plan_platform.h"
 #include "plan/verbs.h"
 
 namespace quill::plan {
 
-bool LoadIni(const std::string& path, IniFile* ini, std::ostream& err);
+// The INI file, the planned machine's files and the platform over both:
+// what plan, matrix and lint work on. The language table is bound by the
+// plan, once it knows where the run looks for it.
+class VerbMachine {
+ public:
+  bool Load(const std::string& ini_path, const MachineFileOptions& options, std::ostream& err);
+  PlanPlatform& platform() { return *platform_; }
 
-// The mappings and the assumption; the language table is bound by the plan,
-// once it knows where the run looks for it.
-bool MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineFiles>* files,
-                      std::ostream& err);
+ private:
+  IniFile ini_;
+  std::unique_ptr<MachineFiles> files_;
+  std::unique_ptr<PlanPlatform> platform_;
+};
 
 // "0x407" or "1031".
 bool ParseLcid(const std::string& text, uint32_t* lcid);
