@@ -12,7 +12,6 @@
 #include "plan/case_fold.h"
 #include "plan/table_scan.h"
 #include "plan/utf.h"
-#include "run/trim.h"
 #include "runner/application_command.h"
 
 namespace quill::plan {

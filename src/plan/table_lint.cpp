@@ -2,11 +2,9 @@
 
 #include <map>
 
-#include "facts/language_code.h"
 #include "facts/language_table.h"
 #include "plan/table_scan.h"
 #include "plan/utf.h"
-#include "run/trim.h"
 
 namespace quill::plan {
 
