@@ -1,9 +1,10 @@
 /* Holds a log open the way another writer of the same log would, and
  * appends numbered lines to it while a test runs:
- *   appendlines.exe PATH COUNT INTERVAL-MS READY-FILE
- * opens PATH for appending (made when missing), sharing reading and writing,
- * creates READY-FILE, then writes "appendlines N" and CR LF for N = 1 to
- * COUNT, each line in one write, INTERVAL-MS apart, and closes PATH last. */
+ *   appendlines.exe PATH COUNT INTERVAL-MS READY-FILE [SHARE]
+ * opens PATH for appending (made when missing), sharing reading and writing
+ * (SHARE "r": reading only, so nobody else may write), creates READY-FILE,
+ * then writes "appendlines N" and CR LF for N = 1 to COUNT, each line in one
+ * write, INTERVAL-MS apart, and closes PATH last. */
 #include <windows.h>
 #include <shellapi.h>
 #include <stdio.h>
@@ -16,9 +17,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR command_line, 
   (void)show;
   int count = 0;
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (arguments == NULL || count != 5) return 2;
-  HANDLE log = CreateFileW(arguments[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (arguments == NULL || count < 5 || count > 6) return 2;
+  const DWORD share =
+      (count == 6 && lstrcmpW(arguments[5], L"r") == 0) ? FILE_SHARE_READ
+                                                        : FILE_SHARE_READ | FILE_SHARE_WRITE;
+  HANDLE log = CreateFileW(arguments[1], FILE_APPEND_DATA, share, NULL, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
   if (log == INVALID_HANDLE_VALUE) return 1;
   HANDLE ready = CreateFileW(arguments[4], GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, NULL);

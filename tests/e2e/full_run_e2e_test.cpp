@@ -6,46 +6,14 @@
 #include <unistd.h>
 
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
+#include "run_log_text.h"
 #include "wine_machine.h"
 
 namespace quill::e2e {
 namespace {
-
-const std::string kStars(109, '*');
-constexpr char kStamp[] = "<STAMP>";
-
-// Every time stamp in the log as "<STAMP>"; nothing else is changed.
-std::string MaskTimeStamps(const std::string& log) {
-  static const std::regex stamp(
-      "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] "
-      "(Sunday|Monday|Tuesday|Wednesday|Thursday|Friday|Saturday), "
-      "(January|February|March|April|May|June|July|August|September|October|November|"
-      "December) [0-3][0-9], [0-9]{4}");
-  return std::regex_replace(log, stamp, kStamp);
-}
-
-std::string Opening(const std::string& system_id, const std::string& os_type) {
-  return kStars + "\r\nQUILLRUN starts at: " + kStamp + "\r\n" + kStars +
-         "\r\n\r\nSystemID      => " + system_id + "\r\nOSType\t\t  => " + os_type + "\r\n";
-}
-
-std::string Language(const std::string& lcid, const std::string& code) {
-  return "LCID          => " + lcid + "\r\nLanguage Code => " + code + "\r\n\r\n";
-}
-
-std::string Application(const std::string& list, const std::string& app,
-                        const std::string& command, const std::string& result) {
-  return "Processing: SysID => \"" + list + "\", Application => \"" + app + "\"\r\n" +
-         "LAUNCHED => \"" + command + "\"\r\nSTART:: " + kStamp + "\r\nEND  :: " + kStamp +
-         "\r\nRESULT   => " + result + "\r\n\r\n";
-}
-
-const char kQuick[] = "Command finished in less than 1 seconds.";
-const char kFailed[] = "Failed to launch the command.";
 
 // A deployment of its own for each test, under C:\e2e\NAME: the input INI,
 // LANG.INI, and stand-in installers that end at once.
