@@ -27,14 +27,14 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const ProcessSpec& spec) {
+ChildProcess::ChildProcess(const ProcessCommand& command) {
   char path[] = "/tmp/quill-e2e-output-XXXXXX";
   const int output = mkstemp(path);
-  if (output < 0 || spec.argv.empty()) return;
+  if (output < 0 || command.argv.empty()) return;
   output_path_ = path;
 
-  std::vector<std::string> argv = spec.argv;
-  std::vector<std::string> environment = spec.environment;
+  std::vector<std::string> argv = command.argv;
+  std::vector<std::string> environment = command.environment;
   std::vector<char*> argv_pointers = Pointers(argv);
   std::vector<char*> environment_pointers = Pointers(environment);
 
@@ -46,7 +46,7 @@ ChildProcess::ChildProcess(const ProcessSpec& spec) {
     dup2(nothing, 0);
     dup2(output, 1);
     dup2(output, 2);
-    if (!spec.working_directory.empty() && chdir(spec.working_directory.c_str()) != 0) _exit(126);
+    if (!command.working_directory.empty() && chdir(command.working_directory.c_str()) != 0) _exit(126);
     environ = environment_pointers.data();
     execvp(argv_pointers[0], argv_pointers.data());
     _exit(127);
@@ -105,8 +105,8 @@ std::string ChildProcess::ReadOutput() const {
   return text.str();
 }
 
-ProcessOutcome RunProcess(const ProcessSpec& spec, double seconds) {
-  ChildProcess child(spec);
+ProcessOutcome RunProcess(const ProcessCommand& command, double seconds) {
+  ChildProcess child(command);
   return child.Wait(seconds);
 }
 

@@ -11,7 +11,7 @@
 
 namespace quill::e2e {
 
-struct ProcessSpec {
+struct ProcessCommand {
   std::vector<std::string> argv;         // argv[0] is looked up in PATH
   std::vector<std::string> environment;  // "NAME=value", the whole environment
   std::string working_directory;         // empty: the harness's own
@@ -26,7 +26,7 @@ struct ProcessOutcome {
 class ChildProcess {
  public:
   // Starts at once; `started()` tells whether it could.
-  explicit ChildProcess(const ProcessSpec& spec);
+  explicit ChildProcess(const ProcessCommand& command);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -47,7 +47,7 @@ class ChildProcess {
 };
 
 // Runs to the end or to the time limit.
-ProcessOutcome RunProcess(const ProcessSpec& spec, double seconds);
+ProcessOutcome RunProcess(const ProcessCommand& command, double seconds);
 
 // This process's environment, without the variables whose names begin
 // with one of `dropped_prefixes`.

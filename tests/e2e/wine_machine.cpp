@@ -91,7 +91,7 @@ bool WineMachine::SetUp(std::string* error) {
   fs::create_directories(prefix_, ignored);
 
   // A server that stays up between the runs saves a second on each of them.
-  ProcessSpec server{{"wineserver", "-p"}, Environment({}), ""};
+  ProcessCommand server{{"wineserver", "-p"}, Environment({}), ""};
   const ProcessOutcome started = RunProcess(server, 30);
   if (!started.finished || started.exit_status != 0) {
     *error = "wineserver did not start: " + started.output;
@@ -112,8 +112,8 @@ bool WineMachine::SetUp(std::string* error) {
 
 void WineMachine::TearDown() {
   if (!prefix_.empty()) {
-    RunProcess(ProcessSpec{{"wineserver", "-k"}, Environment({}), ""}, 30);
-    RunProcess(ProcessSpec{{"wineserver", "-w"}, Environment({}), ""}, 30);
+    RunProcess(ProcessCommand{{"wineserver", "-k"}, Environment({}), ""}, 30);
+    RunProcess(ProcessCommand{{"wineserver", "-w"}, Environment({}), ""}, 30);
     if (std::getenv("QUILL_E2E_KEEP_PREFIX") == nullptr) {
       std::error_code ignored;
       fs::remove_all(prefix_, ignored);
@@ -139,9 +139,9 @@ std::vector<std::string> WineMachine::Environment(
 ProcessOutcome WineMachine::Wine(const std::vector<std::string>& arguments, double seconds) {
   // Started in C:\ once there is one, so Wine need not say it is not.
   const std::string drive_c = HostPath("C:\\");
-  ProcessSpec spec{{"wine"}, Environment({}), fs::is_directory(drive_c) ? drive_c : ""};
-  spec.argv.insert(spec.argv.end(), arguments.begin(), arguments.end());
-  return RunProcess(spec, seconds);
+  ProcessCommand command{{"wine"}, Environment({}), fs::is_directory(drive_c) ? drive_c : ""};
+  command.argv.insert(command.argv.end(), arguments.begin(), arguments.end());
+  return RunProcess(command, seconds);
 }
 
 bool WineMachine::UseWindowsVersion(const std::string& version) {
@@ -162,9 +162,9 @@ std::unique_ptr<RunningProgram> WineMachine::Start(const RunOptions& options) {
   }
   std::map<std::string, std::string> extra = options.environment;
   extra["QUILL_LAUNCH_COMMAND_HEX"] = Hex(CommandLineOf(options));
-  ProcessSpec spec{{"wine", build_ + "/tools/launch.exe"}, Environment(extra),
-                   HostPath(options.current_directory)};
-  return std::make_unique<RunningProgram>(std::make_unique<ChildProcess>(spec),
+  ProcessCommand command{{"wine", build_ + "/tools/launch.exe"}, Environment(extra),
+                         HostPath(options.current_directory)};
+  return std::make_unique<RunningProgram>(std::make_unique<ChildProcess>(command),
                                           options.time_limit_seconds);
 }
 

@@ -78,12 +78,12 @@ void XDisplay::Stop() {
 }
 
 std::string XDisplay::Xdotool(const std::vector<std::string>& arguments, int* status) const {
-  ProcessSpec spec;
-  spec.argv = {"xdotool"};
-  spec.argv.insert(spec.argv.end(), arguments.begin(), arguments.end());
-  spec.environment = InheritedEnvironment({"DISPLAY="});
-  spec.environment.push_back("DISPLAY=" + name_);
-  const ProcessOutcome outcome = RunProcess(spec, 10);
+  ProcessCommand command;
+  command.argv = {"xdotool"};
+  command.argv.insert(command.argv.end(), arguments.begin(), arguments.end());
+  command.environment = InheritedEnvironment({"DISPLAY="});
+  command.environment.push_back("DISPLAY=" + name_);
+  const ProcessOutcome outcome = RunProcess(command, 10);
   *status = outcome.finished ? outcome.exit_status : -1;
   return outcome.output;
 }
