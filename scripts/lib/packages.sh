@@ -27,5 +27,9 @@ QUILL_BUILD_PACKAGES=(
   wine wine64 xvfb xdotool tzdata
   libcli11-dev nlohmann-json3-dev
 )
+# What the fuzz targets and the static analysis need: clang with its
+# libFuzzer and sanitizer runtimes, and cppcheck (clang-tidy for a deeper
+# look by hand).
+QUILL_CHECK_PACKAGES=(clang libclang-rt-14-dev clang-tidy cppcheck)
 # What the demonstration's installers are built with.
 QUILL_INSTALLER_PACKAGES=(nsis wixl msitools)

@@ -1,0 +1,99 @@
+// quillplan's INI reader, which must read a file the way the platform's
+// profile reader does. The input is the file's bytes.
+#include <string>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "plan/ini_file.h"
+#include "plan/ini_text.h"
+#include "plan/utf.h"
+
+using quill::WString;
+using quill::fuzz::Check;
+using quill::plan::IniFile;
+
+namespace {
+
+bool SameSections(const IniFile& a, const IniFile& b) {
+  if (a.sections().size() != b.sections().size()) return false;
+  for (size_t i = 0; i < a.sections().size(); ++i) {
+    const quill::plan::IniSection& x = a.sections()[i];
+    const quill::plan::IniSection& y = b.sections()[i];
+    if (x.name != y.name || x.line != y.line || x.again != y.again || x.keys.size() != y.keys.size()) {
+      return false;
+    }
+    for (size_t k = 0; k < x.keys.size(); ++k) {
+      const quill::plan::IniKey& p = x.keys[k];
+      const quill::plan::IniKey& q = y.keys[k];
+      if (p.name != q.name || p.has_value != q.has_value || p.value != q.value || p.line != q.line) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+std::string Utf16LittleEndian(const WString& text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  return bytes;
+}
+
+size_t IndexOf(const IniFile& file, const quill::plan::IniSection* section) {
+  return section == nullptr ? file.sections().size()
+                            : static_cast<size_t>(section - file.sections().data());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  const std::string raw(reinterpret_cast<const char*>(bytes), size);
+  const IniFile file = IniFile::FromBytes(raw);
+  Check(!file.sections().empty() && file.sections()[0].line == 0, "the lines before any header");
+
+  for (const quill::plan::IniSection& section : file.sections()) {
+    for (const quill::plan::IniKey& key : section.keys) {
+      for (size_t buffer : {0u, 1u, 2u, 7u, 260u}) {
+        const WString value = IniFile::ValueText(&key, u"default", buffer);
+        Check(buffer == 0 ? value.empty() : value.size() < buffer, "a value fits its buffer");
+      }
+    }
+  }
+  // A NUL cuts names where the reader cannot look them up again; leave those.
+  const WString text = quill::plan::DecodeIniText(raw, file.encoding());
+  if (text.find(u'\0') != WString::npos) return 0;
+
+  std::vector<WString> asked;
+  for (const quill::plan::IniSection& section : file.sections()) {
+    if (section.again) continue;
+    Check(file.FindSection(section.name) == &section, "the first section of a name is found");
+    asked.push_back(section.name);
+    for (const quill::plan::IniKey& key : section.keys) {
+      const quill::plan::IniKey* found = file.FindKey(section.name, key.name);
+      Check(found != nullptr && found->line <= key.line, "a key is found, the first of its name");
+      if (found == &key && key.has_value) {
+        const WString value = IniFile::ValueText(&key, u"", key.value.size() + 1);
+        const bool quoted = key.value.size() >= 2 && (key.value[0] == u'"' || key.value[0] == u'\'') &&
+                            key.value.back() == key.value[0];
+        Check(quoted || value == key.value, "a value that fits is read whole");
+      }
+    }
+  }
+  // The remembered recent names never change an answer, in any order.
+  const IniFile fresh = IniFile::FromBytes(raw);
+  for (size_t i = asked.size(); i-- > 0;) {
+    Check(IndexOf(fresh, fresh.FindSection(asked[i])) == IndexOf(file, file.FindSection(asked[i])),
+          "the same section whatever was asked before");
+  }
+
+  if (file.encoding() == quill::plan::IniEncoding::kAnsi) {
+    Check(SameSections(file, IniFile::FromBytes(Utf16LittleEndian(text))),
+          "the same file saved as UTF-16 reads the same");
+    Check(SameSections(file, IniFile::FromBytes("\xEF\xBB\xBF" + quill::plan::ToUtf8(text))),
+          "the same file saved as UTF-8 reads the same");
+  }
+  return 0;
+}
