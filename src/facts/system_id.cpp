@@ -38,7 +38,7 @@ int GetSystemID(RunContext& context, Platform& platform) {
   const LibraryHandle library = LoadIdentityLibrary(platform);
   if (library != 0) {
     result = AskLibrary(library, context, platform);
-    platform.FreeModule(library);
+    platform.ReleaseModule(library);
   }
   platform.UninitializeCom();
   return result;

@@ -102,7 +102,7 @@ void PlanPlatform::UninitializeCom() {}
 LibraryHandle PlanPlatform::LoadModule(const WString&) { return 0; }
 ExportAddress PlanPlatform::FindExport(LibraryHandle, const std::string&) { return 0; }
 void PlanPlatform::CallMachineIdEntry(ExportAddress, char*) {}
-void PlanPlatform::FreeModule(LibraryHandle) {}
+void PlanPlatform::ReleaseModule(LibraryHandle) {}
 
 std::string PlanPlatform::CommandLine8() { return std::string(); }
 

@@ -78,7 +78,7 @@ class PlanPlatform : public Platform {
   LibraryHandle LoadModule(const WString& path) override;
   ExportAddress FindExport(LibraryHandle library, const std::string& name) override;
   void CallMachineIdEntry(ExportAddress entry, char* buffer) override;
-  void FreeModule(LibraryHandle library) override;
+  void ReleaseModule(LibraryHandle library) override;
 
   std::string CommandLine8() override;
   bool QueryVersion(VersionRecord* record) override;

@@ -28,7 +28,7 @@ class Libraries {
   // Calls a machine-identity entry point, C calling convention, with a buffer
   // of kMachineIdBufferBytes.
   virtual void CallMachineIdEntry(ExportAddress entry, char* buffer) = 0;
-  virtual void FreeModule(LibraryHandle library) = 0;
+  virtual void ReleaseModule(LibraryHandle library) = 0;
 };
 
 }  // namespace quill

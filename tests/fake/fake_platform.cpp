@@ -376,8 +376,8 @@ void FakePlatform::CallMachineIdEntry(ExportAddress entry, char* buffer) {
   buffer[length] = '\0';
 }
 
-void FakePlatform::FreeModule(LibraryHandle library) {
-  Record("FreeModule");
+void FakePlatform::ReleaseModule(LibraryHandle library) {
+  Record("ReleaseModule");
   loaded_.erase(library);
 }
 

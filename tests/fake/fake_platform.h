@@ -89,7 +89,7 @@ class FakePlatform : public Platform {
   LibraryHandle LoadModule(const WString& path) override;
   ExportAddress FindExport(LibraryHandle library, const std::string& name) override;
   void CallMachineIdEntry(ExportAddress entry, char* buffer) override;
-  void FreeModule(LibraryHandle library) override;
+  void ReleaseModule(LibraryHandle library) override;
   std::string CommandLine8() override;
   bool QueryVersion(VersionRecord* record) override;
   bool HasIsWow64Process() override;

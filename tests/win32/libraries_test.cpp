@@ -28,7 +28,7 @@ class LibrariesTest : public ::testing::Test {
     char buffer[kMachineIdBufferBytes + 40];
     std::memset(buffer, 'G', sizeof buffer);
     if (entry != 0) platform_.CallMachineIdEntry(entry, buffer);
-    platform_.FreeModule(library);
+    platform_.ReleaseModule(library);
     for (size_t at = kMachineIdBufferBytes; at < sizeof buffer; ++at) {
       EXPECT_EQ(buffer[at], 'G') << "written past the buffer at " << at;
     }
@@ -102,7 +102,7 @@ TEST_F(LibrariesTest, ALibraryWithoutTheEntryPointLoadsButHasNoExport) {
   ASSERT_NE(library, 0u);
   EXPECT_EQ(platform_.FindExport(library, "zylGetMachineId"), 0u);
   EXPECT_NE(platform_.FindExport(library, "zylGetMachineName"), 0u);
-  platform_.FreeModule(library);
+  platform_.ReleaseModule(library);
 }
 
 TEST_F(LibrariesTest, ExportsAreFoundByTheirExactName) {
@@ -112,7 +112,7 @@ TEST_F(LibrariesTest, ExportsAreFoundByTheirExactName) {
   EXPECT_EQ(platform_.FindExport(library, "ZYLGETMACHINEID"), 0u);
   EXPECT_EQ(platform_.FindExport(library, "_zylGetMachineId"), 0u);
   EXPECT_EQ(platform_.FindExport(library, ""), 0u);
-  platform_.FreeModule(library);
+  platform_.ReleaseModule(library);
   EXPECT_EQ(platform_.FindExport(0, "zylGetMachineId"), 0u);
 }
 
@@ -125,7 +125,7 @@ TEST_F(LibrariesTest, ReleasingTheLibraryUnloadsIt) {
   const LibraryHandle library = platform_.LoadModule(Library());
   ASSERT_NE(library, 0u);
   EXPECT_NE(GetModuleHandleW(L"ZYLNT.DLL"), nullptr);
-  platform_.FreeModule(library);
+  platform_.ReleaseModule(library);
   EXPECT_EQ(GetModuleHandleW(L"ZYLNT.DLL"), nullptr);
 }
 

@@ -37,7 +37,7 @@ void Win32Platform::CallMachineIdEntry(ExportAddress entry, char* buffer) {
   FunctionAt<MachineIdEntry>(static_cast<uintptr_t>(entry))(buffer);
 }
 
-void Win32Platform::FreeModule(LibraryHandle library) {
+void Win32Platform::ReleaseModule(LibraryHandle library) {
   if (library != 0) FreeLibrary(ModuleOf(library));
 }
 

@@ -48,7 +48,7 @@ class Win32Platform : public Platform {
   LibraryHandle LoadModule(const WString& path) override;
   ExportAddress FindExport(LibraryHandle library, const std::string& name) override;
   void CallMachineIdEntry(ExportAddress entry, char* buffer) override;
-  void FreeModule(LibraryHandle library) override;
+  void ReleaseModule(LibraryHandle library) override;
 
   // SystemInfo (win32_system_info.cpp)
   std::string CommandLine8() override;
