@@ -2,65 +2,13 @@
 
 #include <algorithm>
 
+#include "plan/utf.h"
+
 namespace quill {
 
-std::string Narrow(const WString& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
+std::string Narrow(const WString& text) { return plan::ToUtf8(text); }
 
-WString Widen(const std::string& utf8) {
-  WString out;
-  for (size_t i = 0; i < utf8.size();) {
-    const unsigned char b = static_cast<unsigned char>(utf8[i]);
-    uint32_t c = b;
-    int more = 0;
-    if (b >= 0xF0) {
-      c = b & 0x07;
-      more = 3;
-    } else if (b >= 0xE0) {
-      c = b & 0x0F;
-      more = 2;
-    } else if (b >= 0xC0) {
-      c = b & 0x1F;
-      more = 1;
-    }
-    ++i;
-    for (; more > 0 && i < utf8.size(); --more, ++i) {
-      c = (c << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
-    }
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
-  }
-  return out;
-}
+WString Widen(const std::string& utf8) { return plan::FromUtf8(utf8); }
 
 namespace {
 
