@@ -2,7 +2,9 @@
 
 #include <set>
 
+#include "facts/language_code.h"
 #include "facts/language_table.h"
+#include "plan/case_fold.h"
 #include "run/trim.h"
 
 namespace quill::plan {
@@ -79,6 +81,8 @@ std::vector<TableLanguage> TableLanguages(const std::vector<TableLine>& lines) {
     language.lcid_value = LcidValue(line.text);
     language.line = line.line;
     if (!ParseLcidValue(language.lcid_value, &language.lcid)) continue;
+    // The lookup compares text: "0x0409" never matches the locale 0x409.
+    if (!EqualIgnoringCase(language.lcid_value, FormatLcid(language.lcid))) continue;
     if (seen.insert(language.lcid).second) languages.push_back(language);
   }
   return languages;

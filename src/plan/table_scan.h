@@ -43,8 +43,9 @@ struct TableLanguage {
   int line = 0;
 };
 
-// One for each LCID that an LCID line in a section names, in file order,
-// the first line of each number only.
+// One for each LCID that an LCID line in a section names as the lookup
+// matches it (no leading zeros), in file order, the first line of each
+// number only: the section a run with that locale finds.
 std::vector<TableLanguage> TableLanguages(const std::vector<TableLine>& lines);
 
 }  // namespace quill::plan

@@ -1,12 +1,14 @@
-// The language table's lines and the search for the section of an LCID. The
-// first byte gives the length of the LCID text that follows it (Latin-1);
-// the rest is the table's bytes.
+// The language table's lines and the search for the section of an LCID, and
+// quillplan's reading of the same table. The first byte gives the length of
+// the LCID text that follows it (Latin-1); the rest is the table's bytes.
 #include <string>
 #include <vector>
 
+#include "facts/language_code.h"
 #include "facts/language_table.h"
 #include "fake_platform.h"
 #include "fuzz_support.h"
+#include "plan/table_scan.h"
 #include "run/trim.h"
 
 using quill::fuzz::Check;
@@ -96,6 +98,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const Found appended = Find(table + "\n[ZZ]\nLCID=" + lcid_bytes + "\n", lcid, system);
     Check(appended.found == 1, "a matching section at the end is found");
     Check(appended.section == (found.found ? found.section : u"ZZ"), "the first match wins");
+  }
+  // quillplan offers each locale with the section a run with it finds.
+  for (const quill::plan::TableLanguage& language :
+       quill::plan::TableLanguages(quill::plan::ScanLanguageTable(table, system))) {
+    const Found run = Find(table, quill::FormatLcid(language.lcid), system);
+    Check(run.found == 1 && run.section == language.section,
+          "quillplan names the section the lookup finds");
   }
   return 0;
 }
