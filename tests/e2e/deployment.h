@@ -55,6 +55,15 @@ class Deployment : public ::testing::Test {
     return machine().Run(options);
   }
 
+  // Runs the program and expects both passes (exit code 1) and this log.
+  void ExpectRunLogging(const std::string& expected_log,
+                        const std::map<std::string, std::string>& environment = {}) {
+    const RunResult result = RunQuill(environment);
+    ASSERT_TRUE(result.finished) << result.output;
+    EXPECT_EQ(1u, result.exit_code);
+    EXPECT_EQ(expected_log, LogText());
+  }
+
   std::string LogText() const {
     std::string bytes;
     return machine().ReadFile(log(), &bytes) ? MaskTimeStamps(bytes) : "<no log>";

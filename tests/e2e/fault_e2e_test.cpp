@@ -4,7 +4,6 @@
 // command line is long, installers end oddly or not in time. Each test checks
 // that the installs still happen, nothing is lost, and the exit code.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdint>
@@ -68,9 +67,9 @@ bool TakeOutAppendedLines(std::string* log, int expected) {
 TEST_F(FaultRun, MissingLogFolderStillInstallsAndLeavesNoLogAnywhere) {
   ASSERT_TRUE(machine().Remove("C:\\SYSTEM.SAV"));
   const std::string folder = root_ + "\\NoSuchFolder";
-  ASSERT_TRUE(machine().WriteFile(
-      ini(), "[Settings]\r\nAppInstlPath=" + root_ + "\r\nLogFile=" + folder + "\\RUN.LOG\r\n" +
-                 OneList({"A", "B"}, apps(), "footprint.exe 0 0")));
+  ASSERT_TRUE(machine().WriteFile(ini(), "[Settings]\r\nAppInstlPath=" + root_ +
+                                             "\r\nLogFile=" + folder + "\\RUN.LOG\r\n" +
+                                             OneList({"A", "B"}, apps(), "footprint.exe 0 0")));
   AddFootprint(apps() + "\\A\\footprint.exe");
   AddFootprint(apps() + "\\B\\footprint.exe");
 
@@ -152,13 +151,9 @@ TEST_F(FaultRun, LanguageTableThatIsAFolderGivesAnEmptyLanguageCodeAndTheRunGoes
   AddFootprint(apps() + "\\A\\footprint.exe");
   AddFootprint(apps() + "\\L\\footprint.exe");
 
-  const RunResult result = RunQuill();
-  ASSERT_TRUE(result.finished) << result.output;
-  EXPECT_EQ(1u, result.exit_code);
-  EXPECT_EQ(Opening("0xPC42", "WINXP") + Language("0x409", "") +
-                Application("0xFFFF", "A", apps() + "\\A\\footprint.exe 0 0", kQuick) +
-                Application("0xFFFF", "L", apps() + "\\L\\footprint.exe 0 0", kQuick),
-            LogText());
+  ExpectRunLogging(Opening("0xPC42", "WINXP") + Language("0x409", "") +
+                   Application("0xFFFF", "A", apps() + "\\A\\footprint.exe 0 0", kQuick) +
+                   Application("0xFFFF", "L", apps() + "\\L\\footprint.exe 0 0", kQuick));
   EXPECT_FALSE(machine().Exists(copy)) << "a folder cannot be copied to a file";
   EXPECT_EQ("start " + apps() + "\\L\\footprint.exe 0 0\nend\n",
             Footprints(apps() + "\\L\\footprint.exe"));
@@ -189,23 +184,21 @@ std::string Utf16File(const std::string& utf8) {
 
 TEST_F(FaultRun, Utf16InputWithNamesOutsideLatin1LogsOneQuestionMarkPerCharacter) {
   // Greek, CJK, a character outside the BMP (a surrogate pair) and Latin-1.
-  const std::string greek = "\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1";                 // 5
-  const std::string cjk = "\xE6\x97\xA5\xE6\x9C\xAC";                                   // 2
-  const std::string outside_bmp = "\xF0\x9D\x94\x98";                                   // 1
-  const std::string latin1 = "Caf\xC3\xA9";                                            // é
+  const std::string greek = "\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1";  // 5
+  const std::string cjk = "\xE6\x97\xA5\xE6\x9C\xAC";                    // 2
+  const std::string outside_bmp = "\xF0\x9D\x94\x98";                    // 1
+  const std::string latin1 = "Caf\xC3\xA9";                              // é
   const std::string app = greek + cjk + outside_bmp + latin1;
   const std::string app_in_log = "????????Caf\xE9";
-  ASSERT_TRUE(machine().WriteFile(ini(), Utf16File(Ini(OneList({app}, apps(), "footprint.exe 0 0")))));
+  ASSERT_TRUE(
+      machine().WriteFile(ini(), Utf16File(Ini(OneList({app}, apps(), "footprint.exe 0 0")))));
   AddFootprint(apps() + "\\" + app + "\\footprint.exe");
 
   // Wine names host files in the locale's character set: a UTF-8 one.
-  const RunResult result = RunQuill({{"LC_ALL", "C.UTF-8"}});
-  ASSERT_TRUE(result.finished) << result.output;
-  EXPECT_EQ(1u, result.exit_code);
-  EXPECT_EQ(Opening("0xPC42", "WINXP") + Language("0x409", "12") +
-                Application("0xFFFF", app_in_log, apps() + "\\" + app_in_log + "\\footprint.exe 0 0",
-                            kQuick),
-            LogText());
+  ExpectRunLogging(Opening("0xPC42", "WINXP") + Language("0x409", "12") +
+                       Application("0xFFFF", app_in_log,
+                                   apps() + "\\" + app_in_log + "\\footprint.exe 0 0", kQuick),
+                   {{"LC_ALL", "C.UTF-8"}});
   EXPECT_EQ("start " + apps() + "\\" + app + "\\footprint.exe 0 0\nend\n",
             Footprints(apps() + "\\" + app + "\\footprint.exe"));
 }
@@ -214,20 +207,20 @@ TEST_F(FaultRun, CyrillicSectionNameKeepsItsRecordsWhole) {
   // "Установка" in the Russian ANSI code page, read on a Russian system.
   const std::string ansi_name = "\xD3\xF1\xF2\xE0\xED\xEE\xE2\xEA\xE0";
   ASSERT_TRUE(machine().WriteFile(root_ + "\\LANG.INI", "[25]\r\nLCID=0x419\r\n"));
-  ASSERT_TRUE(machine().WriteFile(
-      ini(), Ini("[0xFFFF]\r\nAPP1=" + ansi_name + "\r\nAPP2=Next\r\n[" + ansi_name +
-                 "]\r\nAppPath=" + apps() + "\\A\r\nAppSwitches=footprint.exe 0 0\r\n"
-                 "[Next]\r\nAppPath=" + apps() + "\\B\r\nAppSwitches=footprint.exe 0 0\r\n")));
+  ASSERT_TRUE(
+      machine().WriteFile(ini(), Ini("[0xFFFF]\r\nAPP1=" + ansi_name + "\r\nAPP2=Next\r\n[" +
+                                     ansi_name + "]\r\nAppPath=" + apps() +
+                                     "\\A\r\nAppSwitches=footprint.exe 0 0\r\n"
+                                     "[Next]\r\nAppPath=" +
+                                     apps() + "\\B\r\nAppSwitches=footprint.exe 0 0\r\n")));
   AddFootprint(apps() + "\\A\\footprint.exe");
   AddFootprint(apps() + "\\B\\footprint.exe");
 
-  const RunResult result = RunQuill({{"LC_ALL", "ru_RU.UTF-8"}});
-  ASSERT_TRUE(result.finished) << result.output;
-  EXPECT_EQ(1u, result.exit_code);
-  EXPECT_EQ(Opening("0xPC42", "WINXP") + Language("0x419", "25") +
-                Application("0xFFFF", "?????????", apps() + "\\A\\footprint.exe 0 0", kQuick) +
-                Application("0xFFFF", "Next", apps() + "\\B\\footprint.exe 0 0", kQuick),
-            LogText());
+  ExpectRunLogging(
+      Opening("0xPC42", "WINXP") + Language("0x419", "25") +
+          Application("0xFFFF", "?????????", apps() + "\\A\\footprint.exe 0 0", kQuick) +
+          Application("0xFFFF", "Next", apps() + "\\B\\footprint.exe 0 0", kQuick),
+      {{"LC_ALL", "ru_RU.UTF-8"}});
 }
 
 TEST_F(FaultRun, PlantedProgramExeBesideProgramFilesIsNeverStarted) {
@@ -238,18 +231,14 @@ TEST_F(FaultRun, PlantedProgramExeBesideProgramFilesIsNeverStarted) {
   AddFootprint(planted);
   AddFootprint(app_path + "\\setup.exe");
   // The second names its program without ".exe".
-  ASSERT_TRUE(machine().WriteFile(
-      ini(), Ini("[0xFFFF]\r\nAPP1=A\r\nAPP2=B\r\n[A]\r\nAppPath=" + app_path +
-                 "\r\nAppSwitches=setup.exe 0 0\r\n[B]\r\nAppPath=" + app_path +
-                 "\r\nAppSwitches=setup 0 0\r\n")));
+  ASSERT_TRUE(
+      machine().WriteFile(ini(), Ini("[0xFFFF]\r\nAPP1=A\r\nAPP2=B\r\n[A]\r\nAppPath=" + app_path +
+                                     "\r\nAppSwitches=setup.exe 0 0\r\n[B]\r\nAppPath=" + app_path +
+                                     "\r\nAppSwitches=setup 0 0\r\n")));
 
-  const RunResult result = RunQuill();
-  ASSERT_TRUE(result.finished) << result.output;
-  EXPECT_EQ(1u, result.exit_code);
-  EXPECT_EQ(Opening("0xPC42", "WINXP") + Language("0x409", "12") +
-                Application("0xFFFF", "A", app_path + "\\setup.exe 0 0", kQuick) +
-                Application("0xFFFF", "B", app_path + "\\setup 0 0", kQuick),
-            LogText());
+  ExpectRunLogging(Opening("0xPC42", "WINXP") + Language("0x409", "12") +
+                   Application("0xFFFF", "A", app_path + "\\setup.exe 0 0", kQuick) +
+                   Application("0xFFFF", "B", app_path + "\\setup 0 0", kQuick));
   EXPECT_EQ("", Footprints(planted)) << "the planted program ran";
   EXPECT_EQ("start \"" + app_path + "\\setup.exe\" 0 0\nend\nstart \"" + app_path +
                 "\\setup\" 0 0\nend\n",
@@ -274,9 +263,8 @@ TEST_F(FaultRun, LongestCommandLineTheInputCanMakeIsLaunchedWhole) {
   const std::string app_path = apps() + "\\Long";
   ASSERT_TRUE(machine().MakeDirectories(app_path + "\\" + code));
   AddFootprint(app_path + "\\f.exe");
-  ASSERT_TRUE(machine().WriteFile(
-      ini(), Ini("[0xFFFF]\r\nAPP1=A\r\n[A]\r\nAppPath=" + app_path + "\r\nAppSwitches=" +
-                 switches + "\r\n")));
+  ASSERT_TRUE(machine().WriteFile(ini(), Ini("[0xFFFF]\r\nAPP1=A\r\n[A]\r\nAppPath=" + app_path +
+                                             "\r\nAppSwitches=" + switches + "\r\n")));
 
   const RunResult result = RunQuill();
   ASSERT_TRUE(result.finished) << result.output;
@@ -294,13 +282,9 @@ TEST_F(FaultRun, InstallerThatEndsWithExitCode259HasFinished) {
       ini(), Ini(OneList({"A"}, apps(), "footprint.exe 2 259"), "MaxInstallTime=30\r\n")));
   AddFootprint(apps() + "\\A\\footprint.exe");
 
-  const RunResult result = RunQuill();
-  ASSERT_TRUE(result.finished) << result.output;
-  EXPECT_EQ(1u, result.exit_code);
-  EXPECT_EQ(Opening("0xPC42", "WINXP") + Language("0x409", "12") +
-                Application("0xFFFF", "A", apps() + "\\A\\footprint.exe 2 259",
-                            "Command finished in less than 4 seconds."),
-            LogText());
+  ExpectRunLogging(Opening("0xPC42", "WINXP") + Language("0x409", "12") +
+                   Application("0xFFFF", "A", apps() + "\\A\\footprint.exe 2 259",
+                               "Command finished in less than 4 seconds."));
 }
 
 TEST_F(FaultRun, TimedOutInstallerGoesOnRunningWhileTheNextOneRuns) {
@@ -314,14 +298,10 @@ TEST_F(FaultRun, TimedOutInstallerGoesOnRunningWhileTheNextOneRuns) {
   AddFootprint(slow);
   AddFootprint(next);
 
-  const RunResult result = RunQuill();
-  ASSERT_TRUE(result.finished) << result.output;
-  EXPECT_EQ(1u, result.exit_code);
-  EXPECT_EQ(Opening("0xPC42", "WINXP") + Language("0x409", "12") +
-                Application("0xFFFF", "Slow", apps() + "\\Slow\\footprint.exe 9 0",
-                            "Command did not finish in 4 seconds.") +
-                Application("0xFFFF", "Next", apps() + "\\Next\\footprint.exe 0 0", kQuick),
-            LogText());
+  ExpectRunLogging(Opening("0xPC42", "WINXP") + Language("0x409", "12") +
+                   Application("0xFFFF", "Slow", apps() + "\\Slow\\footprint.exe 9 0",
+                               "Command did not finish in 4 seconds.") +
+                   Application("0xFFFF", "Next", apps() + "\\Next\\footprint.exe 0 0", kQuick));
   EXPECT_EQ("start " + next + " 0 0\nend\n", Footprints(next));
   EXPECT_EQ("start " + slow + " 9 0\n", Footprints(slow)) << "still running after the run";
   // Never terminated: it ends by itself.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "../hardening/large_language_table.h"
 #include "deployment.h"
 #include "run_log_text.h"
 #include "wine_machine.h"
@@ -30,7 +31,8 @@ TEST_F(LoadRun, ThirtyApplicationsThatEndAtOnceAreLoggedInOrder) {
   for (int i = 1; i <= kApps; ++i) {
     const std::string app = "App" + std::to_string(i);
     list += "APP" + std::to_string(i) + "=" + app + "\r\n";
-    sections += "[" + app + "]\r\nAppPath=" + apps() + "\\Quick\r\nAppSwitches=waitexit.exe 0 0\r\n";
+    sections +=
+        "[" + app + "]\r\nAppPath=" + apps() + "\\Quick\r\nAppSwitches=waitexit.exe 0 0\r\n";
     expected += Application("0xFFFF", app, command, kQuick);
   }
   ASSERT_TRUE(machine().WriteFile(ini(), Ini(list + sections)));
@@ -43,23 +45,17 @@ TEST_F(LoadRun, ThirtyApplicationsThatEndAtOnceAreLoggedInOrder) {
   EXPECT_EQ(1u, result.exit_code);
   EXPECT_EQ(expected, LogText());
   const double own_ms = (seconds - kApps) * 1000 / kApps;
-  std::printf("[ figures  ] %d applications in %.1f s against %d s of pauses: %.0f ms per "
-              "application beyond its pause\n",
-              kApps, seconds, kApps, own_ms);
+  std::printf(
+      "[ figures  ] %d applications in %.1f s against %d s of pauses: %.0f ms per "
+      "application beyond its pause\n",
+      kApps, seconds, kApps, own_ms);
   RecordProperty("ms_per_application_beyond_pauses", static_cast<int>(own_ms));
   EXPECT_LT(own_ms, 1000) << "the program's own cost per application";
 }
 
 TEST_F(LoadRun, LanguageTableOfTenThousandSectionsMatchesInTheLast) {
   constexpr int kSections = 10000;
-  std::string table;
-  for (int i = 1; i < kSections; ++i) {
-    char section[64];
-    std::snprintf(section, sizeof section, "[C%05d]\r\nLCID=0x%x\r\n;LCID=0x409\r\n", i,
-                  0x10000 + i);
-    table += section;
-  }
-  table += "[LAST]\r\nLCID=0x409\r\n";
+  const std::string table = LanguageTableMatchingInTheLast(kSections);
   ASSERT_TRUE(machine().WriteFile(root_ + "\\LANG.INI", table));
   ASSERT_TRUE(machine().WriteFile(ini(), Ini("")));
 
@@ -69,9 +65,10 @@ TEST_F(LoadRun, LanguageTableOfTenThousandSectionsMatchesInTheLast) {
   ASSERT_TRUE(result.finished) << result.output;
   EXPECT_EQ(1u, result.exit_code);
   EXPECT_EQ(Opening("0xPC42", "WINXP") + Language("0x409", "LAST"), LogText());
-  std::printf("[ figures  ] a run with a language table of %d sections (%zu bytes), the match "
-              "in the last: %.2f s\n",
-              kSections, table.size(), seconds);
+  std::printf(
+      "[ figures  ] a run with a language table of %d sections (%zu bytes), the match "
+      "in the last: %.2f s\n",
+      kSections, table.size(), seconds);
 }
 
 }  // namespace

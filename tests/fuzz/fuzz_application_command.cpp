@@ -17,9 +17,9 @@ using quill::fuzz::Check;
 namespace {
 
 const std::vector<WString> kPieces = {
-    u"%LANG%", u"%LANG%", u"%lang%", u"%LANG", u"%", u"LANG%", u" ", u"  ", u"\t", u"\\",
-    u"x",      u"a b",    u"US",     u"SP",    u"12", u"02",   u"37", u"16", u".exe", u"setup",
-    u"/s",     u"C:",     u"\u00E9", u"\u03A9", u"\U0001D518"};
+    u"%LANG%", u"%LANG%", u"%lang%", u"%LANG", u"%",      u"LANG%",  u" ",         u"  ", u"\t",
+    u"\\",     u"x",      u"a b",    u"US",    u"SP",     u"12",     u"02",        u"37", u"16",
+    u".exe",   u"setup",  u"/s",     u"C:",    u"\u00E9", u"\u03A9", u"\U0001D518"};
 const std::vector<WString> kCodes = {u"", u"12", u"02", u"37", u"16", u"US", u"%LANG%", u"a b"};
 
 // Every occurrence of `from`, left to right, found in `text` as it was.
@@ -44,8 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   quill::FakePlatform platform;
   quill::RunContext context;
   context.InputIniPath = u"C:\\in.ini";
-  context.LanguageCode = data.ConsumeBool() ? kCodes[data.ConsumeIntegralInRange<size_t>(0, kCodes.size() - 1)]
-                                            : quill::fuzz::FromPieces(data, kPieces, 3);
+  context.LanguageCode = data.ConsumeBool()
+                             ? kCodes[data.ConsumeIntegralInRange<size_t>(0, kCodes.size() - 1)]
+                             : quill::fuzz::FromPieces(data, kPieces, 3);
   const WString app_path = u"C:\\" + quill::fuzz::FromPieces(data, kPieces, 8);
   const WString app_switches = quill::fuzz::FromPieces(data, kPieces, 40);
   const WString global_switches = quill::fuzz::FromPieces(data, kPieces, 8);
@@ -64,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   }
   // Files that the switches, cut at a blank, may name.
   for (size_t end = 0; end <= switches.size(); ++end) {
-    if ((end == switches.size() || IsBlank(switches[end])) && data.ConsumeIntegralInRange(0, 3) == 0) {
+    if ((end == switches.size() || IsBlank(switches[end])) &&
+        data.ConsumeIntegralInRange(0, 3) == 0) {
       platform.AddFile(so_far + switches.substr(0, end) + (data.ConsumeBool() ? u".exe" : u""), "");
     }
   }

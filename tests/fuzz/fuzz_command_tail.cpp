@@ -17,9 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const std::string line(reinterpret_cast<const char*>(bytes), size);
   const std::string tail = quill::CutCommandTail(line);
 
-  Check(tail.size() <= line.size() &&
-            line.compare(line.size() - tail.size(), tail.size(), tail) == 0,
-        "the tail is the end of the command line");
+  Check(
+      tail.size() <= line.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0,
+      "the tail is the end of the command line");
   Check(tail.empty() || !IsBlank(tail[0]), "the tail starts after the blanks");
   // What was cut is the program name (to its closing quote, or to the first
   // byte up to 0x20) and the blanks after it, nothing more.
@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     while (name_end < line.size() && static_cast<unsigned char>(line[name_end]) > 0x20) ++name_end;
   }
   Check(cut.size() >= name_end, "the whole program name is cut");
-  for (size_t i = name_end; i < cut.size(); ++i) Check(IsBlank(cut[i]), "only blanks follow the name");
+  for (size_t i = name_end; i < cut.size(); ++i)
+    Check(IsBlank(cut[i]), "only blanks follow the name");
 
   // Behind any program name, the same text is the tail.
   size_t begin = 0;

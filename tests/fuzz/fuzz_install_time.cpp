@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   }
   const int32_t value = quill::ParseInstallTime(text, system);
   Check(value == ByDigitStrings(text, system), "the value of the leading number, clamped");
-  Check(quill::ParseInstallTime(text + u"s9", system) == value, "what follows the number is ignored");
+  Check(quill::ParseInstallTime(text + u"s9", system) == value,
+        "what follows the number is ignored");
   Check(quill::ParseInstallTime(u" \t" + text, system) == value, "leading blanks are skipped");
   return 0;
 }

@@ -19,13 +19,15 @@ bool SameSections(const IniFile& a, const IniFile& b) {
   for (size_t i = 0; i < a.sections().size(); ++i) {
     const quill::plan::IniSection& x = a.sections()[i];
     const quill::plan::IniSection& y = b.sections()[i];
-    if (x.name != y.name || x.line != y.line || x.again != y.again || x.keys.size() != y.keys.size()) {
+    if (x.name != y.name || x.line != y.line || x.again != y.again ||
+        x.keys.size() != y.keys.size()) {
       return false;
     }
     for (size_t k = 0; k < x.keys.size(); ++k) {
       const quill::plan::IniKey& p = x.keys[k];
       const quill::plan::IniKey& q = y.keys[k];
-      if (p.name != q.name || p.has_value != q.has_value || p.value != q.value || p.line != q.line) {
+      if (p.name != q.name || p.has_value != q.has_value || p.value != q.value ||
+          p.line != q.line) {
         return false;
       }
     }
@@ -76,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       Check(found != nullptr && found->line <= key.line, "a key is found, the first of its name");
       if (found == &key && key.has_value) {
         const WString value = IniFile::ValueText(&key, u"", key.value.size() + 1);
-        const bool quoted = key.value.size() >= 2 && (key.value[0] == u'"' || key.value[0] == u'\'') &&
+        const bool quoted = key.value.size() >= 2 &&
+                            (key.value[0] == u'"' || key.value[0] == u'\'') &&
                             key.value.back() == key.value[0];
         Check(quoted || value == key.value, "a value that fits is read whole");
       }

@@ -15,9 +15,9 @@ namespace {
 
 // Characters that cannot start or end a record's fixed text: no blank,
 // quote, colon, star, "=" or ">". Latin-1 is kept; the rest is one "?".
-const std::vector<WString> kValuePieces = {
-    u"C", u"x", u"7", u"\\", u".", u"_", u"-", u"/", u"(", u"\u00E9", u"\u00FF",
-    u"\u03A9", u"\U0001D518", u"%s", u"%d"};
+const std::vector<WString> kValuePieces = {u"C",      u"x",      u"7",          u"\\", u".",
+                                           u"_",      u"-",      u"/",          u"(",  u"\u00E9",
+                                           u"\u00FF", u"\u03A9", u"\U0001D518", u"%s", u"%d"};
 
 WString AsLogged(const WString& value) {
   const std::string bytes = quill::EncodeLogText(value);
@@ -73,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     Check(read.unknown_lines[i] <= any_lines, "every written record is known");
   }
   Check(read.unknown_lines == before.unknown_lines, "what follows a line does not change it");
-  Check(read.records.size() == before.records.size() + written.size(), "one record for each written");
+  Check(read.records.size() == before.records.size() + written.size(),
+        "one record for each written");
   for (size_t i = 0; i < before.records.size(); ++i) {
     Check(read.records[i].record == before.records[i].record &&
               read.records[i].values == before.records[i].values,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "large_language_table.h"
 #include "run/entry.h"
 
 namespace quill {
@@ -22,8 +23,9 @@ struct LoadMachine {
     platform.AddLibrary(u"ZYLNT.DLL", {true, "PC42"});
     platform.AddDirectory(u"C:\\Share");
     platform.AddFile(u"C:\\Share\\LANG.INI", table);
-    platform.AddIniFile(u"C:\\Share\\deploy.ini",
-                        u"[Settings]\nAppInstlPath=C:\\Share\nLogFile=C:\\Share\\RUN.LOG\n" + lists);
+    platform.AddIniFile(
+        u"C:\\Share\\deploy.ini",
+        u"[Settings]\nAppInstlPath=C:\\Share\nLogFile=C:\\Share\\RUN.LOG\n" + lists);
   }
   int Run() { return RunFromCommandLine(context, platform); }
   // The log's lines, without their CR LF; a line without one is kept as is.
@@ -86,21 +88,15 @@ TEST(LoadTest, TwoThousandApplicationsGiveTenThousandRecordsInOrder) {
   EXPECT_EQ(5 * kApps, records);
   EXPECT_EQ(static_cast<size_t>(kApps), m.platform.CallsNamed("StartProcess").size());
   EXPECT_EQ(0, m.platform.open_process_handles());
-  std::printf("[ figures  ] %d applications, %d records: %.3f s of the program's own work, "
-              "%.1f us per application beyond its 1 s pause\n",
-              kApps, records, seconds, seconds * 1e6 / kApps);
+  std::printf(
+      "[ figures  ] %d applications, %d records: %.3f s of the program's own work, "
+      "%.1f us per application beyond its 1 s pause\n",
+      kApps, records, seconds, seconds * 1e6 / kApps);
 }
 
 TEST(LoadTest, LanguageTableOfTenThousandSectionsMatchesInTheLast) {
   constexpr int kSections = 10000;
-  std::string table;
-  for (int i = 1; i < kSections; ++i) {
-    char section[64];
-    std::snprintf(section, sizeof section, "[C%05d]\r\nLCID=0x%x\r\n;LCID=0x409\r\n", i,
-                  0x10000 + i);
-    table += section;
-  }
-  table += "[LAST]\r\nLCID=0x409\r\n";
+  const std::string table = LanguageTableMatchingInTheLast(kSections);
   LoadMachine m(u"", table);
   EXPECT_EQ(1, m.Run());
   const std::vector<std::string> lines = m.LogLines();

@@ -25,9 +25,9 @@ TEST(LongCommandLineTest, WholeUpToThePlatformLimitAndAFailedLaunchBeyond) {
   };
   // AppPath, a backslash, "x.exe " and forty codes.
   const Case cases[] = {
-      {39, 818, true},     // 32,766 characters and the NUL: the limit
-      {40, 818, false},    // one more
-      {39, 1000, false},   // 40,046
+      {39, 818, true},    // 32,766 characters and the NUL: the limit
+      {40, 818, false},   // one more
+      {39, 1000, false},  // 40,046
   };
   for (const Case& c : cases) {
     const WString app_path = u"C:\\" + WString(c.app_path_chars - 3, u'A');
@@ -45,9 +45,10 @@ TEST(LongCommandLineTest, WholeUpToThePlatformLimitAndAFailedLaunchBeyond) {
     platform.AddDirectory(u"C:\\Logs");
     platform.AddDirectory(app_path + u"\\" + code);
     platform.AddProgram(command, 0);
-    platform.AddIniFile(u"C:\\in.ini", u"[Settings]\nLogFile=C:\\Logs\\r.log\n[0xFFFF]\nAPP1=A\n"
-                                       u"[A]\nAppPath=" + app_path + u"\nAppSwitches=" +
-                                           switches + u"\n");
+    platform.AddIniFile(u"C:\\in.ini",
+                        u"[Settings]\nLogFile=C:\\Logs\\r.log\n[0xFFFF]\nAPP1=A\n"
+                        u"[A]\nAppPath=" +
+                            app_path + u"\nAppSwitches=" + switches + u"\n");
     RunContext context;
     context.InputIniPath = u"C:\\in.ini";
     context.LanguageCode = code;
@@ -57,11 +58,15 @@ TEST(LongCommandLineTest, WholeUpToThePlatformLimitAndAFailedLaunchBeyond) {
 
     const std::string records =
         "Processing: SysID => \"0xFFFF\", Application => \"A\"\r\n"
-        "LAUNCHED => \"" + Narrow(command) + "\"\r\n"
-        "START:: " + std::string(kStamp) + "\r\nEND  :: " +
-        (c.launched ? "09:05:04 Sunday, December 06, 2026\r\n"
-                      "RESULT   => Command finished in less than 1 seconds.\r\n\r\n"
-                    : std::string(kStamp) + "\r\nRESULT   => Failed to launch the command.\r\n\r\n");
+        "LAUNCHED => \"" +
+        Narrow(command) +
+        "\"\r\n"
+        "START:: " +
+        std::string(kStamp) + "\r\nEND  :: " +
+        (c.launched
+             ? "09:05:04 Sunday, December 06, 2026\r\n"
+               "RESULT   => Command finished in less than 1 seconds.\r\n\r\n"
+             : std::string(kStamp) + "\r\nRESULT   => Failed to launch the command.\r\n\r\n");
     const std::string log = platform.FileBytes(u"C:\\Logs\\r.log");
     const size_t at = log.find("Processing");
     ASSERT_NE(std::string::npos, at);

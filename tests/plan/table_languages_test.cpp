@@ -33,8 +33,9 @@ TEST(TableLanguagesTest, EachLocaleNamesTheSectionTheLookupFinds) {
 }
 
 TEST(TableLanguagesTest, MatrixRowsAreLabelledWithTheCodeTheRunUses) {
-  PlanFixture m("[Settings]\nAppInstlPath=C:\\AppInstl\n[0xFFFF]\nAPP1=Reader\n[0xAB12]\n"
-                "[Reader]\nAppPath=C:\\Reader\nAppSwitches=%LANG%\\setup.exe\n");
+  PlanFixture m(
+      "[Settings]\nAppInstlPath=C:\\AppInstl\n[0xFFFF]\nAPP1=Reader\n[0xAB12]\n"
+      "[Reader]\nAppPath=C:\\Reader\nAppSwitches=%LANG%\\setup.exe\n");
   m.Add("AppInstl/LANG.INI", kTable);
   m.AddFolder("Reader/12");
   m.AddFolder("Reader/04");
