@@ -128,9 +128,28 @@ const IniSection* IniFile::FindSection(const WString& name) const {
   return index < sections_.size() ? &sections_[index] : nullptr;
 }
 
+namespace {
+
+// A name as the program asks for it needs no trimming and holds no NUL.
+bool LooksUpAsWritten(const WString& name) {
+  return !name.empty() && !IsProfileSpace(name.front()) && !IsProfileSpace(name.back()) &&
+         name.find(u'\0') == WString::npos;
+}
+
+}  // namespace
+
 const IniKey* IniFile::FindKey(const WString& section_name, const WString& key_name) const {
   const IniSection* section = FindSection(section_name);
   if (section == nullptr) return nullptr;
+  // An application section holds a few keys: looking through them is
+  // cheaper than folding the name for the table.
+  constexpr size_t kFewKeys = 8;
+  if (section->keys.size() <= kFewKeys && LooksUpAsWritten(key_name)) {
+    for (const IniKey& key : section->keys) {
+      if (EqualIgnoringCase(key.name, key_name)) return &key;
+    }
+    return nullptr;
+  }
   const auto found = section->first_key.find(LookupName(key_name));
   return found == section->first_key.end() ? nullptr : &section->keys[found->second];
 }
