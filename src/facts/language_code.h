@@ -6,8 +6,8 @@
 // C:\LANG_INI.TXT is read instead, and never refreshed.
 #include <cstdint>
 
+#include "base/run_context.h"
 #include "platform/platform.h"
-#include "run/run_context.h"
 
 namespace quill {
 

@@ -1,6 +1,6 @@
 #include "facts/language_table.h"
 
-#include "run/trim.h"
+#include "base/trim.h"
 
 namespace quill {
 

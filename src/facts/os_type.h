@@ -2,8 +2,8 @@
 #define QUILL_FACTS_OS_TYPE_H_
 
 // Names the Windows version: "WINXP" for 5.1, "VISTA64" or "VISTA32" for 6.0.
+#include "base/run_context.h"
 #include "platform/system_info.h"
-#include "run/run_context.h"
 
 namespace quill {
 

@@ -1,6 +1,6 @@
 #include "facts/system_id.h"
 
-#include "run/trim.h"
+#include "base/trim.h"
 
 namespace quill {
 

@@ -3,8 +3,8 @@
 
 // The machine identifier, asked of the outside identity library ZYLNT.DLL,
 // which is loaded, called and released inside one call, with COM around it.
+#include "base/run_context.h"
 #include "platform/platform.h"
-#include "run/run_context.h"
 
 namespace quill {
 

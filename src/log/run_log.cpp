@@ -1,7 +1,7 @@
 #include "log/run_log.h"
 
+#include "base/profile_value.h"
 #include "log/time_stamp.h"
-#include "run/profile_value.h"
 
 namespace quill {
 

@@ -3,10 +3,10 @@
 
 // The run log: placed by the LogFile setting, appended to by every run, and
 // written only while it is open. It never reports its own failures.
+#include "base/run_context.h"
 #include "log/log_record.h"
 #include "platform/platform.h"
 #include "platform/wide_string.h"
-#include "run/run_context.h"
 
 namespace quill {
 

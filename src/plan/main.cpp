@@ -6,8 +6,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "plan/utf.h"
-#include "plan/verbs.h"
+#include "plan/verbs/verbs.h"
+#include "plan/windows/utf.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 // From the process's command line to the input INI file.
 #include <string>
 
+#include "base/run_context.h"
 #include "platform/file_system.h"
 #include "platform/wide_string.h"
-#include "run/run_context.h"
 
 namespace quill {
 

@@ -1,8 +1,8 @@
 #include "run/entry.h"
 
+#include "base/trim.h"
 #include "run/command_line.h"
 #include "run/run_sequence.h"
-#include "run/trim.h"
 #include "run/usage.h"
 
 namespace quill {

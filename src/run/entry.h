@@ -3,9 +3,9 @@
 
 // Where the program begins, whatever the platform: the real WinMain only
 // builds the platform and hands over here.
+#include "base/run_context.h"
 #include "platform/platform.h"
 #include "platform/wide_string.h"
-#include "run/run_context.h"
 
 namespace quill {
 

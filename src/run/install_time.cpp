@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "run/trim.h"
+#include "base/trim.h"
 
 namespace quill {
 

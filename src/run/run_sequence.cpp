@@ -1,11 +1,11 @@
 #include "run/run_sequence.h"
 
+#include "base/profile_value.h"
 #include "facts/language_code.h"
 #include "facts/os_type.h"
 #include "facts/system_id.h"
 #include "log/run_log.h"
 #include "run/install_time.h"
-#include "run/profile_value.h"
 #include "runner/install_pass.h"
 
 namespace quill {

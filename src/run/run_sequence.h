@@ -2,8 +2,8 @@
 #define QUILL_RUN_RUN_SEQUENCE_H_
 
 // The body of a run once the input INI file is known.
+#include "base/run_context.h"
 #include "platform/platform.h"
-#include "run/run_context.h"
 
 namespace quill {
 

@@ -1,6 +1,6 @@
 #include "runner/application_command.h"
 
-#include "run/profile_value.h"
+#include "base/profile_value.h"
 
 namespace quill {
 

@@ -3,9 +3,9 @@
 
 // The command line of one application section: AppPath, a backslash, and the
 // switches, with "%LANG%" put in place from the language folders.
+#include "base/run_context.h"
 #include "platform/platform.h"
 #include "platform/wide_string.h"
-#include "run/run_context.h"
 
 namespace quill {
 

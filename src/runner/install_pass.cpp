@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "base/profile_value.h"
 #include "log/run_log.h"
-#include "run/profile_value.h"
 #include "runner/application_command.h"
 #include "runner/launch.h"
 #include "runner/process_command_line.h"

@@ -3,9 +3,9 @@
 
 // One walk over the application lists that apply to this machine: the common
 // section, then the machine section, each from APP1 to the first empty value.
+#include "base/run_context.h"
 #include "platform/platform.h"
 #include "platform/wide_string.h"
-#include "run/run_context.h"
 
 namespace quill {
 

@@ -5,9 +5,9 @@
 // The started process is never terminated.
 #include <cstdint>
 
+#include "base/run_context.h"
 #include "platform/platform.h"
 #include "platform/wide_string.h"
-#include "run/run_context.h"
 
 namespace quill {
 

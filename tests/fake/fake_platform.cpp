@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "plan/utf.h"
+#include "plan/windows/utf.h"
 
 namespace quill {
 

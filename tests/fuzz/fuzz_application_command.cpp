@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/profile_value.h"
 #include "fake_platform.h"
 #include "fuzz_support.h"
-#include "run/profile_value.h"
 #include "runner/application_command.h"
 #include "runner/process_command_line.h"
 

@@ -5,10 +5,10 @@
 #include <limits>
 #include <string>
 
+#include "base/trim.h"
 #include "fake_platform.h"
 #include "fuzz_support.h"
 #include "run/install_time.h"
-#include "run/trim.h"
 
 using quill::fuzz::Check;
 

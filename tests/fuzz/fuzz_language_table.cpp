@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "base/trim.h"
 #include "facts/language_code.h"
 #include "facts/language_table.h"
 #include "fake_platform.h"
 #include "fuzz_support.h"
-#include "plan/table_scan.h"
-#include "run/trim.h"
+#include "plan/planning/table_scan.h"
 
 using quill::fuzz::Check;
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "plan/ini_file.h"
-#include "plan/ini_text.h"
-#include "plan/utf.h"
+#include "plan/windows/ini_file.h"
+#include "plan/windows/ini_text.h"
+#include "plan/windows/utf.h"
 
 using quill::WString;
 using quill::fuzz::Check;

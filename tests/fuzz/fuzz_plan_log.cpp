@@ -5,7 +5,7 @@
 
 #include "fuzz_support.h"
 #include "log/log_record.h"
-#include "plan/log_records.h"
+#include "plan/report/log_records.h"
 
 using quill::LogRecord;
 using quill::WString;

@@ -1,9 +1,9 @@
 // Trim, the one trimming rule for text from outside. The input is UTF-16
 // little-endian text; the platform's classification above U+00FF is the
 // fake's, which is what Windows says.
+#include "base/trim.h"
 #include "fake_platform.h"
 #include "fuzz_support.h"
-#include "run/trim.h"
 
 using quill::fuzz::Check;
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/profile_value.h"
+#include "base/trim.h"
 #include "fake_platform.h"
-#include "run/profile_value.h"
-#include "run/trim.h"
 
 namespace quill {
 namespace {

@@ -2,8 +2,8 @@
 // relies on, read through the real reader.
 #include <string>
 
+#include "base/profile_value.h"
 #include "platform/win32/win32_platform.h"
-#include "run/profile_value.h"
 #include "win32_test_support.h"
 
 namespace quill::test {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "ini_corpus.h"
-#include "plan/ini_file.h"
-#include "plan/utf.h"
+#include "plan/windows/ini_file.h"
+#include "plan/windows/utf.h"
 #include "wine_machine.h"
 
 namespace quill::plan {

@@ -9,9 +9,9 @@
 #include <nlohmann/json.hpp>
 
 #include "child_process.h"
-#include "plan/log_records.h"
-#include "plan/run_report.h"
-#include "plan/utf.h"
+#include "plan/report/log_records.h"
+#include "plan/report/run_report.h"
+#include "plan/windows/utf.h"
 #include "wine_machine.h"
 
 namespace quill::plan {

@@ -1,0 +1,32 @@
+#ifndef QUILL_BASE_RUN_CONTEXT_H_
+#define QUILL_BASE_RUN_CONTEXT_H_
+
+// What a run has learned, handed from one step to the next. Each field has
+// one writer, named beside it; every other step only reads it.
+#include <cstdint>
+#include <memory>
+
+#include "base/log_stream.h"
+#include "platform/wide_string.h"
+
+namespace quill {
+
+constexpr int32_t kDefaultMaxInstallTime = 300;
+
+struct RunContext {
+  WString InputIniPath;       // command line
+  WString BaseDrive;          // command line
+  WString SystemID;           // system identifier
+  WString OSType;             // operating-system type
+  WString LcidText;           // language lookup
+  WString LanguageCode;       // language lookup
+  WString LanguageTablePath;  // run sequence
+  int32_t MaxInstallTime = kDefaultMaxInstallTime;  // run sequence
+
+  std::unique_ptr<LogStream> RunLogStream;  // run log
+  int LogOpen = 0;                          // run log
+};
+
+}  // namespace quill
+
+#endif  // QUILL_BASE_RUN_CONTEXT_H_

@@ -1,0 +1,19 @@
+#ifndef QUILL_BASE_TRIM_H_
+#define QUILL_BASE_TRIM_H_
+
+// The one trimming rule for every string that comes from outside.
+#include "platform/system_info.h"
+#include "platform/wide_string.h"
+
+namespace quill {
+
+// Tab to carriage return, space and no-break space; above U+00FF the
+// platform's classification decides. U+0085 is not white space.
+bool IsWhiteSpace(char16_t c, SystemInfo& system);
+
+// Removes leading and trailing white space; inner white space stays.
+void Trim(WString& text, SystemInfo& system);
+
+}  // namespace quill
+
+#endif  // QUILL_BASE_TRIM_H_

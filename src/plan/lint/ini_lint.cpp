@@ -1,0 +1,236 @@
+#include "plan/lint/ini_lint.h"
+
+#include <set>
+
+#include "base/profile_value.h"
+#include "plan/planning/pass_trace.h"
+#include "plan/planning/planner.h"
+#include "plan/windows/case_fold.h"
+#include "plan/windows/utf.h"
+#include "run/install_time.h"
+#include "runner/application_command.h"
+
+namespace quill::plan {
+
+namespace {
+
+constexpr size_t kLongestValue = kProfileBufferChars - 1;
+
+class IniLint {
+ public:
+  IniLint(const std::string& file, const std::vector<WString>& language_codes,
+          PlanPlatform& platform)
+      : file_(file), codes_(language_codes), platform_(platform), ini_(platform.ini()) {}
+
+  std::vector<Finding> Run() {
+    CheckSectionsAndKeys();
+    CheckSettings();
+    for (const IniSection& section : ini_.sections()) {
+      if (IsListSection(section)) CheckList(section);
+    }
+    return std::move(findings_);
+  }
+
+ private:
+  void Add(int line, const char* rule, Severity severity, const std::string& message) {
+    findings_.push_back({file_, line, rule, severity, message});
+  }
+
+  // The value the run reads: through the reader, cut and trimmed.
+  WString Value(const WString& section, const WString& key) {
+    return ReadProfileValue(section, key, platform_.ini_path(), platform_, platform_);
+  }
+
+  int LineOf(const WString& section, const WString& key) {
+    const IniKey* found = ini_.FindKey(section, key);
+    if (found != nullptr) return found->line;
+    const IniSection* in = ini_.FindSection(section);
+    return in != nullptr ? in->line : 0;
+  }
+
+  static bool IsListSection(const IniSection& section) {
+    const WString name = LowerCase(section.name);
+    if (name.compare(0, 2, u"0x") != 0) return false;
+    for (const IniKey& key : section.keys) {
+      if (LowerCase(key.name).compare(0, 3, u"app") == 0) return true;
+    }
+    return false;
+  }
+
+  void CheckSectionsAndKeys() {
+    for (const IniSection& section : ini_.sections()) {
+      if (section.again) {
+        Add(section.line, "duplicate-section", Severity::kWarning,
+            "section [" + ToUtf8(section.name) + "] appears before; the keys here are never read");
+        continue;
+      }
+      CheckSystemWord(section);
+      std::set<WString> keys;
+      for (const IniKey& key : section.keys) CheckKey(section, key, keys);
+    }
+  }
+
+  void CheckKey(const IniSection& section, const IniKey& key, std::set<WString>& keys) {
+    const bool comment = !key.name.empty() && (key.name[0] == u';' || key.name[0] == u'#');
+    if (comment) return;
+    if (!key.has_value) {
+      Add(key.line, "line-without-equals", Severity::kWarning,
+          "\"" + ToUtf8(key.name) + "\" has no \"=\"; reading it gives nothing");
+    }
+    if (!keys.insert(LowerCase(key.name)).second) {
+      Add(key.line, "duplicate-key", Severity::kWarning,
+          "key " + ToUtf8(key.name) + " appears before in [" + ToUtf8(section.name) +
+              "]; this one is never read");
+    }
+    const WString read = ini_.GetString(section.name, key.name, WString(), key.value.size() + 2);
+    if (&key == ini_.FindKey(section.name, key.name) && read.size() > kLongestValue) {
+      const WString name = LowerCase(key.name);
+      const bool command = name == u"apppath" || name == u"appswitches" || name == u"globalswitches";
+      Add(key.line, "value-too-long", command ? Severity::kError : Severity::kWarning,
+          ToUtf8(key.name) + " holds " + std::to_string(read.size()) +
+              " characters; the run reads only the first 259");
+    }
+  }
+
+  // Pass-1 sections are named by the words the program produces.
+  void CheckSystemWord(const IniSection& section) {
+    const size_t underscore = section.name.rfind(u'_');
+    if (underscore == WString::npos) return;
+    const WString base = section.name.substr(0, underscore);
+    const WString word = section.name.substr(underscore + 1);
+    const bool list_base = LowerCase(base) == u"0xffff" || ini_.FindSection(base) != nullptr;
+    if (!list_base || LowerCase(base).compare(0, 2, u"0x") != 0) return;
+    if (WindowsKindFor(word) != WindowsKind::kOther) return;
+    Add(section.line, "unknown-system-word", Severity::kWarning,
+        "[" + ToUtf8(section.name) + "] is never read: the program names only WINXP, VISTA32 "
+        "and VISTA64");
+  }
+
+  void CheckSettings() {
+    if (Value(u"Settings", u"AppInstlPath").empty()) {
+      Add(LineOf(u"Settings", u"AppInstlPath"), "missing-appinstlpath", Severity::kError,
+          "Settings has no AppInstlPath: every run ends after its identity records");
+    }
+    const WString text = Value(u"Settings", u"MaxInstallTime");
+    if (text.empty()) return;
+    const int32_t seconds = ParseInstallTime(text, platform_);
+    size_t digits = (text[0] == u'+' || text[0] == u'-') ? 1 : 0;
+    bool plain = digits < text.size();
+    for (size_t i = digits; i < text.size(); ++i) plain = plain && text[i] >= u'0' && text[i] <= u'9';
+    if (!plain) {
+      Add(LineOf(u"Settings", u"MaxInstallTime"), "max-install-time-not-a-number",
+          Severity::kWarning,
+          "MaxInstallTime \"" + ToUtf8(text) + "\" reads as " + std::to_string(seconds) +
+              " seconds: only a leading decimal number counts");
+    } else if (seconds <= 4) {
+      Add(LineOf(u"Settings", u"MaxInstallTime"), "max-install-time-too-short",
+          Severity::kWarning,
+          "MaxInstallTime " + std::to_string(seconds) +
+              " lets each installer run only about 4 seconds");
+    }
+  }
+
+  void CheckList(const IniSection& section) {
+    int number = 1;
+    for (;; ++number) {
+      const WString key = u"APP" + FromUtf8(std::to_string(number));
+      const WString application = Value(section.name, key);
+      if (application.empty()) break;
+      CheckApplication(application, LineOf(section.name, key));
+    }
+    const std::string end = "APP" + std::to_string(number);
+    for (const IniKey& key : section.keys) {
+      const WString name = LowerCase(key.name);
+      if (name.compare(0, 3, u"app") != 0 || !key.has_value || key.value.empty()) continue;
+      if (&key != ini_.FindKey(section.name, key.name)) continue;  // a duplicate, told above
+      int read_number = 0;
+      if (!ReadAppNumber(key.name, &read_number) || read_number >= number) {
+        Add(key.line, "app-key-unreachable", Severity::kWarning,
+            ToUtf8(key.name) + " is never read: the list of [" + ToUtf8(section.name) +
+                "] ends at " + end + ", which is missing or empty");
+      }
+    }
+  }
+
+  // The number of "APP<n>" as the run writes it: no leading zeros.
+  static bool ReadAppNumber(const WString& name, int* number) {
+    if (name.size() < 4 || name.size() > 12 || name[3] == u'0') return false;
+    int value = 0;
+    for (size_t i = 3; i < name.size(); ++i) {
+      if (name[i] < u'0' || name[i] > u'9') return false;
+      value = value * 10 + (name[i] - u'0');
+    }
+    *number = value;
+    return true;
+  }
+
+  void CheckApplication(const WString& application, int line) {
+    const std::string named = "[" + ToUtf8(application) + "]";
+    if (ini_.FindSection(application) == nullptr) {
+      Add(line, "app-section-missing", Severity::kError,
+          "section " + named + " does not exist; the application is skipped without a record");
+      return;
+    }
+    const WString app_path = Value(application, u"AppPath");
+    if (app_path.empty()) {
+      Add(line, "app-without-apppath", Severity::kError,
+          "section " + named + " has no AppPath; the application is skipped without a record");
+      return;
+    }
+    if (!checked_.insert(LowerCase(application)).second) return;
+    if (app_path.back() == u'\\') {
+      Add(LineOf(application, u"AppPath"), "apppath-trailing-backslash", Severity::kWarning,
+          "AppPath ends in a backslash; the command line gets two in a row");
+    }
+    for (const char16_t* key : {u"AppSwitches", u"GlobalSwitches"}) CheckPlaceholderCase(application, key);
+    CheckLanguageSkips(application, app_path);
+  }
+
+  void CheckPlaceholderCase(const WString& application, const char16_t* key) {
+    const WString switches = Value(application, key);
+    const WString lowered = LowerCase(switches);
+    for (size_t at = lowered.find(u"%lang%"); at != WString::npos; at = lowered.find(u"%lang%", at + 1)) {
+      if (switches.compare(at, 6, kLanguagePlaceholder) == 0) continue;
+      Add(LineOf(application, key), "lang-placeholder-case", Severity::kWarning,
+          "\"" + ToUtf8(switches.substr(at, 6)) +
+              "\" is not the placeholder; only \"%LANG%\" is replaced, this stays as written");
+      return;
+    }
+  }
+
+  void CheckLanguageSkips(const WString& application, const WString& app_path) {
+    const WString switches = Value(application, u"AppSwitches");
+    if (switches.find(kLanguagePlaceholder) == WString::npos) return;
+    if (!Value(application, u"GlobalSwitches").empty()) return;
+    std::string skipped;
+    for (const WString& code : codes_) {
+      RunContext context;
+      context.LanguageCode = code;
+      WString substituted = switches;
+      if (!SubstituteLanguage(substituted, app_path + u"\\", context, platform_)) {
+        skipped += (skipped.empty() ? "" : ", ") + ToUtf8(code);
+      }
+    }
+    if (skipped.empty()) return;
+    Add(LineOf(application, u"AppSwitches"), "lang-without-globalswitches", Severity::kWarning,
+        "[" + ToUtf8(application) + "] has \"%LANG%\" and no GlobalSwitches; with language " +
+            skipped + " no folder is found under " + ToUtf8(app_path) +
+            " and the application is skipped");
+  }
+
+  const std::string& file_;
+  const std::vector<WString>& codes_;
+  PlanPlatform& platform_;
+  const IniFile& ini_;
+  std::vector<Finding> findings_;
+  std::set<WString> checked_;
+};
+
+}  // namespace
+
+std::vector<Finding> LintIni(const std::string& file, const std::vector<WString>& language_codes,
+                             PlanPlatform& platform) {
+  return IniLint(file, language_codes, platform).Run();
+}
+
+}  // namespace quill::plan

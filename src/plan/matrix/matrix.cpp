@@ -1,0 +1,267 @@
+#include "plan/matrix/matrix.h"
+
+#include <map>
+#include <set>
+#if defined(_GLIBCXX_HAS_GTHREADS)
+#include <thread>
+#endif
+#include <utility>
+
+#include "facts/language_code.h"
+#include "facts/os_type.h"
+#include "plan/planning/table_scan.h"
+#include "plan/windows/case_fold.h"
+#include "plan/windows/utf.h"
+#include "runner/application_command.h"
+
+namespace quill::plan {
+
+namespace {
+
+const WindowsKind kSystems[] = {WindowsKind::kWinXp, WindowsKind::kVista32,
+                                WindowsKind::kVista64, WindowsKind::kOther};
+
+bool StartsWith0x(const WString& name) {
+  return name.size() > 2 && name[0] == u'0' && (name[1] == u'x' || name[1] == u'X');
+}
+
+// The machine a section stands for: itself, or the section its pass-1 name
+// is made from. Empty for the form of an unknown word of a known section.
+WString MachineOf(const WString& name, const std::set<WString>& lowered_sections) {
+  const size_t underscore = name.rfind(u'_');
+  if (underscore == WString::npos) return name;
+  const WString base = name.substr(0, underscore);
+  if (WindowsKindFor(name.substr(underscore + 1)) != WindowsKind::kOther) return base;
+  return lowered_sections.count(LowerCase(base)) > 0 ? WString() : name;
+}
+
+std::set<WString> NamedApplications(const IniFile& ini) {
+  std::set<WString> named;
+  for (const IniSection& section : ini.sections()) {
+    for (const IniKey& key : section.keys) {
+      const WString lowered = LowerCase(key.name);
+      if (key.has_value && lowered.compare(0, 3, u"app") == 0 && lowered.size() > 3) {
+        named.insert(LowerCase(key.value));
+      }
+    }
+  }
+  return named;
+}
+
+// Whether the command line is AppPath, a backslash and AppSwitches with the
+// language code in place of every "%LANG%"; told without building it.
+bool BuiltWithCode(const PlanEntry& entry, const WString& code) {
+  const WString& line = entry.command_line;
+  const WString& switches = entry.app_switches;
+  const size_t placeholder = std::char_traits<char16_t>::length(kLanguagePlaceholder);
+  size_t at = entry.app_path.size() + 1;
+  if (line.compare(0, entry.app_path.size(), entry.app_path) != 0 || line.size() < at ||
+      line[at - 1] != u'\\') {
+    return false;
+  }
+  size_t from = 0;
+  for (size_t found; (found = switches.find(kLanguagePlaceholder, from)) != WString::npos;
+       from = found + placeholder) {
+    if (line.compare(at, found - from, switches, from, found - from) != 0) return false;
+    at += found - from;
+    if (line.compare(at, code.size(), code) != 0) return false;
+    at += code.size();
+  }
+  return line.compare(at, WString::npos, switches, from, WString::npos) == 0;
+}
+
+// Marks the entries whose command line only puts the language code in
+// place of "%LANG%": languages that differ in nothing else share a plan.
+void MarkLanguageTemplates(PassPlan& pass, const WString& code) {
+  for (PlanEntry& entry : pass.entries) {
+    entry.language_template = entry.launched &&
+                              entry.app_switches.find(kLanguagePlaceholder) != WString::npos &&
+                              BuiltWithCode(entry, code);
+  }
+}
+
+// For showing a kept plan: "<code>" where the language code went.
+void ShowTemplates(PassPlan& pass) {
+  for (PlanEntry& entry : pass.entries) {
+    if (!entry.language_template) continue;
+    WString switches = entry.app_switches;
+    ReplaceAll(switches, kLanguagePlaceholder, u"<code>");
+    entry.command_line = entry.app_path + u"\\" + switches;
+    entry.handed = entry.command_line;
+  }
+}
+
+bool SameEntry(const PlanEntry& x, const PlanEntry& y) {
+  if (x.launched != y.launched || x.skip != y.skip || x.language_template != y.language_template ||
+      x.app_key != y.app_key || x.app_section != y.app_section || x.list_section != y.list_section) {
+    return false;
+  }
+  if (x.language_template) return x.app_path == y.app_path && x.app_switches == y.app_switches;
+  return x.command_line == y.command_line && x.handed == y.handed;
+}
+
+// What tells one pass from another: every entry's names and outcome. The
+// list names alone do not: pass 1 names them after the system.
+bool SameEntries(const PassPlan& a, const PassPlan& b) {
+  if (a.entries.size() != b.entries.size()) return false;
+  for (size_t i = 0; i < a.entries.size(); ++i) {
+    if (!SameEntry(a.entries[i], b.entries[i])) return false;
+  }
+  return true;
+}
+
+// A machine has few different passes: the index of an equal one, or of
+// this one, kept as new.
+int Remember(PassPlan pass, const WString& code, std::vector<PassPlan>& plans) {
+  MarkLanguageTemplates(pass, code);
+  for (size_t i = 0; i < plans.size(); ++i) {
+    if (SameEntries(plans[i], pass)) return static_cast<int>(i);
+  }
+  ShowTemplates(pass);
+  plans.push_back(std::move(pass));
+  return static_cast<int>(plans.size() - 1);
+}
+
+std::vector<MatrixLanguage> LanguagesOf(const std::string& table, SystemInfo& system) {
+  std::vector<MatrixLanguage> languages;
+  for (const TableLanguage& language : TableLanguages(ScanLanguageTable(table, system))) {
+    MatrixLanguage column;
+    column.label = language.section;
+    column.lcid_text = FormatLcid(language.lcid);
+    column.choice.lcid = language.lcid;
+    languages.push_back(column);
+  }
+  MatrixLanguage unknown;
+  unknown.label = u"(none)";
+  unknown.choice.by_lcid = false;
+  languages.push_back(unknown);
+  return languages;
+}
+
+MachineMatrix MachineRows(const WString& system_id, const std::vector<Prelude>& preludes,
+                          PlanPlatform& platform, Assumptions* assumptions) {
+  MachineMatrix machine;
+  machine.system_id = system_id;
+  std::map<std::pair<int, int>, int> variants;
+
+  for (const Prelude& prelude : preludes) {
+    RunContext context;
+    PrepareContext(prelude, system_id, context);
+    const int pass0 = Remember(PlanPass(0, context, platform, assumptions), context.LanguageCode,
+                               machine.pass0);
+    std::vector<int> row;
+    for (WindowsKind system : kSystems) {
+      context.OSType.clear();
+      platform.set_windows(system);
+      int pass1 = -1;
+      if (DetectOSType(context, platform)) {
+        pass1 = Remember(PlanPass(1, context, platform, assumptions), context.LanguageCode,
+                         machine.pass1);
+      }
+      const auto found = variants.emplace(std::make_pair(pass0, pass1),
+                                          static_cast<int>(machine.variants.size()));
+      if (found.second) {
+        MatrixVariant variant;
+        variant.pass0 = pass0;
+        variant.pass1 = pass1;
+        variant.exit_code = pass1 >= 0 ? 1 : 0;
+        variant.ending = pass1 >= 0 ? PlanEnding::kBothPasses : PlanEnding::kUnrecognisedSystem;
+        machine.variants.push_back(variant);
+      }
+      row.push_back(found.first->second);
+    }
+    machine.cells.push_back(row);
+  }
+  return machine;
+}
+
+// Every `stride`-th machine from `first`, on a machine of its own: its own
+// copies of the INI file and the files, whose caches it alone writes.
+void SomeMachineRows(size_t first, size_t stride, const std::vector<WString>& machines,
+                     const std::vector<Prelude>& preludes, const PlanPlatform& model,
+                     std::vector<MachineMatrix>* rows, Assumptions* assumptions) {
+  const IniFile ini = model.ini();
+  MachineFiles files = model.files_copy();
+  PlanPlatform platform(ini, model.ini_path(), files);
+  for (size_t i = first; i < machines.size(); i += stride) {
+    (*rows)[i] = MachineRows(machines[i], preludes, platform, assumptions);
+  }
+}
+
+// The machines are independent: with threads at hand, two go side by side.
+std::vector<MachineMatrix> AllMachineRows(const std::vector<WString>& machines,
+                                          const std::vector<Prelude>& preludes,
+                                          const PlanPlatform& platform, Assumptions* assumptions) {
+  std::vector<MachineMatrix> rows(machines.size());
+#if defined(_GLIBCXX_HAS_GTHREADS)
+  if (machines.size() > 1 && std::thread::hardware_concurrency() > 1) {
+    Assumptions second_assumptions(assumptions->keep());
+    std::thread second(SomeMachineRows, 1, 2, std::cref(machines), std::cref(preludes),
+                       std::cref(platform), &rows, &second_assumptions);
+    SomeMachineRows(0, 2, machines, preludes, platform, &rows, assumptions);
+    second.join();
+    assumptions->Merge(second_assumptions);
+    return rows;
+  }
+#endif
+  SomeMachineRows(0, 1, machines, preludes, platform, &rows, assumptions);
+  return rows;
+}
+
+}  // namespace
+
+std::vector<WString> MachineSections(const IniFile& ini) {
+  std::set<WString> lowered;
+  for (const IniSection& section : ini.sections()) lowered.insert(LowerCase(section.name));
+  const std::set<WString> applications = NamedApplications(ini);
+
+  std::vector<WString> machines;
+  std::set<WString> seen;
+  for (const IniSection& section : ini.sections()) {
+    const WString machine = MachineOf(section.name, lowered);
+    const WString lowered_machine = LowerCase(machine);
+    if (!StartsWith0x(machine) || lowered_machine == u"0xffff") continue;
+    if (applications.count(lowered_machine) > 0 || !seen.insert(lowered_machine).second) continue;
+    machines.push_back(u"0x" + machine.substr(2));
+  }
+  return machines;
+}
+
+std::string VariantName(int index) {
+  std::string name;
+  for (int n = index + 1; n > 0; n = (n - 1) / 26) name.insert(name.begin(), 'A' + (n - 1) % 26);
+  return name;
+}
+
+Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform) {
+  Matrix matrix;
+  matrix.systems.assign(std::begin(kSystems), std::end(kSystems));
+  Assumptions assumptions(20);
+
+  // The settings first: they say where the run finds its language table.
+  LanguageChoice first;
+  matrix.prelude = PlanPrelude(first, language_table, platform, &assumptions);
+  std::string table;
+  if (matrix.prelude.ending == PlanEnding::kBothPasses &&
+      !platform.files().ReadBytes(matrix.prelude.settings.language_table_path, &table)) {
+    matrix.problem = "the language table cannot be read: give --lang-table, or a --map that "
+                     "answers " + ToUtf8(matrix.prelude.settings.language_table_path);
+    return matrix;
+  }
+  matrix.languages = LanguagesOf(table, platform);
+
+  std::vector<Prelude> preludes;
+  for (const MatrixLanguage& language : matrix.languages) {
+    preludes.push_back(PlanPrelude(language.choice, language_table, platform, &assumptions));
+  }
+  if (matrix.prelude.ending == PlanEnding::kBothPasses) {
+    const std::vector<WString> machines = MachineSections(platform.ini());
+    matrix.machines = AllMachineRows(machines, preludes, platform, &assumptions);
+    matrix.cells = machines.size() * matrix.languages.size() * matrix.systems.size();
+  }
+  matrix.assumptions = assumptions.kept();
+  matrix.assumed_answers = assumptions.answered();
+  return matrix;
+}
+
+}  // namespace quill::plan

@@ -1,0 +1,65 @@
+#ifndef QUILL_PLAN_MATRIX_MATRIX_H_
+#define QUILL_PLAN_MATRIX_MATRIX_H_
+
+// The plan for every machine section of the INI file, on every system the
+// program names and one it does not, in every language of the table. Equal
+// plans of a machine are told once, as a variant; the cells name variants.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plan/planning/plan_model.h"
+#include "plan/planning/plan_platform.h"
+#include "plan/planning/planner.h"
+#include "plan/windows/ini_file.h"
+
+namespace quill::plan {
+
+// The machines the INI file has sections for: each section whose name
+// begins with "0x", or whose pass-1 name does, but the common section,
+// applications named by an APP key, and sections for words the program never
+// produces. Each as its SystemID.
+std::vector<WString> MachineSections(const IniFile& ini);
+
+struct MatrixLanguage {
+  WString label;      // the table's section, or "(none)"
+  WString lcid_text;  // "0x407"; empty for the locale the table does not know
+  LanguageChoice choice;
+};
+
+struct MatrixVariant {
+  int pass0 = 0;   // index into MachineMatrix::pass0
+  int pass1 = -1;  // index into MachineMatrix::pass1; -1 when pass 1 does not run
+  int exit_code = 0;
+  PlanEnding ending = PlanEnding::kBothPasses;
+};
+
+struct MachineMatrix {
+  WString system_id;
+  std::vector<PassPlan> pass0;
+  std::vector<PassPlan> pass1;
+  std::vector<MatrixVariant> variants;
+  std::vector<std::vector<int>> cells;  // [language][system] to a variant
+};
+
+struct Matrix {
+  std::vector<MatrixLanguage> languages;
+  std::vector<WindowsKind> systems;  // WINXP, VISTA32, VISTA64, another
+  Prelude prelude;                   // of the first language: the settings
+  std::vector<MachineMatrix> machines;
+  size_t cells = 0;
+  std::vector<FileQuestionAsked> assumptions;  // the first few
+  size_t assumed_answers = 0;
+  std::string problem;  // why there is no matrix, when there is none
+};
+
+// `language_table` as for a plan; the table also gives the languages.
+Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform);
+
+// "A" to "Z", then "AA", "AB", ...
+std::string VariantName(int index);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_MATRIX_MATRIX_H_

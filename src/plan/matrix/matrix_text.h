@@ -1,0 +1,20 @@
+#ifndef QUILL_PLAN_MATRIX_MATRIX_TEXT_H_
+#define QUILL_PLAN_MATRIX_MATRIX_TEXT_H_
+
+// A matrix as text: for each machine a grid of languages by systems whose
+// cells name a variant, then each variant's launches, lines that differ
+// from variant A marked with "*". And as JSON.
+#include <ostream>
+
+#include <nlohmann/json.hpp>
+
+#include "plan/matrix/matrix.h"
+
+namespace quill::plan {
+
+void WriteMatrixText(const Matrix& matrix, std::ostream& out);
+nlohmann::ordered_json MatrixJson(const Matrix& matrix);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_MATRIX_MATRIX_TEXT_H_

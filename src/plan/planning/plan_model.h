@@ -1,0 +1,102 @@
+#ifndef QUILL_PLAN_PLANNING_PLAN_MODEL_H_
+#define QUILL_PLAN_PLANNING_PLAN_MODEL_H_
+
+// What a run would do on one machine, as quillplan shows it.
+#include <cstdint>
+#include <vector>
+
+#include "plan/windows/machine_files.h"
+#include "platform/wide_string.h"
+
+namespace quill::plan {
+
+enum class PlanEnding {
+  kBothPasses,           // exit code 1
+  kNoSystemId,           // the run ends before its log is opened
+  kMissingAppInstlPath,  // error record, log closed
+  kMissingLanguageTable,  // error record, log closed
+  kUnrecognisedSystem,   // after pass 0
+};
+
+enum class SkipReason { kNone, kNoSection, kNoAppPath, kNoLanguageFolder };
+
+struct FileQuestionAsked {
+  WString path;
+  FileAnswer answer;
+};
+
+struct PlanEntry {
+  int pass = 0;
+  WString list_section;
+  WString app_key;
+  WString app_section;
+  WString app_path;      // as the core read them
+  WString app_switches;
+  bool launched = false;
+  WString command_line;  // as built, as the launched record shows it
+  WString handed;        // as handed to the platform to start
+  // In a matrix: the command line shows "<code>" where the row's language
+  // code went, so that languages which differ in nothing else share a plan.
+  bool language_template = false;
+  SkipReason skip = SkipReason::kNone;
+  std::vector<FileQuestionAsked> questions;  // asked while the command was built
+};
+
+struct PassPlan {
+  int pass = 0;
+  WString common_section;
+  WString machine_section;
+  std::vector<PlanEntry> entries;
+};
+
+struct PlanSettings {
+  WString log_file;  // the trimmed values as read; empty when not given
+  WString log_path;
+  WString max_install_time_text;
+  int32_t max_install_time = 300;
+  WString app_instl_path;
+  WString language_table_path;
+};
+
+struct PlanLanguage {
+  bool by_lcid = false;  // false: the language code was given
+  WString lcid_text;
+  WString language_code;
+  int matched = 0;       // what the lookup gave
+  bool table_read = false;
+  bool fallback_read = false;  // the copy C:\LANG_INI.TXT was read instead
+};
+
+struct Plan {
+  WString system_id;
+  WString os_type;  // empty when the system is not one the program names
+  PlanSettings settings;
+  PlanLanguage language;
+  std::vector<PassPlan> passes;
+  PlanEnding ending = PlanEnding::kBothPasses;
+  int exit_code = 0;
+  WString error_record;  // the record an error ending writes
+  std::vector<FileQuestionAsked> assumptions;  // one for each path, in order
+};
+
+// The file questions that no binding or mapping answered: the first `keep`
+// paths, each once, and how many questions were answered so.
+class Assumptions {
+ public:
+  explicit Assumptions(size_t keep = static_cast<size_t>(-1)) : keep_(keep) {}
+  void Add(const FileQuestionAsked& question);
+  // Another's questions after these.
+  void Merge(const Assumptions& other);
+  size_t keep() const { return keep_; }
+  const std::vector<FileQuestionAsked>& kept() const { return kept_; }
+  size_t answered() const { return answered_; }
+
+ private:
+  size_t keep_;
+  std::vector<FileQuestionAsked> kept_;
+  size_t answered_ = 0;
+};
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_PLANNING_PLAN_MODEL_H_

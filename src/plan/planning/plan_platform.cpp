@@ -1,0 +1,141 @@
+#include "plan/planning/plan_platform.h"
+
+#include <utility>
+
+#include "plan/windows/civil_time.h"
+#include "plan/windows/ini_text.h"
+
+namespace quill::plan {
+
+namespace {
+// Sunday, 6 December 2026, 09:05:03: a plan's records carry one fixed time.
+constexpr int64_t kPlanTime = 1796547903;
+}  // namespace
+
+PlanPlatform::PlanPlatform(const IniFile& ini, const WString& ini_path, MachineFiles& files)
+    : ini_(ini), ini_path_(ini_path), files_(files) {}
+
+void PlanPlatform::Record(Event event) {
+  if (journal_ != nullptr) journal_->push_back(std::move(event));
+}
+
+WString PlanPlatform::ReadPrivateProfileString(const WString& section, const WString& key,
+                                               const WString& default_value,
+                                               size_t buffer_chars, const WString& path) {
+  // The run reads no INI file but the input INI file.
+  const IniKey* found = path == ini_path_ ? ini_.FindKey(section, key) : nullptr;
+  WString value = IniFile::ValueText(found, default_value, buffer_chars);
+  if (journal_ != nullptr) {
+    Event event(EventKind::kProfileRead);
+    event.section = found != nullptr ? ini_.FindSection(section) : nullptr;
+    event.key = found;
+    event.buffer_chars = buffer_chars;
+    if (found == nullptr || !found->has_value) event.first = value;
+    journal_->push_back(std::move(event));
+  }
+  return value;
+}
+
+uint32_t PlanPlatform::GetAttributes(const WString& path) {
+  const FileAnswer answer = files_.Question(path);
+  Event event(EventKind::kFileQuestion);
+  event.first = path;
+  event.answer = answer;
+  Record(std::move(event));
+  return answer.attributes;
+}
+
+bool PlanPlatform::SetAttributes(const WString&, uint32_t) { return false; }
+
+bool PlanPlatform::MakeDirectory(const WString&) { return false; }
+
+bool PlanPlatform::Copy(const WString& from, const WString& to, bool) {
+  Event event(EventKind::kCopy);
+  event.first = from;
+  event.second = to;
+  Record(std::move(event));
+  return false;
+}
+
+WString PlanPlatform::CurrentDirectory(size_t) { return WString(); }
+
+std::unique_ptr<AppendFile> PlanPlatform::OpenForAppend(const WString&) { return nullptr; }
+
+bool PlanPlatform::ReadFileBytes(const WString& path, std::string* bytes) {
+  const bool read = files_.ReadBytes(path, bytes);
+  Event event(EventKind::kFileRead);
+  event.first = path;
+  event.read = read;
+  Record(std::move(event));
+  return read;
+}
+
+bool PlanPlatform::StartProcess(std::vector<char16_t>* command_line, const ProcessRequest&,
+                                ProcessHandle* process) {
+  WString command(command_line->begin(), command_line->end());
+  command.resize(command.find(u'\0') == WString::npos ? command.size() : command.find(u'\0'));
+  Event event(EventKind::kLaunch);
+  event.first = std::move(command);
+  Record(std::move(event));
+  *process = next_process_++;
+  return true;
+}
+
+bool PlanPlatform::QueryExitCode(ProcessHandle, uint32_t* exit_code) {
+  *exit_code = 0;
+  return true;
+}
+
+bool PlanPlatform::IsStillRunning(ProcessHandle) { return false; }
+void PlanPlatform::CloseProcessHandles(ProcessHandle) {}
+void PlanPlatform::Pause(uint32_t) {}
+
+int64_t PlanPlatform::Now() { return kPlanTime; }
+
+bool PlanPlatform::ToLocalTime(int64_t seconds, LocalTime* local) {
+  *local = CivilFromSeconds(seconds);
+  return true;
+}
+
+void PlanPlatform::InitializeCom() {}
+void PlanPlatform::UninitializeCom() {}
+LibraryHandle PlanPlatform::LoadModule(const WString&) { return 0; }
+ExportAddress PlanPlatform::FindExport(LibraryHandle, const std::string&) { return 0; }
+void PlanPlatform::CallMachineIdEntry(ExportAddress, char*) {}
+void PlanPlatform::ReleaseModule(LibraryHandle) {}
+
+std::string PlanPlatform::CommandLine8() { return std::string(); }
+
+bool PlanPlatform::QueryVersion(VersionRecord* record) {
+  record->platform_id = kPlatformWin32Nt;
+  record->major = windows_ == WindowsKind::kWinXp ? 5 : 6;
+  record->minor = windows_ == WindowsKind::kWinXp ? 1 : windows_ == WindowsKind::kOther ? 1 : 0;
+  return true;
+}
+
+bool PlanPlatform::HasIsWow64Process() { return true; }
+
+bool PlanPlatform::QueryIsWow64(int32_t* wow64) {
+  // The 32-bit program on 64-bit Windows.
+  *wow64 = windows_ == WindowsKind::kVista64 ? 1 : 0;
+  return true;
+}
+
+bool PlanPlatform::IsNative64BitProcess() { return false; }
+uint32_t PlanPlatform::UserDefaultLcid() { return lcid_; }
+
+WString PlanPlatform::AnsiToWide(const std::string& text) {
+  WString wide;
+  for (char byte : text) wide += FromWindows1252(static_cast<unsigned char>(byte));
+  return wide;
+}
+
+bool PlanPlatform::IsSpace(char16_t c) {
+  // What Windows classes as space above U+00FF.
+  return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
+         c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+int PlanPlatform::ShowMessageBox(const WString&, const WString&, uint32_t) { return 0; }
+
+}  // namespace quill::plan

@@ -1,0 +1,110 @@
+#ifndef QUILL_PLAN_PLANNING_PLAN_PLATFORM_H_
+#define QUILL_PLAN_PLANNING_PLAN_PLATFORM_H_
+
+// The machine a plan is made for, under the same seam the program runs on.
+// It reads the input INI file with quillplan's own reader, answers file
+// questions from the machine's files, takes the operating-system word and
+// the locale as given, and records every launch instead of starting it: a
+// launched process has ended at once. The clock stands still. Nothing on
+// the host is changed.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "plan/planning/journal.h"
+#include "plan/windows/ini_file.h"
+#include "plan/windows/machine_files.h"
+#include "platform/platform.h"
+
+namespace quill::plan {
+
+// The version records that make the program name each word, and one for
+// any other Windows.
+enum class WindowsKind { kWinXp, kVista32, kVista64, kOther };
+
+class PlanPlatform : public Platform {
+ public:
+  PlanPlatform(const IniFile& ini, const WString& ini_path, MachineFiles& files);
+
+  void set_windows(WindowsKind windows) { windows_ = windows; }
+  void set_lcid(uint32_t lcid) { lcid_ = lcid; }
+  // Where events go; null records nothing.
+  void set_journal(Journal* journal) { journal_ = journal; }
+  Journal* journal() const { return journal_; }
+  // A journal to record into and clear again, so that a matrix of many
+  // passes does not build one for each.
+  Journal& reusable_journal() { return reusable_journal_; }
+  // What the core made of each key's value, by key and buffer size, for
+  // reading a journal back; the INI file does not change under a plan.
+  struct KeyHash {
+    size_t operator()(const std::pair<const IniKey*, size_t>& key) const {
+      return std::hash<const void*>()(key.first) ^ key.second;
+    }
+  };
+  using TrimmedValues = std::unordered_map<std::pair<const IniKey*, size_t>, WString, KeyHash>;
+  TrimmedValues& trimmed_values() { return trimmed_values_; }
+  const IniFile& ini() const { return ini_; }
+  const WString& ini_path() const { return ini_path_; }
+  MachineFiles& files() { return files_; }
+  MachineFiles files_copy() const { return files_; }
+
+  WString ReadPrivateProfileString(const WString& section, const WString& key,
+                                   const WString& default_value, size_t buffer_chars,
+                                   const WString& path) override;
+
+  uint32_t GetAttributes(const WString& path) override;
+  bool SetAttributes(const WString& path, uint32_t attributes) override;
+  bool MakeDirectory(const WString& path) override;
+  bool Copy(const WString& from, const WString& to, bool fail_if_exists) override;
+  WString CurrentDirectory(size_t buffer_chars) override;
+  std::unique_ptr<AppendFile> OpenForAppend(const WString& path) override;
+  bool ReadFileBytes(const WString& path, std::string* bytes) override;
+
+  bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
+                    ProcessHandle* process) override;
+  bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) override;
+  bool IsStillRunning(ProcessHandle process) override;
+  void CloseProcessHandles(ProcessHandle process) override;
+  void Pause(uint32_t milliseconds) override;
+
+  int64_t Now() override;
+  bool ToLocalTime(int64_t seconds, LocalTime* local) override;
+
+  void InitializeCom() override;
+  void UninitializeCom() override;
+  LibraryHandle LoadModule(const WString& path) override;
+  ExportAddress FindExport(LibraryHandle library, const std::string& name) override;
+  void CallMachineIdEntry(ExportAddress entry, char* buffer) override;
+  void ReleaseModule(LibraryHandle library) override;
+
+  std::string CommandLine8() override;
+  bool QueryVersion(VersionRecord* record) override;
+  bool HasIsWow64Process() override;
+  bool QueryIsWow64(int32_t* wow64) override;
+  bool IsNative64BitProcess() override;
+  uint32_t UserDefaultLcid() override;
+  WString AnsiToWide(const std::string& text) override;
+  bool IsSpace(char16_t c) override;
+
+  int ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override;
+
+ private:
+  void Record(Event event);
+
+  const IniFile& ini_;
+  WString ini_path_;
+  MachineFiles& files_;
+  WindowsKind windows_ = WindowsKind::kOther;
+  uint32_t lcid_ = 0x409;
+  Journal* journal_ = nullptr;
+  Journal reusable_journal_;
+  TrimmedValues trimmed_values_;
+  ProcessHandle next_process_ = 1;
+};
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_PLANNING_PLAN_PLATFORM_H_

@@ -1,0 +1,63 @@
+#include "plan/planning/plan_words.h"
+
+#include "plan/windows/utf.h"
+
+namespace quill::plan {
+
+const char* EndingName(PlanEnding ending) {
+  switch (ending) {
+    case PlanEnding::kBothPasses: return "both-passes";
+    case PlanEnding::kNoSystemId: return "no-system-id";
+    case PlanEnding::kMissingAppInstlPath: return "missing-appinstlpath";
+    case PlanEnding::kMissingLanguageTable: return "missing-language-table";
+    case PlanEnding::kUnrecognisedSystem: return "unrecognised-system";
+  }
+  return "";
+}
+
+const char* SkipName(SkipReason skip) {
+  switch (skip) {
+    case SkipReason::kNone: return "";
+    case SkipReason::kNoSection: return "no-section";
+    case SkipReason::kNoAppPath: return "no-apppath";
+    case SkipReason::kNoLanguageFolder: return "no-language-folder";
+  }
+  return "";
+}
+
+std::string EndingText(const Plan& plan) {
+  switch (plan.ending) {
+    case PlanEnding::kBothPasses: return "both passes run";
+    case PlanEnding::kNoSystemId:
+      return "no system identifier: the run ends before its log is opened";
+    case PlanEnding::kMissingAppInstlPath:
+    case PlanEnding::kMissingLanguageTable: {
+      std::string record = ToUtf8(plan.error_record);
+      while (!record.empty() && record.back() == '\n') record.pop_back();
+      return "the run ends with the record " + record;
+    }
+    case PlanEnding::kUnrecognisedSystem:
+      return "the system is not WINXP, VISTA32 or VISTA64: the run ends after pass 0";
+  }
+  return "";
+}
+
+std::string SkipText(const PlanEntry& entry) {
+  const std::string section = "[" + ToUtf8(entry.app_section) + "]";
+  switch (entry.skip) {
+    case SkipReason::kNone: return "";
+    case SkipReason::kNoSection: return "no section " + section + " in the INI file";
+    case SkipReason::kNoAppPath: return "section " + section + " has no AppPath";
+    case SkipReason::kNoLanguageFolder: {
+      std::string tried;
+      for (const FileQuestionAsked& asked : entry.questions) {
+        tried += (tried.empty() ? "" : ", ") + ToUtf8(asked.path);
+      }
+      return "no language folder for %LANG% (" + (tried.empty() ? "none asked" : "tried " + tried) +
+             ") and no GlobalSwitches";
+    }
+  }
+  return "";
+}
+
+}  // namespace quill::plan

@@ -1,0 +1,197 @@
+#include "plan/planning/planner.h"
+
+#include "base/profile_value.h"
+#include "base/trim.h"
+#include "facts/language_code.h"
+#include "facts/os_type.h"
+#include "log/log_record.h"
+#include "log/run_log.h"
+#include "plan/planning/pass_trace.h"
+#include "plan/windows/case_fold.h"
+#include "run/install_time.h"
+#include "runner/install_pass.h"
+
+namespace quill::plan {
+
+namespace {
+
+const WindowsKind kNamedKinds[] = {WindowsKind::kWinXp, WindowsKind::kVista32,
+                                   WindowsKind::kVista64};
+
+// Journals a stretch of the run and takes its assumptions.
+class Recording {
+ public:
+  Recording(PlanPlatform& platform, Assumptions* assumptions)
+      : platform_(platform), assumptions_(assumptions), journal_(platform.reusable_journal()) {
+    journal_.clear();
+    platform_.set_journal(&journal_);
+  }
+  ~Recording() {
+    platform_.set_journal(nullptr);
+    if (assumptions_ == nullptr) return;
+    for (const Event& event : journal_) {
+      if (event.kind == EventKind::kFileQuestion && event.answer.basis == AnswerBasis::kAssumed) {
+        assumptions_->Add({event.first, event.answer});
+      }
+    }
+  }
+  const Journal& journal() const { return journal_; }
+
+ private:
+  PlanPlatform& platform_;
+  Assumptions* assumptions_;
+  Journal& journal_;
+};
+
+WString ReadSetting(const char16_t* key, const WString& ini_path, PlanPlatform& platform) {
+  return ReadProfileValue(u"Settings", key, ini_path, platform, platform);
+}
+
+void ReadLanguageTable(const Journal& journal, const WString& table_path, PlanLanguage& language) {
+  for (const Event& event : journal) {
+    if (event.kind != EventKind::kFileRead || !event.read) continue;
+    if (event.first == table_path) language.table_read = true;
+    if (event.first == kFallbackLanguageTable) language.fallback_read = true;
+  }
+}
+
+void EndWithError(Prelude& prelude, PlanEnding ending, LogRecord record, const WString& value) {
+  prelude.ending = ending;
+  prelude.error_record = FormatLogRecord(record, {{value}});
+}
+
+}  // namespace
+
+void Assumptions::Add(const FileQuestionAsked& question) {
+  ++answered_;
+  if (kept_.size() >= keep_) return;
+  for (const FileQuestionAsked& asked : kept_) {
+    if (asked.path == question.path) return;
+  }
+  kept_.push_back(question);
+}
+
+void Assumptions::Merge(const Assumptions& other) {
+  for (const FileQuestionAsked& question : other.kept_) Add(question);
+  answered_ += other.answered_ - other.kept_.size();
+}
+
+WString WindowsWord(WindowsKind windows) {
+  switch (windows) {
+    case WindowsKind::kWinXp: return u"WINXP";
+    case WindowsKind::kVista32: return u"VISTA32";
+    case WindowsKind::kVista64: return u"VISTA64";
+    case WindowsKind::kOther: break;
+  }
+  return WString();
+}
+
+WindowsKind WindowsKindFor(const WString& word) {
+  for (WindowsKind kind : kNamedKinds) {
+    if (EqualIgnoringCase(word, WindowsWord(kind))) return kind;
+  }
+  return WindowsKind::kOther;
+}
+
+Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_table,
+                    PlanPlatform& platform, Assumptions* assumptions) {
+  Prelude prelude;
+  Recording recording(platform, assumptions);
+  const WString ini_path = prelude.ini_path = platform.ini_path();
+  PlanSettings& settings = prelude.settings;
+
+  settings.log_file = ReadSetting(u"LogFile", ini_path, platform);
+  settings.log_path = RunLogPath(settings.log_file);
+  settings.max_install_time_text = ReadSetting(u"MaxInstallTime", ini_path, platform);
+  settings.max_install_time = kDefaultMaxInstallTime;
+  if (!settings.max_install_time_text.empty()) {
+    settings.max_install_time = ParseInstallTime(settings.max_install_time_text, platform);
+  }
+
+  settings.app_instl_path = ReadSetting(u"AppInstlPath", ini_path, platform);
+  if (settings.app_instl_path.empty()) {
+    EndWithError(prelude, PlanEnding::kMissingAppInstlPath, LogRecord::kMissingKeyError,
+                 u"AppInstlPath");
+    return prelude;
+  }
+  settings.language_table_path = settings.app_instl_path + u"\\LANG.INI";
+  if (!language_table.empty()) platform.files().Bind(settings.language_table_path, language_table);
+  if (platform.GetAttributes(settings.language_table_path) == kInvalidFileAttributes) {
+    EndWithError(prelude, PlanEnding::kMissingLanguageTable, LogRecord::kFileOpenError,
+                 settings.language_table_path);
+    return prelude;
+  }
+
+  PlanLanguage& chosen = prelude.language;
+  chosen.by_lcid = language.by_lcid;
+  if (language.by_lcid) {
+    RunContext context;
+    context.LanguageTablePath = settings.language_table_path;
+    platform.set_lcid(language.lcid);
+    chosen.matched = LookUpLanguageCode(context, platform);
+    chosen.lcid_text = context.LcidText;
+    chosen.language_code = context.LanguageCode;
+    ReadLanguageTable(recording.journal(), settings.language_table_path, chosen);
+  } else {
+    chosen.language_code = language.code;
+  }
+  return prelude;
+}
+
+void PrepareContext(const Prelude& prelude, const WString& system_id, RunContext& context) {
+  context.InputIniPath = prelude.ini_path;
+  context.SystemID = system_id;
+  context.MaxInstallTime = prelude.settings.max_install_time;
+  context.LanguageTablePath = prelude.settings.language_table_path;
+  context.LcidText = prelude.language.lcid_text;
+  context.LanguageCode = prelude.language.language_code;
+}
+
+PassPlan PlanPass(int pass, RunContext& context, PlanPlatform& platform,
+                  Assumptions* assumptions) {
+  PassPlan planned;
+  planned.pass = pass;
+  planned.common_section = CommonListSection(pass, context);
+  planned.machine_section = MachineListSection(pass, context);
+  Recording recording(platform, assumptions);
+  RunInstallPass(pass, context, platform);
+  planned.entries = TracePass(pass, recording.journal(), context, platform);
+  return planned;
+}
+
+Plan PlanRun(const PlanRequest& request, PlanPlatform& platform) {
+  Plan plan;
+  WString machine_id = request.machine_id;
+  Trim(machine_id, platform);
+  if (machine_id.empty()) {
+    plan.ending = PlanEnding::kNoSystemId;
+    return plan;
+  }
+  RunContext context;
+  platform.set_windows(request.windows);
+  DetectOSType(context, platform);
+  plan.os_type = context.OSType;
+  plan.system_id = u"0x" + machine_id;
+
+  Assumptions assumptions;
+  const Prelude prelude =
+      PlanPrelude(request.language, request.language_table, platform, &assumptions);
+  plan.settings = prelude.settings;
+  plan.language = prelude.language;
+  plan.ending = prelude.ending;
+  plan.error_record = prelude.error_record;
+  if (plan.ending == PlanEnding::kBothPasses) {
+    PrepareContext(prelude, plan.system_id, context);
+    plan.passes.push_back(PlanPass(0, context, platform, &assumptions));
+    if (DetectOSType(context, platform)) {
+      plan.passes.push_back(PlanPass(1, context, platform, &assumptions));
+      plan.exit_code = 1;
+    } else {
+      plan.ending = PlanEnding::kUnrecognisedSystem;
+    }
+  }
+  plan.assumptions = assumptions.kept();
+  return plan;
+}
+
+}  // namespace quill::plan

@@ -1,0 +1,144 @@
+#include "plan/report/log_records.h"
+
+#include <algorithm>
+
+namespace quill::plan {
+
+namespace {
+
+const LogRecord kAllRecords[] = {
+    LogRecord::kBannerFirstLine, LogRecord::kBannerSecondLine, LogRecord::kSystemIdentity,
+    LogRecord::kOSTypeIdentity,  LogRecord::kMissingKeyError,  LogRecord::kFileOpenError,
+    LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,     LogRecord::kProcessing,
+    LogRecord::kLaunched,        LogRecord::kStart,            LogRecord::kEnd,
+    LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed, LogRecord::kResultTimedOut,
+};
+// The third banner line is the first one again; which it is, the block tells.
+
+constexpr char16_t kTextHole = 0x0001;
+constexpr int32_t kNumberHole = -1234567890;
+
+// A record's text as fixed pieces with holes between them.
+struct Pattern {
+  LogRecord record;
+  std::vector<WString> pieces;  // holes + 1 pieces; line ends dropped from the last
+};
+
+Pattern MakePattern(LogRecord record) {
+  WString text = FormatLogRecord(record, {{WString(1, kTextHole), WString(1, kTextHole)}, kNumberHole});
+  const std::string number = std::to_string(kNumberHole);
+  const size_t at = text.find(WString(number.begin(), number.end()));
+  if (at != WString::npos) text = text.substr(0, at) + kTextHole + text.substr(at + number.size());
+  while (!text.empty() && text.back() == u'\n') text.pop_back();
+
+  Pattern pattern{record, {}};
+  size_t from = 0;
+  for (size_t hole = text.find(kTextHole); hole != WString::npos; hole = text.find(kTextHole, from)) {
+    pattern.pieces.push_back(text.substr(from, hole - from));
+    from = hole + 1;
+  }
+  pattern.pieces.push_back(text.substr(from));
+  return pattern;
+}
+
+const std::vector<Pattern>& Patterns() {
+  static const std::vector<Pattern> patterns = [] {
+    std::vector<Pattern> made;
+    for (LogRecord record : kAllRecords) made.push_back(MakePattern(record));
+    // Longer openings first: "RESULT   => Command finished" before "RESULT   => ".
+    std::stable_sort(made.begin(), made.end(), [](const Pattern& a, const Pattern& b) {
+      return a.pieces.front().size() > b.pieces.front().size();
+    });
+    return made;
+  }();
+  return patterns;
+}
+
+bool StartsAt(const WString& line, size_t at, const WString& piece) {
+  return line.compare(at, piece.size(), piece) == 0;
+}
+
+// The pattern whose opening stands at `at`, if any.
+const Pattern* PatternAt(const WString& line, size_t at) {
+  for (const Pattern& pattern : Patterns()) {
+    if (StartsAt(line, at, pattern.pieces.front())) return &pattern;
+  }
+  return nullptr;
+}
+
+// Where the next record starts in the line after `from`, or the line's end.
+size_t NextRecord(const WString& line, size_t from) {
+  for (size_t at = from; at < line.size(); ++at) {
+    if (PatternAt(line, at) != nullptr) return at;
+  }
+  return line.size();
+}
+
+// Fills the holes of `pattern` from `segment`; a segment that ends early
+// fills what it holds and gives false.
+bool FillHoles(const Pattern& pattern, const WString& segment, std::vector<WString>* values) {
+  size_t cursor = pattern.pieces.front().size();
+  const size_t holes = pattern.pieces.size() - 1;
+  for (size_t hole = 0; hole < holes; ++hole) {
+    const WString& next = pattern.pieces[hole + 1];
+    size_t end = WString::npos;
+    if (hole + 1 == holes) {
+      if (segment.size() >= cursor + next.size() &&
+          segment.compare(segment.size() - next.size(), next.size(), next) == 0) {
+        end = segment.size() - next.size();
+      }
+    } else {
+      end = segment.find(next, cursor);
+    }
+    if (end == WString::npos) {
+      values->push_back(segment.substr(std::min(cursor, segment.size())));
+      return false;
+    }
+    values->push_back(segment.substr(cursor, end - cursor));
+    cursor = end + next.size();
+  }
+  return holes > 0 || segment.size() == cursor;
+}
+
+WString DecodeLatin1Line(const std::string& bytes, size_t from, size_t to) {
+  WString line;
+  line.reserve(to - from);
+  for (size_t i = from; i < to; ++i) line += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
+  if (!line.empty() && line.back() == u'\r') line.pop_back();
+  return line;
+}
+
+void ReadLine(const WString& line, int number, ReadLog& log) {
+  size_t at = 0;
+  while (at < line.size()) {
+    const Pattern* pattern = PatternAt(line, at);
+    if (pattern == nullptr) {
+      log.unknown_lines.push_back(number);
+      return;
+    }
+    const size_t end = NextRecord(line, at + pattern->pieces.front().size());
+    ReadRecord record{pattern->record, {}, false, number};
+    const bool whole = FillHoles(*pattern, line.substr(at, end - at), &record.values);
+    record.cut_short = !whole || end < line.size();
+    log.records.push_back(std::move(record));
+    at = end;
+  }
+}
+
+}  // namespace
+
+ReadLog ReadLogRecords(const std::string& bytes) {
+  ReadLog log;
+  int number = 1;
+  size_t from = 0;
+  while (from < bytes.size()) {
+    size_t to = bytes.find('\n', from);
+    if (to == std::string::npos) to = bytes.size();
+    ReadLine(DecodeLatin1Line(bytes, from, to), number, log);
+    from = to + 1;
+    ++number;
+  }
+  return log;
+}
+
+}  // namespace quill::plan

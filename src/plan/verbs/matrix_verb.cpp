@@ -1,0 +1,25 @@
+#include <memory>
+
+#include "plan/matrix/matrix.h"
+#include "plan/matrix/matrix_text.h"
+#include "plan/verbs/verb_inputs.h"
+#include "plan/verbs/verbs.h"
+#include "plan/windows/utf.h"
+
+namespace quill::plan {
+
+int RunMatrixVerb(const MatrixOptions& options, std::ostream& out, std::ostream& err) {
+  VerbMachine machine;
+  if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
+  PlanPlatform& platform = machine.platform();
+  const Matrix matrix = MakeMatrix(options.files.language_table, platform);
+  if (options.json) {
+    out << MatrixJson(matrix).dump(2) << "\n";
+  } else {
+    WriteMatrixText(matrix, out);
+  }
+  if (!matrix.problem.empty()) err << "quillplan matrix: " << matrix.problem << "\n";
+  return matrix.problem.empty() ? 0 : kCannotRun;
+}
+
+}  // namespace quill::plan

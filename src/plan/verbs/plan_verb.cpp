@@ -1,0 +1,36 @@
+#include <memory>
+
+#include "plan/planning/plan_platform.h"
+#include "plan/planning/plan_text.h"
+#include "plan/planning/planner.h"
+#include "plan/verbs/verb_inputs.h"
+#include "plan/verbs/verbs.h"
+#include "plan/windows/utf.h"
+
+namespace quill::plan {
+
+int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err) {
+  VerbMachine machine;
+  if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
+  PlanPlatform& platform = machine.platform();
+  PlanRequest request;
+  request.machine_id = FromUtf8(options.system_id);
+  request.windows = WindowsKindFor(FromUtf8(options.os));
+  request.language_table = options.files.language_table;
+  request.language.by_lcid = !options.lcid.empty();
+  request.language.code = FromUtf8(options.language_code);
+  if (request.language.by_lcid && !ParseLcid(options.lcid, &request.language.lcid)) {
+    err << "quillplan: --lcid wants a number such as 0x407; not " << options.lcid << "\n";
+    return kCannotRun;
+  }
+
+  const Plan plan = PlanRun(request, platform);
+  if (options.json) {
+    out << PlanJson(plan).dump(2) << "\n";
+  } else {
+    WritePlanText(plan, out);
+  }
+  return 0;
+}
+
+}  // namespace quill::plan

@@ -1,0 +1,37 @@
+#ifndef QUILL_PLAN_VERBS_VERB_INPUTS_H_
+#define QUILL_PLAN_VERBS_VERB_INPUTS_H_
+
+// Turning a verb's options into what it works on; each reports its own
+// failure on `err` and gives false.
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "plan/planning/plan_platform.h"
+#include "plan/verbs/verbs.h"
+#include "plan/windows/ini_file.h"
+#include "plan/windows/machine_files.h"
+
+namespace quill::plan {
+
+// The INI file, the planned machine's files and the platform over both:
+// what plan, matrix and lint work on. The language table is bound by the
+// plan, once it knows where the run looks for it.
+class VerbMachine {
+ public:
+  bool Load(const std::string& ini_path, const MachineFileOptions& options, std::ostream& err);
+  PlanPlatform& platform() { return *platform_; }
+
+ private:
+  IniFile ini_;
+  std::unique_ptr<MachineFiles> files_;
+  std::unique_ptr<PlanPlatform> platform_;
+};
+
+// "0x407" or "1031".
+bool ParseLcid(const std::string& text, uint32_t* lcid);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_VERBS_VERB_INPUTS_H_

@@ -1,0 +1,56 @@
+#ifndef QUILL_PLAN_VERBS_VERBS_H_
+#define QUILL_PLAN_VERBS_VERBS_H_
+
+// The four things quillplan does, each from its options to its output and
+// exit status; main only parses the command line.
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quill::plan {
+
+// The exit status of a verb that could not do its work (unreadable input,
+// an option that does not parse); lint keeps 0, 1 and 2 for its findings.
+constexpr int kCannotRun = 3;
+
+struct MachineFileOptions {
+  std::vector<std::string> maps;  // "PREFIX=DIR"
+  std::string language_table;     // a local file for LANG.INI
+  bool assume_missing = false;    // unanswered file questions: missing, not present
+};
+
+struct PlanOptions {
+  std::string ini;
+  std::string system_id;
+  std::string os;
+  std::string lcid;           // "0x407"; empty when the language code is given
+  std::string language_code;  // used when lcid is empty
+  MachineFileOptions files;
+  bool json = false;
+};
+
+struct MatrixOptions {
+  std::string ini;
+  MachineFileOptions files;
+  bool json = false;
+};
+
+struct LintOptions {
+  std::string ini;
+  MachineFileOptions files;
+  bool json = false;
+};
+
+struct ReportOptions {
+  std::string log;
+  bool json = false;
+};
+
+int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err);
+int RunMatrixVerb(const MatrixOptions& options, std::ostream& out, std::ostream& err);
+int RunLintVerb(const LintOptions& options, std::ostream& out, std::ostream& err);
+int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_VERBS_VERBS_H_

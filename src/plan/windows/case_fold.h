@@ -1,0 +1,22 @@
+#ifndef QUILL_PLAN_WINDOWS_CASE_FOLD_H_
+#define QUILL_PLAN_WINDOWS_CASE_FOLD_H_
+
+// Two ways of comparing without regard to case. The profile reader, like
+// every comparison of the program, folds only the letters A to Z. Windows
+// file names fold more: Latin-1, Latin Extended-A, basic Greek and
+// Cyrillic and full-width Latin are covered here; other letters compare
+// exactly.
+#include "platform/wide_string.h"
+
+namespace quill::plan {
+
+char16_t LowerCase(char16_t c);  // A to Z only
+WString LowerCase(const WString& text);
+bool EqualIgnoringCase(const WString& a, const WString& b);
+
+WString LowerPathCase(const WString& name);
+bool EqualPathNames(const WString& a, const WString& b);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_WINDOWS_CASE_FOLD_H_

@@ -1,0 +1,90 @@
+#include "plan/windows/path_map.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "plan/windows/case_fold.h"
+#include "plan/windows/utf.h"
+
+namespace quill::plan {
+
+namespace fs = std::filesystem;
+
+bool ParsePathMapping(const std::string& text, PathMapping* mapping) {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos || equals == 0 || equals + 1 == text.size()) return false;
+  mapping->windows_prefix = FromUtf8(text.substr(0, equals));
+  mapping->local_directory = text.substr(equals + 1);
+  return !WindowsPathNames(mapping->windows_prefix).empty();
+}
+
+std::vector<WString> WindowsPathNames(const WString& path) {
+  std::vector<WString> names;
+  WString name;
+  auto finish = [&]() {
+    while (!name.empty() && (name.back() == u'.' || name.back() == u' ') && name != u"." &&
+           name != u"..") {
+      name.pop_back();
+    }
+    if (name == u"..") {
+      if (names.size() > 1) names.pop_back();  // never above the drive
+    } else if (!name.empty() && name != u".") {
+      names.push_back(name);
+    }
+    name.clear();
+  };
+  for (char16_t c : path) {
+    if (c == u'\\' || c == u'/') {
+      finish();
+    } else {
+      name += c;
+    }
+  }
+  finish();
+  return names;
+}
+
+void PathMap::Add(const PathMapping& mapping) {
+  mappings_.emplace_back(WindowsPathNames(mapping.windows_prefix), mapping.local_directory);
+}
+
+std::optional<std::string> PathMap::ToLocal(const WString& windows_path) {
+  const std::vector<WString> names = WindowsPathNames(windows_path);
+  const std::pair<std::vector<WString>, std::string>* best = nullptr;
+  for (const auto& mapping : mappings_) {
+    const std::vector<WString>& prefix = mapping.first;
+    if (prefix.size() > names.size()) continue;
+    if (best != nullptr && prefix.size() <= best->first.size()) continue;
+    bool matches = true;
+    for (size_t i = 0; i < prefix.size() && matches; ++i) {
+      matches = EqualPathNames(prefix[i], names[i]);
+    }
+    if (matches) best = &mapping;
+  }
+  if (best == nullptr) return std::nullopt;
+
+  std::string local = best->second;
+  for (size_t i = best->first.size(); i < names.size(); ++i) {
+    local = ResolveName(local, names[i]);
+  }
+  return local;
+}
+
+std::string PathMap::ResolveName(const std::string& directory, const WString& name) {
+  const std::string exact = (fs::u8path(directory) / fs::u8path(ToUtf8(name))).u8string();
+  auto listing = listings_.find(directory);
+  if (listing == listings_.end()) {
+    std::map<WString, std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(fs::u8path(directory), error), end; !error && it != end; it.increment(error)) {
+      const std::string real = it->path().filename().u8string();
+      names.emplace(LowerPathCase(FromUtf8(real)), real);
+    }
+    listing = listings_.emplace(directory, std::move(names)).first;
+  }
+  const auto found = listing->second.find(LowerPathCase(name));
+  if (found == listing->second.end()) return exact;
+  return (fs::u8path(directory) / fs::u8path(found->second)).u8string();
+}
+
+}  // namespace quill::plan

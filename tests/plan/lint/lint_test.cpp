@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "plan/lint/finding.h"
+#include "plan/lint/table_lint.h"
+#include "plan/verbs/verbs.h"
+#include "plan_fixture.h"
+#include "temp_tree.h"
+
+namespace quill::plan {
+namespace {
+
+struct Linted {
+  int status = -1;
+  std::string text;
+};
+
+Linted Lint(const std::string& ini, const std::string& table, const std::string& image_folder = "") {
+  TempTree tree;
+  LintOptions options;
+  options.ini = tree.File("deploy.ini", ini);
+  if (!table.empty()) options.files.language_table = tree.File("LANG.INI", table);
+  options.files.maps.push_back("C:=" + tree.Directory("c"));
+  if (!image_folder.empty()) tree.Directory("c/" + image_folder);
+  std::ostringstream out;
+  std::ostringstream err;
+  Linted linted;
+  linted.status = RunLintVerb(options, out, err);
+  linted.text = out.str() + err.str();
+  return linted;
+}
+
+bool HasFinding(const std::string& text, const std::string& where, const std::string& rule) {
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(where) != std::string::npos && line.find("[" + rule + "]") != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+const std::string kGood =
+    "[Settings]\nAppInstlPath=C:\\AppInstl\n"
+    "[0xFFFF]\nAPP1=Reader\n"
+    "[Reader]\nAppPath=C:\\Apps\\Reader\nAppSwitches=%LANG%\\setup.exe /s\n"
+    "GlobalSwitches=setup.exe /s\n";
+const std::string kGoodTable = "[07]\nLCID=0x407\n[09]\nLCID=0x409\n";
+
+TEST(LintTest, ACleanDeploymentExitsZero) {
+  const Linted linted = Lint(kGood, kGoodTable);
+  EXPECT_EQ(0, linted.status) << linted.text;
+  EXPECT_NE(std::string::npos, linted.text.find("0 errors, 0 warnings"));
+}
+
+TEST(LintTest, IniRulesFireOnTheirLines) {
+  struct Case {
+    std::string ini;
+    std::string where;  // "deploy.ini:LINE:"
+    std::string rule;
+    int status;
+  };
+  const std::string settings = "[Settings]\nAppInstlPath=C:\\AppInstl\n";  // lines 1-2
+  const std::string reader = "[Reader]\nAppPath=C:\\R\nAppSwitches=r.exe\n";
+  const Case cases[] = {
+      {settings + "[0xFFFF]\nAPP1=Reader\nAPP2=Reader\nAPP4=Reader\n" + reader, "deploy.ini:6:",
+       "app-key-unreachable", 1},
+      {settings + "[0xFFFF]\nAPP1=Reader\nAPP2=\nAPP3=Reader\n" + reader, "deploy.ini:6:",
+       "app-key-unreachable", 1},
+      {settings + "[0xAB]\nAPP01=Reader\n" + reader, "deploy.ini:4:", "app-key-unreachable", 1},
+      {settings + "[0xFFFF]\nAPP1=Nowhere\n", "deploy.ini:4:", "app-section-missing", 2},
+      {settings + "[0xFFFF]\nAPP1=Empty\n[Empty]\nAppSwitches=x.exe\n", "deploy.ini:4:",
+       "app-without-apppath", 2},
+      {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\\\n", "deploy.ini:6:",
+       "apppath-trailing-backslash", 1},
+      {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\nAppSwitches=%Lang%\\s.exe\n",
+       "deploy.ini:7:", "lang-placeholder-case", 1},
+      {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\" + std::string(300, 'a') + "\n",
+       "deploy.ini:6:", "value-too-long", 2},
+      {"[Settings]\nMaxInstallTime=60s\n", "deploy.ini:2:", "max-install-time-not-a-number", 2},
+      {settings + "MaxInstallTime=0x3C\n", "deploy.ini:3:", "max-install-time-not-a-number", 1},
+      {settings + "MaxInstallTime=5 min\n", "deploy.ini:3:", "max-install-time-not-a-number", 1},
+      {settings + "MaxInstallTime=-5\n", "deploy.ini:3:", "max-install-time-too-short", 1},
+      {"[Settings]\nLogFile=x\n", "deploy.ini:1:", "missing-appinstlpath", 2},
+      {settings + "[0xFFFF]\n[0xFFFF_WIN7]\nAPP1=Reader\n" + reader, "deploy.ini:4:",
+       "unknown-system-word", 1},
+      {settings + "[Settings]\nLogFile=x\n", "deploy.ini:3:", "duplicate-section", 1},
+      {settings + "appinstlpath=D:\\\n", "deploy.ini:3:", "duplicate-key", 1},
+      {settings + "AppInstlPath\n", "deploy.ini:3:", "line-without-equals", 1},
+  };
+  for (const Case& c : cases) {
+    const Linted linted = Lint(c.ini, kGoodTable);
+    EXPECT_TRUE(HasFinding(linted.text, c.where, c.rule)) << c.rule << "\n" << linted.text;
+    EXPECT_EQ(c.status, linted.status) << c.rule << "\n" << linted.text;
+  }
+}
+
+TEST(LintTest, WellFormedSystemWordsAndCommentsAreNoFindings) {
+  const Linted linted = Lint(kGood + "; a comment\n[0xFFFF_vista64]\nAPP1=Reader\n", kGoodTable);
+  EXPECT_EQ(0, linted.status) << linted.text;
+}
+
+TEST(LintTest, LanguageWithoutFolderAndWithoutGlobalSwitches) {
+  const std::string ini =
+      "[Settings]\nAppInstlPath=C:\\AppInstl\n[0xFFFF]\nAPP1=Reader\n"
+      "[Reader]\nAppPath=C:\\Apps\\Reader\nAppSwitches=%LANG%\\setup.exe /s\n";
+  // 07 has its folder; 09 has none and no fallback: skipped there.
+  const Linted linted = Lint(ini, kGoodTable, "Apps/Reader/07");
+  EXPECT_TRUE(HasFinding(linted.text, "deploy.ini:7:", "lang-without-globalswitches")) << linted.text;
+  EXPECT_NE(std::string::npos, linted.text.find("with language 09 no folder")) << linted.text;
+  EXPECT_EQ(1, linted.status);
+  // With every folder there, nothing is said.
+  const Linted both = Lint(ini, "[07]\nLCID=0x407\n", "Apps/Reader/07");
+  EXPECT_FALSE(HasFinding(both.text, "deploy.ini:7:", "lang-without-globalswitches")) << both.text;
+}
+
+TEST(LintTest, LanguageTableRules) {
+  struct Case {
+    std::string table;
+    int line;
+    std::string rule;
+  };
+  const Case cases[] = {
+      {std::string("\xFF\xFE[\0" "0\0" "7\0]\0", 10), 1, "table-utf16"},
+      {"\xEF\xBB\xBF[07]\nLCID=0x407\n", 1, "table-utf8-bom"},
+      {"[07]\nLCID=0x0407\n", 2, "lcid-leading-zero"},
+      {"[07]\nLCID = 0x407\n", 2, "lcid-blank-after-equals"},
+      {"[07]\nLCID=0x407 ; German\n", 2, "lcid-trailing-text"},
+      {"[07]\nLCID=1031\n", 2, "lcid-not-hex"},
+      {"LCID=0x407\n[07]\n", 1, "lcid-outside-section"},
+      {"[07]\n[Notes\nLCID=0x407\n", 3, "lcid-outside-section"},
+      {"[07]\nlcid=0x407\n", 2, "lcid-lower-case"},
+      {"[07]\nLCID=0x407\n[7]\nLCID=0X407\n", 4, "lcid-duplicate"},
+      {"[07]\nLCID=0x407\n\x1A[09]\nLCID=0x409\n", 3, "table-ctrl-z"},
+      {"[07]\n" + std::string(300, 'x') + "\nLCID=0x407\n", 2, "table-line-too-long"},
+  };
+  PlanFixture machine("");
+  for (const Case& c : cases) {
+    const std::vector<Finding> findings = LintLanguageTable(c.table, "LANG.INI", *machine.platform);
+    const bool found = std::any_of(findings.begin(), findings.end(), [&](const Finding& f) {
+      return f.rule == c.rule && f.line == c.line;
+    });
+    EXPECT_TRUE(found) << c.rule;
+  }
+  // A clean table has nothing to say, and nothing on a section named twice
+  // with different locales.
+  EXPECT_TRUE(LintLanguageTable(kGoodTable + "[07]\nLCID=0x807\n", "LANG.INI", *machine.platform)
+                  .empty());
+}
+
+TEST(LintTest, WithoutATableItSaysSoAndStillLints) {
+  const Linted linted = Lint("[Settings]\nAppInstlPath=C:\\Nowhere\n", "");
+  EXPECT_TRUE(HasFinding(linted.text, "deploy.ini:0:", "language-table-not-checked")) << linted.text;
+  EXPECT_EQ(0, linted.status);
+}
+
+}  // namespace
+}  // namespace quill::plan

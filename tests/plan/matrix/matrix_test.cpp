@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "plan/matrix/matrix.h"
+#include "plan/matrix/matrix_text.h"
+#include "plan_fixture.h"
+
+namespace quill::plan {
+namespace {
+
+TEST(MatrixTest, MachineSectionsAreTheMachinesOfTheIni) {
+  const IniFile ini = IniFile::FromBytes(
+      "[Settings]\n[0xFFFF]\nAPP1=0xApp\n[0xffff_VISTA32]\n[0xAB12]\n[0xab12_WINXP]\n"
+      "[0xCD34_VISTA64]\n[0xAB12_WIN7]\n[0xApp]\nAppPath=C:\\A\n[0xab12]\n[Reader]\n[0XEF56]\n");
+  // 0xCD34 exists only in its pass-1 form; 0xab12 is 0xAB12 again; 0xApp is
+  // an application; 0xAB12_WIN7 is an unknown word for a known machine.
+  const std::vector<WString> expected = {u"0xAB12", u"0xCD34", u"0xEF56"};
+  EXPECT_EQ(expected, MachineSections(ini));
+}
+
+TEST(MatrixTest, CellsShareAPlanWhenOnlyTheLanguageCodeDiffers) {
+  PlanFixture m(
+      "[Settings]\nAppInstlPath=C:\\AppInstl\n"
+      "[0xFFFF]\nAPP1=Reader\n[0xFFFF_VISTA64]\nAPP1=Tool\n[0xAB12]\n[0xCD34]\nAPP1=Tool\n"
+      "[Reader]\nAppPath=C:\\Reader\nAppSwitches=%LANG%\\setup.exe /s\n"
+      "[Tool]\nAppPath=C:\\Tool\nAppSwitches=tool.exe\n");
+  m.Add("AppInstl/LANG.INI", "[07]\nLCID=0x407\n[09]\nLCID=0x409\n[12]\nLCID=0x40c\n");
+  m.AddFolder("Reader/07");
+  m.AddFolder("Reader/09");  // 12 has no folder: Reader is skipped there
+  const Matrix matrix = MakeMatrix("", *m.platform);
+  ASSERT_TRUE(matrix.problem.empty()) << matrix.problem;
+  ASSERT_EQ(4u, matrix.languages.size());  // the table's three and the unknown locale
+  ASSERT_EQ(2u, matrix.machines.size());
+  EXPECT_EQ(2u * 4u * 4u, matrix.cells);
+
+  const MachineMatrix& first = matrix.machines[0];
+  EXPECT_EQ(u"0xAB12", first.system_id);
+  // Rows: 07, 09, 12, none; columns: WINXP, VISTA32, VISTA64, other. With
+  // no code, AppPath itself is the folder, and <code> stands for nothing.
+  const std::vector<std::vector<int>> expected = {
+      {0, 0, 1, 2}, {0, 0, 1, 2}, {3, 3, 4, 5}, {0, 0, 1, 2}};
+  EXPECT_EQ(expected, first.cells);
+  const PlanEntry& reader = first.pass0[first.variants[0].pass0].entries[0];
+  EXPECT_TRUE(reader.language_template);
+  EXPECT_EQ(u"C:\\Reader\\<code>\\setup.exe /s", reader.command_line);
+  EXPECT_EQ(PlanEnding::kUnrecognisedSystem, first.variants[2].ending);
+
+  std::ostringstream text;
+  WriteMatrixText(matrix, text);
+  EXPECT_NE(std::string::npos, text.str().find("machine 0xAB12: 6 different plans")) << text.str();
+  EXPECT_NE(std::string::npos, text.str().find("  * ")) << text.str();
+  const nlohmann::ordered_json json = MatrixJson(matrix);
+  EXPECT_EQ("B", json["machines"][0]["grid"][0][2]);
+  EXPECT_EQ("no-language-folder", json["machines"][0]["variants"][3]["entries"][0]["skipped"]);
+}
+
+TEST(MatrixTest, WithoutATableThereIsNoMatrix) {
+  PlanFixture m("[Settings]\nAppInstlPath=C:\\AppInstl\n[0xAB12]\n");
+  m.AddFolder("AppInstl/LANG.INI");  // there, but no file to read
+  const Matrix matrix = MakeMatrix("", *m.platform);
+  EXPECT_NE(std::string::npos, matrix.problem.find("C:\\AppInstl\\LANG.INI")) << matrix.problem;
+}
+
+}  // namespace
+}  // namespace quill::plan

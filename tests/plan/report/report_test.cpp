@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "log/log_record.h"
+#include "plan/report/log_records.h"
+#include "plan/report/report_text.h"
+#include "plan/report/run_report.h"
+#include "plan/windows/utf.h"
+
+namespace quill::plan {
+namespace {
+
+// A log as the program writes it: the core's own record texts and bytes.
+class LogWriter {
+ public:
+  LogWriter& Record(LogRecord record, std::vector<WString> texts = {}, int32_t number = 0) {
+    bytes_ += EncodeLogText(FormatLogRecord(record, {std::move(texts), number}));
+    return *this;
+  }
+  LogWriter& Banner(const char16_t* time, const char16_t* date = u"Sunday, December 06, 2026") {
+    return Record(LogRecord::kBannerFirstLine)
+        .Record(LogRecord::kBannerSecondLine, {time, date})
+        .Record(LogRecord::kBannerThirdLine)
+        .Record(LogRecord::kSystemIdentity, {u"0xAB12"})
+        .Record(LogRecord::kOSTypeIdentity, {u"WINXP"});
+  }
+  LogWriter& Language() {
+    return Record(LogRecord::kLocaleLanguage, {u"0x407"}).Record(LogRecord::kCodeLanguage, {u"07"});
+  }
+  LogWriter& App(const char16_t* name, const char16_t* start, const char16_t* end) {
+    return Record(LogRecord::kProcessing, {u"0xFFFF", name})
+        .Record(LogRecord::kLaunched, {WString(u"C:\\Apps\\") + name + u"\\setup.exe /s"})
+        .Record(LogRecord::kStart, {start, u"Sunday, December 06, 2026"})
+        .Record(LogRecord::kEnd, {end, u"Sunday, December 06, 2026"});
+  }
+  LogWriter& Raw(const std::string& bytes) {
+    bytes_ += bytes;
+    return *this;
+  }
+  const std::string& bytes() const { return bytes_; }
+
+ private:
+  std::string bytes_;
+};
+
+TEST(ReportTest, RunsAndApplicationsWithTheirOutcomes) {
+  LogWriter log;
+  log.Banner(u"09:05:03").Language()
+      .App(u"Reader", u"09:05:04", u"09:05:05")
+      .Record(LogRecord::kResultFinished, {}, 1)
+      .App(u"Broken", u"09:05:05", u"09:05:05")
+      .Record(LogRecord::kResultLaunchFailed)
+      .App(u"Slow", u"09:05:05", u"09:10:06")
+      .Record(LogRecord::kResultTimedOut, {}, 300);
+  log.Banner(u"23:59:58").Record(LogRecord::kMissingKeyError, {u"AppInstlPath"});
+  log.Banner(u"10:00:00").Record(LogRecord::kFileOpenError, {u"C:\\AppInstl\\LANG.INI"});
+  const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
+
+  ASSERT_EQ(3u, report.runs.size());
+  const RunRow& first = report.runs[0];
+  EXPECT_EQ(RunOutcome::kApplicationsRun, first.outcome);
+  EXPECT_EQ(u"0xAB12", first.system_id);
+  EXPECT_EQ(u"07", first.language_code);
+  ASSERT_EQ(3u, first.applications.size());
+  EXPECT_EQ(AppOutcome::kFinished, first.applications[0].outcome);
+  EXPECT_EQ(1, first.applications[0].counted_seconds);
+  EXPECT_EQ(u"C:\\Apps\\Reader\\setup.exe /s", first.applications[0].command_line);
+  EXPECT_EQ(AppOutcome::kLaunchFailed, first.applications[1].outcome);
+  EXPECT_EQ(AppOutcome::kTimedOut, first.applications[2].outcome);
+  EXPECT_EQ(300, first.applications[2].counted_seconds);
+  EXPECT_EQ(301, SecondsBetween(first.applications[2].start, first.applications[2].end).value());
+  EXPECT_EQ(303, SecondsBetween(first.start, first.end).value());
+  EXPECT_EQ(RunOutcome::kMissingAppInstlPath, report.runs[1].outcome);
+  EXPECT_EQ(RunOutcome::kMissingLanguageTable, report.runs[2].outcome);
+  EXPECT_EQ(u"C:\\AppInstl\\LANG.INI", report.runs[2].error);
+  EXPECT_TRUE(report.unknown_lines.empty());
+
+  std::ostringstream text;
+  WriteReportText(report, text);
+  EXPECT_NE(std::string::npos, text.str().find("totals: 3 runs in 303 s; 3 applications in 302 s: "
+                                               "1 finished, 1 failed to launch, 1 timed out, 0 "
+                                               "without result"))
+      << text.str();
+  EXPECT_NE(std::string::npos, text.str().find("2026-12-06 09:10:06")) << text.str();
+  const nlohmann::ordered_json json = ReportJson(report);
+  EXPECT_EQ("timed-out", json["runs"][0]["applications"][2]["outcome"]);
+  EXPECT_EQ("missing-appinstlpath", json["runs"][1]["outcome"]);
+  EXPECT_EQ(3, json["totals"]["applications"]);
+}
+
+TEST(ReportTest, RecordsCutShortByANameTheLogCouldNotHold) {
+  // An older program stopped a record at a character above U+00FF, without
+  // its line end; the next record went on in the same line.
+  LogWriter log;
+  log.Banner(u"09:05:03").Language()
+      .Raw("Processing: SysID => \"0xFFFF\", Application => \"Caf")
+      .Record(LogRecord::kLaunched, {u"C:\\Apps\\Caf\\setup.exe"})
+      .Record(LogRecord::kStart, {u"09:05:04", u"Sunday, December 06, 2026"})
+      .Record(LogRecord::kEnd, {u"09:05:05", u"Sunday, December 06, 2026"})
+      .Record(LogRecord::kResultFinished, {}, 1)
+      .Record(LogRecord::kProcessing, {u"0xFFFF", u"Next"})
+      .Raw("LAUNCHED => \"C:\\Apps\\")
+      .Record(LogRecord::kStart, {u"09:05:06", u"Sunday, December 06, 2026"})
+      .Record(LogRecord::kEnd, {u"09:05:07", u"Sunday, December 06, 2026"})
+      .Record(LogRecord::kResultLaunchFailed);
+  const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
+  ASSERT_EQ(1u, report.runs.size());
+  const std::vector<AppRow>& apps = report.runs[0].applications;
+  ASSERT_EQ(2u, apps.size());
+  EXPECT_EQ(u"Caf", apps[0].app_section);
+  EXPECT_TRUE(apps[0].cut_short);
+  EXPECT_EQ(u"C:\\Apps\\Caf\\setup.exe", apps[0].command_line);
+  EXPECT_EQ(AppOutcome::kFinished, apps[0].outcome);
+  EXPECT_EQ(u"C:\\Apps\\", apps[1].command_line);
+  EXPECT_TRUE(apps[1].cut_short);
+  EXPECT_EQ(AppOutcome::kLaunchFailed, apps[1].outcome);
+  EXPECT_EQ(2, report.runs[0].cut_short_records);
+}
+
+TEST(ReportTest, ARunCutShortAndLinesThatHoldNoRecord) {
+  LogWriter log;
+  log.Raw("left over from something else\r\n")
+      .Banner(u"09:05:03").Language()
+      .App(u"Reader", u"09:05:04", u"09:05:05");  // no result: the machine went down
+  log.Banner(u"  ", u"").Language();              // a clock the conversion refused
+  const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
+  ASSERT_EQ(2u, report.runs.size());
+  EXPECT_EQ(RunOutcome::kCutShort, report.runs[0].outcome);
+  EXPECT_EQ(AppOutcome::kNoResult, report.runs[0].applications[0].outcome);
+  EXPECT_FALSE(report.runs[1].start.seconds.has_value());
+  EXPECT_EQ(std::vector<int>{1}, report.unknown_lines);
+}
+
+TEST(ReportTest, StampsReadBackAsTheyWereWritten) {
+  struct Case {
+    const char16_t* time;
+    const char16_t* date;
+    bool reads;
+  };
+  const Case cases[] = {
+      {u"09:05:03", u"Sunday, December 06, 2026", true},
+      {u"23:59:59", u"Wednesday, February 29, 2040", true},
+      {u"9:05:03", u"Sunday, December 06, 2026", false},
+      {u"09:05:03", u"Sunday, Decembre 06, 2026", false},
+      {u"", u"", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.reads, ReadStamp(c.time, c.date).has_value()) << ToUtf8(c.date);
+  }
+  EXPECT_EQ(86400, *ReadStamp(u"00:00:00", u"Friday, March 01, 2024") -
+                       *ReadStamp(u"00:00:00", u"Thursday, February 29, 2024"));
+}
+
+}  // namespace
+}  // namespace quill::plan

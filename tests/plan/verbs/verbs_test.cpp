@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "plan/verbs/verbs.h"
+#include "temp_tree.h"
+
+namespace quill::plan {
+namespace {
+
+const char kIni[] =
+    "[Settings]\r\nLogFile=logs\\run.log\r\nMaxInstallTime=0x3C\r\nAppInstlPath=C:\\AppInstl\r\n"
+    "[0xFFFF]\r\nAPP1=Reader\r\nAPP2=Gone\r\n"
+    "[0xAB12_VISTA32]\r\nAPP1=Tool\r\n"
+    "[Reader]\r\nAppPath=C:\\Apps\\Reader\r\nAppSwitches=%LANG%\\setup.exe /s\r\n"
+    "[Tool]\r\nAppPath=C:\\Program Files\\Tool\r\nAppSwitches=tool.exe /q\r\n";
+
+struct Deployment {
+  Deployment() {
+    options.ini = tree.File("deploy.ini", kIni);
+    tree.File("c/AppInstl/LANG.INI", "[07]\r\nLCID=0x407\r\n");
+    tree.Directory("c/Apps/Reader/07");
+    options.system_id = "AB12";
+    options.os = "vista32";
+    options.lcid = "0x407";
+    options.files.maps = {"c:=" + tree.Path("c")};
+  }
+  int Run() {
+    out.str("");
+    err.str("");
+    return RunPlanVerb(options, out, err);
+  }
+  TempTree tree;
+  PlanOptions options;
+  std::ostringstream out;
+  std::ostringstream err;
+};
+
+TEST(VerbsTest, PlanAsText) {
+  Deployment d;
+  ASSERT_EQ(0, d.Run()) << d.err.str();
+  const std::string text = d.out.str();
+  for (const char* line : {
+           "machine   SystemID 0xAB12, OSType VISTA32\n",
+           "  log path        C:LOGS\\RUN.LOG\n",
+           "  MaxInstallTime  0x3C -> 0 seconds\n",
+           "language  LCID 0x407 -> language code 07 (table read)\n",
+           "pass 0    lists 0xFFFF, 0xAB12\n",
+           "  0xFFFF APP1 Reader: launch C:\\Apps\\Reader\\07\\setup.exe /s\n",
+           "  0xFFFF APP2 Gone: skipped, no section [Gone] in the INI file\n",
+           "pass 1    lists 0xFFFF_VISTA32, 0xAB12_VISTA32\n",
+           "  0xAB12_VISTA32 APP1 Tool: launch C:\\Program Files\\Tool\\tool.exe /q\n",
+           "    started as \"C:\\Program Files\\Tool\\tool.exe\" /q\n",
+           "exit code 1\n",
+       }) {
+    EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
+  }
+  EXPECT_EQ(std::string::npos, text.find("assumptions")) << text;
+}
+
+TEST(VerbsTest, PlanAsJson) {
+  Deployment d;
+  d.options.json = true;
+  d.options.os = "WIN10";
+  d.options.files.maps.clear();  // nothing mapped: the table and folders are assumed
+  d.options.files.language_table = d.tree.Path("c/AppInstl/LANG.INI");
+  ASSERT_EQ(0, d.Run()) << d.err.str();
+  const nlohmann::json plan = nlohmann::json::parse(d.out.str());
+  EXPECT_EQ("", plan["os_type"]);
+  EXPECT_EQ("unrecognised-system", plan["ending"]);
+  EXPECT_EQ(0, plan["exit_code"]);
+  EXPECT_EQ(1u, plan["passes"].size());
+  EXPECT_TRUE(plan["language"]["table_read"].get<bool>());
+  const nlohmann::json& reader = plan["passes"][0]["entries"][0];
+  EXPECT_EQ("C:\\Apps\\Reader\\07\\setup.exe /s", reader["command_line"]);
+  EXPECT_EQ("assumed", reader["file_questions"][0]["basis"]);
+  EXPECT_EQ("no-section", plan["passes"][0]["entries"][1]["skipped"]);
+  ASSERT_EQ(1u, plan["assumptions"].size());
+  EXPECT_EQ("C:\\Apps\\Reader\\07", plan["assumptions"][0]["path"]);
+}
+
+TEST(VerbsTest, InputsThatDoNotServe) {
+  struct Case {
+    const char* what;
+    void (*spoil)(PlanOptions&);
+  };
+  const Case cases[] = {
+      {"missing INI", [](PlanOptions& o) { o.ini += ".gone"; }},
+      {"bad mapping", [](PlanOptions& o) { o.files.maps = {"C:"}; }},
+      {"bad LCID", [](PlanOptions& o) { o.lcid = "0xZZ"; }},
+      {"missing table", [](PlanOptions& o) { o.files.language_table = "/nonexistent/LANG.INI"; }},
+  };
+  for (const Case& c : cases) {
+    Deployment d;
+    c.spoil(d.options);
+    EXPECT_EQ(kCannotRun, d.Run()) << c.what;
+    EXPECT_FALSE(d.err.str().empty()) << c.what;
+    EXPECT_TRUE(d.out.str().empty()) << c.what;
+  }
+}
+
+TEST(VerbsTest, ReportOfALogFile) {
+  TempTree tree;
+  ReportOptions options;
+  options.log = tree.File("QUILLRUN.LOG",
+                          std::string(109, '*') + "\r\nQUILLRUN starts at: 09:05:03 Sunday, "
+                          "December 06, 2026\r\n" + std::string(109, '*') + "\r\n\r\n"
+                          "SystemID      => 0xAB12\r\nOSType\t\t  => WINXP\r\n"
+                          "ERROR:: \"AppInstlPath\" was not specified in the Input INI file!\r\n");
+  options.json = true;
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(0, RunReportVerb(options, out, err));
+  const nlohmann::json report = nlohmann::json::parse(out.str());
+  EXPECT_EQ("missing-appinstlpath", report["runs"][0]["outcome"]);
+  EXPECT_EQ("2026-12-06 09:05:03", report["runs"][0]["start"]);
+  options.log += ".gone";
+  EXPECT_EQ(kCannotRun, RunReportVerb(options, out, err));
+}
+
+}  // namespace
+}  // namespace quill::plan
