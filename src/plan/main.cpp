@@ -70,9 +70,17 @@ int Main(int argc, char** argv) {
       "INI", &lint.ini, &lint.json);
   AddMachineFileOptions(lint_verb, &lint.files);
 
+  // report: one log's runs, or the totals of a fleet of logs.
   quill::plan::ReportOptions report;
-  AddVerb(app, "report", "one row per run and application of a run log",
-          "LOG", &report.log, &report.json);
+  CLI::App* report_verb = app.add_subcommand(
+      "report", "one log's runs and applications, or the totals of many logs and folders; "
+                "exit 0 all read, 1 files or lines skipped, 3 no log read");
+  report_verb->add_option("PATH", report.logs, "run logs and folders of them (read recursively)")
+      ->required();
+  report_verb->add_flag("--json", report.json, "JSON instead of text");
+  report_verb->add_flag("--fleet", report.fleet, "the totals even when one file is given");
+  report_verb->add_option("--csv", report.csv, "FILE: one row per application run (RFC 4180)");
+  report_verb->add_option("--html", report.html, "FILE: a page with the totals drawn");
 
   try {
     app.parse(argc, argv);

@@ -66,10 +66,25 @@ const Pattern* PatternAt(const WString& line, size_t at) {
   return nullptr;
 }
 
+// The characters that open a record: most of a line opens none, and a
+// look at one character spares trying every pattern there.
+const std::vector<bool>& Openers() {
+  static const std::vector<bool> openers = [] {
+    std::vector<bool> made(0x100, false);
+    for (const Pattern& pattern : Patterns()) {
+      const WString& opening = pattern.pieces.front();
+      if (!opening.empty() && opening[0] < 0x100) made[opening[0]] = true;
+    }
+    return made;
+  }();
+  return openers;
+}
+
 // Where the next record starts in the line after `from`, or the line's end.
 size_t NextRecord(const WString& line, size_t from) {
+  const std::vector<bool>& openers = Openers();
   for (size_t at = from; at < line.size(); ++at) {
-    if (PatternAt(line, at) != nullptr) return at;
+    if (line[at] < 0x100 && openers[line[at]] && PatternAt(line, at) != nullptr) return at;
   }
   return line.size();
 }

@@ -19,28 +19,8 @@ struct Totals {
   int64_t application_seconds = 0;
 };
 
-// "2026-12-06 09:05:03", or the stamp as written when it does not read.
-std::string When(const StampRead& stamp) {
-  if (!stamp.seconds) return stamp.text.empty() ? "-" : ToUtf8(stamp.text);
-  const LocalTime time = CivilFromSeconds(*stamp.seconds);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month,
-                time.day, time.hour, time.minute, time.second);
-  return text;
-}
-
 std::string Seconds(const std::optional<int64_t>& seconds) {
   return seconds ? std::to_string(*seconds) : "-";
-}
-
-const char* AppOutcomeName(AppOutcome outcome) {
-  switch (outcome) {
-    case AppOutcome::kFinished: return "finished";
-    case AppOutcome::kLaunchFailed: return "failed-to-launch";
-    case AppOutcome::kTimedOut: return "timed-out";
-    case AppOutcome::kNoResult: return "no-result";
-  }
-  return "";
 }
 
 std::string AppOutcomeText(const AppRow& app) {
@@ -97,15 +77,34 @@ void Row(std::ostream& out, const std::string& what, const std::string& start,
 
 }  // namespace
 
+std::string StampText(const StampRead& stamp) {
+  if (!stamp.seconds) return stamp.text.empty() ? "-" : ToUtf8(stamp.text);
+  const LocalTime time = CivilFromSeconds(*stamp.seconds);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month,
+                time.day, time.hour, time.minute, time.second);
+  return text;
+}
+
+const char* AppOutcomeName(AppOutcome outcome) {
+  switch (outcome) {
+    case AppOutcome::kFinished: return "finished";
+    case AppOutcome::kLaunchFailed: return "failed-to-launch";
+    case AppOutcome::kTimedOut: return "timed-out";
+    case AppOutcome::kNoResult: return "no-result";
+  }
+  return "";
+}
+
 void WriteReportText(const RunReport& report, std::ostream& out) {
   Row(out, "run / application", "start", "end", "outcome", "seconds");
   for (size_t i = 0; i < report.runs.size(); ++i) {
     const RunRow& run = report.runs[i];
     Row(out, "run " + std::to_string(i + 1) + " " + ToUtf8(run.system_id) + " " + ToUtf8(run.os_type),
-        When(run.start), When(run.end), RunOutcomeText(run), Seconds(SecondsBetween(run.start, run.end)));
+        StampText(run.start), StampText(run.end), RunOutcomeText(run), Seconds(SecondsBetween(run.start, run.end)));
     for (const AppRow& app : run.applications) {
       Row(out, "  " + ToUtf8(app.app_section) + (app.cut_short ? " (record cut short)" : ""),
-          When(app.start), When(app.end), AppOutcomeText(app), Seconds(SecondsBetween(app.start, app.end)));
+          StampText(app.start), StampText(app.end), AppOutcomeText(app), Seconds(SecondsBetween(app.start, app.end)));
     }
   }
   const Totals totals = Count(report);
@@ -131,16 +130,16 @@ nlohmann::ordered_json ReportJson(const RunReport& report) {
       apps.push_back({{"list_section", ToUtf8(app.list_section)},
                       {"application", ToUtf8(app.app_section)},
                       {"command_line", ToUtf8(app.command_line)},
-                      {"start", When(app.start)},
-                      {"end", When(app.end)},
+                      {"start", StampText(app.start)},
+                      {"end", StampText(app.end)},
                       {"outcome", AppOutcomeName(app.outcome)},
                       {"counted_seconds", app.counted_seconds},
                       {"seconds", seconds(SecondsBetween(app.start, app.end))},
                       {"cut_short", app.cut_short},
                       {"line", app.line}});
     }
-    json["runs"].push_back({{"start", When(run.start)},
-                            {"end", When(run.end)},
+    json["runs"].push_back({{"start", StampText(run.start)},
+                            {"end", StampText(run.end)},
                             {"system_id", ToUtf8(run.system_id)},
                             {"os_type", ToUtf8(run.os_type)},
                             {"lcid", ToUtf8(run.lcid)},

@@ -1,6 +1,7 @@
 #include "plan/report/run_report.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "log/time_stamp.h"
 #include "plan/windows/civil_time.h"
@@ -21,17 +22,23 @@ bool ReadNumber(const WString& text, size_t from, size_t count, int* value) {
 
 // The month of a date part, by the names the log writes with.
 int MonthOf(const WString& date) {
-  for (int month = 1; month <= 12; ++month) {
-    LocalTime time;
-    time.month = month;
-    time.day = 1;
-    const WString written = FormatTimeStamp(time).date;  // "Sunday, January 01, 0"
-    const size_t from = written.find(u", ") + 2;
-    const WString name = written.substr(from, written.find(u' ', from) - from);
-    const size_t comma = date.find(u", ");
-    if (comma != WString::npos && date.compare(comma + 2, name.size() + 1, name + u" ") == 0) {
-      return month;
+  static const std::vector<WString> names = [] {
+    std::vector<WString> made;
+    for (int month = 1; month <= 12; ++month) {
+      LocalTime time;
+      time.month = month;
+      time.day = 1;
+      const WString written = FormatTimeStamp(time).date;  // "Sunday, January 01, 0"
+      const size_t from = written.find(u", ") + 2;
+      made.push_back(written.substr(from, written.find(u' ', from) - from) + u" ");
     }
+    return made;
+  }();
+  const size_t comma = date.find(u", ");
+  if (comma == WString::npos) return 0;
+  for (int month = 1; month <= 12; ++month) {
+    const WString& name = names[month - 1];
+    if (date.compare(comma + 2, name.size(), name) == 0) return month;
   }
   return 0;
 }

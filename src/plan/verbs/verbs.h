@@ -41,9 +41,14 @@ struct LintOptions {
   bool json = false;
 };
 
+// One log file given: today's table of its runs; folders, more files or
+// --fleet: the fleet's totals. --csv and --html are written either way.
 struct ReportOptions {
-  std::string log;
+  std::vector<std::string> logs;  // files and folders
   bool json = false;
+  bool fleet = false;
+  std::string csv;   // a file for one row per application run
+  std::string html;  // a file for the page
 };
 
 int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err);

@@ -104,11 +104,11 @@ TEST(VerbsTest, InputsThatDoNotServe) {
 TEST(VerbsTest, ReportOfALogFile) {
   TempTree tree;
   ReportOptions options;
-  options.log = tree.File("QUILLRUN.LOG",
+  options.logs = {tree.File("QUILLRUN.LOG",
                           std::string(109, '*') + "\r\nQUILLRUN starts at: 09:05:03 Sunday, "
                           "December 06, 2026\r\n" + std::string(109, '*') + "\r\n\r\n"
                           "SystemID      => 0xAB12\r\nOSType\t\t  => WINXP\r\n"
-                          "ERROR:: \"AppInstlPath\" was not specified in the Input INI file!\r\n");
+                          "ERROR:: \"AppInstlPath\" was not specified in the Input INI file!\r\n")};
   options.json = true;
   std::ostringstream out;
   std::ostringstream err;
@@ -116,7 +116,7 @@ TEST(VerbsTest, ReportOfALogFile) {
   const nlohmann::json report = nlohmann::json::parse(out.str());
   EXPECT_EQ("missing-appinstlpath", report["runs"][0]["outcome"]);
   EXPECT_EQ("2026-12-06 09:05:03", report["runs"][0]["start"]);
-  options.log += ".gone";
+  options.logs[0] += ".gone";
   EXPECT_EQ(kCannotRun, RunReportVerb(options, out, err));
 }
 

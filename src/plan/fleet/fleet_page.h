@@ -1,0 +1,16 @@
+#ifndef QUILL_PLAN_FLEET_FLEET_PAGE_H_
+#define QUILL_PLAN_FLEET_FLEET_PAGE_H_
+
+// A fleet report as one self-contained page: the charts are SVG drawn
+// here, with no script and nothing fetched, so it opens from a share.
+#include <ostream>
+
+#include "plan/fleet/fleet_totals.h"
+
+namespace quill::plan {
+
+void WriteFleetPage(const FleetTotals& totals, std::ostream& out);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_FLEET_FLEET_PAGE_H_

@@ -1,0 +1,73 @@
+#include "plan/fleet/fleet_totals.h"
+
+#include <algorithm>
+
+#include "plan/windows/utf.h"
+
+namespace quill::plan {
+
+bool RunFailed(const RunRow& run) {
+  if (run.outcome != RunOutcome::kApplicationsRun) return true;
+  return std::any_of(run.applications.begin(), run.applications.end(),
+                     [](const AppRow& app) { return app.outcome != AppOutcome::kFinished; });
+}
+
+void FleetTotals::TakeLog(const std::string& file, const RunReport& report) {
+  ++log_files;
+  int number = 0;
+  for (const RunRow& run : report.runs) {
+    ++number;
+    ++runs;
+    error_runs += run.outcome == RunOutcome::kMissingAppInstlPath ||
+                  run.outcome == RunOutcome::kMissingLanguageTable;
+    cut_short_runs += run.outcome == RunOutcome::kCutShort;
+    const std::string system_id = ToUtf8(run.system_id);
+    machines.insert(system_id);
+    const std::string os_type = ToUtf8(run.os_type);
+    MachineTotals& machine = machine_os[{system_id, os_type}];
+    machine.system_id = system_id;
+    machine.os_type = os_type;
+    ++machine.runs;
+    machine.failed_runs += RunFailed(run);
+    for (const AppRow& row : run.applications) {
+      const std::string name = ToUtf8(row.app_section);
+      AppTotals& app = apps[name];
+      app.name = name;
+      ++app.runs;
+      ++app.outcomes[static_cast<size_t>(row.outcome)];
+      ++application_runs;
+      ++outcomes[static_cast<size_t>(row.outcome)];
+      if (const auto seconds = SecondsBetween(row.start, row.end)) app.durations.Add(*seconds);
+    }
+    const int64_t seconds = SecondsBetween(run.start, run.end).value_or(-1);
+    if (seconds > slowest.seconds) slowest = {file, number, seconds, run};
+  }
+}
+
+void FleetTotals::TakeProblem(const FileProblem& problem) {
+  skipped_files += problem.skipped;
+  problems.push_back(problem);
+}
+
+std::vector<const AppTotals*> FleetTotals::AppsWorstFirst() const {
+  std::vector<const AppTotals*> sorted;
+  for (const auto& entry : apps) sorted.push_back(&entry.second);
+  std::stable_sort(sorted.begin(), sorted.end(), [](const AppTotals* a, const AppTotals* b) {
+    if (a->not_finished() != b->not_finished()) return a->not_finished() > b->not_finished();
+    return a->durations.Percentile(95) > b->durations.Percentile(95);
+  });
+  return sorted;
+}
+
+std::vector<const MachineTotals*> FleetTotals::MachinesWithFailures() const {
+  std::vector<const MachineTotals*> sorted;
+  for (const auto& entry : machine_os) {
+    if (entry.second.failed_runs > 0) sorted.push_back(&entry.second);
+  }
+  std::stable_sort(sorted.begin(), sorted.end(), [](const MachineTotals* a, const MachineTotals* b) {
+    return a->failed_runs > b->failed_runs;
+  });
+  return sorted;
+}
+
+}  // namespace quill::plan

@@ -1,0 +1,74 @@
+#ifndef QUILL_PLAN_FLEET_FLEET_TOTALS_H_
+#define QUILL_PLAN_FLEET_FLEET_TOTALS_H_
+
+// What a fleet report counts as the logs stream past: it grows with the
+// applications and machines seen, never with the files or runs.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "plan/fleet/duration_counts.h"
+#include "plan/fleet/fleet_log.h"
+#include "plan/fleet/fleet_stream.h"
+#include "plan/report/run_report.h"
+
+namespace quill::plan {
+
+// Indexed by AppOutcome: finished, failed to launch, timed out, without result.
+using OutcomeCounts = std::array<int64_t, 4>;
+
+struct AppTotals {
+  std::string name;  // UTF-8
+  int64_t runs = 0;
+  OutcomeCounts outcomes{};
+  DurationCounts durations;  // END minus START, where both read
+  int64_t not_finished() const { return runs - outcomes[0]; }
+};
+
+struct MachineTotals {
+  std::string system_id;
+  std::string os_type;
+  int64_t runs = 0;
+  int64_t failed_runs = 0;  // an error record, or an application that did not finish
+};
+
+struct SlowestRun {
+  std::string file;
+  int run_number = 0;  // in its file, from 1
+  int64_t seconds = -1;
+  RunRow run;
+};
+
+struct FleetTotals : FleetSink {
+  int64_t log_files = 0;
+  int64_t skipped_files = 0;
+  int64_t runs = 0;
+  int64_t error_runs = 0;
+  int64_t cut_short_runs = 0;
+  int64_t application_runs = 0;
+  OutcomeCounts outcomes{};
+  std::set<std::string> machines;
+  std::map<std::string, AppTotals> apps;
+  std::map<std::pair<std::string, std::string>, MachineTotals> machine_os;
+  SlowestRun slowest;
+  std::vector<FileProblem> problems;
+
+  void TakeLog(const std::string& file, const RunReport& report) override;
+  void TakeProblem(const FileProblem& problem) override;
+
+  // Most runs that did not finish first, then the longest 95th percentile.
+  std::vector<const AppTotals*> AppsWorstFirst() const;
+  // Most failed runs first; those without failures left out.
+  std::vector<const MachineTotals*> MachinesWithFailures() const;
+};
+
+// A run failed: it ended in an error, or one of its applications did not finish.
+bool RunFailed(const RunRow& run);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_FLEET_FLEET_TOTALS_H_

@@ -1,0 +1,43 @@
+#ifndef QUILL_TESTS_PLAN_FLEET_FLEET_GENERATOR_H_
+#define QUILL_TESTS_PLAN_FLEET_FLEET_GENERATOR_H_
+
+// A fleet of run logs written with the program's own record texts and
+// bytes, and the truth about it kept while writing: the tests and the
+// benchmark compare a report with what was written, not with the reader.
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+namespace quill::plan {
+
+// Outcomes in the order the report counts them: finished, failed to
+// launch, timed out, without result.
+struct AppTruth {
+  int64_t runs = 0;
+  int64_t outcomes[4] = {0, 0, 0, 0};
+  int64_t max_seconds = 0;
+};
+
+struct FleetTruth {
+  int64_t log_files = 0;
+  int64_t other_files = 0;  // files that are not run logs
+  int64_t runs = 0;
+  int64_t error_runs = 0;       // ended by an error record
+  int64_t cut_short_runs = 0;   // an application started and nothing after it
+  int64_t application_runs = 0;
+  int64_t outcomes[4] = {0, 0, 0, 0};
+  int64_t bytes = 0;  // of the log files
+  std::set<std::string> machines;          // SystemID
+  std::map<std::string, AppTruth> apps;    // by application section, UTF-8
+  std::map<std::string, int64_t> runs_by_machine_os;    // "SystemID OSType"
+  std::map<std::string, int64_t> failed_by_machine_os;  // runs not all finished
+};
+
+// Writes `logs` run logs (and a few files that are not logs) into
+// folders of 500 under `folder`; the same seed writes the same fleet.
+FleetTruth WriteFleet(const std::string& folder, int logs, uint32_t seed);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_TESTS_PLAN_FLEET_FLEET_GENERATOR_H_
