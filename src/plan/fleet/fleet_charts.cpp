@@ -1,0 +1,250 @@
+#include "plan/fleet/fleet_charts.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "plan/report/report_text.h"
+#include "plan/windows/utf.h"
+
+namespace quill::plan {
+
+namespace {
+
+constexpr int kLabelWidth = 170;
+constexpr int kPlotWidth = 560;
+constexpr int kRowHeight = 26;
+constexpr int kBarHeight = 16;
+
+const char* const kColours[] = {"#2e9d5b", "#d64545", "#e8982c", "#8a8f98"};
+const char* const kLabels[] = {"finished", "failed to launch", "timed out", "without result"};
+
+// Durations grouped by powers of two: 0, 1, 2-3, 4-7, ... 512 and more.
+constexpr int kBuckets = 11;
+
+int BucketOf(int64_t seconds) {
+  int bucket = 0;
+  while (seconds > 0 && bucket < kBuckets - 1) {
+    seconds >>= 1;
+    ++bucket;
+  }
+  return bucket;
+}
+
+std::string BucketLabel(int bucket) {
+  if (bucket == 0) return "0";
+  const int64_t low = int64_t{1} << (bucket - 1);
+  if (bucket == kBuckets - 1) return std::to_string(low) + "+";
+  if (bucket == 1) return "1";
+  return std::to_string(low) + "-" + std::to_string(2 * low - 1);
+}
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+std::string Open(int width, int height, const std::string& label) {
+  return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(width) +
+         "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " + std::to_string(width) +
+         " " + std::to_string(height) + "\" role=\"img\" aria-label=\"" + Escaped(label) + "\">\n";
+}
+
+std::string Text(double x, double y, const std::string& text, const std::string& attributes = "") {
+  return "<text x=\"" + Number(x) + "\" y=\"" + Number(y) + "\"" +
+         (attributes.empty() ? "" : " " + attributes) + ">" + Escaped(text) + "</text>\n";
+}
+
+std::string Rect(double x, double y, double width, double height, const std::string& fill,
+                 const std::string& attributes, const std::string& title) {
+  return "<rect x=\"" + Number(x) + "\" y=\"" + Number(y) + "\" width=\"" + Number(width) +
+         "\" height=\"" + Number(height) + "\" fill=\"" + fill + "\" " + attributes + "><title>" +
+         Escaped(title) + "</title></rect>\n";
+}
+
+std::string Legend(int x, int y) {
+  std::string svg;
+  for (size_t i = 0; i < 4; ++i) {
+    svg += Rect(x, y - 10, 12, 12, kColours[i], "", kLabels[i]);
+    svg += Text(x + 17, y, kLabels[i], "class=\"legend\"");
+    x += 34 + static_cast<int>(std::string(kLabels[i]).size()) * 6;
+  }
+  return svg;
+}
+
+}  // namespace
+
+std::string Escaped(const std::string& text) {
+  std::string safe;
+  for (char c : text) {
+    switch (c) {
+      case '&': safe += "&amp;"; break;
+      case '<': safe += "&lt;"; break;
+      case '>': safe += "&gt;"; break;
+      case '"': safe += "&quot;"; break;
+      case '\'': safe += "&#39;"; break;
+      default: safe += c;
+    }
+  }
+  return safe;
+}
+
+std::string Grouped(int64_t number) {
+  std::string digits = std::to_string(number < 0 ? -number : number);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, ",");
+  return number < 0 ? "-" + digits : digits;
+}
+
+const char* OutcomeColour(size_t outcome) { return kColours[outcome]; }
+const char* OutcomeLabel(size_t outcome) { return kLabels[outcome]; }
+
+std::string OutcomeBarsSvg(const FleetTotals& totals) {
+  const auto apps = totals.AppsWorstFirst();
+  int64_t most = 1;
+  for (const AppTotals* app : apps) most = std::max(most, app->runs);
+  const int width = kLabelWidth + kPlotWidth + 90;
+  const int height = 34 + kRowHeight * static_cast<int>(apps.size());
+  std::string svg = Open(width, height, "application runs by outcome");
+  svg += Legend(kLabelWidth, 14);
+  int y = 30;
+  for (const AppTotals* app : apps) {
+    svg += "<g class=\"app-bar\" data-app=\"" + Escaped(app->name) + "\" data-runs=\"" +
+           std::to_string(app->runs) + "\">\n";
+    svg += Text(kLabelWidth - 8, y + 12.5, app->name, "text-anchor=\"end\"");
+    double x = kLabelWidth;
+    for (size_t i = 0; i < 4; ++i) {
+      if (app->outcomes[i] == 0) continue;
+      const double length = static_cast<double>(kPlotWidth) * app->outcomes[i] / most;
+      svg += Rect(x, y, length, kBarHeight, kColours[i],
+                  "data-outcome=\"" + std::string(kLabels[i]) + "\" data-count=\"" +
+                      std::to_string(app->outcomes[i]) + "\"",
+                  app->name + ": " + Grouped(app->outcomes[i]) + " " + kLabels[i]);
+      x += length;
+    }
+    svg += Text(x + 6, y + 12.5, Grouped(app->runs), "class=\"count\"");
+    svg += "</g>\n";
+    y += kRowHeight;
+  }
+  return svg + "</svg>\n";
+}
+
+std::string DurationsSvg(const FleetTotals& totals) {
+  const auto apps = totals.AppsWorstFirst();
+  constexpr int kCell = 54;
+  constexpr int kHistogramHeight = 22;
+  const int width = kLabelWidth + kCell * kBuckets + 190;
+  const int height = 46 + (kHistogramHeight + 10) * static_cast<int>(apps.size());
+  std::string svg = Open(width, height, "durations of each application, seconds");
+  for (int bucket = 0; bucket < kBuckets; ++bucket) {
+    svg += Text(kLabelWidth + kCell * bucket + kCell / 2.0, 14, BucketLabel(bucket),
+                "class=\"axis\" text-anchor=\"middle\"");
+  }
+  const int figures = kLabelWidth + kCell * kBuckets + 56;
+  const char* const heads[] = {"median", "p95", "max"};
+  for (int i = 0; i < 3; ++i) {
+    svg += Text(figures + 60 * i, 14, heads[i], "class=\"axis\" text-anchor=\"end\"");
+  }
+  int y = 24;
+  for (const AppTotals* app : apps) {
+    int64_t counts[kBuckets] = {};
+    for (const auto& [seconds, count] : app->durations.counts()) counts[BucketOf(seconds)] += count;
+    const int64_t fullest = std::max<int64_t>(1, *std::max_element(counts, counts + kBuckets));
+    svg += "<g class=\"durations\" data-app=\"" + Escaped(app->name) + "\">\n";
+    svg += Text(kLabelWidth - 8, y + kHistogramHeight - 6, app->name, "text-anchor=\"end\"");
+    svg += "<line x1=\"" + std::to_string(kLabelWidth) + "\" x2=\"" +
+           std::to_string(kLabelWidth + kCell * kBuckets) + "\" y1=\"" +
+           std::to_string(y + kHistogramHeight) + "\" y2=\"" + std::to_string(y + kHistogramHeight) +
+           "\" class=\"base\"/>\n";
+    for (int bucket = 0; bucket < kBuckets; ++bucket) {
+      if (counts[bucket] == 0) continue;
+      const double height_of = std::max(1.0, static_cast<double>(kHistogramHeight) * counts[bucket] / fullest);
+      svg += Rect(kLabelWidth + kCell * bucket + 3, y + kHistogramHeight - height_of, kCell - 6,
+                  height_of, "#4a78b5", "data-count=\"" + std::to_string(counts[bucket]) + "\"",
+                  app->name + ": " + Grouped(counts[bucket]) + " runs of " + BucketLabel(bucket) + " s");
+    }
+    const int64_t figures_of[] = {app->durations.Percentile(50), app->durations.Percentile(95),
+                                  app->durations.Max()};
+    for (int i = 0; i < 3; ++i) {
+      svg += Text(figures + 60 * i, y + kHistogramHeight - 6, std::to_string(figures_of[i]) + " s",
+                  "class=\"count\" text-anchor=\"end\"");
+    }
+    svg += "</g>\n";
+    y += kHistogramHeight + 10;
+  }
+  svg += Text(kLabelWidth, height - 4, "seconds from START to END, in groups that double", "class=\"axis\"");
+  return svg + "</svg>\n";
+}
+
+std::string SlowestRunSvg(const SlowestRun& slowest) {
+  const auto& apps = slowest.run.applications;
+  const int width = kLabelWidth + kPlotWidth + 90;
+  const int height = 40 + kRowHeight * static_cast<int>(apps.size());
+  std::string svg = Open(width, height, "timeline of the slowest run");
+  const int64_t origin = slowest.run.start.seconds.value_or(0);
+  const double span = std::max<int64_t>(1, slowest.seconds);
+  // Ticks at a round step that gives four to ten of them.
+  int64_t step = 1;
+  for (int64_t nice : {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 21600, 86400}) {
+    step = nice;
+    if (span / nice <= 8) break;
+  }
+  for (int64_t tick = 0; tick <= span; tick += step) {
+    const double x = kLabelWidth + kPlotWidth * tick / span;
+    svg += "<line x1=\"" + Number(x) + "\" x2=\"" + Number(x) + "\" y1=\"20\" y2=\"" +
+           std::to_string(height - 4) + "\" class=\"grid\"/>\n";
+    svg += Text(x, 14, tick % 60 == 0 ? std::to_string(tick / 60) + " min" : std::to_string(tick) + " s",
+                "class=\"axis\" text-anchor=\"middle\"");
+  }
+  int y = 26;
+  for (const AppRow& app : apps) {
+    const std::string name = ToUtf8(app.app_section);
+    const auto start = app.start.seconds;
+    const auto end = app.end.seconds ? app.end.seconds : start;
+    const size_t outcome = static_cast<size_t>(app.outcome);
+    svg += Text(kLabelWidth - 8, y + 12.5, name, "text-anchor=\"end\"");
+    if (start) {
+      const double x = kLabelWidth + kPlotWidth * (*start - origin) / span;
+      const double length = std::max(2.0, kPlotWidth * (*end - *start) / span);
+      svg += Rect(x, y, length, kBarHeight, kColours[outcome],
+                  "class=\"step\" data-outcome=\"" + std::string(kLabels[outcome]) + "\"",
+                  name + ": " + StampText(app.start) + " to " + StampText(app.end) + ", " +
+                      kLabels[outcome]);
+    }
+    y += kRowHeight;
+  }
+  return svg + "</svg>\n";
+}
+
+std::string FailingMachinesSvg(const FleetTotals& totals, size_t most) {
+  auto machines = totals.MachinesWithFailures();
+  if (machines.size() > most) machines.resize(most);
+  int64_t longest = 1;
+  for (const MachineTotals* machine : machines) longest = std::max(longest, machine->runs);
+  const int width = kLabelWidth + kPlotWidth + 110;
+  const int height = 34 + 22 * static_cast<int>(machines.size());
+  std::string svg = Open(width, height, "machines with failed runs");
+  svg += Rect(kLabelWidth, 4, 12, 12, "#d64545", "", "failed runs");
+  svg += Text(kLabelWidth + 17, 14, "failed runs", "class=\"legend\"");
+  svg += Rect(kLabelWidth + 110, 4, 12, 12, "#cfd5dd", "", "runs that finished");
+  svg += Text(kLabelWidth + 127, 14, "runs without a failure", "class=\"legend\"");
+  int y = 26;
+  for (const MachineTotals* machine : machines) {
+    const std::string name = machine->system_id + " " + (machine->os_type.empty() ? "(none)" : machine->os_type);
+    const double whole = static_cast<double>(kPlotWidth) * machine->runs / longest;
+    const double failed = static_cast<double>(kPlotWidth) * machine->failed_runs / longest;
+    svg += "<g class=\"machine\" data-machine=\"" + Escaped(name) + "\" data-failed=\"" +
+           std::to_string(machine->failed_runs) + "\">\n";
+    svg += Text(kLabelWidth - 8, y + 11, name, "text-anchor=\"end\"");
+    svg += Rect(kLabelWidth, y, whole, 14, "#cfd5dd", "", name + ": " + Grouped(machine->runs) + " runs");
+    svg += Rect(kLabelWidth, y, failed, 14, "#d64545", "",
+                name + ": " + Grouped(machine->failed_runs) + " failed runs");
+    svg += Text(kLabelWidth + whole + 6, y + 11,
+                Grouped(machine->failed_runs) + " of " + Grouped(machine->runs), "class=\"count\"");
+    svg += "</g>\n";
+    y += 22;
+  }
+  return svg + "</svg>\n";
+}
+
+}  // namespace quill::plan
