@@ -11,9 +11,16 @@ namespace {
 
 const char* const kOutcomeKeys[] = {"finished", "failed_to_launch", "timed_out", "without_result"};
 
+// `text` and blanks to `width` characters: setw would count UTF-8 bytes.
+std::string Padded(const std::string& text, size_t width) {
+  size_t characters = 0;
+  for (char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return characters >= width ? text + " " : text + std::string(width - characters, ' ');
+}
+
 void Cells(std::ostream& out, const std::string& first, int first_width,
            std::initializer_list<int64_t> numbers) {
-  out << std::left << std::setw(first_width) << first << std::right;
+  out << Padded(first, first_width);
   for (int64_t number : numbers) out << std::setw(10) << number;
   out << "\n";
 }
@@ -44,12 +51,11 @@ void WriteFleetText(const FleetTotals& totals, std::ostream& out) {
   }
 
   out << "\n" << std::left << std::setw(20) << "SystemID" << std::setw(10) << "OSType"
-      << std::right << std::setw(10) << "runs" << std::setw(12) << "failed runs\n";
+      << std::right << std::setw(10) << "runs" << std::setw(13) << "failed runs" << "\n";
   for (const auto& entry : totals.machine_os) {
     const MachineTotals& machine = entry.second;
-    out << std::left << std::setw(20) << machine.system_id << std::setw(10)
-        << OSTypeShown(machine.os_type) << std::right << std::setw(10) << machine.runs
-        << std::setw(11) << machine.failed_runs << "\n";
+    out << Padded(machine.system_id, 20) << Padded(OSTypeShown(machine.os_type), 10) << std::right
+        << std::setw(10) << machine.runs << std::setw(13) << machine.failed_runs << "\n";
   }
 
   if (totals.slowest.seconds >= 0) {

@@ -1,0 +1,337 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "fleet/fleet_generator.h"
+#include "log/log_record.h"
+#include "plan/fleet/duration_counts.h"
+#include "plan/fleet/fleet_csv.h"
+#include "plan/verbs/verbs.h"
+#include "temp_tree.h"
+
+namespace quill::plan {
+namespace {
+
+// What a report says, whatever its form: the totals and, per application,
+// its runs and each outcome.
+struct Counted {
+  std::map<std::string, int64_t> totals;
+  std::map<std::string, std::vector<int64_t>> apps;  // runs, then the four outcomes
+};
+
+Counted FromTruth(const FleetTruth& truth) {
+  Counted counted;
+  counted.totals = {{"application_runs", truth.application_runs},
+                    {"finished", truth.outcomes[0]},
+                    {"failed_to_launch", truth.outcomes[1]},
+                    {"timed_out", truth.outcomes[2]},
+                    {"without_result", truth.outcomes[3]}};
+  for (const auto& [name, app] : truth.apps) {
+    counted.apps[name] = {app.runs, app.outcomes[0], app.outcomes[1], app.outcomes[2], app.outcomes[3]};
+  }
+  return counted;
+}
+
+Counted FromJson(const std::string& text) {
+  const nlohmann::json json = nlohmann::json::parse(text);
+  Counted counted;
+  for (const char* key : {"application_runs", "finished", "failed_to_launch", "timed_out", "without_result"}) {
+    counted.totals[key] = json["totals"][key];
+  }
+  for (const auto& app : json["applications"]) {
+    counted.apps[app["application"]] = {app["runs"], app["finished"], app["failed_to_launch"],
+                                        app["timed_out"], app["without_result"]};
+  }
+  return counted;
+}
+
+Counted FromText(const std::string& text) {
+  Counted counted;
+  std::istringstream lines(text);
+  std::string line;
+  bool in_apps = false;
+  while (std::getline(lines, line)) {
+    long long runs = 0, o[4] = {};
+    if (std::sscanf(line.c_str(), "application runs: %lld: %lld finished, %lld failed to launch, %lld timed out, %lld without result",
+                    &runs, &o[0], &o[1], &o[2], &o[3]) == 5) {
+      counted.totals = {{"application_runs", runs}, {"finished", o[0]}, {"failed_to_launch", o[1]},
+                        {"timed_out", o[2]}, {"without_result", o[3]}};
+    }
+    if (line.rfind("application ", 0) == 0) {
+      in_apps = true;
+      continue;
+    }
+    if (line.empty()) in_apps = false;
+    if (!in_apps) continue;
+    std::istringstream cells(line);
+    std::string name;
+    std::vector<int64_t> numbers(5);
+    cells >> name >> numbers[0] >> numbers[1] >> numbers[2] >> numbers[3] >> numbers[4];
+    counted.apps[name] = numbers;
+  }
+  return counted;
+}
+
+// RFC 4180 read back: quoted fields with doubled quotes, CR LF between rows.
+std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
+  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        rows.back().back() += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        rows.back().back() += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      rows.back().emplace_back();
+    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      rows.emplace_back(1);
+      ++i;
+    } else {
+      rows.back().back() += c;
+    }
+  }
+  if (rows.back().size() == 1 && rows.back()[0].empty()) rows.pop_back();
+  return rows;
+}
+
+Counted FromCsv(const std::string& text) {
+  const auto rows = ReadCsv(text);
+  Counted counted;
+  const std::map<std::string, int> outcome = {
+      {"finished", 1}, {"failed-to-launch", 2}, {"timed-out", 3}, {"no-result", 4}};
+  const std::vector<std::string> keys = {"application_runs", "finished", "failed_to_launch",
+                                         "timed_out", "without_result"};
+  for (const std::string& key : keys) counted.totals[key] = 0;
+  for (size_t i = 1; i < rows.size(); ++i) {
+    EXPECT_EQ(14u, rows[i].size()) << "row " << i;
+    if (rows[i].size() != 14) continue;
+    auto& app = counted.apps[rows[i][8]];
+    app.resize(5);
+    const int column = outcome.at(rows[i][12]);
+    ++app[0];
+    ++app[column];
+    ++counted.totals["application_runs"];
+    ++counted.totals[keys[column]];
+  }
+  return counted;
+}
+
+class FleetTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    tree_ = new TempTree;
+    truth_ = new FleetTruth(WriteFleet(tree_->Path("share"), 2000, 7));
+  }
+  static void TearDownTestSuite() {
+    delete truth_;
+    delete tree_;
+  }
+
+  static int Report(ReportOptions options, std::string* out, std::string* err = nullptr) {
+    std::ostringstream out_stream, err_stream;
+    const int status = RunReportVerb(options, out_stream, err_stream);
+    *out = out_stream.str();
+    if (err) *err = err_stream.str();
+    return status;
+  }
+
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  static TempTree* tree_;
+  static FleetTruth* truth_;
+};
+
+TempTree* FleetTest::tree_ = nullptr;
+FleetTruth* FleetTest::truth_ = nullptr;
+
+TEST_F(FleetTest, TwoThousandLogsCountedAsTheyWereWrittenInEveryForm) {
+  ASSERT_EQ(2000, truth_->log_files);
+  ReportOptions options;
+  options.logs = {tree_->Path("share")};
+  options.csv = tree_->Path("runs.csv");
+  std::string text, err;
+  EXPECT_EQ(1, Report(options, &text, &err)) << "files that are not logs lie in the share";
+  options.json = true;
+  options.csv.clear();
+  std::string json;
+  EXPECT_EQ(1, Report(options, &json));
+
+  const Counted expected = FromTruth(*truth_);
+  const std::pair<const char*, Counted> forms[] = {
+      {"text", FromText(text)}, {"json", FromJson(json)}, {"csv", FromCsv(Slurp(tree_->Path("runs.csv")))}};
+  for (const auto& [form, counted] : forms) {
+    EXPECT_EQ(expected.totals, counted.totals) << form;
+    EXPECT_EQ(expected.apps, counted.apps) << form;
+  }
+
+  const nlohmann::json report = nlohmann::json::parse(json);
+  EXPECT_EQ(truth_->log_files, report["files"]["run_logs"]);
+  EXPECT_EQ(truth_->other_files, report["files"]["skipped"]);
+  EXPECT_EQ(truth_->runs, report["totals"]["runs"]);
+  EXPECT_EQ(truth_->machines.size(), report["totals"]["machines"]);
+  EXPECT_EQ(truth_->cut_short_runs, report["totals"]["cut_short_runs"]);
+  EXPECT_EQ(truth_->error_runs, report["totals"]["error_runs"]);
+  for (const auto& app : report["applications"]) {
+    EXPECT_EQ(truth_->apps.at(app["application"]).max_seconds, app["max_seconds"]) << app["application"];
+  }
+  for (const auto& machine : report["machines"]) {
+    const std::string key = machine["system_id"].get<std::string>() + " " + machine["os_type"].get<std::string>();
+    EXPECT_EQ(truth_->runs_by_machine_os.at(key), machine["runs"]) << key;
+    EXPECT_EQ(truth_->failed_by_machine_os.at(key), machine["failed_runs"]) << key;
+  }
+  EXPECT_EQ(truth_->other_files, static_cast<int64_t>(report["problems"].size()));
+  for (const auto& problem : report["problems"]) {
+    EXPECT_NE(std::string::npos, err.find(problem["file"].get<std::string>())) << "named on stderr";
+  }
+}
+
+TEST_F(FleetTest, OneFileKeepsTheTableOfItsRunsUnlessTheFleetIsAskedFor) {
+  const std::string log = tree_->Path("share/site-000/PC000000.LOG");
+  struct Case {
+    std::vector<std::string> logs;
+    bool fleet;
+    int status;
+    const char* begins;
+  } cases[] = {
+      {{log}, false, 0, "run / application"},
+      {{log}, true, 0, "files: 1 run logs read, 0 skipped"},
+      {{log, log}, false, 0, "files: 2 run logs read, 0 skipped"},
+      {{tree_->Path("share/site-000")}, false, 1, "files: 500 run logs read, 2 skipped"},
+  };
+  for (const Case& c : cases) {
+    ReportOptions options;
+    options.logs = c.logs;
+    options.fleet = c.fleet;
+    std::string out;
+    EXPECT_EQ(c.status, Report(options, &out));
+    EXPECT_EQ(0u, out.rfind(c.begins, 0)) << out.substr(0, 80);
+  }
+}
+
+TEST(FleetBadInputTest, EachBadFileNamedAndSkippedTheRestCounted) {
+  TempTree tree;
+  std::string good;
+  for (LogRecord record : {LogRecord::kBannerFirstLine, LogRecord::kBannerSecondLine, LogRecord::kBannerThirdLine}) {
+    good += EncodeLogText(FormatLogRecord(record, {{u"09:05:03", u"Sunday, December 06, 2026"}, 0}));
+  }
+  struct Case {
+    const char* name;
+    std::string bytes;  // nothing written when empty and the name says "gone"
+    int line;
+    const char* reason;
+    bool skipped;
+  } cases[] = {
+      {"a/empty.log", "", 0, "the file is empty", true},
+      {"a/notes.txt", "Ask Eva.\r\n", 1, "no banner", true},
+      {"a/binary.zip", std::string("PK\x03\x04\0\0", 6) + std::string(5000, '\0') + good, 1, "no banner", true},
+      {"b/quoted.log", "Notes: QUILLRUN starts at: 9\r\n", 1, "no run's banner", true},
+      {"b/torn.log", good + "garbage in the middle\r\n" + good, 5, "1 lines hold no record", false},
+      {"c/gone.log", "", 0, "no such file", true},
+  };
+  ReportOptions options;
+  for (const Case& c : cases) {
+    if (std::string(c.name) != "c/gone.log") tree.File(c.name, c.bytes);
+    if (c.name[0] != 'a') options.logs.push_back(tree.Path(c.name));
+  }
+  options.logs.insert(options.logs.begin(), tree.Path("a"));
+  options.logs.push_back(tree.File("z/fine.log", good));
+  options.json = true;
+  std::ostringstream out, err;
+  EXPECT_EQ(1, RunReportVerb(options, out, err));
+  const nlohmann::json report = nlohmann::json::parse(out.str());
+  EXPECT_EQ(2, report["files"]["run_logs"]) << "the torn log and the fine one";
+  EXPECT_EQ(3, report["totals"]["runs"]);
+  ASSERT_EQ(std::size(cases), report["problems"].size());
+  for (const auto& problem : report["problems"]) {
+    const std::string file = problem["file"];
+    const Case* c = nullptr;
+    for (const Case& each : cases) {
+      if (file == tree.Path(each.name)) c = &each;
+    }
+    ASSERT_NE(nullptr, c) << file;
+    EXPECT_EQ(c->line, problem["line"]) << file;
+    EXPECT_NE(std::string::npos, problem["reason"].get<std::string>().find(c->reason)) << file;
+    EXPECT_EQ(c->skipped, problem["skipped"]) << file;
+    const std::string named = c->line > 0 ? file + ":" + std::to_string(c->line) + ": " : file + ": ";
+    EXPECT_NE(std::string::npos, err.str().find(named)) << file;
+  }
+
+  options.logs = {tree.Path("c/gone.log"), tree.Path("a/notes.txt")};
+  EXPECT_EQ(kCannotRun, RunReportVerb(options, out, err)) << "no run log among them";
+  options.logs = {tree.Path("z")};
+  options.html = tree.Path("no/such/folder/page.html");
+  EXPECT_EQ(kCannotRun, RunReportVerb(options, out, err)) << "the page cannot be written";
+}
+
+TEST(FleetNumbersTest, PercentilesByNearestRank) {
+  struct Case {
+    std::vector<int64_t> seconds;
+    int64_t median, p95, max;
+  } cases[] = {
+      {{}, 0, 0, 0},
+      {{5}, 5, 5, 5},
+      {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}, 10, 19, 20},
+      {{0, 0, 0, 300}, 0, 300, 300},
+      {{7, 7, 1, 1, 1}, 1, 7, 7},
+  };
+  for (const Case& c : cases) {
+    DurationCounts counts;
+    for (int64_t s : c.seconds) counts.Add(s);
+    EXPECT_EQ(c.median, counts.Percentile(50)) << c.seconds.size();
+    EXPECT_EQ(c.p95, counts.Percentile(95)) << c.seconds.size();
+    EXPECT_EQ(c.max, counts.Max()) << c.seconds.size();
+  }
+  const std::pair<const char*, const char*> fields[] = {
+      {"plain", "plain"}, {"a,b", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""}, {"two\r\nlines", "\"two\r\nlines\""}};
+  for (const auto& [field, quoted] : fields) EXPECT_EQ(quoted, CsvField(field));
+}
+
+TEST(FleetPageTest, NamesFromTheLogAreTextOnThePage) {
+  TempTree tree;
+  std::string log;
+  const std::vector<std::pair<LogRecord, std::vector<WString>>> records = {
+      {LogRecord::kBannerFirstLine, {}},
+      {LogRecord::kBannerSecondLine, {u"09:05:03", u"Sunday, December 06, 2026"}},
+      {LogRecord::kBannerThirdLine, {}},
+      {LogRecord::kSystemIdentity, {u"0x<i>"}},
+      {LogRecord::kOSTypeIdentity, {u"WINXP"}},
+      {LogRecord::kProcessing, {u"0xFFFF", u"<script>alert(1)</script>&\"x\""}},
+      {LogRecord::kLaunched, {u"C:\\a.exe"}},
+      {LogRecord::kStart, {u"09:05:04", u"Sunday, December 06, 2026"}},
+      {LogRecord::kEnd, {u"09:05:09", u"Sunday, December 06, 2026"}},
+      {LogRecord::kResultLaunchFailed, {}},
+  };
+  for (const auto& [record, texts] : records) log += EncodeLogText(FormatLogRecord(record, {texts, 0}));
+  ReportOptions options;
+  options.logs = {tree.File("QUILLRUN.LOG", log)};
+  options.html = tree.Path("page.html");
+  std::ostringstream out, err;
+  ASSERT_EQ(0, RunReportVerb(options, out, err));
+  std::ifstream in(options.html);
+  const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(std::string::npos, page.find("<script")) << "no script, not even one from a log";
+  EXPECT_EQ(std::string::npos, page.find("<i>"));
+  EXPECT_NE(std::string::npos, page.find("&lt;script&gt;alert(1)&lt;/script&gt;&amp;&quot;x&quot;"));
+  EXPECT_NE(std::string::npos, page.find("0x&lt;i&gt; WINXP"));
+}
+
+}  // namespace
+}  // namespace quill::plan
