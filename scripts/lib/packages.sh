@@ -31,5 +31,7 @@ QUILL_BUILD_PACKAGES=(
 # libFuzzer and sanitizer runtimes, and cppcheck (clang-tidy for a deeper
 # look by hand).
 QUILL_CHECK_PACKAGES=(clang libclang-rt-14-dev clang-tidy cppcheck)
+# What the fleet report's page is looked at with.
+QUILL_PAGE_PACKAGES=(chromium jq)
 # What the demonstration's installers are built with.
 QUILL_INSTALLER_PACKAGES=(nsis wixl msitools)
