@@ -1,11 +1,17 @@
 // quillplan's reader of run logs. The provider gives any text first, then a
-// run of records that the program writes; they are read back after it.
+// run of records that the program writes; they are read back after it. The
+// same bytes then lie twice on a share that the many-file reader walks.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "fuzz_support.h"
 #include "log/log_record.h"
+#include "plan/fleet/fleet_totals.h"
 #include "plan/report/log_records.h"
+#include "plan/report/run_report.h"
 
 using quill::LogRecord;
 using quill::WString;
@@ -28,6 +34,46 @@ struct Written {
   LogRecord record;
   std::vector<WString> values;
 };
+
+// A log and its copy in a folder below: both are read as one log would be,
+// or both are skipped with a reason, and nothing of one spills into the other.
+void CheckShare(const std::string& log) {
+  struct Folder {
+    std::string path;
+    Folder() {
+      char name[] = "/tmp/fuzz-plan-log-XXXXXX";
+      path = mkdtemp(name) ? name : "/tmp/fuzz-plan-log";
+    }
+    ~Folder() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  };
+  static const Folder folder;
+  const std::string& share = folder.path;
+  std::filesystem::create_directories(share + "/b");
+  std::ofstream(share + "/a.log", std::ios::binary) << log;
+  std::ofstream(share + "/b/copy.log", std::ios::binary) << log;
+  quill::plan::FleetTotals totals;
+  quill::plan::StreamFleet({share}, {&totals});
+
+  Check(totals.log_files + totals.skipped_files == 2, "each file read or skipped, not both");
+  Check(totals.log_files == 0 || totals.log_files == 2, "the same bytes read the same way");
+  const quill::plan::RunReport one = quill::plan::MakeRunReport(quill::plan::ReadLogRecords(log));
+  const bool banner_early = log.substr(0, 4096).find("QUILLRUN starts at: ") != std::string::npos;
+  Check((totals.log_files == 2) == (banner_early && !one.runs.empty()),
+        "a log is read when a banner opens it early and it holds a run");
+  int64_t applications = 0;
+  for (const auto& run : one.runs) applications += static_cast<int64_t>(run.applications.size());
+  if (totals.log_files == 2) {
+    Check(totals.runs == 2 * static_cast<int64_t>(one.runs.size()), "runs of both copies counted");
+    Check(totals.application_runs == 2 * applications, "applications of both copies counted");
+  }
+  for (const quill::plan::FileProblem& problem : totals.problems) {
+    Check(problem.file == share + "/a.log" || problem.file == share + "/b/copy.log",
+          "a problem names its file");
+  }
+}
 
 }  // namespace
 
@@ -87,5 +133,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     Check(!got.cut_short, "and whole");
     Check(got.line > any_lines, "after the text before it");
   }
+  CheckShare(log);
   return 0;
 }
