@@ -64,7 +64,7 @@ bool ReadFleetLog(const std::string& path, std::string* buffer, RunReport* repor
     return false;
   }
   if (buffer->find(kBanner) == std::string::npos) {
-    Note(path, notes, 1, "not a run log: no banner \"QUILLRUN starts at:\" in its first 4 KiB", true);
+    Note(path, notes, 0, "not a run log: no banner \"QUILLRUN starts at:\" in its first 4 KiB", true);
     return false;
   }
   if (!ReadUpTo(file.get(), kLargestLog + 1, buffer)) {
@@ -78,17 +78,19 @@ bool ReadFleetLog(const std::string& path, std::string* buffer, RunReport* repor
   const ReadLog log = ReadLogRecords(*buffer);
   *report = MakeRunReport(log);
   if (report->runs.empty()) {
-    Note(path, notes, 1, "not a run log: no run's banner in it", true);
+    Note(path, notes, 0, "not a run log: no run's banner in it", true);
     return false;
   }
   if (!log.unknown_lines.empty()) {
+    const size_t lines = log.unknown_lines.size();
     Note(path, notes, log.unknown_lines.front(),
-         std::to_string(log.unknown_lines.size()) + " lines hold no record (first here); the rest was counted",
+         lines == 1 ? "a line that holds no record; the rest was counted"
+                    : std::to_string(lines) + " lines hold no record (the first here); the rest was counted",
          false);
   }
   if (report->records_outside_runs > 0) {
-    Note(path, notes, 1,
-         std::to_string(report->records_outside_runs) + " records before the first banner were not counted",
+    Note(path, notes, report->runs.front().line,
+         std::to_string(report->records_outside_runs) + " records before this first banner were not counted",
          false);
   }
   return true;

@@ -240,10 +240,10 @@ TEST(FleetBadInputTest, EachBadFileNamedAndSkippedTheRestCounted) {
     bool skipped;
   } cases[] = {
       {"a/empty.log", "", 0, "the file is empty", true},
-      {"a/notes.txt", "Ask Eva.\r\n", 1, "no banner", true},
-      {"a/binary.zip", std::string("PK\x03\x04\0\0", 6) + std::string(5000, '\0') + good, 1, "no banner", true},
-      {"b/quoted.log", "Notes: QUILLRUN starts at: 9\r\n", 1, "no run's banner", true},
-      {"b/torn.log", good + "garbage in the middle\r\n" + good, 5, "1 lines hold no record", false},
+      {"a/notes.txt", "Ask Eva.\r\n", 0, "no banner", true},
+      {"a/binary.zip", std::string("PK\x03\x04\0\0", 6) + std::string(5000, '\0') + good, 0, "no banner", true},
+      {"b/quoted.log", "Notes: QUILLRUN starts at: 9\r\n", 0, "no run's banner", true},
+      {"b/torn.log", good + "garbage in the middle\r\n" + good, 5, "a line that holds no record", false},
       {"c/gone.log", "", 0, "no such file", true},
   };
   ReportOptions options;
