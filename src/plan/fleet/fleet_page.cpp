@@ -24,6 +24,7 @@ section { background: #fff; border-radius: 8px; padding: 14px 18px; margin-top: 
 .tile { background: #fff; border-radius: 8px; padding: 10px 14px; min-width: 118px; box-shadow: 0 1px 2px rgba(0,0,0,.08); border-top: 4px solid #4a78b5; }
 .tile .value { display: block; font-size: 22px; font-weight: bold; }
 .tile .label { color: #52606d; font-size: 12px; }
+svg { max-width: 100%; height: auto; }
 svg text { font: 12px "DejaVu Sans", Arial, sans-serif; fill: #1f2933; }
 svg text.axis, svg text.legend { fill: #52606d; font-size: 11px; }
 svg text.count { fill: #52606d; }
