@@ -133,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     Check(!got.cut_short, "and whole");
     Check(got.line > any_lines, "after the text before it");
   }
-  CheckShare(log);
+  // Files cost far more than reading: one input in four goes to the share.
+  if (size % 4 == 0) CheckShare(log);
   return 0;
 }
