@@ -14,6 +14,16 @@ ensure_packages() {
   fi
   local as_root=()
   [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+  # A package of another architecture (wine32:i386) needs that architecture
+  # known to dpkg before the update that lists its packages.
+  local architecture
+  for architecture in $(printf '%s\n' "${missing[@]}" | sed -n 's/^[^:]*:\([a-z0-9]*\)$/\1/p' | sort -u); do
+    if [ "$architecture" != "$(dpkg --print-architecture)" ] &&
+       ! dpkg --print-foreign-architectures | grep -qx "$architecture"; then
+      echo "packages: adding the $architecture architecture"
+      "${as_root[@]}" dpkg --add-architecture "$architecture"
+    fi
+  done
   echo "packages: installing ${missing[*]}"
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
@@ -27,6 +37,8 @@ QUILL_BUILD_PACKAGES=(
   wine wine64 xvfb xdotool tzdata
   libcli11-dev nlohmann-json3-dev
 )
+# Wine's 32-bit half, beside wine64: the program that ships is 32-bit.
+QUILL_WINE32_PACKAGES=(wine32:i386)
 # What the fuzz targets and the static analysis need: clang with its
 # libFuzzer and sanitizer runtimes, and cppcheck (clang-tidy for a deeper
 # look by hand).

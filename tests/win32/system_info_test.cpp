@@ -32,12 +32,17 @@ TEST(SystemInfoTest, VersionRecordOfAnUnknownSizeIsRefused) {
   }
 }
 
-TEST(SystemInfoTest, AOneWordSizeProgramIsNotUnderWow64) {
+// Built 32- and 64-bit and run on 64- and 32-bit Windows: only a 32-bit
+// program on 64-bit Windows is under WoW64.
+TEST(SystemInfoTest, Wow64AnswerAgreesWithTheNativeSystem) {
+  SYSTEM_INFO native;
+  GetNativeSystemInfo(&native);
+  const bool windows_64bit = native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
   Win32Platform platform;
   ASSERT_TRUE(platform.HasIsWow64Process());
   int32_t wow64 = 7;
   ASSERT_TRUE(platform.QueryIsWow64(&wow64));
-  EXPECT_EQ(wow64, 0) << "a 64-bit process on 64-bit Windows, or 32 on 32";
+  EXPECT_EQ(wow64 != 0, windows_64bit && sizeof(void*) == 4);
   EXPECT_EQ(platform.IsNative64BitProcess(), sizeof(void*) == 8);
 }
 
