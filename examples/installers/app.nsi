@@ -1,8 +1,9 @@
 ; A real silent installer for the demonstration and the end-to-end tests:
 ; it installs one text file that names the application and its language.
-; makensis -DAPPNAME=Reader -DLANGUAGE=12 -DOUTFILE=out.exe app.nsi
+; makensis -DAPPNAME=Reader -DLANGUAGE=12 -DOUTFILE=out.exe -DTARGET=x86-unicode app.nsi
+; (TARGET amd64-unicode for 64-bit Windows only)
 Unicode true
-Target amd64-unicode
+Target ${TARGET}
 Name "Quill demo ${APPNAME}"
 OutFile "${OUTFILE}"
 SilentInstall silent

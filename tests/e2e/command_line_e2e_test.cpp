@@ -65,11 +65,17 @@ TEST(CommandLineEndToEnd, AMissingInputFileEndsWithExitCodeZeroAndNoLog) {
   if (!had_system_sav) machine.Remove("C:\\SYSTEM.SAV");
 }
 
-TEST(CommandLineEndToEnd, UsageRequestShowsTheBoxUntilReturnIsPressed) {
-  WineMachine& machine = WineMachine::Get();
+class UsageBox : public ::testing::TestWithParam<Target> {};
+INSTANTIATE_TEST_SUITE_P(, UsageBox, ::testing::ValuesIn(BothWindows()),
+                         [](const auto& info) { return TargetName(info.param); });
+
+TEST_P(UsageBox, UsageRequestShowsTheBoxUntilReturnIsPressed) {
+  WineMachine& machine = WineMachine::For(GetParam());
+  ASSERT_TRUE(machine.ready()) << machine.error();
   for (const char* request : {"/?", "?", " /? "}) {
     SCOPED_TRACE(request);
     RunOptions options;
+    options.program = machine.ProgramPath(GetParam().program);
     options.arguments = request;
     options.time_limit_seconds = 90;
     std::unique_ptr<RunningProgram> run = machine.Start(options);

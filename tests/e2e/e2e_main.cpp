@@ -1,5 +1,6 @@
-// The end-to-end tests share one Wine machine, made before the first test
-// and ended after the last.
+// The end-to-end tests share the Wine machines: the 64-bit Windows is made
+// before the first test, the 32-bit one when a test first asks for it, and
+// both are ended after the last.
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -11,15 +12,10 @@ namespace {
 class WineMachineEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    std::cout << "[ e2e      ] making the Wine prefix and the X display..." << std::endl;
-    std::string error;
-    if (!quill::e2e::WineMachine::Get().SetUp(&error)) {
-      FAIL() << "the Wine machine could not be set up: " << error;
-    }
-    std::cout << "[ e2e      ] prefix " << quill::e2e::WineMachine::Get().prefix() << ", display "
-              << quill::e2e::WineMachine::Get().display().name() << std::endl;
+    const quill::e2e::WineMachine& machine = quill::e2e::WineMachine::Get();
+    if (!machine.ready()) FAIL() << "the Wine machine could not be set up: " << machine.error();
   }
-  void TearDown() override { quill::e2e::WineMachine::Get().TearDown(); }
+  void TearDown() override { quill::e2e::WineMachine::TearDownAll(); }
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,11 +17,16 @@ namespace quill::e2e {
 namespace {
 
 // A deployment of its own for each test, under C:\e2e\NAME: the input INI,
-// LANG.INI, and stand-in installers that end at once.
+// LANG.INI, and stand-in installers that end at once. The program that
+// ships runs it, unless a case names another target.
 class FullRun : public ::testing::Test {
  protected:
+  virtual Target target() const { return Shipped(); }
+
   void SetUp() override {
+    ASSERT_TRUE(machine().ready()) << machine().error();
     name_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name_.begin(), name_.end(), '/', '.');  // "Case/program32_on_windows64"
     root_ = "C:\\e2e\\" + name_;
     ASSERT_TRUE(machine().Remove(root_));
     ASSERT_TRUE(machine().MakeDirectories(root_));
@@ -28,7 +34,7 @@ class FullRun : public ::testing::Test {
                                     "[12]\r\nLCID=0x409\r\n[04]\r\nLCID=0x407\r\n"));
   }
 
-  WineMachine& machine() { return WineMachine::Get(); }
+  WineMachine& machine() { return WineMachine::For(target()); }
   std::string ini() const { return root_ + "\\deploy.ini"; }
   std::string log() const { return root_ + "\\RUN.LOG"; }
   std::string apps() const { return root_ + "\\Apps"; }
@@ -49,6 +55,7 @@ class FullRun : public ::testing::Test {
   RunResult RunQuill(const std::string& windows_version, const std::string& machine_id = "PC42",
                      const std::string& locale = "") {
     RunOptions options;
+    options.program = machine().ProgramPath(target().program);
     options.arguments = ini();
     options.windows_version = windows_version;
     options.environment["ZYLNT_MACHINE_ID"] = machine_id;
@@ -83,7 +90,15 @@ std::string AppSections(const std::string& apps) {
   return text;
 }
 
-TEST_F(FullRun, WindowsXpRunsBothPassesWithTheXpSections) {
+// The cases whose answer comes from the bits of the program and of Windows.
+class OperatingSystemRun : public FullRun, public ::testing::WithParamInterface<Target> {
+ protected:
+  Target target() const override { return GetParam(); }
+};
+INSTANTIATE_TEST_SUITE_P(, OperatingSystemRun, ::testing::ValuesIn(EveryBuildAndWindows()),
+                         [](const auto& info) { return TargetName(info.param); });
+
+TEST_P(OperatingSystemRun, WindowsXpRunsBothPassesWithTheXpSections) {
   for (const char* app : {"A", "B", "XP"}) AddInstaller(app);
   WriteIni(Settings(), Lists(AppSections(apps())));
   const RunResult result = RunQuill("winxp");
@@ -97,21 +112,29 @@ TEST_F(FullRun, WindowsXpRunsBothPassesWithTheXpSections) {
             LogText());
 }
 
-TEST_F(FullRun, VistaOnA64BitMachineRunsTheVista64Sections) {
-  for (const char* app : {"A", "B", "V64"}) AddInstaller(app);
+// Vista names the bits of Windows, not of the program: a 32-bit program
+// under WoW64 answers "VISTA64" too.
+TEST_P(OperatingSystemRun, VistaRunsTheSectionsOfItsBits) {
+  const bool windows64 = target().windows == WindowsBits::k64;
+  const std::string word = windows64 ? "VISTA64" : "VISTA32";
+  const std::string list = windows64 ? "0xPC42_VISTA64" : "0xFFFF_VISTA32";
+  const std::string app = windows64 ? "V64" : "V32";
+  for (const std::string& installer : {std::string("A"), std::string("B"), app}) {
+    AddInstaller(installer);
+  }
   WriteIni(Settings(), Lists(AppSections(apps())));
   const RunResult result = RunQuill("vista");
   ASSERT_TRUE(result.finished) << result.output;
   EXPECT_EQ(1u, result.exit_code);
   const std::string cmd = apps() + "\\";
-  EXPECT_EQ(Opening("0xPC42", "VISTA64") + Language("0x409", "12") +
+  EXPECT_EQ(Opening("0xPC42", word) + Language("0x409", "12") +
                 Application("0xFFFF", "A", cmd + "A\\waitexit.exe 0 0", kQuick) +
                 Application("0xPC42", "B", cmd + "B\\waitexit.exe 0 0", kQuick) +
-                Application("0xPC42_VISTA64", "V64", cmd + "V64\\waitexit.exe 0 0", kQuick),
+                Application(list, app, cmd + app + "\\waitexit.exe 0 0", kQuick),
             LogText());
 }
 
-TEST_F(FullRun, Windows7RunsPassZeroOnlyAndTheUnclosedLogIsComplete) {
+TEST_P(OperatingSystemRun, Windows7RunsPassZeroOnlyAndTheUnclosedLogIsComplete) {
   for (const char* app : {"A", "B"}) AddInstaller(app);
   WriteIni(Settings(), Lists(AppSections(apps())));
   const RunResult result = RunQuill("win7");

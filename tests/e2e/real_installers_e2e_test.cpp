@@ -1,11 +1,13 @@
 // The demonstration's deployment share with real installers, built at test
-// time: silent NSIS installers in language folders, one under a path with a
-// blank, and an MSI package installed through the system's msiexec.
+// time for the bits of the Windows they run on: silent NSIS installers in
+// language folders, one under a path with a blank, and an MSI package
+// installed through the system's msiexec.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "wine_machine.h"
 
@@ -39,21 +41,26 @@ std::string Opening(const std::string& os_type, const std::string& lcid, const s
 
 class RealInstallers : public ::testing::Test {
  protected:
+  virtual Target target() const { return Shipped(); }
+
   void SetUp() override {
+    ASSERT_TRUE(machine().ready()) << machine().error();
     for (const char* path : {"C:\\SYSTEM.SAV", "C:\\DARezad", "C:\\QuillDemo",
                              "C:\\Program Files\\QuillDemoTool"}) {
       ASSERT_TRUE(machine().Remove(path));
     }
     const std::string command = std::string("'") + QUILL_SOURCE_DIR + "/scripts/make-share' '" +
-                                machine().HostPath("C:\\") + "' >/dev/null";
+                                machine().HostPath("C:\\") + "' " +
+                                (target().windows == WindowsBits::k64 ? "64" : "32") + " >/dev/null";
     ASSERT_EQ(0, std::system(command.c_str())) << command;
   }
   void TearDown() override { machine().Remove("C:\\SYSTEM.SAV"); }
 
-  WineMachine& machine() { return WineMachine::Get(); }
+  WineMachine& machine() { return WineMachine::For(target()); }
 
   RunResult RunShare(const std::string& windows_version, const std::string& locale) {
     RunOptions options;
+    options.program = machine().ProgramPath(target().program);
     options.arguments = kShareIni;
     options.windows_version = windows_version;
     options.environment["ZYLNT_MACHINE_ID"] = "DEMO-PC";
@@ -68,27 +75,39 @@ class RealInstallers : public ::testing::Test {
   }
 };
 
-TEST_F(RealInstallers, VistaInEnglishInstallsNsisAndMsiPackages) {
+class RealInstallersOnBothWindows : public RealInstallers,
+                                    public ::testing::WithParamInterface<Target> {
+ protected:
+  Target target() const override { return GetParam(); }
+};
+INSTANTIATE_TEST_SUITE_P(, RealInstallersOnBothWindows, ::testing::ValuesIn(BothWindows()),
+                         [](const auto& info) { return TargetName(info.param); });
+
+TEST_P(RealInstallersOnBothWindows, VistaInEnglishInstallsNsisAndMsiPackages) {
+  const bool windows64 = target().windows == WindowsBits::k64;
+  const std::string drivers = windows64 ? "Drivers64" : "Drivers32";
   const RunResult result = RunShare("vista", "en_US.UTF-8");
   ASSERT_TRUE(result.finished) << result.output;
   EXPECT_EQ(1u, result.exit_code);
   const std::string apps = "C:\\DARezad\\Apps\\";
-  EXPECT_EQ(Opening("VISTA64", "0x409", "12") +
+  EXPECT_EQ(Opening(windows64 ? "VISTA64" : "VISTA32", "0x409", "12") +
                 Installed("0xFFFF", "Reader", apps + "Reader\\12\\reader.exe /S /D=C:\\QuillDemo\\Reader") +
                 Installed("0xFFFF", "Tool",
                           "C:\\windows\\system32\\msiexec.exe /i " + apps + "Tool\\tool.msi /qn") +
                 Installed("0xDEMO-PC", "Notes", apps + "Quill Notes\\notes.exe /S /D=C:\\QuillDemo\\Notes") +
                 Installed("0xDEMO-PC", "Viewer", apps + "Viewer\\12\\viewer.exe /S /D=C:\\QuillDemo\\Viewer") +
-                Installed("0xFFFF_VISTA64", "Drivers64",
-                          apps + "Drivers\\drivers64.exe /S /D=C:\\QuillDemo\\Drivers64"),
+                Installed(windows64 ? "0xFFFF_VISTA64" : "0xFFFF_VISTA32", drivers,
+                          apps + "Drivers\\" + (windows64 ? "drivers64" : "drivers32") +
+                              ".exe /S /D=C:\\QuillDemo\\" + drivers),
             Log());
-  for (const char* file : {"C:\\QuillDemo\\Reader\\Reader-12.txt", "C:\\QuillDemo\\Notes\\Notes-any.txt",
-                           "C:\\QuillDemo\\Viewer\\Viewer-12.txt",
-                           "C:\\QuillDemo\\Drivers64\\Drivers64-any.txt",
-                           "C:\\Program Files\\QuillDemoTool\\tool.txt"}) {
+  for (const std::string& file : std::vector<std::string>{
+           "C:\\QuillDemo\\Reader\\Reader-12.txt", "C:\\QuillDemo\\Notes\\Notes-any.txt",
+           "C:\\QuillDemo\\Viewer\\Viewer-12.txt",
+           "C:\\QuillDemo\\" + drivers + "\\" + drivers + "-any.txt",
+           "C:\\Program Files\\QuillDemoTool\\tool.txt"}) {
     EXPECT_TRUE(machine().Exists(file)) << file << " was not installed";
   }
-  EXPECT_FALSE(machine().Exists("C:\\QuillDemo\\Drivers32"));
+  EXPECT_FALSE(machine().Exists(windows64 ? "C:\\QuillDemo\\Drivers32" : "C:\\QuillDemo\\Drivers64"));
   EXPECT_FALSE(machine().Exists("C:\\QuillDemo\\LegacyRuntime"));
 }
 

@@ -5,9 +5,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace fs = std::filesystem;
+
+// The 32-bit build lies beside the 64-bit one.
+#ifndef QUILL_WIN32_BUILD_DIR
+#define QUILL_WIN32_BUILD_DIR QUILL_WIN64_BUILD_DIR "/../win32"
+#endif
 
 namespace quill::e2e {
 
@@ -41,7 +47,33 @@ std::string CommandLineOf(const RunOptions& options) {
   return options.arguments.empty() ? program : program + " " + options.arguments;
 }
 
+std::string BuildOf(ProgramBits bits) {
+  return bits == ProgramBits::k32 ? FromEnvironment("QUILL_WIN32_DIR", QUILL_WIN32_BUILD_DIR)
+                                  : FromEnvironment("QUILL_WIN64_DIR", QUILL_WIN64_BUILD_DIR);
+}
+
 }  // namespace
+
+std::string TargetName(const Target& target) {
+  return std::string(target.program == ProgramBits::k32 ? "program32" : "program64") +
+         (target.windows == WindowsBits::k64 ? "_on_windows64" : "_on_windows32");
+}
+
+bool Runs32BitPrograms() { return FromEnvironment("QUILL_E2E_NO_32BIT", "").empty(); }
+
+Target Shipped() {
+  return {Runs32BitPrograms() ? ProgramBits::k32 : ProgramBits::k64, WindowsBits::k64};
+}
+
+std::vector<Target> BothWindows() {
+  if (!Runs32BitPrograms()) return {Shipped()};
+  return {Shipped(), {ProgramBits::k32, WindowsBits::k32}};
+}
+
+std::vector<Target> EveryBuildAndWindows() {
+  if (!Runs32BitPrograms()) return {Shipped()};
+  return {Shipped(), {ProgramBits::k32, WindowsBits::k32}, {ProgramBits::k64, WindowsBits::k64}};
+}
 
 RunningProgram::RunningProgram(std::unique_ptr<ChildProcess> launcher, double time_limit_seconds)
     : launcher_(std::move(launcher)), time_limit_seconds_(time_limit_seconds) {}
@@ -67,25 +99,57 @@ RunResult RunningProgram::Wait() {
   return result;
 }
 
-WineMachine& WineMachine::Get() {
-  static WineMachine machine;
+WineMachine& WineMachine::Unmade(WindowsBits windows) {
+  static WineMachine machines[] = {WineMachine(WindowsBits::k64), WineMachine(WindowsBits::k32)};
+  return machines[windows == WindowsBits::k64 ? 0 : 1];
+}
+
+WineMachine& WineMachine::Get(WindowsBits windows) {
+  WineMachine& machine = Unmade(windows);
+  if (!machine.tried_) {
+    machine.tried_ = true;
+    std::cout << "[ e2e      ] making the " << (windows == WindowsBits::k64 ? "64" : "32")
+              << "-bit Windows: a Wine prefix and an X display..." << std::endl;
+    if (machine.SetUp()) {
+      std::cout << "[ e2e      ] prefix " << machine.prefix() << ", display "
+                << machine.display().name() << std::endl;
+    }
+  }
   return machine;
 }
 
-bool WineMachine::SetUp(std::string* error) {
-  build_ = FromEnvironment("QUILL_WIN64_DIR", QUILL_WIN64_BUILD_DIR);
-  for (const char* needed : {"QUILLRUN.EXE", "ZYLNT.DLL", "testlibs/NOEXPORT/ZYLNT.DLL",
-                             "tools/launch.exe", "tools/waitexit.exe", "tools/probe.exe"}) {
-    if (!fs::exists(build_ + "/" + needed)) {
-      *error = build_ + "/" + needed +
-               " is missing: build the 64-bit program first (cmake --preset win64 && cmake "
-               "--build build/win64), or point QUILL_WIN64_DIR at its build folder";
+void WineMachine::TearDownAll() {
+  for (WindowsBits windows : {WindowsBits::k64, WindowsBits::k32}) {
+    WineMachine& machine = Unmade(windows);
+    if (machine.tried_) machine.TearDown();
+  }
+}
+
+bool WineMachine::SetUp() {
+  shipped_ = windows_ == WindowsBits::k64 ? Shipped().program : ProgramBits::k32;
+  std::vector<std::string> needed;
+  for (const char* file : {"QUILLRUN.EXE", "ZYLNT.DLL", "testlibs/NOEXPORT/ZYLNT.DLL",
+                           "tools/launch.exe", "tools/waitexit.exe", "tools/probe.exe"}) {
+    needed.push_back(BuildOf(shipped_) + "/" + file);
+  }
+  if (windows_ == WindowsBits::k64 && shipped_ != ProgramBits::k64) {
+    needed.push_back(BuildOf(ProgramBits::k64) + "/QUILLRUN.EXE");
+    needed.push_back(BuildOf(ProgramBits::k64) + "/ZYLNT.DLL");
+  }
+  for (const std::string& file : needed) {
+    if (!fs::exists(file)) {
+      error_ = file +
+               " is missing: build the Windows programs first (cmake --preset win32 && cmake "
+               "--build build/win32, the same for win64), or point QUILL_WIN32_DIR and "
+               "QUILL_WIN64_DIR at their build folders";
       return false;
     }
   }
-  if (!display_.Start(error)) return false;
+  if (!display_.Start(&error_)) return false;
 
-  prefix_ = FromEnvironment("QUILL_E2E_PREFIX", QUILL_E2E_WORK_DIR "/wineprefix");
+  // A 32-bit Windows is a prefix of its own, made with WINEARCH=win32.
+  prefix_ = FromEnvironment("QUILL_E2E_PREFIX", QUILL_E2E_WORK_DIR "/wineprefix") +
+            (windows_ == WindowsBits::k32 ? "-win32" : "");
   std::error_code ignored;
   fs::remove_all(prefix_, ignored);
   fs::create_directories(prefix_, ignored);
@@ -94,16 +158,18 @@ bool WineMachine::SetUp(std::string* error) {
   ProcessCommand server{{"wineserver", "-p"}, Environment({}), ""};
   const ProcessOutcome started = RunProcess(server, 30);
   if (!started.finished || started.exit_status != 0) {
-    *error = "wineserver did not start: " + started.output;
+    error_ = "wineserver did not start: " + started.output;
     return false;
   }
   const ProcessOutcome booted = Wine({"wineboot", "-i"}, 180);
   if (!booted.finished || booted.exit_status != 0 || !fs::is_directory(HostPath("C:\\windows"))) {
-    *error = "wineboot -i did not make the prefix " + prefix_ + ": " + booted.output;
+    error_ = "wineboot -i did not make the prefix " + prefix_ + ": " + booted.output;
     return false;
   }
-  if (!InstallProgram(kProgramFolder, IdentityLibrary::kStandIn)) {
-    *error = "could not install QUILLRUN.EXE into " + HostPath(kProgramFolder);
+  if (!InstallProgram(kProgramFolder, IdentityLibrary::kStandIn) ||
+      (windows_ == WindowsBits::k64 && shipped_ != ProgramBits::k64 &&
+       !InstallProgram(kProgram64Folder, IdentityLibrary::kStandIn, ProgramBits::k64))) {
+    error_ = "could not install QUILLRUN.EXE into " + HostPath(kProgramFolder);
     return false;
   }
   ready_ = true;
@@ -128,6 +194,7 @@ std::vector<std::string> WineMachine::Environment(
   std::vector<std::string> environment = InheritedEnvironment(
       {"WINE", "DISPLAY=", "LC_", "LANG=", "LANGUAGE=", "ZYLNT_", "QUILL_"});
   environment.push_back("WINEPREFIX=" + prefix_);
+  environment.push_back(windows_ == WindowsBits::k64 ? "WINEARCH=win64" : "WINEARCH=win32");
   environment.push_back(kWineDebug);
   environment.push_back(kNoDownloads);
   environment.push_back("DISPLAY=" + display_.name());
@@ -162,7 +229,7 @@ std::unique_ptr<RunningProgram> WineMachine::Start(const RunOptions& options) {
   }
   std::map<std::string, std::string> extra = options.environment;
   extra["QUILL_LAUNCH_COMMAND_HEX"] = Hex(CommandLineOf(options));
-  ProcessCommand command{{"wine", build_ + "/tools/launch.exe"}, Environment(extra),
+  ProcessCommand command{{"wine", BuildOf(shipped_) + "/tools/launch.exe"}, Environment(extra),
                          HostPath(options.current_directory)};
   return std::make_unique<RunningProgram>(std::make_unique<ChildProcess>(command),
                                           options.time_limit_seconds);
@@ -170,29 +237,44 @@ std::unique_ptr<RunningProgram> WineMachine::Start(const RunOptions& options) {
 
 RunResult WineMachine::Run(const RunOptions& options) { return Start(options)->Wait(); }
 
+std::string WineMachine::ProgramPath(ProgramBits bits) const {
+  return bits == shipped_ ? kProgram : std::string(kProgram64Folder) + "\\QUILLRUN.EXE";
+}
+
 bool WineMachine::InstallProgram(const std::string& windows_folder, IdentityLibrary library) {
+  return InstallProgram(windows_folder, library, shipped_);
+}
+
+bool WineMachine::InstallProgram(const std::string& windows_folder, IdentityLibrary library,
+                                 ProgramBits bits) {
   if (!MakeDirectories(windows_folder)) return false;
+  const std::string build = BuildOf(bits);
   const std::string library_path = windows_folder + "\\ZYLNT.DLL";
-  bool ok = CopyBuildFile("QUILLRUN.EXE", windows_folder + "\\QUILLRUN.EXE");
+  bool ok = CopyFrom(build, "QUILLRUN.EXE", windows_folder + "\\QUILLRUN.EXE");
   switch (library) {
     case IdentityLibrary::kNone:
       ok = Remove(library_path) && ok;
       break;
     case IdentityLibrary::kStandIn:
-      ok = CopyBuildFile("ZYLNT.DLL", library_path) && ok;
+      ok = CopyFrom(build, "ZYLNT.DLL", library_path) && ok;
       break;
     case IdentityLibrary::kNoExport:
-      ok = CopyBuildFile("testlibs/NOEXPORT/ZYLNT.DLL", library_path) && ok;
+      ok = CopyFrom(build, "testlibs/NOEXPORT/ZYLNT.DLL", library_path) && ok;
       break;
   }
   return ok;
 }
 
 bool WineMachine::CopyBuildFile(const std::string& build_relative, const std::string& windows_path) {
+  return CopyFrom(BuildOf(shipped_), build_relative, windows_path);
+}
+
+bool WineMachine::CopyFrom(const std::string& build, const std::string& build_relative,
+                           const std::string& windows_path) {
   const fs::path target = HostPath(windows_path);
   std::error_code error;
   fs::create_directories(target.parent_path(), error);
-  fs::copy_file(build_ + "/" + build_relative, target, fs::copy_options::overwrite_existing, error);
+  fs::copy_file(build + "/" + build_relative, target, fs::copy_options::overwrite_existing, error);
   return !error;
 }
 

@@ -1,14 +1,17 @@
 #ifndef QUILL_TESTS_E2E_WINE_MACHINE_H_
 #define QUILL_TESTS_E2E_WINE_MACHINE_H_
 
-// One Windows machine for the whole end-to-end test run: a fresh Wine
-// prefix with a private X display, QUILLRUN.EXE and its identity library
-// installed under C:\QUILLRUN, and ways to run the program and to lay out
-// and inspect files by their Windows paths.
+// The Windows machines of an end-to-end test run, one of each kind, made
+// when first asked for and shared: a fresh Wine prefix with a private X
+// display, QUILLRUN.EXE and its identity library installed under
+// C:\QUILLRUN, and ways to run the program and to lay out and inspect files
+// by their Windows paths.
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "child_process.h"
 #include "x_display.h"
@@ -17,6 +20,8 @@ namespace quill::e2e {
 
 constexpr char kProgramFolder[] = "C:\\QUILLRUN";
 constexpr char kProgram[] = "C:\\QUILLRUN\\QUILLRUN.EXE";
+// The 64-bit twin, beside the shipped program on a 64-bit Windows.
+constexpr char kProgram64Folder[] = "C:\\QUILLRUN64";
 constexpr char kUsageCaption[] = "Quillrunner Installer Utility";
 
 // How one run of the program is made.
@@ -65,25 +70,52 @@ class RunningProgram {
 // Which identity library lies beside an installed program.
 enum class IdentityLibrary { kNone, kStandIn, kNoExport };
 
+// The two axes of a case: which build of the program runs (with the
+// identity library of the same bits), and on which Windows. On a 64-bit
+// Windows a 32-bit program runs under WoW64; a 32-bit Windows runs only
+// 32-bit programs.
+enum class ProgramBits { k32, k64 };
+enum class WindowsBits { k64, k32 };
+struct Target {
+  ProgramBits program;
+  WindowsBits windows;
+};
+std::string TargetName(const Target& target);  // e.g. "program32_on_windows64"
+inline void PrintTo(const Target& target, std::ostream* out) { *out << TargetName(target); }
+
+// False where this machine cannot run 32-bit code: the test run is then
+// told why in QUILL_E2E_NO_32BIT, and the 64-bit program stands in for the
+// 32-bit one on 64-bit Windows.
+bool Runs32BitPrograms();
+// The program that ships, the 32-bit one, on a 64-bit Windows: every case.
+Target Shipped();
+// The shipped target and the 32-bit program on a 32-bit Windows.
+std::vector<Target> BothWindows();
+// Those, and the 64-bit twin: the cases whose result depends on the bits.
+std::vector<Target> EveryBuildAndWindows();
+
 class WineMachine {
  public:
-  // The machine of this test run; made by the test environment.
-  static WineMachine& Get();
+  // The machine of this test run with that Windows, made on first use;
+  // ready() tells whether that worked, error() why not.
+  static WineMachine& Get(WindowsBits windows = WindowsBits::k64);
+  static WineMachine& For(const Target& target) { return Get(target.windows); }
+  // Ends every machine that was made.
+  static void TearDownAll();
 
-  // Makes the prefix, the display and the default installation. False, with
-  // the reason in `error`, when any of it fails.
-  bool SetUp(std::string* error);
-  // Ends every process of the prefix and the display; removes the prefix
-  // unless QUILL_E2E_KEEP_PREFIX is set.
-  void TearDown();
+  bool ready() const { return ready_; }
+  const std::string& error() const { return error_; }
 
   RunResult Run(const RunOptions& options);
   std::unique_ptr<RunningProgram> Start(const RunOptions& options);
 
+  // Where the default installation of that build lies.
+  std::string ProgramPath(ProgramBits bits) const;
   // QUILLRUN.EXE into a folder on C: (made when missing), with the chosen
-  // library beside it.
+  // library beside it: the shipped build, or the one named.
   bool InstallProgram(const std::string& windows_folder, IdentityLibrary library);
-  // A file of the 64-bit build folder (e.g. "tools/waitexit.exe") copied to a
+  bool InstallProgram(const std::string& windows_folder, IdentityLibrary library, ProgramBits bits);
+  // A file of the tools' build folder (e.g. "tools/waitexit.exe") copied to a
   // Windows path, e.g. as a stand-in installer.
   bool CopyBuildFile(const std::string& build_relative, const std::string& windows_path);
 
@@ -103,19 +135,32 @@ class WineMachine {
 
   const XDisplay& display() const { return display_; }
   const std::string& prefix() const { return prefix_; }
-  // The 64-bit build folder the programs come from.
-  const std::string& build_directory() const { return build_; }
+  WindowsBits windows() const { return windows_; }
 
  private:
+  explicit WineMachine(WindowsBits windows) : windows_(windows) {}
+  static WineMachine& Unmade(WindowsBits windows);
+  // Makes the prefix, the display and the default installation. False, with
+  // the reason in `error_`, when any of it fails.
+  bool SetUp();
+  // Ends every process of the prefix and the display; removes the prefix
+  // unless QUILL_E2E_KEEP_PREFIX is set.
+  void TearDown();
   std::vector<std::string> Environment(const std::map<std::string, std::string>& extra) const;
   ProcessOutcome Wine(const std::vector<std::string>& arguments, double seconds);
   bool UseWindowsVersion(const std::string& version);
+  bool CopyFrom(const std::string& build, const std::string& build_relative,
+                const std::string& windows_path);
 
+  WindowsBits windows_;
   XDisplay display_;
   std::string prefix_;
-  std::string build_;
+  // The build the tools and the program at kProgram come from.
+  ProgramBits shipped_ = ProgramBits::k32;
   std::string windows_version_;  // what QUILLRUN.EXE is shown now
+  bool tried_ = false;
   bool ready_ = false;
+  std::string error_;
 };
 
 }  // namespace quill::e2e
