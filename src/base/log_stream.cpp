@@ -11,16 +11,32 @@ LogStream::LogStream(std::unique_ptr<AppendFile> file) : file_(std::move(file)) 
 
 LogStream::~LogStream() { Close(); }
 
-void LogStream::Write(const std::string& bytes) {
+std::string TranslateLineEnds(const std::string& text) {
+  std::string bytes;
+  bytes.reserve(text.size() + text.size() / 16);
+  for (const char c : text) {
+    if (c == '\n') bytes += '\r';
+    bytes += c;
+  }
+  return bytes;
+}
+
+void LogStream::Write(const std::string& text) {
   if (!file_) return;
   size_t taken = 0;
-  while (taken < bytes.size()) {
+  while (taken < text.size()) {
     const size_t room = kLogBufferBytes - buffer_.size();
-    const size_t part = std::min(room, bytes.size() - taken);
-    buffer_.append(bytes, taken, part);
+    const size_t part = std::min(room, text.size() - taken);
+    buffer_.append(text, taken, part);
     taken += part;
     if (buffer_.size() == kLogBufferBytes) Flush();
   }
+}
+
+void LogStream::Commit() {
+  if (!file_) return;
+  Flush();
+  file_->Flush();  // a failed flush is not reported: the run goes on
 }
 
 void LogStream::Close() {
@@ -31,7 +47,7 @@ void LogStream::Close() {
 }
 
 void LogStream::Flush() {
-  if (!buffer_.empty()) file_->Append(buffer_);  // a failed write is not retried
+  if (!buffer_.empty()) file_->Append(TranslateLineEnds(buffer_));  // a failed write is not retried
   buffer_.clear();
 }
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/log_stream.h"
+
 namespace quill {
 
 namespace {
@@ -64,13 +66,15 @@ WString FormatLogRecord(LogRecord record, const LogValues& values) {
 }
 
 std::string EncodeLogText(const WString& text) {
+  return TranslateLineEnds(EncodeLogCharacters(text));
+}
+
+std::string EncodeLogCharacters(const WString& text) {
   std::string bytes;
-  bytes.reserve(text.size() + 8);
+  bytes.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    if (c == u'\n') {
-      bytes += "\r\n";
-    } else if (c <= 0x00FF) {
+    if (c <= 0x00FF) {
       bytes += static_cast<char>(c);
     } else {
       if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;

@@ -37,9 +37,12 @@ struct LogValues {
 // The record's text with its values put in; nothing in a value is interpreted.
 WString FormatLogRecord(LogRecord record, const LogValues& values);
 
-// The bytes that reach the file: one byte per character up to U+00FF, one "?"
-// for any character above (a surrogate pair is one character), and every
-// line feed preceded by a carriage return.
+// The log stream's text: one byte per character up to U+00FF, one "?" for
+// any character above (a surrogate pair is one character).
+std::string EncodeLogCharacters(const WString& text);
+
+// The bytes that reach the file: those characters, and every line feed
+// preceded by a carriage return.
 std::string EncodeLogText(const WString& text);
 
 }  // namespace quill

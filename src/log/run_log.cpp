@@ -56,13 +56,18 @@ void OpenRunLog(RunContext& context, Platform& platform) {
 
 void WriteLogRecord(RunContext& context, LogRecord record, const LogValues& values) {
   if (context.LogOpen != 1 || !context.RunLogStream) return;
-  context.RunLogStream->Write(EncodeLogText(FormatLogRecord(record, values)));
+  context.RunLogStream->Write(EncodeLogCharacters(FormatLogRecord(record, values)));
 }
 
 void WriteStampedRecord(RunContext& context, LogRecord record, Clock& clock) {
   if (context.LogOpen != 1) return;
   const TimeStamp stamp = ReadTimeStamp(clock);
   WriteLogRecord(context, record, {{stamp.time, stamp.date}});
+}
+
+void CommitRunLog(RunContext& context) {
+  if (context.LogOpen != 1 || !context.RunLogStream) return;
+  context.RunLogStream->Commit();
 }
 
 void CloseRunLog(RunContext& context) {

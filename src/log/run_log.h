@@ -26,6 +26,10 @@ void WriteLogRecord(RunContext& context, LogRecord record, const LogValues& valu
 // For the records that carry a time stamp: reads the clock now.
 void WriteStampedRecord(RunContext& context, LogRecord record, Clock& clock);
 
+// Every record written so far into the file and onto the disk: a run cut
+// short while an installer works keeps its account up to that installer.
+void CommitRunLog(RunContext& context);
+
 void CloseRunLog(RunContext& context);
 
 }  // namespace quill

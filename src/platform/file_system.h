@@ -23,6 +23,9 @@ class AppendFile {
   virtual ~AppendFile() = default;
   // Writes `bytes` at the end the file has at this moment.
   virtual bool Append(const std::string& bytes) = 0;
+  // Puts what was appended on the disk (FlushFileBuffers), so that a power
+  // cut or a killed process cannot take it back.
+  virtual bool Flush() = 0;
   virtual bool Close() = 0;
 };
 

@@ -29,6 +29,7 @@ void InstallApplication(const WString& list_section, const WString& app_section,
   WriteLogRecord(context, LogRecord::kProcessing, {{list_section, app_section}});
   WriteLogRecord(context, LogRecord::kLaunched, {{command.command_line}});
   WriteStampedRecord(context, LogRecord::kStart, platform);
+  CommitRunLog(context);
   const LaunchResult result = LaunchAndWait(ProcessCommandLine(command, platform),
                                             context.MaxInstallTime, platform);
   WriteLaunchResult(context, result, platform);

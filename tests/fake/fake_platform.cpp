@@ -40,6 +40,10 @@ class FakeAppendFile : public AppendFile {
     platform_->entries_[key_].bytes += bytes;
     return true;
   }
+  bool Flush() override {
+    platform_->Record("Flush " + key_);
+    return !closed_ && !platform_->Fails("Flush");
+  }
   bool Close() override {
     if (closed_) return true;
     closed_ = true;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_platform.h"
 #include "log/log_record.h"
 #include "log/run_log.h"
@@ -175,18 +177,23 @@ TEST(RunLogTest, NothingIsWrittenWhileTheLogIsNotOpen) {
   EXPECT_TRUE(platform.CallsNamed("Append").empty());
 }
 
-TEST(LogStreamTest, BytesReachTheFileWhenTheBufferIsFullAtCloseAndAtDestruction) {
+// As the runtime's text stream: the buffer fills with 4096 characters of
+// text, each line feed one of them, and goes out with its line feeds as CR LF.
+TEST(LogStreamTest, TheBufferFillsWithTextBeforeLineEndsAndGoesOutWhenFullAtCloseAndAtExit) {
   LogFixture f;
   OpenRunLog(f.context, f.platform);
   EXPECT_EQ("", f.LogBytes()) << "the banner waits in the buffer";
   const std::string banner_and_identity = kBanner + "SystemID      => 0xABC\r\nOSType\t\t  => WINXP\r\n";
-  const WString filler(kLogBufferBytes - banner_and_identity.size() - 16, u'x');
-  WriteLogRecord(f.context, LogRecord::kLaunched, {{filler}});  // 16 bytes besides the value
-  EXPECT_EQ(kLogBufferBytes, f.LogBytes().size());
+  const size_t line_feeds = std::count(banner_and_identity.begin(), banner_and_identity.end(), '\n');
+  const size_t text = banner_and_identity.size() - line_feeds;
+  const WString filler(kLogBufferBytes - text - 15, u'x');  // 15 characters besides the value
+  WriteLogRecord(f.context, LogRecord::kLaunched, {{filler}});
+  EXPECT_EQ(kLogBufferBytes + line_feeds + 1, f.LogBytes().size()) << "full with the record's end";
+  EXPECT_EQ("\"\r\n", f.LogBytes().substr(f.LogBytes().size() - 3));
   WriteLogRecord(f.context, LogRecord::kLaunched, {{u"y"}});
-  EXPECT_EQ(kLogBufferBytes, f.LogBytes().size());
+  EXPECT_EQ(kLogBufferBytes + line_feeds + 1, f.LogBytes().size());
   f.context.RunLogStream.reset();  // what process exit does to an unclosed log
-  EXPECT_EQ(kLogBufferBytes + 17, f.LogBytes().size());
+  EXPECT_EQ(kLogBufferBytes + line_feeds + 1 + 17, f.LogBytes().size());
   EXPECT_EQ(0, f.platform.open_append_files());
 }
 

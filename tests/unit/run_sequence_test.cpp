@@ -66,6 +66,43 @@ TEST(RunSequenceTest, FullRunOnWindowsXp) {
   EXPECT_EQ(0, m.platform.open_append_files()) << "closed after pass 1";
 }
 
+// Before each installer starts, the log's bytes up to its START record are
+// appended and then flushed to disk; a failed flush changes nothing else.
+TEST(RunSequenceTest, EveryRecordIsInTheFileAndOnDiskBeforeEachInstallerStarts) {
+  const std::string log = "C:\\SYSTEM.SAV\\UTIL\\QUILLRUN.LOG";
+  std::string first_log;
+  for (const bool flush_fails : {false, true}) {
+    SCOPED_TRACE(flush_fails ? "the flush fails" : "the flush works");
+    Machine m;
+    if (flush_fails) m.platform.FailOn("Flush");
+    EXPECT_EQ(1, m.Run());
+    const std::string bytes = m.Log();
+    if (!flush_fails) first_log = bytes;
+    EXPECT_EQ(first_log, bytes);
+
+    size_t appended = 0;
+    size_t start_record = 0;
+    std::string last_file_call;
+    int launches = 0;
+    for (const std::string& call : m.platform.calls()) {
+      if (call.rfind("Append " + log + " ", 0) == 0) {
+        appended += std::stoul(call.substr(call.rfind(' ') + 1));
+        last_file_call = "Append";
+      } else if (call == "Flush " + log) {
+        last_file_call = "Flush";
+      } else if (call.rfind("StartProcess ", 0) == 0) {
+        ++launches;
+        start_record = bytes.find("START:: ", start_record);
+        ASSERT_NE(std::string::npos, start_record);
+        start_record = bytes.find("\r\n", start_record) + 2;
+        EXPECT_EQ(start_record, appended) << "before launch " << launches;
+        EXPECT_EQ("Flush", last_file_call) << "before launch " << launches;
+      }
+    }
+    EXPECT_EQ(3, launches);
+  }
+}
+
 TEST(RunSequenceTest, UnrecognisedSystemRunsPassZeroOnlyAndLeavesTheLogComplete) {
   Machine m;
   m.platform.version = {kVersionRecordBytes, 6, 1, kPlatformWin32Nt};

@@ -56,6 +56,10 @@ bool Win32AppendFile::Append(const std::string& bytes) {
   return true;
 }
 
+bool Win32AppendFile::Flush() {
+  return file_ != INVALID_HANDLE_VALUE && FlushFileBuffers(file_) != 0;
+}
+
 bool Win32AppendFile::Close() {
   if (file_ == INVALID_HANDLE_VALUE) return false;
   const bool closed = CloseHandle(file_) != 0;

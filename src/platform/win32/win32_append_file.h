@@ -22,6 +22,7 @@ class Win32AppendFile : public AppendFile {
   Win32AppendFile& operator=(const Win32AppendFile&) = delete;
 
   bool Append(const std::string& bytes) override;
+  bool Flush() override;
   bool Close() override;
 
  private:
