@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -275,6 +276,41 @@ TEST_F(FaultRun, LongestCommandLineTheInputCanMakeIsLaunchedWhole) {
                 Application("0xFFFF", "A", command, kQuick),
             LogText());
   EXPECT_EQ("start " + command + "\nend\n", Footprints(app_path + "\\f.exe"));
+}
+
+// A forced restart, a power cut or an administrator's kill while the second
+// installer works: the log keeps the whole block up to that installer's
+// START record, and nothing after it.
+TEST_F(FaultRun, RunKilledWhileItsSecondInstallerWorksKeepsItsRecordsUpToThatStart) {
+  ASSERT_TRUE(machine().WriteFile(
+      ini(), Ini("[0xFFFF]\r\nAPP1=A\r\nAPP2=B\r\n[A]\r\nAppPath=" + apps() +
+                 "\r\nAppSwitches=waitexit.exe 0 0\r\n[B]\r\nAppPath=" + apps() +
+                 "\r\nAppSwitches=waitexit.exe 60 0\r\n")));
+  ASSERT_TRUE(machine().CopyBuildFile("tools/waitexit.exe", apps() + "\\waitexit.exe"));
+  const std::string launches = root_ + "\\launches.txt";
+  RunOptions options;
+  options.arguments = ini();
+  options.windows_version = "winxp";
+  options.environment = {{"ZYLNT_MACHINE_ID", "PC42"}, {"QUILL_LAUNCH_LOG", launches}};
+  std::unique_ptr<RunningProgram> run = machine().Start(options);
+  std::string started;
+  for (int i = 0; i < 300 && std::count(started.begin(), started.end(), '\n') < 2; ++i) {
+    usleep(100000);
+    machine().ReadFile(launches, &started);
+  }
+  ASSERT_EQ(2, std::count(started.begin(), started.end(), '\n')) << "B never started: " << started;
+
+  EXPECT_TRUE(machine().Kill("QUILLRUN.EXE"));
+  const RunResult result = run->Wait();
+  EXPECT_TRUE(result.finished) << result.output;
+  EXPECT_NE(1u, result.exit_code) << "the run was cut short";
+  EXPECT_TRUE(machine().Kill("waitexit.exe"));
+  const std::string b = apps() + "\\waitexit.exe 60 0";
+  EXPECT_EQ(Opening("0xPC42", "WINXP") + Language("0x409", "12") +
+                Application("0xFFFF", "A", apps() + "\\waitexit.exe 0 0", kQuick) +
+                "Processing: SysID => \"0xFFFF\", Application => \"B\"\r\nLAUNCHED => \"" + b +
+                "\"\r\nSTART:: " + kStamp + "\r\n",
+            LogText());
 }
 
 TEST_F(FaultRun, InstallerThatEndsWithExitCode259HasFinished) {

@@ -237,6 +237,11 @@ std::unique_ptr<RunningProgram> WineMachine::Start(const RunOptions& options) {
 
 RunResult WineMachine::Run(const RunOptions& options) { return Start(options)->Wait(); }
 
+bool WineMachine::Kill(const std::string& image_name) {
+  const ProcessOutcome killed = Wine({"taskkill", "/f", "/im", image_name}, 60);
+  return killed.finished && killed.exit_status == 0;
+}
+
 std::string WineMachine::ProgramPath(ProgramBits bits) const {
   return bits == shipped_ ? kProgram : std::string(kProgram64Folder) + "\\QUILLRUN.EXE";
 }

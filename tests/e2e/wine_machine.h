@@ -108,6 +108,9 @@ class WineMachine {
 
   RunResult Run(const RunOptions& options);
   std::unique_ptr<RunningProgram> Start(const RunOptions& options);
+  // Ends every process of that image name as an administrator's kill does
+  // (taskkill /f: TerminateProcess, nothing of the program runs after it).
+  bool Kill(const std::string& image_name);
 
   // Where the default installation of that build lies.
   std::string ProgramPath(ProgramBits bits) const;
