@@ -46,7 +46,8 @@ class FileSystem {
   // reading and writing, with a single 0x1A at the very end cut off first.
   // Null on failure.
   virtual std::unique_ptr<AppendFile> OpenForAppend(const WString& path) = 0;
-  // The whole file's bytes, untranslated; false when it cannot be opened.
+  // The file's bytes, untranslated, up to its end or to a read that fails;
+  // false only when it cannot be opened.
   virtual bool ReadFileBytes(const WString& path, std::string* bytes) = 0;
 };
 

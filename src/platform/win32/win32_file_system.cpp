@@ -41,15 +41,17 @@ bool Win32Platform::ReadFileBytes(const WString& path, std::string* bytes) {
   HANDLE file = CreateFileW(WideText(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
+  // Read as the runtime's stream reads, a buffer of 4096 bytes at a time. A
+  // read that fails part-way (another process locks a range of the file)
+  // ends the text there: the file did open, so what came before is the
+  // text, and no fallback copy stands in for it.
   std::string content;
-  char chunk[65536];
+  char chunk[4096];
   DWORD read = 0;
-  bool ok = true;
-  while ((ok = ReadFile(file, chunk, sizeof chunk, &read, nullptr) != 0) && read > 0) {
+  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) != 0 && read > 0) {
     content.append(chunk, read);
   }
   CloseHandle(file);
-  if (!ok) return false;
   *bytes = std::move(content);
   return true;
 }
