@@ -1,5 +1,5 @@
 // The demonstration's deployment share with real installers, built at test
-// time for the bits of the Windows they run on: silent NSIS installers in
+// time, 32-bit as the program that starts them: silent NSIS installers in
 // language folders, one under a path with a blank, and an MSI package
 // installed through the system's msiexec.
 #include <gtest/gtest.h>
@@ -46,12 +46,12 @@ class RealInstallers : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(machine().ready()) << machine().error();
     for (const char* path : {"C:\\SYSTEM.SAV", "C:\\DARezad", "C:\\QuillDemo",
-                             "C:\\Program Files\\QuillDemoTool"}) {
+                             "C:\\Program Files\\QuillDemoTool",
+                             "C:\\Program Files (x86)\\QuillDemoTool"}) {
       ASSERT_TRUE(machine().Remove(path));
     }
     const std::string command = std::string("'") + QUILL_SOURCE_DIR + "/scripts/make-share' '" +
-                                machine().HostPath("C:\\") + "' " +
-                                (target().windows == WindowsBits::k64 ? "64" : "32") + " >/dev/null";
+                                machine().HostPath("C:\\") + "' >/dev/null";
     ASSERT_EQ(0, std::system(command.c_str())) << command;
   }
   void TearDown() override { machine().Remove("C:\\SYSTEM.SAV"); }
@@ -104,7 +104,9 @@ TEST_P(RealInstallersOnBothWindows, VistaInEnglishInstallsNsisAndMsiPackages) {
            "C:\\QuillDemo\\Reader\\Reader-12.txt", "C:\\QuillDemo\\Notes\\Notes-any.txt",
            "C:\\QuillDemo\\Viewer\\Viewer-12.txt",
            "C:\\QuillDemo\\" + drivers + "\\" + drivers + "-any.txt",
-           "C:\\Program Files\\QuillDemoTool\\tool.txt"}) {
+           // a 32-bit package on a 64-bit Windows goes to its 32-bit folder
+           windows64 ? "C:\\Program Files (x86)\\QuillDemoTool\\tool.txt"
+                     : "C:\\Program Files\\QuillDemoTool\\tool.txt"}) {
     EXPECT_TRUE(machine().Exists(file)) << file << " was not installed";
   }
   EXPECT_FALSE(machine().Exists(windows64 ? "C:\\QuillDemo\\Drivers32" : "C:\\QuillDemo\\Drivers64"));
