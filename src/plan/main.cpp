@@ -74,6 +74,25 @@ int Main(int argc, char** argv) {
   AddVerb(app, "report", "one row per run and application of a run log",
           "LOG", &report.log, &report.json);
 
+  // diff: two deployments, each side with its own files. The shared
+  // options come after a side's own, so that for the same prefix the
+  // side's own mapping answers.
+  quill::plan::DiffOptions diff;
+  MachineFileOptions diff_both;
+  CLI::App* diff_verb = app.add_subcommand(
+      "diff", "the cells whose plan an edit changes, grouped by change, and the lint findings "
+              "new in NEW; exit 0 no change, 1 changes, 2 trouble");
+  diff_verb->add_option("OLD", diff.old_ini, "the input INI file as it is")->required();
+  diff_verb->add_option("NEW", diff.new_ini, "the input INI file as edited")->required();
+  diff_verb->add_flag("--json", diff.json, "JSON instead of text");
+  AddMachineFileOptions(diff_verb, &diff_both);
+  diff_verb->add_option("--old-map", diff.old_files.maps, "PREFIX=DIR for OLD only; repeatable");
+  diff_verb->add_option("--new-map", diff.new_files.maps, "PREFIX=DIR for NEW only; repeatable");
+  diff_verb->add_option("--old-lang-table", diff.old_files.language_table,
+                        "the language table for OLD only");
+  diff_verb->add_option("--new-lang-table", diff.new_files.language_table,
+                        "the language table for NEW only");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -83,6 +102,14 @@ int Main(int argc, char** argv) {
   if (plan.lcid.empty() && !code->count() && *plan_verb) {
     std::cerr << "quillplan plan: give --lcid or --language-code\n";
     return quill::plan::kCannotRun;
+  }
+  if (*diff_verb) {
+    for (MachineFileOptions* side : {&diff.old_files, &diff.new_files}) {
+      side->maps.insert(side->maps.end(), diff_both.maps.begin(), diff_both.maps.end());
+      if (side->language_table.empty()) side->language_table = diff_both.language_table;
+      side->assume_missing = diff_both.assume_missing;
+    }
+    return quill::plan::RunDiffVerb(diff, std::cout, std::cerr);
   }
   if (*plan_verb) return quill::plan::RunPlanVerb(plan, std::cout, std::cerr);
   if (*matrix_verb) return quill::plan::RunMatrixVerb(matrix, std::cout, std::cerr);

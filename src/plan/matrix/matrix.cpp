@@ -233,29 +233,84 @@ std::string VariantName(int index) {
   return name;
 }
 
+namespace {
+
+// The settings say where the run finds its language table: its bytes, or
+// the problem that leaves the matrix without languages.
+bool ReadTable(const std::string& language_table, PlanPlatform& platform, Assumptions* assumptions,
+               Matrix* matrix, std::string* table) {
+  LanguageChoice first;
+  matrix->prelude = PlanPrelude(first, language_table, platform, assumptions);
+  if (matrix->prelude.ending == PlanEnding::kBothPasses &&
+      !platform.files().ReadBytes(matrix->prelude.settings.language_table_path, table)) {
+    matrix->problem = "the language table cannot be read: give --lang-table, or a --map that "
+                      "answers " + ToUtf8(matrix->prelude.settings.language_table_path);
+    return false;
+  }
+  return true;
+}
+
+template <typename T, typename Key>
+void AddMissing(const std::vector<T>& more, std::vector<T>* all, Key key) {
+  std::set<decltype(key(more.front()))> known;
+  for (const T& item : *all) known.insert(key(item));
+  for (const T& item : more) {
+    if (known.insert(key(item)).second) all->push_back(item);
+  }
+}
+
+}  // namespace
+
+MatrixScope ScopeOf(const std::string& language_table, PlanPlatform& platform) {
+  MatrixScope scope;
+  Matrix matrix;
+  std::string table;
+  if (!ReadTable(language_table, platform, nullptr, &matrix, &table)) return scope;
+  scope.machines = MachineSections(platform.ini());
+  for (const MatrixLanguage& language : LanguagesOf(table, platform)) {
+    if (language.choice.by_lcid) scope.lcids.push_back(language.choice.lcid);
+  }
+  return scope;
+}
+
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform) {
+  return MakeMatrix(language_table, platform, MatrixScope());
+}
+
+Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
+                  const MatrixScope& more) {
   Matrix matrix;
   matrix.systems.assign(std::begin(kSystems), std::end(kSystems));
   Assumptions assumptions(20);
-
-  // The settings first: they say where the run finds its language table.
-  LanguageChoice first;
-  matrix.prelude = PlanPrelude(first, language_table, platform, &assumptions);
   std::string table;
-  if (matrix.prelude.ending == PlanEnding::kBothPasses &&
-      !platform.files().ReadBytes(matrix.prelude.settings.language_table_path, &table)) {
-    matrix.problem = "the language table cannot be read: give --lang-table, or a --map that "
-                     "answers " + ToUtf8(matrix.prelude.settings.language_table_path);
-    return matrix;
-  }
+  if (!ReadTable(language_table, platform, &assumptions, &matrix, &table)) return matrix;
   matrix.languages = LanguagesOf(table, platform);
+  // Locales of the other table go before the unknown one, as the lookup
+  // names them: by the section it finds, if any.
+  const MatrixLanguage unknown = matrix.languages.back();
+  matrix.languages.pop_back();
+  std::vector<MatrixLanguage> others;
+  for (uint32_t lcid : more.lcids) {
+    MatrixLanguage language;
+    language.lcid_text = FormatLcid(lcid);
+    language.choice.lcid = lcid;
+    others.push_back(language);
+  }
+  AddMissing(others, &matrix.languages,
+             [](const MatrixLanguage& language) { return language.choice.lcid; });
+  matrix.languages.push_back(unknown);
 
   std::vector<Prelude> preludes;
-  for (const MatrixLanguage& language : matrix.languages) {
+  for (MatrixLanguage& language : matrix.languages) {
     preludes.push_back(PlanPrelude(language.choice, language_table, platform, &assumptions));
+    if (language.label.empty()) {
+      const WString& code = preludes.back().language.language_code;
+      language.label = code.empty() ? u"(none)" : code;
+    }
   }
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    const std::vector<WString> machines = MachineSections(platform.ini());
+    std::vector<WString> machines = MachineSections(platform.ini());
+    AddMissing(more.machines, &machines, [](const WString& id) { return LowerCase(id); });
     matrix.machines = AllMachineRows(machines, preludes, platform, &assumptions);
     matrix.cells = machines.size() * matrix.languages.size() * matrix.systems.size();
   }

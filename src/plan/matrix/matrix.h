@@ -57,6 +57,21 @@ struct Matrix {
 // `language_table` as for a plan; the table also gives the languages.
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform);
 
+// What a matrix covers beyond its own deployment, so that two deployments'
+// matrices have the same cells: machines without a section of their own run
+// the common lists only, and a locale the table does not know is looked up
+// as a run looks it up.
+struct MatrixScope {
+  std::vector<WString> machines;  // SystemIDs, compared without regard to case
+  std::vector<uint32_t> lcids;
+};
+
+// The deployment's own machines and the LCIDs of its table, in order.
+MatrixScope ScopeOf(const std::string& language_table, PlanPlatform& platform);
+// The matrix over the deployment's own scope and then `more`'s.
+Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
+                  const MatrixScope& more);
+
 // "A" to "Z", then "AA", "AB", ...
 std::string VariantName(int index);
 

@@ -12,8 +12,6 @@
 
 namespace quill::plan {
 
-namespace {
-
 std::string SystemLabel(WindowsKind system) {
   const WString word = WindowsWord(system);
   return word.empty() ? "other" : ToUtf8(word);
@@ -24,6 +22,8 @@ std::string LanguageLabel(const MatrixLanguage& language) {
   if (!language.lcid_text.empty()) label += " (" + ToUtf8(language.lcid_text) + ")";
   return label;
 }
+
+namespace {
 
 // A variant's lines, as WriteEntriesText gives them.
 std::vector<std::string> VariantLines(const MachineMatrix& machine, const MatrixVariant& variant) {

@@ -5,12 +5,18 @@
 // cells name a variant, then each variant's launches, lines that differ
 // from variant A marked with "*". And as JSON.
 #include <ostream>
+#include <string>
 
 #include <nlohmann/json.hpp>
 
 #include "plan/matrix/matrix.h"
 
 namespace quill::plan {
+
+// "WINXP", "VISTA32", "VISTA64", "other".
+std::string SystemLabel(WindowsKind system);
+// "07 (0x407)", "(none)".
+std::string LanguageLabel(const MatrixLanguage& language);
 
 void WriteMatrixText(const Matrix& matrix, std::ostream& out);
 nlohmann::ordered_json MatrixJson(const Matrix& matrix);
