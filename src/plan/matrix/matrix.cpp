@@ -1,6 +1,8 @@
 #include "plan/matrix/matrix.h"
 
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 #if defined(_GLIBCXX_HAS_GTHREADS)
 #include <thread>
@@ -175,37 +177,61 @@ MachineMatrix MachineRows(const WString& system_id, const std::vector<Prelude>& 
   return machine;
 }
 
-// Every `stride`-th machine from `first`, on a machine of its own: its own
-// copies of the INI file and the files, whose caches it alone writes.
-void SomeMachineRows(size_t first, size_t stride, const std::vector<WString>& machines,
-                     const std::vector<Prelude>& preludes, const PlanPlatform& model,
-                     std::vector<MachineMatrix>* rows, Assumptions* assumptions) {
-  const IniFile ini = model.ini();
-  MachineFiles files = model.files_copy();
-  PlanPlatform platform(ini, model.ini_path(), files);
-  for (size_t i = first; i < machines.size(); i += stride) {
-    (*rows)[i] = MachineRows(machines[i], preludes, platform, assumptions);
-  }
-}
+// One of the machines that plan side by side: its own copies of the INI
+// file and the files, whose caches it alone writes.
+struct Planner {
+  Planner(const PlanPlatform& model, size_t keep)
+      : ini(model.ini()), files(model.files_copy()), platform(ini, model.ini_path(), files),
+        assumptions(keep) {}
+  IniFile ini;
+  MachineFiles files;
+  PlanPlatform platform;
+  Assumptions assumptions;
+};
 
 // The machines are independent: with threads at hand, two go side by side.
-std::vector<MachineMatrix> AllMachineRows(const std::vector<WString>& machines,
-                                          const std::vector<Prelude>& preludes,
-                                          const PlanPlatform& platform, Assumptions* assumptions) {
-  std::vector<MachineMatrix> rows(machines.size());
+// With a sink they go a block at a time, each block handed on before the
+// next is made, so that memory holds one block and not the matrix.
+void AllMachineRows(const std::vector<WString>& machines, const std::vector<Prelude>& preludes,
+                    const PlanPlatform& platform, Assumptions* assumptions, Matrix* matrix,
+                    MatrixSink* sink) {
+  std::vector<std::unique_ptr<Planner>> planners;
+  planners.push_back(std::make_unique<Planner>(platform, assumptions->keep()));
 #if defined(_GLIBCXX_HAS_GTHREADS)
   if (machines.size() > 1 && std::thread::hardware_concurrency() > 1) {
-    Assumptions second_assumptions(assumptions->keep());
-    std::thread second(SomeMachineRows, 1, 2, std::cref(machines), std::cref(preludes),
-                       std::cref(platform), &rows, &second_assumptions);
-    SomeMachineRows(0, 2, machines, preludes, platform, &rows, assumptions);
-    second.join();
-    assumptions->Merge(second_assumptions);
-    return rows;
+    planners.push_back(std::make_unique<Planner>(platform, assumptions->keep()));
   }
 #endif
-  SomeMachineRows(0, 1, machines, preludes, platform, &rows, assumptions);
-  return rows;
+  const size_t block = sink != nullptr ? 16 : std::max<size_t>(machines.size(), 1);
+  for (size_t start = 0; start < machines.size(); start += block) {
+    const size_t end = std::min(machines.size(), start + block);
+    std::vector<MachineMatrix> rows(end - start);
+    auto plan = [&](size_t which) {
+      Planner& planner = *planners[which];
+      for (size_t i = start + which; i < end; i += planners.size()) {
+        rows[i - start] = MachineRows(machines[i], preludes, planner.platform, &planner.assumptions);
+      }
+    };
+#if defined(_GLIBCXX_HAS_GTHREADS)
+    if (planners.size() > 1) {
+      std::thread second(plan, 1);
+      plan(0);
+      second.join();
+    } else {
+      plan(0);
+    }
+#else
+    plan(0);
+#endif
+    for (MachineMatrix& row : rows) {
+      if (sink != nullptr) {
+        sink->Machine(*matrix, row);
+      } else {
+        matrix->machines.push_back(std::move(row));
+      }
+    }
+  }
+  for (const auto& planner : planners) assumptions->Merge(planner->assumptions);
 }
 
 }  // namespace
@@ -274,11 +300,11 @@ MatrixScope ScopeOf(const std::string& language_table, PlanPlatform& platform) {
 }
 
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform) {
-  return MakeMatrix(language_table, platform, MatrixScope());
+  return MakeMatrix(language_table, platform, MatrixScope(), nullptr);
 }
 
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
-                  const MatrixScope& more) {
+                  const MatrixScope& more, MatrixSink* sink) {
   Matrix matrix;
   matrix.systems.assign(std::begin(kSystems), std::end(kSystems));
   Assumptions assumptions(20);
@@ -308,11 +334,16 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
       language.label = code.empty() ? u"(none)" : code;
     }
   }
+  std::vector<WString> machines;
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    std::vector<WString> machines = MachineSections(platform.ini());
+    machines = MachineSections(platform.ini());
     AddMissing(more.machines, &machines, [](const WString& id) { return LowerCase(id); });
-    matrix.machines = AllMachineRows(machines, preludes, platform, &assumptions);
+    matrix.machine_count = machines.size();
     matrix.cells = machines.size() * matrix.languages.size() * matrix.systems.size();
+  }
+  if (sink != nullptr) sink->Head(matrix);
+  if (matrix.prelude.ending == PlanEnding::kBothPasses) {
+    AllMachineRows(machines, preludes, platform, &assumptions, &matrix, sink);
   }
   matrix.assumptions = assumptions.kept();
   matrix.assumed_answers = assumptions.answered();

@@ -47,7 +47,8 @@ struct Matrix {
   std::vector<MatrixLanguage> languages;
   std::vector<WindowsKind> systems;  // WINXP, VISTA32, VISTA64, another
   Prelude prelude;                   // of the first language: the settings
-  std::vector<MachineMatrix> machines;
+  std::vector<MachineMatrix> machines;  // empty when they went to a sink
+  size_t machine_count = 0;
   size_t cells = 0;
   std::vector<FileQuestionAsked> assumptions;  // the first few
   size_t assumed_answers = 0;
@@ -68,9 +69,20 @@ struct MatrixScope {
 
 // The deployment's own machines and the LCIDs of its table, in order.
 MatrixScope ScopeOf(const std::string& language_table, PlanPlatform& platform);
-// The matrix over the deployment's own scope and then `more`'s.
+// Where a matrix goes as it is made: its head once the languages and the
+// machines are known, then each machine's rows in order. A matrix made into
+// a sink keeps no machines, so that its size does not bound a deployment's.
+class MatrixSink {
+ public:
+  virtual ~MatrixSink() = default;
+  virtual void Head(const Matrix& matrix) = 0;
+  virtual void Machine(const Matrix& matrix, const MachineMatrix& machine) = 0;
+};
+
+// The matrix over the deployment's own scope and then `more`'s; into
+// `sink` when one is given (the head is not told when there is a problem).
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
-                  const MatrixScope& more);
+                  const MatrixScope& more, MatrixSink* sink);
 
 // "A" to "Z", then "AA", "AB", ...
 std::string VariantName(int index);

@@ -19,7 +19,13 @@ std::string SystemLabel(WindowsKind system);
 std::string LanguageLabel(const MatrixLanguage& language);
 
 void WriteMatrixText(const Matrix& matrix, std::ostream& out);
+void WriteMatrixJson(const Matrix& matrix, std::ostream& out);
 nlohmann::ordered_json MatrixJson(const Matrix& matrix);
+
+// The matrix made and written machine by machine, in text or JSON as the
+// forms above write it; the matrix given back keeps no machines.
+Matrix WriteMatrixAsMade(const std::string& language_table, PlanPlatform& platform, bool json,
+                         std::ostream& out);
 
 }  // namespace quill::plan
 

@@ -24,9 +24,9 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err
   const MatrixScope old_scope = ScopeOf(options.old_files.language_table, before.platform());
   const MatrixScope new_scope = ScopeOf(options.new_files.language_table, after.platform());
   const Matrix old_matrix =
-      MakeMatrix(options.old_files.language_table, before.platform(), new_scope);
+      MakeMatrix(options.old_files.language_table, before.platform(), new_scope, nullptr);
   const Matrix new_matrix =
-      MakeMatrix(options.new_files.language_table, after.platform(), old_scope);
+      MakeMatrix(options.new_files.language_table, after.platform(), old_scope, nullptr);
   for (const auto& [matrix, ini] : {std::pair(&old_matrix, &options.old_ini),
                                     std::pair(&new_matrix, &options.new_ini)}) {
     if (!matrix->problem.empty()) {
