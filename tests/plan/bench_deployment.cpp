@@ -1,6 +1,9 @@
 #include "bench_deployment.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <map>
+#include <vector>
 
 namespace quill::plan {
 
@@ -82,15 +85,26 @@ BenchFiles WriteBenchDeployment(const TempTree& tree, const DeploymentShape& sha
   files.ini = tree.File(ini_name, BenchIni(shape));
   files.image = tree.Directory(image_name);
   tree.File(image_name + "/AppInstl/LANG.INI", BenchLanguageTable(shape));
+  // Applications with the same folders share one tree through a link, so
+  // that a big deployment is made in moments.
+  std::map<std::string, std::string> shared;  // folder names to the tree that has them
   for (int app = 0; app < shape.application_sections; ++app) {
-    const std::string folder = image_name + "/" + AppFolder(app) + "/";
-    tree.File(folder + "setup" + std::to_string(app) + ".exe", "");
-    if (app % 3 == 0) tree.Directory(folder + "US");
+    std::vector<std::string> names;
+    if (app % 3 == 0) names.push_back("US");
     for (int language = 0; language < shape.languages; ++language) {
-      if (BenchHasLanguageFolder(app, language)) {
-        tree.Directory(folder + BenchLanguageCode(language));
-      }
+      if (BenchHasLanguageFolder(app, language)) names.push_back(BenchLanguageCode(language));
     }
+    std::string key;
+    for (const std::string& name : names) key += name + "/";
+    auto found = shared.find(key);
+    if (found == shared.end()) {
+      const std::string tree_name = "shared/" + std::to_string(shared.size());
+      for (const std::string& name : names) tree.Directory(tree_name + "/" + name);
+      found = shared.emplace(key, tree.Path(tree_name)).first;
+    }
+    const std::filesystem::path link = tree.Path(image_name + "/" + AppFolder(app));
+    std::filesystem::create_directories(link.parent_path());
+    std::filesystem::create_directory_symlink(found->second, link);
   }
   return files;
 }

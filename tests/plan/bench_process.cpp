@@ -41,7 +41,9 @@ TimedRun RunTimed(const std::vector<std::string>& arguments, const std::string& 
 TimedRun BestOf(int runs, double limit, const std::vector<std::string>& arguments,
                 const std::string& output_file) {
   TimedRun best = RunTimed(arguments, output_file);
-  for (int run = 1; run < runs && best.status >= 0 && best.seconds >= limit; ++run) {
+  for (int run = 1; run < runs && best.status >= 0 && best.seconds >= limit &&
+                         best.seconds < 2 * limit;
+       ++run) {
     const TimedRun next = RunTimed(arguments, output_file);
     if (next.status >= 0 && next.seconds < best.seconds) best = next;
   }

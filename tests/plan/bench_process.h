@@ -17,7 +17,9 @@ struct TimedRun {
 
 TimedRun RunTimed(const std::vector<std::string>& arguments, const std::string& output_file);
 
-// The best of `runs` by time; one run when the first is within `limit`.
+// The best of `runs` by time. Another run is taken only while the best is
+// past `limit` but within twice it, where a shared machine's noise may be
+// what put it there.
 TimedRun BestOf(int runs, double limit, const std::vector<std::string>& arguments,
                 const std::string& output_file);
 
