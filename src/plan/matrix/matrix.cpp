@@ -72,24 +72,51 @@ bool BuiltWithCode(const PlanEntry& entry, const WString& code) {
   return line.compare(at, WString::npos, switches, from, WString::npos) == 0;
 }
 
+// What follows the program the platform is handed in quotation marks; a
+// line feed, which no command line holds, when it is handed as built.
+WString HandedTail(const PlanEntry& entry) {
+  if (entry.handed == entry.command_line) return u"\n";
+  const size_t close = entry.handed.find(u'"', 1);
+  return close == WString::npos ? u"\n" : entry.handed.substr(close + 1);
+}
+
+// Where the quotation ends depends on which files exist, so a quoted line
+// is a template only when the part after it holds no language code.
+bool TailWithoutCode(const PlanEntry& entry) {
+  if (entry.handed == entry.command_line) return true;
+  const WString tail = HandedTail(entry);
+  const WString& switches = entry.app_switches;
+  const size_t last = switches.rfind(kLanguagePlaceholder);
+  return tail != u"\n" && switches.size() >= tail.size() &&
+         switches.compare(switches.size() - tail.size(), tail.size(), tail) == 0 &&
+         last + std::char_traits<char16_t>::length(kLanguagePlaceholder) <=
+             switches.size() - tail.size();
+}
+
 // Marks the entries whose command line only puts the language code in
 // place of "%LANG%": languages that differ in nothing else share a plan.
 void MarkLanguageTemplates(PassPlan& pass, const WString& code) {
   for (PlanEntry& entry : pass.entries) {
     entry.language_template = entry.launched &&
                               entry.app_switches.find(kLanguagePlaceholder) != WString::npos &&
-                              BuiltWithCode(entry, code);
+                              BuiltWithCode(entry, code) && TailWithoutCode(entry);
   }
 }
 
-// For showing a kept plan: "<code>" where the language code went.
+// For showing a kept plan: "<code>" where the language code went, in the
+// line as built and in the line as handed.
 void ShowTemplates(PassPlan& pass) {
   for (PlanEntry& entry : pass.entries) {
     if (!entry.language_template) continue;
+    const WString tail = HandedTail(entry);
     WString switches = entry.app_switches;
     ReplaceAll(switches, kLanguagePlaceholder, u"<code>");
     entry.command_line = entry.app_path + u"\\" + switches;
     entry.handed = entry.command_line;
+    if (tail != u"\n") {
+      const size_t program = entry.command_line.size() - tail.size();
+      entry.handed = u"\"" + entry.command_line.substr(0, program) + u"\"" + tail;
+    }
   }
 }
 
@@ -98,7 +125,10 @@ bool SameEntry(const PlanEntry& x, const PlanEntry& y) {
       x.app_key != y.app_key || x.app_section != y.app_section || x.list_section != y.list_section) {
     return false;
   }
-  if (x.language_template) return x.app_path == y.app_path && x.app_switches == y.app_switches;
+  if (x.language_template) {
+    return x.app_path == y.app_path && x.app_switches == y.app_switches &&
+           HandedTail(x) == HandedTail(y);
+  }
   return x.command_line == y.command_line && x.handed == y.handed;
 }
 
