@@ -92,6 +92,13 @@ int Main(int argc, char** argv) {
                         "the language table for OLD only");
   diff_verb->add_option("--new-lang-table", diff.new_files.language_table,
                         "the language table for NEW only");
+  diff_verb->add_flag("--every-machine", diff.every_machine,
+                      "plan every machine, also those whose sections read the same in both");
+  diff_verb->footer(
+      "--map, --lang-table and --assume-missing hold for both sides; --old-map, --new-map, "
+      "--old-lang-table and --new-lang-table for one, and a side's own mapping answers before "
+      "a shared one of the same prefix. With the same files on both sides, a machine whose "
+      "settings, lists and listed sections read the same in both is not planned again.");
 
   try {
     app.parse(argc, argv);

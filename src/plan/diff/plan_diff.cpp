@@ -182,6 +182,7 @@ void CompareCells(const Matrix& before, const Matrix& after, MatrixDiff* diff) {
     if (machine_in_before[m] < 0) continue;  // not made over the same scope
     const MachineMatrix& old_machine = before.machines[machine_in_before[m]];
     const MachineMatrix& new_machine = after.machines[m];
+    if (!old_machine.planned || !new_machine.planned) continue;  // the same inputs
     // A machine has few plans: each pair of them is compared once.
     std::map<std::pair<int, int>, std::vector<int>> groups_of_pair;
     for (size_t l = 0; l < after.languages.size(); ++l) {

@@ -222,9 +222,9 @@ struct Planner {
 // The machines are independent: with threads at hand, two go side by side.
 // With a sink they go a block at a time, each block handed on before the
 // next is made, so that memory holds one block and not the matrix.
-void AllMachineRows(const std::vector<WString>& machines, const std::vector<Prelude>& preludes,
-                    const PlanPlatform& platform, Assumptions* assumptions, Matrix* matrix,
-                    MatrixSink* sink) {
+void AllMachineRows(const std::vector<WString>& machines, const std::set<WString>& left_out,
+                    const std::vector<Prelude>& preludes, const PlanPlatform& platform,
+                    Assumptions* assumptions, Matrix* matrix, MatrixSink* sink) {
   std::vector<std::unique_ptr<Planner>> planners;
   planners.push_back(std::make_unique<Planner>(platform, assumptions->keep()));
 #if defined(_GLIBCXX_HAS_GTHREADS)
@@ -239,6 +239,11 @@ void AllMachineRows(const std::vector<WString>& machines, const std::vector<Prel
     auto plan = [&](size_t which) {
       Planner& planner = *planners[which];
       for (size_t i = start + which; i < end; i += planners.size()) {
+        if (left_out.count(LowerCase(machines[i])) > 0) {
+          rows[i - start].system_id = machines[i];
+          rows[i - start].planned = false;
+          continue;
+        }
         rows[i - start] = MachineRows(machines[i], preludes, planner.platform, &planner.assumptions);
       }
     };
@@ -373,7 +378,9 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   }
   if (sink != nullptr) sink->Head(matrix);
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    AllMachineRows(machines, preludes, platform, &assumptions, &matrix, sink);
+    std::set<WString> left_out;
+    for (const WString& machine : more.left_out) left_out.insert(LowerCase(machine));
+    AllMachineRows(machines, left_out, preludes, platform, &assumptions, &matrix, sink);
   }
   matrix.assumptions = assumptions.kept();
   matrix.assumed_answers = assumptions.answered();

@@ -37,6 +37,7 @@ struct MatrixVariant {
 
 struct MachineMatrix {
   WString system_id;
+  bool planned = true;  // false: named by the scope, left out, no rows
   std::vector<PassPlan> pass0;
   std::vector<PassPlan> pass1;
   std::vector<MatrixVariant> variants;
@@ -65,6 +66,7 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform);
 struct MatrixScope {
   std::vector<WString> machines;  // SystemIDs, compared without regard to case
   std::vector<uint32_t> lcids;
+  std::vector<WString> left_out;  // machines named but not planned
 };
 
 // The deployment's own machines and the LCIDs of its table, in order.

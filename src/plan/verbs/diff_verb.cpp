@@ -1,5 +1,6 @@
 #include "plan/diff/diff_text.h"
 #include "plan/diff/plan_diff.h"
+#include "plan/diff/same_reads.h"
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
 #include "plan/verbs/verb_inputs.h"
@@ -11,6 +12,12 @@ namespace {
 
 constexpr int kDiffTrouble = 2;
 
+// Both sides' files answer alike only when they are given alike.
+bool SameFiles(const MachineFileOptions& a, const MachineFileOptions& b) {
+  return a.maps == b.maps && a.language_table == b.language_table &&
+         a.assume_missing == b.assume_missing;
+}
+
 }  // namespace
 
 int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err) {
@@ -21,8 +28,14 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err
     return kDiffTrouble;
   }
   // Each side over both sides' machines and locales: the same cells.
-  const MatrixScope old_scope = ScopeOf(options.old_files.language_table, before.platform());
-  const MatrixScope new_scope = ScopeOf(options.new_files.language_table, after.platform());
+  MatrixScope old_scope = ScopeOf(options.old_files.language_table, before.platform());
+  MatrixScope new_scope = ScopeOf(options.new_files.language_table, after.platform());
+  if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
+    std::vector<WString> machines = old_scope.machines;
+    machines.insert(machines.end(), new_scope.machines.begin(), new_scope.machines.end());
+    old_scope.left_out = new_scope.left_out =
+        MachinesReadingTheSame(before.platform().ini(), after.platform().ini(), machines);
+  }
   const Matrix old_matrix =
       MakeMatrix(options.old_files.language_table, before.platform(), new_scope, nullptr);
   const Matrix new_matrix =

@@ -54,6 +54,7 @@ struct DiffOptions {
   std::string new_ini;
   MachineFileOptions old_files;
   MachineFileOptions new_files;
+  bool every_machine = false;  // plan even the machines whose inputs are the same
   bool json = false;
 };
 

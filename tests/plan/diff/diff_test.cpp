@@ -147,6 +147,13 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
     if (edit.new_rule) {
       EXPECT_EQ(edit.new_rule, diff["new_findings"][0]["rule"]);
     }
+
+    // Machines whose sections read the same are not planned: planning every
+    // one must tell the same.
+    options.every_machine = true;
+    std::ostringstream every;
+    EXPECT_EQ(1, RunDiffVerb(options, every, err));
+    EXPECT_EQ(out.str(), every.str());
   }
 }
 
