@@ -96,13 +96,14 @@ void Settle(std::vector<const Item*>* removed, std::vector<const Item*>* added,
 // The items both plans keep are their longest common subsequence; the
 // rest is removed from the first or added in the second.
 std::vector<EntryChange> Changes(const std::vector<Item>& before, const std::vector<Item>& after) {
-  size_t front = 0;
-  while (front < before.size() && front < after.size() && before[front] == after[front]) ++front;
-  size_t back = 0;
-  while (back < before.size() - front && back < after.size() - front &&
-         before[before.size() - 1 - back] == after[after.size() - 1 - back]) {
-    ++back;
-  }
+  const size_t front = static_cast<size_t>(
+      std::mismatch(before.begin(), before.end(), after.begin(), after.end()).first -
+      before.begin());
+  const size_t back = static_cast<size_t>(
+      std::mismatch(before.rbegin(), before.rend() - static_cast<std::ptrdiff_t>(front),
+                    after.rbegin(), after.rend() - static_cast<std::ptrdiff_t>(front))
+          .first -
+      before.rbegin());
   const size_t n = before.size() - front - back;
   const size_t m = after.size() - front - back;
   std::vector<EntryChange> changes;
