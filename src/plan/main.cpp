@@ -82,6 +82,32 @@ int Main(int argc, char** argv) {
   report_verb->add_option("--csv", report.csv, "FILE: one row per application run (RFC 4180)");
   report_verb->add_option("--html", report.html, "FILE: a page with the totals drawn");
 
+  // diff: two deployments, each side with its own files. The shared
+  // options come after a side's own, so that for the same prefix the
+  // side's own mapping answers.
+  quill::plan::DiffOptions diff;
+  MachineFileOptions diff_both;
+  CLI::App* diff_verb = app.add_subcommand(
+      "diff", "the cells whose plan an edit changes, grouped by change, and the lint findings "
+              "new in NEW; exit 0 no change, 1 changes, 2 trouble");
+  diff_verb->add_option("OLD", diff.old_ini, "the input INI file as it is")->required();
+  diff_verb->add_option("NEW", diff.new_ini, "the input INI file as edited")->required();
+  diff_verb->add_flag("--json", diff.json, "JSON instead of text");
+  AddMachineFileOptions(diff_verb, &diff_both);
+  diff_verb->add_option("--old-map", diff.old_files.maps, "PREFIX=DIR for OLD only; repeatable");
+  diff_verb->add_option("--new-map", diff.new_files.maps, "PREFIX=DIR for NEW only; repeatable");
+  diff_verb->add_option("--old-lang-table", diff.old_files.language_table,
+                        "the language table for OLD only");
+  diff_verb->add_option("--new-lang-table", diff.new_files.language_table,
+                        "the language table for NEW only");
+  diff_verb->add_flag("--every-machine", diff.every_machine,
+                      "plan every machine, also those whose sections read the same in both");
+  diff_verb->footer(
+      "--map, --lang-table and --assume-missing hold for both sides; --old-map, --new-map, "
+      "--old-lang-table and --new-lang-table for one, and a side's own mapping answers before "
+      "a shared one of the same prefix. With the same files on both sides, a machine whose "
+      "settings, lists and listed sections read the same in both is not planned again.");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -91,6 +117,14 @@ int Main(int argc, char** argv) {
   if (plan.lcid.empty() && !code->count() && *plan_verb) {
     std::cerr << "quillplan plan: give --lcid or --language-code\n";
     return quill::plan::kCannotRun;
+  }
+  if (*diff_verb) {
+    for (MachineFileOptions* side : {&diff.old_files, &diff.new_files}) {
+      side->maps.insert(side->maps.end(), diff_both.maps.begin(), diff_both.maps.end());
+      if (side->language_table.empty()) side->language_table = diff_both.language_table;
+      side->assume_missing = diff_both.assume_missing;
+    }
+    return quill::plan::RunDiffVerb(diff, std::cout, std::cerr);
   }
   if (*plan_verb) return quill::plan::RunPlanVerb(plan, std::cout, std::cerr);
   if (*matrix_verb) return quill::plan::RunMatrixVerb(matrix, std::cout, std::cerr);

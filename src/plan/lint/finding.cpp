@@ -11,6 +11,19 @@ const char* SeverityName(Severity severity) {
   return "";
 }
 
+std::string FindingLine(const Finding& finding) {
+  return finding.file + ":" + std::to_string(finding.line) + ": " +
+         SeverityName(finding.severity) + " [" + finding.rule + "] " + finding.message;
+}
+
+nlohmann::ordered_json FindingJson(const Finding& finding) {
+  return {{"file", finding.file},
+          {"line", finding.line},
+          {"rule", finding.rule},
+          {"severity", SeverityName(finding.severity)},
+          {"message", finding.message}};
+}
+
 int LintExitStatus(const std::vector<Finding>& findings) {
   int status = 0;
   for (const Finding& finding : findings) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 namespace quill::plan {
 
 enum class Severity { kNote, kWarning, kError };
@@ -18,6 +20,10 @@ struct Finding {
   Severity severity = Severity::kWarning;
   std::string message;
 };
+
+// "file:line: severity [rule] message"
+std::string FindingLine(const Finding& finding);
+nlohmann::ordered_json FindingJson(const Finding& finding);
 
 // 0 when nothing is worse than a note, 1 for warnings only, 2 for errors.
 int LintExitStatus(const std::vector<Finding>& findings);

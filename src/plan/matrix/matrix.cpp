@@ -1,6 +1,8 @@
 #include "plan/matrix/matrix.h"
 
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 #if defined(_GLIBCXX_HAS_GTHREADS)
 #include <thread>
@@ -70,24 +72,51 @@ bool BuiltWithCode(const PlanEntry& entry, const WString& code) {
   return line.compare(at, WString::npos, switches, from, WString::npos) == 0;
 }
 
+// What follows the program the platform is handed in quotation marks; a
+// line feed, which no command line holds, when it is handed as built.
+WString HandedTail(const PlanEntry& entry) {
+  if (entry.handed == entry.command_line) return u"\n";
+  const size_t close = entry.handed.find(u'"', 1);
+  return close == WString::npos ? u"\n" : entry.handed.substr(close + 1);
+}
+
+// Where the quotation ends depends on which files exist, so a quoted line
+// is a template only when the part after it holds no language code.
+bool TailWithoutCode(const PlanEntry& entry) {
+  if (entry.handed == entry.command_line) return true;
+  const WString tail = HandedTail(entry);
+  const WString& switches = entry.app_switches;
+  const size_t last = switches.rfind(kLanguagePlaceholder);
+  return tail != u"\n" && switches.size() >= tail.size() &&
+         switches.compare(switches.size() - tail.size(), tail.size(), tail) == 0 &&
+         last + std::char_traits<char16_t>::length(kLanguagePlaceholder) <=
+             switches.size() - tail.size();
+}
+
 // Marks the entries whose command line only puts the language code in
 // place of "%LANG%": languages that differ in nothing else share a plan.
 void MarkLanguageTemplates(PassPlan& pass, const WString& code) {
   for (PlanEntry& entry : pass.entries) {
     entry.language_template = entry.launched &&
                               entry.app_switches.find(kLanguagePlaceholder) != WString::npos &&
-                              BuiltWithCode(entry, code);
+                              BuiltWithCode(entry, code) && TailWithoutCode(entry);
   }
 }
 
-// For showing a kept plan: "<code>" where the language code went.
+// For showing a kept plan: "<code>" where the language code went, in the
+// line as built and in the line as handed.
 void ShowTemplates(PassPlan& pass) {
   for (PlanEntry& entry : pass.entries) {
     if (!entry.language_template) continue;
+    const WString tail = HandedTail(entry);
     WString switches = entry.app_switches;
     ReplaceAll(switches, kLanguagePlaceholder, u"<code>");
     entry.command_line = entry.app_path + u"\\" + switches;
     entry.handed = entry.command_line;
+    if (tail != u"\n") {
+      const size_t program = entry.command_line.size() - tail.size();
+      entry.handed = u"\"" + entry.command_line.substr(0, program) + u"\"" + tail;
+    }
   }
 }
 
@@ -96,7 +125,10 @@ bool SameEntry(const PlanEntry& x, const PlanEntry& y) {
       x.app_key != y.app_key || x.app_section != y.app_section || x.list_section != y.list_section) {
     return false;
   }
-  if (x.language_template) return x.app_path == y.app_path && x.app_switches == y.app_switches;
+  if (x.language_template) {
+    return x.app_path == y.app_path && x.app_switches == y.app_switches &&
+           HandedTail(x) == HandedTail(y);
+  }
   return x.command_line == y.command_line && x.handed == y.handed;
 }
 
@@ -175,37 +207,66 @@ MachineMatrix MachineRows(const WString& system_id, const std::vector<Prelude>& 
   return machine;
 }
 
-// Every `stride`-th machine from `first`, on a machine of its own: its own
-// copies of the INI file and the files, whose caches it alone writes.
-void SomeMachineRows(size_t first, size_t stride, const std::vector<WString>& machines,
-                     const std::vector<Prelude>& preludes, const PlanPlatform& model,
-                     std::vector<MachineMatrix>* rows, Assumptions* assumptions) {
-  const IniFile ini = model.ini();
-  MachineFiles files = model.files_copy();
-  PlanPlatform platform(ini, model.ini_path(), files);
-  for (size_t i = first; i < machines.size(); i += stride) {
-    (*rows)[i] = MachineRows(machines[i], preludes, platform, assumptions);
-  }
-}
+// One of the machines that plan side by side: its own copies of the INI
+// file and the files, whose caches it alone writes.
+struct Planner {
+  Planner(const PlanPlatform& model, size_t keep)
+      : ini(model.ini()), files(model.files_copy()), platform(ini, model.ini_path(), files),
+        assumptions(keep) {}
+  IniFile ini;
+  MachineFiles files;
+  PlanPlatform platform;
+  Assumptions assumptions;
+};
 
 // The machines are independent: with threads at hand, two go side by side.
-std::vector<MachineMatrix> AllMachineRows(const std::vector<WString>& machines,
-                                          const std::vector<Prelude>& preludes,
-                                          const PlanPlatform& platform, Assumptions* assumptions) {
-  std::vector<MachineMatrix> rows(machines.size());
+// With a sink they go a block at a time, each block handed on before the
+// next is made, so that memory holds one block and not the matrix.
+void AllMachineRows(const std::vector<WString>& machines, const std::set<WString>& left_out,
+                    const std::vector<Prelude>& preludes, const PlanPlatform& platform,
+                    Assumptions* assumptions, Matrix* matrix, MatrixSink* sink) {
+  std::vector<std::unique_ptr<Planner>> planners;
+  planners.push_back(std::make_unique<Planner>(platform, assumptions->keep()));
 #if defined(_GLIBCXX_HAS_GTHREADS)
   if (machines.size() > 1 && std::thread::hardware_concurrency() > 1) {
-    Assumptions second_assumptions(assumptions->keep());
-    std::thread second(SomeMachineRows, 1, 2, std::cref(machines), std::cref(preludes),
-                       std::cref(platform), &rows, &second_assumptions);
-    SomeMachineRows(0, 2, machines, preludes, platform, &rows, assumptions);
-    second.join();
-    assumptions->Merge(second_assumptions);
-    return rows;
+    planners.push_back(std::make_unique<Planner>(platform, assumptions->keep()));
   }
 #endif
-  SomeMachineRows(0, 1, machines, preludes, platform, &rows, assumptions);
-  return rows;
+  const size_t block = sink != nullptr ? 16 : std::max<size_t>(machines.size(), 1);
+  for (size_t start = 0; start < machines.size(); start += block) {
+    const size_t end = std::min(machines.size(), start + block);
+    std::vector<MachineMatrix> rows(end - start);
+    auto plan = [&](size_t which) {
+      Planner& planner = *planners[which];
+      for (size_t i = start + which; i < end; i += planners.size()) {
+        if (left_out.count(LowerCase(machines[i])) > 0) {
+          rows[i - start].system_id = machines[i];
+          rows[i - start].planned = false;
+          continue;
+        }
+        rows[i - start] = MachineRows(machines[i], preludes, planner.platform, &planner.assumptions);
+      }
+    };
+#if defined(_GLIBCXX_HAS_GTHREADS)
+    if (planners.size() > 1) {
+      std::thread second(plan, 1);
+      plan(0);
+      second.join();
+    } else {
+      plan(0);
+    }
+#else
+    plan(0);
+#endif
+    for (MachineMatrix& row : rows) {
+      if (sink != nullptr) {
+        sink->Machine(*matrix, row);
+      } else {
+        matrix->machines.push_back(std::move(row));
+      }
+    }
+  }
+  for (const auto& planner : planners) assumptions->Merge(planner->assumptions);
 }
 
 }  // namespace
@@ -233,31 +294,93 @@ std::string VariantName(int index) {
   return name;
 }
 
+namespace {
+
+// The settings say where the run finds its language table: its bytes, or
+// the problem that leaves the matrix without languages.
+bool ReadTable(const std::string& language_table, PlanPlatform& platform, Assumptions* assumptions,
+               Matrix* matrix, std::string* table) {
+  LanguageChoice first;
+  matrix->prelude = PlanPrelude(first, language_table, platform, assumptions);
+  if (matrix->prelude.ending == PlanEnding::kBothPasses &&
+      !platform.files().ReadBytes(matrix->prelude.settings.language_table_path, table)) {
+    matrix->problem = "the language table cannot be read: give --lang-table, or a --map that "
+                      "answers " + ToUtf8(matrix->prelude.settings.language_table_path);
+    return false;
+  }
+  return true;
+}
+
+template <typename T, typename Key>
+void AddMissing(const std::vector<T>& more, std::vector<T>* all, Key key) {
+  std::set<decltype(key(more.front()))> known;
+  for (const T& item : *all) known.insert(key(item));
+  for (const T& item : more) {
+    if (known.insert(key(item)).second) all->push_back(item);
+  }
+}
+
+}  // namespace
+
+MatrixScope ScopeOf(const std::string& language_table, PlanPlatform& platform) {
+  MatrixScope scope;
+  Matrix matrix;
+  std::string table;
+  if (!ReadTable(language_table, platform, nullptr, &matrix, &table)) return scope;
+  scope.machines = MachineSections(platform.ini());
+  for (const MatrixLanguage& language : LanguagesOf(table, platform)) {
+    if (language.choice.by_lcid) scope.lcids.push_back(language.choice.lcid);
+  }
+  return scope;
+}
+
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform) {
+  return MakeMatrix(language_table, platform, MatrixScope(), nullptr);
+}
+
+Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
+                  const MatrixScope& more, MatrixSink* sink) {
   Matrix matrix;
   matrix.systems.assign(std::begin(kSystems), std::end(kSystems));
   Assumptions assumptions(20);
-
-  // The settings first: they say where the run finds its language table.
-  LanguageChoice first;
-  matrix.prelude = PlanPrelude(first, language_table, platform, &assumptions);
   std::string table;
-  if (matrix.prelude.ending == PlanEnding::kBothPasses &&
-      !platform.files().ReadBytes(matrix.prelude.settings.language_table_path, &table)) {
-    matrix.problem = "the language table cannot be read: give --lang-table, or a --map that "
-                     "answers " + ToUtf8(matrix.prelude.settings.language_table_path);
-    return matrix;
-  }
+  if (!ReadTable(language_table, platform, &assumptions, &matrix, &table)) return matrix;
   matrix.languages = LanguagesOf(table, platform);
+  // Locales of the other table go before the unknown one, as the lookup
+  // names them: by the section it finds, if any.
+  const MatrixLanguage unknown = matrix.languages.back();
+  matrix.languages.pop_back();
+  std::vector<MatrixLanguage> others;
+  for (uint32_t lcid : more.lcids) {
+    MatrixLanguage language;
+    language.lcid_text = FormatLcid(lcid);
+    language.choice.lcid = lcid;
+    others.push_back(language);
+  }
+  AddMissing(others, &matrix.languages,
+             [](const MatrixLanguage& language) { return language.choice.lcid; });
+  matrix.languages.push_back(unknown);
 
   std::vector<Prelude> preludes;
-  for (const MatrixLanguage& language : matrix.languages) {
+  for (MatrixLanguage& language : matrix.languages) {
     preludes.push_back(PlanPrelude(language.choice, language_table, platform, &assumptions));
+    if (language.label.empty()) {
+      const WString& code = preludes.back().language.language_code;
+      language.label = code.empty() ? u"(none)" : code;
+    }
   }
+  std::vector<WString> machines;
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    const std::vector<WString> machines = MachineSections(platform.ini());
-    matrix.machines = AllMachineRows(machines, preludes, platform, &assumptions);
+    machines = MachineSections(platform.ini());
+    AddMissing(more.machines, &machines, [](const WString& id) { return LowerCase(id); });
+    matrix.machine_count = machines.size();
     matrix.cells = machines.size() * matrix.languages.size() * matrix.systems.size();
+  }
+  if (sink != nullptr) sink->Head(matrix);
+  if (matrix.prelude.ending == PlanEnding::kBothPasses) {
+    std::set<WString> left_out;
+    for (const WString& machine : more.left_out) left_out.insert(LowerCase(machine));
+    AllMachineRows(machines, left_out, preludes, platform, &assumptions, &matrix, sink);
   }
   matrix.assumptions = assumptions.kept();
   matrix.assumed_answers = assumptions.answered();

@@ -37,6 +37,7 @@ struct MatrixVariant {
 
 struct MachineMatrix {
   WString system_id;
+  bool planned = true;  // false: named by the scope, left out, no rows
   std::vector<PassPlan> pass0;
   std::vector<PassPlan> pass1;
   std::vector<MatrixVariant> variants;
@@ -47,7 +48,8 @@ struct Matrix {
   std::vector<MatrixLanguage> languages;
   std::vector<WindowsKind> systems;  // WINXP, VISTA32, VISTA64, another
   Prelude prelude;                   // of the first language: the settings
-  std::vector<MachineMatrix> machines;
+  std::vector<MachineMatrix> machines;  // empty when they went to a sink
+  size_t machine_count = 0;
   size_t cells = 0;
   std::vector<FileQuestionAsked> assumptions;  // the first few
   size_t assumed_answers = 0;
@@ -56,6 +58,33 @@ struct Matrix {
 
 // `language_table` as for a plan; the table also gives the languages.
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform);
+
+// What a matrix covers beyond its own deployment, so that two deployments'
+// matrices have the same cells: machines without a section of their own run
+// the common lists only, and a locale the table does not know is looked up
+// as a run looks it up.
+struct MatrixScope {
+  std::vector<WString> machines;  // SystemIDs, compared without regard to case
+  std::vector<uint32_t> lcids;
+  std::vector<WString> left_out;  // machines named but not planned
+};
+
+// The deployment's own machines and the LCIDs of its table, in order.
+MatrixScope ScopeOf(const std::string& language_table, PlanPlatform& platform);
+// Where a matrix goes as it is made: its head once the languages and the
+// machines are known, then each machine's rows in order. A matrix made into
+// a sink keeps no machines, so that its size does not bound a deployment's.
+class MatrixSink {
+ public:
+  virtual ~MatrixSink() = default;
+  virtual void Head(const Matrix& matrix) = 0;
+  virtual void Machine(const Matrix& matrix, const MachineMatrix& machine) = 0;
+};
+
+// The matrix over the deployment's own scope and then `more`'s; into
+// `sink` when one is given (the head is not told when there is a problem).
+Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
+                  const MatrixScope& more, MatrixSink* sink);
 
 // "A" to "Z", then "AA", "AB", ...
 std::string VariantName(int index);

@@ -12,8 +12,6 @@
 
 namespace quill::plan {
 
-namespace {
-
 std::string SystemLabel(WindowsKind system) {
   const WString word = WindowsWord(system);
   return word.empty() ? "other" : ToUtf8(word);
@@ -24,6 +22,8 @@ std::string LanguageLabel(const MatrixLanguage& language) {
   if (!language.lcid_text.empty()) label += " (" + ToUtf8(language.lcid_text) + ")";
   return label;
 }
+
+namespace {
 
 // A variant's lines, as WriteEntriesText gives them.
 std::vector<std::string> VariantLines(const MachineMatrix& machine, const MatrixVariant& variant) {
@@ -67,13 +67,77 @@ void WriteMachine(const Matrix& matrix, const MachineMatrix& machine, std::ostre
   }
 }
 
-}  // namespace
-
-void WriteMatrixText(const Matrix& matrix, std::ostream& out) {
-  if (!matrix.problem.empty()) {
-    out << "no matrix: " << matrix.problem << "\n";
-    return;
+// A JSON object written member by member, as dump(2) of the whole would
+// write it: nested values are dumped alone and indented to their depth.
+class JsonObjectWriter {
+ public:
+  explicit JsonObjectWriter(std::ostream& out) : out_(out) {}
+  void Member(const char* key, const nlohmann::ordered_json& value) {
+    Key(key);
+    Value(value, "\n  ");
   }
+  void BeginArray(const char* key) {
+    Key(key);
+    out_ << "[";
+    first_element_ = true;
+  }
+  void Element(const nlohmann::ordered_json& value) {
+    out_ << (first_element_ ? "\n    " : ",\n    ");
+    first_element_ = false;
+    Value(value, "\n    ");
+  }
+  void EndArray() { out_ << (first_element_ ? "]" : "\n  ]"); }
+  void End() { out_ << (first_member_ ? "{}\n" : "\n}\n"); }
+
+ private:
+  void Key(const char* key) {
+    out_ << (first_member_ ? "{\n  " : ",\n  ") << nlohmann::ordered_json(key).dump() << ": ";
+    first_member_ = false;
+  }
+  // JSON text holds no raw line feed but between its tokens.
+  void Value(const nlohmann::ordered_json& value, const char* line_start) {
+    const std::string text = value.dump(2);
+    size_t from = 0;
+    for (size_t at; (at = text.find('\n', from)) != std::string::npos; from = at + 1) {
+      out_.write(text.data() + from, static_cast<std::streamsize>(at - from));
+      out_ << line_start;
+    }
+    out_ << text.substr(from);
+  }
+
+  std::ostream& out_;
+  bool first_member_ = true;
+  bool first_element_ = true;
+};
+
+nlohmann::ordered_json MachineJson(const MachineMatrix& machine) {
+  nlohmann::ordered_json variants = nlohmann::ordered_json::array();
+  for (size_t v = 0; v < machine.variants.size(); ++v) {
+    const MatrixVariant& variant = machine.variants[v];
+    nlohmann::ordered_json entries = nlohmann::ordered_json::array();
+    for (const PlanEntry& entry : machine.pass0[variant.pass0].entries) {
+      entries.push_back(EntryJson(entry));
+    }
+    if (variant.pass1 >= 0) {
+      for (const PlanEntry& entry : machine.pass1[variant.pass1].entries) {
+        entries.push_back(EntryJson(entry));
+      }
+    }
+    variants.push_back({{"variant", VariantName(static_cast<int>(v))},
+                        {"exit_code", variant.exit_code},
+                        {"ending", EndingName(variant.ending)},
+                        {"entries", entries}});
+  }
+  nlohmann::ordered_json grid = nlohmann::ordered_json::array();
+  for (const std::vector<int>& row : machine.cells) {
+    nlohmann::ordered_json names = nlohmann::ordered_json::array();
+    for (int variant : row) names.push_back(VariantName(variant));
+    grid.push_back(names);
+  }
+  return {{"system_id", ToUtf8(machine.system_id)}, {"variants", variants}, {"grid", grid}};
+}
+
+void WriteTextHead(const Matrix& matrix, std::ostream& out) {
   const PlanSettings& settings = matrix.prelude.settings;
   out << "settings: log " << ToUtf8(settings.log_path) << ", MaxInstallTime "
       << settings.max_install_time << " seconds, AppInstlPath "
@@ -87,71 +151,121 @@ void WriteMatrixText(const Matrix& matrix, std::ostream& out) {
     return;
   }
   out << "(in a command line, <code> stands for the row's language code)\n";
-  out << matrix.machines.size() << " machines x " << matrix.systems.size() << " systems x "
+  out << matrix.machine_count << " machines x " << matrix.systems.size() << " systems x "
       << matrix.languages.size() << " languages = " << matrix.cells << " cells\n";
-  for (const MachineMatrix& machine : matrix.machines) WriteMachine(matrix, machine, out);
-  if (matrix.assumed_answers > 0) {
-    out << "assumptions: " << matrix.assumed_answers
-        << " file questions answered by assumption, such as\n";
-    for (const FileQuestionAsked& asked : matrix.assumptions) {
-      out << "  " << ToUtf8(asked.path) << ": " << (asked.answer.exists ? "present" : "missing")
-          << "\n";
-    }
+}
+
+void WriteTextTail(const Matrix& matrix, std::ostream& out) {
+  if (matrix.prelude.ending != PlanEnding::kBothPasses || matrix.assumed_answers == 0) return;
+  out << "assumptions: " << matrix.assumed_answers
+      << " file questions answered by assumption, such as\n";
+  for (const FileQuestionAsked& asked : matrix.assumptions) {
+    out << "  " << ToUtf8(asked.path) << ": " << (asked.answer.exists ? "present" : "missing")
+        << "\n";
   }
 }
 
-nlohmann::ordered_json MatrixJson(const Matrix& matrix) {
-  nlohmann::ordered_json json;
-  if (!matrix.problem.empty()) {
-    json["problem"] = matrix.problem;
-    return json;
-  }
+void WriteJsonHead(const Matrix& matrix, JsonObjectWriter& json) {
   const PlanSettings& settings = matrix.prelude.settings;
-  json["settings"] = {{"log_path", ToUtf8(settings.log_path)},
-                      {"max_install_time", settings.max_install_time},
-                      {"AppInstlPath", ToUtf8(settings.app_instl_path)},
-                      {"language_table", ToUtf8(settings.language_table_path)}};
-  json["ending"] = EndingName(matrix.prelude.ending);
-  json["systems"] = nlohmann::ordered_json::array();
-  for (WindowsKind system : matrix.systems) json["systems"].push_back(SystemLabel(system));
-  json["languages"] = nlohmann::ordered_json::array();
+  json.Member("settings", {{"log_path", ToUtf8(settings.log_path)},
+                           {"max_install_time", settings.max_install_time},
+                           {"AppInstlPath", ToUtf8(settings.app_instl_path)},
+                           {"language_table", ToUtf8(settings.language_table_path)}});
+  json.Member("ending", EndingName(matrix.prelude.ending));
+  nlohmann::ordered_json systems = nlohmann::ordered_json::array();
+  for (WindowsKind system : matrix.systems) systems.push_back(SystemLabel(system));
+  json.Member("systems", systems);
+  nlohmann::ordered_json languages = nlohmann::ordered_json::array();
   for (const MatrixLanguage& language : matrix.languages) {
-    json["languages"].push_back(
-        {{"section", ToUtf8(language.label)}, {"lcid", ToUtf8(language.lcid_text)}});
+    languages.push_back({{"section", ToUtf8(language.label)}, {"lcid", ToUtf8(language.lcid_text)}});
   }
-  json["cells"] = matrix.cells;
-  json["machines"] = nlohmann::ordered_json::array();
-  for (const MachineMatrix& machine : matrix.machines) {
-    nlohmann::ordered_json variants = nlohmann::ordered_json::array();
-    for (size_t v = 0; v < machine.variants.size(); ++v) {
-      const MatrixVariant& variant = machine.variants[v];
-      nlohmann::ordered_json entries = nlohmann::ordered_json::array();
-      for (const PlanEntry& entry : machine.pass0[variant.pass0].entries) {
-        entries.push_back(EntryJson(entry));
-      }
-      if (variant.pass1 >= 0) {
-        for (const PlanEntry& entry : machine.pass1[variant.pass1].entries) {
-          entries.push_back(EntryJson(entry));
-        }
-      }
-      variants.push_back({{"variant", VariantName(static_cast<int>(v))},
-                          {"exit_code", variant.exit_code},
-                          {"ending", EndingName(variant.ending)},
-                          {"entries", entries}});
-    }
-    nlohmann::ordered_json grid = nlohmann::ordered_json::array();
-    for (const std::vector<int>& row : machine.cells) {
-      nlohmann::ordered_json names = nlohmann::ordered_json::array();
-      for (int variant : row) names.push_back(VariantName(variant));
-      grid.push_back(names);
-    }
-    json["machines"].push_back({{"system_id", ToUtf8(machine.system_id)},
-                                {"variants", variants},
-                                {"grid", grid}});
+  json.Member("languages", languages);
+  json.Member("cells", matrix.cells);
+  json.BeginArray("machines");
+}
+
+void WriteJsonTail(const Matrix& matrix, JsonObjectWriter& json) {
+  json.EndArray();
+  json.Member("assumed_answers", matrix.assumed_answers);
+  json.Member("assumptions", QuestionsJson(matrix.assumptions));
+  json.End();
+}
+
+class TextSink : public MatrixSink {
+ public:
+  explicit TextSink(std::ostream& out) : out_(out) {}
+  void Head(const Matrix& matrix) override { WriteTextHead(matrix, out_); }
+  void Machine(const Matrix& matrix, const MachineMatrix& machine) override {
+    WriteMachine(matrix, machine, out_);
   }
-  json["assumed_answers"] = matrix.assumed_answers;
-  json["assumptions"] = QuestionsJson(matrix.assumptions);
-  return json;
+
+ private:
+  std::ostream& out_;
+};
+
+class JsonSink : public MatrixSink {
+ public:
+  explicit JsonSink(std::ostream& out) : json_(out) {}
+  void Head(const Matrix& matrix) override { WriteJsonHead(matrix, json_); }
+  void Machine(const Matrix&, const MachineMatrix& machine) override {
+    json_.Element(MachineJson(machine));
+  }
+  JsonObjectWriter& json() { return json_; }
+
+ private:
+  JsonObjectWriter json_;
+};
+
+}  // namespace
+
+void WriteMatrixText(const Matrix& matrix, std::ostream& out) {
+  if (!matrix.problem.empty()) {
+    out << "no matrix: " << matrix.problem << "\n";
+    return;
+  }
+  TextSink sink(out);
+  sink.Head(matrix);
+  for (const MachineMatrix& machine : matrix.machines) sink.Machine(matrix, machine);
+  WriteTextTail(matrix, out);
+}
+
+void WriteMatrixJson(const Matrix& matrix, std::ostream& out) {
+  if (!matrix.problem.empty()) {
+    out << nlohmann::ordered_json({{"problem", matrix.problem}}).dump(2) << "\n";
+    return;
+  }
+  JsonSink sink(out);
+  sink.Head(matrix);
+  for (const MachineMatrix& machine : matrix.machines) sink.Machine(matrix, machine);
+  WriteJsonTail(matrix, sink.json());
+}
+
+Matrix WriteMatrixAsMade(const std::string& language_table, PlanPlatform& platform, bool json,
+                         std::ostream& out) {
+  if (json) {
+    JsonSink sink(out);
+    const Matrix matrix = MakeMatrix(language_table, platform, MatrixScope(), &sink);
+    if (matrix.problem.empty()) {
+      WriteJsonTail(matrix, sink.json());
+    } else {
+      WriteMatrixJson(matrix, out);
+    }
+    return matrix;
+  }
+  TextSink sink(out);
+  const Matrix matrix = MakeMatrix(language_table, platform, MatrixScope(), &sink);
+  if (matrix.problem.empty()) {
+    WriteTextTail(matrix, out);
+  } else {
+    WriteMatrixText(matrix, out);
+  }
+  return matrix;
+}
+
+nlohmann::ordered_json MatrixJson(const Matrix& matrix) {
+  std::ostringstream text;
+  WriteMatrixJson(matrix, text);
+  return nlohmann::ordered_json::parse(text.str());
 }
 
 }  // namespace quill::plan

@@ -5,6 +5,7 @@
 // cells name a variant, then each variant's launches, lines that differ
 // from variant A marked with "*". And as JSON.
 #include <ostream>
+#include <string>
 
 #include <nlohmann/json.hpp>
 
@@ -12,8 +13,19 @@
 
 namespace quill::plan {
 
+// "WINXP", "VISTA32", "VISTA64", "other".
+std::string SystemLabel(WindowsKind system);
+// "07 (0x407)", "(none)".
+std::string LanguageLabel(const MatrixLanguage& language);
+
 void WriteMatrixText(const Matrix& matrix, std::ostream& out);
+void WriteMatrixJson(const Matrix& matrix, std::ostream& out);
 nlohmann::ordered_json MatrixJson(const Matrix& matrix);
+
+// The matrix made and written machine by machine, in text or JSON as the
+// forms above write it; the matrix given back keeps no machines.
+Matrix WriteMatrixAsMade(const std::string& language_table, PlanPlatform& platform, bool json,
+                         std::ostream& out);
 
 }  // namespace quill::plan
 

@@ -12,12 +12,8 @@ int RunMatrixVerb(const MatrixOptions& options, std::ostream& out, std::ostream&
   VerbMachine machine;
   if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
   PlanPlatform& platform = machine.platform();
-  const Matrix matrix = MakeMatrix(options.files.language_table, platform);
-  if (options.json) {
-    out << MatrixJson(matrix).dump(2) << "\n";
-  } else {
-    WriteMatrixText(matrix, out);
-  }
+  const Matrix matrix =
+      WriteMatrixAsMade(options.files.language_table, platform, options.json, out);
   if (!matrix.problem.empty()) err << "quillplan matrix: " << matrix.problem << "\n";
   return matrix.problem.empty() ? 0 : kCannotRun;
 }

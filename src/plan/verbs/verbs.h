@@ -51,10 +51,23 @@ struct ReportOptions {
   std::string html;  // a file for the page
 };
 
+// Two deployments, each with its own files: the cells whose plan changes and
+// the lint findings new in the second. Exit 0 no change, 1 changes, 2
+// trouble, as diff has it.
+struct DiffOptions {
+  std::string old_ini;
+  std::string new_ini;
+  MachineFileOptions old_files;
+  MachineFileOptions new_files;
+  bool every_machine = false;  // plan even the machines whose inputs are the same
+  bool json = false;
+};
+
 int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err);
 int RunMatrixVerb(const MatrixOptions& options, std::ostream& out, std::ostream& err);
 int RunLintVerb(const LintOptions& options, std::ostream& out, std::ostream& err);
 int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream& err);
+int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace quill::plan
 

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <tuple>
+
+#include <nlohmann/json.hpp>
+
+#include "bench_deployment.h"
+#include "plan/verbs/verbs.h"
+#include "temp_tree.h"
+
+namespace quill::plan {
+namespace {
+
+using Cell = std::tuple<std::string, std::string, std::string>;  // machine, system, language
+
+const char* const kSystems[] = {"WINXP", "VISTA32", "VISTA64", "other"};
+
+DeploymentShape SmallShape() {
+  DeploymentShape shape;
+  shape.machines = 6;
+  shape.applications_per_machine = 4;
+  shape.application_sections = 14;
+  shape.languages = 5;
+  return shape;
+}
+
+std::string LanguageLabel(int language) {
+  if (language < 0) return "(none)";
+  char lcid[16];
+  std::snprintf(lcid, sizeof lcid, "0x%x", 0x401 + language);
+  return BenchLanguageCode(language) + " (" + lcid + ")";
+}
+
+bool ListsInPass0(const DeploymentShape& shape, int machine, int app) {
+  for (int slot = 0; slot < shape.applications_per_machine; ++slot) {
+    if (BenchListedApplication(shape, machine, slot) == app) return true;
+  }
+  return false;
+}
+
+// Every cell of the deployment's machines (and `extra`) for which `changes`
+// holds; the language index is -1 for the unknown locale.
+std::set<Cell> CellsWhere(const DeploymentShape& shape, const std::string& extra,
+                          const std::function<bool(int, const std::string&, int)>& changes) {
+  std::set<Cell> cells;
+  for (int machine = -1; machine < shape.machines; ++machine) {
+    const std::string id = machine < 0 ? extra : "0x" + BenchMachineId(machine);
+    if (id.empty()) continue;
+    for (const char* system : kSystems) {
+      for (int language = -1; language < shape.languages; ++language) {
+        if (changes(machine, system, language)) cells.insert({id, system, LanguageLabel(language)});
+      }
+    }
+  }
+  return cells;
+}
+
+// The cells a diff names, every compact "where" spelled out.
+std::set<Cell> CellsNamed(const nlohmann::json& diff) {
+  std::set<Cell> cells;
+  for (const auto& change : diff["changes"]) {
+    size_t counted = 0;
+    for (const auto& where : change["where"]) {
+      for (const auto& machine : where["machines"]) {
+        for (const auto& pattern : where["cells"]) {
+          for (const auto& system : pattern["systems"]) {
+            for (const auto& language : pattern["languages"]) {
+              cells.insert({machine.get<std::string>(), system.get<std::string>(),
+                            language.get<std::string>()});
+              ++counted;
+            }
+          }
+        }
+      }
+    }
+    EXPECT_EQ(change["cells"].get<size_t>(), counted) << change.dump();
+  }
+  return cells;
+}
+
+struct KnownEdit {
+  const char* name;
+  std::string from;  // text of the generated INI file, replaced by `to`
+  std::string to;
+  std::string extra_machine;  // a machine only NEW has a section for
+  std::function<bool(const DeploymentShape&, int, const std::string&, int)> changes;
+  const char* new_rule;  // the one new lint finding's rule, or null
+};
+
+TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
+  const DeploymentShape shape = SmallShape();
+  const std::vector<KnownEdit> edits = {
+      {"App7 moves: every cell whose lists hold it", "AppPath=C:\\Apps\\App7\r\n",
+       "AppPath=C:\\Apps\\Moved7\r\n", "",
+       [](const DeploymentShape& s, int m, const std::string& system, int) {
+         return ListsInPass0(s, m, 7) || (system == "VISTA64" && 6 + m % 5 == 7);
+       },
+       nullptr},
+      {"machine 2 gets one more application", "[0x1002]\r\n",
+       "[0x1002]\r\nAPP5=App0\r\n", "",
+       [](const DeploymentShape&, int m, const std::string&, int) { return m == 2; }, nullptr},
+      {"the common VISTA32 list loses its application", "[0xFFFF_VISTA32]\r\nAPP1=App5\r\n",
+       "[0xFFFF_VISTA32]\r\n", "",
+       [](const DeploymentShape&, int, const std::string& system, int) {
+         return system == "VISTA32";
+       },
+       nullptr},
+      {"a machine only NEW names runs its own list", "[App0]\r\n",
+       "[0x9999]\r\nAPP1=App9\r\n[App0]\r\n", "0x9999",
+       [](const DeploymentShape&, int m, const std::string&, int) { return m < 0; }, nullptr},
+      {"a key after a gap: no plan changes, one new finding", "[0x1003]\r\n",
+       "[0x1003]\r\nAPP9=App1\r\n", "",
+       [](const DeploymentShape&, int, const std::string&, int) { return false; },
+       "app-key-unreachable"},
+  };
+  TempTree tree;
+  const BenchFiles old_files = WriteBenchDeployment(tree, shape, "old.ini", "image");
+  const std::string ini = BenchIni(shape);
+  for (const KnownEdit& edit : edits) {
+    SCOPED_TRACE(edit.name);
+    const size_t at = ini.find(edit.from);
+    ASSERT_NE(std::string::npos, at);
+    DiffOptions options;
+    options.old_ini = old_files.ini;
+    options.new_ini = tree.File("new.ini", std::string(ini).replace(at, edit.from.size(), edit.to));
+    options.old_files.maps = options.new_files.maps = {"C:=" + old_files.image};
+    options.json = true;
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunDiffVerb(options, out, err);
+    EXPECT_EQ(1, status) << err.str();
+    const nlohmann::json diff = nlohmann::json::parse(out.str());
+
+    const std::set<Cell> expected = CellsWhere(
+        shape, edit.extra_machine,
+        [&](int m, const std::string& system, int l) { return edit.changes(shape, m, system, l); });
+    EXPECT_EQ(expected, CellsNamed(diff));
+    EXPECT_EQ(expected.size(), diff["changed_cells"].get<size_t>());
+    EXPECT_EQ(4u * (shape.machines + !edit.extra_machine.empty()) * (shape.languages + 1),
+              diff["cells"].get<size_t>());
+    ASSERT_EQ(edit.new_rule ? 1u : 0u, diff["new_findings"].size()) << diff["new_findings"].dump();
+    if (edit.new_rule) {
+      EXPECT_EQ(edit.new_rule, diff["new_findings"][0]["rule"]);
+    }
+
+    // Machines whose sections read the same are not planned: planning every
+    // one must tell the same.
+    options.every_machine = true;
+    std::ostringstream every;
+    EXPECT_EQ(1, RunDiffVerb(options, every, err));
+    EXPECT_EQ(out.str(), every.str());
+  }
+}
+
+// The same deployment on both sides: nothing changes, and the text says so;
+// a side that cannot be read is trouble.
+TEST(DiffTest, AnUneditedDeploymentHasNoChange) {
+  TempTree tree;
+  const BenchFiles files = WriteBenchDeployment(tree, SmallShape(), "old.ini", "image");
+  DiffOptions options;
+  options.old_ini = files.ini;
+  options.new_ini = tree.File("same.ini", BenchIni(SmallShape()) + "; a comment\r\n");
+  options.old_files.maps = options.new_files.maps = {"C:=" + files.image};
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(0, RunDiffVerb(options, out, err)) << out.str() << err.str();
+  EXPECT_NE(std::string::npos, out.str().find("0 changed; 0 changes")) << out.str();
+
+  options.new_ini = tree.Path("missing.ini");
+  EXPECT_EQ(2, RunDiffVerb(options, out, err));
+  EXPECT_NE(std::string::npos, err.str().find("missing.ini")) << err.str();
+}
+
+}  // namespace
+}  // namespace quill::plan
