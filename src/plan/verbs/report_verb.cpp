@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "plan/fleet/fleet_csv.h"
-#include "plan/fleet/fleet_page.h"
+#include "plan/page/fleet_page.h"
 #include "plan/fleet/fleet_stream.h"
 #include "plan/fleet/fleet_text.h"
 #include "plan/fleet/fleet_totals.h"

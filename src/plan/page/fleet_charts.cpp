@@ -1,4 +1,4 @@
-#include "plan/fleet/fleet_charts.h"
+#include "plan/page/fleet_charts.h"
 
 #include <algorithm>
 #include <cstdio>

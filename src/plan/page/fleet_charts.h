@@ -1,5 +1,5 @@
-#ifndef QUILL_PLAN_FLEET_FLEET_CHARTS_H_
-#define QUILL_PLAN_FLEET_FLEET_CHARTS_H_
+#ifndef QUILL_PLAN_PAGE_FLEET_CHARTS_H_
+#define QUILL_PLAN_PAGE_FLEET_CHARTS_H_
 
 // The page's charts as inline SVG. Each mark carries its numbers in data-
 // attributes and a <title> (the tooltip), so a browser test and a person
@@ -27,4 +27,4 @@ std::string FailingMachinesSvg(const FleetTotals& totals, size_t most);
 
 }  // namespace quill::plan
 
-#endif  // QUILL_PLAN_FLEET_FLEET_CHARTS_H_
+#endif  // QUILL_PLAN_PAGE_FLEET_CHARTS_H_

@@ -1,8 +1,8 @@
-#include "plan/fleet/fleet_page.h"
+#include "plan/page/fleet_page.h"
 
 #include <string>
 
-#include "plan/fleet/fleet_charts.h"
+#include "plan/page/fleet_charts.h"
 #include "plan/fleet/fleet_text.h"
 #include "plan/report/report_text.h"
 #include "plan/windows/utf.h"

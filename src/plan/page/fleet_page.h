@@ -1,5 +1,5 @@
-#ifndef QUILL_PLAN_FLEET_FLEET_PAGE_H_
-#define QUILL_PLAN_FLEET_FLEET_PAGE_H_
+#ifndef QUILL_PLAN_PAGE_FLEET_PAGE_H_
+#define QUILL_PLAN_PAGE_FLEET_PAGE_H_
 
 // A fleet report as one self-contained page: the charts are SVG drawn
 // here, with no script and nothing fetched, so it opens from a share.
@@ -13,4 +13,4 @@ void WriteFleetPage(const FleetTotals& totals, std::ostream& out);
 
 }  // namespace quill::plan
 
-#endif  // QUILL_PLAN_FLEET_FLEET_PAGE_H_
+#endif  // QUILL_PLAN_PAGE_FLEET_PAGE_H_
