@@ -4,8 +4,8 @@
 #include <iomanip>
 #include <string>
 
+#include "base/utf.h"
 #include "plan/windows/civil_time.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

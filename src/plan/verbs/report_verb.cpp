@@ -1,16 +1,17 @@
+#include "plan/verbs/verbs.h"
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
 #include "plan/fleet/fleet_csv.h"
-#include "plan/page/fleet_page.h"
 #include "plan/fleet/fleet_stream.h"
 #include "plan/fleet/fleet_text.h"
 #include "plan/fleet/fleet_totals.h"
+#include "plan/page/fleet_page.h"
 #include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
 #include "plan/report/run_report.h"
-#include "plan/verbs/verbs.h"
 #include "plan/windows/local_file.h"
 
 namespace quill::plan {

@@ -1,7 +1,7 @@
 #include "plan/verbs/verb_inputs.h"
 
+#include "base/utf.h"
 #include "plan/windows/local_file.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 
