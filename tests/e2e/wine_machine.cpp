@@ -195,6 +195,10 @@ std::vector<std::string> WineMachine::Environment(
     const std::map<std::string, std::string>& extra) const {
   std::vector<std::string> environment = InheritedEnvironment(
       {"WINE", "DISPLAY=", "LC_", "LANG=", "LANGUAGE=", "ZYLNT_", "QUILL_"});
+  // The loader's choice forced for the whole run holds for the harness's own
+  // calls (taskkill, reg) too.
+  const std::string only_64bit = FromEnvironment("QUILL_WINE_64BIT_ONLY", "");
+  if (!only_64bit.empty()) environment.push_back("QUILL_WINE_64BIT_ONLY=" + only_64bit);
   environment.push_back("WINEPREFIX=" + prefix_);
   environment.push_back(windows_ == WindowsBits::k64 ? "WINEARCH=win64" : "WINEARCH=win32");
   environment.push_back(kWineDebug);
