@@ -115,44 +115,39 @@ bool FillHoles(const Pattern& pattern, const WString& segment, std::vector<WStri
   return holes > 0 || segment.size() == cursor;
 }
 
-WString DecodeLatin1Line(const std::string& bytes, size_t from, size_t to) {
-  WString line;
-  line.reserve(to - from);
-  for (size_t i = from; i < to; ++i) line += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
-  if (!line.empty() && line.back() == u'\r') line.pop_back();
-  return line;
-}
+}  // namespace
 
-void ReadLine(const WString& line, int number, ReadLog& log) {
+bool ReadLogLine(const std::string& bytes, int64_t number, std::vector<ReadRecord>* records) {
+  WString line;
+  line.reserve(bytes.size());
+  for (char c : bytes) line += static_cast<char16_t>(static_cast<unsigned char>(c));
+  bool unknown = false;
   size_t at = 0;
   while (at < line.size()) {
     const Pattern* pattern = PatternAt(line, at);
     if (pattern == nullptr) {
-      log.unknown_lines.push_back(number);
-      return;
+      unknown = true;
+      at = NextRecord(line, at + 1);
+      continue;
     }
     const size_t end = NextRecord(line, at + pattern->pieces.front().size());
     ReadRecord record{pattern->record, {}, false, number};
     const bool whole = FillHoles(*pattern, line.substr(at, end - at), &record.values);
     record.cut_short = !whole || end < line.size();
-    log.records.push_back(std::move(record));
+    records->push_back(std::move(record));
     at = end;
   }
+  return unknown;
 }
-
-}  // namespace
 
 ReadLog ReadLogRecords(const std::string& bytes) {
   ReadLog log;
-  int number = 1;
-  size_t from = 0;
-  while (from < bytes.size()) {
-    size_t to = bytes.find('\n', from);
-    if (to == std::string::npos) to = bytes.size();
-    ReadLine(DecodeLatin1Line(bytes, from, to), number, log);
-    from = to + 1;
-    ++number;
-  }
+  auto take = [&log](const std::string& line, int64_t number) {
+    if (ReadLogLine(line, number, &log.records)) log.unknown_lines.push_back(number);
+  };
+  LogLines lines;
+  lines.Feed(bytes.data(), bytes.size(), take);
+  lines.End(take);
   return log;
 }
 

@@ -6,6 +6,7 @@
 // short (an older program stopped a record at a character the log could not
 // hold, and the next record went on in the same line) is found by the start
 // of the record that follows it, and is marked.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,15 +19,58 @@ struct ReadRecord {
   LogRecord record;
   std::vector<WString> values;  // its "%s" and "%d" values, in order
   bool cut_short = false;       // ended before its text did
-  int line = 0;                 // 1-based line of the log
+  int64_t line = 0;             // 1-based line of the log
 };
 
 struct ReadLog {
   std::vector<ReadRecord> records;
-  std::vector<int> unknown_lines;  // lines that hold no record
+  std::vector<int64_t> unknown_lines;  // lines that hold no record, or text before one
 };
 
-// The log's bytes: one character per byte, CR LF read as a line end.
+// A log's bytes cut into lines as they arrive, one character per byte. LF,
+// CR LF and a lone CR each end a line: a log copied through an old Mac
+// tool, or torn by a crash, still reads. A line longer than any record
+// keeps its first kLongestLine bytes, so one line never holds the memory.
+class LogLines {
+ public:
+  static constexpr size_t kLongestLine = 64u << 10;
+  // Hands each line ended in `bytes` to `take(line, number)`.
+  template <typename Take>
+  void Feed(const char* bytes, size_t size, Take&& take) {
+    for (size_t i = 0; i < size; ++i) {
+      const char c = bytes[i];
+      if (after_cr_ && c == '\n') {
+        after_cr_ = false;
+        continue;
+      }
+      after_cr_ = c == '\r';
+      if (c == '\r' || c == '\n') {
+        take(line_, ++number_);
+        line_.clear();
+      } else if (line_.size() < kLongestLine) {
+        line_ += c;
+      }
+    }
+  }
+  // The last line, when the log does not end with a line end.
+  template <typename Take>
+  void End(Take&& take) {
+    if (!line_.empty()) take(line_, ++number_);
+    line_.clear();
+  }
+
+ private:
+  std::string line_;
+  int64_t number_ = 0;
+  bool after_cr_ = false;
+};
+
+// The records of one line. Text that opens no record is skipped up to the
+// next record, so a banner after NUL bytes or a torn line still opens its
+// run; a line with such text gives true.
+bool ReadLogLine(const std::string& line, int64_t number, std::vector<ReadRecord>* records);
+
+// A whole log's bytes at once.
 ReadLog ReadLogRecords(const std::string& bytes);
 
 }  // namespace quill::plan

@@ -12,7 +12,7 @@ namespace quill::plan {
 
 int RunLintVerb(const LintOptions& options, std::ostream& out, std::ostream& err) {
   VerbMachine machine;
-  if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
+  if (const int status = machine.Load(options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
   const std::vector<Finding> findings =
       LintDeployment(options.ini, options.files.language_table, platform);

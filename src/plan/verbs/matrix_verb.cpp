@@ -10,12 +10,12 @@ namespace quill::plan {
 
 int RunMatrixVerb(const MatrixOptions& options, std::ostream& out, std::ostream& err) {
   VerbMachine machine;
-  if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
+  if (const int status = machine.Load(options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
   const Matrix matrix =
       WriteMatrixAsMade(options.files.language_table, platform, options.json, out);
   if (!matrix.problem.empty()) err << "quillplan matrix: " << matrix.problem << "\n";
-  return matrix.problem.empty() ? 0 : kCannotRun;
+  return matrix.problem.empty() ? kAllGood : kTrouble;
 }
 
 }  // namespace quill::plan

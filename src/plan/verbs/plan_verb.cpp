@@ -5,13 +5,14 @@
 #include "plan/planning/planner.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/verbs/verbs.h"
+#include "plan/windows/shown_text.h"
 #include "plan/windows/utf.h"
 
 namespace quill::plan {
 
 int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err) {
   VerbMachine machine;
-  if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
+  if (const int status = machine.Load(options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
   PlanRequest request;
   request.machine_id = FromUtf8(options.system_id);
@@ -20,8 +21,8 @@ int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err
   request.language.by_lcid = !options.lcid.empty();
   request.language.code = FromUtf8(options.language_code);
   if (request.language.by_lcid && !ParseLcid(options.lcid, &request.language.lcid)) {
-    err << "quillplan: --lcid wants a number such as 0x407; not " << options.lcid << "\n";
-    return kCannotRun;
+    err << "quillplan: --lcid wants a number such as 0x407; not " << Shown(options.lcid) << "\n";
+    return kUsage;
   }
 
   const Plan plan = PlanRun(request, platform);
@@ -30,7 +31,7 @@ int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err
   } else {
     WritePlanText(plan, out);
   }
-  return 0;
+  return kAllGood;
 }
 
 }  // namespace quill::plan

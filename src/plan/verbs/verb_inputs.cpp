@@ -1,46 +1,47 @@
 #include "plan/verbs/verb_inputs.h"
 
 #include "plan/windows/local_file.h"
+#include "plan/windows/shown_text.h"
 #include "plan/windows/utf.h"
 
 namespace quill::plan {
 
 namespace {
 
-bool MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineFiles>* files,
-                      std::ostream& err) {
+int MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineFiles>* files,
+                     std::ostream& err) {
   PathMap map;
   for (const std::string& text : options.maps) {
     PathMapping mapping;
     if (!ParsePathMapping(text, &mapping)) {
-      err << "quillplan: --map wants PREFIX=DIR, as C:=/srv/image; not " << text << "\n";
-      return false;
+      err << "quillplan: --map wants PREFIX=DIR, as C:=/srv/image; not " << Shown(text) << "\n";
+      return kUsage;
     }
     map.Add(mapping);
   }
   std::string bytes;
   if (!options.language_table.empty() && !ReadLocalFile(options.language_table, &bytes)) {
-    err << "quillplan: cannot read the language table " << options.language_table << "\n";
-    return false;
+    err << "quillplan: cannot read the language table " << Shown(options.language_table) << "\n";
+    return kTrouble;
   }
   *files = std::make_unique<MachineFiles>(
       std::move(map), options.assume_missing ? Assumption::kMissing : Assumption::kPresent);
-  return true;
+  return kAllGood;
 }
 
 }  // namespace
 
-bool VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& options,
-                       std::ostream& err) {
+int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& options,
+                      std::ostream& err) {
+  if (const int status = MakeMachineFiles(options, &files_, err)) return status;
   std::string bytes;
   if (!ReadLocalFile(ini_path, &bytes)) {
-    err << "quillplan: cannot read " << ini_path << "\n";
-    return false;
+    err << "quillplan: cannot read " << Shown(ini_path) << "\n";
+    return kTrouble;
   }
   ini_ = IniFile::FromBytes(bytes);
-  if (!MakeMachineFiles(options, &files_, err)) return false;
   platform_ = std::make_unique<PlanPlatform>(ini_, FromUtf8(ini_path), *files_);
-  return true;
+  return kAllGood;
 }
 
 bool ParseLcid(const std::string& text, uint32_t* lcid) {

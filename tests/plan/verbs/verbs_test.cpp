@@ -85,17 +85,18 @@ TEST(VerbsTest, InputsThatDoNotServe) {
   struct Case {
     const char* what;
     void (*spoil)(PlanOptions&);
+    int status;
   };
   const Case cases[] = {
-      {"missing INI", [](PlanOptions& o) { o.ini += ".gone"; }},
-      {"bad mapping", [](PlanOptions& o) { o.files.maps = {"C:"}; }},
-      {"bad LCID", [](PlanOptions& o) { o.lcid = "0xZZ"; }},
-      {"missing table", [](PlanOptions& o) { o.files.language_table = "/nonexistent/LANG.INI"; }},
+      {"missing INI", [](PlanOptions& o) { o.ini += ".gone"; }, kTrouble},
+      {"bad mapping", [](PlanOptions& o) { o.files.maps = {"C:"}; }, kUsage},
+      {"bad LCID", [](PlanOptions& o) { o.lcid = "0xZZ"; }, kUsage},
+      {"missing table", [](PlanOptions& o) { o.files.language_table = "/nonexistent/LANG.INI"; }, kTrouble},
   };
   for (const Case& c : cases) {
     Deployment d;
     c.spoil(d.options);
-    EXPECT_EQ(kCannotRun, d.Run()) << c.what;
+    EXPECT_EQ(c.status, d.Run()) << c.what;
     EXPECT_FALSE(d.err.str().empty()) << c.what;
     EXPECT_TRUE(d.out.str().empty()) << c.what;
   }
@@ -117,7 +118,7 @@ TEST(VerbsTest, ReportOfALogFile) {
   EXPECT_EQ("missing-appinstlpath", report["runs"][0]["outcome"]);
   EXPECT_EQ("2026-12-06 09:05:03", report["runs"][0]["start"]);
   options.logs[0] += ".gone";
-  EXPECT_EQ(kCannotRun, RunReportVerb(options, out, err));
+  EXPECT_EQ(kTrouble, RunReportVerb(options, out, err));
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+#include "plan/windows/shown_text.h"
+
+#include <cstdio>
+
+namespace quill::plan {
+
+namespace {
+
+// The length of the UTF-8 sequence at `at`, 0 when none stands there.
+size_t SequenceAt(const std::string& text, size_t at) {
+  const auto byte = [&text](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  size_t length = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+  else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+  else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+  if (length == 0 || at + length > text.size()) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+  }
+  const unsigned char second = byte(at + 1);
+  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+      (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) {
+    return 0;  // overlong, a surrogate, or past U+10FFFF
+  }
+  if (lead == 0xC2 && second <= 0x9F) return 0;  // a C1 control
+  return length;
+}
+
+}  // namespace
+
+std::string Shown(const std::string& text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[at]);
+    if (c >= 0x20 && c < 0x7F) {
+      shown += text[at++];
+      continue;
+    }
+    const size_t length = c >= 0x80 ? SequenceAt(text, at) : 0;
+    if (length > 0) {
+      shown.append(text, at, length);
+      at += length;
+      continue;
+    }
+    char escaped[5];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+    shown += escaped;
+    ++at;
+  }
+  return shown;
+}
+
+}  // namespace quill::plan
