@@ -61,7 +61,9 @@ bool StartsAt(const WString& line, size_t at, const WString& piece) {
 // The pattern whose opening stands at `at`, if any.
 const Pattern* PatternAt(const WString& line, size_t at) {
   for (const Pattern& pattern : Patterns()) {
-    if (StartsAt(line, at, pattern.pieces.front())) return &pattern;
+    const WString& opening = pattern.pieces.front();
+    if (!opening.empty() && opening[0] != line[at]) continue;
+    if (StartsAt(line, at, opening)) return &pattern;
   }
   return nullptr;
 }
@@ -117,10 +119,11 @@ bool FillHoles(const Pattern& pattern, const WString& segment, std::vector<WStri
 
 }  // namespace
 
-bool ReadLogLine(const std::string& bytes, int64_t number, std::vector<ReadRecord>* records) {
-  WString line;
-  line.reserve(bytes.size());
-  for (char c : bytes) line += static_cast<char16_t>(static_cast<unsigned char>(c));
+bool ReadLogLine(const std::string& bytes, int64_t number, std::vector<ReadRecord>* records,
+                 WString* scratch) {
+  WString& line = *scratch;
+  line.resize(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i) line[i] = static_cast<unsigned char>(bytes[i]);
   bool unknown = false;
   size_t at = 0;
   while (at < line.size()) {
@@ -142,8 +145,9 @@ bool ReadLogLine(const std::string& bytes, int64_t number, std::vector<ReadRecor
 
 ReadLog ReadLogRecords(const std::string& bytes) {
   ReadLog log;
-  auto take = [&log](const std::string& line, int64_t number) {
-    if (ReadLogLine(line, number, &log.records)) log.unknown_lines.push_back(number);
+  WString scratch;
+  auto take = [&log, &scratch](const std::string& line, int64_t number) {
+    if (ReadLogLine(line, number, &log.records, &scratch)) log.unknown_lines.push_back(number);
   };
   LogLines lines;
   lines.Feed(bytes.data(), bytes.size(), take);

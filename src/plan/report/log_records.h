@@ -6,6 +6,7 @@
 // short (an older program stopped a record at a character the log could not
 // hold, and the next record went on in the same line) is found by the start
 // of the record that follows it, and is marked.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,18 +38,20 @@ class LogLines {
   // Hands each line ended in `bytes` to `take(line, number)`.
   template <typename Take>
   void Feed(const char* bytes, size_t size, Take&& take) {
-    for (size_t i = 0; i < size; ++i) {
-      const char c = bytes[i];
-      if (after_cr_ && c == '\n') {
-        after_cr_ = false;
-        continue;
-      }
-      after_cr_ = c == '\r';
-      if (c == '\r' || c == '\n') {
-        take(line_, ++number_);
-        line_.clear();
-      } else if (line_.size() < kLongestLine) {
-        line_ += c;
+    size_t at = 0;
+    if (after_cr_ && size > 0 && bytes[0] == '\n') at = 1;  // the LF of a CR LF cut by a read
+    after_cr_ = false;
+    while (at < size) {
+      size_t end = at;
+      while (end < size && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+      line_.append(bytes + at, std::min(end - at, kLongestLine - std::min(kLongestLine, line_.size())));
+      if (end == size) return;
+      take(line_, ++number_);
+      line_.clear();
+      at = end + 1;
+      if (bytes[end] == '\r') {
+        if (at == size) after_cr_ = true;
+        else if (bytes[at] == '\n') ++at;
       }
     }
   }
@@ -68,7 +71,9 @@ class LogLines {
 // The records of one line. Text that opens no record is skipped up to the
 // next record, so a banner after NUL bytes or a torn line still opens its
 // run; a line with such text gives true.
-bool ReadLogLine(const std::string& line, int64_t number, std::vector<ReadRecord>* records);
+// `scratch` is the line's characters, kept from line to line.
+bool ReadLogLine(const std::string& line, int64_t number, std::vector<ReadRecord>* records,
+                 WString* scratch);
 
 // A whole log's bytes at once.
 ReadLog ReadLogRecords(const std::string& bytes);

@@ -24,7 +24,7 @@ bool RunStream::ReadMore() {
   auto take = [this](const std::string& line, int64_t number) {
     tally_.lines = number;
     records_.clear();
-    if (ReadLogLine(line, number, &records_)) {
+    if (ReadLogLine(line, number, &records_, &scratch_)) {
       ++tally_.unknown_lines;
       if (tally_.first_unknown_lines.size() < LogTally::kUnknownLinesKept) {
         tally_.first_unknown_lines.push_back(number);

@@ -1,5 +1,8 @@
 #include "plan/verbs/verb_inputs.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include "plan/windows/local_file.h"
 #include "plan/windows/shown_text.h"
 #include "plan/windows/utf.h"
@@ -34,12 +37,27 @@ int MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineF
 int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& options,
                       std::ostream& err) {
   if (const int status = MakeMachineFiles(options, &files_, err)) return status;
-  std::string bytes;
-  if (!ReadLocalFile(ini_path, &bytes)) {
+  // Read in pieces: a large INI file is never held beside what is read from it.
+  std::error_code error;
+  const std::filesystem::path local = std::filesystem::u8path(ini_path);
+  std::ifstream in;
+  if (std::filesystem::is_regular_file(local, error)) in.open(local, std::ios::binary);
+  if (!in.is_open() || !in) {
     err << "quillplan: cannot read " << Shown(ini_path) << "\n";
     return kTrouble;
   }
-  ini_ = IniFile::FromBytes(bytes);
+  bool failed = false;
+  ini_ = IniFile::FromPieces([&in, &failed](std::string* piece) {
+    piece->resize(1u << 20);
+    in.read(&(*piece)[0], static_cast<std::streamsize>(piece->size()));
+    piece->resize(static_cast<size_t>(in.gcount()));
+    failed = failed || in.bad();
+    return !piece->empty();
+  });
+  if (failed) {
+    err << "quillplan: reading " << Shown(ini_path) << " failed\n";
+    return kTrouble;
+  }
   platform_ = std::make_unique<PlanPlatform>(ini_, FromUtf8(ini_path), *files_);
   return kAllGood;
 }

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "plan/windows/ini_text.h"
@@ -28,9 +29,9 @@ namespace quill::plan {
 
 struct IniKey {
   WString name;
-  bool has_value = false;  // false for a line without "="
   WString value;
   int line = 0;            // 1-based line of the file
+  bool has_value = false;  // false for a line without "="
 };
 
 struct IniSection {
@@ -38,7 +39,10 @@ struct IniSection {
   int line = 0;  // of the header; 0 for the lines before the first header
   bool again = false;  // a section of this name came before: never read
   std::vector<IniKey> keys;
-  std::unordered_map<WString, size_t> first_key;  // by lower-case name
+  // The keys by the hash of their lower-case name, then by place: a file of
+  // millions of keys holds 16 bytes for each, where a hash table of the
+  // names held a copy of every name.
+  std::vector<std::pair<size_t, size_t>> key_hashes;
 };
 
 // White space to the profile reader: tab to carriage return, the space,
@@ -48,6 +52,28 @@ bool IsProfileSpace(char16_t c);
 class IniFile {
  public:
   static IniFile FromBytes(const std::string& bytes);
+  // A file read in pieces, so that its bytes and its whole text are never
+  // held beside what is read from them: `next` fills its string with the
+  // next piece, and gives false at the end.
+  template <typename Next>
+  static IniFile FromPieces(Next&& next) {
+    IniFile file;
+    file.Begin();
+    std::string pending;
+    std::string piece;
+    bool detected = false;
+    while (next(&piece)) {
+      pending += piece;
+      if (!detected && pending.size() < 3) continue;
+      if (!detected) file.encoding_ = DetectIniEncoding(pending);
+      detected = true;
+      file.AddBytes(&pending, false);
+    }
+    if (!detected) file.encoding_ = DetectIniEncoding(pending);
+    file.AddBytes(&pending, true);
+    file.CloseSection();
+    return file;
+  }
   static IniFile FromText(const WString& text, IniEncoding encoding = IniEncoding::kAnsi);
 
   IniEncoding encoding() const { return encoding_; }
@@ -67,13 +93,21 @@ class IniFile {
   static WString ValueText(const IniKey* key, const WString& default_value, size_t buffer_chars);
 
  private:
+  void Begin();
+  // Decodes and reads `bytes` up to their last whole line (all of them at
+  // the end), leaving the rest.
+  void AddBytes(std::string* bytes, bool at_end);
+  void AddText(const WString& text);
   void AddLine(const WString& line, int line_number);
+  void CloseSection();
 
   // The name as looked for, in `scratch_`: cut at a NUL, trimmed, lowered.
   const WString& LookupName(const WString& name) const;
   size_t SectionIndex(const WString& name) const;  // sections_.size() when missing
 
   IniEncoding encoding_ = IniEncoding::kAnsi;
+  int line_number_ = 1;
+  bool past_mark_ = false;  // the byte-order mark was read
   // A matrix reads a list section and an application section in turn, over
   // and over: the last few names asked for are remembered as written.
   static constexpr size_t kRecentSections = 4;
