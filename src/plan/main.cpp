@@ -172,6 +172,9 @@ int Guarded(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     std::cerr << "quillplan: out of memory\n";
     return quill::plan::kTrouble;
+  } catch (const std::exception& error) {
+    std::cerr << "quillplan: " << quill::plan::Shown(error.what()) << "\n";
+    return quill::plan::kTrouble;
   }
   if (!std::cout.flush()) {
     std::cerr << "quillplan: cannot write to standard output\n";

@@ -19,7 +19,10 @@ bool SameFiles(const MachineFileOptions& a, const MachineFileOptions& b) {
 
 }  // namespace
 
-int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err) {
+int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream& err) {
+  // Names and values from the INI file reach the terminal escaped.
+  ShownOutput shown(raw_out);
+  std::ostream out(&shown);
   VerbMachine before;
   VerbMachine after;
   if (const int status = before.Load(options.old_ini, options.old_files, err)) return status;
@@ -51,7 +54,7 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err
   if (options.json) {
     nlohmann::ordered_json json = DiffJson(diff, options.old_ini, options.new_ini);
     json["exit_status"] = diff.changes() ? kFound : kAllGood;
-    out << json.dump(2) << "\n";
+    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
     WriteDiffText(diff, options.old_ini, options.new_ini, out);
   }

@@ -6,11 +6,15 @@
 #include "plan/planning/plan_platform.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/verbs/verbs.h"
+#include "plan/windows/shown_text.h"
 #include "plan/windows/utf.h"
 
 namespace quill::plan {
 
-int RunLintVerb(const LintOptions& options, std::ostream& out, std::ostream& err) {
+int RunLintVerb(const LintOptions& options, std::ostream& raw_out, std::ostream& err) {
+  // Names and values from the INI file reach the terminal escaped.
+  ShownOutput shown(raw_out);
+  std::ostream out(&shown);
   VerbMachine machine;
   if (const int status = machine.Load(options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
@@ -33,7 +37,7 @@ int RunLintVerb(const LintOptions& options, std::ostream& out, std::ostream& err
     json["errors"] = errors;
     json["warnings"] = warnings;
     json["exit_status"] = status;
-    out << json.dump(2) << "\n";
+    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     return status;
   }
   for (const Finding& finding : findings) {

@@ -4,11 +4,15 @@
 #include "plan/matrix/matrix_text.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/verbs/verbs.h"
+#include "plan/windows/shown_text.h"
 #include "plan/windows/utf.h"
 
 namespace quill::plan {
 
-int RunMatrixVerb(const MatrixOptions& options, std::ostream& out, std::ostream& err) {
+int RunMatrixVerb(const MatrixOptions& options, std::ostream& raw_out, std::ostream& err) {
+  // Names and values from the INI file reach the terminal escaped.
+  ShownOutput shown(raw_out);
+  std::ostream out(&shown);
   VerbMachine machine;
   if (const int status = machine.Load(options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();

@@ -10,7 +10,10 @@
 
 namespace quill::plan {
 
-int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err) {
+int RunPlanVerb(const PlanOptions& options, std::ostream& raw_out, std::ostream& err) {
+  // Names and values from the INI file reach the terminal escaped.
+  ShownOutput shown(raw_out);
+  std::ostream out(&shown);
   VerbMachine machine;
   if (const int status = machine.Load(options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
@@ -27,7 +30,7 @@ int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err
 
   const Plan plan = PlanRun(request, platform);
   if (options.json) {
-    out << PlanJson(plan).dump(2) << "\n";
+    out << PlanJson(plan).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
     WritePlanText(plan, out);
   }

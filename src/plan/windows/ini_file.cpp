@@ -33,8 +33,21 @@ WString StripDefault(const WString& value) {
 }  // namespace
 
 IniFile IniFile::FromBytes(const std::string& bytes) {
-  const IniEncoding encoding = DetectIniEncoding(bytes);
-  return FromText(DecodeIniText(bytes, encoding), encoding);
+  IniFile file;
+  file.Detect(bytes);
+  file.Begin();
+  file.AddText(DecodeIniText(bytes, file.encoding_));
+  file.CloseSection();
+  return file;
+}
+
+void IniFile::Detect(const std::string& opening) {
+  encoding_ = DetectIniEncoding(opening);
+  if (encoding_ != IniEncoding::kAnsi) return;
+  const size_t looked = std::min<size_t>(opening.size(), 4096) & ~size_t{1};
+  size_t nul_at[2] = {0, 0};
+  for (size_t i = 0; i < looked; ++i) nul_at[i % 2] += opening[i] == '\0';
+  utf16_without_mark_ = looked >= 4 && (nul_at[0] * 4 > looked || nul_at[1] * 4 > looked);
 }
 
 IniFile IniFile::FromText(const WString& text, IniEncoding encoding) {
@@ -109,6 +122,10 @@ void IniFile::CloseSection() {
 }
 
 void IniFile::AddLine(const WString& raw, int line_number) {
+  if (raw.find(u'\0') != WString::npos) {
+    if (nul_lines_.size() < kNulLinesKept) nul_lines_.push_back(line_number);
+    ++nul_line_count_;
+  }
   const WString line = TrimSpaces(raw);
   if (line.empty()) return;
 

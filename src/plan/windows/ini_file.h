@@ -17,6 +17,7 @@
 // - a value in matching quotes loses them, and is cut to the buffer;
 // - a NUL character ends a name or value.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -65,11 +66,11 @@ class IniFile {
     while (next(&piece)) {
       pending += piece;
       if (!detected && pending.size() < 3) continue;
-      if (!detected) file.encoding_ = DetectIniEncoding(pending);
+      if (!detected) file.Detect(pending);
       detected = true;
       file.AddBytes(&pending, false);
     }
-    if (!detected) file.encoding_ = DetectIniEncoding(pending);
+    if (!detected) file.Detect(pending);
     file.AddBytes(&pending, true);
     file.CloseSection();
     return file;
@@ -77,6 +78,14 @@ class IniFile {
   static IniFile FromText(const WString& text, IniEncoding encoding = IniEncoding::kAnsi);
 
   IniEncoding encoding() const { return encoding_; }
+  // Read as ANSI, but its opening has a NUL in every other byte: UTF-16
+  // saved without its byte-order mark, which the reader takes for ANSI.
+  bool utf16_without_mark() const { return utf16_without_mark_; }
+  // Lines that hold a NUL character, which ends a name or value early: the
+  // first kNulLinesKept of them, and how many in all.
+  static constexpr size_t kNulLinesKept = 100;
+  const std::vector<int>& nul_lines() const { return nul_lines_; }
+  int64_t nul_line_count() const { return nul_line_count_; }
   // In file order; the first one is the unnamed section of the lines
   // before the first header (it has no keys when there are none).
   const std::vector<IniSection>& sections() const { return sections_; }
@@ -94,6 +103,7 @@ class IniFile {
 
  private:
   void Begin();
+  void Detect(const std::string& opening);
   // Decodes and reads `bytes` up to their last whole line (all of them at
   // the end), leaving the rest.
   void AddBytes(std::string* bytes, bool at_end);
@@ -108,6 +118,9 @@ class IniFile {
   IniEncoding encoding_ = IniEncoding::kAnsi;
   int line_number_ = 1;
   bool past_mark_ = false;  // the byte-order mark was read
+  bool utf16_without_mark_ = false;
+  std::vector<int> nul_lines_;
+  int64_t nul_line_count_ = 0;
   // A matrix reads a list section and an application section in turn, over
   // and over: the last few names asked for are remembered as written.
   static constexpr size_t kRecentSections = 4;

@@ -52,4 +52,62 @@ std::string Shown(const std::string& text) {
   return shown;
 }
 
+namespace {
+
+void Escape(std::ostream& out, unsigned char c) {
+  char escaped[5];
+  std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+  out << escaped;
+}
+
+}  // namespace
+
+void ShownOutput::Put(unsigned char c) {
+  if (after_c2_) {
+    after_c2_ = false;
+    if (c >= 0x80 && c <= 0x9F) {
+      Escape(out_, 0xC2);
+      Escape(out_, c);
+      return;
+    }
+    out_.put(static_cast<char>(0xC2));
+  }
+  if (c == 0xC2) {
+    after_c2_ = true;
+  } else if ((c < 0x20 && c != '\n') || c == 0x7F) {
+    Escape(out_, c);
+  } else {
+    out_.put(static_cast<char>(c));
+  }
+}
+
+int ShownOutput::overflow(int c) {
+  if (c != traits_type::eof()) Put(static_cast<unsigned char>(c));
+  return out_ ? traits_type::not_eof(c) : traits_type::eof();
+}
+
+std::streamsize ShownOutput::xsputn(const char* bytes, std::streamsize count) {
+  // Plain text goes on in spans: a matrix writes megabytes through here.
+  const auto plain = [](unsigned char c) { return (c >= 0x20 || c == '\n') && c != 0x7F && c != 0xC2; };
+  std::streamsize at = 0;
+  while (at < count) {
+    if (after_c2_ || !plain(static_cast<unsigned char>(bytes[at]))) {
+      Put(static_cast<unsigned char>(bytes[at++]));
+      continue;
+    }
+    std::streamsize end = at;
+    while (end < count && plain(static_cast<unsigned char>(bytes[end]))) ++end;
+    out_.write(bytes + at, end - at);
+    at = end;
+  }
+  return out_ ? count : 0;
+}
+
+int ShownOutput::sync() {
+  if (after_c2_) out_.put(static_cast<char>(0xC2));
+  after_c2_ = false;
+  out_.flush();
+  return out_ ? 0 : -1;
+}
+
 }  // namespace quill::plan
