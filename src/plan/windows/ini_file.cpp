@@ -44,7 +44,7 @@ IniFile IniFile::FromBytes(const std::string& bytes) {
 void IniFile::Detect(const std::string& opening) {
   encoding_ = DetectIniEncoding(opening);
   if (encoding_ != IniEncoding::kAnsi) return;
-  const size_t looked = std::min<size_t>(opening.size(), 4096) & ~size_t{1};
+  const size_t looked = std::min(opening.size(), kOpening) & ~size_t{1};
   size_t nul_at[2] = {0, 0};
   for (size_t i = 0; i < looked; ++i) nul_at[i % 2] += opening[i] == '\0';
   utf16_without_mark_ = looked >= 4 && (nul_at[0] * 4 > looked || nul_at[1] * 4 > looked);

@@ -65,7 +65,7 @@ class IniFile {
     bool detected = false;
     while (next(&piece)) {
       pending += piece;
-      if (!detected && pending.size() < 3) continue;
+      if (!detected && pending.size() < kOpening) continue;
       if (!detected) file.Detect(pending);
       detected = true;
       file.AddBytes(&pending, false);
@@ -102,6 +102,8 @@ class IniFile {
   static WString ValueText(const IniKey* key, const WString& default_value, size_t buffer_chars);
 
  private:
+  // What Detect looks at: the mark, and NUL bytes of UTF-16 without one.
+  static constexpr size_t kOpening = 4096;
   void Begin();
   void Detect(const std::string& opening);
   // Decodes and reads `bytes` up to their last whole line (all of them at
