@@ -1,3 +1,5 @@
+#include "plan/verbs/verbs.h"
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -8,7 +10,6 @@
 #include "plan/fleet/fleet_totals.h"
 #include "plan/page/fleet_page.h"
 #include "plan/report/report_text.h"
-#include "plan/verbs/verbs.h"
 #include "plan/windows/shown_text.h"
 
 namespace quill::plan {

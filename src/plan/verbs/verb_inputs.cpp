@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/utf.h"
 #include "plan/windows/local_file.h"
 #include "plan/windows/shown_text.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 
