@@ -86,7 +86,7 @@ TEST(ExitStatusTest, MemoryFollowsTheWorkNotTheFile) {
     for (size_t written = 0; written < (64u << 20); written += run.size()) log << run;
   }
   std::string ini = "[Settings]\r\nAppInstlPath=C:\\AppInstl\r\n";
-  for (int section = 0; ini.size() < (8u << 20); ++section) {
+  for (int section = 0; ini.size() < (16u << 20); ++section) {
     ini += "[App" + std::to_string(section) + "]\r\n";
     for (int key = 0; key < 20; ++key) {
       ini += "Key" + std::to_string(key) + "=value number " + std::to_string(key) + " of section " +
@@ -94,20 +94,23 @@ TEST(ExitStatusTest, MemoryFollowsTheWorkNotTheFile) {
     }
   }
   const std::string ini_path = tree.File("big.ini", ini);
+  // A child's peak as the kernel counts it starts from this process's own
+  // (its memory before the exec), so each is measured over a bare run.
+  const long bare = RunTimed({QUILLPLAN_BINARY, "--version"}, "/dev/null").peak_kib;
   const struct {
     std::vector<std::string> arguments;
-    long most_kib;
+    long most_kib;  // over the bare run
   } rows[] = {
-      {{"report", tree.Path("big.log")}, 16 << 10},   // it held the whole file, and more
+      {{"report", tree.Path("big.log")}, 16 << 10},  // it held the whole file, and more
       {{"report", tree.root()}, 16 << 10},
-      {{"lint", ini_path}, 64 << 10},                  // 8 MB of INI file: it took 88 MB
+      {{"lint", ini_path}, 112 << 10},  // 16 MB of INI file: about 85 MB; it took 170 MB
   };
   for (const auto& row : rows) {
     std::vector<std::string> arguments = {QUILLPLAN_BINARY};
     arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
     const TimedRun run_of = RunTimed(arguments, "/dev/null");
     EXPECT_GE(run_of.status, 0) << row.arguments[0];
-    EXPECT_LT(run_of.peak_kib, row.most_kib) << row.arguments[0] << " " << row.arguments[1];
+    EXPECT_LT(run_of.peak_kib - bare, row.most_kib) << row.arguments[0] << " " << row.arguments[1];
   }
 }
 
