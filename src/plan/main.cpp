@@ -1,6 +1,8 @@
 // quillplan: shows what a run of the installer driver would do on a given
 // machine, lints its input files, and reads its run logs.
+#include <cstring>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@
 
 #include "base/utf.h"
 #include "plan/verbs/verbs.h"
+#include "plan/windows/shown_text.h"
 
 namespace {
 
@@ -33,14 +36,36 @@ void AddMachineFileOptions(CLI::App* verb, MachineFileOptions* files) {
                  "take paths that no --map answers as missing (default: present)");
 }
 
-}  // namespace
+const char* const kVerbs[] = {"plan", "matrix", "lint", "report", "diff"};
 
-namespace {
+// One table for every verb; the README shows it as it stands here.
+const char kExitStatus[] =
+    "Exit status, the same in every verb:\n"
+    "  0  all good: nothing found, nothing changed, every input read\n"
+    "  1  something found: lint warnings, changes in diff, files or lines report skipped\n"
+    "  2  trouble: an input could not be read or is not what it should be (lint errors,\n"
+    "     a file that is no run log), an output could not be written, or memory ran out\n"
+    "  3  usage: an unknown verb or option, a missing or malformed argument\n";
+
+// The first word that is no option must be a verb; CLI11 would only say
+// that one is required.
+bool UnknownVerb(int argc, char** argv) {
+  if (argc < 2 || argv[1][0] == '-') return false;
+  for (const char* verb : kVerbs) {
+    if (std::strcmp(argv[1], verb) == 0) return false;
+  }
+  std::cerr << "quillplan: no verb " << quill::plan::Shown(argv[1])
+            << "; the verbs are plan, matrix, lint, report and diff (quillplan --help)\n";
+  return true;
+}
 
 int Main(int argc, char** argv) {
   CLI::App app{"quillplan: what a QUILLRUN.EXE run would do, lint of its INI files, and run-log "
                "reports"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "quillplan " QUILLPLAN_VERSION);
+  app.footer(kExitStatus);
+  if (UnknownVerb(argc, argv)) return quill::plan::kUsage;
 
   quill::plan::PlanOptions plan;
   CLI::App* plan_verb = AddVerb(app, "plan", "the launches a run would make on one machine", "INI",
@@ -74,13 +99,19 @@ int Main(int argc, char** argv) {
   quill::plan::ReportOptions report;
   CLI::App* report_verb = app.add_subcommand(
       "report", "one log's runs and applications, or the totals of many logs and folders; "
-                "exit 0 all read, 1 files or lines skipped, 3 no log read");
-  report_verb->add_option("PATH", report.logs, "run logs and folders of them (read recursively)")
+                "exit 0 all read, 1 files or lines skipped, 2 no log read");
+  report_verb->add_option("PATH", report.logs,
+                          "run logs and folders of them, read recursively; a link named here is "
+                          "followed, one inside a folder is not (it is named as skipped); a file "
+                          "is read once however many paths lead to it")
       ->required();
   report_verb->add_flag("--json", report.json, "JSON instead of text");
   report_verb->add_flag("--fleet", report.fleet, "the totals even when one file is given");
-  report_verb->add_option("--csv", report.csv, "FILE: one row per application run (RFC 4180)");
-  report_verb->add_option("--html", report.html, "FILE: a page with the totals drawn");
+  report_verb->add_option("--csv", report.csv,
+                          "FILE: one row per application run (RFC 4180); a cell that would start "
+                          "a formula gets a leading apostrophe; - for standard output");
+  report_verb->add_option("--html", report.html,
+                          "FILE: a page with the totals drawn; - for standard output");
 
   // diff: two deployments, each side with its own files. The shared
   // options come after a side's own, so that for the same prefix the
@@ -89,7 +120,7 @@ int Main(int argc, char** argv) {
   MachineFileOptions diff_both;
   CLI::App* diff_verb = app.add_subcommand(
       "diff", "the cells whose plan an edit changes, grouped by change, and the lint findings "
-              "new in NEW; exit 0 no change, 1 changes, 2 trouble");
+              "new in NEW; exit 0 no change, 1 changes, 2 an input could not be read");
   diff_verb->add_option("OLD", diff.old_ini, "the input INI file as it is")->required();
   diff_verb->add_option("NEW", diff.new_ini, "the input INI file as edited")->required();
   diff_verb->add_flag("--json", diff.json, "JSON instead of text");
@@ -112,11 +143,11 @@ int Main(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
-    return status == 0 ? 0 : quill::plan::kCannotRun;
+    return status == 0 ? quill::plan::kAllGood : quill::plan::kUsage;
   }
   if (plan.lcid.empty() && !code->count() && *plan_verb) {
     std::cerr << "quillplan plan: give --lcid or --language-code\n";
-    return quill::plan::kCannotRun;
+    return quill::plan::kUsage;
   }
   if (*diff_verb) {
     for (MachineFileOptions* side : {&diff.old_files, &diff.new_files}) {
@@ -132,6 +163,26 @@ int Main(int argc, char** argv) {
   return quill::plan::RunReportVerb(report, std::cout, std::cerr);
 }
 
+// Whatever a verb says, it is an error when it could not be written; and
+// memory that runs out is told, not an abort.
+int Guarded(int argc, char** argv) {
+  int status = quill::plan::kTrouble;
+  try {
+    status = Main(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "quillplan: out of memory\n";
+    return quill::plan::kTrouble;
+  } catch (const std::exception& error) {
+    std::cerr << "quillplan: " << quill::plan::Shown(error.what()) << "\n";
+    return quill::plan::kTrouble;
+  }
+  if (!std::cout.flush()) {
+    std::cerr << "quillplan: cannot write to standard output\n";
+    return quill::plan::kTrouble;
+  }
+  return status;
+}
+
 }  // namespace
 
 #ifdef _WIN32
@@ -143,8 +194,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::vector<char*> pointers;
   for (std::string& argument : arguments) pointers.push_back(&argument[0]);
-  return Main(argc, pointers.data());
+  return Guarded(argc, pointers.data());
 }
 #else
-int main(int argc, char** argv) { return Main(argc, argv); }
+int main(int argc, char** argv) { return Guarded(argc, argv); }
 #endif

@@ -55,6 +55,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const std::string raw(reinterpret_cast<const char*>(bytes), size);
   const IniFile file = IniFile::FromBytes(raw);
   Check(!file.sections().empty() && file.sections()[0].line == 0, "the lines before any header");
+  // Read in pieces of any size, as a verb reads a file, it reads the same.
+  size_t at = 0;
+  const size_t piece = 1 + size % 61;
+  const IniFile pieces = IniFile::FromPieces([&](std::string* next) {
+    *next = raw.substr(at, piece);
+    at += next->size();
+    return !next->empty();
+  });
+  Check(SameSections(file, pieces) && file.encoding() == pieces.encoding() &&
+            file.utf16_without_mark() == pieces.utf16_without_mark() &&
+            file.nul_lines() == pieces.nul_lines(),
+        "a file read in pieces reads as a whole");
 
   for (const quill::plan::IniSection& section : file.sections()) {
     for (const quill::plan::IniKey& key : section.keys) {

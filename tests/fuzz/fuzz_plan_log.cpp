@@ -1,7 +1,13 @@
 // quillplan's reader of run logs. The provider gives any text first, then a
 // run of records that the program writes; they are read back after it. The
-// same bytes then lie twice on a share that the many-file reader walks.
+// log, spoiled as a crash or a copy may spoil it, is then streamed in
+// pieces, and lies twice on a share beside a pipe and links that the
+// many-file reader walks.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,9 +15,11 @@
 
 #include "fuzz_support.h"
 #include "log/log_record.h"
+#include "plan/fleet/fleet_stream.h"
 #include "plan/fleet/fleet_totals.h"
 #include "plan/report/log_records.h"
 #include "plan/report/run_report.h"
+#include "plan/report/run_stream.h"
 
 using quill::LogRecord;
 using quill::WString;
@@ -35,8 +43,70 @@ struct Written {
   std::vector<WString> values;
 };
 
-// A log and its copy in a folder below: both are read as one log would be,
-// or both are skipped with a reason, and nothing of one spills into the other.
+// Whether a folder's reader takes the file for a log: a banner in its
+// opening, the first 4096 bytes that are not NUL, within the first MiB.
+bool BannerEarly(const std::string& log) {
+  size_t text = 0;
+  size_t end = 0;
+  while (end < log.size() && end < (1u << 20) && text < 4096) text += log[end++] != '\0';
+  return log.substr(0, end).find("QUILLRUN starts at: ") != std::string::npos;
+}
+
+// What a crash, a copy or a careless hand makes of a log.
+std::string Spoiled(const std::string& log, int how, size_t amount) {
+  switch (how) {
+    case 1: return std::string(amount * 512, '\0') + log;  // a power cut's NULs in front
+    case 2: {                                                // CR-only line ends
+      std::string cr;
+      for (size_t i = 0; i < log.size(); ++i) {
+        if (!(log[i] == '\n' && i > 0 && log[i - 1] == '\r')) cr += log[i];
+      }
+      return cr;
+    }
+    case 3: return log.substr(0, log.size() - std::min(log.size(), amount)) + log;  // torn, then again
+    default: return log;
+  }
+}
+
+// The runs a stream reader gives, read in pieces of `piece` bytes.
+std::vector<quill::plan::RunRow> Streamed(const std::string& log, size_t piece) {
+  class Pieces : public quill::plan::ByteSource {
+   public:
+    Pieces(const std::string& text, size_t piece) : text_(text), piece_(piece) {}
+    bool Read(char* into, size_t size, size_t* got) override {
+      *got = std::min({size, piece_, text_.size() - at_});
+      std::memcpy(into, text_.data() + at_, *got);
+      at_ += *got;
+      return true;
+    }
+
+   private:
+    const std::string& text_;
+    size_t piece_;
+    size_t at_ = 0;
+  } source(log, piece);
+  quill::plan::RunStream stream(source);
+  std::vector<quill::plan::RunRow> runs;
+  quill::plan::RunRow run;
+  while (stream.Next(&run)) runs.push_back(run);
+  return runs;
+}
+
+bool SameRuns(const std::vector<quill::plan::RunRow>& a, const std::vector<quill::plan::RunRow>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i].line != b[i].line || a[i].outcome != b[i].outcome || a[i].system_id != b[i].system_id ||
+        a[i].applications.size() != b[i].applications.size() || a[i].start.text != b[i].start.text) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A log and its copy in a folder below, beside a named pipe and links to
+// both: the two are read as one log would be, or both are skipped with a
+// reason; the pipe and the links are named and skipped, nothing hangs, and
+// the share given twice counts each file once.
 void CheckShare(const std::string& log) {
   struct Folder {
     std::string path;
@@ -51,17 +121,25 @@ void CheckShare(const std::string& log) {
   };
   static const Folder folder;
   const std::string& share = folder.path;
-  std::filesystem::create_directories(share + "/b");
+  static const bool made = [&share] {
+    std::filesystem::create_directories(share + "/b");
+    std::filesystem::create_directories(share + "/c");
+    mkfifo((share + "/c/pipe").c_str(), 0600);
+    std::filesystem::create_symlink(share + "/a.log", share + "/c/link.log");
+    std::filesystem::create_directory_symlink(share + "/b", share + "/c/folder");
+    return true;
+  }();
+  (void)made;
   std::ofstream(share + "/a.log", std::ios::binary) << log;
   std::ofstream(share + "/b/copy.log", std::ios::binary) << log;
   quill::plan::FleetTotals totals;
-  quill::plan::StreamFleet({share}, {&totals});
+  quill::plan::StreamFleet({share, share + "/b"}, {}, quill::plan::LogReading::kSkim, {&totals});
 
-  Check(totals.log_files + totals.skipped_files == 2, "each file read or skipped, not both");
+  const int64_t others = 3;  // the pipe and the two links
+  Check(totals.log_files + totals.skipped_files == 2 + others, "each file read or skipped, not both");
   Check(totals.log_files == 0 || totals.log_files == 2, "the same bytes read the same way");
   const quill::plan::RunReport one = quill::plan::MakeRunReport(quill::plan::ReadLogRecords(log));
-  const bool banner_early = log.substr(0, 4096).find("QUILLRUN starts at: ") != std::string::npos;
-  Check((totals.log_files == 2) == (banner_early && !one.runs.empty()),
+  Check((totals.log_files == 2) == (BannerEarly(log) && !one.runs.empty()),
         "a log is read when a banner opens it early and it holds a run");
   int64_t applications = 0;
   for (const auto& run : one.runs) applications += static_cast<int64_t>(run.applications.size());
@@ -70,8 +148,11 @@ void CheckShare(const std::string& log) {
     Check(totals.application_runs == 2 * applications, "applications of both copies counted");
   }
   for (const quill::plan::FileProblem& problem : totals.problems) {
-    Check(problem.file == share + "/a.log" || problem.file == share + "/b/copy.log",
+    const bool other = problem.file == share + "/c/pipe" || problem.file == share + "/c/link.log" ||
+                       problem.file == share + "/c/folder";
+    Check(problem.file == share + "/a.log" || problem.file == share + "/b/copy.log" || other,
           "a problem names its file");
+    Check(!other || problem.skipped, "a pipe or a link inside a folder is skipped");
   }
 }
 
@@ -107,8 +188,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
   const quill::plan::ReadLog before = quill::plan::ReadLogRecords(any);
   const quill::plan::ReadLog read = quill::plan::ReadLogRecords(log);
-  int any_lines = 0;
-  for (char c : any) any_lines += c == '\n';
+  int any_lines = 0;  // LF, CR LF and a lone CR each end a line
+  for (size_t i = 0; i < any.size(); ++i) {
+    any_lines += any[i] == '\n' ? !(i > 0 && any[i - 1] == '\r') : any[i] == '\r';
+  }
   int last_line = 0;
   for (const quill::plan::ReadRecord& record : read.records) {
     Check(record.line >= last_line && record.line >= 1, "records come in line order");
@@ -133,7 +216,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     Check(!got.cut_short, "and whole");
     Check(got.line > any_lines, "after the text before it");
   }
-  // Files cost far more than reading: one input in four goes to the share.
-  if (size % 4 == 0) CheckShare(log);
+  // The stream reader, in pieces of any size, gives the runs the whole text does.
+  const std::string spoiled = Spoiled(log, static_cast<int>(size % 4), size % 97);
+  const quill::plan::RunReport whole = quill::plan::MakeRunReport(quill::plan::ReadLogRecords(spoiled));
+  Check(SameRuns(Streamed(spoiled, 1 + size % 13), whole.runs), "a stream reads as the whole text");
+  for (const auto& run : whole.runs) {
+    const auto seconds = quill::plan::SecondsBetween(run.start, run.end);
+    Check(!seconds || *seconds >= 0, "no duration below zero");
+  }
+  // Files cost far more than reading: one input in eight goes to the share.
+  if (size % 8 < 2) CheckShare(spoiled);
   return 0;
 }

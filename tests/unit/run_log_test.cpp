@@ -180,20 +180,23 @@ TEST(RunLogTest, NothingIsWrittenWhileTheLogIsNotOpen) {
 // As the runtime's text stream: the buffer fills with 4096 characters of
 // text, each line feed one of them, and goes out with its line feeds as CR LF.
 TEST(LogStreamTest, TheBufferFillsWithTextBeforeLineEndsAndGoesOutWhenFullAtCloseAndAtExit) {
+  // The runtime's size, written here: a test worked out from our constant
+  // would follow it wherever it went.
+  constexpr size_t kRuntimeBuffer = 4096;
   LogFixture f;
   OpenRunLog(f.context, f.platform);
   EXPECT_EQ("", f.LogBytes()) << "the banner waits in the buffer";
   const std::string banner_and_identity = kBanner + "SystemID      => 0xABC\r\nOSType\t\t  => WINXP\r\n";
   const size_t line_feeds = std::count(banner_and_identity.begin(), banner_and_identity.end(), '\n');
   const size_t text = banner_and_identity.size() - line_feeds;
-  const WString filler(kLogBufferBytes - text - 15, u'x');  // 15 characters besides the value
+  const WString filler(kRuntimeBuffer - text - 15, u'x');  // 15 characters besides the value
   WriteLogRecord(f.context, LogRecord::kLaunched, {{filler}});
-  EXPECT_EQ(kLogBufferBytes + line_feeds + 1, f.LogBytes().size()) << "full with the record's end";
+  EXPECT_EQ(kRuntimeBuffer + line_feeds + 1, f.LogBytes().size()) << "full with the record's end";
   EXPECT_EQ("\"\r\n", f.LogBytes().substr(f.LogBytes().size() - 3));
   WriteLogRecord(f.context, LogRecord::kLaunched, {{u"y"}});
-  EXPECT_EQ(kLogBufferBytes + line_feeds + 1, f.LogBytes().size());
+  EXPECT_EQ(kRuntimeBuffer + line_feeds + 1, f.LogBytes().size());
   f.context.RunLogStream.reset();  // what process exit does to an unclosed log
-  EXPECT_EQ(kLogBufferBytes + line_feeds + 1 + 17, f.LogBytes().size());
+  EXPECT_EQ(kRuntimeBuffer + line_feeds + 1 + 17, f.LogBytes().size());
   EXPECT_EQ(0, f.platform.open_append_files());
 }
 

@@ -21,7 +21,9 @@ void Line(std::ostream& out, std::initializer_list<std::string> fields) {
 
 }  // namespace
 
-std::string CsvField(const std::string& text) {
+std::string CsvField(const std::string& field) {
+  const bool formula = !field.empty() && std::string("=+-@\t\r").find(field[0]) != std::string::npos;
+  const std::string text = formula ? "'" + field : field;
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) {
@@ -37,20 +39,16 @@ FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
               "seconds"});
 }
 
-void FleetCsv::TakeLog(const std::string& file, const RunReport& report) {
-  int number = 0;
-  for (const RunRow& run : report.runs) {
-    ++number;
-    const std::string run_start = StampText(run.start);
-    for (const AppRow& app : run.applications) {
-      const auto seconds = SecondsBetween(app.start, app.end);
-      Line(out_, {file, std::to_string(number), run_start, ToUtf8(run.system_id),
-                  ToUtf8(run.os_type), ToUtf8(run.lcid), ToUtf8(run.language_code),
-                  ToUtf8(app.list_section), ToUtf8(app.app_section), ToUtf8(app.command_line),
-                  app.start.text.empty() ? "" : StampText(app.start),
-                  app.end.text.empty() ? "" : StampText(app.end), AppOutcomeName(app.outcome),
-                  seconds ? std::to_string(*seconds) : ""});
-    }
+void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
+  const std::string run_start = StampText(run.start);
+  for (const AppRow& app : run.applications) {
+    const auto seconds = SecondsBetween(app.start, app.end);
+    Line(out_, {file, std::to_string(number), run_start, ToUtf8(run.system_id),
+                ToUtf8(run.os_type), ToUtf8(run.lcid), ToUtf8(run.language_code),
+                ToUtf8(app.list_section), ToUtf8(app.app_section), ToUtf8(app.command_line),
+                app.start.text.empty() ? "" : StampText(app.start),
+                app.end.text.empty() ? "" : StampText(app.end), AppOutcomeName(app.outcome),
+                seconds ? std::to_string(*seconds) : ""});
   }
 }
 

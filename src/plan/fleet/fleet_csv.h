@@ -13,14 +13,18 @@ namespace quill::plan {
 class FleetCsv : public FleetSink {
  public:
   explicit FleetCsv(std::ostream& out);
-  void TakeLog(const std::string& file, const RunReport& report) override;
+  void TakeRun(const std::string& file, int64_t number, const RunRow& run) override;
+  void EndLog(const std::string&, const LogTally&) override {}
   void TakeProblem(const FileProblem&) override {}
 
  private:
   std::ostream& out_;
 };
 
-// A field quoted when it holds a comma, a quote or a line end; quotes doubled.
+// A field quoted when it holds a comma, a quote or a line end; quotes
+// doubled. A field that a spreadsheet would run as a formula (one that
+// opens with "=", "+", "-", "@", a tab or a CR) gets a leading apostrophe,
+// which spreadsheets show as text.
 std::string CsvField(const std::string& text);
 
 }  // namespace quill::plan

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
+
+#include "plan/fleet/log_file.h"
 
 namespace quill::plan {
 
@@ -15,35 +18,70 @@ std::string Utf8(const fs::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-void Walk(const fs::path& path, const std::function<void(const FoundFile&)>& visit) {
-  std::error_code error;
-  const fs::file_status status = fs::symlink_status(path, error);
-  if (error || !fs::exists(status)) {
-    visit({Utf8(path), "cannot be read: no such file or folder"});
-    return;
+class Walker {
+ public:
+  Walker(const std::vector<std::string>& not_inputs,
+         const std::function<void(const FoundFile&)>& visit)
+      : visit_(visit) {
+    for (const std::string& path : not_inputs) {
+      FileIdentity identity;
+      if (IdentityOf(path, &identity)) seen_.insert(identity);
+    }
   }
-  if (fs::is_symlink(status) && fs::is_directory(fs::status(path, error))) return;
-  if (!fs::is_directory(fs::status(path, error))) {
-    visit({Utf8(path), ""});
-    return;
+
+  void Given(const fs::path& path) { Walk(path, true); }
+
+ private:
+  void Walk(const fs::path& path, bool named) {
+    const std::string text = Utf8(path);
+    std::error_code error;
+    const fs::file_status own = fs::symlink_status(path, error);
+    if (error || !fs::exists(own)) {
+      visit_({text, "cannot be read: no such file or folder"});
+      return;
+    }
+    if (fs::is_symlink(own) && !named) {
+      visit_({text, "not read: a link, and links inside folders are not followed "
+                    "(name it on the command line to read it)"});
+      return;
+    }
+    const fs::file_status status = fs::status(path, error);
+    if (error || !fs::exists(status)) {
+      visit_({text, "cannot be read: a link that leads nowhere"});
+      return;
+    }
+    if (!fs::is_directory(status) && !fs::is_regular_file(status)) {
+      visit_({text, "not read: " + KindOf(text, true) + ", not a file"});
+      return;
+    }
+    FileIdentity identity;
+    if (IdentityOf(text, &identity) && !seen_.insert(identity).second) return;  // read already
+    if (!fs::is_directory(status)) {
+      visit_({text, ""});
+      return;
+    }
+    std::vector<fs::path> entries;
+    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
+      entries.push_back(it->path());
+    }
+    if (error) {
+      visit_({text, "folder cannot be read: " + error.message()});
+      return;
+    }
+    std::sort(entries.begin(), entries.end());
+    for (const fs::path& entry : entries) Walk(entry, false);
   }
-  std::vector<fs::path> entries;
-  for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
-    entries.push_back(it->path());
-  }
-  if (error) {
-    visit({Utf8(path), "folder cannot be read: " + error.message()});
-    return;
-  }
-  std::sort(entries.begin(), entries.end());
-  for (const fs::path& entry : entries) Walk(entry, visit);
-}
+
+  const std::function<void(const FoundFile&)>& visit_;
+  std::set<FileIdentity> seen_;  // files and folders: one entry each, the work's size
+};
 
 }  // namespace
 
-void ForEachFile(const std::vector<std::string>& paths,
+void ForEachFile(const std::vector<std::string>& paths, const std::vector<std::string>& not_inputs,
                  const std::function<void(const FoundFile&)>& visit) {
-  for (const std::string& path : paths) Walk(fs::u8path(path), visit);
+  Walker walker(not_inputs, visit);
+  for (const std::string& path : paths) walker.Given(fs::u8path(path));
 }
 
 }  // namespace quill::plan

@@ -1,22 +1,78 @@
 #include "plan/fleet/fleet_stream.h"
 
 #include "plan/fleet/fleet_files.h"
+#include "plan/fleet/log_file.h"
 
 namespace quill::plan {
 
-void StreamFleet(const std::vector<std::string>& paths, const std::vector<FleetSink*>& sinks) {
-  std::string buffer;
-  RunReport report;
-  std::vector<FileProblem> problems;
-  ForEachFile(paths, [&](const FoundFile& found) {
-    problems.clear();
+namespace {
+
+void Tell(const std::vector<FleetSink*>& sinks, const FileProblem& problem) {
+  for (FleetSink* sink : sinks) sink->TakeProblem(problem);
+}
+
+// What a log held besides its runs, told once.
+void TellNotes(const std::string& path, const LogTally& tally, int64_t first_run_line,
+               const std::vector<FleetSink*>& sinks) {
+  if (tally.unknown_lines > 0) {
+    Tell(sinks, {path, tally.first_unknown_lines.front(),
+                 tally.unknown_lines == 1
+                     ? "a line that holds no record; the rest was counted"
+                     : std::to_string(tally.unknown_lines) +
+                           " lines hold no record (the first here); the rest was counted",
+                 false});
+  }
+  if (tally.records_outside_runs > 0) {
+    Tell(sinks, {path, first_run_line,
+                 std::to_string(tally.records_outside_runs) +
+                     " records before this first banner were not counted",
+                 false});
+  }
+  if (tally.read_failed) {
+    Tell(sinks, {path, tally.lines, "a read failed here; the runs before it were counted", false});
+  }
+}
+
+}  // namespace
+
+bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector<FleetSink*>& sinks) {
+  LogFile file;
+  std::string why_not;
+  if (!file.Open(path, &why_not)) {
+    Tell(sinks, {path, 0, why_not, true});
+    return false;
+  }
+  why_not = WhyNotALog(file.Opening());
+  if (file.read_failed()) why_not = "cannot be read: a read failed";
+  if (!why_not.empty() && (reading == LogReading::kSkim || file.read_failed())) {
+    Tell(sinks, {path, 0, why_not, true});
+    return false;
+  }
+  RunStream stream(file);
+  RunRow run;
+  int64_t runs = 0;
+  int64_t first_run_line = 0;
+  while (stream.Next(&run)) {
+    if (++runs == 1) first_run_line = run.line;
+    for (FleetSink* sink : sinks) sink->TakeRun(path, runs, run);
+  }
+  if (runs == 0) {
+    if (why_not.empty()) why_not = "not a run log: no run's banner in it";
+    Tell(sinks, {path, 0, stream.tally().read_failed ? "cannot be read: a read failed" : why_not, true});
+    return false;
+  }
+  for (FleetSink* sink : sinks) sink->EndLog(path, stream.tally());
+  TellNotes(path, stream.tally(), first_run_line, sinks);
+  return true;
+}
+
+void StreamFleet(const std::vector<std::string>& paths, const std::vector<std::string>& not_inputs,
+                 LogReading reading, const std::vector<FleetSink*>& sinks) {
+  ForEachFile(paths, not_inputs, [&](const FoundFile& found) {
     if (!found.problem.empty()) {
-      problems.push_back({found.path, 0, found.problem, true});
-    } else if (ReadFleetLog(found.path, &buffer, &report, &problems)) {
-      for (FleetSink* sink : sinks) sink->TakeLog(found.path, report);
-    }
-    for (const FileProblem& problem : problems) {
-      for (FleetSink* sink : sinks) sink->TakeProblem(problem);
+      Tell(sinks, {found.path, 0, found.problem, true});
+    } else {
+      ReadFleetLog(found.path, reading, sinks);
     }
   });
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "plan/report/report_text.h"
+#include "plan/windows/shown_text.h"
 
 namespace quill::plan {
 
@@ -37,6 +38,10 @@ void WriteFleetText(const FleetTotals& totals, std::ostream& out) {
       << totals.error_runs << " ended in an error, " << totals.cut_short_runs << " cut short\n"
       << "application runs: " << totals.application_runs << ": " << o[0] << " finished, " << o[1]
       << " failed to launch, " << o[2] << " timed out, " << o[3] << " without result\n";
+  if (totals.ends_before_starts > 0) {
+    out << "durations unknown: " << totals.ends_before_starts
+        << " with END before START (a clock set back)\n";
+  }
 
   out << "\n" << std::left << std::setw(20) << "application" << std::right;
   for (const char* head : {"runs", "finished", "failed", "timed out", "no result", "median s",
@@ -45,7 +50,7 @@ void WriteFleetText(const FleetTotals& totals, std::ostream& out) {
   }
   out << "\n";
   for (const AppTotals* app : totals.AppsWorstFirst()) {
-    Cells(out, app->name, 20,
+    Cells(out, Shown(app->name), 20,
           {app->runs, app->outcomes[0], app->outcomes[1], app->outcomes[2], app->outcomes[3],
            app->durations.Percentile(50), app->durations.Percentile(95), app->durations.Max()});
   }
@@ -54,20 +59,20 @@ void WriteFleetText(const FleetTotals& totals, std::ostream& out) {
       << std::right << std::setw(10) << "runs" << std::setw(13) << "failed runs" << "\n";
   for (const auto& entry : totals.machine_os) {
     const MachineTotals& machine = entry.second;
-    out << Padded(machine.system_id, 20) << Padded(OSTypeShown(machine.os_type), 10) << std::right
+    out << Padded(Shown(machine.system_id), 20) << Padded(Shown(OSTypeShown(machine.os_type)), 10) << std::right
         << std::setw(10) << machine.runs << std::setw(13) << machine.failed_runs << "\n";
   }
 
   if (totals.slowest.seconds >= 0) {
     out << "\nslowest run: " << totals.slowest.seconds << " s, run " << totals.slowest.run_number
-        << " of " << totals.slowest.file << ", from " << StampText(totals.slowest.run.start) << "\n";
+        << " of " << Shown(totals.slowest.file) << ", from " << StampText(totals.slowest.run.start) << "\n";
   }
   if (!totals.problems.empty()) {
     out << "\nfiles skipped, and lines not read:\n";
     for (const FileProblem& problem : totals.problems) {
-      out << "  " << problem.file;
+      out << "  " << Shown(problem.file);
       if (problem.line > 0) out << ":" << problem.line;
-      out << ": " << problem.reason << "\n";
+      out << ": " << Shown(problem.reason) << "\n";
     }
   }
 }
@@ -80,7 +85,8 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
                   {"machines", totals.machines.size()},
                   {"error_runs", totals.error_runs},
                   {"cut_short_runs", totals.cut_short_runs},
-                  {"application_runs", totals.application_runs}};
+                  {"application_runs", totals.application_runs},
+                  {"ends_before_starts", totals.ends_before_starts}};
   for (size_t i = 0; i < 4; ++i) counted[kOutcomeKeys[i]] = totals.outcomes[i];
   json["totals"] = counted;
   json["applications"] = Json::array();

@@ -12,36 +12,33 @@ bool RunFailed(const RunRow& run) {
                      [](const AppRow& app) { return app.outcome != AppOutcome::kFinished; });
 }
 
-void FleetTotals::TakeLog(const std::string& file, const RunReport& report) {
-  ++log_files;
-  int number = 0;
-  for (const RunRow& run : report.runs) {
-    ++number;
-    ++runs;
-    error_runs += run.outcome == RunOutcome::kMissingAppInstlPath ||
-                  run.outcome == RunOutcome::kMissingLanguageTable;
-    cut_short_runs += run.outcome == RunOutcome::kCutShort;
-    const std::string system_id = ToUtf8(run.system_id);
-    machines.insert(system_id);
-    const std::string os_type = ToUtf8(run.os_type);
-    MachineTotals& machine = machine_os[{system_id, os_type}];
+void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
+  ++runs;
+  error_runs += run.outcome == RunOutcome::kMissingAppInstlPath ||
+                run.outcome == RunOutcome::kMissingLanguageTable;
+  cut_short_runs += run.outcome == RunOutcome::kCutShort;
+  const std::string system_id = ToUtf8(run.system_id);
+  machines.insert(system_id);
+  const std::string os_type = ToUtf8(run.os_type);
+  MachineTotals& machine = machine_os[{system_id, os_type}];
+  if (machine.runs++ == 0) {
     machine.system_id = system_id;
     machine.os_type = os_type;
-    ++machine.runs;
-    machine.failed_runs += RunFailed(run);
-    for (const AppRow& row : run.applications) {
-      const std::string name = ToUtf8(row.app_section);
-      AppTotals& app = apps[name];
-      app.name = name;
-      ++app.runs;
-      ++app.outcomes[static_cast<size_t>(row.outcome)];
-      ++application_runs;
-      ++outcomes[static_cast<size_t>(row.outcome)];
-      if (const auto seconds = SecondsBetween(row.start, row.end)) app.durations.Add(*seconds);
-    }
-    const int64_t seconds = SecondsBetween(run.start, run.end).value_or(-1);
-    if (seconds > slowest.seconds) slowest = {file, number, seconds, run};
   }
+  machine.failed_runs += RunFailed(run);
+  for (const AppRow& row : run.applications) {
+    const std::string name = ToUtf8(row.app_section);
+    AppTotals& app = apps[name];
+    if (app.runs++ == 0) app.name = name;
+    ++app.outcomes[static_cast<size_t>(row.outcome)];
+    ++application_runs;
+    ++outcomes[static_cast<size_t>(row.outcome)];
+    if (const auto seconds = SecondsBetween(row.start, row.end)) app.durations.Add(*seconds);
+    ends_before_starts += EndsBeforeStart(row.start, row.end);
+  }
+  ends_before_starts += EndsBeforeStart(run.start, run.end);
+  const int64_t seconds = SecondsBetween(run.start, run.end).value_or(-1);
+  if (seconds > slowest.seconds) slowest = {file, number, seconds, run};
 }
 
 void FleetTotals::TakeProblem(const FileProblem& problem) {

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "plan/fleet/duration_counts.h"
-#include "plan/fleet/fleet_log.h"
 #include "plan/fleet/fleet_stream.h"
 #include "plan/report/run_report.h"
 
@@ -38,7 +37,7 @@ struct MachineTotals {
 
 struct SlowestRun {
   std::string file;
-  int run_number = 0;  // in its file, from 1
+  int64_t run_number = 0;  // in its file, from 1
   int64_t seconds = -1;
   RunRow run;
 };
@@ -50,6 +49,9 @@ struct FleetTotals : FleetSink {
   int64_t error_runs = 0;
   int64_t cut_short_runs = 0;
   int64_t application_runs = 0;
+  // END before START (a clock set back, a change of daylight-saving time):
+  // the duration is unknown, not below zero, and counted here instead.
+  int64_t ends_before_starts = 0;
   OutcomeCounts outcomes{};
   std::set<std::string> machines;
   std::map<std::string, AppTotals> apps;
@@ -57,7 +59,8 @@ struct FleetTotals : FleetSink {
   SlowestRun slowest;
   std::vector<FileProblem> problems;
 
-  void TakeLog(const std::string& file, const RunReport& report) override;
+  void TakeRun(const std::string& file, int64_t number, const RunRow& run) override;
+  void EndLog(const std::string&, const LogTally&) override { ++log_files; }
   void TakeProblem(const FileProblem& problem) override;
 
   // Most runs that did not finish first, then the longest 95th percentile.

@@ -1,5 +1,6 @@
 #include "plan/lint/ini_lint.h"
 
+#include <algorithm>
 #include <set>
 
 #include "base/profile_value.h"
@@ -23,6 +24,14 @@ class IniLint {
       : file_(file), codes_(language_codes), platform_(platform), ini_(platform.ini()) {}
 
   std::vector<Finding> Run() {
+    // Every finding of such a file would follow from this one.
+    if (ini_.utf16_without_mark()) {
+      Add(0, "utf16-without-mark", Severity::kError,
+          "the file looks like UTF-16 text saved without its byte-order mark: the reader takes "
+          "it for ANSI and reads no setting; save it as UTF-16 with the mark, or as ANSI");
+      return std::move(findings_);
+    }
+    CheckNulCharacters();
     CheckSectionsAndKeys();
     CheckSettings();
     for (const IniSection& section : ini_.sections()) {
@@ -57,8 +66,32 @@ class IniLint {
     return false;
   }
 
+  void CheckNulCharacters() {
+    for (int line : ini_.nul_lines()) {
+      Add(line, "nul-character", Severity::kWarning,
+          "the line holds a NUL character: the reader ends its name or value there");
+    }
+    const int64_t more = ini_.nul_line_count() - static_cast<int64_t>(ini_.nul_lines().size());
+    if (more > 0) {
+      Add(0, "nul-character", Severity::kWarning,
+          std::to_string(more) + " more lines hold a NUL character");
+    }
+  }
+
+  bool HoldsNul(int line) const {
+    const std::vector<int>& lines = ini_.nul_lines();
+    return std::binary_search(lines.begin(), lines.end(), line);
+  }
+
   void CheckSectionsAndKeys() {
     for (const IniSection& section : ini_.sections()) {
+      if (section.line > 0 && section.name.empty()) {
+        if (!HoldsNul(section.line)) {
+          Add(section.line, "empty-section-name", Severity::kWarning,
+              "the header names no section: the keys under it are never read");
+        }
+        continue;
+      }
       if (section.again) {
         Add(section.line, "duplicate-section", Severity::kWarning,
             "section [" + ToUtf8(section.name) + "] appears before; the keys here are never read");

@@ -1,6 +1,7 @@
 #include "plan/report/log_records.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace quill::plan {
 
@@ -61,7 +62,9 @@ bool StartsAt(const WString& line, size_t at, const WString& piece) {
 // The pattern whose opening stands at `at`, if any.
 const Pattern* PatternAt(const WString& line, size_t at) {
   for (const Pattern& pattern : Patterns()) {
-    if (StartsAt(line, at, pattern.pieces.front())) return &pattern;
+    const WString& opening = pattern.pieces.front();
+    if (!opening.empty() && opening[0] != line[at]) continue;
+    if (StartsAt(line, at, opening)) return &pattern;
   }
   return nullptr;
 }
@@ -91,7 +94,7 @@ size_t NextRecord(const WString& line, size_t from) {
 
 // Fills the holes of `pattern` from `segment`; a segment that ends early
 // fills what it holds and gives false.
-bool FillHoles(const Pattern& pattern, const WString& segment, std::vector<WString>* values) {
+bool FillHoles(const Pattern& pattern, std::u16string_view segment, std::vector<WString>* values) {
   size_t cursor = pattern.pieces.front().size();
   const size_t holes = pattern.pieces.size() - 1;
   for (size_t hole = 0; hole < holes; ++hole) {
@@ -106,53 +109,51 @@ bool FillHoles(const Pattern& pattern, const WString& segment, std::vector<WStri
       end = segment.find(next, cursor);
     }
     if (end == WString::npos) {
-      values->push_back(segment.substr(std::min(cursor, segment.size())));
+      values->emplace_back(segment.substr(std::min(cursor, segment.size())));
       return false;
     }
-    values->push_back(segment.substr(cursor, end - cursor));
+    values->emplace_back(segment.substr(cursor, end - cursor));
     cursor = end + next.size();
   }
   return holes > 0 || segment.size() == cursor;
 }
 
-WString DecodeLatin1Line(const std::string& bytes, size_t from, size_t to) {
-  WString line;
-  line.reserve(to - from);
-  for (size_t i = from; i < to; ++i) line += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
-  if (!line.empty() && line.back() == u'\r') line.pop_back();
-  return line;
-}
+}  // namespace
 
-void ReadLine(const WString& line, int number, ReadLog& log) {
+bool ReadLogLine(const std::string& bytes, int64_t number, std::vector<ReadRecord>* records,
+                 WString* scratch) {
+  WString& line = *scratch;
+  line.resize(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i) line[i] = static_cast<unsigned char>(bytes[i]);
+  bool unknown = false;
   size_t at = 0;
   while (at < line.size()) {
     const Pattern* pattern = PatternAt(line, at);
     if (pattern == nullptr) {
-      log.unknown_lines.push_back(number);
-      return;
+      unknown = true;
+      at = NextRecord(line, at + 1);
+      continue;
     }
     const size_t end = NextRecord(line, at + pattern->pieces.front().size());
     ReadRecord record{pattern->record, {}, false, number};
-    const bool whole = FillHoles(*pattern, line.substr(at, end - at), &record.values);
+    const bool whole =
+        FillHoles(*pattern, std::u16string_view(line).substr(at, end - at), &record.values);
     record.cut_short = !whole || end < line.size();
-    log.records.push_back(std::move(record));
+    records->push_back(std::move(record));
     at = end;
   }
+  return unknown;
 }
-
-}  // namespace
 
 ReadLog ReadLogRecords(const std::string& bytes) {
   ReadLog log;
-  int number = 1;
-  size_t from = 0;
-  while (from < bytes.size()) {
-    size_t to = bytes.find('\n', from);
-    if (to == std::string::npos) to = bytes.size();
-    ReadLine(DecodeLatin1Line(bytes, from, to), number, log);
-    from = to + 1;
-    ++number;
-  }
+  WString scratch;
+  auto take = [&log, &scratch](const std::string& line, int64_t number) {
+    if (ReadLogLine(line, number, &log.records, &scratch)) log.unknown_lines.push_back(number);
+  };
+  LogLines lines;
+  lines.Feed(bytes.data(), bytes.size(), take);
+  lines.End(take);
   return log;
 }
 

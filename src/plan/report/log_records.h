@@ -6,6 +6,9 @@
 // short (an older program stopped a record at a character the log could not
 // hold, and the next record went on in the same line) is found by the start
 // of the record that follows it, and is marked.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,15 +21,64 @@ struct ReadRecord {
   LogRecord record;
   std::vector<WString> values;  // its "%s" and "%d" values, in order
   bool cut_short = false;       // ended before its text did
-  int line = 0;                 // 1-based line of the log
+  int64_t line = 0;             // 1-based line of the log
 };
 
 struct ReadLog {
   std::vector<ReadRecord> records;
-  std::vector<int> unknown_lines;  // lines that hold no record
+  std::vector<int64_t> unknown_lines;  // lines that hold no record, or text before one
 };
 
-// The log's bytes: one character per byte, CR LF read as a line end.
+// A log's bytes cut into lines as they arrive, one character per byte. LF,
+// CR LF and a lone CR each end a line: a log copied through an old Mac
+// tool, or torn by a crash, still reads. A line longer than any record
+// keeps its first kLongestLine bytes, so one line never holds the memory.
+class LogLines {
+ public:
+  static constexpr size_t kLongestLine = 64u << 10;
+  // Hands each line ended in `bytes` to `take(line, number)`.
+  template <typename Take>
+  void Feed(const char* bytes, size_t size, Take&& take) {
+    size_t at = 0;
+    if (after_cr_ && size > 0 && bytes[0] == '\n') at = 1;  // the LF of a CR LF cut by a read
+    after_cr_ = false;
+    while (at < size) {
+      const char* line_feed = static_cast<const char*>(std::memchr(bytes + at, '\n', size - at));
+      const size_t limit = line_feed != nullptr ? static_cast<size_t>(line_feed - bytes) : size;
+      const char* cr = static_cast<const char*>(std::memchr(bytes + at, '\r', limit - at));
+      const size_t end = cr != nullptr ? static_cast<size_t>(cr - bytes) : limit;
+      line_.append(bytes + at, std::min(end - at, kLongestLine - std::min(kLongestLine, line_.size())));
+      if (end == size) return;
+      take(line_, ++number_);
+      line_.clear();
+      at = end + 1;
+      if (bytes[end] == '\r') {
+        if (at == size) after_cr_ = true;
+        else if (bytes[at] == '\n') ++at;
+      }
+    }
+  }
+  // The last line, when the log does not end with a line end.
+  template <typename Take>
+  void End(Take&& take) {
+    if (!line_.empty()) take(line_, ++number_);
+    line_.clear();
+  }
+
+ private:
+  std::string line_;
+  int64_t number_ = 0;
+  bool after_cr_ = false;
+};
+
+// The records of one line. Text that opens no record is skipped up to the
+// next record, so a banner after NUL bytes or a torn line still opens its
+// run; a line with such text gives true.
+// `scratch` is the line's characters, kept from line to line.
+bool ReadLogLine(const std::string& line, int64_t number, std::vector<ReadRecord>* records,
+                 WString* scratch);
+
+// A whole log's bytes at once.
 ReadLog ReadLogRecords(const std::string& bytes);
 
 }  // namespace quill::plan

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "plan/report/run_report.h"
+#include "plan/report/run_stream.h"
 
 namespace quill::plan {
 
@@ -16,6 +17,30 @@ std::string StampText(const StampRead& stamp);
 // "finished", "failed-to-launch", "timed-out", "no-result".
 const char* AppOutcomeName(AppOutcome outcome);
 
+// One log's report written as its runs are read, as text or as JSON.
+class ReportWriter {
+ public:
+  ReportWriter(std::ostream& out, bool json) : out_(out), json_(json) {}
+  void Run(const RunRow& run);
+  void End(const LogTally& tally);
+  int64_t runs() const { return totals_.runs; }
+
+  struct Totals {
+    int64_t runs = 0;
+    int64_t applications = 0;
+    int64_t by_outcome[4] = {0, 0, 0, 0};
+    int64_t run_seconds = 0;
+    int64_t application_seconds = 0;
+    int64_t ends_before_starts = 0;
+  };
+
+ private:
+  std::ostream& out_;
+  bool json_;
+  Totals totals_;
+};
+
+// The same for a report held whole.
 void WriteReportText(const RunReport& report, std::ostream& out);
 nlohmann::ordered_json ReportJson(const RunReport& report);
 

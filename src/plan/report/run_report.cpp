@@ -10,8 +10,10 @@ namespace quill::plan {
 
 namespace {
 
+// Digits only, `count` of them, and at most four: a stamp's fields are
+// short, so no field read from a log can overflow.
 bool ReadNumber(const WString& text, size_t from, size_t count, int* value) {
-  if (from + count > text.size()) return false;
+  if (count == 0 || count > 4 || from + count > text.size()) return false;
   *value = 0;
   for (size_t i = from; i < from + count; ++i) {
     if (text[i] < u'0' || text[i] > u'9') return false;
@@ -58,133 +60,153 @@ WString ValueOf(const ReadRecord& record, size_t index) {
   return index < record.values.size() ? record.values[index] : WString();
 }
 
-int32_t NumberOf(const ReadRecord& record) {
+// The "%d" the program wrote: an int32, or nothing when it does not read.
+std::optional<int32_t> NumberOf(const ReadRecord& record) {
   const WString text = ValueOf(record, 0);
   const bool negative = !text.empty() && text[0] == u'-';
+  const size_t from = negative ? 1 : 0;
+  if (text.size() == from || text.size() - from > 10) return std::nullopt;
   int64_t value = 0;
-  for (size_t i = negative ? 1 : 0; i < text.size() && value <= INT32_MAX; ++i) {
-    if (text[i] < u'0' || text[i] > u'9') break;
+  for (size_t i = from; i < text.size(); ++i) {
+    if (text[i] < u'0' || text[i] > u'9') return std::nullopt;
     value = value * 10 + (text[i] - u'0');
   }
-  return static_cast<int32_t>(negative ? -value : value);
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(value);
 }
 
-class ReportBuilder {
- public:
-  RunReport Build(const ReadLog& log) {
-    report_.unknown_lines = log.unknown_lines;
-    const std::vector<ReadRecord>& records = log.records;
-    for (size_t i = 0; i < records.size(); ++i) {
-      const ReadRecord& record = records[i];
-      const bool opens_run = record.record == LogRecord::kBannerFirstLine && i + 1 < records.size() &&
-                             records[i + 1].record == LogRecord::kBannerSecondLine;
-      if (opens_run) {
-        Finish();
-        report_.runs.emplace_back();
-        run_ = &report_.runs.back();
-        run_->line = record.line;
-        continue;
-      }
-      if (run_ == nullptr) {
-        ++report_.records_outside_runs;
-        continue;
-      }
-      Take(record);
-    }
-    Finish();
-    return report_;
-  }
+}  // namespace
 
- private:
-  AppRow& CurrentApp(const ReadRecord& record) {
-    if (run_->applications.empty() || app_done_) {
-      run_->applications.emplace_back();
-      run_->applications.back().line = record.line;
-      app_done_ = false;
-    }
-    return run_->applications.back();
-  }
-
-  void Take(const ReadRecord& record) {
-    run_->cut_short_records += record.cut_short ? 1 : 0;
-    switch (record.record) {
-      case LogRecord::kBannerSecondLine:
-        run_->start = Stamp(record);
-        run_->end = run_->start;
-        return;
-      case LogRecord::kSystemIdentity: run_->system_id = ValueOf(record, 0); return;
-      case LogRecord::kOSTypeIdentity: run_->os_type = ValueOf(record, 0); return;
-      case LogRecord::kLocaleLanguage: run_->lcid = ValueOf(record, 0); return;
-      case LogRecord::kCodeLanguage: run_->language_code = ValueOf(record, 0); return;
-      case LogRecord::kMissingKeyError:
-        run_->outcome = RunOutcome::kMissingAppInstlPath;
-        run_->error = ValueOf(record, 0);
-        return;
-      case LogRecord::kFileOpenError:
-        run_->outcome = RunOutcome::kMissingLanguageTable;
-        run_->error = ValueOf(record, 0);
-        return;
-      case LogRecord::kBannerFirstLine:
-      case LogRecord::kBannerThirdLine:
-        return;
-      default:
-        break;
-    }
-    TakeApplicationRecord(record);
-  }
-
-  void TakeApplicationRecord(const ReadRecord& record) {
-    if (record.record == LogRecord::kProcessing) app_done_ = true;  // a new application
-    AppRow& app = CurrentApp(record);
-    app.cut_short = app.cut_short || record.cut_short;
-    switch (record.record) {
-      case LogRecord::kProcessing:
-        app.list_section = ValueOf(record, 0);
-        app.app_section = ValueOf(record, 1);
-        break;
-      case LogRecord::kLaunched: app.command_line = ValueOf(record, 0); break;
-      case LogRecord::kStart: app.start = Stamp(record); break;
-      case LogRecord::kEnd: app.end = Stamp(record); break;
-      case LogRecord::kResultFinished:
-        app.outcome = AppOutcome::kFinished;
-        app.counted_seconds = NumberOf(record);
-        app_done_ = true;
-        break;
-      case LogRecord::kResultLaunchFailed:
-        app.outcome = AppOutcome::kLaunchFailed;
-        app_done_ = true;
-        break;
-      case LogRecord::kResultTimedOut:
-        app.outcome = AppOutcome::kTimedOut;
-        app.counted_seconds = NumberOf(record);
-        app_done_ = true;
-        break;
-      default:
-        break;
-    }
-    for (const StampRead* stamp : {&app.start, &app.end}) {
-      if (stamp->seconds) run_->end = *stamp;
+void RunBuilder::Take(ReadRecord record) {
+  if (first_banner_line_) {
+    ReadRecord first = std::move(*first_banner_line_);
+    first_banner_line_.reset();
+    if (record.record == LogRecord::kBannerSecondLine) {
+      Open(first.line);
+    } else {
+      TakeInRun(first);
     }
   }
+  if (record.record == LogRecord::kBannerFirstLine) {
+    first_banner_line_ = std::move(record);
+    return;
+  }
+  TakeInRun(record);
+}
 
-  void Finish() {
-    if (run_ == nullptr) return;
-    const bool errored = run_->outcome == RunOutcome::kMissingAppInstlPath ||
-                         run_->outcome == RunOutcome::kMissingLanguageTable;
-    if (!errored && !run_->applications.empty() &&
-        run_->applications.back().outcome == AppOutcome::kNoResult) {
-      run_->outcome = RunOutcome::kCutShort;
-    }
-    run_ = nullptr;
+bool RunBuilder::Next(RunRow* run) {
+  if (handed_out_ == done_.size()) return false;
+  *run = std::move(done_[handed_out_++]);
+  if (handed_out_ == done_.size()) {
+    done_.clear();
+    handed_out_ = 0;
+  }
+  return true;
+}
+
+void RunBuilder::Finish() {
+  if (first_banner_line_) {
+    ReadRecord first = std::move(*first_banner_line_);
+    first_banner_line_.reset();
+    TakeInRun(first);
+  }
+  Close();
+}
+
+void RunBuilder::Open(int64_t line) {
+  Close();
+  run_.emplace();
+  run_->line = line;
+}
+
+void RunBuilder::Close() {
+  if (!run_) return;
+  const bool errored = run_->outcome == RunOutcome::kMissingAppInstlPath ||
+                       run_->outcome == RunOutcome::kMissingLanguageTable;
+  if (!errored && !run_->applications.empty() &&
+      run_->applications.back().outcome == AppOutcome::kNoResult) {
+    run_->outcome = RunOutcome::kCutShort;
+  }
+  done_.push_back(std::move(*run_));
+  run_.reset();
+  app_done_ = false;
+}
+
+AppRow& RunBuilder::CurrentApp(const ReadRecord& record) {
+  if (run_->applications.empty() || app_done_) {
+    run_->applications.emplace_back();
+    run_->applications.back().line = record.line;
     app_done_ = false;
   }
+  return run_->applications.back();
+}
 
-  RunReport report_;
-  RunRow* run_ = nullptr;
-  bool app_done_ = false;
-};
+void RunBuilder::TakeInRun(const ReadRecord& record) {
+  if (!run_) {
+    ++records_outside_runs_;
+    return;
+  }
+  run_->cut_short_records += record.cut_short ? 1 : 0;
+  switch (record.record) {
+    case LogRecord::kBannerSecondLine:
+      run_->start = Stamp(record);
+      run_->end = run_->start;
+      return;
+    case LogRecord::kSystemIdentity: run_->system_id = ValueOf(record, 0); return;
+    case LogRecord::kOSTypeIdentity: run_->os_type = ValueOf(record, 0); return;
+    case LogRecord::kLocaleLanguage: run_->lcid = ValueOf(record, 0); return;
+    case LogRecord::kCodeLanguage: run_->language_code = ValueOf(record, 0); return;
+    case LogRecord::kMissingKeyError:
+      run_->outcome = RunOutcome::kMissingAppInstlPath;
+      run_->error = ValueOf(record, 0);
+      return;
+    case LogRecord::kFileOpenError:
+      run_->outcome = RunOutcome::kMissingLanguageTable;
+      run_->error = ValueOf(record, 0);
+      return;
+    case LogRecord::kBannerFirstLine:
+    case LogRecord::kBannerThirdLine:
+      return;
+    default:
+      break;
+  }
+  TakeApplicationRecord(record);
+}
 
-}  // namespace
+void RunBuilder::TakeApplicationRecord(const ReadRecord& record) {
+  if (record.record == LogRecord::kProcessing) app_done_ = true;  // a new application
+  AppRow& app = CurrentApp(record);
+  app.cut_short = app.cut_short || record.cut_short;
+  switch (record.record) {
+    case LogRecord::kProcessing:
+      app.list_section = ValueOf(record, 0);
+      app.app_section = ValueOf(record, 1);
+      break;
+    case LogRecord::kLaunched: app.command_line = ValueOf(record, 0); break;
+    case LogRecord::kStart: app.start = Stamp(record); break;
+    case LogRecord::kEnd: app.end = Stamp(record); break;
+    case LogRecord::kResultFinished:
+      app.outcome = AppOutcome::kFinished;
+      app.counted_seconds = NumberOf(record);
+      app_done_ = true;
+      break;
+    case LogRecord::kResultLaunchFailed:
+      app.outcome = AppOutcome::kLaunchFailed;
+      app_done_ = true;
+      break;
+    case LogRecord::kResultTimedOut:
+      app.outcome = AppOutcome::kTimedOut;
+      app.counted_seconds = NumberOf(record);
+      app_done_ = true;
+      break;
+    default:
+      break;
+  }
+  for (const StampRead* stamp : {&app.start, &app.end}) {
+    if (stamp->seconds) run_->end = *stamp;
+  }
+}
 
 std::optional<int64_t> ReadStamp(const WString& time, const WString& date) {
   LocalTime local;
@@ -197,19 +219,36 @@ std::optional<int64_t> ReadStamp(const WString& time, const WString& date) {
   local.month = MonthOf(date);
   const size_t year_comma = date.rfind(u", ");
   if (local.month == 0 || year_comma == WString::npos || year_comma < 3 ||
+      date.size() - year_comma - 2 != 4 || date[year_comma - 3] != u' ' ||
       !ReadNumber(date, year_comma - 2, 2, &local.day) ||
-      !ReadNumber(date, year_comma + 2, date.size() - year_comma - 2, &local.year) ||
-      date.size() - year_comma - 2 != 4) {
+      !ReadNumber(date, year_comma + 2, 4, &local.year)) {
     return std::nullopt;
   }
   return SecondsFromCivil(local);
 }
 
 std::optional<int64_t> SecondsBetween(const StampRead& start, const StampRead& end) {
-  if (!start.seconds || !end.seconds) return std::nullopt;
+  if (!start.seconds || !end.seconds || EndsBeforeStart(start, end)) return std::nullopt;
   return *end.seconds - *start.seconds;
 }
 
-RunReport MakeRunReport(const ReadLog& log) { return ReportBuilder().Build(log); }
+bool EndsBeforeStart(const StampRead& start, const StampRead& end) {
+  return start.seconds && end.seconds && *end.seconds < *start.seconds;
+}
+
+RunReport MakeRunReport(const ReadLog& log) {
+  RunReport report;
+  report.unknown_lines = log.unknown_lines;
+  RunBuilder builder;
+  RunRow run;
+  for (const ReadRecord& record : log.records) {
+    builder.Take(record);
+    while (builder.Next(&run)) report.runs.push_back(std::move(run));
+  }
+  builder.Finish();
+  while (builder.Next(&run)) report.runs.push_back(std::move(run));
+  report.records_outside_runs = builder.records_outside_runs();
+  return report;
+}
 
 }  // namespace quill::plan

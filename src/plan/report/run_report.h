@@ -27,9 +27,9 @@ struct AppRow {
   StampRead start;
   StampRead end;
   AppOutcome outcome = AppOutcome::kNoResult;
-  int32_t counted_seconds = 0;  // the number the result record gives
-  bool cut_short = false;       // a record of it was cut short
-  int line = 0;
+  std::optional<int32_t> counted_seconds;  // the number the result record gives, when it reads
+  bool cut_short = false;                  // a record of it was cut short
+  int64_t line = 0;
 };
 
 enum class RunOutcome { kApplicationsRun, kMissingAppInstlPath, kMissingLanguageTable, kCutShort };
@@ -45,19 +45,47 @@ struct RunRow {
   RunOutcome outcome = RunOutcome::kApplicationsRun;
   std::vector<AppRow> applications;
   int cut_short_records = 0;
-  int line = 0;
+  int64_t line = 0;
 };
 
 struct RunReport {
   std::vector<RunRow> runs;
-  int records_outside_runs = 0;
-  std::vector<int> unknown_lines;
+  int64_t records_outside_runs = 0;
+  std::vector<int64_t> unknown_lines;
+};
+
+// Runs made from records as they come, handed out one at a time as each
+// ends: a log of any length holds one run in memory.
+class RunBuilder {
+ public:
+  void Take(ReadRecord record);
+  // The run before the last banner seen, or every run once Finish is called.
+  bool Next(RunRow* run);
+  void Finish();
+  int64_t records_outside_runs() const { return records_outside_runs_; }
+
+ private:
+  void Open(int64_t line);
+  void Close();
+  void TakeInRun(const ReadRecord& record);
+  void TakeApplicationRecord(const ReadRecord& record);
+  AppRow& CurrentApp(const ReadRecord& record);
+
+  std::optional<ReadRecord> first_banner_line_;  // waits: a run opens only if the second follows
+  std::optional<RunRow> run_;
+  std::vector<RunRow> done_;
+  size_t handed_out_ = 0;
+  bool app_done_ = false;
+  int64_t records_outside_runs_ = 0;
 };
 
 RunReport MakeRunReport(const ReadLog& log);
 
-// Seconds between two stamps, when both read as times.
+// Seconds between two stamps, when both read as times and the end is not
+// before the start (a clock set back, or a change of daylight-saving time).
 std::optional<int64_t> SecondsBetween(const StampRead& start, const StampRead& end);
+// Both stamps read, and the end is before the start.
+bool EndsBeforeStart(const StampRead& start, const StampRead& end);
 
 // "09:05:03" and "Sunday, December 06, 2026"; nothing when they do not read.
 std::optional<int64_t> ReadStamp(const WString& time, const WString& date);

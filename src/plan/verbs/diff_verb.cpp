@@ -6,12 +6,11 @@
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
 #include "plan/verbs/verb_inputs.h"
+#include "plan/windows/shown_text.h"
 
 namespace quill::plan {
 
 namespace {
-
-constexpr int kDiffTrouble = 2;
 
 // Both sides' files answer alike only when they are given alike.
 bool SameFiles(const MachineFileOptions& a, const MachineFileOptions& b) {
@@ -21,13 +20,14 @@ bool SameFiles(const MachineFileOptions& a, const MachineFileOptions& b) {
 
 }  // namespace
 
-int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err) {
+int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream& err) {
+  // Names and values from the INI file reach the terminal escaped.
+  ShownOutput shown(raw_out);
+  std::ostream out(&shown);
   VerbMachine before;
   VerbMachine after;
-  if (!before.Load(options.old_ini, options.old_files, err) ||
-      !after.Load(options.new_ini, options.new_files, err)) {
-    return kDiffTrouble;
-  }
+  if (const int status = before.Load(options.old_ini, options.old_files, err)) return status;
+  if (const int status = after.Load(options.new_ini, options.new_files, err)) return status;
   // Each side over both sides' machines and locales: the same cells.
   MatrixScope old_scope = ScopeOf(options.old_files.language_table, before.platform());
   MatrixScope new_scope = ScopeOf(options.new_files.language_table, after.platform());
@@ -44,8 +44,8 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err
   for (const auto& [matrix, ini] : {std::pair(&old_matrix, &options.old_ini),
                                     std::pair(&new_matrix, &options.new_ini)}) {
     if (!matrix->problem.empty()) {
-      err << "quillplan diff: " << *ini << ": " << matrix->problem << "\n";
-      return kDiffTrouble;
+      err << "quillplan diff: " << Shown(*ini) << ": " << matrix->problem << "\n";
+      return kTrouble;
     }
   }
   MatrixDiff diff = CompareMatrices(old_matrix, new_matrix);
@@ -54,12 +54,12 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err
       LintDeployment(options.new_ini, options.new_files.language_table, after.platform()));
   if (options.json) {
     nlohmann::ordered_json json = DiffJson(diff, options.old_ini, options.new_ini);
-    json["exit_status"] = diff.changes() ? 1 : 0;
-    out << json.dump(2) << "\n";
+    json["exit_status"] = diff.changes() ? kFound : kAllGood;
+    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
     WriteDiffText(diff, options.old_ini, options.new_ini, out);
   }
-  return diff.changes() ? 1 : 0;
+  return diff.changes() ? kFound : kAllGood;
 }
 
 }  // namespace quill::plan

@@ -8,12 +8,16 @@
 #include "plan/lint/deployment_lint.h"
 #include "plan/planning/plan_platform.h"
 #include "plan/verbs/verb_inputs.h"
+#include "plan/windows/shown_text.h"
 
 namespace quill::plan {
 
-int RunLintVerb(const LintOptions& options, std::ostream& out, std::ostream& err) {
+int RunLintVerb(const LintOptions& options, std::ostream& raw_out, std::ostream& err) {
+  // Names and values from the INI file reach the terminal escaped.
+  ShownOutput shown(raw_out);
+  std::ostream out(&shown);
   VerbMachine machine;
-  if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
+  if (const int status = machine.Load(options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
   const std::vector<Finding> findings =
       LintDeployment(options.ini, options.files.language_table, platform);
@@ -34,7 +38,7 @@ int RunLintVerb(const LintOptions& options, std::ostream& out, std::ostream& err
     json["errors"] = errors;
     json["warnings"] = warnings;
     json["exit_status"] = status;
-    out << json.dump(2) << "\n";
+    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     return status;
   }
   for (const Finding& finding : findings) {

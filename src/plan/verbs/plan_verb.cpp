@@ -7,12 +7,16 @@
 #include "plan/planning/plan_text.h"
 #include "plan/planning/planner.h"
 #include "plan/verbs/verb_inputs.h"
+#include "plan/windows/shown_text.h"
 
 namespace quill::plan {
 
-int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err) {
+int RunPlanVerb(const PlanOptions& options, std::ostream& raw_out, std::ostream& err) {
+  // Names and values from the INI file reach the terminal escaped.
+  ShownOutput shown(raw_out);
+  std::ostream out(&shown);
   VerbMachine machine;
-  if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
+  if (const int status = machine.Load(options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
   PlanRequest request;
   request.machine_id = FromUtf8(options.system_id);
@@ -21,17 +25,17 @@ int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err
   request.language.by_lcid = !options.lcid.empty();
   request.language.code = FromUtf8(options.language_code);
   if (request.language.by_lcid && !ParseLcid(options.lcid, &request.language.lcid)) {
-    err << "quillplan: --lcid wants a number such as 0x407; not " << options.lcid << "\n";
-    return kCannotRun;
+    err << "quillplan: --lcid wants a number such as 0x407; not " << Shown(options.lcid) << "\n";
+    return kUsage;
   }
 
   const Plan plan = PlanRun(request, platform);
   if (options.json) {
-    out << PlanJson(plan).dump(2) << "\n";
+    out << PlanJson(plan).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
     WritePlanText(plan, out);
   }
-  return 0;
+  return kAllGood;
 }
 
 }  // namespace quill::plan

@@ -9,17 +9,12 @@
 #include "plan/fleet/fleet_text.h"
 #include "plan/fleet/fleet_totals.h"
 #include "plan/page/fleet_page.h"
-#include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
-#include "plan/report/run_report.h"
-#include "plan/windows/local_file.h"
+#include "plan/windows/shown_text.h"
 
 namespace quill::plan {
 
 namespace {
-
-// The exit status of a fleet report that skipped files or lines on the way.
-constexpr int kSomeNotRead = 1;
 
 bool OneLog(const ReportOptions& options) {
   std::error_code error;
@@ -27,66 +22,102 @@ bool OneLog(const ReportOptions& options) {
          !std::filesystem::is_directory(std::filesystem::u8path(options.logs[0]), error);
 }
 
-int ReportOneLog(const ReportOptions& options, std::ostream& out, std::ostream& err) {
-  std::string bytes;
-  if (!ReadLocalFile(options.logs[0], &bytes)) {
-    err << "quillplan: cannot read " << options.logs[0] << "\n";
-    return kCannotRun;
-  }
-  const RunReport report = MakeRunReport(ReadLogRecords(bytes));
-  if (options.json) {
-    out << ReportJson(report).dump(2) << "\n";
-  } else {
-    WriteReportText(report, out);
-  }
-  return 0;
-}
+// The table of one log's runs, written as they are read.
+class OneLogSink : public FleetSink {
+ public:
+  OneLogSink(std::ostream& out, bool json) : writer_(out, json) {}
+  void TakeRun(const std::string&, int64_t, const RunRow& run) override { writer_.Run(run); }
+  void EndLog(const std::string&, const LogTally& tally) override { writer_.End(tally); }
+  void TakeProblem(const FileProblem&) override {}
 
-std::unique_ptr<std::ofstream> OpenOutput(const std::string& path, std::ostream& err) {
-  if (path.empty()) return nullptr;
-  auto file = std::make_unique<std::ofstream>(std::filesystem::u8path(path), std::ios::binary);
-  if (!*file) err << "quillplan report: cannot write " << path << "\n";
-  return file;
-}
+ private:
+  ReportWriter writer_;
+};
+
+// An output file, or standard output for "-".
+class Output {
+ public:
+  bool Open(const std::string& path, std::ostream& out, std::ostream& err) {
+    path_ = path;
+    if (path.empty()) return true;
+    if (path == "-") {
+      stream_ = &out;
+      return true;
+    }
+    file_ = std::make_unique<std::ofstream>(std::filesystem::u8path(path), std::ios::binary);
+    stream_ = file_.get();
+    if (*file_) return true;
+    err << "quillplan report: cannot write " << Shown(path) << "\n";
+    return false;
+  }
+  std::ostream* stream() const { return stream_; }
+  bool is_file() const { return file_ != nullptr; }
+  const std::string& path() const { return path_; }
+  bool Close(std::ostream& err) {
+    if (!file_) return true;
+    file_->close();
+    if (!file_->fail()) return true;
+    err << "quillplan report: writing " << Shown(path_) << " failed\n";
+    return false;
+  }
+
+ private:
+  std::string path_;
+  std::unique_ptr<std::ofstream> file_;
+  std::ostream* stream_ = nullptr;
+};
 
 }  // namespace
 
 int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream& err) {
-  const auto csv_file = OpenOutput(options.csv, err);
-  const auto html_file = OpenOutput(options.html, err);
-  if ((csv_file && !*csv_file) || (html_file && !*html_file)) return kCannotRun;
+  if (options.csv == "-" && options.html == "-") {
+    err << "quillplan report: --csv - and --html - cannot both take standard output\n";
+    return kUsage;
+  }
+  Output csv_file, html_file;
+  if (!csv_file.Open(options.csv, out, err) || !html_file.Open(options.html, out, err)) {
+    return kTrouble;
+  }
+  std::vector<std::string> not_inputs;
+  for (const Output* output : {&csv_file, &html_file}) {
+    if (output->is_file()) not_inputs.push_back(output->path());
+  }
+  // Standard output holds what was asked of it: the CSV or the page given
+  // as "-", else the report.
+  const bool report_shown = options.csv != "-" && options.html != "-";
   const bool one_log = OneLog(options);
-  if (one_log && !csv_file && !html_file) return ReportOneLog(options, out, err);
 
   FleetTotals totals;
   std::vector<FleetSink*> sinks = {&totals};
   std::unique_ptr<FleetCsv> csv;
-  if (csv_file) {
-    csv = std::make_unique<FleetCsv>(*csv_file);
+  if (csv_file.stream()) {
+    csv = std::make_unique<FleetCsv>(*csv_file.stream());
     sinks.push_back(csv.get());
   }
-  StreamFleet(options.logs, sinks);
-  if (html_file) WriteFleetPage(totals, *html_file);
-  for (std::ofstream* file : {csv_file.get(), html_file.get()}) {
-    if (file && !file->flush()) {
-      err << "quillplan report: writing an output file failed\n";
-      return kCannotRun;
-    }
+  std::unique_ptr<OneLogSink> table;
+  if (one_log && report_shown) {
+    table = std::make_unique<OneLogSink>(out, options.json);
+    sinks.push_back(table.get());
   }
-  if (one_log) return ReportOneLog(options, out, err);
+  StreamFleet(options.logs, not_inputs, one_log ? LogReading::kWhole : LogReading::kSkim, sinks);
+  if (html_file.stream()) WriteFleetPage(totals, *html_file.stream());
+  const bool csv_written = csv_file.Close(err);
+  if (!html_file.Close(err) || !csv_written) return kTrouble;
 
   for (const FileProblem& problem : totals.problems) {
-    err << "quillplan report: " << problem.file;
+    err << "quillplan report: " << Shown(problem.file);
     if (problem.line > 0) err << ":" << problem.line;
-    err << ": " << problem.reason << "\n";
+    err << ": " << Shown(problem.reason) << "\n";
   }
-  if (options.json) {
-    out << FleetJson(totals).dump(2) << "\n";
-  } else {
-    WriteFleetText(totals, out);
+  if (!one_log && report_shown) {
+    if (options.json) {
+      out << FleetJson(totals).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    } else {
+      WriteFleetText(totals, out);
+    }
   }
-  if (totals.log_files == 0) return kCannotRun;
-  return totals.problems.empty() ? 0 : kSomeNotRead;
+  if (totals.log_files == 0) return kTrouble;
+  return totals.problems.empty() ? kAllGood : kFound;
 }
 
 }  // namespace quill::plan

@@ -1,46 +1,65 @@
 #include "plan/verbs/verb_inputs.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include "base/utf.h"
 #include "plan/windows/local_file.h"
+#include "plan/windows/shown_text.h"
 
 namespace quill::plan {
 
 namespace {
 
-bool MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineFiles>* files,
-                      std::ostream& err) {
+int MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineFiles>* files,
+                     std::ostream& err) {
   PathMap map;
   for (const std::string& text : options.maps) {
     PathMapping mapping;
     if (!ParsePathMapping(text, &mapping)) {
-      err << "quillplan: --map wants PREFIX=DIR, as C:=/srv/image; not " << text << "\n";
-      return false;
+      err << "quillplan: --map wants PREFIX=DIR, as C:=/srv/image; not " << Shown(text) << "\n";
+      return kUsage;
     }
     map.Add(mapping);
   }
   std::string bytes;
   if (!options.language_table.empty() && !ReadLocalFile(options.language_table, &bytes)) {
-    err << "quillplan: cannot read the language table " << options.language_table << "\n";
-    return false;
+    err << "quillplan: cannot read the language table " << Shown(options.language_table) << "\n";
+    return kTrouble;
   }
   *files = std::make_unique<MachineFiles>(
       std::move(map), options.assume_missing ? Assumption::kMissing : Assumption::kPresent);
-  return true;
+  return kAllGood;
 }
 
 }  // namespace
 
-bool VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& options,
-                       std::ostream& err) {
-  std::string bytes;
-  if (!ReadLocalFile(ini_path, &bytes)) {
-    err << "quillplan: cannot read " << ini_path << "\n";
-    return false;
+int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& options,
+                      std::ostream& err) {
+  if (const int status = MakeMachineFiles(options, &files_, err)) return status;
+  // Read in pieces: a large INI file is never held beside what is read from it.
+  std::error_code error;
+  const std::filesystem::path local = std::filesystem::u8path(ini_path);
+  std::ifstream in;
+  if (std::filesystem::is_regular_file(local, error)) in.open(local, std::ios::binary);
+  if (!in.is_open() || !in) {
+    err << "quillplan: cannot read " << Shown(ini_path) << "\n";
+    return kTrouble;
   }
-  ini_ = IniFile::FromBytes(bytes);
-  if (!MakeMachineFiles(options, &files_, err)) return false;
+  bool failed = false;
+  ini_ = IniFile::FromPieces([&in, &failed](std::string* piece) {
+    piece->resize(1u << 20);
+    in.read(&(*piece)[0], static_cast<std::streamsize>(piece->size()));
+    piece->resize(static_cast<size_t>(in.gcount()));
+    failed = failed || in.bad();
+    return !piece->empty();
+  });
+  if (failed) {
+    err << "quillplan: reading " << Shown(ini_path) << " failed\n";
+    return kTrouble;
+  }
   platform_ = std::make_unique<PlanPlatform>(ini_, FromUtf8(ini_path), *files_);
-  return true;
+  return kAllGood;
 }
 
 bool ParseLcid(const std::string& text, uint32_t* lcid) {

@@ -2,7 +2,7 @@
 #define QUILL_PLAN_VERBS_VERB_INPUTS_H_
 
 // Turning a verb's options into what it works on; each reports its own
-// failure on `err` and gives false.
+// failure on `err` and gives the verb's exit status for it.
 #include <cstdint>
 #include <memory>
 #include <ostream>
@@ -20,7 +20,9 @@ namespace quill::plan {
 // plan, once it knows where the run looks for it.
 class VerbMachine {
  public:
-  bool Load(const std::string& ini_path, const MachineFileOptions& options, std::ostream& err);
+  // kAllGood, or why not: kTrouble for a file that cannot be read, kUsage
+  // for an option that does not parse.
+  int Load(const std::string& ini_path, const MachineFileOptions& options, std::ostream& err);
   PlanPlatform& platform() { return *platform_; }
 
  private:

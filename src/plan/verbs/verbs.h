@@ -9,9 +9,14 @@
 
 namespace quill::plan {
 
-// The exit status of a verb that could not do its work (unreadable input,
-// an option that does not parse); lint keeps 0, 1 and 2 for its findings.
-constexpr int kCannotRun = 3;
+// Exit statuses, one meaning each in every verb.
+constexpr int kAllGood = 0;  // nothing found, nothing changed, every input read
+constexpr int kFound = 1;    // lint warnings, diff changes, report files or lines skipped
+// An input could not be read or is not what it should be (lint errors
+// among them), an output could not be written, or memory ran out.
+constexpr int kTrouble = 2;
+constexpr int kUsage = 3;  // the command line: an unknown verb or option, a missing argument
+
 
 struct MachineFileOptions {
   std::vector<std::string> maps;  // "PREFIX=DIR"

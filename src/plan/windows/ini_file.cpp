@@ -33,39 +33,105 @@ WString StripDefault(const WString& value) {
 }  // namespace
 
 IniFile IniFile::FromBytes(const std::string& bytes) {
-  const IniEncoding encoding = DetectIniEncoding(bytes);
-  return FromText(DecodeIniText(bytes, encoding), encoding);
+  IniFile file;
+  file.Detect(bytes);
+  file.Begin();
+  file.AddText(DecodeIniText(bytes, file.encoding_));
+  file.CloseSection();
+  return file;
+}
+
+void IniFile::Detect(const std::string& opening) {
+  encoding_ = DetectIniEncoding(opening);
+  if (encoding_ != IniEncoding::kAnsi) return;
+  const size_t looked = std::min(opening.size(), kOpening) & ~size_t{1};
+  size_t nul_at[2] = {0, 0};
+  for (size_t i = 0; i < looked; ++i) nul_at[i % 2] += opening[i] == '\0';
+  utf16_without_mark_ = looked >= 4 && (nul_at[0] * 4 > looked || nul_at[1] * 4 > looked);
 }
 
 IniFile IniFile::FromText(const WString& text, IniEncoding encoding) {
   IniFile file;
   file.encoding_ = encoding;
-  file.sections_.push_back(IniSection());
-  file.first_section_.emplace(WString(), 0);
+  file.Begin();
+  file.AddText(text);
+  file.CloseSection();
+  return file;
+}
 
-  int line_number = 1;
+void IniFile::Begin() {
+  sections_.push_back(IniSection());
+  first_section_.emplace(WString(), 0);
+}
+
+void IniFile::AddBytes(std::string* bytes, bool at_end) {
+  const bool wide = encoding_ == IniEncoding::kUtf16LittleEndian ||
+                    encoding_ == IniEncoding::kUtf16BigEndian;
+  // A piece ends after a line feed, which no multi-byte character holds.
+  size_t end = bytes->size();
+  if (!at_end) {
+    end = 0;
+    for (size_t i = bytes->size(); i-- > 0 && end == 0;) {
+      if ((*bytes)[i] != '\n') continue;
+      if (!wide) {
+        end = i + 1;
+      } else if (encoding_ == IniEncoding::kUtf16LittleEndian && i % 2 == 0 && i + 1 < bytes->size() &&
+                 (*bytes)[i + 1] == '\0') {
+        end = i + 2;
+      } else if (encoding_ == IniEncoding::kUtf16BigEndian && i % 2 == 1 && (*bytes)[i - 1] == '\0') {
+        end = i + 1;
+      }
+    }
+    if (end == 0) return;
+  }
+  // A piece after the first is decoded as if the file's mark stood before it.
+  std::string mark;
+  if (past_mark_ && encoding_ == IniEncoding::kUtf8) mark = "\xEF\xBB\xBF";
+  if (past_mark_ && encoding_ == IniEncoding::kUtf16LittleEndian) mark = "\xFF\xFE";
+  if (past_mark_ && encoding_ == IniEncoding::kUtf16BigEndian) mark = "\xFE\xFF";
+  AddText(DecodeIniText(mark + bytes->substr(0, end), encoding_));
+  past_mark_ = true;
+  bytes->erase(0, end);
+}
+
+void IniFile::AddText(const WString& text) {
   size_t at = 0;
   while (at < text.size()) {
     size_t end = at;
     while (end < text.size() && !IsLineBreak(text[end])) ++end;
-    file.AddLine(text.substr(at, end - at), line_number);
+    AddLine(text.substr(at, end - at), line_number_);
     // A run of line ends counts its physical lines: CR LF is one.
     at = end;
     while (at < text.size() && IsLineBreak(text[at])) {
       if (text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n') ++at;
       ++at;
-      ++line_number;
+      ++line_number_;
     }
   }
-  return file;
+}
+
+void IniFile::CloseSection() {
+  IniSection& section = sections_.back();
+  section.keys.shrink_to_fit();
+  section.key_hashes.reserve(section.keys.size());
+  const std::hash<WString> hash;
+  for (size_t i = 0; i < section.keys.size(); ++i) {
+    section.key_hashes.emplace_back(hash(LowerCase(section.keys[i].name)), i);
+  }
+  std::sort(section.key_hashes.begin(), section.key_hashes.end());
 }
 
 void IniFile::AddLine(const WString& raw, int line_number) {
+  if (raw.find(u'\0') != WString::npos) {
+    if (nul_lines_.size() < kNulLinesKept) nul_lines_.push_back(line_number);
+    ++nul_line_count_;
+  }
   const WString line = TrimSpaces(raw);
   if (line.empty()) return;
 
   const size_t close = line.rfind(u']');
   if (line.front() == u'[' && close != WString::npos && close > 0) {
+    CloseSection();
     IniSection section;
     section.name = UpToNul(TrimSpaces(line.substr(1, close - 1)));
     section.line = line_number;
@@ -84,9 +150,7 @@ void IniFile::AddLine(const WString& raw, int line_number) {
     key.has_value = true;
     key.value = UpToNul(TrimSpaces(line.substr(equals + 1)));
   }
-  IniSection& section = sections_.back();
-  section.first_key.emplace(LowerCase(key.name), section.keys.size());
-  section.keys.push_back(std::move(key));
+  sections_.back().keys.push_back(std::move(key));
 }
 
 const WString& IniFile::LookupName(const WString& name) const {
@@ -150,8 +214,15 @@ const IniKey* IniFile::FindKey(const WString& section_name, const WString& key_n
     }
     return nullptr;
   }
-  const auto found = section->first_key.find(LookupName(key_name));
-  return found == section->first_key.end() ? nullptr : &section->keys[found->second];
+  const WString& wanted = LookupName(key_name);
+  const size_t hash = std::hash<WString>()(wanted);
+  for (auto it = std::lower_bound(section->key_hashes.begin(), section->key_hashes.end(),
+                                  std::make_pair(hash, size_t{0}));
+       it != section->key_hashes.end() && it->first == hash; ++it) {
+    const IniKey& key = section->keys[it->second];
+    if (EqualIgnoringCase(key.name, wanted)) return &key;
+  }
+  return nullptr;
 }
 
 WString IniFile::GetString(const WString& section, const WString& key,

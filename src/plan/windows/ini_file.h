@@ -17,8 +17,10 @@
 // - a value in matching quotes loses them, and is cut to the buffer;
 // - a NUL character ends a name or value.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "plan/windows/ini_text.h"
@@ -28,9 +30,9 @@ namespace quill::plan {
 
 struct IniKey {
   WString name;
-  bool has_value = false;  // false for a line without "="
   WString value;
   int line = 0;            // 1-based line of the file
+  bool has_value = false;  // false for a line without "="
 };
 
 struct IniSection {
@@ -38,7 +40,10 @@ struct IniSection {
   int line = 0;  // of the header; 0 for the lines before the first header
   bool again = false;  // a section of this name came before: never read
   std::vector<IniKey> keys;
-  std::unordered_map<WString, size_t> first_key;  // by lower-case name
+  // The keys by the hash of their lower-case name, then by place: a file of
+  // millions of keys holds 16 bytes for each, where a hash table of the
+  // names held a copy of every name.
+  std::vector<std::pair<size_t, size_t>> key_hashes;
 };
 
 // White space to the profile reader: tab to carriage return, the space,
@@ -48,9 +53,39 @@ bool IsProfileSpace(char16_t c);
 class IniFile {
  public:
   static IniFile FromBytes(const std::string& bytes);
+  // A file read in pieces, so that its bytes and its whole text are never
+  // held beside what is read from them: `next` fills its string with the
+  // next piece, and gives false at the end.
+  template <typename Next>
+  static IniFile FromPieces(Next&& next) {
+    IniFile file;
+    file.Begin();
+    std::string pending;
+    std::string piece;
+    bool detected = false;
+    while (next(&piece)) {
+      pending += piece;
+      if (!detected && pending.size() < kOpening) continue;
+      if (!detected) file.Detect(pending);
+      detected = true;
+      file.AddBytes(&pending, false);
+    }
+    if (!detected) file.Detect(pending);
+    file.AddBytes(&pending, true);
+    file.CloseSection();
+    return file;
+  }
   static IniFile FromText(const WString& text, IniEncoding encoding = IniEncoding::kAnsi);
 
   IniEncoding encoding() const { return encoding_; }
+  // Read as ANSI, but its opening has a NUL in every other byte: UTF-16
+  // saved without its byte-order mark, which the reader takes for ANSI.
+  bool utf16_without_mark() const { return utf16_without_mark_; }
+  // Lines that hold a NUL character, which ends a name or value early: the
+  // first kNulLinesKept of them, and how many in all.
+  static constexpr size_t kNulLinesKept = 100;
+  const std::vector<int>& nul_lines() const { return nul_lines_; }
+  int64_t nul_line_count() const { return nul_line_count_; }
   // In file order; the first one is the unnamed section of the lines
   // before the first header (it has no keys when there are none).
   const std::vector<IniSection>& sections() const { return sections_; }
@@ -67,13 +102,27 @@ class IniFile {
   static WString ValueText(const IniKey* key, const WString& default_value, size_t buffer_chars);
 
  private:
+  // What Detect looks at: the mark, and NUL bytes of UTF-16 without one.
+  static constexpr size_t kOpening = 4096;
+  void Begin();
+  void Detect(const std::string& opening);
+  // Decodes and reads `bytes` up to their last whole line (all of them at
+  // the end), leaving the rest.
+  void AddBytes(std::string* bytes, bool at_end);
+  void AddText(const WString& text);
   void AddLine(const WString& line, int line_number);
+  void CloseSection();
 
   // The name as looked for, in `scratch_`: cut at a NUL, trimmed, lowered.
   const WString& LookupName(const WString& name) const;
   size_t SectionIndex(const WString& name) const;  // sections_.size() when missing
 
   IniEncoding encoding_ = IniEncoding::kAnsi;
+  int line_number_ = 1;
+  bool past_mark_ = false;  // the byte-order mark was read
+  bool utf16_without_mark_ = false;
+  std::vector<int> nul_lines_;
+  int64_t nul_line_count_ = 0;
   // A matrix reads a list section and an application section in turn, over
   // and over: the last few names asked for are remembered as written.
   static constexpr size_t kRecentSections = 4;

@@ -61,8 +61,11 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
     std::string where;  // "deploy.ini:LINE:"
     std::string rule;
     int status;
+    std::string absent = "";  // a rule that must not fire: the cause is named, not its echo
   };
   const std::string settings = "[Settings]\nAppInstlPath=C:\\AppInstl\n";  // lines 1-2
+  std::string utf16;  // without its byte-order mark
+  for (char c : kGood) utf16 += std::string{c, '\0'};
   const std::string reader = "[Reader]\nAppPath=C:\\R\nAppSwitches=r.exe\n";
   const Case cases[] = {
       {settings + "[0xFFFF]\nAPP1=Reader\nAPP2=Reader\nAPP4=Reader\n" + reader, "deploy.ini:6:",
@@ -89,11 +92,16 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
       {settings + "[Settings]\nLogFile=x\n", "deploy.ini:3:", "duplicate-section", 1},
       {settings + "appinstlpath=D:\\\n", "deploy.ini:3:", "duplicate-key", 1},
       {settings + "AppInstlPath\n", "deploy.ini:3:", "line-without-equals", 1},
+      {settings + std::string("[0xFFFF]\nAPP1=Reader\0x\n", 23) + reader, "deploy.ini:4:",
+       "nul-character", 1},
+      {settings + "[]\nAPP1=Reader\n", "deploy.ini:3:", "empty-section-name", 1, "duplicate-section"},
+      {utf16, "deploy.ini:0:", "utf16-without-mark", 2, "duplicate-section"},
   };
   for (const Case& c : cases) {
     const Linted linted = Lint(c.ini, kGoodTable);
     EXPECT_TRUE(HasFinding(linted.text, c.where, c.rule)) << c.rule << "\n" << linted.text;
     EXPECT_EQ(c.status, linted.status) << c.rule << "\n" << linted.text;
+    if (!c.absent.empty()) EXPECT_EQ(std::string::npos, linted.text.find(c.absent)) << linted.text;
   }
 }
 

@@ -64,11 +64,11 @@ TEST(ReportTest, RunsAndApplicationsWithTheirOutcomes) {
   EXPECT_EQ(u"07", first.language_code);
   ASSERT_EQ(3u, first.applications.size());
   EXPECT_EQ(AppOutcome::kFinished, first.applications[0].outcome);
-  EXPECT_EQ(1, first.applications[0].counted_seconds);
+  EXPECT_EQ(1, first.applications[0].counted_seconds.value());
   EXPECT_EQ(u"C:\\Apps\\Reader\\setup.exe /s", first.applications[0].command_line);
   EXPECT_EQ(AppOutcome::kLaunchFailed, first.applications[1].outcome);
   EXPECT_EQ(AppOutcome::kTimedOut, first.applications[2].outcome);
-  EXPECT_EQ(300, first.applications[2].counted_seconds);
+  EXPECT_EQ(300, first.applications[2].counted_seconds.value());
   EXPECT_EQ(301, SecondsBetween(first.applications[2].start, first.applications[2].end).value());
   EXPECT_EQ(303, SecondsBetween(first.start, first.end).value());
   EXPECT_EQ(RunOutcome::kMissingAppInstlPath, report.runs[1].outcome);
@@ -129,7 +129,7 @@ TEST(ReportTest, ARunCutShortAndLinesThatHoldNoRecord) {
   EXPECT_EQ(RunOutcome::kCutShort, report.runs[0].outcome);
   EXPECT_EQ(AppOutcome::kNoResult, report.runs[0].applications[0].outcome);
   EXPECT_FALSE(report.runs[1].start.seconds.has_value());
-  EXPECT_EQ(std::vector<int>{1}, report.unknown_lines);
+  EXPECT_EQ(std::vector<int64_t>{1}, report.unknown_lines);
 }
 
 TEST(ReportTest, StampsReadBackAsTheyWereWritten) {
@@ -144,12 +144,29 @@ TEST(ReportTest, StampsReadBackAsTheyWereWritten) {
       {u"9:05:03", u"Sunday, December 06, 2026", false},
       {u"09:05:03", u"Sunday, Decembre 06, 2026", false},
       {u"", u"", false},
+      {u"09:05:03", u"Sunday, December 06, 99999999999", false},  // past any int
+      {u"09:05:03", u"Sunday, December 99999999999906, 2026", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.reads, ReadStamp(c.time, c.date).has_value()) << ToUtf8(c.date);
   }
   EXPECT_EQ(86400, *ReadStamp(u"00:00:00", u"Friday, March 01, 2024") -
                        *ReadStamp(u"00:00:00", u"Thursday, February 29, 2024"));
+}
+
+TEST(ReportTest, NumbersPastTheirRangeAreUnreadableNotWrapped) {
+  const std::pair<const char*, std::optional<int32_t>> cases[] = {
+      {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}, {"4294967297", std::nullopt},
+      {"2147483648", std::nullopt}, {"99999999999999999999999", std::nullopt}, {"12x", std::nullopt}};
+  for (const auto& [number, read] : cases) {
+    std::string result = EncodeLogText(FormatLogRecord(LogRecord::kResultTimedOut, {{}, 7654321}));
+    result.replace(result.find("7654321"), 7, number);
+    LogWriter log;
+    log.Banner(u"09:05:03").App(u"Slow", u"09:05:04", u"09:05:05").Raw(result);
+    const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
+    ASSERT_EQ(1u, report.runs.size());
+    EXPECT_EQ(read, report.runs[0].applications[0].counted_seconds) << number;
+  }
 }
 
 }  // namespace

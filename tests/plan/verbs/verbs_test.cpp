@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -85,19 +86,66 @@ TEST(VerbsTest, InputsThatDoNotServe) {
   struct Case {
     const char* what;
     void (*spoil)(PlanOptions&);
+    int status;
   };
   const Case cases[] = {
-      {"missing INI", [](PlanOptions& o) { o.ini += ".gone"; }},
-      {"bad mapping", [](PlanOptions& o) { o.files.maps = {"C:"}; }},
-      {"bad LCID", [](PlanOptions& o) { o.lcid = "0xZZ"; }},
-      {"missing table", [](PlanOptions& o) { o.files.language_table = "/nonexistent/LANG.INI"; }},
+      {"missing INI", [](PlanOptions& o) { o.ini += ".gone"; }, kTrouble},
+      {"bad mapping", [](PlanOptions& o) { o.files.maps = {"C:"}; }, kUsage},
+      {"bad LCID", [](PlanOptions& o) { o.lcid = "0xZZ"; }, kUsage},
+      {"missing table", [](PlanOptions& o) { o.files.language_table = "/nonexistent/LANG.INI"; }, kTrouble},
   };
   for (const Case& c : cases) {
     Deployment d;
     c.spoil(d.options);
-    EXPECT_EQ(kCannotRun, d.Run()) << c.what;
+    EXPECT_EQ(c.status, d.Run()) << c.what;
     EXPECT_FALSE(d.err.str().empty()) << c.what;
     EXPECT_TRUE(d.out.str().empty()) << c.what;
+  }
+}
+
+// An escape sequence in an INI file's names reaches no terminal, in any verb.
+TEST(VerbsTest, ControlCharactersOfTheIniAreShownEscaped) {
+  const std::string ini = "[Settings]\r\nAppInstlPath=C:\\AppInstl\r\n[0xAB12]\r\nAPP1=Gone\x1b]0;x\x07\r\n";
+  TempTree tree;
+  const std::string path = tree.File("deploy.ini", ini);
+  const std::string edited = tree.File("edited.ini", ini + "APP2=Also\x1b[2J\r\n");
+  const std::string table = tree.File("LANG.INI", "[07]\r\nLCID=0x407\r\n");
+  const std::function<int(std::ostream&, std::ostream&)> verbs[] = {
+      [&](std::ostream& out, std::ostream& err) {
+        PlanOptions o;
+        o.ini = path;
+        o.system_id = "AB12";
+        o.os = "WINXP";
+        o.lcid = "0x407";
+        o.files.language_table = table;
+        return RunPlanVerb(o, out, err);
+      },
+      [&](std::ostream& out, std::ostream& err) {
+        MatrixOptions o;
+        o.ini = path;
+        o.files.language_table = table;
+        return RunMatrixVerb(o, out, err);
+      },
+      [&](std::ostream& out, std::ostream& err) {
+        LintOptions o;
+        o.ini = path;
+        o.files.language_table = table;
+        return RunLintVerb(o, out, err);
+      },
+      [&](std::ostream& out, std::ostream& err) {
+        DiffOptions o;
+        o.old_ini = path;
+        o.new_ini = edited;
+        o.old_files.language_table = o.new_files.language_table = table;
+        return RunDiffVerb(o, out, err);
+      },
+  };
+  for (const auto& verb : verbs) {
+    std::ostringstream out, err;
+    verb(out, err);
+    EXPECT_EQ(std::string::npos, out.str().find('\x1b')) << out.str() << err.str();
+    EXPECT_EQ(std::string::npos, out.str().find('\x07')) << out.str();
+    EXPECT_NE(std::string::npos, out.str().find("\\x1b")) << out.str() << err.str();
   }
 }
 
@@ -117,7 +165,7 @@ TEST(VerbsTest, ReportOfALogFile) {
   EXPECT_EQ("missing-appinstlpath", report["runs"][0]["outcome"]);
   EXPECT_EQ("2026-12-06 09:05:03", report["runs"][0]["start"]);
   options.logs[0] += ".gone";
-  EXPECT_EQ(kCannotRun, RunReportVerb(options, out, err));
+  EXPECT_EQ(kTrouble, RunReportVerb(options, out, err));
 }
 
 }  // namespace

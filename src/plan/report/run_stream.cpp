@@ -1,0 +1,55 @@
+#include "plan/report/run_stream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace quill::plan {
+
+bool RunStream::Next(RunRow* run) {
+  while (!builder_.Next(run)) {
+    if (ended_) return false;
+    ended_ = !ReadMore();
+    if (ended_) {
+      builder_.Finish();
+      tally_.records_outside_runs = builder_.records_outside_runs();
+    }
+  }
+  return true;
+}
+
+// One chunk of the log through lines and records into the builder; false
+// at the end.
+bool RunStream::ReadMore() {
+  auto take = [this](const std::string& line, int64_t number) {
+    tally_.lines = number;
+    records_.clear();
+    if (ReadLogLine(line, number, &records_, &scratch_)) {
+      ++tally_.unknown_lines;
+      if (tally_.first_unknown_lines.size() < LogTally::kUnknownLinesKept) {
+        tally_.first_unknown_lines.push_back(number);
+      }
+    }
+    for (ReadRecord& record : records_) builder_.Take(std::move(record));
+  };
+  size_t got = 0;
+  if (!source_.Read(chunk_.data(), chunk_.size(), &got)) {
+    tally_.read_failed = true;
+    got = 0;
+  }
+  if (got == 0) {
+    lines_.End(take);
+    return false;
+  }
+  lines_.Feed(chunk_.data(), got, take);
+  return true;
+}
+
+bool TextSource::Read(char* into, size_t size, size_t* got) {
+  *got = std::min(size, text_.size() - at_);
+  std::memcpy(into, text_.data() + at_, *got);
+  at_ += *got;
+  return true;
+}
+
+}  // namespace quill::plan
