@@ -169,13 +169,23 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
     row.make(tree, options);
     std::ostringstream out, err;
     EXPECT_EQ(row.status, RunReportVerb(options, out, err)) << err.str();
-    for (const std::string& text : row.out_has) EXPECT_NE(std::string::npos, out.str().find(text)) << text << "\n" << out.str();
-    for (const std::string& text : row.err_has) EXPECT_NE(std::string::npos, err.str().find(text)) << text << "\n" << err.str();
-    for (const std::string& text : row.out_lacks) EXPECT_EQ(std::string::npos, out.str().find(text)) << out.str();
-    if (row.status == kTrouble) EXPECT_EQ("", out.str()) << "no report of nothing";
+    for (const std::string& text : row.out_has) {
+      EXPECT_NE(std::string::npos, out.str().find(text)) << text << "\n" << out.str();
+    }
+    for (const std::string& text : row.err_has) {
+      EXPECT_NE(std::string::npos, err.str().find(text)) << text << "\n" << err.str();
+    }
+    for (const std::string& text : row.out_lacks) {
+      EXPECT_EQ(std::string::npos, out.str().find(text)) << out.str();
+    }
+    if (row.status == kTrouble) {
+      EXPECT_EQ("", out.str()) << "no report of nothing";
+    }
     std::ifstream csv(tree.Path("share/runs.csv"), std::ios::binary);
     const std::string rows_written((std::istreambuf_iterator<char>(csv)), std::istreambuf_iterator<char>());
-    for (const std::string& text : row.csv_has) EXPECT_NE(std::string::npos, rows_written.find(text)) << rows_written;
+    for (const std::string& text : row.csv_has) {
+      EXPECT_NE(std::string::npos, rows_written.find(text)) << rows_written;
+    }
   }
 }
 

@@ -101,7 +101,9 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
     const Linted linted = Lint(c.ini, kGoodTable);
     EXPECT_TRUE(HasFinding(linted.text, c.where, c.rule)) << c.rule << "\n" << linted.text;
     EXPECT_EQ(c.status, linted.status) << c.rule << "\n" << linted.text;
-    if (!c.absent.empty()) EXPECT_EQ(std::string::npos, linted.text.find(c.absent)) << linted.text;
+    if (!c.absent.empty()) {
+      EXPECT_EQ(std::string::npos, linted.text.find(c.absent)) << linted.text;
+    }
   }
 }
 

@@ -65,7 +65,9 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
     std::string shown;
     for (const std::string& argument : row.arguments) shown += " " + argument;
     EXPECT_EQ(row.status, run.status) << shown;
-    if (!row.says.empty()) EXPECT_NE(std::string::npos, Slurp(out).find(row.says)) << shown;
+    if (!row.says.empty()) {
+      EXPECT_NE(std::string::npos, Slurp(out).find(row.says)) << shown;
+    }
   }
 }
 
