@@ -12,6 +12,7 @@
 #include "plan/planning/plan_model.h"
 #include "plan/planning/plan_platform.h"
 #include "plan/planning/planner.h"
+#include "plan/threads/workers.h"
 #include "plan/windows/ini_file.h"
 
 namespace quill::plan {
@@ -82,9 +83,10 @@ class MatrixSink {
 };
 
 // The matrix over the deployment's own scope and then `more`'s; into
-// `sink` when one is given (the head is not told when there is a problem).
+// `sink` when one is given (the head is not told when there is a problem);
+// machines planned side by side by `workers`, one after the other without.
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
-                  const MatrixScope& more, MatrixSink* sink);
+                  const MatrixScope& more, MatrixSink* sink, Workers* workers);
 
 // "A" to "Z", then "AA", "AB", ...
 std::string VariantName(int index);

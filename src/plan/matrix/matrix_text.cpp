@@ -241,10 +241,10 @@ void WriteMatrixJson(const Matrix& matrix, std::ostream& out) {
 }
 
 Matrix WriteMatrixAsMade(const std::string& language_table, PlanPlatform& platform, bool json,
-                         std::ostream& out) {
+                         std::ostream& out, Workers* workers) {
   if (json) {
     JsonSink sink(out);
-    const Matrix matrix = MakeMatrix(language_table, platform, MatrixScope(), &sink);
+    const Matrix matrix = MakeMatrix(language_table, platform, MatrixScope(), &sink, workers);
     if (matrix.problem.empty()) {
       WriteJsonTail(matrix, sink.json());
     } else {
@@ -253,7 +253,7 @@ Matrix WriteMatrixAsMade(const std::string& language_table, PlanPlatform& platfo
     return matrix;
   }
   TextSink sink(out);
-  const Matrix matrix = MakeMatrix(language_table, platform, MatrixScope(), &sink);
+  const Matrix matrix = MakeMatrix(language_table, platform, MatrixScope(), &sink, workers);
   if (matrix.problem.empty()) {
     WriteTextTail(matrix, out);
   } else {

@@ -36,10 +36,11 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err
     old_scope.left_out = new_scope.left_out =
         MachinesReadingTheSame(before.platform().ini(), after.platform().ini(), machines);
   }
-  const Matrix old_matrix =
-      MakeMatrix(options.old_files.language_table, before.platform(), new_scope, nullptr);
-  const Matrix new_matrix =
-      MakeMatrix(options.new_files.language_table, after.platform(), old_scope, nullptr);
+  const std::unique_ptr<Workers> workers = MakeWorkers();
+  const Matrix old_matrix = MakeMatrix(options.old_files.language_table, before.platform(),
+                                       new_scope, nullptr, workers.get());
+  const Matrix new_matrix = MakeMatrix(options.new_files.language_table, after.platform(),
+                                       old_scope, nullptr, workers.get());
   for (const auto& [matrix, ini] : {std::pair(&old_matrix, &options.old_ini),
                                     std::pair(&new_matrix, &options.new_ini)}) {
     if (!matrix->problem.empty()) {

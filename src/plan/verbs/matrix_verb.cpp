@@ -12,8 +12,9 @@ int RunMatrixVerb(const MatrixOptions& options, std::ostream& out, std::ostream&
   VerbMachine machine;
   if (!machine.Load(options.ini, options.files, err)) return kCannotRun;
   PlanPlatform& platform = machine.platform();
+  const std::unique_ptr<Workers> workers = MakeWorkers();
   const Matrix matrix =
-      WriteMatrixAsMade(options.files.language_table, platform, options.json, out);
+      WriteMatrixAsMade(options.files.language_table, platform, options.json, out, workers.get());
   if (!matrix.problem.empty()) err << "quillplan matrix: " << matrix.problem << "\n";
   return matrix.problem.empty() ? 0 : kCannotRun;
 }

@@ -100,7 +100,7 @@ TEST(MatrixTest, EveryCellIsTheCoresOwnRunOfIt) {
   BenchMachine whole(ini, files.image);
   MatrixScope more;
   more.machines = {u"0x9999"};  // no section: the common lists only
-  const Matrix matrix = MakeMatrix("", *whole.platform, more, nullptr);
+  const Matrix matrix = MakeMatrix("", *whole.platform, more, nullptr, nullptr);
   ASSERT_TRUE(matrix.problem.empty()) << matrix.problem;
   ASSERT_EQ(6u, matrix.machines.size());
 
