@@ -5,6 +5,7 @@
 
 #include "facts/os_type.h"
 #include "plan/matrix/kept_plans.h"
+#include "runner/application_command.h"
 
 namespace quill::plan {
 
@@ -16,16 +17,17 @@ struct PassRun {
   PassPlan plan;  // the code marked when the run stands for a class
   bool marked = false;
   // Every entry the marker reached is a template: a language then keeps
-  // the run as any other of the class whose other entries are alike.
+  // the run as any other of the class whose other entries are template or
+  // not alike; `open` are those others that may be either.
   bool uniform = false;
+  std::vector<size_t> open;
+  std::vector<std::pair<std::vector<bool>, int>> kept;  // which open ones are, to the kept pass
   Assumptions assumed{static_cast<size_t>(-1)};
 };
 
 struct PassRuns {
   std::vector<PassRun> runs;
   std::vector<int> run_of;  // by language
-  // (run, which entries are templates) to the kept pass
-  std::map<std::pair<int, std::vector<bool>>, int> kept;
 };
 
 PassPlan RunPass(int pass, WindowsKind system, const Prelude& prelude, const WString& system_id,
@@ -40,14 +42,16 @@ PassPlan RunPass(int pass, WindowsKind system, const Prelude& prelude, const WSt
   return PlanPass(pass, context, platform, assumed);
 }
 
-bool Uniform(const PassPlan& plan, const WString& marker) {
-  for (const PlanEntry& entry : plan.entries) {
-    if ((HoldsMarker(entry.command_line) || HoldsMarker(entry.handed)) &&
-        !IsLanguageTemplate(entry, marker)) {
-      return false;
+void SortEntries(PassRun& run, const WString& marker) {
+  run.uniform = true;
+  for (size_t i = 0; i < run.plan.entries.size(); ++i) {
+    const PlanEntry& entry = run.plan.entries[i];
+    if (HoldsMarker(entry.command_line) || HoldsMarker(entry.handed)) {
+      run.uniform = run.uniform && IsLanguageTemplate(entry, marker);
+    } else if (entry.launched && entry.app_switches.find(kLanguagePlaceholder) != WString::npos) {
+      run.open.push_back(i);
     }
   }
-  return true;
 }
 
 PassRuns RunsOf(int pass, WindowsKind system, const WString& system_id,
@@ -66,7 +70,7 @@ PassRuns RunsOf(int pass, WindowsKind system, const WString& system_id,
       run.plan = RunPass(pass, system, preludes[pending.front()], system_id, marker, platform,
                          &run.assumed);
       platform.set_language_class(nullptr);
-      run.uniform = Uniform(run.plan, marker);
+      SortEntries(run, marker);
       for (int member : members.members()) result.run_of[member] = result.runs.size();
       result.runs.push_back(std::move(run));
       pending = members.left();
@@ -114,24 +118,19 @@ void TellAssumptions(const Assumptions& assumed, const WString& code, Assumption
 // The index of the language's pass among the machine's kept passes.
 int Keep(PassRuns& runs, int language, LanguageAnswers& answers, std::vector<PassPlan>& plans,
          Assumptions* assumptions) {
-  const int index = runs.run_of[language];
-  const PassRun& run = runs.runs[index];
+  PassRun& run = runs.runs[runs.run_of[language]];
   const WString& code = answers.code(language);
   TellAssumptions(run.assumed, code, assumptions);
   if (!run.marked) return Remember(run.plan, code, plans);
   if (!run.uniform) return Remember(ForLanguage(run.plan, language, answers), code, plans);
   std::vector<bool> templates;
-  templates.reserve(run.plan.entries.size());
-  for (const PlanEntry& entry : run.plan.entries) {
-    const bool marked = HoldsMarker(entry.command_line) || HoldsMarker(entry.handed);
-    templates.push_back(marked || IsLanguageTemplate(entry, code));
+  for (size_t i : run.open) templates.push_back(IsLanguageTemplate(run.plan.entries[i], code));
+  for (const auto& kept : run.kept) {
+    if (kept.first == templates) return kept.second;
   }
-  auto found = runs.kept.find({index, templates});
-  if (found == runs.kept.end()) {
-    const int kept = Remember(ForLanguage(run.plan, language, answers), code, plans);
-    found = runs.kept.emplace(std::make_pair(index, std::move(templates)), kept).first;
-  }
-  return found->second;
+  const int kept = Remember(ForLanguage(run.plan, language, answers), code, plans);
+  run.kept.emplace_back(std::move(templates), kept);
+  return kept;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
 #include <utility>
 
 #include "facts/language_code.h"
@@ -98,17 +99,23 @@ void AllMachineRows(const std::vector<WString>& machines, const std::set<WString
   for (size_t start = 0; start < machines.size(); start += block) {
     const size_t end = std::min(machines.size(), start + block);
     std::vector<MachineMatrix> rows(end - start);
+    std::vector<std::string> written(sink != nullptr ? end - start : 0);
     std::vector<Assumptions> assumed(end - start, Assumptions(assumptions->keep()));
     auto plan = [&](size_t which) {
       Planner& planner = *planners[which];
       for (size_t i = start + which; i < end; i += planners.size()) {
+        MachineMatrix& row = rows[i - start];
         if (left_out.count(LowerCase(machines[i])) > 0) {
-          rows[i - start].system_id = machines[i];
-          rows[i - start].planned = false;
-          continue;
+          row.system_id = machines[i];
+          row.planned = false;
+        } else {
+          row = MachineRows(machines[i], preludes, matrix->systems, sharing, planner.answers,
+                            planner.platform, &assumed[i - start]);
         }
-        rows[i - start] = MachineRows(machines[i], preludes, matrix->systems, sharing,
-                                      planner.answers, planner.platform, &assumed[i - start]);
+        if (sink != nullptr) {
+          written[i - start] = sink->Rows(*matrix, row);
+          row = MachineMatrix();
+        }
       }
     };
     if (workers != nullptr && planners.size() > 1) {
@@ -119,7 +126,7 @@ void AllMachineRows(const std::vector<WString>& machines, const std::set<WString
     for (size_t i = 0; i < rows.size(); ++i) {
       assumptions->Merge(assumed[i]);
       if (sink != nullptr) {
-        sink->Machine(*matrix, rows[i]);
+        sink->Machine(written[i]);
       } else {
         matrix->machines.push_back(std::move(rows[i]));
       }

@@ -79,7 +79,11 @@ class MatrixSink {
  public:
   virtual ~MatrixSink() = default;
   virtual void Head(const Matrix& matrix) = 0;
-  virtual void Machine(const Matrix& matrix, const MachineMatrix& machine) = 0;
+  // A machine's rows as the sink writes them; made by any worker, so it
+  // reads nothing but its arguments.
+  virtual std::string Rows(const Matrix& matrix, const MachineMatrix& machine) const = 0;
+  // Rows written, in the machines' order.
+  virtual void Machine(const std::string& rows) = 0;
 };
 
 // The matrix over the deployment's own scope and then `more`'s; into

@@ -81,10 +81,15 @@ class JsonObjectWriter {
     out_ << "[";
     first_element_ = true;
   }
-  void Element(const nlohmann::ordered_json& value) {
-    out_ << (first_element_ ? "\n    " : ",\n    ");
+  // An element as Element writes it, without what comes between elements.
+  static std::string ElementText(const nlohmann::ordered_json& value) {
+    std::ostringstream text;
+    Value(value, "\n    ", text);
+    return text.str();
+  }
+  void Element(const std::string& text) {
+    out_ << (first_element_ ? "\n    " : ",\n    ") << text;
     first_element_ = false;
-    Value(value, "\n    ");
   }
   void EndArray() { out_ << (first_element_ ? "]" : "\n  ]"); }
   void End() { out_ << (first_member_ ? "{}\n" : "\n}\n"); }
@@ -94,15 +99,19 @@ class JsonObjectWriter {
     out_ << (first_member_ ? "{\n  " : ",\n  ") << nlohmann::ordered_json(key).dump() << ": ";
     first_member_ = false;
   }
-  // JSON text holds no raw line feed but between its tokens.
   void Value(const nlohmann::ordered_json& value, const char* line_start) {
+    Value(value, line_start, out_);
+  }
+  // JSON text holds no raw line feed but between its tokens.
+  static void Value(const nlohmann::ordered_json& value, const char* line_start,
+                    std::ostream& out) {
     const std::string text = value.dump(2);
     size_t from = 0;
     for (size_t at; (at = text.find('\n', from)) != std::string::npos; from = at + 1) {
-      out_.write(text.data() + from, static_cast<std::streamsize>(at - from));
-      out_ << line_start;
+      out.write(text.data() + from, static_cast<std::streamsize>(at - from));
+      out << line_start;
     }
-    out_ << text.substr(from);
+    out << text.substr(from);
   }
 
   std::ostream& out_;
@@ -195,9 +204,12 @@ class TextSink : public MatrixSink {
  public:
   explicit TextSink(std::ostream& out) : out_(out) {}
   void Head(const Matrix& matrix) override { WriteTextHead(matrix, out_); }
-  void Machine(const Matrix& matrix, const MachineMatrix& machine) override {
-    WriteMachine(matrix, machine, out_);
+  std::string Rows(const Matrix& matrix, const MachineMatrix& machine) const override {
+    std::ostringstream text;
+    WriteMachine(matrix, machine, text);
+    return text.str();
   }
+  void Machine(const std::string& rows) override { out_ << rows; }
 
  private:
   std::ostream& out_;
@@ -207,9 +219,10 @@ class JsonSink : public MatrixSink {
  public:
   explicit JsonSink(std::ostream& out) : json_(out) {}
   void Head(const Matrix& matrix) override { WriteJsonHead(matrix, json_); }
-  void Machine(const Matrix&, const MachineMatrix& machine) override {
-    json_.Element(MachineJson(machine));
+  std::string Rows(const Matrix&, const MachineMatrix& machine) const override {
+    return JsonObjectWriter::ElementText(MachineJson(machine));
   }
+  void Machine(const std::string& rows) override { json_.Element(rows); }
   JsonObjectWriter& json() { return json_; }
 
  private:
@@ -225,7 +238,7 @@ void WriteMatrixText(const Matrix& matrix, std::ostream& out) {
   }
   TextSink sink(out);
   sink.Head(matrix);
-  for (const MachineMatrix& machine : matrix.machines) sink.Machine(matrix, machine);
+  for (const MachineMatrix& machine : matrix.machines) sink.Machine(sink.Rows(matrix, machine));
   WriteTextTail(matrix, out);
 }
 
@@ -236,7 +249,7 @@ void WriteMatrixJson(const Matrix& matrix, std::ostream& out) {
   }
   JsonSink sink(out);
   sink.Head(matrix);
-  for (const MachineMatrix& machine : matrix.machines) sink.Machine(matrix, machine);
+  for (const MachineMatrix& machine : matrix.machines) sink.Machine(sink.Rows(matrix, machine));
   WriteJsonTail(matrix, sink.json());
 }
 

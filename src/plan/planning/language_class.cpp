@@ -87,10 +87,12 @@ const std::vector<FileAnswer>& LanguageAnswers::For(const WString& marked_path,
                                                     size_t length) {
   auto found = known_.find(marked_path);
   if (found != known_.end()) return found->second;
+  // Kept here, and not by the files as well: a marked question stands for
+  // as many as there are languages.
   std::vector<FileAnswer> answers(codes_.size());
   for (size_t i = 0; i < codes_.size(); ++i) {
     // A code of another length never shares this marker's runs.
-    if (codes_[i].size() == length) answers[i] = files_.Question(PutCode(marked_path, codes_[i]));
+    if (codes_[i].size() == length) answers[i] = files_.Question(PutCode(marked_path, codes_[i]), false);
   }
   return known_.emplace(marked_path, std::move(answers)).first->second;
 }
