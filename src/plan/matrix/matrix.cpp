@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "facts/language_code.h"
@@ -26,7 +27,7 @@ bool StartsWith0x(const WString& name) {
 
 // The machine a section stands for: itself, or the section its pass-1 name
 // is made from. Empty for the form of an unknown word of a known section.
-WString MachineOf(const WString& name, const std::set<WString>& lowered_sections) {
+WString MachineOf(const WString& name, const std::unordered_set<WString>& lowered_sections) {
   const size_t underscore = name.rfind(u'_');
   if (underscore == WString::npos) return name;
   const WString base = name.substr(0, underscore);
@@ -34,8 +35,8 @@ WString MachineOf(const WString& name, const std::set<WString>& lowered_sections
   return lowered_sections.count(LowerCase(base)) > 0 ? WString() : name;
 }
 
-std::set<WString> NamedApplications(const IniFile& ini) {
-  std::set<WString> named;
+std::unordered_set<WString> NamedApplications(const IniFile& ini) {
+  std::unordered_set<WString> named;
   for (const IniSection& section : ini.sections()) {
     for (const IniKey& key : section.keys) {
       const WString lowered = LowerCase(key.name);
@@ -63,20 +64,29 @@ std::vector<MatrixLanguage> LanguagesOf(const std::string& table, SystemInfo& sy
   return languages;
 }
 
-// One of the machines that plan side by side: its own copies of the INI
-// file and the files, whose caches it alone writes.
+// The INI file and the files of a planner that plans beside the first:
+// copies, whose caches it alone writes.
+struct PlatformCopy {
+  explicit PlatformCopy(const PlanPlatform& model)
+      : ini(model.ini()), files(model.files_copy()), platform(ini, model.ini_path(), files) {}
+  IniFile ini;
+  MachineFiles files;
+  PlanPlatform platform;
+};
+
+// One of the planners that go side by side; the first plans on the
+// deployment's own platform.
 struct Planner {
-  Planner(const PlanPlatform& model, const std::vector<Prelude>& preludes)
-      : ini(model.ini()), files(model.files_copy()), platform(ini, model.ini_path(), files),
-        answers(CodesOf(preludes), files) {}
+  Planner(PlanPlatform& model, bool first, const std::vector<Prelude>& preludes)
+      : copy(first ? nullptr : std::make_unique<PlatformCopy>(model)),
+        platform(first ? model : copy->platform), answers(CodesOf(preludes), platform.files()) {}
   static std::vector<WString> CodesOf(const std::vector<Prelude>& preludes) {
     std::vector<WString> codes;
     for (const Prelude& prelude : preludes) codes.push_back(prelude.language.language_code);
     return codes;
   }
-  IniFile ini;
-  MachineFiles files;
-  PlanPlatform platform;
+  std::unique_ptr<PlatformCopy> copy;
+  PlanPlatform& platform;
   LanguageAnswers answers;
 };
 
@@ -85,30 +95,37 @@ struct Planner {
 // time, each block handed on before the next is made, so that memory holds
 // one block and not the matrix. What each machine assumed is told in the
 // machines' order, so that the output is the same on any number of cores.
-void AllMachineRows(const std::vector<WString>& machines, const std::set<WString>& left_out,
-                    const std::vector<Prelude>& preludes, const PlanPlatform& platform,
+void AllMachineRows(const std::vector<WString>& machines, const std::unordered_set<WString>& left_out,
+                    const std::vector<Prelude>& preludes, PlanPlatform& platform,
                     Workers* workers, Assumptions* assumptions, Matrix* matrix,
                     MatrixSink* sink) {
+  // A planner beside the first copies the INI file: none is made where
+  // fewer machines are planned.
+  size_t planned = 0;
+  for (const WString& machine : machines) planned += left_out.count(LowerCase(machine)) == 0;
   constexpr size_t kMostPlanners = 4;
   size_t count = workers != nullptr ? std::min(workers->Count(), kMostPlanners) : 1;
-  count = std::max<size_t>(std::min(count, machines.size()), 1);
+  count = std::min(count, planned);
   const LanguageSharing sharing = ShareLanguages(preludes, platform.ini());
   std::vector<std::unique_ptr<Planner>> planners;
-  for (size_t i = 0; i < count; ++i) planners.push_back(std::make_unique<Planner>(platform, preludes));
+  for (size_t i = 0; i < count; ++i) {
+    planners.push_back(std::make_unique<Planner>(platform, i == 0, preludes));
+  }
   const size_t block = sink != nullptr ? 16 : std::max<size_t>(machines.size(), 1);
   for (size_t start = 0; start < machines.size(); start += block) {
     const size_t end = std::min(machines.size(), start + block);
     std::vector<MachineMatrix> rows(end - start);
     std::vector<std::string> written(sink != nullptr ? end - start : 0);
     std::vector<Assumptions> assumed(end - start, Assumptions(assumptions->keep()));
+    const size_t stride = std::max<size_t>(planners.size(), 1);
     auto plan = [&](size_t which) {
-      Planner& planner = *planners[which];
-      for (size_t i = start + which; i < end; i += planners.size()) {
+      for (size_t i = start + which; i < end; i += stride) {
         MachineMatrix& row = rows[i - start];
         if (left_out.count(LowerCase(machines[i])) > 0) {
           row.system_id = machines[i];
           row.planned = false;
         } else {
+          Planner& planner = *planners[which];
           row = MachineRows(machines[i], preludes, matrix->systems, sharing, planner.answers,
                             planner.platform, &assumed[i - start]);
         }
@@ -137,12 +154,12 @@ void AllMachineRows(const std::vector<WString>& machines, const std::set<WString
 }  // namespace
 
 std::vector<WString> MachineSections(const IniFile& ini) {
-  std::set<WString> lowered;
+  std::unordered_set<WString> lowered;
   for (const IniSection& section : ini.sections()) lowered.insert(LowerCase(section.name));
-  const std::set<WString> applications = NamedApplications(ini);
+  const std::unordered_set<WString> applications = NamedApplications(ini);
 
   std::vector<WString> machines;
-  std::set<WString> seen;
+  std::unordered_set<WString> seen;
   for (const IniSection& section : ini.sections()) {
     const WString machine = MachineOf(section.name, lowered);
     const WString lowered_machine = LowerCase(machine);
@@ -178,7 +195,7 @@ bool ReadTable(const std::string& language_table, PlanPlatform& platform, Assump
 
 template <typename T, typename Key>
 void AddMissing(const std::vector<T>& more, std::vector<T>* all, Key key) {
-  std::set<decltype(key(more.front()))> known;
+  std::unordered_set<decltype(key(more.front()))> known;
   for (const T& item : *all) known.insert(key(item));
   for (const T& item : more) {
     if (known.insert(key(item)).second) all->push_back(item);
@@ -243,7 +260,7 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   }
   if (sink != nullptr) sink->Head(matrix);
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    std::set<WString> left_out;
+    std::unordered_set<WString> left_out;
     for (const WString& machine : more.left_out) left_out.insert(LowerCase(machine));
     AllMachineRows(machines, left_out, preludes, platform, workers, &assumptions, &matrix,
                    sink);

@@ -1,3 +1,6 @@
+#include <sstream>
+#include <vector>
+
 #include "plan/diff/diff_text.h"
 #include "plan/diff/plan_diff.h"
 #include "plan/diff/same_reads.h"
@@ -18,40 +21,61 @@ bool SameFiles(const MachineFileOptions& a, const MachineFileOptions& b) {
          a.assume_missing == b.assume_missing;
 }
 
+// One deployment of the two: the sides are independent until they are
+// compared, so they are read, planned and linted side by side.
+struct Side {
+  Side(const std::string& ini_path, const MachineFileOptions& file_options)
+      : ini(ini_path), files(file_options) {}
+  const std::string& ini;
+  const MachineFileOptions& files;
+  VerbMachine machine;
+  std::ostringstream err;  // told in the sides' order
+  bool loaded = false;
+  MatrixScope scope;
+  Matrix matrix;
+  std::vector<Finding> findings;
+};
+
 }  // namespace
 
 int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err) {
-  VerbMachine before;
-  VerbMachine after;
-  if (!before.Load(options.old_ini, options.old_files, err) ||
-      !after.Load(options.new_ini, options.new_files, err)) {
-    return kDiffTrouble;
+  const std::unique_ptr<Workers> workers = MakeWorkers();
+  Side sides[] = {{options.old_ini, options.old_files}, {options.new_ini, options.new_files}};
+  workers->Run(2, [&](size_t i) {
+    Side& side = sides[i];
+    side.loaded = side.machine.Load(side.ini, side.files, side.err);
+    if (side.loaded) side.scope = ScopeOf(side.files.language_table, side.machine.platform());
+  });
+  for (const Side& side : sides) {
+    err << side.err.str();
+    if (!side.loaded) return kDiffTrouble;
   }
   // Each side over both sides' machines and locales: the same cells.
-  MatrixScope old_scope = ScopeOf(options.old_files.language_table, before.platform());
-  MatrixScope new_scope = ScopeOf(options.new_files.language_table, after.platform());
+  Side& before = sides[0];
+  Side& after = sides[1];
+  MatrixScope more[] = {after.scope, before.scope};
   if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
-    std::vector<WString> machines = old_scope.machines;
-    machines.insert(machines.end(), new_scope.machines.begin(), new_scope.machines.end());
-    old_scope.left_out = new_scope.left_out =
-        MachinesReadingTheSame(before.platform().ini(), after.platform().ini(), machines);
+    std::vector<WString> machines = before.scope.machines;
+    machines.insert(machines.end(), after.scope.machines.begin(), after.scope.machines.end());
+    more[0].left_out = more[1].left_out = MachinesReadingTheSame(
+        before.machine.platform().ini(), after.machine.platform().ini(), machines);
   }
-  const std::unique_ptr<Workers> workers = MakeWorkers();
-  const Matrix old_matrix = MakeMatrix(options.old_files.language_table, before.platform(),
-                                       new_scope, nullptr, workers.get());
-  const Matrix new_matrix = MakeMatrix(options.new_files.language_table, after.platform(),
-                                       old_scope, nullptr, workers.get());
-  for (const auto& [matrix, ini] : {std::pair(&old_matrix, &options.old_ini),
-                                    std::pair(&new_matrix, &options.new_ini)}) {
-    if (!matrix->problem.empty()) {
-      err << "quillplan diff: " << *ini << ": " << matrix->problem << "\n";
+  workers->Run(2, [&](size_t i) {
+    Side& side = sides[i];
+    side.matrix = MakeMatrix(side.files.language_table, side.machine.platform(), more[i],
+                             nullptr, workers.get());
+    if (side.matrix.problem.empty()) {
+      side.findings = LintDeployment(side.ini, side.files.language_table, side.machine.platform());
+    }
+  });
+  for (const Side& side : sides) {
+    if (!side.matrix.problem.empty()) {
+      err << "quillplan diff: " << side.ini << ": " << side.matrix.problem << "\n";
       return kDiffTrouble;
     }
   }
-  MatrixDiff diff = CompareMatrices(old_matrix, new_matrix);
-  diff.new_findings = NewFindings(
-      LintDeployment(options.old_ini, options.old_files.language_table, before.platform()),
-      LintDeployment(options.new_ini, options.new_files.language_table, after.platform()));
+  MatrixDiff diff = CompareMatrices(before.matrix, after.matrix);
+  diff.new_findings = NewFindings(before.findings, after.findings);
   if (options.json) {
     nlohmann::ordered_json json = DiffJson(diff, options.old_ini, options.new_ini);
     json["exit_status"] = diff.changes() ? 1 : 0;
