@@ -62,8 +62,10 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err
   }
   workers->Run(2, [&](size_t i) {
     Side& side = sides[i];
+    // One planner a side: the sides already take both cores, and another
+    // planner would copy the INI file.
     side.matrix = MakeMatrix(side.files.language_table, side.machine.platform(), more[i],
-                             nullptr, workers.get());
+                             nullptr, nullptr);
     if (side.matrix.problem.empty()) {
       side.findings = LintDeployment(side.ini, side.files.language_table, side.machine.platform());
     }
