@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "plan/matrix/machine_json.h"
 #include "plan/planning/plan_text.h"
 #include "plan/planning/plan_words.h"
 #include "plan/windows/utf.h"
@@ -81,12 +82,7 @@ class JsonObjectWriter {
     out_ << "[";
     first_element_ = true;
   }
-  // An element as Element writes it, without what comes between elements.
-  static std::string ElementText(const nlohmann::ordered_json& value) {
-    std::ostringstream text;
-    Value(value, "\n    ", text);
-    return text.str();
-  }
+  // An element's text, every line after the first indented by four.
   void Element(const std::string& text) {
     out_ << (first_element_ ? "\n    " : ",\n    ") << text;
     first_element_ = false;
@@ -99,52 +95,21 @@ class JsonObjectWriter {
     out_ << (first_member_ ? "{\n  " : ",\n  ") << nlohmann::ordered_json(key).dump() << ": ";
     first_member_ = false;
   }
-  void Value(const nlohmann::ordered_json& value, const char* line_start) {
-    Value(value, line_start, out_);
-  }
   // JSON text holds no raw line feed but between its tokens.
-  static void Value(const nlohmann::ordered_json& value, const char* line_start,
-                    std::ostream& out) {
+  void Value(const nlohmann::ordered_json& value, const char* line_start) {
     const std::string text = value.dump(2);
     size_t from = 0;
     for (size_t at; (at = text.find('\n', from)) != std::string::npos; from = at + 1) {
-      out.write(text.data() + from, static_cast<std::streamsize>(at - from));
-      out << line_start;
+      out_.write(text.data() + from, static_cast<std::streamsize>(at - from));
+      out_ << line_start;
     }
-    out << text.substr(from);
+    out_ << text.substr(from);
   }
 
   std::ostream& out_;
   bool first_member_ = true;
   bool first_element_ = true;
 };
-
-nlohmann::ordered_json MachineJson(const MachineMatrix& machine) {
-  nlohmann::ordered_json variants = nlohmann::ordered_json::array();
-  for (size_t v = 0; v < machine.variants.size(); ++v) {
-    const MatrixVariant& variant = machine.variants[v];
-    nlohmann::ordered_json entries = nlohmann::ordered_json::array();
-    for (const PlanEntry& entry : machine.pass0[variant.pass0].entries) {
-      entries.push_back(EntryJson(entry));
-    }
-    if (variant.pass1 >= 0) {
-      for (const PlanEntry& entry : machine.pass1[variant.pass1].entries) {
-        entries.push_back(EntryJson(entry));
-      }
-    }
-    variants.push_back({{"variant", VariantName(static_cast<int>(v))},
-                        {"exit_code", variant.exit_code},
-                        {"ending", EndingName(variant.ending)},
-                        {"entries", entries}});
-  }
-  nlohmann::ordered_json grid = nlohmann::ordered_json::array();
-  for (const std::vector<int>& row : machine.cells) {
-    nlohmann::ordered_json names = nlohmann::ordered_json::array();
-    for (int variant : row) names.push_back(VariantName(variant));
-    grid.push_back(names);
-  }
-  return {{"system_id", ToUtf8(machine.system_id)}, {"variants", variants}, {"grid", grid}};
-}
 
 void WriteTextHead(const Matrix& matrix, std::ostream& out) {
   const PlanSettings& settings = matrix.prelude.settings;
@@ -220,7 +185,7 @@ class JsonSink : public MatrixSink {
   explicit JsonSink(std::ostream& out) : json_(out) {}
   void Head(const Matrix& matrix) override { WriteJsonHead(matrix, json_); }
   std::string Rows(const Matrix&, const MachineMatrix& machine) const override {
-    return JsonObjectWriter::ElementText(MachineJson(machine));
+    return MachineJsonText(machine, 4);
   }
   void Machine(const std::string& rows) override { json_.Element(rows); }
   JsonObjectWriter& json() { return json_; }

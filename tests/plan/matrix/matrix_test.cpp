@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "plan/matrix/machine_json.h"
 #include "plan/matrix/matrix.h"
 #include "bench_deployment.h"
 #include "matrix/every_cell.h"
@@ -58,6 +59,14 @@ TEST(MatrixTest, CellsShareAPlanWhenOnlyTheLanguageCodeDiffers) {
   const nlohmann::ordered_json json = MatrixJson(matrix);
   EXPECT_EQ("B", json["machines"][0]["grid"][0][2]);
   EXPECT_EQ("no-language-folder", json["machines"][0]["variants"][3]["entries"][0]["skipped"]);
+  // The text the matrix writes a machine as is dump(2) of its JSON, a
+  // machine left out (no variants, no grid) too.
+  MachineMatrix left_out;
+  left_out.system_id = u"0x\"9";
+  left_out.planned = false;
+  for (const MachineMatrix* machine : {&matrix.machines[0], &matrix.machines[1], &left_out}) {
+    EXPECT_EQ(MachineJson(*machine).dump(2), MachineJsonText(*machine, 0));
+  }
 }
 
 TEST(MatrixTest, WithoutATableThereIsNoMatrix) {
