@@ -64,7 +64,8 @@ TEST(MatrixTest, CellsShareAPlanWhenOnlyTheLanguageCodeDiffers) {
   MachineMatrix left_out;
   left_out.system_id = u"0x\"9";
   left_out.planned = false;
-  const std::vector<const MachineMatrix*> machines = {&matrix.machines[0], &matrix.machines[1], &left_out};
+  const std::vector<const MachineMatrix*> machines = {&matrix.machines[0], &matrix.machines[1],
+                                                     &left_out};
   for (const MachineMatrix* machine : machines) {
     EXPECT_EQ(MachineJson(*machine).dump(2), MachineJsonText(*machine, 0));
   }
