@@ -26,7 +26,8 @@ using quill::WString;
 // Folders and files a command line may meet, some named like codes.
 const std::string& Drive() {
   static const std::string root = [] {
-    const fs::path drive = fs::temp_directory_path() / ("quill-fuzz-matrix-" + std::to_string(::getpid()));
+    const fs::path drive =
+        fs::temp_directory_path() / ("quill-fuzz-matrix-" + std::to_string(::getpid()));
     for (const char* folder : {"A/07", "A/US", "A/SP", "A/a.b", "A/x y", "B b/07", "B b/09"}) {
       fs::create_directories(drive / folder);
     }

@@ -95,7 +95,8 @@ struct Planner {
 // time, each block handed on before the next is made, so that memory holds
 // one block and not the matrix. What each machine assumed is told in the
 // machines' order, so that the output is the same on any number of cores.
-void AllMachineRows(const std::vector<WString>& machines, const std::unordered_set<WString>& left_out,
+void AllMachineRows(const std::vector<WString>& machines,
+                    const std::unordered_set<WString>& left_out,
                     const std::vector<Prelude>& preludes, PlanPlatform& platform,
                     Workers* workers, Assumptions* assumptions, Matrix* matrix,
                     MatrixSink* sink) {

@@ -92,7 +92,9 @@ const std::vector<FileAnswer>& LanguageAnswers::For(const WString& marked_path,
   std::vector<FileAnswer> answers(codes_.size());
   for (size_t i = 0; i < codes_.size(); ++i) {
     // A code of another length never shares this marker's runs.
-    if (codes_[i].size() == length) answers[i] = files_.Question(PutCode(marked_path, codes_[i]), false);
+    if (codes_[i].size() == length) {
+      answers[i] = files_.Question(PutCode(marked_path, codes_[i]), false);
+    }
   }
   return known_.emplace(marked_path, std::move(answers)).first->second;
 }
