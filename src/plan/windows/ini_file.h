@@ -33,12 +33,16 @@ struct IniKey {
   int line = 0;            // 1-based line of the file
 };
 
+// Up to so many keys, a section is looked through for a key.
+constexpr size_t kFewKeys = 8;
+
 struct IniSection {
   WString name;
   int line = 0;  // of the header; 0 for the lines before the first header
   bool again = false;  // a section of this name came before: never read
   std::vector<IniKey> keys;
-  std::unordered_map<WString, size_t> first_key;  // by lower-case name
+  // By lower-case name, where there are more than kFewKeys keys.
+  std::unordered_map<WString, size_t> first_key;
 };
 
 // White space to the profile reader: tab to carriage return, the space,
