@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 #include <utility>
 
 #include "base/utf.h"
@@ -171,11 +172,25 @@ void CompareSettings(const Matrix& before, const Matrix& after, MatrixDiff* diff
   compare("run", ending(before.prelude), ending(after.prelude));
 }
 
+// Each machine of `after` in `before`, by SystemID without regard to case;
+// -1 where `before` has none. A deployment has many machines: they are
+// looked up, not compared each with each.
+std::vector<int> MachinesIn(const Matrix& after, const Matrix& before) {
+  std::unordered_map<WString, int> index;
+  for (size_t i = 0; i < before.machines.size(); ++i) {
+    index.emplace(LowerCase(before.machines[i].system_id), static_cast<int>(i));
+  }
+  std::vector<int> found;
+  found.reserve(after.machines.size());
+  for (const MachineMatrix& machine : after.machines) {
+    const auto at = index.find(LowerCase(machine.system_id));
+    found.push_back(at == index.end() ? -1 : at->second);
+  }
+  return found;
+}
+
 void CompareCells(const Matrix& before, const Matrix& after, MatrixDiff* diff) {
-  const std::vector<int> machine_in_before =
-      IndexIn(after.machines, before.machines, [](const MachineMatrix& a, const MachineMatrix& b) {
-        return EqualIgnoringCase(a.system_id, b.system_id);
-      });
+  const std::vector<int> machine_in_before = MachinesIn(after, before);
   const std::vector<int> language_in_before =
       IndexIn(after.languages, before.languages, SameLanguage);
   std::map<EntryChange, int> group_of;

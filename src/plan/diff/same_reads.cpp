@@ -1,5 +1,7 @@
 #include "plan/diff/same_reads.h"
 
+#include <unordered_map>
+
 #include "plan/planning/planner.h"
 
 namespace quill::plan {
@@ -21,23 +23,33 @@ bool SameSection(const IniFile& before, const IniFile& after, const WString& nam
   return true;
 }
 
+// Applications are named by many lists: each is compared once, by the
+// name as written.
+using Compared = std::unordered_map<WString, bool>;
+
 // A list and every section its values name.
-bool SameList(const IniFile& before, const IniFile& after, const WString& name) {
+bool SameList(const IniFile& before, const IniFile& after, const WString& name,
+              Compared& applications) {
   if (!SameSection(before, after, name)) return false;
   const IniSection* list = before.FindSection(name);
   if (list == nullptr) return true;
   for (const IniKey& key : list->keys) {
-    if (key.has_value && !SameSection(before, after, key.value)) return false;
+    if (!key.has_value) continue;
+    auto known = applications.find(key.value);
+    if (known == applications.end()) {
+      known = applications.emplace(key.value, SameSection(before, after, key.value)).first;
+    }
+    if (!known->second) return false;
   }
   return true;
 }
 
-bool ReadsTheSame(const IniFile& before, const IniFile& after, const WString& machine) {
-  for (const WString& list : {WString(u"0xFFFF"), machine}) {
-    if (!SameList(before, after, list)) return false;
-    for (WindowsKind kind : {WindowsKind::kWinXp, WindowsKind::kVista32, WindowsKind::kVista64}) {
-      if (!SameList(before, after, list + u"_" + WindowsWord(kind))) return false;
-    }
+// A machine's lists: its own for pass 0 and for each system of pass 1.
+bool SameLists(const IniFile& before, const IniFile& after, const WString& machine,
+               Compared& applications) {
+  if (!SameList(before, after, machine, applications)) return false;
+  for (WindowsKind kind : {WindowsKind::kWinXp, WindowsKind::kVista32, WindowsKind::kVista64}) {
+    if (!SameList(before, after, machine + u"_" + WindowsWord(kind), applications)) return false;
   }
   return true;
 }
@@ -47,9 +59,14 @@ bool ReadsTheSame(const IniFile& before, const IniFile& after, const WString& ma
 std::vector<WString> MachinesReadingTheSame(const IniFile& before, const IniFile& after,
                                             const std::vector<WString>& machines) {
   std::vector<WString> same;
-  if (!SameSection(before, after, u"Settings")) return same;
+  Compared applications;
+  // What every machine reads is compared once.
+  if (!SameSection(before, after, u"Settings") ||
+      !SameLists(before, after, u"0xFFFF", applications)) {
+    return same;
+  }
   for (const WString& machine : machines) {
-    if (ReadsTheSame(before, after, machine)) same.push_back(machine);
+    if (SameLists(before, after, machine, applications)) same.push_back(machine);
   }
   return same;
 }

@@ -4,14 +4,13 @@
 #include <map>
 #include <memory>
 #include <set>
-#if defined(_GLIBCXX_HAS_GTHREADS)
-#include <thread>
-#endif
+#include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "base/utf.h"
 #include "facts/language_code.h"
-#include "facts/os_type.h"
+#include "plan/matrix/machine_rows.h"
 #include "plan/planning/table_scan.h"
 #include "plan/windows/case_fold.h"
 #include "runner/application_command.h"
@@ -29,7 +28,7 @@ bool StartsWith0x(const WString& name) {
 
 // The machine a section stands for: itself, or the section its pass-1 name
 // is made from. Empty for the form of an unknown word of a known section.
-WString MachineOf(const WString& name, const std::set<WString>& lowered_sections) {
+WString MachineOf(const WString& name, const std::unordered_set<WString>& lowered_sections) {
   const size_t underscore = name.rfind(u'_');
   if (underscore == WString::npos) return name;
   const WString base = name.substr(0, underscore);
@@ -37,8 +36,8 @@ WString MachineOf(const WString& name, const std::set<WString>& lowered_sections
   return lowered_sections.count(LowerCase(base)) > 0 ? WString() : name;
 }
 
-std::set<WString> NamedApplications(const IniFile& ini) {
-  std::set<WString> named;
+std::unordered_set<WString> NamedApplications(const IniFile& ini) {
+  std::unordered_set<WString> named;
   for (const IniSection& section : ini.sections()) {
     for (const IniKey& key : section.keys) {
       const WString lowered = LowerCase(key.name);
@@ -48,110 +47,6 @@ std::set<WString> NamedApplications(const IniFile& ini) {
     }
   }
   return named;
-}
-
-// Whether the command line is AppPath, a backslash and AppSwitches with the
-// language code in place of every "%LANG%"; told without building it.
-bool BuiltWithCode(const PlanEntry& entry, const WString& code) {
-  const WString& line = entry.command_line;
-  const WString& switches = entry.app_switches;
-  const size_t placeholder = std::char_traits<char16_t>::length(kLanguagePlaceholder);
-  size_t at = entry.app_path.size() + 1;
-  if (line.compare(0, entry.app_path.size(), entry.app_path) != 0 || line.size() < at ||
-      line[at - 1] != u'\\') {
-    return false;
-  }
-  size_t from = 0;
-  for (size_t found; (found = switches.find(kLanguagePlaceholder, from)) != WString::npos;
-       from = found + placeholder) {
-    if (line.compare(at, found - from, switches, from, found - from) != 0) return false;
-    at += found - from;
-    if (line.compare(at, code.size(), code) != 0) return false;
-    at += code.size();
-  }
-  return line.compare(at, WString::npos, switches, from, WString::npos) == 0;
-}
-
-// What follows the program the platform is handed in quotation marks; a
-// line feed, which no command line holds, when it is handed as built.
-WString HandedTail(const PlanEntry& entry) {
-  if (entry.handed == entry.command_line) return u"\n";
-  const size_t close = entry.handed.find(u'"', 1);
-  return close == WString::npos ? u"\n" : entry.handed.substr(close + 1);
-}
-
-// Where the quotation ends depends on which files exist, so a quoted line
-// is a template only when the part after it holds no language code.
-bool TailWithoutCode(const PlanEntry& entry) {
-  if (entry.handed == entry.command_line) return true;
-  const WString tail = HandedTail(entry);
-  const WString& switches = entry.app_switches;
-  const size_t last = switches.rfind(kLanguagePlaceholder);
-  return tail != u"\n" && switches.size() >= tail.size() &&
-         switches.compare(switches.size() - tail.size(), tail.size(), tail) == 0 &&
-         last + std::char_traits<char16_t>::length(kLanguagePlaceholder) <=
-             switches.size() - tail.size();
-}
-
-// Marks the entries whose command line only puts the language code in
-// place of "%LANG%": languages that differ in nothing else share a plan.
-void MarkLanguageTemplates(PassPlan& pass, const WString& code) {
-  for (PlanEntry& entry : pass.entries) {
-    entry.language_template = entry.launched &&
-                              entry.app_switches.find(kLanguagePlaceholder) != WString::npos &&
-                              BuiltWithCode(entry, code) && TailWithoutCode(entry);
-  }
-}
-
-// For showing a kept plan: "<code>" where the language code went, in the
-// line as built and in the line as handed.
-void ShowTemplates(PassPlan& pass) {
-  for (PlanEntry& entry : pass.entries) {
-    if (!entry.language_template) continue;
-    const WString tail = HandedTail(entry);
-    WString switches = entry.app_switches;
-    ReplaceAll(switches, kLanguagePlaceholder, u"<code>");
-    entry.command_line = entry.app_path + u"\\" + switches;
-    entry.handed = entry.command_line;
-    if (tail != u"\n") {
-      const size_t program = entry.command_line.size() - tail.size();
-      entry.handed = u"\"" + entry.command_line.substr(0, program) + u"\"" + tail;
-    }
-  }
-}
-
-bool SameEntry(const PlanEntry& x, const PlanEntry& y) {
-  if (x.launched != y.launched || x.skip != y.skip || x.language_template != y.language_template ||
-      x.app_key != y.app_key || x.app_section != y.app_section || x.list_section != y.list_section) {
-    return false;
-  }
-  if (x.language_template) {
-    return x.app_path == y.app_path && x.app_switches == y.app_switches &&
-           HandedTail(x) == HandedTail(y);
-  }
-  return x.command_line == y.command_line && x.handed == y.handed;
-}
-
-// What tells one pass from another: every entry's names and outcome. The
-// list names alone do not: pass 1 names them after the system.
-bool SameEntries(const PassPlan& a, const PassPlan& b) {
-  if (a.entries.size() != b.entries.size()) return false;
-  for (size_t i = 0; i < a.entries.size(); ++i) {
-    if (!SameEntry(a.entries[i], b.entries[i])) return false;
-  }
-  return true;
-}
-
-// A machine has few different passes: the index of an equal one, or of
-// this one, kept as new.
-int Remember(PassPlan pass, const WString& code, std::vector<PassPlan>& plans) {
-  MarkLanguageTemplates(pass, code);
-  for (size_t i = 0; i < plans.size(); ++i) {
-    if (SameEntries(plans[i], pass)) return static_cast<int>(i);
-  }
-  ShowTemplates(pass);
-  plans.push_back(std::move(pass));
-  return static_cast<int>(plans.size() - 1);
 }
 
 std::vector<MatrixLanguage> LanguagesOf(const std::string& table, SystemInfo& system) {
@@ -170,114 +65,103 @@ std::vector<MatrixLanguage> LanguagesOf(const std::string& table, SystemInfo& sy
   return languages;
 }
 
-MachineMatrix MachineRows(const WString& system_id, const std::vector<Prelude>& preludes,
-                          PlanPlatform& platform, Assumptions* assumptions) {
-  MachineMatrix machine;
-  machine.system_id = system_id;
-  std::map<std::pair<int, int>, int> variants;
-
-  for (const Prelude& prelude : preludes) {
-    RunContext context;
-    PrepareContext(prelude, system_id, context);
-    const int pass0 = Remember(PlanPass(0, context, platform, assumptions), context.LanguageCode,
-                               machine.pass0);
-    std::vector<int> row;
-    for (WindowsKind system : kSystems) {
-      context.OSType.clear();
-      platform.set_windows(system);
-      int pass1 = -1;
-      if (DetectOSType(context, platform)) {
-        pass1 = Remember(PlanPass(1, context, platform, assumptions), context.LanguageCode,
-                         machine.pass1);
-      }
-      const auto found = variants.emplace(std::make_pair(pass0, pass1),
-                                          static_cast<int>(machine.variants.size()));
-      if (found.second) {
-        MatrixVariant variant;
-        variant.pass0 = pass0;
-        variant.pass1 = pass1;
-        variant.exit_code = pass1 >= 0 ? 1 : 0;
-        variant.ending = pass1 >= 0 ? PlanEnding::kBothPasses : PlanEnding::kUnrecognisedSystem;
-        machine.variants.push_back(variant);
-      }
-      row.push_back(found.first->second);
-    }
-    machine.cells.push_back(row);
-  }
-  return machine;
-}
-
-// One of the machines that plan side by side: its own copies of the INI
-// file and the files, whose caches it alone writes.
-struct Planner {
-  Planner(const PlanPlatform& model, size_t keep)
-      : ini(model.ini()), files(model.files_copy()), platform(ini, model.ini_path(), files),
-        assumptions(keep) {}
+// The INI file and the files of a planner that plans beside the first:
+// copies, whose caches it alone writes.
+struct PlatformCopy {
+  explicit PlatformCopy(const PlanPlatform& model)
+      : ini(model.ini()), files(model.files_copy()), platform(ini, model.ini_path(), files) {}
   IniFile ini;
   MachineFiles files;
   PlanPlatform platform;
-  Assumptions assumptions;
 };
 
-// The machines are independent: with threads at hand, two go side by side.
-// With a sink they go a block at a time, each block handed on before the
-// next is made, so that memory holds one block and not the matrix.
-void AllMachineRows(const std::vector<WString>& machines, const std::set<WString>& left_out,
-                    const std::vector<Prelude>& preludes, const PlanPlatform& platform,
-                    Assumptions* assumptions, Matrix* matrix, MatrixSink* sink) {
-  std::vector<std::unique_ptr<Planner>> planners;
-  planners.push_back(std::make_unique<Planner>(platform, assumptions->keep()));
-#if defined(_GLIBCXX_HAS_GTHREADS)
-  if (machines.size() > 1 && std::thread::hardware_concurrency() > 1) {
-    planners.push_back(std::make_unique<Planner>(platform, assumptions->keep()));
+// One of the planners that go side by side; the first plans on the
+// deployment's own platform.
+struct Planner {
+  Planner(PlanPlatform& model, bool first, const std::vector<Prelude>& preludes)
+      : copy(first ? nullptr : std::make_unique<PlatformCopy>(model)),
+        platform(first ? model : copy->platform), answers(CodesOf(preludes), platform.files()) {}
+  static std::vector<WString> CodesOf(const std::vector<Prelude>& preludes) {
+    std::vector<WString> codes;
+    for (const Prelude& prelude : preludes) codes.push_back(prelude.language.language_code);
+    return codes;
   }
-#endif
+  std::unique_ptr<PlatformCopy> copy;
+  PlanPlatform& platform;
+  LanguageAnswers answers;
+};
+
+// The machines are independent: as many go side by side as there are
+// workers, each planner taking every n-th. With a sink they go a block at a
+// time, each block handed on before the next is made, so that memory holds
+// one block and not the matrix. What each machine assumed is told in the
+// machines' order, so that the output is the same on any number of cores.
+void AllMachineRows(const std::vector<WString>& machines,
+                    const std::unordered_set<WString>& left_out,
+                    const std::vector<Prelude>& preludes, PlanPlatform& platform,
+                    Workers* workers, Assumptions* assumptions, Matrix* matrix,
+                    MatrixSink* sink) {
+  // A planner beside the first copies the INI file: none is made where
+  // fewer machines are planned.
+  size_t planned = 0;
+  for (const WString& machine : machines) planned += left_out.count(LowerCase(machine)) == 0;
+  constexpr size_t kMostPlanners = 4;
+  size_t count = workers != nullptr ? std::min(workers->Count(), kMostPlanners) : 1;
+  count = std::min(count, planned);
+  const LanguageSharing sharing = ShareLanguages(preludes, platform.ini());
+  std::vector<std::unique_ptr<Planner>> planners;
+  for (size_t i = 0; i < count; ++i) {
+    planners.push_back(std::make_unique<Planner>(platform, i == 0, preludes));
+  }
   const size_t block = sink != nullptr ? 16 : std::max<size_t>(machines.size(), 1);
   for (size_t start = 0; start < machines.size(); start += block) {
     const size_t end = std::min(machines.size(), start + block);
     std::vector<MachineMatrix> rows(end - start);
+    std::vector<std::string> written(sink != nullptr ? end - start : 0);
+    std::vector<Assumptions> assumed(end - start, Assumptions(assumptions->keep()));
+    const size_t stride = std::max<size_t>(planners.size(), 1);
     auto plan = [&](size_t which) {
-      Planner& planner = *planners[which];
-      for (size_t i = start + which; i < end; i += planners.size()) {
+      for (size_t i = start + which; i < end; i += stride) {
+        MachineMatrix& row = rows[i - start];
         if (left_out.count(LowerCase(machines[i])) > 0) {
-          rows[i - start].system_id = machines[i];
-          rows[i - start].planned = false;
-          continue;
+          row.system_id = machines[i];
+          row.planned = false;
+        } else {
+          Planner& planner = *planners[which];
+          row = MachineRows(machines[i], preludes, matrix->systems, sharing, planner.answers,
+                            planner.platform, &assumed[i - start]);
         }
-        rows[i - start] = MachineRows(machines[i], preludes, planner.platform, &planner.assumptions);
+        if (sink != nullptr) {
+          written[i - start] = sink->Rows(*matrix, row);
+          row = MachineMatrix();
+        }
       }
     };
-#if defined(_GLIBCXX_HAS_GTHREADS)
-    if (planners.size() > 1) {
-      std::thread second(plan, 1);
-      plan(0);
-      second.join();
+    if (workers != nullptr && planners.size() > 1) {
+      workers->Run(planners.size(), plan);
     } else {
       plan(0);
     }
-#else
-    plan(0);
-#endif
-    for (MachineMatrix& row : rows) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+      assumptions->Merge(assumed[i]);
       if (sink != nullptr) {
-        sink->Machine(*matrix, row);
+        sink->Machine(written[i]);
       } else {
-        matrix->machines.push_back(std::move(row));
+        matrix->machines.push_back(std::move(rows[i]));
       }
     }
   }
-  for (const auto& planner : planners) assumptions->Merge(planner->assumptions);
 }
 
 }  // namespace
 
 std::vector<WString> MachineSections(const IniFile& ini) {
-  std::set<WString> lowered;
+  std::unordered_set<WString> lowered;
   for (const IniSection& section : ini.sections()) lowered.insert(LowerCase(section.name));
-  const std::set<WString> applications = NamedApplications(ini);
+  const std::unordered_set<WString> applications = NamedApplications(ini);
 
   std::vector<WString> machines;
-  std::set<WString> seen;
+  std::unordered_set<WString> seen;
   for (const IniSection& section : ini.sections()) {
     const WString machine = MachineOf(section.name, lowered);
     const WString lowered_machine = LowerCase(machine);
@@ -313,7 +197,7 @@ bool ReadTable(const std::string& language_table, PlanPlatform& platform, Assump
 
 template <typename T, typename Key>
 void AddMissing(const std::vector<T>& more, std::vector<T>* all, Key key) {
-  std::set<decltype(key(more.front()))> known;
+  std::unordered_set<decltype(key(more.front()))> known;
   for (const T& item : *all) known.insert(key(item));
   for (const T& item : more) {
     if (known.insert(key(item)).second) all->push_back(item);
@@ -335,11 +219,11 @@ MatrixScope ScopeOf(const std::string& language_table, PlanPlatform& platform) {
 }
 
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform) {
-  return MakeMatrix(language_table, platform, MatrixScope(), nullptr);
+  return MakeMatrix(language_table, platform, MatrixScope(), nullptr, nullptr);
 }
 
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
-                  const MatrixScope& more, MatrixSink* sink) {
+                  const MatrixScope& more, MatrixSink* sink, Workers* workers) {
   Matrix matrix;
   matrix.systems.assign(std::begin(kSystems), std::end(kSystems));
   Assumptions assumptions(20);
@@ -378,9 +262,10 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   }
   if (sink != nullptr) sink->Head(matrix);
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    std::set<WString> left_out;
+    std::unordered_set<WString> left_out;
     for (const WString& machine : more.left_out) left_out.insert(LowerCase(machine));
-    AllMachineRows(machines, left_out, preludes, platform, &assumptions, &matrix, sink);
+    AllMachineRows(machines, left_out, preludes, platform, workers, &assumptions, &matrix,
+                   sink);
   }
   matrix.assumptions = assumptions.kept();
   matrix.assumed_answers = assumptions.answered();

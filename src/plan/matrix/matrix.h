@@ -12,6 +12,7 @@
 #include "plan/planning/plan_model.h"
 #include "plan/planning/plan_platform.h"
 #include "plan/planning/planner.h"
+#include "plan/threads/workers.h"
 #include "plan/windows/ini_file.h"
 
 namespace quill::plan {
@@ -78,13 +79,18 @@ class MatrixSink {
  public:
   virtual ~MatrixSink() = default;
   virtual void Head(const Matrix& matrix) = 0;
-  virtual void Machine(const Matrix& matrix, const MachineMatrix& machine) = 0;
+  // A machine's rows as the sink writes them; made by any worker, so it
+  // reads nothing but its arguments.
+  virtual std::string Rows(const Matrix& matrix, const MachineMatrix& machine) const = 0;
+  // Rows written, in the machines' order.
+  virtual void Machine(const std::string& rows) = 0;
 };
 
 // The matrix over the deployment's own scope and then `more`'s; into
-// `sink` when one is given (the head is not told when there is a problem).
+// `sink` when one is given (the head is not told when there is a problem);
+// machines planned side by side by `workers`, one after the other without.
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
-                  const MatrixScope& more, MatrixSink* sink);
+                  const MatrixScope& more, MatrixSink* sink, Workers* workers);
 
 // "A" to "Z", then "AA", "AB", ...
 std::string VariantName(int index);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/utf.h"
+#include "plan/matrix/machine_json.h"
 #include "plan/planning/plan_text.h"
 #include "plan/planning/plan_words.h"
 
@@ -81,10 +82,10 @@ class JsonObjectWriter {
     out_ << "[";
     first_element_ = true;
   }
-  void Element(const nlohmann::ordered_json& value) {
-    out_ << (first_element_ ? "\n    " : ",\n    ");
+  // An element's text, every line after the first indented by four.
+  void Element(const std::string& text) {
+    out_ << (first_element_ ? "\n    " : ",\n    ") << text;
     first_element_ = false;
-    Value(value, "\n    ");
   }
   void EndArray() { out_ << (first_element_ ? "]" : "\n  ]"); }
   void End() { out_ << (first_member_ ? "{}\n" : "\n}\n"); }
@@ -109,33 +110,6 @@ class JsonObjectWriter {
   bool first_member_ = true;
   bool first_element_ = true;
 };
-
-nlohmann::ordered_json MachineJson(const MachineMatrix& machine) {
-  nlohmann::ordered_json variants = nlohmann::ordered_json::array();
-  for (size_t v = 0; v < machine.variants.size(); ++v) {
-    const MatrixVariant& variant = machine.variants[v];
-    nlohmann::ordered_json entries = nlohmann::ordered_json::array();
-    for (const PlanEntry& entry : machine.pass0[variant.pass0].entries) {
-      entries.push_back(EntryJson(entry));
-    }
-    if (variant.pass1 >= 0) {
-      for (const PlanEntry& entry : machine.pass1[variant.pass1].entries) {
-        entries.push_back(EntryJson(entry));
-      }
-    }
-    variants.push_back({{"variant", VariantName(static_cast<int>(v))},
-                        {"exit_code", variant.exit_code},
-                        {"ending", EndingName(variant.ending)},
-                        {"entries", entries}});
-  }
-  nlohmann::ordered_json grid = nlohmann::ordered_json::array();
-  for (const std::vector<int>& row : machine.cells) {
-    nlohmann::ordered_json names = nlohmann::ordered_json::array();
-    for (int variant : row) names.push_back(VariantName(variant));
-    grid.push_back(names);
-  }
-  return {{"system_id", ToUtf8(machine.system_id)}, {"variants", variants}, {"grid", grid}};
-}
 
 void WriteTextHead(const Matrix& matrix, std::ostream& out) {
   const PlanSettings& settings = matrix.prelude.settings;
@@ -195,9 +169,12 @@ class TextSink : public MatrixSink {
  public:
   explicit TextSink(std::ostream& out) : out_(out) {}
   void Head(const Matrix& matrix) override { WriteTextHead(matrix, out_); }
-  void Machine(const Matrix& matrix, const MachineMatrix& machine) override {
-    WriteMachine(matrix, machine, out_);
+  std::string Rows(const Matrix& matrix, const MachineMatrix& machine) const override {
+    std::ostringstream text;
+    WriteMachine(matrix, machine, text);
+    return text.str();
   }
+  void Machine(const std::string& rows) override { out_ << rows; }
 
  private:
   std::ostream& out_;
@@ -207,9 +184,10 @@ class JsonSink : public MatrixSink {
  public:
   explicit JsonSink(std::ostream& out) : json_(out) {}
   void Head(const Matrix& matrix) override { WriteJsonHead(matrix, json_); }
-  void Machine(const Matrix&, const MachineMatrix& machine) override {
-    json_.Element(MachineJson(machine));
+  std::string Rows(const Matrix&, const MachineMatrix& machine) const override {
+    return MachineJsonText(machine, 4);
   }
+  void Machine(const std::string& rows) override { json_.Element(rows); }
   JsonObjectWriter& json() { return json_; }
 
  private:
@@ -225,7 +203,7 @@ void WriteMatrixText(const Matrix& matrix, std::ostream& out) {
   }
   TextSink sink(out);
   sink.Head(matrix);
-  for (const MachineMatrix& machine : matrix.machines) sink.Machine(matrix, machine);
+  for (const MachineMatrix& machine : matrix.machines) sink.Machine(sink.Rows(matrix, machine));
   WriteTextTail(matrix, out);
 }
 
@@ -236,15 +214,15 @@ void WriteMatrixJson(const Matrix& matrix, std::ostream& out) {
   }
   JsonSink sink(out);
   sink.Head(matrix);
-  for (const MachineMatrix& machine : matrix.machines) sink.Machine(matrix, machine);
+  for (const MachineMatrix& machine : matrix.machines) sink.Machine(sink.Rows(matrix, machine));
   WriteJsonTail(matrix, sink.json());
 }
 
 Matrix WriteMatrixAsMade(const std::string& language_table, PlanPlatform& platform, bool json,
-                         std::ostream& out) {
+                         std::ostream& out, Workers* workers) {
   if (json) {
     JsonSink sink(out);
-    const Matrix matrix = MakeMatrix(language_table, platform, MatrixScope(), &sink);
+    const Matrix matrix = MakeMatrix(language_table, platform, MatrixScope(), &sink, workers);
     if (matrix.problem.empty()) {
       WriteJsonTail(matrix, sink.json());
     } else {
@@ -253,7 +231,7 @@ Matrix WriteMatrixAsMade(const std::string& language_table, PlanPlatform& platfo
     return matrix;
   }
   TextSink sink(out);
-  const Matrix matrix = MakeMatrix(language_table, platform, MatrixScope(), &sink);
+  const Matrix matrix = MakeMatrix(language_table, platform, MatrixScope(), &sink, workers);
   if (matrix.problem.empty()) {
     WriteTextTail(matrix, out);
   } else {

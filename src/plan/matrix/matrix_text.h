@@ -25,7 +25,7 @@ nlohmann::ordered_json MatrixJson(const Matrix& matrix);
 // The matrix made and written machine by machine, in text or JSON as the
 // forms above write it; the matrix given back keeps no machines.
 Matrix WriteMatrixAsMade(const std::string& language_table, PlanPlatform& platform, bool json,
-                         std::ostream& out);
+                         std::ostream& out, Workers* workers);
 
 }  // namespace quill::plan
 

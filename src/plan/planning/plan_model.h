@@ -87,6 +87,9 @@ class Assumptions {
   void Add(const FileQuestionAsked& question);
   // Another's questions after these.
   void Merge(const Assumptions& other);
+  // More questions answered so, none of them kept.
+  void Count(size_t answered) { answered_ += answered; }
+  bool full() const { return kept_.size() >= keep_; }
   size_t keep() const { return keep_; }
   const std::vector<FileQuestionAsked>& kept() const { return kept_; }
   size_t answered() const { return answered_; }

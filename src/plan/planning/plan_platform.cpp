@@ -37,7 +37,9 @@ WString PlanPlatform::ReadPrivateProfileString(const WString& section, const WSt
 }
 
 uint32_t PlanPlatform::GetAttributes(const WString& path) {
-  const FileAnswer answer = files_.Question(path);
+  const FileAnswer answer = languages_ != nullptr && HoldsMarker(path)
+                                ? languages_->Answer(path)
+                                : files_.Question(path);
   Event event(EventKind::kFileQuestion);
   event.first = path;
   event.answer = answer;

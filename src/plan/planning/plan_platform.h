@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "plan/planning/journal.h"
+#include "plan/planning/language_class.h"
 #include "plan/windows/ini_file.h"
 #include "plan/windows/machine_files.h"
 #include "platform/platform.h"
@@ -31,6 +32,8 @@ class PlanPlatform : public Platform {
 
   void set_windows(WindowsKind windows) { windows_ = windows; }
   void set_lcid(uint32_t lcid) { lcid_ = lcid; }
+  // The languages a run with a marked code stands for; null: one language.
+  void set_language_class(LanguageClass* languages) { languages_ = languages; }
   // Where events go; null records nothing.
   void set_journal(Journal* journal) { journal_ = journal; }
   Journal* journal() const { return journal_; }
@@ -100,6 +103,7 @@ class PlanPlatform : public Platform {
   WindowsKind windows_ = WindowsKind::kOther;
   uint32_t lcid_ = 0x409;
   Journal* journal_ = nullptr;
+  LanguageClass* languages_ = nullptr;
   Journal reusable_journal_;
   TrimmedValues trimmed_values_;
   ProcessHandle next_process_ = 1;

@@ -1,5 +1,8 @@
 #include "plan/verbs/verbs.h"
 
+#include <sstream>
+#include <vector>
+
 #include "plan/diff/diff_text.h"
 #include "plan/diff/plan_diff.h"
 #include "plan/diff/same_reads.h"
@@ -18,40 +21,68 @@ bool SameFiles(const MachineFileOptions& a, const MachineFileOptions& b) {
          a.assume_missing == b.assume_missing;
 }
 
+// One deployment of the two: the sides are independent until they are
+// compared, so they are read, planned and linted side by side.
+struct Side {
+  Side(const std::string& ini_path, const MachineFileOptions& file_options)
+      : ini(ini_path), files(file_options) {}
+  const std::string& ini;
+  const MachineFileOptions& files;
+  VerbMachine machine;
+  std::ostringstream err;  // told in the sides' order
+  int load_status = kAllGood;
+  MatrixScope scope;
+  Matrix matrix;
+  std::vector<Finding> findings;
+};
+
 }  // namespace
 
 int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream& err) {
   // Names and values from the INI file reach the terminal escaped.
   ShownOutput shown(raw_out);
   std::ostream out(&shown);
-  VerbMachine before;
-  VerbMachine after;
-  if (const int status = before.Load(options.old_ini, options.old_files, err)) return status;
-  if (const int status = after.Load(options.new_ini, options.new_files, err)) return status;
-  // Each side over both sides' machines and locales: the same cells.
-  MatrixScope old_scope = ScopeOf(options.old_files.language_table, before.platform());
-  MatrixScope new_scope = ScopeOf(options.new_files.language_table, after.platform());
-  if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
-    std::vector<WString> machines = old_scope.machines;
-    machines.insert(machines.end(), new_scope.machines.begin(), new_scope.machines.end());
-    old_scope.left_out = new_scope.left_out =
-        MachinesReadingTheSame(before.platform().ini(), after.platform().ini(), machines);
+  const std::unique_ptr<Workers> workers = MakeWorkers();
+  Side sides[] = {{options.old_ini, options.old_files}, {options.new_ini, options.new_files}};
+  workers->Run(2, [&](size_t i) {
+    Side& side = sides[i];
+    side.load_status = side.machine.Load(side.ini, side.files, side.err);
+    if (side.load_status == kAllGood) {
+      side.scope = ScopeOf(side.files.language_table, side.machine.platform());
+    }
+  });
+  for (const Side& side : sides) {
+    err << side.err.str();
+    if (side.load_status != kAllGood) return side.load_status;
   }
-  const Matrix old_matrix =
-      MakeMatrix(options.old_files.language_table, before.platform(), new_scope, nullptr);
-  const Matrix new_matrix =
-      MakeMatrix(options.new_files.language_table, after.platform(), old_scope, nullptr);
-  for (const auto& [matrix, ini] : {std::pair(&old_matrix, &options.old_ini),
-                                    std::pair(&new_matrix, &options.new_ini)}) {
-    if (!matrix->problem.empty()) {
-      err << "quillplan diff: " << Shown(*ini) << ": " << matrix->problem << "\n";
+  // Each side over both sides' machines and locales: the same cells.
+  Side& before = sides[0];
+  Side& after = sides[1];
+  MatrixScope more[] = {after.scope, before.scope};
+  if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
+    std::vector<WString> machines = before.scope.machines;
+    machines.insert(machines.end(), after.scope.machines.begin(), after.scope.machines.end());
+    more[0].left_out = more[1].left_out = MachinesReadingTheSame(
+        before.machine.platform().ini(), after.machine.platform().ini(), machines);
+  }
+  workers->Run(2, [&](size_t i) {
+    Side& side = sides[i];
+    // One planner a side: the sides already take both cores, and another
+    // planner would copy the INI file.
+    side.matrix = MakeMatrix(side.files.language_table, side.machine.platform(), more[i],
+                             nullptr, nullptr);
+    if (side.matrix.problem.empty()) {
+      side.findings = LintDeployment(side.ini, side.files.language_table, side.machine.platform());
+    }
+  });
+  for (const Side& side : sides) {
+    if (!side.matrix.problem.empty()) {
+      err << "quillplan diff: " << Shown(side.ini) << ": " << side.matrix.problem << "\n";
       return kTrouble;
     }
   }
-  MatrixDiff diff = CompareMatrices(old_matrix, new_matrix);
-  diff.new_findings = NewFindings(
-      LintDeployment(options.old_ini, options.old_files.language_table, before.platform()),
-      LintDeployment(options.new_ini, options.new_files.language_table, after.platform()));
+  MatrixDiff diff = CompareMatrices(before.matrix, after.matrix);
+  diff.new_findings = NewFindings(before.findings, after.findings);
   if (options.json) {
     nlohmann::ordered_json json = DiffJson(diff, options.old_ini, options.new_ini);
     json["exit_status"] = diff.changes() ? kFound : kAllGood;

@@ -17,8 +17,9 @@ int RunMatrixVerb(const MatrixOptions& options, std::ostream& raw_out, std::ostr
   VerbMachine machine;
   if (const int status = machine.Load(options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
+  const std::unique_ptr<Workers> workers = MakeWorkers();
   const Matrix matrix =
-      WriteMatrixAsMade(options.files.language_table, platform, options.json, out);
+      WriteMatrixAsMade(options.files.language_table, platform, options.json, out, workers.get());
   if (!matrix.problem.empty()) err << "quillplan matrix: " << matrix.problem << "\n";
   return matrix.problem.empty() ? kAllGood : kTrouble;
 }

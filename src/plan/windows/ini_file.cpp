@@ -113,6 +113,9 @@ void IniFile::AddText(const WString& text) {
 void IniFile::CloseSection() {
   IniSection& section = sections_.back();
   section.keys.shrink_to_fit();
+  // A section of a few keys is looked through; a table of them would cost
+  // more than the keys in a deployment of many machines.
+  if (section.keys.size() <= kFewKeys) return;
   section.key_hashes.reserve(section.keys.size());
   const std::hash<WString> hash;
   for (size_t i = 0; i < section.keys.size(); ++i) {
@@ -205,12 +208,17 @@ bool LooksUpAsWritten(const WString& name) {
 const IniKey* IniFile::FindKey(const WString& section_name, const WString& key_name) const {
   const IniSection* section = FindSection(section_name);
   if (section == nullptr) return nullptr;
-  // An application section holds a few keys: looking through them is
-  // cheaper than folding the name for the table.
-  constexpr size_t kFewKeys = 8;
-  if (section->keys.size() <= kFewKeys && LooksUpAsWritten(key_name)) {
+  // An application section holds a few keys: they are looked through.
+  if (section->keys.size() <= kFewKeys) {
+    if (LooksUpAsWritten(key_name)) {
+      for (const IniKey& key : section->keys) {
+        if (EqualIgnoringCase(key.name, key_name)) return &key;
+      }
+      return nullptr;
+    }
+    const WString& looked_for = LookupName(key_name);
     for (const IniKey& key : section->keys) {
-      if (EqualIgnoringCase(key.name, key_name)) return &key;
+      if (LowerCase(key.name) == looked_for) return &key;
     }
     return nullptr;
   }

@@ -35,12 +35,16 @@ struct IniKey {
   bool has_value = false;  // false for a line without "="
 };
 
+// Up to so many keys, a section is looked through for a key.
+constexpr size_t kFewKeys = 8;
+
 struct IniSection {
   WString name;
   int line = 0;  // of the header; 0 for the lines before the first header
   bool again = false;  // a section of this name came before: never read
   std::vector<IniKey> keys;
-  // The keys by the hash of their lower-case name, then by place: a file of
+  // Where there are more than kFewKeys keys, the keys by the hash of their
+  // lower-case name, then by place: a file of
   // millions of keys holds 16 bytes for each, where a hash table of the
   // names held a copy of every name.
   std::vector<std::pair<size_t, size_t>> key_hashes;

@@ -48,18 +48,21 @@ void MachineFiles::Bind(const WString& windows_path, const std::string& local_fi
   by_spelling_.clear();
 }
 
-std::string MachineFiles::LocalFor(const WString& windows_path, AnswerBasis* basis) {
+std::string MachineFiles::LocalFor(const WString& windows_path, AnswerBasis* basis,
+                                   LocalKind* kind) {
   const auto bound = bound_.find(PathKey(windows_path));
   if (bound != bound_.end()) {
     *basis = AnswerBasis::kBound;
     return bound->second;
   }
-  const std::optional<std::string> mapped = map_.ToLocal(windows_path);
+  std::optional<LocalPath> mapped = map_.Resolve(windows_path);
   *basis = mapped ? AnswerBasis::kMapped : AnswerBasis::kAssumed;
-  return mapped.value_or(std::string());
+  if (!mapped) return std::string();
+  if (kind != nullptr) *kind = mapped->kind;
+  return std::move(mapped->path);
 }
 
-FileAnswer MachineFiles::Question(const WString& windows_path) {
+FileAnswer MachineFiles::Question(const WString& windows_path, bool remember) {
   // Without mappings, only a path that may be bound needs looking at.
   if (map_.empty() && bound_names_.count(LastName(windows_path)) == 0) {
     FileAnswer assumed;
@@ -77,10 +80,15 @@ FileAnswer MachineFiles::Question(const WString& windows_path) {
   }
 
   FileAnswer answer;
-  answer.local = LocalFor(windows_path, &answer.basis);
+  LocalKind kind = LocalKind::kUnknown;
+  answer.local = LocalFor(windows_path, &answer.basis, &kind);
   if (answer.basis == AnswerBasis::kAssumed) {
     answer.exists = assumption_ == Assumption::kPresent;
     answer.attributes = kFileAttributeNormal;
+  } else if (kind != LocalKind::kUnknown) {
+    answer.exists = kind != LocalKind::kMissing;
+    answer.attributes = kind == LocalKind::kDirectory ? kFileAttributeDirectory
+                                                      : kFileAttributeNormal;
   } else {
     std::error_code error;
     const fs::file_status status = fs::status(fs::u8path(answer.local), error);
@@ -88,8 +96,10 @@ FileAnswer MachineFiles::Question(const WString& windows_path) {
     answer.attributes = fs::is_directory(status) ? kFileAttributeDirectory : kFileAttributeNormal;
   }
   if (!answer.exists) answer.attributes = kInvalidFileAttributes;
-  answers_.emplace(key, answer);
-  by_spelling_.emplace(windows_path, answer);
+  if (remember) {
+    answers_.emplace(key, answer);
+    by_spelling_.emplace(windows_path, answer);
+  }
   return answer;
 }
 

@@ -34,14 +34,16 @@ class MachineFiles {
   Assumption assumption() const { return assumption_; }
   void Bind(const WString& windows_path, const std::string& local_file);
 
-  FileAnswer Question(const WString& windows_path);
+  // Remembered unless told not to, where the caller keeps the answer.
+  FileAnswer Question(const WString& windows_path, bool remember = true);
   // The local file that answers for a Windows path; empty when none does.
   std::string Locate(const WString& windows_path);
   // The file's bytes when a binding or a mapping gives a readable file.
   bool ReadBytes(const WString& windows_path, std::string* bytes);
 
  private:
-  std::string LocalFor(const WString& windows_path, AnswerBasis* basis);
+  std::string LocalFor(const WString& windows_path, AnswerBasis* basis,
+                       LocalKind* kind = nullptr);
 
   PathMap map_;
   Assumption assumption_;

@@ -49,6 +49,12 @@ void PathMap::Add(const PathMapping& mapping) {
 }
 
 std::optional<std::string> PathMap::ToLocal(const WString& windows_path) {
+  std::optional<LocalPath> local = Resolve(windows_path);
+  if (!local) return std::nullopt;
+  return std::move(local->path);
+}
+
+std::optional<LocalPath> PathMap::Resolve(const WString& windows_path) {
   const std::vector<WString> names = WindowsPathNames(windows_path);
   const std::pair<std::vector<WString>, std::string>* best = nullptr;
   for (const auto& mapping : mappings_) {
@@ -63,28 +69,37 @@ std::optional<std::string> PathMap::ToLocal(const WString& windows_path) {
   }
   if (best == nullptr) return std::nullopt;
 
-  std::string local = best->second;
+  LocalPath local{best->second, LocalKind::kUnknown};
   for (size_t i = best->first.size(); i < names.size(); ++i) {
-    local = ResolveName(local, names[i]);
+    local = ResolveName(local.path, names[i]);
   }
   return local;
 }
 
-std::string PathMap::ResolveName(const std::string& directory, const WString& name) {
-  const std::string exact = (fs::u8path(directory) / fs::u8path(ToUtf8(name))).u8string();
+LocalPath PathMap::ResolveName(const std::string& directory, const WString& name) {
   auto listing = listings_.find(directory);
   if (listing == listings_.end()) {
-    std::map<WString, std::string> names;
+    Listing names;
     std::error_code error;
-    for (fs::directory_iterator it(fs::u8path(directory), error), end; !error && it != end; it.increment(error)) {
-      const std::string real = it->path().filename().u8string();
-      names.emplace(LowerPathCase(FromUtf8(real)), real);
+    fs::directory_iterator it(fs::u8path(directory), error);
+    names.listed = !error;
+    for (fs::directory_iterator end; !error && it != end; it.increment(error)) {
+      LocalPath entry{it->path().u8string(), LocalKind::kMissing};
+      std::error_code type_error;
+      if (it->exists(type_error) && !type_error) {
+        entry.kind = it->is_directory(type_error) ? LocalKind::kDirectory : LocalKind::kFile;
+      }
+      names.by_name.emplace(LowerPathCase(FromUtf8(it->path().filename().u8string())),
+                            std::move(entry));
     }
+    // A listing cut short says nothing of the names it did not reach.
+    names.listed = names.listed && !error;
     listing = listings_.emplace(directory, std::move(names)).first;
   }
-  const auto found = listing->second.find(LowerPathCase(name));
-  if (found == listing->second.end()) return exact;
-  return (fs::u8path(directory) / fs::u8path(found->second)).u8string();
+  const auto found = listing->second.by_name.find(LowerPathCase(name));
+  if (found != listing->second.by_name.end()) return found->second;
+  const std::string exact = (fs::u8path(directory) / fs::u8path(ToUtf8(name))).u8string();
+  return {exact, listing->second.listed ? LocalKind::kMissing : LocalKind::kUnknown};
 }
 
 }  // namespace quill::plan

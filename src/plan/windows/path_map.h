@@ -5,9 +5,9 @@
 // "C:=/srv/image" or "C:\Apps=/mnt/apps". Prefixes and every name below
 // them compare without regard to case, as Windows compares them, so a
 // case-sensitive local disk still answers "C:\APPS\Reader" from apps/reader.
-#include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/wide_string.h"
@@ -27,6 +27,15 @@ bool ParsePathMapping(const std::string& text, PathMapping* mapping);
 // Its names, the drive ("C:") first.
 std::vector<WString> WindowsPathNames(const WString& path);
 
+// What the listing of its folder tells of a local path; unknown where the
+// folder could not be listed.
+enum class LocalKind { kUnknown, kMissing, kFile, kDirectory };
+
+struct LocalPath {
+  std::string path;
+  LocalKind kind = LocalKind::kUnknown;
+};
+
 class PathMap {
  public:
   void Add(const PathMapping& mapping);
@@ -36,13 +45,19 @@ class PathMap {
   // name below it matched without regard to case; nothing when no mapping
   // covers the path.
   std::optional<std::string> ToLocal(const WString& windows_path);
+  // The same, with what the folder's listing says of it. The files do not
+  // change while quillplan runs: each folder is listed once.
+  std::optional<LocalPath> Resolve(const WString& windows_path);
 
  private:
-  std::string ResolveName(const std::string& directory, const WString& name);
+  struct Listing {
+    bool listed = false;
+    std::unordered_map<WString, LocalPath> by_name;  // by lower-case name
+  };
+  LocalPath ResolveName(const std::string& directory, const WString& name);
 
   std::vector<std::pair<std::vector<WString>, std::string>> mappings_;
-  // Directory listings by local directory: lower-case name to real name.
-  std::map<std::string, std::map<WString, std::string>> listings_;
+  std::unordered_map<std::string, Listing> listings_;  // by local directory
 };
 
 }  // namespace quill::plan

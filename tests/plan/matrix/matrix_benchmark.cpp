@@ -3,8 +3,8 @@
 // Figures, not a test: it ends non-zero when the first deployment is past
 // its limits.
 //   quill_plan_matrix_bench          80,800 cells, text and JSON
-//   quill_plan_matrix_bench --full   and 1,004,000 cells in text (about
-//                                    30 s more, so scripts/test leaves it out)
+//   quill_plan_matrix_bench --full   and 1,004,000 cells in text (some
+//                                    seconds more, so scripts/test leaves it out)
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,12 +16,14 @@
 namespace {
 
 constexpr double kLimitSeconds = 1.0;
+constexpr double kMillionLimitSeconds = 10.0;
 constexpr long kLimitKib = 64 * 1024;
 
 using quill::plan::DeploymentShape;
 
-// Prints one line per format; true when each is within the limits.
-bool Measure(const DeploymentShape& shape, int runs, bool json) {
+// Prints one line per format, each figure beside its goal; true when each
+// is within them.
+bool Measure(const DeploymentShape& shape, int runs, bool json, double limit_seconds) {
   quill::plan::TempTree tree;
   const quill::plan::BenchFiles files = WriteBenchDeployment(tree, shape, "deploy.ini", "image");
   const long long cells = 4LL * shape.machines * (shape.languages + 1);
@@ -35,15 +37,16 @@ bool Measure(const DeploymentShape& shape, int runs, bool json) {
                                           "--map", "C:=" + files.image};
     if (format == std::string("json")) arguments.push_back("--json");
     const quill::plan::TimedRun run =
-        quill::plan::BestOf(runs, kLimitSeconds, arguments, tree.Path("out"));
+        quill::plan::BestOf(runs, limit_seconds, arguments, tree.Path("out"));
     if (run.status != 0) {
       std::printf("matrix: %s: quillplan failed (status %d)\n", format, run.status);
       return false;
     }
-    std::printf("matrix: %-4s %.3f s, %.0f cells per second, peak %.1f MiB, %.1f MB of output\n",
-                format, run.seconds, cells / run.seconds, run.peak_kib / 1024.0,
-                run.output_bytes / 1e6);
-    within = within && run.seconds < kLimitSeconds && run.peak_kib < kLimitKib;
+    std::printf("matrix: %-4s %.3f s (goal under %.0f s), peak %.1f MiB (goal under %ld MiB), "
+                "%.0f cells per second, %.1f MB of output\n",
+                format, run.seconds, limit_seconds, run.peak_kib / 1024.0, kLimitKib / 1024,
+                cells / run.seconds, run.output_bytes / 1e6);
+    within = within && run.seconds < limit_seconds && run.peak_kib < kLimitKib;
   }
   return within;
 }
@@ -51,14 +54,13 @@ bool Measure(const DeploymentShape& shape, int runs, bool json) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::printf("matrix: %s, best of up to 3 runs (the machine is shared); limits %.1f s, "
-              "%ld MiB\n", QUILLPLAN_BINARY, kLimitSeconds, kLimitKib / 1024);
-  const bool within = Measure(DeploymentShape{}, 3, true);
+  std::printf("matrix: %s, best of up to 3 runs (the machine is shared)\n", QUILLPLAN_BINARY);
+  bool within = Measure(DeploymentShape{}, 3, true, kLimitSeconds);
   if (argc < 2 || std::strcmp(argv[1], "--full") != 0) return within ? 0 : 1;
   DeploymentShape fleet;
   fleet.machines = 1000;
   fleet.languages = 250;
-  // A figure only, once, in text: it is twelve times the cells.
-  Measure(fleet, 1, false);
+  // In text: it is twelve times the cells.
+  within = Measure(fleet, 3, false, kMillionLimitSeconds) && within;
   return within ? 0 : 1;
 }

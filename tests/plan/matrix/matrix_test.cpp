@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
+#include <vector>
 
+#include "plan/matrix/machine_json.h"
 #include "plan/matrix/matrix.h"
 #include "bench_deployment.h"
+#include "matrix/every_cell.h"
 #include "plan/matrix/matrix_text.h"
 #include "plan_fixture.h"
 #include "runner/application_command.h"
@@ -55,6 +59,16 @@ TEST(MatrixTest, CellsShareAPlanWhenOnlyTheLanguageCodeDiffers) {
   const nlohmann::ordered_json json = MatrixJson(matrix);
   EXPECT_EQ("B", json["machines"][0]["grid"][0][2]);
   EXPECT_EQ("no-language-folder", json["machines"][0]["variants"][3]["entries"][0]["skipped"]);
+  // The text the matrix writes a machine as is dump(2) of its JSON, a
+  // machine left out (no variants, no grid) too.
+  MachineMatrix left_out;
+  left_out.system_id = u"0x\"9";
+  left_out.planned = false;
+  const std::vector<const MachineMatrix*> machines = {&matrix.machines[0], &matrix.machines[1],
+                                                     &left_out};
+  for (const MachineMatrix* machine : machines) {
+    EXPECT_EQ(MachineJson(*machine).dump(2), MachineJsonText(*machine, 0));
+  }
 }
 
 TEST(MatrixTest, WithoutATableThereIsNoMatrix) {
@@ -70,71 +84,40 @@ TEST(MatrixTest, WithoutATableThereIsNoMatrix) {
 namespace quill::plan {
 namespace {
 
-// A deployment's machine, planned alone: a fresh platform for each run, as
-// `quillplan plan` makes it.
-struct BenchMachine {
-  BenchMachine(const std::string& ini_text, const std::string& image)
-      : ini(IniFile::FromBytes(ini_text)) {
-    PathMap map;
-    map.Add({u"C:", image});
-    files = std::make_unique<MachineFiles>(std::move(map), Assumption::kPresent);
-    platform = std::make_unique<PlanPlatform>(ini, u"deploy.ini", *files);
-  }
-  IniFile ini;
-  std::unique_ptr<MachineFiles> files;
-  std::unique_ptr<PlanPlatform> platform;
-};
-
-// The matrix runs the core once per machine and language for pass 0 and
-// keeps equal plans once, "<code>" in place of the language code: every
-// cell must still be what the core answers when the cell is run alone.
 TEST(MatrixTest, EveryCellIsTheCoresOwnRunOfIt) {
   DeploymentShape shape;
   shape.machines = 5;
   shape.applications_per_machine = 6;
   shape.application_sections = 25;
   shape.languages = 40;  // "02", "16" and "37" fall back to "US" and "SP"
-  TempTree tree;
-  const BenchFiles files = WriteBenchDeployment(tree, shape, "deploy.ini", "image");
-  const std::string ini = BenchIni(shape);
-  BenchMachine whole(ini, files.image);
   MatrixScope more;
   more.machines = {u"0x9999"};  // no section: the common lists only
-  const Matrix matrix = MakeMatrix("", *whole.platform, more, nullptr);
-  ASSERT_TRUE(matrix.problem.empty()) << matrix.problem;
-  ASSERT_EQ(6u, matrix.machines.size());
+  ExpectEveryCellIsItsOwnRun(shape, more);
+}
 
-  size_t cells = 0;
-  for (const MachineMatrix& machine : matrix.machines) {
-    for (size_t l = 0; l < matrix.languages.size(); ++l) {
-      for (size_t s = 0; s < matrix.systems.size(); ++s) {
-        BenchMachine alone(ini, files.image);
-        PlanRequest request;
-        request.machine_id = machine.system_id.substr(2);
-        request.windows = matrix.systems[s];
-        request.language = matrix.languages[l].choice;
-        const Plan run = PlanRun(request, *alone.platform);
-
-        const MatrixVariant& variant = machine.variants[machine.cells[l][s]];
-        Plan cell;
-        cell.passes.push_back(machine.pass0[variant.pass0]);
-        if (variant.pass1 >= 0) cell.passes.push_back(machine.pass1[variant.pass1]);
-        for (PassPlan& pass : cell.passes) {
-          for (PlanEntry& entry : pass.entries) {
-            ReplaceAll(entry.command_line, u"<code>", run.language.language_code);
-            ReplaceAll(entry.handed, u"<code>", run.language.language_code);
-          }
-        }
-        SCOPED_TRACE(ToUtf8(machine.system_id) + " " + ToUtf8(matrix.languages[l].label) + " " +
-                     std::to_string(s));
-        EXPECT_EQ(PlanFixture::Lines(run), PlanFixture::Lines(cell));
-        EXPECT_EQ(run.exit_code, variant.exit_code);
-        EXPECT_EQ(run.ending, variant.ending);
-        ++cells;
-      }
-    }
+// Assumed answers are told in the machines' order, whichever worker asked.
+TEST(MatrixTest, TheOutputIsTheSameOnAnyNumberOfWorkers) {
+  DeploymentShape shape;
+  shape.machines = 7;
+  shape.applications_per_machine = 4;
+  shape.languages = 5;
+  const IniFile ini = IniFile::FromBytes(BenchIni(shape));
+  TempTree tree;
+  const std::string table = tree.File("LANG.INI", BenchLanguageTable(shape));
+  std::string written[2];
+  for (int reversed = 0; reversed < 2; ++reversed) {
+    // No drive: every question is answered by assumption.
+    MachineFiles files(PathMap(), Assumption::kPresent);
+    PlanPlatform platform(ini, u"deploy.ini", files);
+    ReversedWorkers workers;
+    const Matrix matrix = MakeMatrix(table, platform, MatrixScope(), nullptr,
+                                     reversed != 0 ? &workers : nullptr);
+    std::ostringstream text;
+    WriteMatrixText(matrix, text);
+    written[reversed] = text.str();
   }
-  EXPECT_EQ(matrix.cells, cells);
+  EXPECT_NE(std::string::npos, written[0].find("file questions answered by assumption"));
+  EXPECT_EQ(written[0], written[1]);
 }
 
 }  // namespace
