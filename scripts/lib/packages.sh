@@ -30,6 +30,20 @@ ensure_packages() {
     apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# Wine's 32-bit half only where the kernel runs 32-bit code: elsewhere it
+# would be a minute and hundreds of megabytes of i386 packages for nothing,
+# and would make Debian's wine commands fail (scripts/lib/wine). Status 1,
+# with the reason said, where it is not installed.
+ensure_wine32_where_it_runs() {
+  local here no_32bit
+  here=$(dirname "${BASH_SOURCE[0]}")
+  if ! no_32bit=$("$here/runs-32bit" --kernel); then
+    echo "packages: not installing Wine's 32-bit half: $no_32bit"
+    return 1
+  fi
+  ensure_packages "${QUILL_WINE32_PACKAGES[@]}"
+}
+
 # What building and testing the project needs.
 QUILL_BUILD_PACKAGES=(
   cmake ninja-build g++ libgtest-dev googletest

@@ -8,9 +8,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "base/utf.h"
 #include "plan/verbs/verbs.h"
 #include "plan/windows/shown_text.h"
-#include "plan/windows/utf.h"
 
 namespace {
 
@@ -190,7 +190,7 @@ int Guarded(int argc, char** argv) {
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
   for (int i = 0; i < argc; ++i) {
-    arguments.push_back(quill::plan::ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+    arguments.push_back(quill::ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
   }
   std::vector<char*> pointers;
   for (std::string& argument : arguments) pointers.push_back(&argument[0]);

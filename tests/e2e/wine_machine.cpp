@@ -24,6 +24,8 @@ namespace {
 const char kWineDebug[] = "WINEDEBUG=-all";
 const char kNoDownloads[] = "WINEDLLOVERRIDES=mscoree,mshtml=";
 const char kDefaultLocale[] = "en_US.UTF-8";
+// Started through the project's one choice of Wine loader (scripts/lib/wine).
+const char kWine[] = QUILL_WINE;
 const char kVersionKey[] = "HKCU\\Software\\Wine\\AppDefaults\\QUILLRUN.EXE";
 
 std::string FromEnvironment(const char* name, const std::string& fallback) {
@@ -206,7 +208,7 @@ std::vector<std::string> WineMachine::Environment(
 ProcessOutcome WineMachine::Wine(const std::vector<std::string>& arguments, double seconds) {
   // Started in C:\ once there is one, so Wine need not say it is not.
   const std::string drive_c = HostPath("C:\\");
-  ProcessCommand command{{"wine"}, Environment({}), fs::is_directory(drive_c) ? drive_c : ""};
+  ProcessCommand command{{kWine}, Environment({}), fs::is_directory(drive_c) ? drive_c : ""};
   command.argv.insert(command.argv.end(), arguments.begin(), arguments.end());
   return RunProcess(command, seconds);
 }
@@ -229,7 +231,7 @@ std::unique_ptr<RunningProgram> WineMachine::Start(const RunOptions& options) {
   }
   std::map<std::string, std::string> extra = options.environment;
   extra["QUILL_LAUNCH_COMMAND_HEX"] = Hex(CommandLineOf(options));
-  ProcessCommand command{{"wine", BuildOf(shipped_) + "/tools/launch.exe"}, Environment(extra),
+  ProcessCommand command{{kWine, BuildOf(shipped_) + "/tools/launch.exe"}, Environment(extra),
                          HostPath(options.current_directory)};
   return std::make_unique<RunningProgram>(std::make_unique<ChildProcess>(command),
                                           options.time_limit_seconds);

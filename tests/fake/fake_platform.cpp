@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "plan/windows/utf.h"
+#include "base/utf.h"
 
 namespace quill {
 
-std::string Narrow(const WString& text) { return plan::ToUtf8(text); }
+std::string Narrow(const WString& text) { return ToUtf8(text); }
 
-WString Widen(const std::string& utf8) { return plan::FromUtf8(utf8); }
+WString Widen(const std::string& utf8) { return FromUtf8(utf8); }
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
 #include "fuzz_support.h"
 #include "plan/windows/ini_file.h"
 #include "plan/windows/ini_text.h"
-#include "plan/windows/utf.h"
 
 using quill::WString;
 using quill::fuzz::Check;
@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   if (file.encoding() == quill::plan::IniEncoding::kAnsi) {
     Check(SameSections(file, IniFile::FromBytes(Utf16LittleEndian(text))),
           "the same file saved as UTF-16 reads the same");
-    Check(SameSections(file, IniFile::FromBytes("\xEF\xBB\xBF" + quill::plan::ToUtf8(text))),
+    Check(SameSections(file, IniFile::FromBytes("\xEF\xBB\xBF" + quill::ToUtf8(text))),
           "the same file saved as UTF-8 reads the same");
   }
   return 0;

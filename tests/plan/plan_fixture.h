@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
 #include "plan/planning/plan_platform.h"
 #include "plan/planning/planner.h"
 #include "plan/windows/ini_file.h"
 #include "plan/windows/machine_files.h"
-#include "plan/windows/utf.h"
 #include "temp_tree.h"
 
 namespace quill::plan {

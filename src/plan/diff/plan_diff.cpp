@@ -4,10 +4,10 @@
 #include <map>
 #include <utility>
 
+#include "base/utf.h"
 #include "plan/matrix/matrix_text.h"
 #include "plan/planning/plan_words.h"
 #include "plan/windows/case_fold.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

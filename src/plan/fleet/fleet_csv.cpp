@@ -2,8 +2,8 @@
 
 #include <initializer_list>
 
+#include "base/utf.h"
 #include "plan/report/report_text.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

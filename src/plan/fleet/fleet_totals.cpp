@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "plan/windows/utf.h"
+#include "base/utf.h"
 
 namespace quill::plan {
 

@@ -4,10 +4,10 @@
 #include <set>
 
 #include "base/profile_value.h"
+#include "base/utf.h"
 #include "plan/planning/pass_trace.h"
 #include "plan/planning/planner.h"
 #include "plan/windows/case_fold.h"
-#include "plan/windows/utf.h"
 #include "run/install_time.h"
 #include "runner/application_command.h"
 

@@ -2,9 +2,9 @@
 
 #include <map>
 
+#include "base/utf.h"
 #include "facts/language_table.h"
 #include "plan/planning/table_scan.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

@@ -9,11 +9,11 @@
 #endif
 #include <utility>
 
+#include "base/utf.h"
 #include "facts/language_code.h"
 #include "facts/os_type.h"
 #include "plan/planning/table_scan.h"
 #include "plan/windows/case_fold.h"
-#include "plan/windows/utf.h"
 #include "runner/application_command.h"
 
 namespace quill::plan {

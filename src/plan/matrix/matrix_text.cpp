@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
 #include "plan/planning/plan_text.h"
 #include "plan/planning/plan_words.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

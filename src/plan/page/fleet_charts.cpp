@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "base/utf.h"
 #include "plan/report/report_text.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

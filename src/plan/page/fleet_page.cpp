@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "plan/page/fleet_charts.h"
+#include "base/utf.h"
 #include "plan/fleet/fleet_text.h"
+#include "plan/page/fleet_charts.h"
 #include "plan/report/report_text.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

@@ -3,8 +3,8 @@
 #include <iomanip>
 #include <string>
 
+#include "base/utf.h"
 #include "plan/planning/plan_words.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

@@ -1,6 +1,6 @@
 #include "plan/planning/plan_words.h"
 
-#include "plan/windows/utf.h"
+#include "base/utf.h"
 
 namespace quill::plan {
 

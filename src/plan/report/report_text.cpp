@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string>
 
+#include "base/utf.h"
 #include "plan/windows/civil_time.h"
 #include "plan/windows/shown_text.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

@@ -1,10 +1,11 @@
+#include "plan/verbs/verbs.h"
+
 #include "plan/diff/diff_text.h"
 #include "plan/diff/plan_diff.h"
 #include "plan/diff/same_reads.h"
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/verbs/verbs.h"
 #include "plan/windows/shown_text.h"
 
 namespace quill::plan {

@@ -1,13 +1,14 @@
+#include "plan/verbs/verbs.h"
+
 #include <memory>
 
 #include <nlohmann/json.hpp>
 
+#include "base/utf.h"
 #include "plan/lint/deployment_lint.h"
 #include "plan/planning/plan_platform.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/verbs/verbs.h"
 #include "plan/windows/shown_text.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

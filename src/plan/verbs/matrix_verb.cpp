@@ -1,11 +1,12 @@
+#include "plan/verbs/verbs.h"
+
 #include <memory>
 
+#include "base/utf.h"
 #include "plan/matrix/matrix.h"
 #include "plan/matrix/matrix_text.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/verbs/verbs.h"
 #include "plan/windows/shown_text.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

@@ -1,12 +1,13 @@
+#include "plan/verbs/verbs.h"
+
 #include <memory>
 
+#include "base/utf.h"
 #include "plan/planning/plan_platform.h"
 #include "plan/planning/plan_text.h"
 #include "plan/planning/planner.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/verbs/verbs.h"
 #include "plan/windows/shown_text.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

@@ -1,3 +1,5 @@
+#include "plan/verbs/verbs.h"
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -7,8 +9,10 @@
 #include "plan/fleet/fleet_text.h"
 #include "plan/fleet/fleet_totals.h"
 #include "plan/page/fleet_page.h"
+#include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
-#include "plan/verbs/verbs.h"
+#include "plan/report/run_report.h"
+#include "plan/windows/local_file.h"
 #include "plan/windows/shown_text.h"
 
 namespace quill::plan {

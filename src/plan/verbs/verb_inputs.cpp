@@ -1,11 +1,11 @@
 #include "plan/verbs/verb_inputs.h"
 
+#include "base/utf.h"
+#include "plan/windows/local_file.h"
 #include <filesystem>
 #include <fstream>
 
-#include "plan/windows/local_file.h"
 #include "plan/windows/shown_text.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

@@ -1,7 +1,7 @@
 #ifndef QUILL_PLAN_VERBS_VERBS_H_
 #define QUILL_PLAN_VERBS_VERBS_H_
 
-// The four things quillplan does, each from its options to its output and
+// The five things quillplan does, each from its options to its output and
 // exit status; main only parses the command line.
 #include <ostream>
 #include <string>

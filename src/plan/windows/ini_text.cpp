@@ -1,6 +1,6 @@
 #include "plan/windows/ini_text.h"
 
-#include "plan/windows/utf.h"
+#include "base/utf.h"
 
 namespace quill::plan {
 

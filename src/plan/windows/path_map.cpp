@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/utf.h"
 #include "plan/windows/case_fold.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

@@ -5,10 +5,10 @@
 #include <random>
 #include <vector>
 
+#include "base/utf.h"
 #include "log/log_record.h"
 #include "log/time_stamp.h"
 #include "plan/windows/civil_time.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

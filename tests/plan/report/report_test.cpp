@@ -2,11 +2,11 @@
 
 #include <sstream>
 
+#include "base/utf.h"
 #include "log/log_record.h"
 #include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
 #include "plan/report/run_report.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 namespace {

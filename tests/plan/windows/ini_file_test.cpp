@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/utf.h"
 #include "plan/windows/ini_file.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 namespace {

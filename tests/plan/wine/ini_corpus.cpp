@@ -2,8 +2,8 @@
 
 #include <random>
 
+#include "base/utf.h"
 #include "plan/windows/ini_text.h"
-#include "plan/windows/utf.h"
 
 namespace quill::plan {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
 #include "ini_corpus.h"
 #include "plan/windows/ini_file.h"
-#include "plan/windows/utf.h"
 #include "wine_machine.h"
 
 namespace quill::plan {

@@ -8,10 +8,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/utf.h"
 #include "child_process.h"
 #include "plan/report/log_records.h"
 #include "plan/report/run_report.h"
-#include "plan/windows/utf.h"
 #include "wine_machine.h"
 
 namespace quill::plan {

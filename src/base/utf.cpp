@@ -1,6 +1,6 @@
-#include "plan/windows/utf.h"
+#include "base/utf.h"
 
-namespace quill::plan {
+namespace quill {
 
 namespace {
 
@@ -89,4 +89,4 @@ std::string ToUtf8(const WString& text) {
   return out;
 }
 
-}  // namespace quill::plan
+}  // namespace quill
