@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 
+#include "plan/fleet/filtered_sink.h"
 #include "plan/fleet/fleet_csv.h"
 #include "plan/fleet/fleet_stream.h"
 #include "plan/fleet/fleet_text.h"
@@ -12,6 +13,7 @@
 #include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
 #include "plan/report/run_report.h"
+#include "plan/tally/run_filter.h"
 #include "plan/windows/local_file.h"
 #include "plan/windows/shown_text.h"
 
@@ -70,6 +72,25 @@ class Output {
   std::ostream* stream_ = nullptr;
 };
 
+// The filters of the command line; false with the cause told when a date does not read.
+bool ReadFilter(const ReportOptions& options, RunFilter* filter, std::ostream& err) {
+  for (const auto& [flag, text, bound, day_after] :
+       {std::make_tuple("--since", &options.since, &filter->since, 0),
+        std::make_tuple("--until", &options.until, &filter->until, 1)}) {
+    if (text->empty()) continue;
+    const auto days = IsoDateDays(*text);
+    if (!days) {
+      err << "quillplan report: " << flag << " " << Shown(*text) << " is no date; give one as 2026-03-31\n";
+      return false;
+    }
+    *bound = (*days + day_after) * 86400;
+  }
+  filter->app = options.app;
+  filter->model = options.model;
+  filter->os = options.os;
+  return true;
+}
+
 }  // namespace
 
 int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream& err) {
@@ -77,6 +98,8 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
     err << "quillplan report: --csv - and --html - cannot both take standard output\n";
     return kUsage;
   }
+  RunFilter filter;
+  if (!ReadFilter(options, &filter, err)) return kUsage;
   Output csv_file, html_file;
   if (!csv_file.Open(options.csv, out, err) || !html_file.Open(options.html, out, err)) {
     return kTrouble;
@@ -91,6 +114,7 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
   const bool one_log = OneLog(options);
 
   FleetTotals totals;
+  totals.filters = filter.Described();
   std::vector<FleetSink*> sinks = {&totals};
   std::unique_ptr<FleetCsv> csv;
   if (csv_file.stream()) {
@@ -102,7 +126,9 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
     table = std::make_unique<OneLogSink>(out, options.json);
     sinks.push_back(table.get());
   }
-  StreamFleet(options.logs, not_inputs, one_log ? LogReading::kWhole : LogReading::kSkim, sinks);
+  FilteredSink filtered(filter, sinks);
+  StreamFleet(options.logs, not_inputs, one_log ? LogReading::kWhole : LogReading::kSkim,
+              filter.any() ? std::vector<FleetSink*>{&filtered} : sinks);
   if (html_file.stream()) WriteFleetPage(totals, *html_file.stream());
   const bool csv_written = csv_file.Close(err);
   if (!html_file.Close(err) || !csv_written) return kTrouble;
@@ -116,7 +142,7 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
     if (options.json) {
       out << FleetJson(totals).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
-      WriteFleetText(totals, out);
+      WriteFleetText(totals, options.top, out);
     }
   }
   if (totals.log_files == 0) return kTrouble;
