@@ -1,5 +1,6 @@
 #include "plan/verbs/verbs.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -129,7 +130,10 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
   FilteredSink filtered(filter, sinks);
   StreamFleet(options.logs, not_inputs, one_log ? LogReading::kWhole : LogReading::kSkim,
               filter.any() ? std::vector<FleetSink*>{&filtered} : sinks);
-  if (html_file.stream()) WriteFleetPage(totals, *html_file.stream());
+  // The page lists more PCs than the terminal: it scrolls.
+  if (html_file.stream()) {
+    WriteFleetPage(totals, std::max<size_t>(100, static_cast<size_t>(options.top)), *html_file.stream());
+  }
   const bool csv_written = csv_file.Close(err);
   if (!html_file.Close(err) || !csv_written) return kTrouble;
 

@@ -33,7 +33,7 @@ const App kApps[] = {
     {u"Codecs", u"C:\\Apps\\Codecs\\setup.exe /verysilent", 5},
     {u"Backup", u"C:\\Program Files\\Backup\\install.exe /q", 60},
     {u"VPN", u"C:\\Apps\\VPN\\vpn.msi /qn", 45},
-    {u"Updater", u"C:\\Apps\\Updater\\update.exe /silent", 90},
+    {u"FleetUpdaterServiceEnterpriseEdition2026", u"C:\\Apps\\Updater\\update.exe /silent", 90},  // a name no label holds
 };
 const char16_t* const kOSTypes[] = {u"WINXP", u"VISTA32", u"VISTA64", u""};
 const char16_t* const kLanguages[][2] = {{u"0x407", u"07"}, {u"0x409", u"09"}, {u"0x40c", u"0C"},

@@ -515,15 +515,27 @@ TEST(FleetPageTest, NamesFromTheLogAreTextOnThePage) {
       {LogRecord::kResultLaunchFailed, {}},
   };
   for (const auto& [record, texts] : records) log += EncodeLogText(FormatLogRecord(record, {texts, 0}));
+  // File names reach the page too: the PCs to visit, the slowest run, the files skipped.
+  tree.File("share/PC<i>&\"q\".LOG", log);
+  tree.File("share/<b>notes.txt", "Ask Eva.\r\n");
   ReportOptions options;
-  options.logs = {tree.File("QUILLRUN.LOG", log)};
+  options.logs = {tree.Path("share")};
   options.html = tree.Path("page.html");
   std::ostringstream out, err;
-  ASSERT_EQ(0, RunReportVerb(options, out, err));
+  ASSERT_EQ(1, RunReportVerb(options, out, err));
   std::ifstream in(options.html);
   const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(std::string::npos, page.find("<script")) << "no script, not even one from a log";
   EXPECT_EQ(std::string::npos, page.find("<i>"));
+  EXPECT_EQ(std::string::npos, page.find("<b>"));
+  EXPECT_EQ(std::string::npos, page.find("&\"q"));
+  size_t escaped = 0;
+  for (size_t at = page.find("PC&lt;i&gt;&amp;&quot;q&quot;.LOG"); at != std::string::npos;
+       at = page.find("PC&lt;i&gt;&amp;&quot;q&quot;.LOG", at + 1)) {
+    ++escaped;
+  }
+  EXPECT_EQ(3u, escaped) << "the PC's row and its data-file, the slowest run";
+  EXPECT_NE(std::string::npos, page.find("&lt;b&gt;notes.txt"));
   EXPECT_NE(std::string::npos, page.find("&lt;script&gt;alert(1)&lt;/script&gt;&amp;&quot;x&quot;"));
   EXPECT_NE(std::string::npos, page.find("0x&lt;i&gt; WINXP"));
 }
