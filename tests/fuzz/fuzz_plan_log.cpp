@@ -188,8 +188,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
   const quill::plan::ReadLog before = quill::plan::ReadLogRecords(any);
   const quill::plan::ReadLog read = quill::plan::ReadLogRecords(log);
-  int any_lines = 0;
-  for (char c : any) any_lines += c == '\n';
+  int any_lines = 0;  // LF, CR LF and a lone CR each end a line
+  for (size_t i = 0; i < any.size(); ++i) {
+    any_lines += any[i] == '\n' ? !(i > 0 && any[i - 1] == '\r') : any[i] == '\r';
+  }
   int last_line = 0;
   for (const quill::plan::ReadRecord& record : read.records) {
     Check(record.line >= last_line && record.line >= 1, "records come in line order");

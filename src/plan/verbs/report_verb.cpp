@@ -11,11 +11,8 @@
 #include "plan/fleet/fleet_text.h"
 #include "plan/fleet/fleet_totals.h"
 #include "plan/page/fleet_page.h"
-#include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
-#include "plan/report/run_report.h"
 #include "plan/tally/run_filter.h"
-#include "plan/windows/local_file.h"
 #include "plan/windows/shown_text.h"
 
 namespace quill::plan {

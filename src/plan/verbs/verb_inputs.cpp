@@ -1,10 +1,10 @@
 #include "plan/verbs/verb_inputs.h"
 
-#include "base/utf.h"
-#include "plan/windows/local_file.h"
 #include <filesystem>
 #include <fstream>
 
+#include "base/utf.h"
+#include "plan/windows/local_file.h"
 #include "plan/windows/shown_text.h"
 
 namespace quill::plan {
