@@ -117,7 +117,7 @@ void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
   out << "files: " << totals.log_files << " run logs read, " << totals.skipped_files
       << " skipped\n"
       << "PCs (log files): " << pcs.reporting() << " with runs; latest run still failing on "
-      << pcs.MostRecentFirst().size() << " (" << pcs.cut_short() << " of them cut short), fixed on "
+      << pcs.still_failing() << " (" << pcs.cut_short() << " of them cut short), fixed on "
       << pcs.fixed() << ", finished on " << pcs.finished() << "\n"
       << "runs: " << totals.runs << " on " << totals.machines.size() << " models (SystemIDs); "
       << totals.error_runs << " ended in an error, " << totals.cut_short_runs << " cut short\n"

@@ -62,7 +62,7 @@ std::string Tiles(const FleetTotals& totals) {
   std::string html = "<div class=\"tiles\">\n";
   const PcLatest& pcs = totals.pcs;
   html += Tile("pcs", pcs.reporting(), "PCs (log files) with runs", blue);
-  html += Tile("pcs_failing", static_cast<int64_t>(pcs.MostRecentFirst().size()), "PCs still failing", "#d64545");
+  html += Tile("pcs_failing", pcs.still_failing(), "PCs still failing", "#d64545");
   html += Tile("pcs_cut_short", pcs.cut_short(), "of them cut short", "#8a8f98");
   html += Tile("pcs_fixed", pcs.fixed(), "PCs fixed by a later run", "#2e9d5b");
   html += "</div>\n<div class=\"tiles\">\n";

@@ -32,6 +32,7 @@ class PcLatest {
 
   int64_t reporting() const { return reporting_; }
   int64_t fixed() const { return fixed_; }
+  int64_t still_failing() const { return static_cast<int64_t>(failing_.size()); }
   int64_t finished() const { return reporting_ - fixed_ - static_cast<int64_t>(failing_.size()); }
   int64_t cut_short() const { return cut_short_; }
   // Most recent latest run first; those whose time does not read last.

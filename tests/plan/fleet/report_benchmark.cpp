@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr double kGoalRatio = 3.0;
+constexpr double kGoalRatio = 1.5;
 constexpr double kGoalMiB = 64.0;
 
 struct Measured {
