@@ -25,12 +25,6 @@ std::string Padded(const std::string& text, size_t width) {
 }
 
 
-std::string Percent(int64_t part, int64_t whole) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%.1f%%", 100.0 * Share(part, whole));
-  return text;
-}
-
 // A share as JSON: a fraction with four decimals.
 double Rate(int64_t part, int64_t whole) {
   return static_cast<double>(static_cast<int64_t>(Share(part, whole) * 10000 + 0.5)) / 10000;
@@ -55,8 +49,8 @@ void GroupTable(const char* title, const std::map<std::string, GroupTotals>& gro
   for (const GroupTotals* group : OutcomeGroups::WorstFirst(groups)) {
     out << Padded(Shown(language ? LanguageShown(*group) : OSTypeShown(group->name)), 20) << std::right
         << std::setw(10) << group->runs << std::setw(10) << group->failed_runs << std::setw(10)
-        << Percent(group->failed_runs, group->runs) << std::setw(10) << group->application_runs;
-    for (size_t i = 1; i < 4; ++i) out << std::setw(10) << Percent(group->outcomes[i], group->application_runs);
+        << PercentShown(group->failed_runs, group->runs) << std::setw(10) << group->application_runs;
+    for (size_t i = 1; i < 4; ++i) out << std::setw(10) << PercentShown(group->outcomes[i], group->application_runs);
     out << "\n";
   }
 }
@@ -70,7 +64,7 @@ void FailingPcs(const FleetTotals& totals, int top, std::ostream& out) {
   out << ":\n  " << Padded("latest run", 20) << Padded("log file", 30) << Padded("SystemID", 10)
       << Padded("OSType", 9) << "what\n";
   for (size_t i = 0; i < shown; ++i) {
-    const FailingPc& pc = failing[i];
+    const FailingPc& pc = *failing[i];
     out << "  " << Padded(Shown(pc.start_text), 20) << Padded(Shown(pc.file), 30)
         << Padded(Shown(pc.system_id), 10) << Padded(Shown(OSTypeShown(pc.os_type)), 9)
         << Shown(pc.what) << "\n";
@@ -138,7 +132,7 @@ void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
     for (int64_t number : {app->runs, app->outcomes[0], app->outcomes[1], app->outcomes[2], app->outcomes[3]}) {
       out << std::setw(10) << number;
     }
-    out << std::setw(10) << Percent(app->not_finished(), app->runs);
+    out << std::setw(10) << PercentShown(app->not_finished(), app->runs);
     for (int64_t number : {app->durations.Percentile(50), app->durations.Percentile(95), app->durations.Max()}) {
       out << std::setw(10) << number;
     }
@@ -170,6 +164,51 @@ void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
   }
 }
 
+namespace {
+
+// The PCs still failing can be most of a fleet: they are written one at a
+// time where this stands in the JSON, not held as a JSON tree.
+const char kListComesHere[] = "\x01still failing PCs\x01";
+
+nlohmann::ordered_json FailingPcJson(const FailingPc& pc) {
+  return {{"file", pc.file},
+          {"system_id", pc.system_id},
+          {"os_type", pc.os_type},
+          {"latest_run", pc.start_text},
+          {"run", pc.run_number},
+          {"state", pc.cut_short ? "cut-short" : "failed"},
+          {"what", pc.what}};
+}
+
+std::string Dumped(const nlohmann::ordered_json& json) {
+  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
+
+void WriteFleetJson(const FleetTotals& totals, std::ostream& out) {
+  const std::string whole = Dumped(FleetJson(totals));
+  const size_t at = whole.find(Dumped(kListComesHere));
+  if (at == std::string::npos) {
+    out << whole << "\n";
+    return;
+  }
+  const size_t line_start = whole.rfind('\n', at) + 1;
+  const std::string indent(whole.find_first_not_of(' ', line_start) - line_start + 2, ' ');
+  out.write(whole.data(), static_cast<std::streamsize>(at));
+  const auto failing = totals.pcs.MostRecentFirst();
+  out << (failing.empty() ? "[]" : "[");
+  for (size_t i = 0; i < failing.size(); ++i) {
+    std::string entry = Dumped(FailingPcJson(*failing[i]));
+    for (size_t nl = entry.find('\n'); nl != std::string::npos; nl = entry.find('\n', nl + 1)) {
+      entry.insert(nl + 1, indent);
+    }
+    out << (i == 0 ? "\n" : ",\n") << indent << entry;
+  }
+  if (!failing.empty()) out << "\n" << indent.substr(2) << "]";
+  out << whole.substr(at + Dumped(kListComesHere).size()) << "\n";
+}
+
 nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
   using Json = nlohmann::ordered_json;
   Json json;
@@ -190,22 +229,12 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
                   {"ends_before_starts", totals.ends_before_starts}};
   for (size_t i = 0; i < 4; ++i) counted[kOutcomeKeys[i]] = totals.outcomes[i];
   json["totals"] = counted;
-  const auto failing = totals.pcs.MostRecentFirst();
   Json pcs = {{"with_runs", totals.pcs.reporting()},
-              {"still_failing", failing.size()},
+              {"still_failing", totals.pcs.still_failing()},
               {"cut_short", totals.pcs.cut_short()},
               {"fixed", totals.pcs.fixed()},
               {"finished", totals.pcs.finished()},
-              {"still_failing_list", Json::array()}};
-  for (const FailingPc& pc : failing) {
-    pcs["still_failing_list"].push_back({{"file", pc.file},
-                                         {"system_id", pc.system_id},
-                                         {"os_type", pc.os_type},
-                                         {"latest_run", pc.start_text},
-                                         {"run", pc.run_number},
-                                         {"state", pc.cut_short ? "cut-short" : "failed"},
-                                         {"what", pc.what}});
-  }
+              {"still_failing_list", kListComesHere}};
   json["pcs"] = pcs;
   json["applications"] = Json::array();
   for (const AppTotals* app : totals.AppsWorstFirst()) {

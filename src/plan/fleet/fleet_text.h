@@ -12,6 +12,8 @@ namespace quill::plan {
 
 // `top`: how many of the PCs still failing are listed.
 void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out);
+// The JSON written, with every PC still failing (FleetJson leaves them out).
+void WriteFleetJson(const FleetTotals& totals, std::ostream& out);
 nlohmann::ordered_json FleetJson(const FleetTotals& totals);
 
 // "(none)" for the empty OSType of a Windows the program does not name.

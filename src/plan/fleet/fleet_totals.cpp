@@ -33,7 +33,7 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
     ++outcomes[static_cast<size_t>(row.outcome)];
     if (const auto seconds = SecondsBetween(row.start, row.end)) {
       app.durations.Add(*seconds);
-      app.durations_by_outcome[static_cast<size_t>(row.outcome)].Add(*seconds);
+      ++app.buckets_by_outcome[static_cast<size_t>(row.outcome)][DurationBucket(*seconds)];
     }
     ends_before_starts += EndsBeforeStart(row.start, row.end);
   }

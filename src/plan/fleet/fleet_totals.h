@@ -25,7 +25,7 @@ struct AppTotals {
   int64_t runs = 0;
   OutcomeCounts outcomes{};
   DurationCounts durations;  // END minus START, where both read
-  std::array<DurationCounts, 4> durations_by_outcome;
+  std::array<BucketCounts, 4> buckets_by_outcome{};  // the histogram, coloured by outcome
   int64_t not_finished() const { return runs - outcomes[0]; }
 };
 

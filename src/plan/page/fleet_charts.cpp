@@ -24,17 +24,7 @@ constexpr size_t kLabelCharacters = 22;  // what kLabelWidth holds at 12 px
 const char* const kColours[] = {"#2e9d5b", "#d64545", "#e8982c", "#8a8f98"};
 const char* const kLabels[] = {"finished", "failed to launch", "timed out", "without result"};
 
-// Durations grouped by powers of two: 0, 1, 2-3, 4-7, ... 512 and more.
-constexpr int kBuckets = 11;
-
-int BucketOf(int64_t seconds) {
-  int bucket = 0;
-  while (seconds > 0 && bucket < kBuckets - 1) {
-    seconds >>= 1;
-    ++bucket;
-  }
-  return bucket;
-}
+constexpr int kBuckets = kDurationBuckets;
 
 std::string BucketLabel(int bucket) {
   if (bucket == 0) return "0";
@@ -146,9 +136,8 @@ std::string OutcomeBarsSvg(const FleetTotals& totals, size_t most_drawn) {
                   app->name + ": " + Grouped(app->outcomes[i]) + " " + kLabels[i]);
       x += length;
     }
-    char share[16];
-    std::snprintf(share, sizeof share, "%.1f%%", 100.0 * Share(app->not_finished(), app->runs));
-    svg += Text(x + 6, y + 12.5, Grouped(app->runs) + " runs, " + share + " failed", "class=\"count\"");
+    svg += Text(x + 6, y + 12.5, Grouped(app->runs) + " runs, " + PercentShown(app->not_finished(), app->runs) + " failed",
+                "class=\"count\"");
     svg += "</g>\n";
     y += kRowHeight;
   }
@@ -182,9 +171,9 @@ std::string DurationsSvg(const FleetTotals& totals, size_t most_drawn) {
     int64_t counts[kBuckets][4] = {};
     int64_t totals_of[kBuckets] = {};
     for (size_t outcome = 0; outcome < 4; ++outcome) {
-      for (const auto& [seconds, count] : app->durations_by_outcome[outcome].counts()) {
-        counts[BucketOf(seconds)][outcome] += count;
-        totals_of[BucketOf(seconds)] += count;
+      for (int bucket = 0; bucket < kBuckets; ++bucket) {
+        counts[bucket][outcome] = app->buckets_by_outcome[outcome][bucket];
+        totals_of[bucket] += counts[bucket][outcome];
       }
     }
     const int64_t fullest = std::max<int64_t>(1, *std::max_element(totals_of, totals_of + kBuckets));

@@ -51,12 +51,6 @@ std::string Tile(const char* key, int64_t value, const std::string& label, const
          Escaped(label) + "</span></div>\n";
 }
 
-std::string Percent(int64_t part, int64_t whole) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%.1f%%", 100.0 * Share(part, whole));
-  return text;
-}
-
 std::string Tiles(const FleetTotals& totals) {
   const char* const blue = "#4a78b5";
   std::string html = "<div class=\"tiles\">\n";
@@ -89,9 +83,9 @@ std::string AppTable(const FleetTotals& totals) {
             Grouped(app->runs) + "</td>";
     html += "<td>" + Grouped(app->outcomes[0]) + "</td>";
     for (size_t i = 1; i < 4; ++i) {
-      html += "<td>" + Grouped(app->outcomes[i]) + " (" + Percent(app->outcomes[i], app->runs) + ")</td>";
+      html += "<td>" + Grouped(app->outcomes[i]) + " (" + PercentShown(app->outcomes[i], app->runs) + ")</td>";
     }
-    html += "<td>" + Percent(app->not_finished(), app->runs) + "</td>";
+    html += "<td>" + PercentShown(app->not_finished(), app->runs) + "</td>";
     html += "<td>" + std::to_string(app->durations.Percentile(50)) + "</td><td>" +
             std::to_string(app->durations.Percentile(95)) + "</td><td>" +
             std::to_string(app->durations.Max()) + "</td></tr>\n";
@@ -107,9 +101,9 @@ std::string GroupTable(const char* title, const std::map<std::string, GroupTotal
   for (const GroupTotals* group : OutcomeGroups::WorstFirst(groups)) {
     html += "<tr><td>" + Escaped(language ? LanguageShown(*group) : OSTypeShown(group->name)) + "</td><td>" +
             Grouped(group->runs) + "</td><td>" + Grouped(group->failed_runs) + " (" +
-            Percent(group->failed_runs, group->runs) + ")</td><td>" + Grouped(group->application_runs) + "</td>";
+            PercentShown(group->failed_runs, group->runs) + ")</td><td>" + Grouped(group->application_runs) + "</td>";
     for (size_t i = 1; i < 4; ++i) {
-      html += "<td>" + Grouped(group->outcomes[i]) + " (" + Percent(group->outcomes[i], group->application_runs) +
+      html += "<td>" + Grouped(group->outcomes[i]) + " (" + PercentShown(group->outcomes[i], group->application_runs) +
               ")</td>";
     }
     html += "</tr>\n";
@@ -117,11 +111,11 @@ std::string GroupTable(const char* title, const std::map<std::string, GroupTotal
   return html + "</table>\n";
 }
 
-std::string FailingPcs(const std::vector<FailingPc>& failing, size_t listed) {
+std::string FailingPcs(const std::vector<const FailingPc*>& failing, size_t listed) {
   std::string html = "<div class=\"scroll\"><table class=\"pcs\"><tr><th>latest run</th><th>log file</th>"
                      "<th>SystemID</th><th>OSType</th><th>what failed</th></tr>\n";
   for (size_t i = 0; i < failing.size() && i < listed; ++i) {
-    const FailingPc& pc = failing[i];
+    const FailingPc& pc = *failing[i];
     html += std::string("<tr class=\"pc") + (pc.cut_short ? " cut-short" : "") + "\" data-file=\"" +
             Escaped(pc.file) + "\"><td>" + Escaped(pc.start_text) + "</td><td class=\"path\">" +
             Escaped(pc.file) + "</td><td>" + Escaped(pc.system_id) + "</td><td>" +

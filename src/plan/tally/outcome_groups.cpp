@@ -1,6 +1,7 @@
 #include "plan/tally/outcome_groups.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/utf.h"
 
@@ -10,12 +11,25 @@ double Share(int64_t part, int64_t whole) {
   return whole > 0 ? static_cast<double>(part) / static_cast<double>(whole) : 0.0;
 }
 
+std::string PercentShown(int64_t part, int64_t whole) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%.1f%%", 100.0 * Share(part, whole));
+  return text;
+}
+
 void OutcomeGroups::TakeRun(const RunRow& run, bool failed) {
   // An LCID the language table does not name is a group of its own.
-  const std::string code = ToUtf8(run.language_code);
-  const std::string lcid = ToUtf8(run.lcid);
-  const std::string language = code.empty() ? "\t" + lcid : code;
-  for (GroupTotals* group : {&by_os[ToUtf8(run.os_type)], &by_language[language]}) {
+  std::string code = ToUtf8(run.language_code);
+  const std::string language = code.empty() ? "\t" + ToUtf8(run.lcid) : code;
+  std::string os_type = ToUtf8(run.os_type);
+  GroupTotals& os = by_os[os_type];
+  GroupTotals& by_code = by_language[language];
+  if (os.runs == 0) os.name = std::move(os_type);
+  if (by_code.runs == 0) {
+    by_code.name = std::move(code);
+    by_code.lcid = ToUtf8(run.lcid);
+  }
+  for (GroupTotals* group : {&os, &by_code}) {
     ++group->runs;
     group->failed_runs += failed;
     for (const AppRow& app : run.applications) {
@@ -23,10 +37,6 @@ void OutcomeGroups::TakeRun(const RunRow& run, bool failed) {
       ++group->outcomes[static_cast<size_t>(app.outcome)];
     }
   }
-  by_os[ToUtf8(run.os_type)].name = ToUtf8(run.os_type);
-  GroupTotals& by_code = by_language[language];
-  by_code.name = code;
-  if (by_code.lcid.empty()) by_code.lcid = lcid;
 }
 
 std::vector<const GroupTotals*> OutcomeGroups::WorstFirst(const std::map<std::string, GroupTotals>& groups) {

@@ -39,6 +39,8 @@ class OutcomeGroups {
 
 // part / whole, 0 when there is no whole.
 double Share(int64_t part, int64_t whole);
+// The same as "12.3%".
+std::string PercentShown(int64_t part, int64_t whole);
 
 }  // namespace quill::plan
 

@@ -76,10 +76,12 @@ void PcLatest::EndLog() {
   runs_in_log_ = 0;
 }
 
-std::vector<FailingPc> PcLatest::MostRecentFirst() const {
-  std::vector<FailingPc> sorted = failing_;
-  std::stable_sort(sorted.begin(), sorted.end(), [](const FailingPc& a, const FailingPc& b) {
-    return a.start.value_or(INT64_MIN) > b.start.value_or(INT64_MIN);
+std::vector<const FailingPc*> PcLatest::MostRecentFirst() const {
+  std::vector<const FailingPc*> sorted;
+  sorted.reserve(failing_.size());
+  for (const FailingPc& pc : failing_) sorted.push_back(&pc);
+  std::stable_sort(sorted.begin(), sorted.end(), [](const FailingPc* a, const FailingPc* b) {
+    return a->start.value_or(INT64_MIN) > b->start.value_or(INT64_MIN);
   });
   return sorted;
 }

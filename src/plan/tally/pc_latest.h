@@ -36,7 +36,7 @@ class PcLatest {
   int64_t finished() const { return reporting_ - fixed_ - static_cast<int64_t>(failing_.size()); }
   int64_t cut_short() const { return cut_short_; }
   // Most recent latest run first; those whose time does not read last.
-  std::vector<FailingPc> MostRecentFirst() const;
+  std::vector<const FailingPc*> MostRecentFirst() const;
 
  private:
   std::vector<FailingPc> failing_;

@@ -1,5 +1,6 @@
 #include "plan/tally/run_trend.h"
 
+#include <algorithm>
 #include <tuple>
 
 namespace quill::plan {
@@ -23,7 +24,10 @@ void RunTrend::TakeRun(const RunRow& run, bool failed) {
     Counts& at = (*counts)[key];
     ++at.runs;
     at.failed_runs += failed;
-    at.pcs += seen->insert(key).second;
+    if (std::find(seen->begin(), seen->end(), key) == seen->end()) {
+      seen->push_back(key);
+      ++at.pcs;
+    }
   }
 }
 

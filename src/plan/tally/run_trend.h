@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <set>
 #include <vector>
 
 #include "plan/report/run_report.h"
@@ -44,8 +43,8 @@ class RunTrend {
   };
   std::map<int64_t, Counts> days_;
   std::map<int64_t, Counts> weeks_;
-  std::set<int64_t> log_days_;  // of the log being read
-  std::set<int64_t> log_weeks_;
+  std::vector<int64_t> log_days_;  // of the log being read: a few
+  std::vector<int64_t> log_weeks_;
   std::optional<int64_t> first_;
   std::optional<int64_t> last_;
   int64_t runs_without_time_ = 0;

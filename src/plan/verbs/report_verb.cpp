@@ -141,7 +141,7 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
   }
   if (!one_log && report_shown) {
     if (options.json) {
-      out << FleetJson(totals).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+      WriteFleetJson(totals, out);
     } else {
       WriteFleetText(totals, options.top, out);
     }

@@ -6,6 +6,7 @@
 //   quill_plan_report_bench --full   100,000 logs (about 240 MB; writing them
 //                                    takes minutes on a shared disk)
 //   quill_plan_report_bench LOGS
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,13 +31,14 @@ struct Measured {
 };
 
 // One child process, its output thrown away; wall time and peak memory.
+// Spawned, not forked: a forked child counts this process's pages (the
+// truth of 100,000 logs) in its own peak until it runs the command.
 Measured Run(const std::string& command) {
   const auto start = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    execl("/bin/sh", "sh", "-c", (command + " >/dev/null 2>&1").c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  const std::string line = command + " >/dev/null 2>&1";
+  char* const argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(line.c_str()), nullptr};
+  pid_t child = 0;
+  if (posix_spawn(&child, "/bin/sh", nullptr, nullptr, argv, environ) != 0) return {};
   int status = 0;
   rusage usage{};
   wait4(child, &status, 0, &usage);
@@ -84,7 +86,7 @@ int main(int argc, char** argv) {
   std::printf("report: %.2f s, cat of the same files %.2f s: %.1fx the floor; peak memory %.1f MiB\n",
               measured.seconds, floor.seconds, ratio, measured.peak_mib);
   const bool met = ratio < kGoalRatio && measured.peak_mib < kGoalMiB;
-  std::printf("report: goal under %.0fx and %.0f MiB: %s\n", kGoalRatio, kGoalMiB,
+  std::printf("report: goal under %.1fx and %.0f MiB: %s\n", kGoalRatio, kGoalMiB,
               met ? "met" : "NOT met");
   return met ? 0 : 1;
 }
