@@ -24,7 +24,6 @@ std::string Padded(const std::string& text, size_t width) {
   return characters >= width ? text + " " : text + std::string(width - characters, ' ');
 }
 
-
 // A share as JSON: a fraction with four decimals.
 double Rate(int64_t part, int64_t whole) {
   return static_cast<double>(static_cast<int64_t>(Share(part, whole) * 10000 + 0.5)) / 10000;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <fstream>
-#include <array>
 #include <map>
 #include <set>
 #include <sstream>
@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/utf.h"
 #include "fleet/fleet_generator.h"
 #include "log/log_record.h"
 #include "plan/fleet/duration_counts.h"
@@ -538,6 +539,43 @@ TEST(FleetPageTest, NamesFromTheLogAreTextOnThePage) {
   EXPECT_NE(std::string::npos, page.find("&lt;b&gt;notes.txt"));
   EXPECT_NE(std::string::npos, page.find("&lt;script&gt;alert(1)&lt;/script&gt;&amp;&quot;x&quot;"));
   EXPECT_NE(std::string::npos, page.find("0x&lt;i&gt; WINXP"));
+}
+
+TEST(FleetPageTest, ManyApplicationsTheChartsDrawTheWorstTheTableHoldsAll) {
+  TempTree tree;
+  std::string log;
+  const auto add = [&log](LogRecord record, std::vector<WString> texts) {
+    log += EncodeLogText(FormatLogRecord(record, {std::move(texts), 0}));
+  };
+  add(LogRecord::kBannerFirstLine, {});
+  add(LogRecord::kBannerSecondLine, {u"09:05:03", u"Sunday, December 06, 2026"});
+  add(LogRecord::kBannerThirdLine, {});
+  add(LogRecord::kSystemIdentity, {u"0x1234"});
+  add(LogRecord::kOSTypeIdentity, {u"WINXP"});
+  for (int i = 0; i < 25; ++i) {
+    add(LogRecord::kProcessing, {u"0xFFFF", u"Application number " + FromUtf8(std::to_string(i)) + u" of the site"});
+    add(LogRecord::kLaunched, {u"C:\\a.exe"});
+    add(LogRecord::kStart, {u"09:05:04", u"Sunday, December 06, 2026"});
+    add(LogRecord::kEnd, {u"09:05:04", u"Sunday, December 06, 2026"});
+    add(i < 22 ? LogRecord::kResultLaunchFailed : LogRecord::kResultTimedOut, {});
+  }
+  ReportOptions options;
+  options.logs = {tree.File("QUILLRUN.LOG", log)};
+  options.html = tree.Path("page.html");
+  std::ostringstream out, err;
+  ASSERT_EQ(0, RunReportVerb(options, out, err)) << err.str();
+  std::ifstream in(options.html);
+  const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto count = [&page](const std::string& what) {
+    size_t n = 0;
+    for (size_t at = page.find(what); at != std::string::npos; at = page.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(20u, count("<g class=\"app-bar\""));
+  EXPECT_EQ(20u, count("<g class=\"durations\""));
+  EXPECT_EQ(25u, count("<tr data-app="));
+  EXPECT_EQ(65u, count("class=\"label\">Application\u2026f the site<title>Application number "))
+      << "every label shortened in the middle, the whole its tooltip: 20 bars, 20 histograms, the slowest run's 25";
 }
 
 }  // namespace
