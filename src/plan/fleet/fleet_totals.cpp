@@ -19,15 +19,15 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
   machines.insert(system_id);
   const std::string os_type = ToUtf8(run.os_type);
   MachineTotals& machine = machine_os[{system_id, os_type}];
-  machine.system_id = system_id;
-  machine.os_type = os_type;
-  ++machine.runs;
+  if (machine.runs++ == 0) {
+    machine.system_id = system_id;
+    machine.os_type = os_type;
+  }
   machine.failed_runs += failed;
   for (const AppRow& row : run.applications) {
     const std::string name = ToUtf8(row.app_section);
     AppTotals& app = apps[name];
-    app.name = name;
-    ++app.runs;
+    if (app.runs++ == 0) app.name = name;
     ++app.outcomes[static_cast<size_t>(row.outcome)];
     ++application_runs;
     ++outcomes[static_cast<size_t>(row.outcome)];

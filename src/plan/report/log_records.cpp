@@ -1,6 +1,7 @@
 #include "plan/report/log_records.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace quill::plan {
 
@@ -93,7 +94,7 @@ size_t NextRecord(const WString& line, size_t from) {
 
 // Fills the holes of `pattern` from `segment`; a segment that ends early
 // fills what it holds and gives false.
-bool FillHoles(const Pattern& pattern, const WString& segment, std::vector<WString>* values) {
+bool FillHoles(const Pattern& pattern, std::u16string_view segment, std::vector<WString>* values) {
   size_t cursor = pattern.pieces.front().size();
   const size_t holes = pattern.pieces.size() - 1;
   for (size_t hole = 0; hole < holes; ++hole) {
@@ -108,10 +109,10 @@ bool FillHoles(const Pattern& pattern, const WString& segment, std::vector<WStri
       end = segment.find(next, cursor);
     }
     if (end == WString::npos) {
-      values->push_back(segment.substr(std::min(cursor, segment.size())));
+      values->emplace_back(segment.substr(std::min(cursor, segment.size())));
       return false;
     }
-    values->push_back(segment.substr(cursor, end - cursor));
+    values->emplace_back(segment.substr(cursor, end - cursor));
     cursor = end + next.size();
   }
   return holes > 0 || segment.size() == cursor;
@@ -135,7 +136,8 @@ bool ReadLogLine(const std::string& bytes, int64_t number, std::vector<ReadRecor
     }
     const size_t end = NextRecord(line, at + pattern->pieces.front().size());
     ReadRecord record{pattern->record, {}, false, number};
-    const bool whole = FillHoles(*pattern, line.substr(at, end - at), &record.values);
+    const bool whole =
+        FillHoles(*pattern, std::u16string_view(line).substr(at, end - at), &record.values);
     record.cut_short = !whole || end < line.size();
     records->push_back(std::move(record));
     at = end;

@@ -8,6 +8,7 @@
 // of the record that follows it, and is marked.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,10 @@ class LogLines {
     if (after_cr_ && size > 0 && bytes[0] == '\n') at = 1;  // the LF of a CR LF cut by a read
     after_cr_ = false;
     while (at < size) {
-      size_t end = at;
-      while (end < size && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+      const char* line_feed = static_cast<const char*>(std::memchr(bytes + at, '\n', size - at));
+      const size_t limit = line_feed != nullptr ? static_cast<size_t>(line_feed - bytes) : size;
+      const char* cr = static_cast<const char*>(std::memchr(bytes + at, '\r', limit - at));
+      const size_t end = cr != nullptr ? static_cast<size_t>(cr - bytes) : limit;
       line_.append(bytes + at, std::min(end - at, kLongestLine - std::min(kLongestLine, line_.size())));
       if (end == size) return;
       take(line_, ++number_);

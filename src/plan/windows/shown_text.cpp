@@ -70,14 +70,15 @@ void ShownOutput::Put(unsigned char c) {
       Escape(out_, c);
       return;
     }
-    out_.put(static_cast<char>(0xC2));
+    out_.write("\xC2", 1);
   }
   if (c == 0xC2) {
     after_c2_ = true;
   } else if ((c < 0x20 && c != '\n') || c == 0x7F) {
     Escape(out_, c);
   } else {
-    out_.put(static_cast<char>(c));
+    const char byte = static_cast<char>(c);
+    out_.write(&byte, 1);
   }
 }
 
@@ -103,8 +104,10 @@ std::streamsize ShownOutput::xsputn(const char* bytes, std::streamsize count) {
   return out_ ? count : 0;
 }
 
-int ShownOutput::sync() {
-  if (after_c2_) out_.put(static_cast<char>(0xC2));
+int ShownOutput::sync() { return Drain(); }
+
+int ShownOutput::Drain() {
+  if (after_c2_) out_.write("\xC2", 1);
   after_c2_ = false;
   out_.flush();
   return out_ ? 0 : -1;

@@ -21,7 +21,7 @@ std::string Shown(const std::string& text);
 class ShownOutput : public std::streambuf {
  public:
   explicit ShownOutput(std::ostream& out) : out_(out) {}
-  ~ShownOutput() override { sync(); }
+  ~ShownOutput() override { Drain(); }
 
  protected:
   int overflow(int c) override;
@@ -30,6 +30,7 @@ class ShownOutput : public std::streambuf {
 
  private:
   void Put(unsigned char c);
+  int Drain();
 
   std::ostream& out_;
   bool after_c2_ = false;  // a lead byte that may open a C1 control
