@@ -58,6 +58,6 @@ QUILL_WINE32_PACKAGES=(wine32:i386)
 # look by hand).
 QUILL_CHECK_PACKAGES=(clang libclang-rt-14-dev clang-tidy cppcheck)
 # What the fleet report's page is looked at with.
-QUILL_PAGE_PACKAGES=(chromium jq)
+QUILL_PAGE_PACKAGES=(chromium jq sqlite3)
 # What the demonstration's installers are built with.
 QUILL_INSTALLER_PACKAGES=(nsis wixl msitools)

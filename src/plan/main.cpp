@@ -112,6 +112,17 @@ int Main(int argc, char** argv) {
                           "a formula gets a leading apostrophe; - for standard output");
   report_verb->add_option("--html", report.html,
                           "FILE: a page with the totals drawn; - for standard output");
+  report_verb->add_option("--since", report.since,
+                          "DATE (2026-03-01): only runs from that day on, by the time in their banner");
+  report_verb->add_option("--until", report.until, "DATE: only runs up to that day, the day included");
+  report_verb->add_option("--app", report.app,
+                          "NAME: only runs of this application, and of them only its rows");
+  report_verb->add_option("--model", report.model, "SYSTEMID: only runs on this model");
+  report_verb->add_option("--os", report.os,
+                          "OSTYPE: only runs on this Windows (WINXP, VISTA32, VISTA64, ...; (none))");
+  report_verb->add_option("--top", report.top,
+                          "N: the PCs still failing listed in the text (25); JSON and CSV list all")
+      ->check(CLI::NonNegativeNumber);
 
   // diff: two deployments, each side with its own files. The shared
   // options come after a side's own, so that for the same prefix the

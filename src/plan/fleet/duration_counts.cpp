@@ -12,4 +12,13 @@ int64_t DurationCounts::Percentile(int percent) const {
   return 0;
 }
 
+int DurationBucket(int64_t seconds) {
+  int bucket = 0;
+  while (seconds > 0 && bucket < kDurationBuckets - 1) {
+    seconds >>= 1;
+    ++bucket;
+  }
+  return bucket;
+}
+
 }  // namespace quill::plan

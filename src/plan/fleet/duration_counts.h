@@ -4,6 +4,7 @@
 // How often each duration occurred. Log stamps are whole seconds, so a
 // million runs of one application hold a few hundred distinct values:
 // exact percentiles at the memory of a histogram.
+#include <array>
 #include <cstdint>
 #include <map>
 
@@ -23,6 +24,11 @@ class DurationCounts {
   std::map<int64_t, int64_t> counts_;
   int64_t total_ = 0;
 };
+
+// Durations grouped by powers of two: 0, 1, 2-3, 4-7, ... 512 and more.
+constexpr int kDurationBuckets = 11;
+int DurationBucket(int64_t seconds);
+using BucketCounts = std::array<int64_t, kDurationBuckets>;
 
 }  // namespace quill::plan
 

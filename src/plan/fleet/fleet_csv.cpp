@@ -4,19 +4,29 @@
 
 #include "base/utf.h"
 #include "plan/report/report_text.h"
+#include "plan/tally/pc_latest.h"
 
 namespace quill::plan {
 
 namespace {
 
-void Line(std::ostream& out, std::initializer_list<std::string> fields) {
+void Fields(std::string& out, std::initializer_list<std::string> fields) {
   bool first = true;
   for (const std::string& field : fields) {
-    if (!first) out << ',';
-    out << CsvField(field);
+    if (!first) out += ',';
+    out += CsvField(field);
     first = false;
   }
-  out << "\r\n";
+}
+
+const char* RunState(const RunRow& run) {
+  switch (run.outcome) {
+    case RunOutcome::kMissingAppInstlPath:
+    case RunOutcome::kMissingLanguageTable: return "error";
+    case RunOutcome::kCutShort: return "cut-short";
+    case RunOutcome::kApplicationsRun: break;
+  }
+  return RunFailed(run) ? "failed" : "finished";
 }
 
 }  // namespace
@@ -34,21 +44,44 @@ std::string CsvField(const std::string& field) {
 }
 
 FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
-  Line(out_, {"log file", "run", "run start", "SystemID", "OSType", "LCID", "language code",
-              "list section", "application", "command line", "start", "end", "outcome",
-              "seconds"});
+  std::string header;
+  Fields(header, {"log file", "run", "run start", "SystemID", "OSType", "LCID", "language code",
+                  "list section", "application", "command line", "start", "end", "outcome",
+                  "seconds", "run outcome", "latest run of its log"});
+  out_ << header << "\r\n";
+}
+
+void FleetCsv::Flush(bool latest) {
+  const char* ending = latest ? ",yes\r\n" : ",no\r\n";
+  size_t from = 0;
+  for (size_t end : row_ends_) {
+    out_.write(rows_.data() + from, static_cast<std::streamsize>(end - from));
+    out_ << ending;
+    from = end;
+  }
+  rows_.clear();
+  row_ends_.clear();
 }
 
 void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
+  Flush(false);
   const std::string run_start = StampText(run.start);
+  const char* state = RunState(run);
+  if (run.applications.empty()) {
+    Fields(rows_, {file, std::to_string(number), run_start, ToUtf8(run.system_id),
+                   ToUtf8(run.os_type), ToUtf8(run.lcid), ToUtf8(run.language_code), "", "", "", "",
+                   "", "", "", state});
+    row_ends_.push_back(rows_.size());
+  }
   for (const AppRow& app : run.applications) {
     const auto seconds = SecondsBetween(app.start, app.end);
-    Line(out_, {file, std::to_string(number), run_start, ToUtf8(run.system_id),
+    Fields(rows_, {file, std::to_string(number), run_start, ToUtf8(run.system_id),
                 ToUtf8(run.os_type), ToUtf8(run.lcid), ToUtf8(run.language_code),
                 ToUtf8(app.list_section), ToUtf8(app.app_section), ToUtf8(app.command_line),
                 app.start.text.empty() ? "" : StampText(app.start),
                 app.end.text.empty() ? "" : StampText(app.end), AppOutcomeName(app.outcome),
-                seconds ? std::to_string(*seconds) : ""});
+                seconds ? std::to_string(*seconds) : "", state});
+    row_ends_.push_back(rows_.size());
   }
 }
 

@@ -1,10 +1,15 @@
 #ifndef QUILL_PLAN_FLEET_FLEET_CSV_H_
 #define QUILL_PLAN_FLEET_FLEET_CSV_H_
 
-// One row per application run, written as the logs stream past, for
-// spreadsheets and databases: RFC 4180, UTF-8, CR LF, a header row.
+// One row per application run, and one for a run that ended in an error
+// before any application, written as the logs stream past, for
+// spreadsheets and databases: RFC 4180, UTF-8, CR LF, a header row. Each
+// row says how its run went and whether that run is its log's (its PC's)
+// latest, so a query finds the PCs still failing; a run's rows wait until
+// the next run or the end of the log tells which it is.
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "plan/fleet/fleet_stream.h"
 
@@ -14,11 +19,15 @@ class FleetCsv : public FleetSink {
  public:
   explicit FleetCsv(std::ostream& out);
   void TakeRun(const std::string& file, int64_t number, const RunRow& run) override;
-  void EndLog(const std::string&, const LogTally&) override {}
+  void EndLog(const std::string&, const LogTally&) override { Flush(true); }
   void TakeProblem(const FileProblem&) override {}
 
  private:
+  void Flush(bool latest);
+
   std::ostream& out_;
+  std::string rows_;  // of the run before, each without its last field
+  std::vector<size_t> row_ends_;
 };
 
 // A field quoted when it holds a comma, a quote or a line end; quotes

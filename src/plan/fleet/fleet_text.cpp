@@ -1,9 +1,14 @@
 #include "plan/fleet/fleet_text.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <iomanip>
 #include <string>
+#include <tuple>
 
 #include "plan/report/report_text.h"
+#include "plan/tally/run_filter.h"
+#include "plan/windows/civil_time.h"
 #include "plan/windows/shown_text.h"
 
 namespace quill::plan {
@@ -19,22 +24,95 @@ std::string Padded(const std::string& text, size_t width) {
   return characters >= width ? text + " " : text + std::string(width - characters, ' ');
 }
 
-void Cells(std::ostream& out, const std::string& first, int first_width,
-           std::initializer_list<int64_t> numbers) {
-  out << Padded(first, first_width);
-  for (int64_t number : numbers) out << std::setw(10) << number;
+// A share as JSON: a fraction with four decimals.
+double Rate(int64_t part, int64_t whole) {
+  return static_cast<double>(static_cast<int64_t>(Share(part, whole) * 10000 + 0.5)) / 10000;
+}
+
+std::string TimeShown(int64_t seconds) {
+  StampRead stamp;
+  stamp.seconds = seconds;
+  return StampText(stamp);
+}
+
+void Heads(std::ostream& out, const char* first, int first_width, std::initializer_list<const char*> heads) {
+  out << std::left << std::setw(first_width) << first << std::right;
+  for (const char* head : heads) out << std::setw(10) << head;
   out << "\n";
+}
+
+void GroupTable(const char* title, const std::map<std::string, GroupTotals>& groups, bool language,
+                std::ostream& out) {
+  out << "\n";
+  Heads(out, title, 20, {"runs", "failed", "failed %", "app runs", "launch %", "timeout %", "no res %"});
+  for (const GroupTotals* group : OutcomeGroups::WorstFirst(groups)) {
+    out << Padded(Shown(language ? LanguageShown(*group) : OSTypeShown(group->name)), 20) << std::right
+        << std::setw(10) << group->runs << std::setw(10) << group->failed_runs << std::setw(10)
+        << PercentShown(group->failed_runs, group->runs) << std::setw(10) << group->application_runs;
+    for (size_t i = 1; i < 4; ++i) out << std::setw(10) << PercentShown(group->outcomes[i], group->application_runs);
+    out << "\n";
+  }
+}
+
+void FailingPcs(const FleetTotals& totals, int top, std::ostream& out) {
+  const auto failing = totals.pcs.MostRecentFirst();
+  if (failing.empty()) return;
+  const size_t shown = std::min(failing.size(), static_cast<size_t>(std::max(top, 0)));
+  out << "\nPCs whose latest run still fails, most recent first";
+  if (shown < failing.size()) out << " (" << shown << " of " << failing.size() << ")";
+  out << ":\n  " << Padded("latest run", 20) << Padded("log file", 30) << Padded("SystemID", 10)
+      << Padded("OSType", 9) << "what\n";
+  for (size_t i = 0; i < shown; ++i) {
+    const FailingPc& pc = *failing[i];
+    out << "  " << Padded(Shown(pc.start_text), 20) << Padded(Shown(pc.file), 30)
+        << Padded(Shown(pc.system_id), 10) << Padded(Shown(OSTypeShown(pc.os_type)), 9)
+        << Shown(pc.what) << "\n";
+  }
+  if (shown < failing.size()) {
+    out << "  ... " << failing.size() - shown << " more: --top N lists more, --json and --csv all\n";
+  }
+}
+
+void Trend(const RunTrend& trend, std::ostream& out) {
+  const auto points = trend.Points();
+  if (points.empty()) return;
+  out << "\n";
+  Heads(out, trend.weekly() ? "week from" : "day", 12, {"runs", "failed", "PCs"});
+  for (const TrendPoint& point : points) {
+    out << std::left << std::setw(12) << IsoDate(point.first_day) << std::right << std::setw(10)
+        << point.runs << std::setw(10) << point.failed_runs << std::setw(10) << point.pcs << "\n";
+  }
 }
 
 }  // namespace
 
+std::string LanguageShown(const GroupTotals& language) {
+  if (language.name.empty()) return language.lcid.empty() ? "(none)" : "(none) (" + language.lcid + ")";
+  return language.lcid.empty() ? language.name : language.name + " (" + language.lcid + ")";
+}
+
+std::string PeriodShown(const RunTrend& trend) {
+  if (!trend.first()) return "no run with a readable time";
+  return TimeShown(*trend.first()) + " to " + TimeShown(*trend.last());
+}
+
 std::string OSTypeShown(const std::string& os_type) { return os_type.empty() ? "(none)" : os_type; }
 
-void WriteFleetText(const FleetTotals& totals, std::ostream& out) {
+void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
   const OutcomeCounts& o = totals.outcomes;
+  const PcLatest& pcs = totals.pcs;
+  out << "period: " << PeriodShown(totals.trend) << ", by the time in each run's banner";
+  if (totals.trend.runs_without_time() > 0) {
+    out << "; " << totals.trend.runs_without_time() << " runs without a readable time";
+  }
+  out << "\n";
+  if (!totals.filters.empty()) out << "filters: " << Shown(totals.filters) << "\n";
   out << "files: " << totals.log_files << " run logs read, " << totals.skipped_files
       << " skipped\n"
-      << "runs: " << totals.runs << " on " << totals.machines.size() << " machines; "
+      << "PCs (log files): " << pcs.reporting() << " with runs; latest run still failing on "
+      << pcs.still_failing() << " (" << pcs.cut_short() << " of them cut short), fixed on "
+      << pcs.fixed() << ", finished on " << pcs.finished() << "\n"
+      << "runs: " << totals.runs << " on " << totals.machines.size() << " models (SystemIDs); "
       << totals.error_runs << " ended in an error, " << totals.cut_short_runs << " cut short\n"
       << "application runs: " << totals.application_runs << ": " << o[0] << " finished, " << o[1]
       << " failed to launch, " << o[2] << " timed out, " << o[3] << " without result\n";
@@ -43,17 +121,25 @@ void WriteFleetText(const FleetTotals& totals, std::ostream& out) {
         << " with END before START (a clock set back)\n";
   }
 
-  out << "\n" << std::left << std::setw(20) << "application" << std::right;
-  for (const char* head : {"runs", "finished", "failed", "timed out", "no result", "median s",
-                           "p95 s", "max s"}) {
-    out << std::setw(10) << head;
-  }
+  FailingPcs(totals, top, out);
+
   out << "\n";
+  Heads(out, "application", 20, {"runs", "finished", "failed", "timed out", "no result", "failed %",
+                                  "median s", "p95 s", "max s"});
   for (const AppTotals* app : totals.AppsWorstFirst()) {
-    Cells(out, Shown(app->name), 20,
-          {app->runs, app->outcomes[0], app->outcomes[1], app->outcomes[2], app->outcomes[3],
-           app->durations.Percentile(50), app->durations.Percentile(95), app->durations.Max()});
+    out << Padded(Shown(app->name), 20) << std::right;
+    for (int64_t number : {app->runs, app->outcomes[0], app->outcomes[1], app->outcomes[2], app->outcomes[3]}) {
+      out << std::setw(10) << number;
+    }
+    out << std::setw(10) << PercentShown(app->not_finished(), app->runs);
+    for (int64_t number : {app->durations.Percentile(50), app->durations.Percentile(95), app->durations.Max()}) {
+      out << std::setw(10) << number;
+    }
+    out << "\n";
   }
+  GroupTable("OSType", totals.groups.by_os, false, out);
+  GroupTable("language", totals.groups.by_language, true, out);
+  Trend(totals.trend, out);
 
   out << "\n" << std::left << std::setw(20) << "SystemID" << std::setw(10) << "OSType"
       << std::right << std::setw(10) << "runs" << std::setw(13) << "failed runs" << "\n";
@@ -77,9 +163,62 @@ void WriteFleetText(const FleetTotals& totals, std::ostream& out) {
   }
 }
 
+namespace {
+
+// The PCs still failing can be most of a fleet: they are written one at a
+// time where this stands in the JSON, not held as a JSON tree.
+const char kListComesHere[] = "\x01still failing PCs\x01";
+
+nlohmann::ordered_json FailingPcJson(const FailingPc& pc) {
+  return {{"file", pc.file},
+          {"system_id", pc.system_id},
+          {"os_type", pc.os_type},
+          {"latest_run", pc.start_text},
+          {"run", pc.run_number},
+          {"state", pc.cut_short ? "cut-short" : "failed"},
+          {"what", pc.what}};
+}
+
+std::string Dumped(const nlohmann::ordered_json& json) {
+  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
+
+void WriteFleetJson(const FleetTotals& totals, std::ostream& out) {
+  const std::string whole = Dumped(FleetJson(totals));
+  const size_t at = whole.find(Dumped(kListComesHere));
+  if (at == std::string::npos) {
+    out << whole << "\n";
+    return;
+  }
+  const size_t line_start = whole.rfind('\n', at) + 1;
+  const std::string indent(whole.find_first_not_of(' ', line_start) - line_start + 2, ' ');
+  out.write(whole.data(), static_cast<std::streamsize>(at));
+  const auto failing = totals.pcs.MostRecentFirst();
+  out << (failing.empty() ? "[]" : "[");
+  for (size_t i = 0; i < failing.size(); ++i) {
+    std::string entry = Dumped(FailingPcJson(*failing[i]));
+    for (size_t nl = entry.find('\n'); nl != std::string::npos; nl = entry.find('\n', nl + 1)) {
+      entry.insert(nl + 1, indent);
+    }
+    out << (i == 0 ? "\n" : ",\n") << indent << entry;
+  }
+  if (!failing.empty()) out << "\n" << indent.substr(2) << "]";
+  out << whole.substr(at + Dumped(kListComesHere).size()) << "\n";
+}
+
 nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
   using Json = nlohmann::ordered_json;
   Json json;
+  json["units"] = {{"pcs", "log files: one log lives on one PC"},
+                   {"machines", "models: SystemIDs"},
+                   {"runs", "runs of QUILLRUN.EXE"},
+                   {"application_runs", "applications launched or tried in a run"}};
+  json["period"] = {{"first_run", totals.trend.first() ? Json(TimeShown(*totals.trend.first())) : Json()},
+                    {"last_run", totals.trend.last() ? Json(TimeShown(*totals.trend.last())) : Json()},
+                    {"runs_without_time", totals.trend.runs_without_time()}};
+  json["filters"] = totals.filters;
   json["files"] = {{"run_logs", totals.log_files}, {"skipped", totals.skipped_files}};
   Json counted = {{"runs", totals.runs},
                   {"machines", totals.machines.size()},
@@ -89,10 +228,19 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
                   {"ends_before_starts", totals.ends_before_starts}};
   for (size_t i = 0; i < 4; ++i) counted[kOutcomeKeys[i]] = totals.outcomes[i];
   json["totals"] = counted;
+  Json pcs = {{"with_runs", totals.pcs.reporting()},
+              {"still_failing", totals.pcs.still_failing()},
+              {"cut_short", totals.pcs.cut_short()},
+              {"fixed", totals.pcs.fixed()},
+              {"finished", totals.pcs.finished()},
+              {"still_failing_list", kListComesHere}};
+  json["pcs"] = pcs;
   json["applications"] = Json::array();
   for (const AppTotals* app : totals.AppsWorstFirst()) {
     Json row = {{"application", app->name}, {"runs", app->runs}};
     for (size_t i = 0; i < 4; ++i) row[kOutcomeKeys[i]] = app->outcomes[i];
+    row["failed_rate"] = Rate(app->not_finished(), app->runs);
+    for (size_t i = 1; i < 4; ++i) row[std::string(kOutcomeKeys[i]) + "_rate"] = Rate(app->outcomes[i], app->runs);
     row["median_seconds"] = app->durations.Percentile(50);
     row["p95_seconds"] = app->durations.Percentile(95);
     row["max_seconds"] = app->durations.Max();
@@ -104,6 +252,31 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
                                 {"os_type", entry.second.os_type},
                                 {"runs", entry.second.runs},
                                 {"failed_runs", entry.second.failed_runs}});
+  }
+  for (const auto& [key, groups, language] :
+       {std::make_tuple("os_types", &totals.groups.by_os, false),
+        std::make_tuple("languages", &totals.groups.by_language, true)}) {
+    json[key] = Json::array();
+    for (const GroupTotals* group : OutcomeGroups::WorstFirst(*groups)) {
+      Json row = {{language ? "language_code" : "os_type", group->name}};
+      if (language) row["lcid"] = group->lcid;
+      row["runs"] = group->runs;
+      row["failed_runs"] = group->failed_runs;
+      row["failed_runs_rate"] = Rate(group->failed_runs, group->runs);
+      row["application_runs"] = group->application_runs;
+      for (size_t i = 0; i < 4; ++i) row[kOutcomeKeys[i]] = group->outcomes[i];
+      for (size_t i = 1; i < 4; ++i) {
+        row[std::string(kOutcomeKeys[i]) + "_rate"] = Rate(group->outcomes[i], group->application_runs);
+      }
+      json[key].push_back(row);
+    }
+  }
+  json["trend"] = {{"unit", totals.trend.weekly() ? "week" : "day"}, {"points", Json::array()}};
+  for (const TrendPoint& point : totals.trend.Points()) {
+    json["trend"]["points"].push_back({{"from", IsoDate(point.first_day)},
+                                       {"runs", point.runs},
+                                       {"failed_runs", point.failed_runs},
+                                       {"pcs", point.pcs}});
   }
   if (totals.slowest.seconds >= 0) {
     json["slowest_run"] = {{"file", totals.slowest.file},

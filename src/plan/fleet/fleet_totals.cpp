@@ -6,14 +6,12 @@
 
 namespace quill::plan {
 
-bool RunFailed(const RunRow& run) {
-  if (run.outcome != RunOutcome::kApplicationsRun) return true;
-  return std::any_of(run.applications.begin(), run.applications.end(),
-                     [](const AppRow& app) { return app.outcome != AppOutcome::kFinished; });
-}
-
 void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
   ++runs;
+  const bool failed = RunFailed(run);
+  pcs.TakeRun(file, number, run);
+  trend.TakeRun(run, failed);
+  groups.TakeRun(run, failed);
   error_runs += run.outcome == RunOutcome::kMissingAppInstlPath ||
                 run.outcome == RunOutcome::kMissingLanguageTable;
   cut_short_runs += run.outcome == RunOutcome::kCutShort;
@@ -25,7 +23,7 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
     machine.system_id = system_id;
     machine.os_type = os_type;
   }
-  machine.failed_runs += RunFailed(run);
+  machine.failed_runs += failed;
   for (const AppRow& row : run.applications) {
     const std::string name = ToUtf8(row.app_section);
     AppTotals& app = apps[name];
@@ -33,12 +31,21 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
     ++app.outcomes[static_cast<size_t>(row.outcome)];
     ++application_runs;
     ++outcomes[static_cast<size_t>(row.outcome)];
-    if (const auto seconds = SecondsBetween(row.start, row.end)) app.durations.Add(*seconds);
+    if (const auto seconds = SecondsBetween(row.start, row.end)) {
+      app.durations.Add(*seconds);
+      ++app.buckets_by_outcome[static_cast<size_t>(row.outcome)][DurationBucket(*seconds)];
+    }
     ends_before_starts += EndsBeforeStart(row.start, row.end);
   }
   ends_before_starts += EndsBeforeStart(run.start, run.end);
   const int64_t seconds = SecondsBetween(run.start, run.end).value_or(-1);
   if (seconds > slowest.seconds) slowest = {file, number, seconds, run};
+}
+
+void FleetTotals::EndLog(const std::string&, const LogTally&) {
+  ++log_files;
+  pcs.EndLog();
+  trend.EndLog();
 }
 
 void FleetTotals::TakeProblem(const FileProblem& problem) {
@@ -50,6 +57,9 @@ std::vector<const AppTotals*> FleetTotals::AppsWorstFirst() const {
   std::vector<const AppTotals*> sorted;
   for (const auto& entry : apps) sorted.push_back(&entry.second);
   std::stable_sort(sorted.begin(), sorted.end(), [](const AppTotals* a, const AppTotals* b) {
+    const double a_rate = Share(a->not_finished(), a->runs);
+    const double b_rate = Share(b->not_finished(), b->runs);
+    if (a_rate != b_rate) return a_rate > b_rate;
     if (a->not_finished() != b->not_finished()) return a->not_finished() > b->not_finished();
     return a->durations.Percentile(95) > b->durations.Percentile(95);
   });

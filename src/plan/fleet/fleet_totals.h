@@ -14,17 +14,18 @@
 #include "plan/fleet/duration_counts.h"
 #include "plan/fleet/fleet_stream.h"
 #include "plan/report/run_report.h"
+#include "plan/tally/outcome_groups.h"
+#include "plan/tally/pc_latest.h"
+#include "plan/tally/run_trend.h"
 
 namespace quill::plan {
-
-// Indexed by AppOutcome: finished, failed to launch, timed out, without result.
-using OutcomeCounts = std::array<int64_t, 4>;
 
 struct AppTotals {
   std::string name;  // UTF-8
   int64_t runs = 0;
   OutcomeCounts outcomes{};
   DurationCounts durations;  // END minus START, where both read
+  std::array<BucketCounts, 4> buckets_by_outcome{};  // the histogram, coloured by outcome
   int64_t not_finished() const { return runs - outcomes[0]; }
 };
 
@@ -58,19 +59,21 @@ struct FleetTotals : FleetSink {
   std::map<std::pair<std::string, std::string>, MachineTotals> machine_os;
   SlowestRun slowest;
   std::vector<FileProblem> problems;
+  PcLatest pcs;
+  RunTrend trend;
+  OutcomeGroups groups;
+  std::string filters;  // the filters the runs passed, as told
 
   void TakeRun(const std::string& file, int64_t number, const RunRow& run) override;
-  void EndLog(const std::string&, const LogTally&) override { ++log_files; }
+  void EndLog(const std::string&, const LogTally&) override;
   void TakeProblem(const FileProblem& problem) override;
 
-  // Most runs that did not finish first, then the longest 95th percentile.
+  // The highest share of runs that did not finish first, then the most
+  // such runs, then the longest 95th percentile.
   std::vector<const AppTotals*> AppsWorstFirst() const;
   // Most failed runs first; those without failures left out.
   std::vector<const MachineTotals*> MachinesWithFailures() const;
 };
-
-// A run failed: it ended in an error, or one of its applications did not finish.
-bool RunFailed(const RunRow& run);
 
 }  // namespace quill::plan
 

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
+#include <vector>
+
+#include "plan/tally/outcome_groups.h"
+#include "plan/tally/run_filter.h"
 
 #include "base/utf.h"
 #include "plan/report/report_text.h"
@@ -15,21 +19,12 @@ constexpr int kLabelWidth = 170;
 constexpr int kPlotWidth = 560;
 constexpr int kRowHeight = 26;
 constexpr int kBarHeight = 16;
+constexpr size_t kLabelCharacters = 22;  // what kLabelWidth holds at 12 px
 
 const char* const kColours[] = {"#2e9d5b", "#d64545", "#e8982c", "#8a8f98"};
 const char* const kLabels[] = {"finished", "failed to launch", "timed out", "without result"};
 
-// Durations grouped by powers of two: 0, 1, 2-3, 4-7, ... 512 and more.
-constexpr int kBuckets = 11;
-
-int BucketOf(int64_t seconds) {
-  int bucket = 0;
-  while (seconds > 0 && bucket < kBuckets - 1) {
-    seconds >>= 1;
-    ++bucket;
-  }
-  return bucket;
-}
+constexpr int kBuckets = kDurationBuckets;
 
 std::string BucketLabel(int bucket) {
   if (bucket == 0) return "0";
@@ -63,6 +58,13 @@ std::string Rect(double x, double y, double width, double height, const std::str
          Escaped(title) + "</title></rect>\n";
 }
 
+// A name as a chart's label: shortened in the middle to fit, the whole of
+// it the label's tooltip.
+std::string Label(double x, double y, const std::string& name) {
+  return "<text x=\"" + Number(x) + "\" y=\"" + Number(y) + "\" text-anchor=\"end\" class=\"label\">" +
+         Escaped(Shortened(name, kLabelCharacters)) + "<title>" + Escaped(name) + "</title></text>\n";
+}
+
 std::string Legend(int x, int y) {
   std::string svg;
   for (size_t i = 0; i < 4; ++i) {
@@ -90,6 +92,17 @@ std::string Escaped(const std::string& text) {
   return safe;
 }
 
+std::string Shortened(const std::string& name, size_t most) {
+  std::vector<size_t> starts;  // of each character: a cut never splits one
+  for (size_t i = 0; i < name.size(); ++i) {
+    if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80) starts.push_back(i);
+  }
+  if (starts.size() <= most || most < 3) return name;
+  const size_t head = (most - 1) / 2 + (most - 1) % 2;
+  const size_t tail = most - 1 - head;
+  return name.substr(0, starts[head]) + "\u2026" + name.substr(starts[starts.size() - tail]);
+}
+
 std::string Grouped(int64_t number) {
   std::string digits = std::to_string(number < 0 ? -number : number);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, ",");
@@ -99,11 +112,12 @@ std::string Grouped(int64_t number) {
 const char* OutcomeColour(size_t outcome) { return kColours[outcome]; }
 const char* OutcomeLabel(size_t outcome) { return kLabels[outcome]; }
 
-std::string OutcomeBarsSvg(const FleetTotals& totals) {
-  const auto apps = totals.AppsWorstFirst();
+std::string OutcomeBarsSvg(const FleetTotals& totals, size_t most_drawn) {
+  auto apps = totals.AppsWorstFirst();
+  if (apps.size() > most_drawn) apps.resize(most_drawn);
   int64_t most = 1;
   for (const AppTotals* app : apps) most = std::max(most, app->runs);
-  const int width = kLabelWidth + kPlotWidth + 90;
+  const int width = kLabelWidth + kPlotWidth + 150;
   const int height = 34 + kRowHeight * static_cast<int>(apps.size());
   std::string svg = Open(width, height, "application runs by outcome");
   svg += Legend(kLabelWidth, 14);
@@ -111,7 +125,7 @@ std::string OutcomeBarsSvg(const FleetTotals& totals) {
   for (const AppTotals* app : apps) {
     svg += "<g class=\"app-bar\" data-app=\"" + Escaped(app->name) + "\" data-runs=\"" +
            std::to_string(app->runs) + "\">\n";
-    svg += Text(kLabelWidth - 8, y + 12.5, app->name, "text-anchor=\"end\"");
+    svg += Label(kLabelWidth - 8, y + 12.5, app->name);
     double x = kLabelWidth;
     for (size_t i = 0; i < 4; ++i) {
       if (app->outcomes[i] == 0) continue;
@@ -122,57 +136,133 @@ std::string OutcomeBarsSvg(const FleetTotals& totals) {
                   app->name + ": " + Grouped(app->outcomes[i]) + " " + kLabels[i]);
       x += length;
     }
-    svg += Text(x + 6, y + 12.5, Grouped(app->runs), "class=\"count\"");
+    svg += Text(x + 6, y + 12.5, Grouped(app->runs) + " runs, " + PercentShown(app->not_finished(), app->runs) + " failed",
+                "class=\"count\"");
     svg += "</g>\n";
     y += kRowHeight;
   }
   return svg + "</svg>\n";
 }
 
-std::string DurationsSvg(const FleetTotals& totals) {
-  const auto apps = totals.AppsWorstFirst();
+std::string DurationsSvg(const FleetTotals& totals, size_t most_drawn) {
+  auto apps = totals.AppsWorstFirst();
+  if (apps.size() > most_drawn) apps.resize(most_drawn);
   constexpr int kCell = 54;
-  constexpr int kHistogramHeight = 22;
+  constexpr int kHistogramHeight = 40;
+  constexpr int kRow = kHistogramHeight + 26;
   const int width = kLabelWidth + kCell * kBuckets + 190;
-  const int height = 46 + (kHistogramHeight + 10) * static_cast<int>(apps.size());
-  std::string svg = Open(width, height, "durations of each application, seconds");
+  const int height = 66 + kRow * static_cast<int>(apps.size());
+  std::string svg = Open(width, height, "durations of each application, seconds, by outcome");
+  svg += Legend(kLabelWidth, 14);
   for (int bucket = 0; bucket < kBuckets; ++bucket) {
-    svg += Text(kLabelWidth + kCell * bucket + kCell / 2.0, 14, BucketLabel(bucket),
+    svg += Text(kLabelWidth + kCell * bucket + kCell / 2.0, 34, BucketLabel(bucket),
                 "class=\"axis\" text-anchor=\"middle\"");
   }
   const int figures = kLabelWidth + kCell * kBuckets + 56;
   const char* const heads[] = {"median", "p95", "max"};
   for (int i = 0; i < 3; ++i) {
-    svg += Text(figures + 60 * i, 14, heads[i], "class=\"axis\" text-anchor=\"end\"");
+    svg += Text(figures + 60 * i, 34, heads[i], "class=\"axis\" text-anchor=\"end\"");
   }
-  int y = 24;
+  int y = 44;
   for (const AppTotals* app : apps) {
-    int64_t counts[kBuckets] = {};
-    for (const auto& [seconds, count] : app->durations.counts()) counts[BucketOf(seconds)] += count;
-    const int64_t fullest = std::max<int64_t>(1, *std::max_element(counts, counts + kBuckets));
+    // Per bucket, the runs of each outcome: a failed launch lasts 0 s and
+    // a time-out the limit, so the colours tell them from quick and slow
+    // successes.
+    int64_t counts[kBuckets][4] = {};
+    int64_t totals_of[kBuckets] = {};
+    for (size_t outcome = 0; outcome < 4; ++outcome) {
+      for (int bucket = 0; bucket < kBuckets; ++bucket) {
+        counts[bucket][outcome] = app->buckets_by_outcome[outcome][bucket];
+        totals_of[bucket] += counts[bucket][outcome];
+      }
+    }
+    const int64_t fullest = std::max<int64_t>(1, *std::max_element(totals_of, totals_of + kBuckets));
+    const int base = y + kHistogramHeight + 12;
     svg += "<g class=\"durations\" data-app=\"" + Escaped(app->name) + "\">\n";
-    svg += Text(kLabelWidth - 8, y + kHistogramHeight - 6, app->name, "text-anchor=\"end\"");
+    svg += Label(kLabelWidth - 8, base - 4, app->name);
     svg += "<line x1=\"" + std::to_string(kLabelWidth) + "\" x2=\"" +
-           std::to_string(kLabelWidth + kCell * kBuckets) + "\" y1=\"" +
-           std::to_string(y + kHistogramHeight) + "\" y2=\"" + std::to_string(y + kHistogramHeight) +
-           "\" class=\"base\"/>\n";
+           std::to_string(kLabelWidth + kCell * kBuckets) + "\" y1=\"" + std::to_string(base) +
+           "\" y2=\"" + std::to_string(base) + "\" class=\"base\"/>\n";
     for (int bucket = 0; bucket < kBuckets; ++bucket) {
-      if (counts[bucket] == 0) continue;
-      const double height_of = std::max(1.0, static_cast<double>(kHistogramHeight) * counts[bucket] / fullest);
-      svg += Rect(kLabelWidth + kCell * bucket + 3, y + kHistogramHeight - height_of, kCell - 6,
-                  height_of, "#4a78b5", "data-count=\"" + std::to_string(counts[bucket]) + "\"",
-                  app->name + ": " + Grouped(counts[bucket]) + " runs of " + BucketLabel(bucket) + " s");
+      if (totals_of[bucket] == 0) continue;
+      double top = base;
+      for (size_t outcome = 0; outcome < 4; ++outcome) {
+        const int64_t count = counts[bucket][outcome];
+        if (count == 0) continue;
+        const double tall = std::max(1.0, static_cast<double>(kHistogramHeight) * count / fullest);
+        top -= tall;
+        svg += Rect(kLabelWidth + kCell * bucket + 3, top, kCell - 6, tall, kColours[outcome],
+                    "class=\"bucket\" data-bucket=\"" + BucketLabel(bucket) + "\" data-outcome=\"" +
+                        kLabels[outcome] + "\" data-count=\"" + std::to_string(count) + "\"",
+                    app->name + ": " + Grouped(count) + " runs " + kLabels[outcome] + " in " +
+                        BucketLabel(bucket) + " s");
+      }
+      svg += Text(kLabelWidth + kCell * bucket + kCell / 2.0, top - 2, Grouped(totals_of[bucket]),
+                  "class=\"count small\" text-anchor=\"middle\"");
     }
     const int64_t figures_of[] = {app->durations.Percentile(50), app->durations.Percentile(95),
                                   app->durations.Max()};
     for (int i = 0; i < 3; ++i) {
-      svg += Text(figures + 60 * i, y + kHistogramHeight - 6, std::to_string(figures_of[i]) + " s",
+      svg += Text(figures + 60 * i, base - 4, std::to_string(figures_of[i]) + " s",
                   "class=\"count\" text-anchor=\"end\"");
     }
     svg += "</g>\n";
-    y += kHistogramHeight + 10;
+    y += kRow;
   }
-  svg += Text(kLabelWidth, height - 4, "seconds from START to END, in groups that double", "class=\"axis\"");
+  svg += Text(kLabelWidth, height - 4,
+              "seconds from START to END, in groups that double; the number over a bar is its runs",
+              "class=\"axis\"");
+  return svg + "</svg>\n";
+}
+
+std::string TrendSvg(const RunTrend& trend) {
+  const auto points = trend.Points();
+  constexpr int kPlotHeight = 150;
+  const int width = kLabelWidth + kPlotWidth + 150;
+  const int height = kPlotHeight + 70;
+  std::string svg = Open(width, height, trend.weekly() ? "runs per week" : "runs per day");
+  svg += Rect(kLabelWidth, 4, 12, 12, "#9fb3c8", "", "runs");
+  svg += Text(kLabelWidth + 17, 14, "runs", "class=\"legend\"");
+  svg += Rect(kLabelWidth + 70, 4, 12, 12, kColours[1], "", "failed runs");
+  svg += Text(kLabelWidth + 87, 14, "failed runs", "class=\"legend\"");
+  svg += Rect(kLabelWidth + 180, 8, 12, 3, "#1f4e8c", "", "PCs reporting");
+  svg += Text(kLabelWidth + 197, 14, "PCs reporting", "class=\"legend\"");
+  int64_t most = 1;
+  for (const TrendPoint& point : points) most = std::max({most, point.runs, point.pcs});
+  const int top = 28;
+  const int base = top + kPlotHeight;
+  for (int64_t tick : {int64_t{0}, most / 2, most}) {
+    const double y = base - static_cast<double>(kPlotHeight) * tick / most;
+    svg += "<line x1=\"" + std::to_string(kLabelWidth) + "\" x2=\"" + std::to_string(kLabelWidth + kPlotWidth) +
+           "\" y1=\"" + Number(y) + "\" y2=\"" + Number(y) + "\" class=\"grid\"/>\n";
+    svg += Text(kLabelWidth - 6, y + 4, Grouped(tick), "class=\"axis\" text-anchor=\"end\"");
+  }
+  const double step = static_cast<double>(kPlotWidth) / std::max<size_t>(1, points.size());
+  const size_t label_every = std::max<size_t>(1, (points.size() + 5) / 6);
+  for (size_t i = 0; i < points.size(); ++i) {
+    const TrendPoint& point = points[i];
+    const double x = kLabelWidth + step * i;
+    const double bar = std::max(1.0, step - 2);
+    const std::string from = IsoDate(point.first_day);
+    const std::string title = (trend.weekly() ? "week from " : "") + from + ": " + Grouped(point.runs) +
+                              " runs, " + Grouped(point.failed_runs) + " failed, " + Grouped(point.pcs) + " PCs";
+    svg += "<g class=\"trend-point\" data-from=\"" + from + "\" data-runs=\"" + std::to_string(point.runs) +
+           "\" data-failed=\"" + std::to_string(point.failed_runs) + "\" data-pcs=\"" +
+           std::to_string(point.pcs) + "\">\n";
+    const double runs_tall = static_cast<double>(kPlotHeight) * point.runs / most;
+    const double failed_tall = static_cast<double>(kPlotHeight) * point.failed_runs / most;
+    const double pcs_at = base - static_cast<double>(kPlotHeight) * point.pcs / most;
+    if (point.runs > 0) svg += Rect(x + 1, base - runs_tall, bar, runs_tall, "#9fb3c8", "", title);
+    if (point.failed_runs > 0) svg += Rect(x + 1, base - failed_tall, bar, failed_tall, kColours[1], "", title);
+    if (point.pcs > 0) svg += Rect(x + 1, pcs_at - 1.5, bar, 3, "#1f4e8c", "", title);
+    svg += "</g>\n";
+    if (i % label_every == 0) {
+      svg += Text(x + step / 2, base + 16, from, "class=\"axis\" text-anchor=\"middle\"");
+    }
+  }
+  svg += Text(kLabelWidth, height - 6,
+              std::string(trend.weekly() ? "weeks from Monday" : "days") + ", by the time in each run's banner",
+              "class=\"axis\"");
   return svg + "</svg>\n";
 }
 
@@ -202,7 +292,7 @@ std::string SlowestRunSvg(const SlowestRun& slowest) {
     const auto start = app.start.seconds;
     const auto end = app.end.seconds ? app.end.seconds : start;
     const size_t outcome = static_cast<size_t>(app.outcome);
-    svg += Text(kLabelWidth - 8, y + 12.5, name, "text-anchor=\"end\"");
+    svg += Label(kLabelWidth - 8, y + 12.5, name);
     if (start) {
       const double x = kLabelWidth + kPlotWidth * (*start - origin) / span;
       const double length = std::max(2.0, kPlotWidth * (*end - *start) / span);
@@ -235,7 +325,7 @@ std::string FailingMachinesSvg(const FleetTotals& totals, size_t most) {
     const double failed = static_cast<double>(kPlotWidth) * machine->failed_runs / longest;
     svg += "<g class=\"machine\" data-machine=\"" + Escaped(name) + "\" data-failed=\"" +
            std::to_string(machine->failed_runs) + "\">\n";
-    svg += Text(kLabelWidth - 8, y + 11, name, "text-anchor=\"end\"");
+    svg += Label(kLabelWidth - 8, y + 11, name);
     svg += Rect(kLabelWidth, y, whole, 14, "#cfd5dd", "", name + ": " + Grouped(machine->runs) + " runs");
     svg += Rect(kLabelWidth, y, failed, 14, "#d64545", "",
                 name + ": " + Grouped(machine->failed_runs) + " failed runs");

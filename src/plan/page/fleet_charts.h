@@ -20,8 +20,13 @@ std::string Grouped(int64_t number);
 const char* OutcomeColour(size_t outcome);
 const char* OutcomeLabel(size_t outcome);
 
-std::string OutcomeBarsSvg(const FleetTotals& totals);
-std::string DurationsSvg(const FleetTotals& totals);
+// "Antivirus-Eng…ition-2026": at most `most` characters, the middle left out.
+std::string Shortened(const std::string& name, size_t most);
+
+// The charts of applications draw the `most_drawn` worst; the tables hold all.
+std::string OutcomeBarsSvg(const FleetTotals& totals, size_t most_drawn);
+std::string DurationsSvg(const FleetTotals& totals, size_t most_drawn);
+std::string TrendSvg(const RunTrend& trend);
 std::string SlowestRunSvg(const SlowestRun& slowest);
 std::string FailingMachinesSvg(const FleetTotals& totals, size_t most);
 

@@ -1,17 +1,21 @@
 #include "plan/page/fleet_page.h"
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "base/utf.h"
 #include "plan/fleet/fleet_text.h"
 #include "plan/page/fleet_charts.h"
 #include "plan/report/report_text.h"
+#include "plan/tally/outcome_groups.h"
 
 namespace quill::plan {
 
 namespace {
 
 constexpr size_t kMachinesDrawn = 25;
+constexpr size_t kAppsDrawn = 20;  // the worst; the tables hold every one
 
 const char kStyle[] = R"(
 body { font: 14px/1.4 "DejaVu Sans", "Segoe UI", Arial, sans-serif; color: #1f2933; background: #f4f6f8; margin: 0; }
@@ -34,6 +38,11 @@ table { border-collapse: collapse; width: 100%; font-size: 13px; }
 th, td { text-align: right; padding: 3px 8px; border-bottom: 1px solid #e4e7eb; }
 th:first-child, td:first-child, .problems th, .problems td { text-align: left; }
 td.path { text-align: left; font-family: "DejaVu Sans Mono", monospace; font-size: 12px; }
+.pcs th, .pcs td, td.what { text-align: left; }
+.pcs td:first-child { white-space: nowrap; }
+tr.cut-short td.what { font-weight: bold; color: #52606d; }
+svg text.small { font-size: 10px; }
+.scroll { max-height: 420px; overflow-y: auto; }
 )";
 
 std::string Tile(const char* key, int64_t value, const std::string& label, const char* colour) {
@@ -45,9 +54,15 @@ std::string Tile(const char* key, int64_t value, const std::string& label, const
 std::string Tiles(const FleetTotals& totals) {
   const char* const blue = "#4a78b5";
   std::string html = "<div class=\"tiles\">\n";
+  const PcLatest& pcs = totals.pcs;
+  html += Tile("pcs", pcs.reporting(), "PCs (log files) with runs", blue);
+  html += Tile("pcs_failing", pcs.still_failing(), "PCs still failing", "#d64545");
+  html += Tile("pcs_cut_short", pcs.cut_short(), "of them cut short", "#8a8f98");
+  html += Tile("pcs_fixed", pcs.fixed(), "PCs fixed by a later run", "#2e9d5b");
+  html += "</div>\n<div class=\"tiles\">\n";
   html += Tile("run_logs", totals.log_files, "run logs read", blue);
   html += Tile("runs", totals.runs, "runs", blue);
-  html += Tile("machines", static_cast<int64_t>(totals.machines.size()), "machines (SystemID)", blue);
+  html += Tile("machines", static_cast<int64_t>(totals.machines.size()), "models (SystemIDs)", blue);
   html += Tile("application_runs", totals.application_runs, "application runs", blue);
   const char* const keys[] = {"finished", "failed_to_launch", "timed_out", "without_result"};
   for (size_t i = 0; i < 4; ++i) {
@@ -62,16 +77,51 @@ std::string Tiles(const FleetTotals& totals) {
 std::string AppTable(const FleetTotals& totals) {
   std::string html = "<table class=\"apps\"><tr><th>application</th><th>runs</th>";
   for (size_t i = 0; i < 4; ++i) html += "<th>" + std::string(OutcomeLabel(i)) + "</th>";
-  html += "<th>median s</th><th>p95 s</th><th>max s</th></tr>\n";
+  html += "<th>failed %</th><th>median s</th><th>p95 s</th><th>max s</th></tr>\n";
   for (const AppTotals* app : totals.AppsWorstFirst()) {
     html += "<tr data-app=\"" + Escaped(app->name) + "\"><td>" + Escaped(app->name) + "</td><td>" +
             Grouped(app->runs) + "</td>";
-    for (size_t i = 0; i < 4; ++i) html += "<td>" + Grouped(app->outcomes[i]) + "</td>";
+    html += "<td>" + Grouped(app->outcomes[0]) + "</td>";
+    for (size_t i = 1; i < 4; ++i) {
+      html += "<td>" + Grouped(app->outcomes[i]) + " (" + PercentShown(app->outcomes[i], app->runs) + ")</td>";
+    }
+    html += "<td>" + PercentShown(app->not_finished(), app->runs) + "</td>";
     html += "<td>" + std::to_string(app->durations.Percentile(50)) + "</td><td>" +
             std::to_string(app->durations.Percentile(95)) + "</td><td>" +
             std::to_string(app->durations.Max()) + "</td></tr>\n";
   }
   return html + "</table>\n";
+}
+
+std::string GroupTable(const char* title, const std::map<std::string, GroupTotals>& groups, bool language) {
+  std::string html = "<table class=\"groups\"><tr><th>" + std::string(title) +
+                     "</th><th>runs</th><th>failed runs</th><th>application runs</th>";
+  for (size_t i = 1; i < 4; ++i) html += "<th>" + std::string(OutcomeLabel(i)) + "</th>";
+  html += "</tr>\n";
+  for (const GroupTotals* group : OutcomeGroups::WorstFirst(groups)) {
+    html += "<tr><td>" + Escaped(language ? LanguageShown(*group) : OSTypeShown(group->name)) + "</td><td>" +
+            Grouped(group->runs) + "</td><td>" + Grouped(group->failed_runs) + " (" +
+            PercentShown(group->failed_runs, group->runs) + ")</td><td>" + Grouped(group->application_runs) + "</td>";
+    for (size_t i = 1; i < 4; ++i) {
+      html += "<td>" + Grouped(group->outcomes[i]) + " (" + PercentShown(group->outcomes[i], group->application_runs) +
+              ")</td>";
+    }
+    html += "</tr>\n";
+  }
+  return html + "</table>\n";
+}
+
+std::string FailingPcs(const std::vector<const FailingPc*>& failing, size_t listed) {
+  std::string html = "<div class=\"scroll\"><table class=\"pcs\"><tr><th>latest run</th><th>log file</th>"
+                     "<th>SystemID</th><th>OSType</th><th>what failed</th></tr>\n";
+  for (size_t i = 0; i < failing.size() && i < listed; ++i) {
+    const FailingPc& pc = *failing[i];
+    html += std::string("<tr class=\"pc") + (pc.cut_short ? " cut-short" : "") + "\" data-file=\"" +
+            Escaped(pc.file) + "\"><td>" + Escaped(pc.start_text) + "</td><td class=\"path\">" +
+            Escaped(pc.file) + "</td><td>" + Escaped(pc.system_id) + "</td><td>" +
+            Escaped(OSTypeShown(pc.os_type)) + "</td><td class=\"what\">" + Escaped(pc.what) + "</td></tr>\n";
+  }
+  return html + "</table></div>\n";
 }
 
 std::string Problems(const FleetTotals& totals) {
@@ -86,21 +136,50 @@ std::string Problems(const FleetTotals& totals) {
 
 }  // namespace
 
-void WriteFleetPage(const FleetTotals& totals, std::ostream& out) {
+void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& out) {
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<title>QUILLRUN fleet report</title>\n<style>" << kStyle << "</style>\n</head>\n<body>\n<main>\n"
       << "<h1>QUILLRUN fleet report</h1>\n"
-      << "<p class=\"note\">" << Grouped(totals.log_files) << " run logs, "
-      << Grouped(totals.runs) << " runs on " << Grouped(static_cast<int64_t>(totals.machines.size()))
-      << " machines. Made by quillplan report.</p>\n"
+      << "<p class=\"note\" id=\"period\">Runs from " << Escaped(PeriodShown(totals.trend))
+      << ", by the time in each run's banner"
+      << (totals.filters.empty() ? std::string() : "; only " + Escaped(totals.filters)) << ". "
+      << Grouped(totals.pcs.reporting()) << " PCs (one run log each), " << Grouped(totals.runs) << " runs on "
+      << Grouped(static_cast<int64_t>(totals.machines.size()))
+      << " models (SystemIDs). Made by quillplan report.</p>\n"
       << Tiles(totals);
 
+  const auto failing = totals.pcs.MostRecentFirst();
+  out << "<section id=\"pcs\">\n<h2>PCs to visit: their latest run still fails</h2>\n<p class=\"note\">"
+      << Grouped(static_cast<int64_t>(failing.size())) << " PCs, most recent first; "
+      << Grouped(totals.pcs.cut_short())
+      << " of them were cut short (the machine restarted or the run was killed while an installer worked)";
+  if (failing.size() > pcs_listed) {
+    out << "; the first " << pcs_listed << " are listed, all of them in --json and --csv";
+  }
+  out << ". " << Grouped(totals.pcs.fixed()) << " PCs failed before and finished their latest run.</p>\n"
+      << FailingPcs(failing, pcs_listed) << "</section>\n";
+
+  if (!totals.trend.Points().empty()) {
+    out << "<section id=\"trend\">\n<h2>Runs, failed runs and PCs reporting per "
+        << (totals.trend.weekly() ? "week" : "day") << "</h2>\n"
+        << TrendSvg(totals.trend) << "</section>\n";
+  }
+
+  const size_t apps = totals.apps.size();
   out << "<section id=\"outcomes\">\n<h2>Application runs by outcome</h2>\n"
-      << "<p class=\"note\">Worst first: most runs that did not finish, then the longest 95th percentile.</p>\n"
-      << OutcomeBarsSvg(totals) << AppTable(totals) << "</section>\n";
+      << "<p class=\"note\">Worst first: the highest share of runs that did not finish"
+      << (apps > kAppsDrawn ? "; the chart draws the " + std::to_string(kAppsDrawn) + " worst of " +
+                                  std::to_string(apps) + ", the table holds all"
+                            : "")
+      << ".</p>\n"
+      << OutcomeBarsSvg(totals, kAppsDrawn) << AppTable(totals) << "</section>\n";
+
+  out << "<section id=\"groups\">\n<h2>By Windows and by language</h2>\n"
+      << GroupTable("OSType", totals.groups.by_os, false)
+      << GroupTable("language", totals.groups.by_language, true) << "</section>\n";
 
   out << "<section id=\"durations\">\n<h2>How long each application took</h2>\n"
-      << DurationsSvg(totals) << "</section>\n";
+      << DurationsSvg(totals, kAppsDrawn) << "</section>\n";
 
   if (totals.slowest.seconds >= 0) {
     const SlowestRun& slowest = totals.slowest;
@@ -112,12 +191,12 @@ void WriteFleetPage(const FleetTotals& totals, std::ostream& out) {
         << SlowestRunSvg(slowest) << "</section>\n";
   }
 
-  const size_t failing = totals.MachinesWithFailures().size();
-  out << "<section id=\"machines\">\n<h2>Machines with failures</h2>\n<p class=\"note\">"
-      << failing << " of " << totals.machine_os.size()
-      << " machine models and Windows versions had a run that ended in an error or with an "
+  const size_t models_failing = totals.MachinesWithFailures().size();
+  out << "<section id=\"machines\">\n<h2>Models with failed runs</h2>\n<p class=\"note\">"
+      << models_failing << " of " << totals.machine_os.size()
+      << " models (SystemID) and Windows versions had a run that ended in an error or with an "
          "application that did not finish"
-      << (failing > kMachinesDrawn ? "; the " + std::to_string(kMachinesDrawn) + " with the most are drawn" : "")
+      << (models_failing > kMachinesDrawn ? "; the " + std::to_string(kMachinesDrawn) + " with the most are drawn" : "")
       << ".</p>\n"
       << FailingMachinesSvg(totals, kMachinesDrawn) << "</section>\n";
 

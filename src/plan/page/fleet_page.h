@@ -9,7 +9,8 @@
 
 namespace quill::plan {
 
-void WriteFleetPage(const FleetTotals& totals, std::ostream& out);
+// `pcs_listed`: how many of the PCs still failing the page lists.
+void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& out);
 
 }  // namespace quill::plan
 

@@ -1,15 +1,18 @@
 #include "plan/verbs/verbs.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
+#include "plan/fleet/filtered_sink.h"
 #include "plan/fleet/fleet_csv.h"
 #include "plan/fleet/fleet_stream.h"
 #include "plan/fleet/fleet_text.h"
 #include "plan/fleet/fleet_totals.h"
 #include "plan/page/fleet_page.h"
 #include "plan/report/report_text.h"
+#include "plan/tally/run_filter.h"
 #include "plan/windows/shown_text.h"
 
 namespace quill::plan {
@@ -67,6 +70,25 @@ class Output {
   std::ostream* stream_ = nullptr;
 };
 
+// The filters of the command line; false with the cause told when a date does not read.
+bool ReadFilter(const ReportOptions& options, RunFilter* filter, std::ostream& err) {
+  for (const auto& [flag, text, bound, day_after] :
+       {std::make_tuple("--since", &options.since, &filter->since, 0),
+        std::make_tuple("--until", &options.until, &filter->until, 1)}) {
+    if (text->empty()) continue;
+    const auto days = IsoDateDays(*text);
+    if (!days) {
+      err << "quillplan report: " << flag << " " << Shown(*text) << " is no date; give one as 2026-03-31\n";
+      return false;
+    }
+    *bound = (*days + day_after) * 86400;
+  }
+  filter->app = options.app;
+  filter->model = options.model;
+  filter->os = options.os;
+  return true;
+}
+
 }  // namespace
 
 int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream& err) {
@@ -74,6 +96,8 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
     err << "quillplan report: --csv - and --html - cannot both take standard output\n";
     return kUsage;
   }
+  RunFilter filter;
+  if (!ReadFilter(options, &filter, err)) return kUsage;
   Output csv_file, html_file;
   if (!csv_file.Open(options.csv, out, err) || !html_file.Open(options.html, out, err)) {
     return kTrouble;
@@ -88,6 +112,7 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
   const bool one_log = OneLog(options);
 
   FleetTotals totals;
+  totals.filters = filter.Described();
   std::vector<FleetSink*> sinks = {&totals};
   std::unique_ptr<FleetCsv> csv;
   if (csv_file.stream()) {
@@ -99,8 +124,13 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
     table = std::make_unique<OneLogSink>(out, options.json);
     sinks.push_back(table.get());
   }
-  StreamFleet(options.logs, not_inputs, one_log ? LogReading::kWhole : LogReading::kSkim, sinks);
-  if (html_file.stream()) WriteFleetPage(totals, *html_file.stream());
+  FilteredSink filtered(filter, sinks);
+  StreamFleet(options.logs, not_inputs, one_log ? LogReading::kWhole : LogReading::kSkim,
+              filter.any() ? std::vector<FleetSink*>{&filtered} : sinks);
+  // The page lists more PCs than the terminal: it scrolls.
+  if (html_file.stream()) {
+    WriteFleetPage(totals, std::max<size_t>(100, static_cast<size_t>(options.top)), *html_file.stream());
+  }
   const bool csv_written = csv_file.Close(err);
   if (!html_file.Close(err) || !csv_written) return kTrouble;
 
@@ -111,9 +141,9 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
   }
   if (!one_log && report_shown) {
     if (options.json) {
-      out << FleetJson(totals).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+      WriteFleetJson(totals, out);
     } else {
-      WriteFleetText(totals, out);
+      WriteFleetText(totals, options.top, out);
     }
   }
   if (totals.log_files == 0) return kTrouble;

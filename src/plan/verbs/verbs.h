@@ -54,6 +54,14 @@ struct ReportOptions {
   bool fleet = false;
   std::string csv;   // a file for one row per application run
   std::string html;  // a file for the page
+  // Which runs count: ISO dates by the time in a run's banner, both days
+  // included; an application, a model (SystemID), a Windows (OSType).
+  std::string since;
+  std::string until;
+  std::string app;
+  std::string model;
+  std::string os;
+  int top = 25;  // PCs still failing listed in the text; JSON and CSV list all
 };
 
 // Two deployments, each with its own files: the cells whose plan changes and

@@ -75,13 +75,13 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
                                              OneRun(u"10:00:00", u"10:00:02", u"Tool"))};
          o.fleet = true;
        },
-       kFound, {"runs: 2 on 1 machines; 0 ended in an error, 0 cut short", "Tool "}, {"a.log:13: a line that holds no record"}},
+       kFound, {"runs: 2 on 1 models (SystemIDs); 0 ended in an error, 0 cut short", "Tool "}, {"a.log:13: a line that holds no record"}},
       {"4: a log that begins with NUL bytes, past the first 4 KiB",
        [&](const TempTree& t, ReportOptions& o) {
          t.File("share/a.log", std::string(5000, '\0') + good);
          o.logs = {t.Path("share")};
        },
-       kFound, {"files: 1 run logs read, 0 skipped", "runs: 1 on 1 machines"}, {}},
+       kFound, {"files: 1 run logs read, 0 skipped", "runs: 1 on 1 models (SystemIDs)"}, {}},
       {"4: a banner after a torn line",
        [&](const TempTree& t, ReportOptions& o) {
          o.logs = {t.File("a.log", good.substr(0, good.size() - 10) + good)};
@@ -207,7 +207,7 @@ TEST(BadInputTest, ALogPastSixteenMebibytesIsReadWhole) {
   std::ostringstream out, err;
   EXPECT_EQ(kAllGood, RunReportVerb(options, out, err)) << err.str();
   EXPECT_NE(std::string::npos, out.str().find("runs: " + std::to_string(runs) +
-                                              " on 1 machines; 0 ended in an error, 0 cut short"))
+                                              " on 1 models (SystemIDs); 0 ended in an error, 0 cut short"))
       << out.str();
 }
 

@@ -1,5 +1,6 @@
 #include "fleet/fleet_generator.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -32,7 +33,7 @@ const App kApps[] = {
     {u"Codecs", u"C:\\Apps\\Codecs\\setup.exe /verysilent", 5},
     {u"Backup", u"C:\\Program Files\\Backup\\install.exe /q", 60},
     {u"VPN", u"C:\\Apps\\VPN\\vpn.msi /qn", 45},
-    {u"Updater", u"C:\\Apps\\Updater\\update.exe /silent", 90},
+    {u"FleetUpdaterServiceEnterpriseEdition2026", u"C:\\Apps\\Updater\\update.exe /silent", 90},  // a name no label holds
 };
 const char16_t* const kOSTypes[] = {u"WINXP", u"VISTA32", u"VISTA64", u""};
 const char16_t* const kLanguages[][2] = {{u"0x407", u"07"}, {u"0x409", u"09"}, {u"0x40c", u"0C"},
@@ -47,13 +48,24 @@ class LogMaker {
  public:
   LogMaker(std::mt19937& random, FleetTruth& truth) : random_(random), truth_(truth) {}
 
-  std::string Make() {
+  std::string Make(const std::string& file) {
     bytes_.clear();
-    const int runs = Pick(1, 2);
+    file_ = file;
+    system_id_ = u"0x" + FromUtf8(std::to_string(1000 + Pick(0, kMachines - 1)));
+    os_type_ = kOSTypes[Pick(0, 3)];
+    int runs = Pick(1, 2);
     int64_t now = (int64_t{20454} + Pick(0, 364)) * 86400 + Pick(0, 86399);  // a day of 2026
     for (int run = 0; run < runs; ++run) {
       if (!Run(&now, run + 1 == runs)) break;
-      now += Pick(3600, 30 * 86400);
+      const bool failed = truth_.run_list.back().error ||
+                          std::any_of(truth_.run_list.back().apps.begin(), truth_.run_list.back().apps.end(),
+                                      [](const auto& app) { return app.second != kFinished; });
+      if (failed && run + 1 == runs && runs < 4 && Pick(0, 9) < 7) {
+        ++runs;  // tried again the same day
+        now += Pick(600, 6 * 3600);
+      } else {
+        now += Pick(3600, 30 * 86400);
+      }
     }
     return bytes_;
   }
@@ -71,8 +83,10 @@ class LogMaker {
 
   // One run's block; false when it was cut short and the log ends here.
   bool Run(int64_t* now, bool last) {
-    const WString system_id = u"0x" + FromUtf8(std::to_string(1000 + Pick(0, kMachines - 1)));
-    const WString os_type = kOSTypes[Pick(0, 3)];
+    const WString& system_id = system_id_;
+    const WString& os_type = os_type_;
+    truth_.run_list.push_back({file_, *now, ToUtf8(system_id), ToUtf8(os_type), "", "", false, false, {}});
+    RunTruth& listed = truth_.run_list.back();
     Record(LogRecord::kBannerFirstLine);
     Stamped(LogRecord::kBannerSecondLine, *now);
     Record(LogRecord::kBannerThirdLine);
@@ -93,11 +107,14 @@ class LogMaker {
       }
       ++truth_.error_runs;
       ++failed;
+      listed.error = true;
       return true;
     }
     const auto* language = kLanguages[Pick(0, 5)];
     Record(LogRecord::kLocaleLanguage, {language[0]});
     Record(LogRecord::kCodeLanguage, {language[1]});
+    listed.lcid = ToUtf8(language[0]);
+    listed.language_code = ToUtf8(language[1]);
 
     bool all_finished = true;
     const int apps = Pick(3, 7);
@@ -121,7 +138,9 @@ class LogMaker {
       ++truth_.application_runs;
       ++truth_.outcomes[outcome];
       all_finished = all_finished && outcome == kFinished;
+      listed.apps.emplace_back(ToUtf8(app.name), outcome);
       if (outcome == kNoResult) {
+        listed.cut_short = true;
         ++truth_.cut_short_runs;
         ++failed;
         return false;
@@ -144,6 +163,9 @@ class LogMaker {
   std::mt19937& random_;
   FleetTruth& truth_;
   std::string bytes_;
+  std::string file_;
+  WString system_id_;
+  WString os_type_;
 };
 
 void Write(const std::filesystem::path& path, const std::string& bytes) {
@@ -174,7 +196,7 @@ FleetTruth WriteFleet(const std::string& folder, int logs, uint32_t seed) {
     const std::filesystem::path sub = std::filesystem::u8path(folder) / name;
     if (i % kLogsPerFolder == 0) std::filesystem::create_directories(sub);
     std::snprintf(name, sizeof name, "PC%06d.LOG", i);
-    const std::string bytes = maker.Make();
+    const std::string bytes = maker.Make((sub / name).u8string());
     Write(sub / name, bytes);
     ++truth.log_files;
     truth.bytes += static_cast<int64_t>(bytes.size());

@@ -8,6 +8,8 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quill::plan {
 
@@ -17,6 +19,19 @@ struct AppTruth {
   int64_t runs = 0;
   int64_t outcomes[4] = {0, 0, 0, 0};
   int64_t max_seconds = 0;
+};
+
+// One run as written: where, when, on what, and how each application ended.
+struct RunTruth {
+  std::string file;  // the log's path as written
+  int64_t start = 0;  // the banner's wall-clock seconds
+  std::string system_id;
+  std::string os_type;
+  std::string lcid;
+  std::string language_code;
+  bool error = false;      // ended by an error record, before any application
+  bool cut_short = false;  // its last application has a START and nothing after
+  std::vector<std::pair<std::string, int>> apps;  // name, outcome
 };
 
 struct FleetTruth {
@@ -32,10 +47,13 @@ struct FleetTruth {
   std::map<std::string, AppTruth> apps;    // by application section, UTF-8
   std::map<std::string, int64_t> runs_by_machine_os;    // "SystemID OSType"
   std::map<std::string, int64_t> failed_by_machine_os;  // runs not all finished
+  std::vector<RunTruth> run_list;  // in the order the logs and their runs were written
 };
 
 // Writes `logs` run logs (and a few files that are not logs) into
-// folders of 500 under `folder`; the same seed writes the same fleet.
+// folders of 500 under `folder`; the same seed writes the same fleet. Each
+// log is a PC of one model and one Windows; its runs spread over 2026, and
+// a run that failed is often tried again within hours.
 FleetTruth WriteFleet(const std::string& folder, int logs, uint32_t seed);
 
 }  // namespace quill::plan

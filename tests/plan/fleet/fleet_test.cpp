@@ -1,19 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "base/utf.h"
 #include "fleet/fleet_generator.h"
 #include "log/log_record.h"
 #include "plan/fleet/duration_counts.h"
 #include "plan/fleet/fleet_csv.h"
 #include "plan/verbs/verbs.h"
+#include "plan/windows/civil_time.h"
 #include "temp_tree.h"
 
 namespace quill::plan {
@@ -118,8 +122,8 @@ Counted FromCsv(const std::string& text) {
                                          "timed_out", "without_result"};
   for (const std::string& key : keys) counted.totals[key] = 0;
   for (size_t i = 1; i < rows.size(); ++i) {
-    EXPECT_EQ(14u, rows[i].size()) << "row " << i;
-    if (rows[i].size() != 14) continue;
+    EXPECT_EQ(16u, rows[i].size()) << "row " << i;
+    if (rows[i].size() != 16 || rows[i][8].empty()) continue;  // a run that ended in an error
     auto& app = counted.apps[rows[i][8]];
     app.resize(5);
     const int column = outcome.at(rows[i][12]);
@@ -203,6 +207,195 @@ TEST_F(FleetTest, TwoThousandLogsCountedAsTheyWereWrittenInEveryForm) {
   }
 }
 
+// The runs a filter lets pass, as the generator wrote them.
+struct TruthFilter {
+  const char* since;  // ISO dates, or nullptr
+  const char* until;
+  const char* app;
+  const char* model;
+  const char* os;  // "(none)" for none
+};
+
+int64_t Days(const char* iso) {
+  int year = 0, month = 0, day = 0;
+  std::sscanf(iso, "%d-%d-%d", &year, &month, &day);
+  return DaysFromCivil(year, month, day);
+}
+
+std::string Shown(int64_t seconds, bool with_time) {
+  const LocalTime t = CivilFromSeconds(seconds);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return with_time ? text : std::string(text, 10);
+}
+
+// What each new number of the report must be, from the truth: the PCs
+// still failing most recent first, the fixed, the period, the trend and
+// the groups (runs, failed runs, application runs, then the four outcomes).
+struct Expected {
+  std::vector<std::string> failing;
+  int64_t fixed = 0, cut_short = 0, with_runs = 0, first = INT64_MAX, last = INT64_MIN;
+  bool weekly = false;  // past 91 days
+  std::map<std::string, std::array<int64_t, 3>> trend;  // from: runs, failed, PCs
+  std::map<std::string, std::vector<int64_t>> os, language;
+};
+
+Expected Expect(const FleetTruth& truth, const TruthFilter& f) {
+  Expected e;
+  std::vector<std::pair<int64_t, std::string>> failing;
+  std::map<int64_t, std::array<int64_t, 3>> days, weeks;
+  std::set<std::pair<int64_t, std::string>> day_pcs, week_pcs;
+  bool failed_before = false, latest_failed = false, latest_cut = false;
+  int64_t latest_start = 0;
+  std::string file;
+  const auto end_log = [&] {
+    if (file.empty()) return;
+    ++e.with_runs;
+    if (latest_failed) failing.emplace_back(latest_start, file);
+    e.cut_short += latest_failed && latest_cut;
+    e.fixed += !latest_failed && failed_before;
+  };
+  for (const RunTruth& run : truth.run_list) {
+    if ((f.since && run.start < Days(f.since) * 86400) || (f.until && run.start >= (Days(f.until) + 1) * 86400) ||
+        (f.model && run.system_id != f.model) ||
+        (f.os && (run.os_type.empty() ? "(none)" : run.os_type) != f.os)) {
+      continue;
+    }
+    std::vector<std::pair<std::string, int>> apps;
+    for (const auto& app : run.apps) {
+      if (!f.app || app.first == f.app) apps.push_back(app);
+    }
+    if (f.app && apps.empty()) continue;
+    const bool cut = f.app ? apps.back().second == 3 : run.cut_short;
+    bool failed = run.error;
+    for (const auto& app : apps) failed = failed || app.second != 0;
+    if (run.file != file) {
+      end_log();
+      file = run.file;
+      failed_before = latest_failed = false;
+    }
+    failed_before = failed_before || latest_failed;
+    latest_failed = failed;
+    latest_cut = cut;
+    latest_start = run.start;
+    e.first = std::min(e.first, run.start);
+    e.last = std::max(e.last, run.start);
+    const int64_t day = run.start / 86400, week = day - (day + 3) % 7;
+    for (auto [at, pcs, key] : {std::make_tuple(&days, &day_pcs, day), std::make_tuple(&weeks, &week_pcs, week)}) {
+      ++(*at)[key][0];
+      (*at)[key][1] += failed;
+      (*at)[key][2] += pcs->insert({key, run.file}).second;
+    }
+    const std::string language = run.language_code.empty() ? "\t" + run.lcid : run.language_code;
+    for (auto* group : {&e.os[run.os_type], &e.language[language]}) {
+      group->resize(7);
+      ++(*group)[0];
+      (*group)[1] += failed;
+      for (const auto& app : apps) {
+        ++(*group)[2];
+        ++(*group)[3 + app.second];
+      }
+    }
+  }
+  end_log();
+  std::stable_sort(failing.begin(), failing.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (const auto& pc : failing) e.failing.push_back(pc.second);
+  e.weekly = !days.empty() && days.rbegin()->first - days.begin()->first >= 91;
+  for (const auto& [from, counts] : e.weekly ? weeks : days) e.trend[Shown(from * 86400, false)] = counts;
+  return e;
+}
+
+TEST_F(FleetTest, LatestRunPerPCPeriodTrendAndRatesAsTheTruthWithEachFilter) {
+  const TruthFilter filters[] = {
+      {nullptr, nullptr, nullptr, nullptr, nullptr},
+      {"2026-03-02", "2026-03-29", nullptr, nullptr, nullptr},  // four weeks: per day
+      {nullptr, nullptr, "Office", nullptr, nullptr},
+      {nullptr, nullptr, nullptr, "0x1010", nullptr},
+      {nullptr, nullptr, nullptr, nullptr, "VISTA64"},
+      {nullptr, nullptr, nullptr, nullptr, "(none)"},
+      {"2026-06-01", nullptr, "Reader", nullptr, "WINXP"},
+  };
+  for (const TruthFilter& f : filters) {
+    const Expected e = Expect(*truth_, f);
+    const std::string name = std::string(f.since ? f.since : "") + "/" + (f.until ? f.until : "") + "/" +
+                             (f.app ? f.app : "") + "/" + (f.model ? f.model : "") + "/" + (f.os ? f.os : "");
+    ASSERT_GT(e.failing.size(), 3u) << name << ": a filter that leaves too little to tell";
+    ReportOptions options;
+    options.logs = {tree_->Path("share")};
+    options.since = f.since ? f.since : "";
+    options.until = f.until ? f.until : "";
+    options.app = f.app ? f.app : "";
+    options.model = f.model ? f.model : "";
+    options.os = f.os ? f.os : "";
+    options.top = 3;
+    options.csv = tree_->Path("filtered.csv");
+    std::string text, json_text;
+    EXPECT_EQ(1, Report(options, &text)) << name;
+    options.json = true;
+    options.csv.clear();
+    EXPECT_EQ(1, Report(options, &json_text)) << name;
+    const nlohmann::json json = nlohmann::json::parse(json_text);
+
+    std::vector<std::string> failing;
+    for (const auto& pc : json["pcs"]["still_failing_list"]) failing.push_back(pc["file"]);
+    EXPECT_EQ(e.failing, failing) << name;
+    EXPECT_EQ(e.fixed, json["pcs"]["fixed"]) << name;
+    EXPECT_EQ(e.cut_short, json["pcs"]["cut_short"]) << name;
+    EXPECT_EQ(e.with_runs, json["pcs"]["with_runs"]) << name;
+    EXPECT_EQ(Shown(e.first, true), json["period"]["first_run"]) << name;
+    EXPECT_EQ(Shown(e.last, true), json["period"]["last_run"]) << name;
+    EXPECT_EQ(e.weekly ? "week" : "day", json["trend"]["unit"]) << name;
+    EXPECT_EQ(f.until != nullptr, !e.weekly) << name << ": each unit tried";
+    std::map<std::string, std::array<int64_t, 3>> trend;
+    for (const auto& point : json["trend"]["points"]) {
+      if (point["runs"] != 0) trend[point["from"]] = {point["runs"], point["failed_runs"], point["pcs"]};
+    }
+    EXPECT_EQ(e.trend, trend) << name;
+    for (const auto& [key, expected] : {std::make_pair("os_types", &e.os), std::make_pair("languages", &e.language)}) {
+      std::map<std::string, std::vector<int64_t>> groups;
+      for (const auto& g : json[key]) {
+        const std::string code = g.contains("language_code") ? g["language_code"] : g["os_type"];
+        const std::string group = g.contains("lcid") && code.empty() ? "\t" + g["lcid"].get<std::string>() : code;
+        groups[group] = {g["runs"], g["failed_runs"], g["application_runs"], g["finished"],
+                         g["failed_to_launch"], g["timed_out"], g["without_result"]};
+      }
+      EXPECT_EQ(*expected, groups) << name << " " << key;
+    }
+
+    // The text: the same numbers, the first three PCs and how many more.
+    EXPECT_NE(std::string::npos, text.find("period: " + Shown(e.first, true) + " to " + Shown(e.last, true))) << name;
+    EXPECT_NE(std::string::npos, text.find("latest run still failing on " + std::to_string(e.failing.size()) + " (" +
+                                           std::to_string(e.cut_short) + " of them cut short), fixed on " +
+                                           std::to_string(e.fixed)))
+        << name;
+    size_t at = 0;
+    for (size_t i = 0; i < 3; ++i) {
+      at = text.find(e.failing[i], at);
+      EXPECT_NE(std::string::npos, at) << name << " PC " << i;
+    }
+    EXPECT_NE(std::string::npos, text.find("... " + std::to_string(e.failing.size() - 3) + " more")) << name;
+    EXPECT_EQ(json["filters"].get<std::string>().empty(), text.find("filters: ") == std::string::npos) << name;
+
+    // The CSV: the latest rows of the runs that did not finish are the PCs still failing.
+    std::set<std::string> csv_failing, csv_pcs;
+    for (const auto& row : ReadCsv(Slurp(tree_->Path("filtered.csv")))) {
+      if (row.size() != 16 || row[15] != "yes") continue;
+      csv_pcs.insert(row[0]);
+      if (row[14] != "finished") csv_failing.insert(row[0]);
+    }
+    EXPECT_EQ(std::set<std::string>(e.failing.begin(), e.failing.end()), csv_failing) << name;
+    EXPECT_EQ(e.with_runs, static_cast<int64_t>(csv_pcs.size())) << name;
+  }
+  for (const char* bad : {"2026-02-30", "2026-3-1", "yesterday", "2026-03-01x"}) {
+    ReportOptions options;
+    options.logs = {tree_->Path("share")};
+    options.until = bad;
+    std::string out, err;
+    EXPECT_EQ(kUsage, Report(options, &out, &err)) << bad;
+    EXPECT_NE(std::string::npos, err.find("--until " + std::string(bad) + " is no date")) << err;
+  }
+}
+
 TEST_F(FleetTest, OneFileKeepsTheTableOfItsRunsUnlessTheFleetIsAskedFor) {
   const std::string log = tree_->Path("share/site-000/PC000000.LOG");
   struct Case {
@@ -222,7 +415,7 @@ TEST_F(FleetTest, OneFileKeepsTheTableOfItsRunsUnlessTheFleetIsAskedFor) {
     options.fleet = c.fleet;
     std::string out;
     EXPECT_EQ(c.status, Report(options, &out));
-    EXPECT_EQ(0u, out.rfind(c.begins, 0)) << out.substr(0, 80);
+    EXPECT_NE(std::string::npos, out.find(c.begins)) << out.substr(0, 200);
   }
 }
 
@@ -323,17 +516,66 @@ TEST(FleetPageTest, NamesFromTheLogAreTextOnThePage) {
       {LogRecord::kResultLaunchFailed, {}},
   };
   for (const auto& [record, texts] : records) log += EncodeLogText(FormatLogRecord(record, {texts, 0}));
+  // File names reach the page too: the PCs to visit, the slowest run, the files skipped.
+  tree.File("share/PC<i>&\"q\".LOG", log);
+  tree.File("share/<b>notes.txt", "Ask Eva.\r\n");
   ReportOptions options;
-  options.logs = {tree.File("QUILLRUN.LOG", log)};
+  options.logs = {tree.Path("share")};
   options.html = tree.Path("page.html");
   std::ostringstream out, err;
-  ASSERT_EQ(0, RunReportVerb(options, out, err));
+  ASSERT_EQ(1, RunReportVerb(options, out, err));
   std::ifstream in(options.html);
   const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(std::string::npos, page.find("<script")) << "no script, not even one from a log";
   EXPECT_EQ(std::string::npos, page.find("<i>"));
+  EXPECT_EQ(std::string::npos, page.find("<b>"));
+  EXPECT_EQ(std::string::npos, page.find("&\"q"));
+  size_t escaped = 0;
+  for (size_t at = page.find("PC&lt;i&gt;&amp;&quot;q&quot;.LOG"); at != std::string::npos;
+       at = page.find("PC&lt;i&gt;&amp;&quot;q&quot;.LOG", at + 1)) {
+    ++escaped;
+  }
+  EXPECT_EQ(3u, escaped) << "the PC's row and its data-file, the slowest run";
+  EXPECT_NE(std::string::npos, page.find("&lt;b&gt;notes.txt"));
   EXPECT_NE(std::string::npos, page.find("&lt;script&gt;alert(1)&lt;/script&gt;&amp;&quot;x&quot;"));
   EXPECT_NE(std::string::npos, page.find("0x&lt;i&gt; WINXP"));
+}
+
+TEST(FleetPageTest, ManyApplicationsTheChartsDrawTheWorstTheTableHoldsAll) {
+  TempTree tree;
+  std::string log;
+  const auto add = [&log](LogRecord record, std::vector<WString> texts) {
+    log += EncodeLogText(FormatLogRecord(record, {std::move(texts), 0}));
+  };
+  add(LogRecord::kBannerFirstLine, {});
+  add(LogRecord::kBannerSecondLine, {u"09:05:03", u"Sunday, December 06, 2026"});
+  add(LogRecord::kBannerThirdLine, {});
+  add(LogRecord::kSystemIdentity, {u"0x1234"});
+  add(LogRecord::kOSTypeIdentity, {u"WINXP"});
+  for (int i = 0; i < 25; ++i) {
+    add(LogRecord::kProcessing, {u"0xFFFF", u"Application number " + FromUtf8(std::to_string(i)) + u" of the site"});
+    add(LogRecord::kLaunched, {u"C:\\a.exe"});
+    add(LogRecord::kStart, {u"09:05:04", u"Sunday, December 06, 2026"});
+    add(LogRecord::kEnd, {u"09:05:04", u"Sunday, December 06, 2026"});
+    add(i < 22 ? LogRecord::kResultLaunchFailed : LogRecord::kResultTimedOut, {});
+  }
+  ReportOptions options;
+  options.logs = {tree.File("QUILLRUN.LOG", log)};
+  options.html = tree.Path("page.html");
+  std::ostringstream out, err;
+  ASSERT_EQ(0, RunReportVerb(options, out, err)) << err.str();
+  std::ifstream in(options.html);
+  const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto count = [&page](const std::string& what) {
+    size_t n = 0;
+    for (size_t at = page.find(what); at != std::string::npos; at = page.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(20u, count("<g class=\"app-bar\""));
+  EXPECT_EQ(20u, count("<g class=\"durations\""));
+  EXPECT_EQ(25u, count("<tr data-app="));
+  EXPECT_EQ(65u, count("class=\"label\">Application\u2026f the site<title>Application number "))
+      << "every label shortened in the middle, the whole its tooltip: 20 bars, 20 histograms, the slowest run's 25";
 }
 
 }  // namespace

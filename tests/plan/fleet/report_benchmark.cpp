@@ -6,6 +6,7 @@
 //   quill_plan_report_bench --full   100,000 logs (about 240 MB; writing them
 //                                    takes minutes on a shared disk)
 //   quill_plan_report_bench LOGS
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,13 +15,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "fleet/fleet_generator.h"
 #include "temp_tree.h"
 
 namespace {
 
-constexpr double kGoalRatio = 3.0;
+constexpr double kGoalRatio = 1.5;
 constexpr double kGoalMiB = 64.0;
 
 struct Measured {
@@ -30,6 +32,8 @@ struct Measured {
 };
 
 // One child process, its output thrown away; wall time and peak memory.
+// A forked child's peak memory counts this process's pages until it runs
+// the command: the truth's runs are let go before any is started.
 Measured Run(const std::string& command) {
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = fork();
@@ -57,11 +61,14 @@ int main(int argc, char** argv) {
   std::printf("report: generating %d run logs ...\n", logs);
   std::fflush(stdout);
   auto start = std::chrono::steady_clock::now();
-  const quill::plan::FleetTruth truth = quill::plan::WriteFleet(fleet, logs, 11);
+  quill::plan::FleetTruth truth = quill::plan::WriteFleet(fleet, logs, 11);
   std::printf("report: %lld logs, %.1f MB, %lld runs, %lld application runs, written in %.1f s\n",
               static_cast<long long>(truth.log_files), truth.bytes / 1e6,
               static_cast<long long>(truth.runs), static_cast<long long>(truth.application_runs),
               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+
+  std::vector<quill::plan::RunTruth>().swap(truth.run_list);
+  malloc_trim(0);
 
   // The best of two each: the first cat also brings the files into the cache.
   const std::string cat = "find '" + fleet + "' -type f -exec cat {} +";
@@ -84,7 +91,7 @@ int main(int argc, char** argv) {
   std::printf("report: %.2f s, cat of the same files %.2f s: %.1fx the floor; peak memory %.1f MiB\n",
               measured.seconds, floor.seconds, ratio, measured.peak_mib);
   const bool met = ratio < kGoalRatio && measured.peak_mib < kGoalMiB;
-  std::printf("report: goal under %.0fx and %.0f MiB: %s\n", kGoalRatio, kGoalMiB,
+  std::printf("report: goal under %.1fx and %.0f MiB: %s\n", kGoalRatio, kGoalMiB,
               met ? "met" : "NOT met");
   return met ? 0 : 1;
 }

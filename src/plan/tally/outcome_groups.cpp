@@ -1,0 +1,51 @@
+#include "plan/tally/outcome_groups.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "base/utf.h"
+
+namespace quill::plan {
+
+double Share(int64_t part, int64_t whole) {
+  return whole > 0 ? static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+}
+
+std::string PercentShown(int64_t part, int64_t whole) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%.1f%%", 100.0 * Share(part, whole));
+  return text;
+}
+
+void OutcomeGroups::TakeRun(const RunRow& run, bool failed) {
+  // An LCID the language table does not name is a group of its own.
+  std::string code = ToUtf8(run.language_code);
+  const std::string language = code.empty() ? "\t" + ToUtf8(run.lcid) : code;
+  std::string os_type = ToUtf8(run.os_type);
+  GroupTotals& os = by_os[os_type];
+  GroupTotals& by_code = by_language[language];
+  if (os.runs == 0) os.name = std::move(os_type);
+  if (by_code.runs == 0) {
+    by_code.name = std::move(code);
+    by_code.lcid = ToUtf8(run.lcid);
+  }
+  for (GroupTotals* group : {&os, &by_code}) {
+    ++group->runs;
+    group->failed_runs += failed;
+    for (const AppRow& app : run.applications) {
+      ++group->application_runs;
+      ++group->outcomes[static_cast<size_t>(app.outcome)];
+    }
+  }
+}
+
+std::vector<const GroupTotals*> OutcomeGroups::WorstFirst(const std::map<std::string, GroupTotals>& groups) {
+  std::vector<const GroupTotals*> sorted;
+  for (const auto& entry : groups) sorted.push_back(&entry.second);
+  std::stable_sort(sorted.begin(), sorted.end(), [](const GroupTotals* a, const GroupTotals* b) {
+    return Share(a->failed_runs, a->runs) > Share(b->failed_runs, b->runs);
+  });
+  return sorted;
+}
+
+}  // namespace quill::plan

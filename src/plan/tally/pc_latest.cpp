@@ -1,0 +1,89 @@
+#include "plan/tally/pc_latest.h"
+
+#include <algorithm>
+
+#include "base/utf.h"
+#include "plan/report/report_text.h"
+
+namespace quill::plan {
+
+namespace {
+
+const char* Failure(AppOutcome outcome) {
+  switch (outcome) {
+    case AppOutcome::kLaunchFailed: return "failed to launch";
+    case AppOutcome::kTimedOut: return "timed out";
+    case AppOutcome::kNoResult: return "had no result";
+    case AppOutcome::kFinished: break;
+  }
+  return "finished";
+}
+
+}  // namespace
+
+bool RunFailed(const RunRow& run) {
+  if (run.outcome != RunOutcome::kApplicationsRun) return true;
+  return std::any_of(run.applications.begin(), run.applications.end(),
+                     [](const AppRow& app) { return app.outcome != AppOutcome::kFinished; });
+}
+
+std::string WhatFailed(const RunRow& run) {
+  switch (run.outcome) {
+    case RunOutcome::kMissingAppInstlPath: return "error: AppInstlPath not given";
+    case RunOutcome::kMissingLanguageTable: return "error: cannot open " + ToUtf8(run.error);
+    case RunOutcome::kCutShort:
+      if (!run.applications.empty()) {
+        return "cut short while " + ToUtf8(run.applications.back().app_section) + " ran";
+      }
+      return "cut short";
+    case RunOutcome::kApplicationsRun: break;
+  }
+  std::string what;
+  for (const AppRow& app : run.applications) {
+    if (app.outcome == AppOutcome::kFinished) continue;
+    what += (what.empty() ? "" : ", ") + ToUtf8(app.app_section) + " " + Failure(app.outcome);
+  }
+  return what;
+}
+
+void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
+  failed_before_ = failed_before_ || latest_failed_;
+  ++runs_in_log_;
+  latest_failed_ = RunFailed(run);
+  if (!latest_failed_) return;
+  latest_ = {file,
+             ToUtf8(run.system_id),
+             ToUtf8(run.os_type),
+             run.start.seconds,
+             StampText(run.start),
+             number,
+             run.outcome == RunOutcome::kCutShort,
+             WhatFailed(run)};
+}
+
+void PcLatest::EndLog() {
+  if (runs_in_log_ > 0) {
+    ++reporting_;
+    if (latest_failed_) {
+      cut_short_ += latest_.cut_short;
+      failing_.push_back(std::move(latest_));
+    } else {
+      fixed_ += failed_before_;
+    }
+  }
+  latest_ = {};
+  latest_failed_ = failed_before_ = false;
+  runs_in_log_ = 0;
+}
+
+std::vector<const FailingPc*> PcLatest::MostRecentFirst() const {
+  std::vector<const FailingPc*> sorted;
+  sorted.reserve(failing_.size());
+  for (const FailingPc& pc : failing_) sorted.push_back(&pc);
+  std::stable_sort(sorted.begin(), sorted.end(), [](const FailingPc* a, const FailingPc* b) {
+    return a->start.value_or(INT64_MIN) > b->start.value_or(INT64_MIN);
+  });
+  return sorted;
+}
+
+}  // namespace quill::plan

@@ -1,0 +1,59 @@
+#ifndef QUILL_PLAN_TALLY_PC_LATEST_H_
+#define QUILL_PLAN_TALLY_PC_LATEST_H_
+
+// What is left to do, PC by PC. A run log lives on one PC and is never
+// rotated, so one log file is one PC and its last run is where the PC
+// stands. Only the PCs that still fail are kept: memory grows with the
+// work left, not with the fleet.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "plan/report/run_report.h"
+
+namespace quill::plan {
+
+struct FailingPc {
+  std::string file;  // the log, UTF-8
+  std::string system_id;
+  std::string os_type;
+  std::optional<int64_t> start;  // of its latest run, when the banner reads
+  std::string start_text;
+  int64_t run_number = 0;  // in its file, from 1
+  bool cut_short = false;  // the machine restarted or the run was killed mid-install
+  std::string what;        // "Office timed out, VPN failed to launch"
+};
+
+class PcLatest {
+ public:
+  // The runs of one log in order, then EndLog.
+  void TakeRun(const std::string& file, int64_t number, const RunRow& run);
+  void EndLog();
+
+  int64_t reporting() const { return reporting_; }
+  int64_t fixed() const { return fixed_; }
+  int64_t still_failing() const { return static_cast<int64_t>(failing_.size()); }
+  int64_t finished() const { return reporting_ - fixed_ - static_cast<int64_t>(failing_.size()); }
+  int64_t cut_short() const { return cut_short_; }
+  // Most recent latest run first; those whose time does not read last.
+  std::vector<const FailingPc*> MostRecentFirst() const;
+
+ private:
+  std::vector<FailingPc> failing_;
+  FailingPc latest_;
+  bool latest_failed_ = false;
+  bool failed_before_ = false;
+  int64_t runs_in_log_ = 0;
+  int64_t reporting_ = 0;
+  int64_t fixed_ = 0;
+  int64_t cut_short_ = 0;
+};
+
+// A run failed: it ended in an error, or one of its applications did not finish.
+bool RunFailed(const RunRow& run);
+// Why a failed run failed, in a few words.
+std::string WhatFailed(const RunRow& run);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_TALLY_PC_LATEST_H_

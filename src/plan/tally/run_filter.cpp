@@ -1,0 +1,81 @@
+#include "plan/tally/run_filter.h"
+
+#include <cstdio>
+
+#include "base/utf.h"
+#include "plan/windows/civil_time.h"
+
+namespace quill::plan {
+
+namespace {
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<int64_t> IsoDateDays(const std::string& text) {
+  int year = 0, month = 0, day = 0;
+  char tail = 0;
+  if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3 ||
+      text[4] != '-' || text[7] != '-' || month < 1 || month > 12 || day < 1) {
+    return std::nullopt;
+  }
+  const int64_t days = DaysFromCivil(year, month, day);
+  if (CivilFromSeconds(days * 86400).day != day) return std::nullopt;  // 2026-02-30
+  return days;
+}
+
+std::string IsoDate(int64_t days) {
+  const LocalTime time = CivilFromSeconds(days * 86400);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", time.year, time.month, time.day);
+  return text;
+}
+
+const RunRow* RunFilter::Pass(const RunRow& run, RunRow* narrowed) const {
+  if (since || until) {
+    if (!run.start.seconds) return nullptr;
+    if (since && *run.start.seconds < *since) return nullptr;
+    if (until && *run.start.seconds >= *until) return nullptr;
+  }
+  if (!model.empty() && !SameIgnoringCase(model, ToUtf8(run.system_id))) return nullptr;
+  if (!os.empty()) {
+    const std::string os_type = ToUtf8(run.os_type);
+    if (!SameIgnoringCase(os, os_type.empty() ? "(none)" : os_type)) return nullptr;
+  }
+  if (app.empty()) return &run;
+  narrowed->applications.clear();
+  for (const AppRow& row : run.applications) {
+    if (SameIgnoringCase(app, ToUtf8(row.app_section))) narrowed->applications.push_back(row);
+  }
+  if (narrowed->applications.empty()) return nullptr;
+  std::vector<AppRow> rows = std::move(narrowed->applications);
+  *narrowed = run;
+  narrowed->applications = std::move(rows);
+  // The run counts as this application went: cut short only when it was.
+  if (narrowed->outcome == RunOutcome::kCutShort &&
+      narrowed->applications.back().outcome != AppOutcome::kNoResult) {
+    narrowed->outcome = RunOutcome::kApplicationsRun;
+  }
+  return narrowed;
+}
+
+std::string RunFilter::Described() const {
+  std::string text;
+  const auto add = [&text](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
+  if (since) add("since " + IsoDate(*since / 86400));
+  if (until) add("until " + IsoDate(*until / 86400 - 1));
+  if (!app.empty()) add("application " + app);
+  if (!model.empty()) add("model " + model);
+  if (!os.empty()) add("OSType " + os);
+  return text;
+}
+
+}  // namespace quill::plan

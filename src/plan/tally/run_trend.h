@@ -1,0 +1,58 @@
+#ifndef QUILL_PLAN_TALLY_RUN_TREND_H_
+#define QUILL_PLAN_TALLY_RUN_TREND_H_
+
+// Runs, failed runs and PCs reporting per day, by the time in each run's
+// banner; per week (from Monday) when the runs span more than kMostDays.
+// A PC counts once in a day or week however often it ran.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "plan/report/run_report.h"
+
+namespace quill::plan {
+
+struct TrendPoint {
+  int64_t first_day = 0;  // days since 1970-01-01: the day, or the Monday of the week
+  int64_t runs = 0;
+  int64_t failed_runs = 0;
+  int64_t pcs = 0;
+};
+
+class RunTrend {
+ public:
+  static constexpr int64_t kMostDays = 91;
+
+  // The runs of one log in order, then EndLog.
+  void TakeRun(const RunRow& run, bool failed);
+  void EndLog();
+
+  std::optional<int64_t> first() const { return first_; }  // seconds of the earliest run
+  std::optional<int64_t> last() const { return last_; }
+  int64_t runs_without_time() const { return runs_without_time_; }
+  bool weekly() const;
+  // Every day or week from the first run's to the last's, empty ones too.
+  std::vector<TrendPoint> Points() const;
+
+ private:
+  struct Counts {
+    int64_t runs = 0;
+    int64_t failed_runs = 0;
+    int64_t pcs = 0;
+  };
+  std::map<int64_t, Counts> days_;
+  std::map<int64_t, Counts> weeks_;
+  std::vector<int64_t> log_days_;  // of the log being read: a few
+  std::vector<int64_t> log_weeks_;
+  std::optional<int64_t> first_;
+  std::optional<int64_t> last_;
+  int64_t runs_without_time_ = 0;
+};
+
+// The Monday of the week of `day` (days since 1970-01-01, a Thursday).
+int64_t WeekOf(int64_t day);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_TALLY_RUN_TREND_H_
