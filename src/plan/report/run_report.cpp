@@ -1,6 +1,7 @@
 #include "plan/report/run_report.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "log/time_stamp.h"
@@ -45,24 +46,28 @@ int MonthOf(const WString& date) {
   return 0;
 }
 
-StampRead Stamp(const ReadRecord& record) {
+// The values are moved out of the record: each is taken once.
+StampRead Stamp(ReadRecord& record) {
   StampRead stamp;
   if (record.values.size() < 2) {
-    if (!record.values.empty()) stamp.text = record.values[0];
+    if (!record.values.empty()) stamp.text = std::move(record.values[0]);
     return stamp;
   }
-  stamp.text = record.values[0] + u" " + record.values[1];
   stamp.seconds = ReadStamp(record.values[0], record.values[1]);
+  stamp.text = std::move(record.values[0]);
+  stamp.text += u' ';
+  stamp.text += record.values[1];
   return stamp;
 }
 
-WString ValueOf(const ReadRecord& record, size_t index) {
-  return index < record.values.size() ? record.values[index] : WString();
+WString ValueOf(ReadRecord& record, size_t index) {
+  return index < record.values.size() ? std::move(record.values[index]) : WString();
 }
 
 // The "%d" the program wrote: an int32, or nothing when it does not read.
 std::optional<int32_t> NumberOf(const ReadRecord& record) {
-  const WString text = ValueOf(record, 0);
+  if (record.values.empty()) return std::nullopt;
+  const WString& text = record.values[0];
   const bool negative = !text.empty() && text[0] == u'-';
   const size_t from = negative ? 1 : 0;
   if (text.size() == from || text.size() - from > 10) return std::nullopt;
@@ -142,7 +147,7 @@ AppRow& RunBuilder::CurrentApp(const ReadRecord& record) {
   return run_->applications.back();
 }
 
-void RunBuilder::TakeInRun(const ReadRecord& record) {
+void RunBuilder::TakeInRun(ReadRecord& record) {
   if (!run_) {
     ++records_outside_runs_;
     return;
@@ -174,7 +179,7 @@ void RunBuilder::TakeInRun(const ReadRecord& record) {
   TakeApplicationRecord(record);
 }
 
-void RunBuilder::TakeApplicationRecord(const ReadRecord& record) {
+void RunBuilder::TakeApplicationRecord(ReadRecord& record) {
   if (record.record == LogRecord::kProcessing) app_done_ = true;  // a new application
   AppRow& app = CurrentApp(record);
   app.cut_short = app.cut_short || record.cut_short;

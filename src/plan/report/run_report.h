@@ -67,8 +67,9 @@ class RunBuilder {
  private:
   void Open(int64_t line);
   void Close();
-  void TakeInRun(const ReadRecord& record);
-  void TakeApplicationRecord(const ReadRecord& record);
+  // Both move the record's values into the run.
+  void TakeInRun(ReadRecord& record);
+  void TakeApplicationRecord(ReadRecord& record);
   AppRow& CurrentApp(const ReadRecord& record);
 
   std::optional<ReadRecord> first_banner_line_;  // waits: a run opens only if the second follows
