@@ -55,6 +55,7 @@ Pattern MakePattern(LogRecord record) {
 struct PatternTable {
   std::vector<Pattern> patterns;
   std::vector<const Pattern*> by_first[0x100];
+  bool opens[0x100] = {};  // by_first is not empty
 };
 
 const PatternTable& Patterns() {
@@ -66,7 +67,9 @@ const PatternTable& Patterns() {
     });
     for (const Pattern& pattern : made.patterns) {
       if (!pattern.readable) continue;
-      made.by_first[static_cast<unsigned char>(pattern.pieces.front()[0])].push_back(&pattern);
+      const unsigned char first = static_cast<unsigned char>(pattern.pieces.front()[0]);
+      made.by_first[first].push_back(&pattern);
+      made.opens[first] = true;
     }
     return made;
   }();
@@ -74,18 +77,17 @@ const PatternTable& Patterns() {
 }
 
 // The pattern whose opening stands at `at`, if any.
-const Pattern* PatternAt(std::string_view line, size_t at) {
-  for (const Pattern* pattern : Patterns().by_first[static_cast<unsigned char>(line[at])]) {
+const Pattern* PatternAt(const PatternTable& table, std::string_view line, size_t at) {
+  for (const Pattern* pattern : table.by_first[static_cast<unsigned char>(line[at])]) {
     if (line.compare(at, pattern->pieces.front().size(), pattern->pieces.front()) == 0) return pattern;
   }
   return nullptr;
 }
 
 // Where the next record starts in the line after `from`, or the line's end.
-size_t NextRecord(std::string_view line, size_t from) {
-  const PatternTable& table = Patterns();
+size_t NextRecord(const PatternTable& table, std::string_view line, size_t from) {
   for (size_t at = from; at < line.size(); ++at) {
-    if (!table.by_first[static_cast<unsigned char>(line[at])].empty() && PatternAt(line, at) != nullptr) {
+    if (table.opens[static_cast<unsigned char>(line[at])] && PatternAt(table, line, at) != nullptr) {
       return at;
     }
   }
@@ -94,9 +96,8 @@ size_t NextRecord(std::string_view line, size_t from) {
 
 // Bytes as characters, one a byte.
 WString Widened(std::string_view bytes) {
-  WString text(bytes.size(), u'\0');
-  for (size_t i = 0; i < bytes.size(); ++i) text[i] = static_cast<unsigned char>(bytes[i]);
-  return text;
+  const auto* first = reinterpret_cast<const unsigned char*>(bytes.data());
+  return WString(first, first + bytes.size());
 }
 
 // Fills the holes of `pattern` from `segment`; a segment that ends early
@@ -104,6 +105,7 @@ WString Widened(std::string_view bytes) {
 bool FillHoles(const Pattern& pattern, std::string_view segment, std::vector<WString>* values) {
   size_t cursor = pattern.pieces.front().size();
   const size_t holes = pattern.pieces.size() - 1;
+  values->reserve(holes);
   for (size_t hole = 0; hole < holes; ++hole) {
     const std::string& next = pattern.pieces[hole + 1];
     size_t end = std::string_view::npos;
@@ -128,16 +130,17 @@ bool FillHoles(const Pattern& pattern, std::string_view segment, std::vector<WSt
 }  // namespace
 
 bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records) {
+  const PatternTable& table = Patterns();
   bool unknown = false;
   size_t at = 0;
   while (at < line.size()) {
-    const Pattern* pattern = PatternAt(line, at);
+    const Pattern* pattern = PatternAt(table, line, at);
     if (pattern == nullptr) {
       unknown = true;
-      at = NextRecord(line, at + 1);
+      at = NextRecord(table, line, at + 1);
       continue;
     }
-    const size_t end = NextRecord(line, at + pattern->pieces.front().size());
+    const size_t end = NextRecord(table, line, at + pattern->pieces.front().size());
     ReadRecord record{pattern->record, {}, false, number};
     const bool whole = FillHoles(*pattern, line.substr(at, end - at), &record.values);
     record.cut_short = !whole || end < line.size();

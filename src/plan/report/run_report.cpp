@@ -54,9 +54,8 @@ StampRead Stamp(ReadRecord& record) {
     return stamp;
   }
   stamp.seconds = ReadStamp(record.values[0], record.values[1]);
-  stamp.text = std::move(record.values[0]);
-  stamp.text += u' ';
-  stamp.text += record.values[1];
+  stamp.text.reserve(record.values[0].size() + 1 + record.values[1].size());
+  stamp.text.append(record.values[0]).append(1, u' ').append(record.values[1]);
   return stamp;
 }
 
@@ -123,6 +122,7 @@ void RunBuilder::Open(int64_t line) {
   Close();
   run_.emplace();
   run_->line = line;
+  run_->applications.reserve(kApplicationsReserved);
 }
 
 void RunBuilder::Close() {

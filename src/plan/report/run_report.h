@@ -65,6 +65,8 @@ class RunBuilder {
   int64_t records_outside_runs() const { return records_outside_runs_; }
 
  private:
+  // Room for a run's usual applications at once, not grown one by one.
+  static constexpr size_t kApplicationsReserved = 16;
   void Open(int64_t line);
   void Close();
   // Both move the record's values into the run.
