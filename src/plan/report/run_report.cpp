@@ -46,17 +46,21 @@ int MonthOf(const WString& date) {
   return 0;
 }
 
-// The values are moved out of the record: each is taken once.
-StampRead Stamp(ReadRecord& record) {
-  StampRead stamp;
-  if (record.values.size() < 2) {
-    if (!record.values.empty()) stamp.text = std::move(record.values[0]);
-    return stamp;
-  }
-  stamp.seconds = ReadStamp(record.values[0], record.values[1]);
-  stamp.text.reserve(record.values[0].size() + 1 + record.values[1].size());
-  stamp.text.append(record.values[0]).append(1, u' ').append(record.values[1]);
-  return stamp;
+// "09:05:03".
+bool ReadTime(const WString& time, LocalTime* local) {
+  return time.size() == 8 && time[2] == u':' && time[5] == u':' &&
+         ReadNumber(time, 0, 2, &local->hour) && ReadNumber(time, 3, 2, &local->minute) &&
+         ReadNumber(time, 6, 2, &local->second);
+}
+
+// "Sunday, December 06, 2026": the day and year close the text.
+bool ReadDate(const WString& date, LocalTime* local) {
+  local->month = MonthOf(date);
+  const size_t year_comma = date.rfind(u", ");
+  return local->month != 0 && year_comma != WString::npos && year_comma >= 3 &&
+         date.size() - year_comma - 2 == 4 && date[year_comma - 3] == u' ' &&
+         ReadNumber(date, year_comma - 2, 2, &local->day) &&
+         ReadNumber(date, year_comma + 2, 4, &local->year);
 }
 
 WString ValueOf(ReadRecord& record, size_t index) {
@@ -81,6 +85,35 @@ std::optional<int32_t> NumberOf(const ReadRecord& record) {
 }
 
 }  // namespace
+
+// The values are moved out of the record: each is taken once. The stamps
+// of a run mostly share their date, which is read once.
+StampRead RunBuilder::Stamp(ReadRecord& record) {
+  StampRead stamp;
+  if (record.values.size() < 2) {
+    if (!record.values.empty()) stamp.text = std::move(record.values[0]);
+    return stamp;
+  }
+  const WString& date = record.values[1];
+  if (date != last_date_.text) {
+    LocalTime local;
+    last_date_.read = ReadDate(date, &local);
+    last_date_.year = local.year;
+    last_date_.month = local.month;
+    last_date_.day = local.day;
+    last_date_.text = date;
+  }
+  LocalTime local;
+  if (last_date_.read && ReadTime(record.values[0], &local)) {
+    local.year = last_date_.year;
+    local.month = last_date_.month;
+    local.day = last_date_.day;
+    stamp.seconds = SecondsFromCivil(local);
+  }
+  stamp.text.reserve(record.values[0].size() + 1 + record.values[1].size());
+  stamp.text.append(record.values[0]).append(1, u' ').append(record.values[1]);
+  return stamp;
+}
 
 void RunBuilder::Take(ReadRecord record) {
   if (first_banner_line_) {
@@ -215,20 +248,7 @@ void RunBuilder::TakeApplicationRecord(ReadRecord& record) {
 
 std::optional<int64_t> ReadStamp(const WString& time, const WString& date) {
   LocalTime local;
-  if (time.size() != 8 || time[2] != u':' || time[5] != u':' ||
-      !ReadNumber(time, 0, 2, &local.hour) || !ReadNumber(time, 3, 2, &local.minute) ||
-      !ReadNumber(time, 6, 2, &local.second)) {
-    return std::nullopt;
-  }
-  // "Sunday, December 06, 2026": the day and year close the text.
-  local.month = MonthOf(date);
-  const size_t year_comma = date.rfind(u", ");
-  if (local.month == 0 || year_comma == WString::npos || year_comma < 3 ||
-      date.size() - year_comma - 2 != 4 || date[year_comma - 3] != u' ' ||
-      !ReadNumber(date, year_comma - 2, 2, &local.day) ||
-      !ReadNumber(date, year_comma + 2, 4, &local.year)) {
-    return std::nullopt;
-  }
+  if (!ReadTime(time, &local) || !ReadDate(date, &local)) return std::nullopt;
   return SecondsFromCivil(local);
 }
 

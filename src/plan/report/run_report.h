@@ -73,6 +73,7 @@ class RunBuilder {
   void TakeInRun(ReadRecord& record);
   void TakeApplicationRecord(ReadRecord& record);
   AppRow& CurrentApp(const ReadRecord& record);
+  StampRead Stamp(ReadRecord& record);
 
   std::optional<ReadRecord> first_banner_line_;  // waits: a run opens only if the second follows
   std::optional<RunRow> run_;
@@ -80,6 +81,11 @@ class RunBuilder {
   size_t handed_out_ = 0;
   bool app_done_ = false;
   int64_t records_outside_runs_ = 0;
+  struct DateRead {
+    WString text;
+    bool read = false;
+    int year = 0, month = 0, day = 0;
+  } last_date_;
 };
 
 RunReport MakeRunReport(const ReadLog& log);
