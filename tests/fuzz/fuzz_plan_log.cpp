@@ -121,7 +121,8 @@ void CheckShare(const std::string& log) {
   };
   static const Folder folder;
   const std::string& share = folder.path;
-  static const bool made = [&share] {
+  static const bool made = [] {
+    const std::string& share = folder.path;
     std::filesystem::create_directories(share + "/b");
     std::filesystem::create_directories(share + "/c");
     mkfifo((share + "/c/pipe").c_str(), 0600);

@@ -46,8 +46,11 @@ class LogFile : public ByteSource {
  private:
   bool ReadFile(char* into, size_t size, size_t* got);
 
+#ifdef _WIN32
+  void* file_ = nullptr;  // a FILE*: the system has no descriptors
+#else
   int descriptor_ = -1;
-  void* file_ = nullptr;  // a FILE* where the system has no descriptors
+#endif
   std::string ahead_;
   std::string opening_;
   size_t ahead_given_ = 0;

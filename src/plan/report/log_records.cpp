@@ -19,10 +19,12 @@ const LogRecord kAllRecords[] = {
 constexpr char16_t kTextHole = 0x0001;
 constexpr int32_t kNumberHole = -1234567890;
 
-// A record's text as fixed pieces with holes between them.
+// A record's text as fixed pieces with holes between them, one byte a
+// character as the log holds it.
 struct Pattern {
   LogRecord record;
-  std::vector<WString> pieces;  // holes + 1 pieces; line ends dropped from the last
+  std::vector<std::string> pieces;  // holes + 1 pieces; line ends dropped from the last
+  bool readable = true;             // false: a character of it is past one byte
 };
 
 Pattern MakePattern(LogRecord record) {
@@ -32,74 +34,81 @@ Pattern MakePattern(LogRecord record) {
   if (at != WString::npos) text = text.substr(0, at) + kTextHole + text.substr(at + number.size());
   while (!text.empty() && text.back() == u'\n') text.pop_back();
 
-  Pattern pattern{record, {}};
-  size_t from = 0;
-  for (size_t hole = text.find(kTextHole); hole != WString::npos; hole = text.find(kTextHole, from)) {
-    pattern.pieces.push_back(text.substr(from, hole - from));
-    from = hole + 1;
+  Pattern pattern{record, {}, true};
+  std::string piece;
+  for (char16_t c : text) {
+    if (c == kTextHole) {
+      pattern.pieces.push_back(piece);
+      piece.clear();
+      continue;
+    }
+    pattern.readable = pattern.readable && c < 0x100;
+    piece += static_cast<char>(c);
   }
-  pattern.pieces.push_back(text.substr(from));
+  pattern.pieces.push_back(piece);
   return pattern;
 }
 
-const std::vector<Pattern>& Patterns() {
-  static const std::vector<Pattern> patterns = [] {
-    std::vector<Pattern> made;
-    for (LogRecord record : kAllRecords) made.push_back(MakePattern(record));
-    // Longer openings first: "RESULT   => Command finished" before "RESULT   => ".
-    std::stable_sort(made.begin(), made.end(), [](const Pattern& a, const Pattern& b) {
+// The patterns by the first byte of their opening, longer openings first:
+// "RESULT   => Command finished" before "RESULT   => ". Most of a line opens
+// no record, and one look at a byte spares trying every pattern there.
+struct PatternTable {
+  std::vector<Pattern> patterns;
+  std::vector<const Pattern*> by_first[0x100];
+  bool opens[0x100] = {};  // by_first is not empty
+};
+
+const PatternTable& Patterns() {
+  static const PatternTable table = [] {
+    PatternTable made;
+    for (LogRecord record : kAllRecords) made.patterns.push_back(MakePattern(record));
+    std::stable_sort(made.patterns.begin(), made.patterns.end(), [](const Pattern& a, const Pattern& b) {
       return a.pieces.front().size() > b.pieces.front().size();
     });
+    for (const Pattern& pattern : made.patterns) {
+      if (!pattern.readable) continue;
+      const unsigned char first = static_cast<unsigned char>(pattern.pieces.front()[0]);
+      made.by_first[first].push_back(&pattern);
+      made.opens[first] = true;
+    }
     return made;
   }();
-  return patterns;
-}
-
-bool StartsAt(const WString& line, size_t at, const WString& piece) {
-  return line.compare(at, piece.size(), piece) == 0;
+  return table;
 }
 
 // The pattern whose opening stands at `at`, if any.
-const Pattern* PatternAt(const WString& line, size_t at) {
-  for (const Pattern& pattern : Patterns()) {
-    const WString& opening = pattern.pieces.front();
-    if (!opening.empty() && opening[0] != line[at]) continue;
-    if (StartsAt(line, at, opening)) return &pattern;
+const Pattern* PatternAt(const PatternTable& table, std::string_view line, size_t at) {
+  for (const Pattern* pattern : table.by_first[static_cast<unsigned char>(line[at])]) {
+    if (line.compare(at, pattern->pieces.front().size(), pattern->pieces.front()) == 0) return pattern;
   }
   return nullptr;
 }
 
-// The characters that open a record: most of a line opens none, and a
-// look at one character spares trying every pattern there.
-const std::vector<bool>& Openers() {
-  static const std::vector<bool> openers = [] {
-    std::vector<bool> made(0x100, false);
-    for (const Pattern& pattern : Patterns()) {
-      const WString& opening = pattern.pieces.front();
-      if (!opening.empty() && opening[0] < 0x100) made[opening[0]] = true;
-    }
-    return made;
-  }();
-  return openers;
-}
-
 // Where the next record starts in the line after `from`, or the line's end.
-size_t NextRecord(const WString& line, size_t from) {
-  const std::vector<bool>& openers = Openers();
+size_t NextRecord(const PatternTable& table, std::string_view line, size_t from) {
   for (size_t at = from; at < line.size(); ++at) {
-    if (line[at] < 0x100 && openers[line[at]] && PatternAt(line, at) != nullptr) return at;
+    if (table.opens[static_cast<unsigned char>(line[at])] && PatternAt(table, line, at) != nullptr) {
+      return at;
+    }
   }
   return line.size();
 }
 
+// Bytes as characters, one a byte.
+WString Widened(std::string_view bytes) {
+  const auto* first = reinterpret_cast<const unsigned char*>(bytes.data());
+  return WString(first, first + bytes.size());
+}
+
 // Fills the holes of `pattern` from `segment`; a segment that ends early
 // fills what it holds and gives false.
-bool FillHoles(const Pattern& pattern, std::u16string_view segment, std::vector<WString>* values) {
+bool FillHoles(const Pattern& pattern, std::string_view segment, std::vector<WString>* values) {
   size_t cursor = pattern.pieces.front().size();
   const size_t holes = pattern.pieces.size() - 1;
+  values->reserve(holes);
   for (size_t hole = 0; hole < holes; ++hole) {
-    const WString& next = pattern.pieces[hole + 1];
-    size_t end = WString::npos;
+    const std::string& next = pattern.pieces[hole + 1];
+    size_t end = std::string_view::npos;
     if (hole + 1 == holes) {
       if (segment.size() >= cursor + next.size() &&
           segment.compare(segment.size() - next.size(), next.size(), next) == 0) {
@@ -108,11 +117,11 @@ bool FillHoles(const Pattern& pattern, std::u16string_view segment, std::vector<
     } else {
       end = segment.find(next, cursor);
     }
-    if (end == WString::npos) {
-      values->emplace_back(segment.substr(std::min(cursor, segment.size())));
+    if (end == std::string_view::npos) {
+      values->push_back(Widened(segment.substr(std::min(cursor, segment.size()))));
       return false;
     }
-    values->emplace_back(segment.substr(cursor, end - cursor));
+    values->push_back(Widened(segment.substr(cursor, end - cursor)));
     cursor = end + next.size();
   }
   return holes > 0 || segment.size() == cursor;
@@ -120,24 +129,20 @@ bool FillHoles(const Pattern& pattern, std::u16string_view segment, std::vector<
 
 }  // namespace
 
-bool ReadLogLine(const std::string& bytes, int64_t number, std::vector<ReadRecord>* records,
-                 WString* scratch) {
-  WString& line = *scratch;
-  line.resize(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) line[i] = static_cast<unsigned char>(bytes[i]);
+bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records) {
+  const PatternTable& table = Patterns();
   bool unknown = false;
   size_t at = 0;
   while (at < line.size()) {
-    const Pattern* pattern = PatternAt(line, at);
+    const Pattern* pattern = PatternAt(table, line, at);
     if (pattern == nullptr) {
       unknown = true;
-      at = NextRecord(line, at + 1);
+      at = NextRecord(table, line, at + 1);
       continue;
     }
-    const size_t end = NextRecord(line, at + pattern->pieces.front().size());
+    const size_t end = NextRecord(table, line, at + pattern->pieces.front().size());
     ReadRecord record{pattern->record, {}, false, number};
-    const bool whole =
-        FillHoles(*pattern, std::u16string_view(line).substr(at, end - at), &record.values);
+    const bool whole = FillHoles(*pattern, line.substr(at, end - at), &record.values);
     record.cut_short = !whole || end < line.size();
     records->push_back(std::move(record));
     at = end;
@@ -147,9 +152,8 @@ bool ReadLogLine(const std::string& bytes, int64_t number, std::vector<ReadRecor
 
 ReadLog ReadLogRecords(const std::string& bytes) {
   ReadLog log;
-  WString scratch;
-  auto take = [&log, &scratch](const std::string& line, int64_t number) {
-    if (ReadLogLine(line, number, &log.records, &scratch)) log.unknown_lines.push_back(number);
+  auto take = [&log](std::string_view line, int64_t number) {
+    if (ReadLogLine(line, number, &log.records)) log.unknown_lines.push_back(number);
   };
   LogLines lines;
   lines.Feed(bytes.data(), bytes.size(), take);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "log/log_record.h"
@@ -36,7 +37,8 @@ struct ReadLog {
 class LogLines {
  public:
   static constexpr size_t kLongestLine = 64u << 10;
-  // Hands each line ended in `bytes` to `take(line, number)`.
+  // Hands each line ended in `bytes` to `take(line, number)`. A line that
+  // lies whole in `bytes` is handed as it lies there, uncopied.
   template <typename Take>
   void Feed(const char* bytes, size_t size, Take&& take) {
     size_t at = 0;
@@ -47,10 +49,14 @@ class LogLines {
       const size_t limit = line_feed != nullptr ? static_cast<size_t>(line_feed - bytes) : size;
       const char* cr = static_cast<const char*>(std::memchr(bytes + at, '\r', limit - at));
       const size_t end = cr != nullptr ? static_cast<size_t>(cr - bytes) : limit;
-      line_.append(bytes + at, std::min(end - at, kLongestLine - std::min(kLongestLine, line_.size())));
-      if (end == size) return;
-      take(line_, ++number_);
-      line_.clear();
+      if (end < size && line_.empty()) {
+        take(std::string_view(bytes + at, std::min(end - at, kLongestLine)), ++number_);
+      } else {
+        line_.append(bytes + at, std::min(end - at, kLongestLine - std::min(kLongestLine, line_.size())));
+        if (end == size) return;
+        take(std::string_view(line_), ++number_);
+        line_.clear();
+      }
       at = end + 1;
       if (bytes[end] == '\r') {
         if (at == size) after_cr_ = true;
@@ -61,7 +67,7 @@ class LogLines {
   // The last line, when the log does not end with a line end.
   template <typename Take>
   void End(Take&& take) {
-    if (!line_.empty()) take(line_, ++number_);
+    if (!line_.empty()) take(std::string_view(line_), ++number_);
     line_.clear();
   }
 
@@ -74,9 +80,7 @@ class LogLines {
 // The records of one line. Text that opens no record is skipped up to the
 // next record, so a banner after NUL bytes or a torn line still opens its
 // run; a line with such text gives true.
-// `scratch` is the line's characters, kept from line to line.
-bool ReadLogLine(const std::string& line, int64_t number, std::vector<ReadRecord>* records,
-                 WString* scratch);
+bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records);
 
 // A whole log's bytes at once.
 ReadLog ReadLogRecords(const std::string& bytes);

@@ -1,7 +1,6 @@
 #include "plan/report/report_text.h"
 
 #include <cstdio>
-#include <iomanip>
 #include <sstream>
 #include <string>
 
@@ -133,10 +132,26 @@ LogTally TallyOf(const RunReport& report) {
   return tally;
 }
 
-void Row(std::ostream& out, const std::string& what, const std::string& start,
+// `text` left-aligned in `width` columns, as setw with std::left writes it.
+void Cell(std::string& row, const std::string& text, size_t width) {
+  row += text;
+  if (text.size() < width) row.append(width - text.size(), ' ');
+}
+
+void Row(std::string& rows, const std::string& what, const std::string& start,
          const std::string& end, const std::string& outcome, const std::string& seconds) {
-  out << std::left << std::setw(34) << what << std::setw(21) << start << std::setw(21) << end
-      << std::setw(36) << outcome << seconds << "\n";
+  Cell(rows, what, 34);
+  Cell(rows, start, 21);
+  Cell(rows, end, 21);
+  Cell(rows, outcome, 36);
+  rows += seconds;
+  rows += '\n';
+}
+
+// Two digits of `value`, which is below 100.
+void Digits2(char* at, int value) {
+  at[0] = static_cast<char>('0' + value / 10);
+  at[1] = static_cast<char>('0' + value % 10);
 }
 
 }  // namespace
@@ -144,6 +159,21 @@ void Row(std::ostream& out, const std::string& what, const std::string& start,
 std::string StampText(const StampRead& stamp) {
   if (!stamp.seconds) return stamp.text.empty() ? "-" : ToUtf8(stamp.text);
   const LocalTime time = CivilFromSeconds(*stamp.seconds);
+  // A report of a large log writes millions of these: no printf for the
+  // common case.
+  if (time.year >= 0 && time.year <= 9999 && time.month >= 0 && time.month <= 99 &&
+      time.day >= 0 && time.day <= 99 && time.hour >= 0 && time.hour <= 99 &&
+      time.minute >= 0 && time.minute <= 99 && time.second >= 0 && time.second <= 99) {
+    std::string text = "0000-00-00 00:00:00";
+    Digits2(&text[0], time.year / 100);
+    Digits2(&text[2], time.year % 100);
+    Digits2(&text[5], time.month);
+    Digits2(&text[8], time.day);
+    Digits2(&text[11], time.hour);
+    Digits2(&text[14], time.minute);
+    Digits2(&text[17], time.second);
+    return text;
+  }
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month,
                 time.day, time.hour, time.minute, time.second);
@@ -166,17 +196,23 @@ void ReportWriter::Run(const RunRow& run) {
     out_ << (totals_.runs == 1 ? "{\n  \"runs\": [\n    " : ",\n    ") << Nested(RunJson(run), 2);
     return;
   }
-  if (totals_.runs == 1) Row(out_, "run / application", "start", "end", "outcome", "seconds");
-  Row(out_,
+  if (totals_.runs == 1) Row(rows_, "run / application", "start", "end", "outcome", "seconds");
+  Row(rows_,
       "run " + std::to_string(totals_.runs) + " " + Shown(ToUtf8(run.system_id)) + " " +
           Shown(ToUtf8(run.os_type)),
       Shown(StampText(run.start)), Shown(StampText(run.end)), RunOutcomeText(run),
       Seconds(SecondsBetween(run.start, run.end)));
   for (const AppRow& app : run.applications) {
-    Row(out_, "  " + Shown(ToUtf8(app.app_section)) + (app.cut_short ? " (record cut short)" : ""),
+    Row(rows_, "  " + Shown(ToUtf8(app.app_section)) + (app.cut_short ? " (record cut short)" : ""),
         Shown(StampText(app.start)), Shown(StampText(app.end)), AppOutcomeText(app),
         Seconds(SecondsBetween(app.start, app.end)));
   }
+  if (rows_.size() >= kRowsHeld) Flush();
+}
+
+void ReportWriter::Flush() {
+  out_.write(rows_.data(), static_cast<std::streamsize>(rows_.size()));
+  rows_.clear();
 }
 
 void ReportWriter::End(const LogTally& tally) {
@@ -190,7 +226,8 @@ void ReportWriter::End(const LogTally& tally) {
     out_ << ",\n  \"records_outside_runs\": " << tally.records_outside_runs << "\n}\n";
     return;
   }
-  if (totals_.runs == 0) Row(out_, "run / application", "start", "end", "outcome", "seconds");
+  if (totals_.runs == 0) Row(rows_, "run / application", "start", "end", "outcome", "seconds");
+  Flush();
   const Totals& totals = totals_;
   out_ << "totals: " << totals.runs << " runs in " << totals.run_seconds << " s; "
        << totals.applications << " applications in " << totals.application_seconds << " s: "

@@ -21,6 +21,9 @@ const char* AppOutcomeName(AppOutcome outcome);
 class ReportWriter {
  public:
   ReportWriter(std::ostream& out, bool json) : out_(out), json_(json) {}
+  ~ReportWriter() { Flush(); }
+  ReportWriter(const ReportWriter&) = delete;
+  ReportWriter& operator=(const ReportWriter&) = delete;
   void Run(const RunRow& run);
   void End(const LogTally& tally);
   int64_t runs() const { return totals_.runs; }
@@ -35,9 +38,15 @@ class ReportWriter {
   };
 
  private:
+  // Rows are written in blocks of about this many bytes: a stream written
+  // a cell at a time costs more than reading the log.
+  static constexpr size_t kRowsHeld = 64u << 10;
+  void Flush();
+
   std::ostream& out_;
   bool json_;
   Totals totals_;
+  std::string rows_;
 };
 
 // The same for a report held whole.

@@ -1,6 +1,7 @@
 #include "plan/report/run_report.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "log/time_stamp.h"
@@ -45,24 +46,31 @@ int MonthOf(const WString& date) {
   return 0;
 }
 
-StampRead Stamp(const ReadRecord& record) {
-  StampRead stamp;
-  if (record.values.size() < 2) {
-    if (!record.values.empty()) stamp.text = record.values[0];
-    return stamp;
-  }
-  stamp.text = record.values[0] + u" " + record.values[1];
-  stamp.seconds = ReadStamp(record.values[0], record.values[1]);
-  return stamp;
+// "09:05:03".
+bool ReadTime(const WString& time, LocalTime* local) {
+  return time.size() == 8 && time[2] == u':' && time[5] == u':' &&
+         ReadNumber(time, 0, 2, &local->hour) && ReadNumber(time, 3, 2, &local->minute) &&
+         ReadNumber(time, 6, 2, &local->second);
 }
 
-WString ValueOf(const ReadRecord& record, size_t index) {
-  return index < record.values.size() ? record.values[index] : WString();
+// "Sunday, December 06, 2026": the day and year close the text.
+bool ReadDate(const WString& date, LocalTime* local) {
+  local->month = MonthOf(date);
+  const size_t year_comma = date.rfind(u", ");
+  return local->month != 0 && year_comma != WString::npos && year_comma >= 3 &&
+         date.size() - year_comma - 2 == 4 && date[year_comma - 3] == u' ' &&
+         ReadNumber(date, year_comma - 2, 2, &local->day) &&
+         ReadNumber(date, year_comma + 2, 4, &local->year);
+}
+
+WString ValueOf(ReadRecord& record, size_t index) {
+  return index < record.values.size() ? std::move(record.values[index]) : WString();
 }
 
 // The "%d" the program wrote: an int32, or nothing when it does not read.
 std::optional<int32_t> NumberOf(const ReadRecord& record) {
-  const WString text = ValueOf(record, 0);
+  if (record.values.empty()) return std::nullopt;
+  const WString& text = record.values[0];
   const bool negative = !text.empty() && text[0] == u'-';
   const size_t from = negative ? 1 : 0;
   if (text.size() == from || text.size() - from > 10) return std::nullopt;
@@ -77,6 +85,35 @@ std::optional<int32_t> NumberOf(const ReadRecord& record) {
 }
 
 }  // namespace
+
+// The values are moved out of the record: each is taken once. The stamps
+// of a run mostly share their date, which is read once.
+StampRead RunBuilder::Stamp(ReadRecord& record) {
+  StampRead stamp;
+  if (record.values.size() < 2) {
+    if (!record.values.empty()) stamp.text = std::move(record.values[0]);
+    return stamp;
+  }
+  const WString& date = record.values[1];
+  if (date != last_date_.text) {
+    LocalTime local;
+    last_date_.read = ReadDate(date, &local);
+    last_date_.year = local.year;
+    last_date_.month = local.month;
+    last_date_.day = local.day;
+    last_date_.text = date;
+  }
+  LocalTime local;
+  if (last_date_.read && ReadTime(record.values[0], &local)) {
+    local.year = last_date_.year;
+    local.month = last_date_.month;
+    local.day = last_date_.day;
+    stamp.seconds = SecondsFromCivil(local);
+  }
+  stamp.text.reserve(record.values[0].size() + 1 + record.values[1].size());
+  stamp.text.append(record.values[0]).append(1, u' ').append(record.values[1]);
+  return stamp;
+}
 
 void RunBuilder::Take(ReadRecord record) {
   if (first_banner_line_) {
@@ -118,6 +155,7 @@ void RunBuilder::Open(int64_t line) {
   Close();
   run_.emplace();
   run_->line = line;
+  run_->applications.reserve(kApplicationsReserved);
 }
 
 void RunBuilder::Close() {
@@ -142,7 +180,7 @@ AppRow& RunBuilder::CurrentApp(const ReadRecord& record) {
   return run_->applications.back();
 }
 
-void RunBuilder::TakeInRun(const ReadRecord& record) {
+void RunBuilder::TakeInRun(ReadRecord& record) {
   if (!run_) {
     ++records_outside_runs_;
     return;
@@ -174,7 +212,7 @@ void RunBuilder::TakeInRun(const ReadRecord& record) {
   TakeApplicationRecord(record);
 }
 
-void RunBuilder::TakeApplicationRecord(const ReadRecord& record) {
+void RunBuilder::TakeApplicationRecord(ReadRecord& record) {
   if (record.record == LogRecord::kProcessing) app_done_ = true;  // a new application
   AppRow& app = CurrentApp(record);
   app.cut_short = app.cut_short || record.cut_short;
@@ -210,20 +248,7 @@ void RunBuilder::TakeApplicationRecord(const ReadRecord& record) {
 
 std::optional<int64_t> ReadStamp(const WString& time, const WString& date) {
   LocalTime local;
-  if (time.size() != 8 || time[2] != u':' || time[5] != u':' ||
-      !ReadNumber(time, 0, 2, &local.hour) || !ReadNumber(time, 3, 2, &local.minute) ||
-      !ReadNumber(time, 6, 2, &local.second)) {
-    return std::nullopt;
-  }
-  // "Sunday, December 06, 2026": the day and year close the text.
-  local.month = MonthOf(date);
-  const size_t year_comma = date.rfind(u", ");
-  if (local.month == 0 || year_comma == WString::npos || year_comma < 3 ||
-      date.size() - year_comma - 2 != 4 || date[year_comma - 3] != u' ' ||
-      !ReadNumber(date, year_comma - 2, 2, &local.day) ||
-      !ReadNumber(date, year_comma + 2, 4, &local.year)) {
-    return std::nullopt;
-  }
+  if (!ReadTime(time, &local) || !ReadDate(date, &local)) return std::nullopt;
   return SecondsFromCivil(local);
 }
 

@@ -65,11 +65,15 @@ class RunBuilder {
   int64_t records_outside_runs() const { return records_outside_runs_; }
 
  private:
+  // Room for a run's usual applications at once, not grown one by one.
+  static constexpr size_t kApplicationsReserved = 16;
   void Open(int64_t line);
   void Close();
-  void TakeInRun(const ReadRecord& record);
-  void TakeApplicationRecord(const ReadRecord& record);
+  // Both move the record's values into the run.
+  void TakeInRun(ReadRecord& record);
+  void TakeApplicationRecord(ReadRecord& record);
   AppRow& CurrentApp(const ReadRecord& record);
+  StampRead Stamp(ReadRecord& record);
 
   std::optional<ReadRecord> first_banner_line_;  // waits: a run opens only if the second follows
   std::optional<RunRow> run_;
@@ -77,6 +81,11 @@ class RunBuilder {
   size_t handed_out_ = 0;
   bool app_done_ = false;
   int64_t records_outside_runs_ = 0;
+  struct DateRead {
+    WString text;
+    bool read = false;
+    int year = 0, month = 0, day = 0;
+  } last_date_;
 };
 
 RunReport MakeRunReport(const ReadLog& log);

@@ -21,10 +21,10 @@ bool RunStream::Next(RunRow* run) {
 // One chunk of the log through lines and records into the builder; false
 // at the end.
 bool RunStream::ReadMore() {
-  auto take = [this](const std::string& line, int64_t number) {
+  auto take = [this](std::string_view line, int64_t number) {
     tally_.lines = number;
     records_.clear();
-    if (ReadLogLine(line, number, &records_, &scratch_)) {
+    if (ReadLogLine(line, number, &records_)) {
       ++tally_.unknown_lines;
       if (tally_.first_unknown_lines.size() < LogTally::kUnknownLinesKept) {
         tally_.first_unknown_lines.push_back(number);

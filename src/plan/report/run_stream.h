@@ -45,7 +45,6 @@ class RunStream {
   LogLines lines_;
   RunBuilder builder_;
   std::vector<ReadRecord> records_;
-  WString scratch_;
   std::vector<char> chunk_ = std::vector<char>(64u << 10);
   LogTally tally_;
   bool ended_ = false;

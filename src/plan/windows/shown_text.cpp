@@ -30,9 +30,17 @@ size_t SequenceAt(const std::string& text, size_t at) {
 }  // namespace
 
 std::string Shown(const std::string& text) {
+  // Most text is printable ASCII throughout, and passes as it is.
+  size_t plain = 0;
+  while (plain < text.size() && static_cast<unsigned char>(text[plain]) >= 0x20 &&
+         static_cast<unsigned char>(text[plain]) < 0x7F) {
+    ++plain;
+  }
+  if (plain == text.size()) return text;
   std::string shown;
   shown.reserve(text.size());
-  for (size_t at = 0; at < text.size();) {
+  shown.append(text, 0, plain);
+  for (size_t at = plain; at < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[at]);
     if (c >= 0x20 && c < 0x7F) {
       shown += text[at++];
