@@ -88,6 +88,9 @@ int Main(int argc, char** argv) {
       AddVerb(app, "matrix", "the plan for every machine section x operating system x language",
               "INI", &matrix.ini, &matrix.json);
   AddMachineFileOptions(matrix_verb, &matrix.files);
+  matrix_verb->add_option("--fleet", matrix.fleet,
+                          "PATH...: run logs and folders, read as report reads them: only the "
+                          "cells their PCs occupy (by each log's latest run), with the PCs in each");
 
   quill::plan::LintOptions lint;
   CLI::App* lint_verb = AddVerb(
@@ -144,6 +147,13 @@ int Main(int argc, char** argv) {
                         "the language table for NEW only");
   diff_verb->add_flag("--every-machine", diff.every_machine,
                       "plan every machine, also those whose sections read the same in both");
+  diff_verb->add_option("--fleet", diff.fleet,
+                        "PATH...: run logs and folders, read as report reads them: the PCs each "
+                        "change touches, by the SystemID, OSType and LCID of each log's latest "
+                        "run; exit 1 only when a change touches one");
+  diff_verb->add_option("--csv", diff.csv,
+                        "FILE: with --fleet, one row per change and PC it touches and per PC "
+                        "not planned (RFC 4180); - for standard output");
   diff_verb->footer(
       "--map, --lang-table and --assume-missing hold for both sides; --old-map, --new-map, "
       "--old-lang-table and --new-lang-table for one, and a side's own mapping answers before "

@@ -26,16 +26,6 @@ nlohmann::ordered_json NamesJson(const std::vector<int>& indices,
   return json;
 }
 
-void WriteChange(const EntryChange& change, std::ostream& out) {
-  out << "  " << ChangeKindName(change.kind) << " pass " << change.pass << " [" << change.list
-      << "] " << change.application;
-  if (change.kind == ChangeKind::kAdded) out << ": " << change.after << "\n";
-  if (change.kind == ChangeKind::kRemoved) out << ": " << change.before << "\n";
-  if (change.kind == ChangeKind::kChanged) {
-    out << "\n    was " << change.before << "\n    now " << change.after << "\n";
-  }
-}
-
 }  // namespace
 
 std::string Runs(const std::vector<int>& indices, const std::vector<std::string>& names) {
@@ -53,6 +43,25 @@ std::string Runs(const std::vector<int>& indices, const std::vector<std::string>
     i = last + 1;
   }
   return text;
+}
+
+void WriteChangeText(const EntryChange& change, std::ostream& out) {
+  out << "  " << ChangeKindName(change.kind) << " pass " << change.pass << " [" << change.list
+      << "] " << change.application;
+  if (change.kind == ChangeKind::kAdded) out << ": " << change.after << "\n";
+  if (change.kind == ChangeKind::kRemoved) out << ": " << change.before << "\n";
+  if (change.kind == ChangeKind::kChanged) {
+    out << "\n    was " << change.before << "\n    now " << change.after << "\n";
+  }
+}
+
+nlohmann::ordered_json ChangeJson(const EntryChange& change) {
+  return {{"kind", ChangeKindName(change.kind)},
+          {"pass", change.pass},
+          {"list", change.list},
+          {"application", change.application},
+          {"old", change.before},
+          {"new", change.after}};
 }
 
 std::vector<CellsWhere> WhereCells(const MatrixDiff& diff, const std::vector<DiffCell>& cells) {
@@ -103,7 +112,7 @@ void WriteDiffText(const MatrixDiff& diff, const std::string& before, const std:
   for (size_t g = 0; g < diff.groups.size(); ++g) {
     const ChangeGroup& group = diff.groups[g];
     out << "change " << g + 1 << ": " << Counted(group.cells.size(), "cell", "cells") << "\n";
-    WriteChange(group.change, out);
+    WriteChangeText(group.change, out);
     for (const CellsWhere& where : WhereCells(diff, group.cells)) {
       out << "  in " << Named(where.machines, diff.machines, "machine", "machines", "every machine")
           << "\n";
@@ -135,7 +144,6 @@ nlohmann::ordered_json DiffJson(const MatrixDiff& diff, const std::string& befor
   }
   json["changes"] = nlohmann::ordered_json::array();
   for (const ChangeGroup& group : diff.groups) {
-    const EntryChange& change = group.change;
     nlohmann::ordered_json where = nlohmann::ordered_json::array();
     for (const CellsWhere& row : WhereCells(diff, group.cells)) {
       nlohmann::ordered_json patterns = nlohmann::ordered_json::array();
@@ -145,14 +153,10 @@ nlohmann::ordered_json DiffJson(const MatrixDiff& diff, const std::string& befor
       }
       where.push_back({{"machines", NamesJson(row.machines, diff.machines)}, {"cells", patterns}});
     }
-    json["changes"].push_back({{"kind", ChangeKindName(change.kind)},
-                               {"pass", change.pass},
-                               {"list", change.list},
-                               {"application", change.application},
-                               {"old", change.before},
-                               {"new", change.after},
-                               {"cells", group.cells.size()},
-                               {"where", where}});
+    nlohmann::ordered_json told = ChangeJson(group.change);
+    told["cells"] = group.cells.size();
+    told["where"] = where;
+    json["changes"].push_back(told);
   }
   json["new_findings"] = nlohmann::ordered_json::array();
   for (const Finding& finding : diff.new_findings) json["new_findings"].push_back(FindingJson(finding));

@@ -24,6 +24,10 @@ std::vector<CellsWhere> WhereCells(const MatrixDiff& diff, const std::vector<Dif
 // "0x1000..0x1003, 0x1010": runs of neighbours as first..last.
 std::string Runs(const std::vector<int>& indices, const std::vector<std::string>& names);
 
+// A change as the text and the JSON of a diff tell it, without its cells.
+void WriteChangeText(const EntryChange& change, std::ostream& out);
+nlohmann::ordered_json ChangeJson(const EntryChange& change);
+
 void WriteDiffText(const MatrixDiff& diff, const std::string& before, const std::string& after,
                    std::ostream& out);
 nlohmann::ordered_json DiffJson(const MatrixDiff& diff, const std::string& before,

@@ -234,6 +234,7 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   // names them: by the section it finds, if any.
   const MatrixLanguage unknown = matrix.languages.back();
   matrix.languages.pop_back();
+  if (more.only) matrix.languages.clear();
   std::vector<MatrixLanguage> others;
   for (uint32_t lcid : more.lcids) {
     MatrixLanguage language;
@@ -243,7 +244,7 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   }
   AddMissing(others, &matrix.languages,
              [](const MatrixLanguage& language) { return language.choice.lcid; });
-  matrix.languages.push_back(unknown);
+  if (!more.only) matrix.languages.push_back(unknown);
 
   std::vector<Prelude> preludes;
   for (MatrixLanguage& language : matrix.languages) {
@@ -255,7 +256,7 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   }
   std::vector<WString> machines;
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    machines = MachineSections(platform.ini());
+    if (!more.only) machines = MachineSections(platform.ini());
     AddMissing(more.machines, &machines, [](const WString& id) { return LowerCase(id); });
     matrix.machine_count = machines.size();
     matrix.cells = machines.size() * matrix.languages.size() * matrix.systems.size();

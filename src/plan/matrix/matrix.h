@@ -68,6 +68,9 @@ struct MatrixScope {
   std::vector<WString> machines;  // SystemIDs, compared without regard to case
   std::vector<uint32_t> lcids;
   std::vector<WString> left_out;  // machines named but not planned
+  // Only the machines and LCIDs named here: not the deployment's own, nor
+  // the locale the table does not know.
+  bool only = false;
 };
 
 // The deployment's own machines and the LCIDs of its table, in order.

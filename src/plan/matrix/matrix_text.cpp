@@ -42,6 +42,25 @@ std::vector<std::string> VariantLines(const MachineMatrix& machine, const Matrix
   return lines;
 }
 
+}  // namespace
+
+void WriteVariantsText(const MachineMatrix& machine, const std::vector<int>& variants,
+                       std::ostream& out) {
+  if (variants.empty()) return;
+  const std::vector<std::string> first = VariantLines(machine, machine.variants[variants.front()]);
+  const std::set<std::string> in_first(first.begin(), first.end());
+  for (int v : variants) {
+    const MatrixVariant& variant = machine.variants[v];
+    out << "  " << VariantName(v) << ": exit code " << variant.exit_code << "\n";
+    for (const std::string& line : VariantLines(machine, variant)) {
+      out << (v != variants.front() && in_first.count(line) == 0 ? "  * " : "    ") << line
+          << "\n";
+    }
+  }
+}
+
+namespace {
+
 void WriteMachine(const Matrix& matrix, const MachineMatrix& machine, std::ostream& out) {
   out << "machine " << ToUtf8(machine.system_id) << ": " << machine.variants.size()
       << (machine.variants.size() == 1 ? " plan" : " different plans") << "\n";
@@ -57,15 +76,9 @@ void WriteMachine(const Matrix& matrix, const MachineMatrix& machine, std::ostre
     for (int variant : machine.cells[row]) out << std::setw(9) << VariantName(variant);
     out << "\n";
   }
-  const std::vector<std::string> first = VariantLines(machine, machine.variants.front());
-  const std::set<std::string> in_first(first.begin(), first.end());
-  for (size_t v = 0; v < machine.variants.size(); ++v) {
-    const MatrixVariant& variant = machine.variants[v];
-    out << "  " << VariantName(static_cast<int>(v)) << ": exit code " << variant.exit_code << "\n";
-    for (const std::string& line : VariantLines(machine, variant)) {
-      out << (v > 0 && in_first.count(line) == 0 ? "  * " : "    ") << line << "\n";
-    }
-  }
+  std::vector<int> every(machine.variants.size());
+  for (size_t v = 0; v < every.size(); ++v) every[v] = static_cast<int>(v);
+  WriteVariantsText(machine, every, out);
 }
 
 // A JSON object written member by member, as dump(2) of the whole would

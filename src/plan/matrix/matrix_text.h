@@ -6,6 +6,7 @@
 // from variant A marked with "*". And as JSON.
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -17,6 +18,11 @@ namespace quill::plan {
 std::string SystemLabel(WindowsKind system);
 // "07 (0x407)", "(none)".
 std::string LanguageLabel(const MatrixLanguage& language);
+
+// The machine's variants named, each with its launches, lines that differ
+// from the first named marked with "*".
+void WriteVariantsText(const MachineMatrix& machine, const std::vector<int>& variants,
+                       std::ostream& out);
 
 void WriteMatrixText(const Matrix& matrix, std::ostream& out);
 void WriteMatrixJson(const Matrix& matrix, std::ostream& out);

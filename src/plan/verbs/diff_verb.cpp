@@ -6,6 +6,9 @@
 #include "plan/diff/diff_text.h"
 #include "plan/diff/plan_diff.h"
 #include "plan/diff/same_reads.h"
+#include "plan/fleetplan/fleet_cells.h"
+#include "plan/fleetplan/fleet_touch.h"
+#include "plan/fleetplan/touch_text.h"
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
 #include "plan/verbs/verb_inputs.h"
@@ -42,6 +45,20 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   // Names and values from the INI file reach the terminal escaped.
   ShownOutput shown(raw_out);
   std::ostream out(&shown);
+  const bool with_fleet = !options.fleet.empty();
+  if (!options.csv.empty() && !with_fleet) {
+    err << "quillplan diff: --csv lists the PCs of a fleet: give --fleet\n";
+    return kUsage;
+  }
+  Output csv_file("diff");
+  if (!csv_file.Open(options.csv, raw_out, err)) return kTrouble;
+  FleetFacts fleet;
+  int fleet_status = kAllGood;
+  if (with_fleet) {
+    std::vector<std::string> not_inputs;
+    if (csv_file.is_file()) not_inputs.push_back(csv_file.path());
+    fleet_status = LoadFleet("diff", options.fleet, not_inputs, &fleet, err);
+  }
   const std::unique_ptr<Workers> workers = MakeWorkers();
   Side sides[] = {{options.old_ini, options.old_files}, {options.new_ini, options.new_files}};
   workers->Run(2, [&](size_t i) {
@@ -59,6 +76,7 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   Side& before = sides[0];
   Side& after = sides[1];
   MatrixScope more[] = {after.scope, before.scope};
+  if (with_fleet) more[0] = more[1] = FleetScope(fleet);
   if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
     std::vector<WString> machines = before.scope.machines;
     machines.insert(machines.end(), after.scope.machines.begin(), after.scope.machines.end());
@@ -80,6 +98,26 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
       err << "quillplan diff: " << Shown(side.ini) << ": " << side.matrix.problem << "\n";
       return kTrouble;
     }
+  }
+  if (with_fleet) {
+    FleetTouch touch;
+    TouchFleet(before.matrix, after.matrix, fleet, &touch);
+    touch.diff.new_findings = NewFindings(before.findings, after.findings);
+    const int status = fleet_status != kAllGood ? fleet_status : touch.touched_pcs > 0 ? kFound : kAllGood;
+    // The CSV's cells are made inert as report's are.
+    if (csv_file.stream() != nullptr) {
+      WriteTouchCsv(touch, fleet, *csv_file.stream());
+    }
+    if (!csv_file.Close(err)) return kTrouble;
+    if (options.csv == "-") return status;
+    if (options.json) {
+      nlohmann::ordered_json json = TouchJson(touch, fleet, options.old_ini, options.new_ini);
+      json["exit_status"] = status;
+      out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    } else {
+      WriteTouchText(touch, fleet, options.old_ini, options.new_ini, out);
+    }
+    return status;
   }
   MatrixDiff diff = CompareMatrices(before.matrix, after.matrix);
   diff.new_findings = NewFindings(before.findings, after.findings);

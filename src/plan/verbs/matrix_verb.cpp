@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "base/utf.h"
+#include "plan/fleetplan/fleet_cells.h"
+#include "plan/fleetplan/fleet_matrix_text.h"
 #include "plan/matrix/matrix.h"
 #include "plan/matrix/matrix_text.h"
 #include "plan/verbs/verb_inputs.h"
@@ -18,6 +20,24 @@ int RunMatrixVerb(const MatrixOptions& options, std::ostream& raw_out, std::ostr
   if (const int status = machine.Load(options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
   const std::unique_ptr<Workers> workers = MakeWorkers();
+  if (!options.fleet.empty()) {
+    FleetFacts fleet;
+    const int status = LoadFleet("matrix", options.fleet, {}, &fleet, err);
+    const Matrix matrix = MakeMatrix(options.files.language_table, platform, FleetScope(fleet),
+                                     nullptr, workers.get());
+    if (!matrix.problem.empty()) {
+      err << "quillplan matrix: " << matrix.problem << "\n";
+      return kTrouble;
+    }
+    if (options.json) {
+      out << FleetMatrixJson(matrix, fleet).dump(2, ' ', false,
+                                                 nlohmann::json::error_handler_t::replace)
+          << "\n";
+    } else {
+      WriteFleetMatrixText(matrix, fleet, out);
+    }
+    return status;
+  }
   const Matrix matrix =
       WriteMatrixAsMade(options.files.language_table, platform, options.json, out, workers.get());
   if (!matrix.problem.empty()) err << "quillplan matrix: " << matrix.problem << "\n";

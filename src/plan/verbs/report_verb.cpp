@@ -13,6 +13,7 @@
 #include "plan/page/fleet_page.h"
 #include "plan/report/report_text.h"
 #include "plan/tally/run_filter.h"
+#include "plan/verbs/verb_inputs.h"
 #include "plan/windows/shown_text.h"
 
 namespace quill::plan {
@@ -35,39 +36,6 @@ class OneLogSink : public FleetSink {
 
  private:
   ReportWriter writer_;
-};
-
-// An output file, or standard output for "-".
-class Output {
- public:
-  bool Open(const std::string& path, std::ostream& out, std::ostream& err) {
-    path_ = path;
-    if (path.empty()) return true;
-    if (path == "-") {
-      stream_ = &out;
-      return true;
-    }
-    file_ = std::make_unique<std::ofstream>(std::filesystem::u8path(path), std::ios::binary);
-    stream_ = file_.get();
-    if (*file_) return true;
-    err << "quillplan report: cannot write " << Shown(path) << "\n";
-    return false;
-  }
-  std::ostream* stream() const { return stream_; }
-  bool is_file() const { return file_ != nullptr; }
-  const std::string& path() const { return path_; }
-  bool Close(std::ostream& err) {
-    if (!file_) return true;
-    file_->close();
-    if (!file_->fail()) return true;
-    err << "quillplan report: writing " << Shown(path_) << " failed\n";
-    return false;
-  }
-
- private:
-  std::string path_;
-  std::unique_ptr<std::ofstream> file_;
-  std::ostream* stream_ = nullptr;
 };
 
 // The filters of the command line; false with the cause told when a date does not read.
@@ -98,7 +66,7 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
   }
   RunFilter filter;
   if (!ReadFilter(options, &filter, err)) return kUsage;
-  Output csv_file, html_file;
+  Output csv_file("report"), html_file("report");
   if (!csv_file.Open(options.csv, out, err) || !html_file.Open(options.html, out, err)) {
     return kTrouble;
   }
@@ -134,11 +102,7 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
   const bool csv_written = csv_file.Close(err);
   if (!html_file.Close(err) || !csv_written) return kTrouble;
 
-  for (const FileProblem& problem : totals.problems) {
-    err << "quillplan report: " << Shown(problem.file);
-    if (problem.line > 0) err << ":" << problem.line;
-    err << ": " << Shown(problem.reason) << "\n";
-  }
+  TellProblems("report", totals.problems, err);
   if (!one_log && report_shown) {
     if (options.json) {
       WriteFleetJson(totals, out);

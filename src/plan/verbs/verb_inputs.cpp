@@ -62,6 +62,47 @@ int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& opt
   return kAllGood;
 }
 
+bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err) {
+  path_ = path;
+  if (path.empty()) return true;
+  if (path == "-") {
+    stream_ = &out;
+    return true;
+  }
+  file_ = std::make_unique<std::ofstream>(std::filesystem::u8path(path), std::ios::binary);
+  stream_ = file_.get();
+  if (*file_) return true;
+  err << "quillplan " << verb_ << ": cannot write " << Shown(path) << "\n";
+  return false;
+}
+
+bool Output::Close(std::ostream& err) {
+  if (!file_) return true;
+  file_->close();
+  if (!file_->fail()) return true;
+  err << "quillplan " << verb_ << ": writing " << Shown(path_) << " failed\n";
+  return false;
+}
+
+void TellProblems(const char* verb, const std::vector<FileProblem>& problems, std::ostream& err) {
+  for (const FileProblem& problem : problems) {
+    err << "quillplan " << verb << ": " << Shown(problem.file);
+    if (problem.line > 0) err << ":" << problem.line;
+    err << ": " << Shown(problem.reason) << "\n";
+  }
+}
+
+int LoadFleet(const char* verb, const std::vector<std::string>& paths,
+              const std::vector<std::string>& not_inputs, FleetFacts* fleet, std::ostream& err) {
+  StreamFleet(paths, not_inputs, LogReading::kSkim, {fleet});
+  TellProblems(verb, fleet->problems(), err);
+  if (fleet->log_files() == 0) {
+    err << "quillplan " << verb << ": no run log read; the fleet has no PCs\n";
+    return kTrouble;
+  }
+  return fleet->any_skipped() ? kTrouble : kAllGood;
+}
+
 bool ParseLcid(const std::string& text, uint32_t* lcid) {
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   const size_t from = hex ? 2 : 0;

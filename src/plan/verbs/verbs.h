@@ -38,6 +38,8 @@ struct MatrixOptions {
   std::string ini;
   MachineFileOptions files;
   bool json = false;
+  // Run logs and folders: only the cells their PCs occupy, with how many.
+  std::vector<std::string> fleet;
 };
 
 struct LintOptions {
@@ -74,6 +76,10 @@ struct DiffOptions {
   MachineFileOptions new_files;
   bool every_machine = false;  // plan even the machines whose inputs are the same
   bool json = false;
+  // Run logs and folders: the PCs each change touches, by their latest
+  // runs; exit 1 only when a change touches one.
+  std::vector<std::string> fleet;
+  std::string csv;  // with a fleet: a file for one row per change and PC; - for standard output
 };
 
 int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err);

@@ -1,0 +1,51 @@
+#include "plan/fleetplan/fleet_cells.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "plan/windows/case_fold.h"
+
+namespace quill::plan {
+
+MatrixScope FleetScope(const FleetFacts& fleet) {
+  MatrixScope scope;
+  scope.only = true;
+  std::unordered_set<WString> machines;
+  std::unordered_set<uint32_t> lcids;
+  for (const PcFact& fact : fleet.facts()) {
+    if (machines.insert(LowerCase(fact.system_id)).second) scope.machines.push_back(fact.system_id);
+    if (lcids.insert(fact.lcid).second) scope.lcids.push_back(fact.lcid);
+  }
+  // In an order of their own, not the order the logs were read in.
+  std::sort(scope.machines.begin(), scope.machines.end(),
+            [](const WString& a, const WString& b) { return LowerCase(a) < LowerCase(b); });
+  std::sort(scope.lcids.begin(), scope.lcids.end());
+  return scope;
+}
+
+std::vector<DiffCell> FactCells(const FleetFacts& fleet, const Matrix& matrix) {
+  std::unordered_map<WString, int> machine_of;
+  for (size_t m = 0; m < matrix.machines.size(); ++m) {
+    machine_of.emplace(LowerCase(matrix.machines[m].system_id), static_cast<int>(m));
+  }
+  std::unordered_map<uint32_t, int> language_of;
+  for (size_t l = 0; l < matrix.languages.size(); ++l) {
+    if (matrix.languages[l].choice.by_lcid) {
+      language_of.emplace(matrix.languages[l].choice.lcid, static_cast<int>(l));
+    }
+  }
+  std::vector<DiffCell> cells;
+  cells.reserve(fleet.facts().size());
+  for (const PcFact& fact : fleet.facts()) {
+    const auto system = std::find(matrix.systems.begin(), matrix.systems.end(), fact.system);
+    const auto machine = machine_of.find(LowerCase(fact.system_id));
+    const auto language = language_of.find(fact.lcid);
+    cells.push_back({machine == machine_of.end() ? -1 : machine->second,
+                     language == language_of.end() ? -1 : language->second,
+                     static_cast<int>(system - matrix.systems.begin())});
+  }
+  return cells;
+}
+
+}  // namespace quill::plan

@@ -1,0 +1,163 @@
+#include "plan/fleetplan/touch_text.h"
+
+#include "base/utf.h"
+#include "plan/diff/diff_text.h"
+#include "plan/fleet/fleet_csv.h"
+#include "plan/lint/finding.h"
+#include "plan/matrix/matrix_text.h"
+
+namespace quill::plan {
+
+namespace {
+
+std::string Counted(int64_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// The PCs a change touches, in the order their logs were read.
+template <typename Each>
+void ForEachPc(const TouchingChange& change, const FleetFacts& fleet, Each each) {
+  for (const FleetPc& pc : fleet.pcs()) {
+    if (change.touched[pc.fact]) each(pc);
+  }
+}
+
+struct PcWords {
+  std::string system_id;
+  std::string system;
+  std::string language;
+};
+
+PcWords WordsOf(const FleetPc& pc, const FleetTouch& touch, const FleetFacts& fleet) {
+  const PcFact& fact = fleet.facts()[pc.fact];
+  return {ToUtf8(fact.system_id), SystemLabel(fact.system), touch.languages[pc.fact]};
+}
+
+void WriteWhat(const TouchingChange& change, std::ostream& out) {
+  if (change.setting != nullptr) {
+    out << "  setting " << change.setting->name << ": " << change.setting->before << " -> "
+        << change.setting->after << "\n";
+  } else {
+    WriteChangeText(change.group->change, out);
+  }
+}
+
+}  // namespace
+
+std::string FleetLine(const FleetFacts& fleet) {
+  return "fleet: " + Counted(static_cast<int64_t>(fleet.pcs().size() + fleet.apart().size()), "PC", "PCs") +
+         " (one per log), " + std::to_string(fleet.pcs().size()) + " planned as " +
+         Counted(static_cast<int64_t>(fleet.facts().size()), "fact", "facts") +
+         " (SystemID x OSType x LCID), " + std::to_string(fleet.apart().size()) + " apart";
+}
+
+void WriteApartText(const FleetFacts& fleet, std::ostream& out) {
+  if (fleet.apart().empty()) return;
+  out << "apart, not planned: " << Counted(static_cast<int64_t>(fleet.apart().size()), "PC", "PCs")
+      << "\n";
+  for (size_t i = 0; i < fleet.apart().size() && i < kPcsShown; ++i) {
+    out << "  " << fleet.apart()[i].file << ": " << fleet.apart()[i].reason << "\n";
+  }
+  if (fleet.apart().size() > kPcsShown) out << "  and " << fleet.apart().size() - kPcsShown << " more\n";
+}
+
+nlohmann::ordered_json ApartJson(const FleetFacts& fleet) {
+  nlohmann::ordered_json apart = nlohmann::ordered_json::array();
+  for (const PcApart& pc : fleet.apart()) apart.push_back({{"log", pc.file}, {"reason", pc.reason}});
+  return apart;
+}
+
+void WriteTouchText(const FleetTouch& touch, const FleetFacts& fleet, const std::string& before,
+                    const std::string& after, std::ostream& out) {
+  out << "old " << before << "\nnew " << after << "\n" << FleetLine(fleet) << "\n";
+  out << "touched: " << Counted(touch.touched_pcs, "PC", "PCs") << " by "
+      << Counted(static_cast<int64_t>(touch.changes.size()), "change", "changes") << " (of "
+      << touch.diff.groups.size() + touch.diff.settings.size() << " in the deployment)\n";
+  for (size_t c = 0; c < touch.changes.size(); ++c) {
+    const TouchingChange& change = touch.changes[c];
+    out << "change " << c + 1 << ": " << Counted(change.pcs, "PC", "PCs") << "\n";
+    WriteWhat(change, out);
+    size_t shown = 0;
+    ForEachPc(change, fleet, [&](const FleetPc& pc) {
+      if (shown++ >= kPcsShown) return;
+      const PcWords words = WordsOf(pc, touch, fleet);
+      out << "    " << pc.file << "  " << words.system_id << " " << words.system << " "
+          << words.language << "\n";
+    });
+    if (change.pcs > static_cast<int64_t>(kPcsShown)) {
+      out << "    and " << change.pcs - static_cast<int64_t>(kPcsShown) << " more\n";
+    }
+  }
+  WriteApartText(fleet, out);
+  out << "lint findings new in " << after << ": " << touch.diff.new_findings.size() << "\n";
+  for (const Finding& finding : touch.diff.new_findings) out << "  " << FindingLine(finding) << "\n";
+}
+
+nlohmann::ordered_json TouchJson(const FleetTouch& touch, const FleetFacts& fleet,
+                                 const std::string& before, const std::string& after) {
+  nlohmann::ordered_json json;
+  json["old"] = before;
+  json["new"] = after;
+  json["pcs"] = fleet.pcs().size() + fleet.apart().size();
+  json["planned_pcs"] = fleet.pcs().size();
+  json["facts"] = fleet.facts().size();
+  json["touched_pcs"] = touch.touched_pcs;
+  json["changes"] = nlohmann::ordered_json::array();
+  for (const TouchingChange& change : touch.changes) {
+    nlohmann::ordered_json told;
+    if (change.setting != nullptr) {
+      told = {{"setting", change.setting->name},
+              {"old", change.setting->before},
+              {"new", change.setting->after}};
+    } else {
+      told = ChangeJson(change.group->change);
+    }
+    told["pcs"] = change.pcs;
+    nlohmann::ordered_json pcs = nlohmann::ordered_json::array();
+    ForEachPc(change, fleet, [&](const FleetPc& pc) {
+      const PcWords words = WordsOf(pc, touch, fleet);
+      pcs.push_back({{"log", pc.file},
+                     {"system_id", words.system_id},
+                     {"os_type", words.system},
+                     {"language", words.language}});
+    });
+    told["touched"] = std::move(pcs);
+    json["changes"].push_back(std::move(told));
+  }
+  json["apart"] = ApartJson(fleet);
+  json["new_findings"] = nlohmann::ordered_json::array();
+  for (const Finding& finding : touch.diff.new_findings) {
+    json["new_findings"].push_back(FindingJson(finding));
+  }
+  return json;
+}
+
+void WriteTouchCsv(const FleetTouch& touch, const FleetFacts& fleet, std::ostream& out) {
+  auto row = [&out](std::initializer_list<std::string> fields) {
+    std::string line;
+    for (const std::string& field : fields) line += (line.empty() ? "" : ",") + CsvField(field);
+    out << line << "\r\n";
+  };
+  row({"change", "kind", "pass", "list", "application", "old", "new", "log file", "SystemID",
+       "OSType", "language", "apart because"});
+  for (size_t c = 0; c < touch.changes.size(); ++c) {
+    const TouchingChange& change = touch.changes[c];
+    const EntryChange* entry = change.group != nullptr ? &change.group->change : nullptr;
+    const std::string kind = entry != nullptr ? ChangeKindName(entry->kind) : "setting";
+    const std::string pass = entry != nullptr ? std::to_string(entry->pass) : "";
+    const std::string list = entry != nullptr ? entry->list : "";
+    const std::string name = entry != nullptr ? entry->application : change.setting->name;
+    const std::string was = entry != nullptr ? entry->before : change.setting->before;
+    const std::string now = entry != nullptr ? entry->after : change.setting->after;
+    ForEachPc(change, fleet, [&](const FleetPc& pc) {
+      const PcWords words = WordsOf(pc, touch, fleet);
+      row({std::to_string(c + 1), kind, pass, list, name, was, now, pc.file, words.system_id,
+           words.system, words.language, ""});
+    });
+  }
+  for (const PcApart& pc : fleet.apart()) {
+    row({"", "apart", "", "", "", "", "", pc.file, "", "", "", pc.reason});
+  }
+}
+
+}  // namespace quill::plan

@@ -1,0 +1,35 @@
+#ifndef QUILL_PLAN_FLEETPLAN_TOUCH_TEXT_H_
+#define QUILL_PLAN_FLEETPLAN_TOUCH_TEXT_H_
+
+// The PCs an edit touches, told per change: in text the number and the
+// first few, in JSON and CSV every one, by log, SystemID, OSType and
+// language; the PCs that could not be planned with their reasons.
+#include <ostream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "plan/fleetplan/fleet_facts.h"
+#include "plan/fleetplan/fleet_touch.h"
+
+namespace quill::plan {
+
+// The first few of a list in text; the rest counted.
+constexpr size_t kPcsShown = 5;
+
+void WriteTouchText(const FleetTouch& touch, const FleetFacts& fleet, const std::string& before,
+                    const std::string& after, std::ostream& out);
+nlohmann::ordered_json TouchJson(const FleetTouch& touch, const FleetFacts& fleet,
+                                 const std::string& before, const std::string& after);
+// One row per change and PC it touches, and one per PC apart.
+void WriteTouchCsv(const FleetTouch& touch, const FleetFacts& fleet, std::ostream& out);
+
+// "fleet: 120 PCs from 120 logs, 118 planned as 40 facts, 2 apart".
+std::string FleetLine(const FleetFacts& fleet);
+// The PCs apart, the first few with their reasons.
+void WriteApartText(const FleetFacts& fleet, std::ostream& out);
+nlohmann::ordered_json ApartJson(const FleetFacts& fleet);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_FLEETPLAN_TOUCH_TEXT_H_
