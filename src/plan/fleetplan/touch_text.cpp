@@ -135,8 +135,9 @@ nlohmann::ordered_json TouchJson(const FleetTouch& touch, const FleetFacts& flee
 void WriteTouchCsv(const FleetTouch& touch, const FleetFacts& fleet, std::ostream& out) {
   auto row = [&out](std::initializer_list<std::string> fields) {
     std::string line;
-    for (const std::string& field : fields) line += (line.empty() ? "" : ",") + CsvField(field);
-    out << line << "\r\n";
+    for (const std::string& field : fields) line += CsvField(field) + ",";
+    line.back() = '\r';
+    out << line << "\n";
   };
   row({"change", "kind", "pass", "list", "application", "old", "new", "log file", "SystemID",
        "OSType", "language", "apart because"});

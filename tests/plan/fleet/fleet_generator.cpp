@@ -46,12 +46,22 @@ enum Outcome { kFinished, kLaunchFailed, kTimedOut, kNoResult };
 
 class LogMaker {
  public:
-  LogMaker(std::mt19937& random, FleetTruth& truth) : random_(random), truth_(truth) {}
+  LogMaker(std::mt19937& random, FleetTruth& truth, const FleetMix& mix)
+      : random_(random), truth_(truth) {
+    for (const std::string& id : mix.system_ids) system_ids_.push_back(FromUtf8(id));
+    for (int m = 0; system_ids_.empty() && m < kMachines; ++m) {
+      system_ids_.push_back(u"0x" + FromUtf8(std::to_string(1000 + m)));
+    }
+    for (const auto& [lcid, code] : mix.languages) languages_.push_back({FromUtf8(lcid), FromUtf8(code)});
+    for (const auto* language : kLanguages) {
+      if (mix.languages.empty()) languages_.push_back({language[0], language[1]});
+    }
+  }
 
   std::string Make(const std::string& file) {
     bytes_.clear();
     file_ = file;
-    system_id_ = u"0x" + FromUtf8(std::to_string(1000 + Pick(0, kMachines - 1)));
+    system_id_ = system_ids_[Pick(0, static_cast<int>(system_ids_.size()) - 1)];
     os_type_ = kOSTypes[Pick(0, 3)];
     int runs = Pick(1, 2);
     int64_t now = (int64_t{20454} + Pick(0, 364)) * 86400 + Pick(0, 86399);  // a day of 2026
@@ -110,11 +120,11 @@ class LogMaker {
       listed.error = true;
       return true;
     }
-    const auto* language = kLanguages[Pick(0, 5)];
-    Record(LogRecord::kLocaleLanguage, {language[0]});
-    Record(LogRecord::kCodeLanguage, {language[1]});
-    listed.lcid = ToUtf8(language[0]);
-    listed.language_code = ToUtf8(language[1]);
+    const auto& [lcid, code] = languages_[Pick(0, static_cast<int>(languages_.size()) - 1)];
+    Record(LogRecord::kLocaleLanguage, {lcid});
+    Record(LogRecord::kCodeLanguage, {code});
+    listed.lcid = ToUtf8(lcid);
+    listed.language_code = ToUtf8(code);
 
     bool all_finished = true;
     const int apps = Pick(3, 7);
@@ -166,6 +176,8 @@ class LogMaker {
   std::string file_;
   WString system_id_;
   WString os_type_;
+  std::vector<WString> system_ids_;
+  std::vector<std::pair<WString, WString>> languages_;
 };
 
 void Write(const std::filesystem::path& path, const std::string& bytes) {
@@ -186,10 +198,10 @@ std::string OtherFile(int which) {
 
 }  // namespace
 
-FleetTruth WriteFleet(const std::string& folder, int logs, uint32_t seed) {
+FleetTruth WriteFleet(const std::string& folder, int logs, uint32_t seed, const FleetMix& mix) {
   std::mt19937 random(seed);
   FleetTruth truth;
-  LogMaker maker(random, truth);
+  LogMaker maker(random, truth, mix);
   for (int i = 0; i < logs; ++i) {
     char name[64];
     std::snprintf(name, sizeof name, "site-%03d", i / kLogsPerFolder);
@@ -200,7 +212,7 @@ FleetTruth WriteFleet(const std::string& folder, int logs, uint32_t seed) {
     Write(sub / name, bytes);
     ++truth.log_files;
     truth.bytes += static_cast<int64_t>(bytes.size());
-    if (i % 400 == 7) {
+    if (mix.other_files && i % 400 == 7) {
       std::snprintf(name, sizeof name, "notes-%06d.txt", i);
       Write(sub / name, OtherFile(i / 400));
       ++truth.other_files;

@@ -50,11 +50,20 @@ struct FleetTruth {
   std::vector<RunTruth> run_list;  // in the order the logs and their runs were written
 };
 
+// What the PCs are: their SystemIDs, OSTypes and locales (LCID and the
+// language code the run found), each PC taking one of each at random.
+struct FleetMix {
+  std::vector<std::string> system_ids;  // empty: 60 models, 0x1000 to 0x1059
+  std::vector<std::pair<std::string, std::string>> languages;  // empty: six, one unknown
+  bool other_files = true;  // notes and archives among the logs
+};
+
 // Writes `logs` run logs (and a few files that are not logs) into
 // folders of 500 under `folder`; the same seed writes the same fleet. Each
 // log is a PC of one model and one Windows; its runs spread over 2026, and
 // a run that failed is often tried again within hours.
-FleetTruth WriteFleet(const std::string& folder, int logs, uint32_t seed);
+FleetTruth WriteFleet(const std::string& folder, int logs, uint32_t seed,
+                      const FleetMix& mix = FleetMix());
 
 }  // namespace quill::plan
 
