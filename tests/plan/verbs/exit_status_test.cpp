@@ -27,6 +27,13 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
   const std::string log = tree.File("QUILLRUN.LOG",
                                     std::string(109, '*') + "\r\nQUILLRUN starts at: 09:05:03 Sunday, "
                                     "December 06, 2026\r\n" + std::string(109, '*') + "\r\n\r\n");
+  // A PC whose latest run names its machine, Windows and locale; one list
+  // that only NEW gives that machine.
+  const std::string pc_log = tree.File("pcs/PC1.LOG", Slurp(log) + "SystemID      => 0xAB12\r\n"
+                                       "OSType\t\t  => WINXP\r\nLCID          => 0x407\r\n"
+                                       "Language Code => 07\r\n");
+  const std::string listed_ini = tree.File("listed.ini", Slurp(good_ini) + "[0xAB12]\r\nAPP1=X\r\n"
+                                           "[X]\r\nAppPath=C:\\X\r\nAppSwitches=x.exe\r\n");
   const std::string out = tree.Path("out.txt");
   struct Row {
     std::vector<std::string> arguments;
@@ -52,6 +59,12 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
       {{"diff", good_ini, good_ini, "--lang-table", table}, 0, out},
       {{"diff", good_ini, warned_ini, "--lang-table", table}, 1, out},
       {{"diff", good_ini, good_ini + ".gone"}, 2, out},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", pc_log}, 1, out, "touched: 1 PC"},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", log}, 0, out, "1 apart"},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", pc_log, log + ".gone"}, 2, out},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--csv", "-"}, 3, out},
+      {{"matrix", listed_ini, "--lang-table", table, "--fleet", pc_log}, 0, out, "WINXP    07 (0x407)  A     1"},
+      {{"matrix", listed_ini, "--lang-table", table, "--fleet", log + ".gone"}, 2, out},
       {{"report", log}, 0, out, "run 1"},
       {{"report", log}, 2, "/dev/full"},
       {{"report", log, log + ".gone"}, 1, out, "files: 1 run logs read, 1 skipped"},
