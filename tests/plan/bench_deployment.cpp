@@ -22,6 +22,15 @@ std::string AppFolder(int app) {
 
 }  // namespace
 
+DeploymentShape SmallDeploymentShape() {
+  DeploymentShape shape;
+  shape.machines = 6;
+  shape.applications_per_machine = 4;
+  shape.application_sections = 14;
+  shape.languages = 5;
+  return shape;
+}
+
 std::string BenchMachineId(int machine) {
   char id[16];
   std::snprintf(id, sizeof id, "%04X", 0x1000 + machine);

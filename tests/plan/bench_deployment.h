@@ -20,6 +20,10 @@ struct DeploymentShape {
   int languages = 100;
 };
 
+// 6 machines x 4 applications of 14 x 5 languages: small enough to check
+// cell by cell.
+DeploymentShape SmallDeploymentShape();
+
 // Machine m's SystemID without "0x": 4 or more hexadecimal digits.
 std::string BenchMachineId(int machine);
 // The application section the machine's list names at a slot (APP slot+1).

@@ -20,15 +20,6 @@ using Cell = std::tuple<std::string, std::string, std::string>;  // machine, sys
 
 const char* const kSystems[] = {"WINXP", "VISTA32", "VISTA64", "other"};
 
-DeploymentShape SmallShape() {
-  DeploymentShape shape;
-  shape.machines = 6;
-  shape.applications_per_machine = 4;
-  shape.application_sections = 14;
-  shape.languages = 5;
-  return shape;
-}
-
 std::string LanguageLabel(int language) {
   if (language < 0) return "(none)";
   char lcid[16];
@@ -93,7 +84,7 @@ struct KnownEdit {
 };
 
 TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
-  const DeploymentShape shape = SmallShape();
+  const DeploymentShape shape = SmallDeploymentShape();
   const std::vector<KnownEdit> edits = {
       {"App7 moves: every cell whose lists hold it", "AppPath=C:\\Apps\\App7\r\n",
        "AppPath=C:\\Apps\\Moved7\r\n", "",
@@ -161,10 +152,10 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
 // a side that cannot be read is trouble.
 TEST(DiffTest, AnUneditedDeploymentHasNoChange) {
   TempTree tree;
-  const BenchFiles files = WriteBenchDeployment(tree, SmallShape(), "old.ini", "image");
+  const BenchFiles files = WriteBenchDeployment(tree, SmallDeploymentShape(), "old.ini", "image");
   DiffOptions options;
   options.old_ini = files.ini;
-  options.new_ini = tree.File("same.ini", BenchIni(SmallShape()) + "; a comment\r\n");
+  options.new_ini = tree.File("same.ini", BenchIni(SmallDeploymentShape()) + "; a comment\r\n");
   options.old_files.maps = options.new_files.maps = {"C:=" + files.image};
   std::ostringstream out;
   std::ostringstream err;

@@ -20,15 +20,6 @@
 namespace quill::plan {
 namespace {
 
-DeploymentShape SmallShape() {
-  DeploymentShape shape;
-  shape.machines = 6;
-  shape.applications_per_machine = 4;
-  shape.application_sections = 14;
-  shape.languages = 5;
-  return shape;
-}
-
 // Machines 0 to 4 of the deployment in every language of its table: none runs machine 5.
 FleetMix MixOf(const DeploymentShape& shape) {
   FleetMix mix;
@@ -81,7 +72,7 @@ struct KnownEdit {
 };
 
 TEST(FleetTouchTest, EachKnownEditTouchesExactlyItsPcs) {
-  const DeploymentShape shape = SmallShape();
+  const DeploymentShape shape = SmallDeploymentShape();
   TempTree tree;
   const BenchFiles old_files = WriteBenchDeployment(tree, shape, "old.ini", "image");
   const FleetTruth truth = WriteFleet(tree.Path("logs"), 200, 7, MixOf(shape));
