@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "bench_deployment.h"
 #include "bench_process.h"
@@ -46,15 +47,19 @@ int main(int argc, char** argv) {
   }
   mix.other_files = false;
   const auto start = std::chrono::steady_clock::now();
-  const quill::plan::FleetTruth truth = WriteFleet(tree.Path("logs"), pcs, 5, mix);
+  const int64_t bytes = WriteFleet(tree.Path("logs"), pcs, 5, mix).bytes;
   std::printf("diff --fleet: %d PCs of %d models x 4 systems x 5 languages, %.1f MB of logs, "
               "written in %.1f s\n",
-              pcs, shape.machines, truth.bytes / 1e6,
+              pcs, shape.machines, bytes / 1e6,
               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 
+  // A child's peak as the kernel counts it starts from this process's own,
+  // which held the generator's truth: each is told over a bare run.
+  const long bare = quill::plan::RunTimed({QUILLPLAN_BINARY, "--version"}, "/dev/null").peak_kib;
   const std::string logs = tree.Path("logs");
-  const TimedRun reading = quill::plan::BestOf(
-      3, 60, {QUILLPLAN_BINARY, "diff", nothing, nothing, "--fleet", logs}, tree.Path("out"));
+  const std::vector<std::string> read_only = {QUILLPLAN_BINARY, "diff", nothing, nothing, "--fleet", logs};
+  quill::plan::RunTimed(read_only, "/dev/null");  // the logs into the cache
+  const TimedRun reading = quill::plan::BestOf(3, 60, read_only, tree.Path("out"));
   // Every fact planned on both sides, not only those of the machines whose
   // sections the edits reach: the most the fleet can cost.
   const TimedRun diff = quill::plan::BestOf(
@@ -71,9 +76,8 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("diff --fleet: %.3f s, of which reading the logs %.3f s: %.3f s beyond it (goal under "
-              "%.0f s); peak %.1f MiB, %.1f MiB of it reading%s\n",
-              diff.seconds, reading.seconds, beyond, kLimit, diff.peak_kib / 1024.0,
-              reading.peak_kib / 1024.0,
+              "%.0f s); peak %.1f MiB over a bare quillplan%s\n",
+              diff.seconds, reading.seconds, beyond, kLimit, (diff.peak_kib - bare) / 1024.0,
               diff.status == 1 ? "" : ", but quillplan found no PC touched");
   return diff.status == 1 && reading.status == 0 && beyond < kLimit ? 0 : 1;
 }
