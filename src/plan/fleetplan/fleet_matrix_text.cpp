@@ -2,7 +2,6 @@
 
 #include <iomanip>
 #include <map>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -36,10 +35,25 @@ int64_t PcsIn(const Occupied& cells) {
   return pcs;
 }
 
-std::vector<int> VariantsIn(const MachineMatrix& machine, const Occupied& cells) {
-  std::set<int> variants;
-  for (const auto& cell : cells) variants.insert(machine.cells[cell.first.first][cell.first.second]);
-  return std::vector<int>(variants.begin(), variants.end());
+// The variants of the occupied cells in the order they first occur, and
+// each one's place in that order: they are named A, B, ... afresh.
+struct Shown {
+  std::vector<int> variants;
+  std::map<int, int> place;
+  std::string Name(const MachineMatrix& machine, std::pair<int, int> cell) const {
+    return VariantName(place.at(machine.cells[cell.first][cell.second]));
+  }
+};
+
+Shown VariantsIn(const MachineMatrix& machine, const Occupied& cells) {
+  Shown shown;
+  for (const auto& cell : cells) {
+    const int variant = machine.cells[cell.first.first][cell.first.second];
+    if (shown.place.emplace(variant, static_cast<int>(shown.variants.size())).second) {
+      shown.variants.push_back(variant);
+    }
+  }
+  return shown;
 }
 
 std::string Ended(const Matrix& matrix) {
@@ -63,10 +77,11 @@ void WriteFleetMatrixText(const Matrix& matrix, const FleetFacts& fleet, std::os
     out << cells << " cells occupied, of " << occupied.size() << " machines\n";
     for (const auto& [m, cells_of] : occupied) {
       const MachineMatrix& machine = matrix.machines[m];
-      const std::vector<int> variants = VariantsIn(machine, cells_of);
+      const Shown shown = VariantsIn(machine, cells_of);
+      const size_t plans = shown.variants.size();
       out << "machine " << ToUtf8(machine.system_id) << ": " << PcsIn(cells_of) << " PCs in "
-          << cells_of.size() << (cells_of.size() == 1 ? " cell, " : " cells, ") << variants.size()
-          << (variants.size() == 1 ? " plan" : " different plans") << "\n";
+          << cells_of.size() << (cells_of.size() == 1 ? " cell, " : " cells, ") << plans
+          << (plans == 1 ? " plan" : " different plans") << "\n";
       size_t width = 8;
       for (const auto& cell : cells_of) {
         width = std::max(width, LanguageLabel(matrix.languages[cell.first.first]).size());
@@ -76,9 +91,9 @@ void WriteFleetMatrixText(const Matrix& matrix, const FleetFacts& fleet, std::os
       for (const auto& [cell, pcs] : cells_of) {
         out << "  " << std::setw(9) << SystemLabel(matrix.systems[cell.second])
             << std::setw(static_cast<int>(width) + 2) << LanguageLabel(matrix.languages[cell.first])
-            << std::setw(6) << VariantName(machine.cells[cell.first][cell.second]) << pcs << "\n";
+            << std::setw(6) << shown.Name(machine, cell) << pcs << "\n";
       }
-      WriteVariantsText(machine, variants, out);
+      WriteVariantsText(machine, shown.variants, out);
     }
   }
   WriteApartText(fleet, out);
@@ -93,17 +108,21 @@ nlohmann::ordered_json FleetMatrixJson(const Matrix& matrix, const FleetFacts& f
   json["machines"] = nlohmann::ordered_json::array();
   for (const auto& [m, cells_of] : OccupiedCells(matrix, fleet)) {
     const MachineMatrix& machine = matrix.machines[m];
+    const Shown shown = VariantsIn(machine, cells_of);
     nlohmann::ordered_json cells = nlohmann::ordered_json::array();
     for (const auto& [cell, pcs] : cells_of) {
       cells.push_back({{"system", SystemLabel(matrix.systems[cell.second])},
                        {"language", ToUtf8(matrix.languages[cell.first].label)},
                        {"lcid", ToUtf8(matrix.languages[cell.first].lcid_text)},
-                       {"variant", VariantName(machine.cells[cell.first][cell.second])},
+                       {"variant", shown.Name(machine, cell)},
                        {"pcs", pcs}});
     }
     const nlohmann::ordered_json every = MachineJson(machine)["variants"];
     nlohmann::ordered_json variants = nlohmann::ordered_json::array();
-    for (int v : VariantsIn(machine, cells_of)) variants.push_back(every[v]);
+    for (size_t i = 0; i < shown.variants.size(); ++i) {
+      variants.push_back(every[shown.variants[i]]);
+      variants.back()["variant"] = VariantName(static_cast<int>(i));
+    }
     json["machines"].push_back({{"system_id", ToUtf8(machine.system_id)},
                                 {"pcs", PcsIn(cells_of)},
                                 {"cells", cells},

@@ -49,12 +49,11 @@ void WriteVariantsText(const MachineMatrix& machine, const std::vector<int>& var
   if (variants.empty()) return;
   const std::vector<std::string> first = VariantLines(machine, machine.variants[variants.front()]);
   const std::set<std::string> in_first(first.begin(), first.end());
-  for (int v : variants) {
-    const MatrixVariant& variant = machine.variants[v];
-    out << "  " << VariantName(v) << ": exit code " << variant.exit_code << "\n";
+  for (size_t i = 0; i < variants.size(); ++i) {
+    const MatrixVariant& variant = machine.variants[variants[i]];
+    out << "  " << VariantName(static_cast<int>(i)) << ": exit code " << variant.exit_code << "\n";
     for (const std::string& line : VariantLines(machine, variant)) {
-      out << (v != variants.front() && in_first.count(line) == 0 ? "  * " : "    ") << line
-          << "\n";
+      out << (i > 0 && in_first.count(line) == 0 ? "  * " : "    ") << line << "\n";
     }
   }
 }

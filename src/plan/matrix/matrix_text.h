@@ -19,8 +19,8 @@ std::string SystemLabel(WindowsKind system);
 // "07 (0x407)", "(none)".
 std::string LanguageLabel(const MatrixLanguage& language);
 
-// The machine's variants named, each with its launches, lines that differ
-// from the first named marked with "*".
+// Some of the machine's variants, each with its launches, named A, B, ...
+// in the order given; lines that differ from the first marked with "*".
 void WriteVariantsText(const MachineMatrix& machine, const std::vector<int>& variants,
                        std::ostream& out);
 

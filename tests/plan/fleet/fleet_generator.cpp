@@ -49,7 +49,7 @@ class LogMaker {
   LogMaker(std::mt19937& random, FleetTruth& truth, const FleetMix& mix)
       : random_(random), truth_(truth) {
     for (const std::string& id : mix.system_ids) system_ids_.push_back(FromUtf8(id));
-    for (int m = 0; system_ids_.empty() && m < kMachines; ++m) {
+    for (int m = 0; mix.system_ids.empty() && m < kMachines; ++m) {
       system_ids_.push_back(u"0x" + FromUtf8(std::to_string(1000 + m)));
     }
     for (const auto& [lcid, code] : mix.languages) languages_.push_back({FromUtf8(lcid), FromUtf8(code)});
