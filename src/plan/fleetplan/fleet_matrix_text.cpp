@@ -99,7 +99,7 @@ void WriteFleetMatrixText(const Matrix& matrix, const FleetFacts& fleet, std::os
   WriteApartText(fleet, out);
 }
 
-nlohmann::ordered_json FleetMatrixJson(const Matrix& matrix, const FleetFacts& fleet) {
+void WriteFleetMatrixJson(const Matrix& matrix, const FleetFacts& fleet, std::ostream& out) {
   nlohmann::ordered_json json;
   json["pcs"] = fleet.pcs().size() + fleet.apart().size();
   json["planned_pcs"] = fleet.pcs().size();
@@ -128,8 +128,11 @@ nlohmann::ordered_json FleetMatrixJson(const Matrix& matrix, const FleetFacts& f
                                 {"cells", cells},
                                 {"variants", variants}});
   }
-  json["apart"] = ApartJson(fleet);
-  return json;
+  std::string text = json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  text.erase(text.size() - 2);  // "\n}": the PCs apart follow, one a line
+  out << text << ",\n";
+  WriteApartJson(fleet, out);
+  out << "\n}\n";
 }
 
 }  // namespace quill::plan

@@ -5,8 +5,6 @@
 // the number of PCs in it and the plan they run, as text and as JSON.
 #include <ostream>
 
-#include <nlohmann/json.hpp>
-
 #include "plan/fleetplan/fleet_facts.h"
 #include "plan/matrix/matrix.h"
 
@@ -14,7 +12,7 @@ namespace quill::plan {
 
 // `matrix` made over FleetScope(fleet).
 void WriteFleetMatrixText(const Matrix& matrix, const FleetFacts& fleet, std::ostream& out);
-nlohmann::ordered_json FleetMatrixJson(const Matrix& matrix, const FleetFacts& fleet);
+void WriteFleetMatrixJson(const Matrix& matrix, const FleetFacts& fleet, std::ostream& out);
 
 }  // namespace quill::plan
 

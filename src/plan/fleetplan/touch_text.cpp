@@ -42,6 +42,15 @@ void WriteWhat(const TouchingChange& change, std::ostream& out) {
   }
 }
 
+// Names and values from the files are carried whatever their bytes.
+std::string Compact(const nlohmann::ordered_json& json) {
+  return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string Pretty(const nlohmann::ordered_json& json) {
+  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 }  // namespace
 
 std::string FleetLine(const FleetFacts& fleet) {
@@ -61,10 +70,14 @@ void WriteApartText(const FleetFacts& fleet, std::ostream& out) {
   if (fleet.apart().size() > kPcsShown) out << "  and " << fleet.apart().size() - kPcsShown << " more\n";
 }
 
-nlohmann::ordered_json ApartJson(const FleetFacts& fleet) {
-  nlohmann::ordered_json apart = nlohmann::ordered_json::array();
-  for (const PcApart& pc : fleet.apart()) apart.push_back({{"log", pc.file}, {"reason", pc.reason}});
-  return apart;
+void WriteApartJson(const FleetFacts& fleet, std::ostream& out) {
+  out << "  \"apart\": [";
+  const char* between = "\n    ";
+  for (const PcApart& pc : fleet.apart()) {
+    out << between << Compact({{"log", pc.file}, {"reason", pc.reason}});
+    between = ",\n    ";
+  }
+  out << (fleet.apart().empty() ? "]" : "\n  ]");
 }
 
 void WriteTouchText(const FleetTouch& touch, const FleetFacts& fleet, const std::string& before,
@@ -93,17 +106,20 @@ void WriteTouchText(const FleetTouch& touch, const FleetFacts& fleet, const std:
   for (const Finding& finding : touch.diff.new_findings) out << "  " << FindingLine(finding) << "\n";
 }
 
-nlohmann::ordered_json TouchJson(const FleetTouch& touch, const FleetFacts& fleet,
-                                 const std::string& before, const std::string& after) {
-  nlohmann::ordered_json json;
-  json["old"] = before;
-  json["new"] = after;
-  json["pcs"] = fleet.pcs().size() + fleet.apart().size();
-  json["planned_pcs"] = fleet.pcs().size();
-  json["facts"] = fleet.facts().size();
-  json["touched_pcs"] = touch.touched_pcs;
-  json["changes"] = nlohmann::ordered_json::array();
-  for (const TouchingChange& change : touch.changes) {
+void WriteTouchJson(const FleetTouch& touch, const FleetFacts& fleet, const std::string& before,
+                    const std::string& after, int exit_status, std::ostream& out) {
+  nlohmann::ordered_json head;
+  head["old"] = before;
+  head["new"] = after;
+  head["pcs"] = fleet.pcs().size() + fleet.apart().size();
+  head["planned_pcs"] = fleet.pcs().size();
+  head["facts"] = fleet.facts().size();
+  head["touched_pcs"] = touch.touched_pcs;
+  std::string text = Pretty(head);
+  text.erase(text.size() - 2);  // "\n}": the object goes on
+  out << text << ",\n  \"changes\": [";
+  for (size_t c = 0; c < touch.changes.size(); ++c) {
+    const TouchingChange& change = touch.changes[c];
     nlohmann::ordered_json told;
     if (change.setting != nullptr) {
       told = {{"setting", change.setting->name},
@@ -113,23 +129,33 @@ nlohmann::ordered_json TouchJson(const FleetTouch& touch, const FleetFacts& flee
       told = ChangeJson(change.group->change);
     }
     told["pcs"] = change.pcs;
-    nlohmann::ordered_json pcs = nlohmann::ordered_json::array();
+    text = Pretty(told);
+    text.erase(text.size() - 2);
+    for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 5) {
+      text.insert(at + 1, "    ");
+    }
+    out << (c == 0 ? "\n    " : ",\n    ") << text << ",\n      \"touched\": [";
+    const char* between = "\n        ";
     ForEachPc(change, fleet, [&](const FleetPc& pc) {
       const PcWords words = WordsOf(pc, touch, fleet);
-      pcs.push_back({{"log", pc.file},
-                     {"system_id", words.system_id},
-                     {"os_type", words.system},
-                     {"language", words.language}});
+      out << between
+          << Compact({{"log", pc.file},
+                      {"system_id", words.system_id},
+                      {"os_type", words.system},
+                      {"language", words.language}});
+      between = ",\n        ";
     });
-    told["touched"] = std::move(pcs);
-    json["changes"].push_back(std::move(told));
+    out << (change.pcs > 0 ? "\n      ]\n    }" : "]\n    }");
   }
-  json["apart"] = ApartJson(fleet);
-  json["new_findings"] = nlohmann::ordered_json::array();
-  for (const Finding& finding : touch.diff.new_findings) {
-    json["new_findings"].push_back(FindingJson(finding));
+  out << (touch.changes.empty() ? "],\n" : "\n  ],\n");
+  WriteApartJson(fleet, out);
+  nlohmann::ordered_json findings = nlohmann::ordered_json::array();
+  for (const Finding& finding : touch.diff.new_findings) findings.push_back(FindingJson(finding));
+  text = Pretty(findings);
+  for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 3) {
+    text.insert(at + 1, "  ");
   }
-  return json;
+  out << ",\n  \"new_findings\": " << text << ",\n  \"exit_status\": " << exit_status << "\n}\n";
 }
 
 void WriteTouchCsv(const FleetTouch& touch, const FleetFacts& fleet, std::ostream& out) {

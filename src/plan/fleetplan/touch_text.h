@@ -19,8 +19,10 @@ constexpr size_t kPcsShown = 5;
 
 void WriteTouchText(const FleetTouch& touch, const FleetFacts& fleet, const std::string& before,
                     const std::string& after, std::ostream& out);
-nlohmann::ordered_json TouchJson(const FleetTouch& touch, const FleetFacts& fleet,
-                                 const std::string& before, const std::string& after);
+// Written a PC at a time, each on a line of its own: a fleet's lists are
+// never held as one JSON tree. `exit_status` is its last member.
+void WriteTouchJson(const FleetTouch& touch, const FleetFacts& fleet, const std::string& before,
+                    const std::string& after, int exit_status, std::ostream& out);
 // One row per change and PC it touches, and one per PC apart.
 void WriteTouchCsv(const FleetTouch& touch, const FleetFacts& fleet, std::ostream& out);
 
@@ -28,7 +30,8 @@ void WriteTouchCsv(const FleetTouch& touch, const FleetFacts& fleet, std::ostrea
 std::string FleetLine(const FleetFacts& fleet);
 // The PCs apart, the first few with their reasons.
 void WriteApartText(const FleetFacts& fleet, std::ostream& out);
-nlohmann::ordered_json ApartJson(const FleetFacts& fleet);
+// The PCs apart as the member "apart" of an object at the top level.
+void WriteApartJson(const FleetFacts& fleet, std::ostream& out);
 
 }  // namespace quill::plan
 

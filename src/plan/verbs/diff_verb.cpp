@@ -111,9 +111,7 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
     if (!csv_file.Close(err)) return kTrouble;
     if (options.csv == "-") return status;
     if (options.json) {
-      nlohmann::ordered_json json = TouchJson(touch, fleet, options.old_ini, options.new_ini);
-      json["exit_status"] = status;
-      out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+      WriteTouchJson(touch, fleet, options.old_ini, options.new_ini, status, out);
     } else {
       WriteTouchText(touch, fleet, options.old_ini, options.new_ini, out);
     }

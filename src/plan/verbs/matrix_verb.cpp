@@ -30,9 +30,7 @@ int RunMatrixVerb(const MatrixOptions& options, std::ostream& raw_out, std::ostr
       return kTrouble;
     }
     if (options.json) {
-      out << FleetMatrixJson(matrix, fleet).dump(2, ' ', false,
-                                                 nlohmann::json::error_handler_t::replace)
-          << "\n";
+      WriteFleetMatrixJson(matrix, fleet, out);
     } else {
       WriteFleetMatrixText(matrix, fleet, out);
     }
