@@ -172,5 +172,47 @@ TEST(FleetTouchTest, EachKnownEditTouchesExactlyItsPcs) {
   EXPECT_EQ(occupied, shown);
 }
 
+// Each PC whose latest run cannot be planned is told apart with its
+// reason; an earlier run that could be does not stand in for it.
+TEST(FleetTouchTest, PcsApartWithTheirReasons) {
+  TempTree tree;
+  const std::string banner = std::string(109, '*') + "\r\nQUILLRUN starts at: 09:05:03 Sunday, "
+                             "December 06, 2026\r\n" + std::string(109, '*') + "\r\n\r\n";
+  auto run = [&](const std::string& id, const std::string& os, const std::string& lcid) {
+    std::string text = banner + "SystemID      => " + id + "\r\nOSType\t\t  => " + os + "\r\n";
+    return lcid.empty() ? text : text + "LCID          => " + lcid + "\r\nLanguage Code => \r\n\r\n";
+  };
+  const struct {
+    std::string log;
+    std::string reason;  // empty: planned
+  } rows[] = {
+      {run("0xAB12", "WINXP", "0x407"), ""},
+      {run("0xAB12", "", "0x407"), ""},  // a Windows the program does not name: the column "other"
+      {run("", "WINXP", "0x407"), "its latest run names no SystemID"},
+      {run("0xAB12", "WIN7", "0x407"), "its latest run's OSType \"WIN7\" is none the program writes"},
+      {run("0xAB12", "WINXP", "0x407") + run("0xAB12", "WINXP", ""),
+       "its latest run ended before its LCID (cut short)"},
+      {run("0xAB12", "WINXP", "0x40z"), "its latest run's LCID \"0x40z\" is no locale"},
+  };
+  std::map<std::string, std::string> expected;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const std::string file = tree.File("logs/PC" + std::to_string(i) + ".LOG", rows[i].log);
+    if (!rows[i].reason.empty()) expected[file] = rows[i].reason;
+  }
+  MatrixOptions options;
+  options.ini = tree.File("deploy.ini", "[Settings]\r\nAppInstlPath=C:\\AppInstl\r\n");
+  options.files.language_table = tree.File("LANG.INI", "[07]\r\nLCID=0x407\r\n");
+  options.fleet = {tree.Path("logs")};
+  options.json = true;
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(0, RunMatrixVerb(options, out, err)) << err.str();
+  const nlohmann::json json = nlohmann::json::parse(out.str());
+  std::map<std::string, std::string> apart;
+  for (const auto& pc : json["apart"]) apart[pc["log"]] = pc["reason"];
+  EXPECT_EQ(expected, apart);
+  EXPECT_EQ(2, json["planned_pcs"].get<int>());
+}
+
 }  // namespace
 }  // namespace quill::plan
