@@ -40,16 +40,16 @@ void FleetFacts::EndLog(const std::string& file, const LogTally&) {
   } else if (!ParseLcidValue(latest.lcid, &fact.lcid)) {
     reason = "its latest run's LCID \"" + ToUtf8(latest.lcid) + "\" is no locale";
   } else if (fact.system == WindowsKind::kOther && !latest.os_type.empty()) {
-    reason = "its latest run's OSType \"" + ToUtf8(latest.os_type) +
-             "\" is none the program writes";
+    reason =
+        "its latest run's OSType \"" + ToUtf8(latest.os_type) + "\" is none the program writes";
   }
   if (!reason.empty()) {
     apart_.push_back({file, reason});
     return;
   }
   // SystemIDs name sections, which are found without regard to case.
-  const WString key = LowerCase(fact.system_id) + u'\n' +
-                      WindowsWord(fact.system) + u'\n' + FromUtf8(std::to_string(fact.lcid));
+  const WString key = LowerCase(fact.system_id) + u'\n' + WindowsWord(fact.system) + u'\n' +
+                      FromUtf8(std::to_string(fact.lcid));
   const auto found = fact_of_key_.emplace(key, static_cast<int>(facts_.size()));
   if (found.second) {
     facts_.push_back(std::move(fact));

@@ -87,7 +87,8 @@ void WriteFleetMatrixText(const Matrix& matrix, const FleetFacts& fleet, std::os
         width = std::max(width, LanguageLabel(matrix.languages[cell.first.first]).size());
       }
       out << "  " << std::left << std::setw(9) << "system" << std::setw(static_cast<int>(width) + 2)
-          << "language" << std::setw(6) << "plan" << "PCs\n";
+          << "language" << std::setw(6) << "plan"
+          << "PCs\n";
       for (const auto& [cell, pcs] : cells_of) {
         out << "  " << std::setw(9) << SystemLabel(matrix.systems[cell.second])
             << std::setw(static_cast<int>(width) + 2) << LanguageLabel(matrix.languages[cell.first])

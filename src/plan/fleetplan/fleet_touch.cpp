@@ -63,9 +63,8 @@ void TouchFleet(const Matrix& before, const Matrix& after, const FleetFacts& fle
     if (change.pcs > 0) touch->changes.push_back(std::move(change));
   }
   std::stable_sort(touch->changes.begin() + static_cast<std::ptrdiff_t>(settings),
-                   touch->changes.end(), [](const TouchingChange& a, const TouchingChange& b) {
-                     return a.pcs > b.pcs;
-                   });
+                   touch->changes.end(),
+                   [](const TouchingChange& a, const TouchingChange& b) { return a.pcs > b.pcs; });
   touch->touched_pcs = PcsOf(any, fleet);
 }
 

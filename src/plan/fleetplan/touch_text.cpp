@@ -54,7 +54,8 @@ std::string Pretty(const nlohmann::ordered_json& json) {
 }  // namespace
 
 std::string FleetLine(const FleetFacts& fleet) {
-  return "fleet: " + Counted(static_cast<int64_t>(fleet.pcs().size() + fleet.apart().size()), "PC", "PCs") +
+  return "fleet: " +
+         Counted(static_cast<int64_t>(fleet.pcs().size() + fleet.apart().size()), "PC", "PCs") +
          " (one per log), " + std::to_string(fleet.pcs().size()) + " planned as " +
          Counted(static_cast<int64_t>(fleet.facts().size()), "fact", "facts") +
          " (SystemID x OSType x LCID), " + std::to_string(fleet.apart().size()) + " apart";
@@ -67,7 +68,8 @@ void WriteApartText(const FleetFacts& fleet, std::ostream& out) {
   for (size_t i = 0; i < fleet.apart().size() && i < kPcsShown; ++i) {
     out << "  " << fleet.apart()[i].file << ": " << fleet.apart()[i].reason << "\n";
   }
-  if (fleet.apart().size() > kPcsShown) out << "  and " << fleet.apart().size() - kPcsShown << " more\n";
+  if (fleet.apart().size() > kPcsShown)
+    out << "  and " << fleet.apart().size() - kPcsShown << " more\n";
 }
 
 void WriteApartJson(const FleetFacts& fleet, std::ostream& out) {
@@ -103,7 +105,8 @@ void WriteTouchText(const FleetTouch& touch, const FleetFacts& fleet, const std:
   }
   WriteApartText(fleet, out);
   out << "lint findings new in " << after << ": " << touch.diff.new_findings.size() << "\n";
-  for (const Finding& finding : touch.diff.new_findings) out << "  " << FindingLine(finding) << "\n";
+  for (const Finding& finding : touch.diff.new_findings)
+    out << "  " << FindingLine(finding) << "\n";
 }
 
 void WriteTouchJson(const FleetTouch& touch, const FleetFacts& fleet, const std::string& before,

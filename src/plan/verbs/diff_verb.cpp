@@ -103,7 +103,9 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
     FleetTouch touch;
     TouchFleet(before.matrix, after.matrix, fleet, &touch);
     touch.diff.new_findings = NewFindings(before.findings, after.findings);
-    const int status = fleet_status != kAllGood ? fleet_status : touch.touched_pcs > 0 ? kFound : kAllGood;
+    const int status = fleet_status != kAllGood ? fleet_status
+                       : touch.touched_pcs > 0  ? kFound
+                                                : kAllGood;
     // The CSV's cells are made inert as report's are.
     if (csv_file.stream() != nullptr) {
       WriteTouchCsv(touch, fleet, *csv_file.stream());

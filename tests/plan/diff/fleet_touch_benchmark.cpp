@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
   const std::string nothing = tree.File("nothing.ini", "[Settings]\r\nLogFile=\\quillrun.log\r\n");
 
   quill::plan::FleetMix mix;
-  for (int m = 0; m < shape.machines; ++m) mix.system_ids.push_back("0x" + quill::plan::BenchMachineId(m));
+  for (int m = 0; m < shape.machines; ++m)
+    mix.system_ids.push_back("0x" + quill::plan::BenchMachineId(m));
   for (int l : {6, 8, 11, 15, 19}) {
     char lcid[16];
     std::snprintf(lcid, sizeof lcid, "0x%x", 0x401 + l);
@@ -63,23 +64,25 @@ int main(int argc, char** argv) {
   for (const auto& entry : std::filesystem::recursive_directory_iterator(tree.Path("logs"))) {
     if (entry.is_regular_file()) bytes += static_cast<int64_t>(entry.file_size());
   }
-  std::printf("diff --fleet: %d PCs of %d models x 4 systems x 5 languages, %.1f MB of logs, "
-              "written in %.1f s\n",
-              pcs, shape.machines, bytes / 1e6,
-              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  std::printf(
+      "diff --fleet: %d PCs of %d models x 4 systems x 5 languages, %.1f MB of logs, "
+      "written in %.1f s\n",
+      pcs, shape.machines, bytes / 1e6,
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 
   const long bare = quill::plan::RunTimed({QUILLPLAN_BINARY, "--version"}, "/dev/null").peak_kib;
   const std::string logs = tree.Path("logs");
-  const std::vector<std::string> read_only = {QUILLPLAN_BINARY, "diff", nothing, nothing, "--fleet", logs};
+  const std::vector<std::string> read_only = {QUILLPLAN_BINARY, "diff",    nothing,
+                                              nothing,          "--fleet", logs};
   quill::plan::RunTimed(read_only, "/dev/null");  // the logs into the cache
   const TimedRun reading = quill::plan::BestOf(3, 60, read_only, tree.Path("out"));
   // Every fact planned on both sides, not only those of the machines whose
   // sections the edits reach: the most the fleet can cost.
-  const TimedRun diff = quill::plan::BestOf(
-      3, reading.seconds + kLimit,
-      {QUILLPLAN_BINARY, "diff", old_files.ini, new_ini, "--map", "C:=" + old_files.image,
-       "--every-machine", "--fleet", logs},
-      tree.Path("out"));
+  const TimedRun diff =
+      quill::plan::BestOf(3, reading.seconds + kLimit,
+                          {QUILLPLAN_BINARY, "diff", old_files.ini, new_ini, "--map",
+                           "C:=" + old_files.image, "--every-machine", "--fleet", logs},
+                          tree.Path("out"));
   const double beyond = diff.seconds - reading.seconds;
   // What was planned, as the diff tells it.
   std::ifstream out(tree.Path("out"));
@@ -88,9 +91,10 @@ int main(int argc, char** argv) {
       std::printf("diff --fleet: %s\n", line.c_str() + (line[0] == 'f' ? 7 : 0));
     }
   }
-  std::printf("diff --fleet: %.3f s, of which reading the logs %.3f s: %.3f s beyond it (goal under "
-              "%.0f s); peak %.1f MiB over a bare quillplan%s\n",
-              diff.seconds, reading.seconds, beyond, kLimit, (diff.peak_kib - bare) / 1024.0,
-              diff.status == 1 ? "" : ", but quillplan found no PC touched");
+  std::printf(
+      "diff --fleet: %.3f s, of which reading the logs %.3f s: %.3f s beyond it (goal under "
+      "%.0f s); peak %.1f MiB over a bare quillplan%s\n",
+      diff.seconds, reading.seconds, beyond, kLimit, (diff.peak_kib - bare) / 1024.0,
+      diff.status == 1 ? "" : ", but quillplan found no PC touched");
   return diff.status == 1 && reading.status == 0 && beyond < kLimit ? 0 : 1;
 }

@@ -103,8 +103,10 @@ TEST(FleetTouchTest, EachKnownEditTouchesExactlyItsPcs) {
     }
     DiffOptions options;
     options.old_ini = old_files.ini;
-    options.new_ini = tree.File("new.ini", edit.from.empty() ? ini : std::string(ini).replace(
-                                               ini.find(edit.from), edit.from.size(), edit.to));
+    options.new_ini = tree.File(
+        "new.ini", edit.from.empty()
+                       ? ini
+                       : std::string(ini).replace(ini.find(edit.from), edit.from.size(), edit.to));
     options.old_files.maps = options.new_files.maps = {"C:=" + old_files.image};
     options.new_files.language_table = edit.new_table;
     const int touched = expected.empty() ? 0 : 1;
@@ -151,7 +153,9 @@ TEST(FleetTouchTest, EachKnownEditTouchesExactlyItsPcs) {
   // The matrix of the fleet: the cells its PCs occupy and no other, each with its PCs.
   std::map<std::string, int64_t> occupied;  // "SystemID OSType LCID"
   for (const auto& [file, run] : latest) {
-    if (!run.error) ++occupied[run.system_id + " " + (run.os_type.empty() ? "other" : run.os_type) + " " + run.lcid];
+    if (!run.error)
+      ++occupied[run.system_id + " " + (run.os_type.empty() ? "other" : run.os_type) + " " +
+                 run.lcid];
   }
   MatrixOptions matrix;
   matrix.ini = old_files.ini;
@@ -176,11 +180,14 @@ TEST(FleetTouchTest, EachKnownEditTouchesExactlyItsPcs) {
 // reason; an earlier run that could be does not stand in for it.
 TEST(FleetTouchTest, PcsApartWithTheirReasons) {
   TempTree tree;
-  const std::string banner = std::string(109, '*') + "\r\nQUILLRUN starts at: 09:05:03 Sunday, "
-                             "December 06, 2026\r\n" + std::string(109, '*') + "\r\n\r\n";
+  const std::string banner = std::string(109, '*') +
+                             "\r\nQUILLRUN starts at: 09:05:03 Sunday, "
+                             "December 06, 2026\r\n" +
+                             std::string(109, '*') + "\r\n\r\n";
   auto run = [&](const std::string& id, const std::string& os, const std::string& lcid) {
     std::string text = banner + "SystemID      => " + id + "\r\nOSType\t\t  => " + os + "\r\n";
-    return lcid.empty() ? text : text + "LCID          => " + lcid + "\r\nLanguage Code => \r\n\r\n";
+    return lcid.empty() ? text
+                        : text + "LCID          => " + lcid + "\r\nLanguage Code => \r\n\r\n";
   };
   const struct {
     std::string log;
@@ -189,7 +196,8 @@ TEST(FleetTouchTest, PcsApartWithTheirReasons) {
       {run("0xAB12", "WINXP", "0x407"), ""},
       {run("0xAB12", "", "0x407"), ""},  // a Windows the program does not name: the column "other"
       {run("", "WINXP", "0x407"), "its latest run names no SystemID"},
-      {run("0xAB12", "WIN7", "0x407"), "its latest run's OSType \"WIN7\" is none the program writes"},
+      {run("0xAB12", "WIN7", "0x407"),
+       "its latest run's OSType \"WIN7\" is none the program writes"},
       {run("0xAB12", "WINXP", "0x407") + run("0xAB12", "WINXP", ""),
        "its latest run ended before its LCID (cut short)"},
       {run("0xAB12", "WINXP", "0x40z"), "its latest run's LCID \"0x40z\" is no locale"},
