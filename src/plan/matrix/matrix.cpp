@@ -40,9 +40,9 @@ std::unordered_set<WString> NamedApplications(const IniFile& ini) {
   std::unordered_set<WString> named;
   for (const IniSection& section : ini.sections()) {
     for (const IniKey& key : section.keys) {
-      const WString lowered = LowerCase(key.name);
+      const WString lowered = LowerCase(ini.Name(key).str());
       if (key.has_value && lowered.compare(0, 3, u"app") == 0 && lowered.size() > 3) {
-        named.insert(LowerCase(key.value));
+        named.insert(LowerCase(ini.Value(key).str()));
       }
     }
   }
@@ -157,13 +157,15 @@ void AllMachineRows(const std::vector<WString>& machines,
 
 std::vector<WString> MachineSections(const IniFile& ini) {
   std::unordered_set<WString> lowered;
-  for (const IniSection& section : ini.sections()) lowered.insert(LowerCase(section.name));
+  for (const IniSection& section : ini.sections()) {
+    lowered.insert(LowerCase(ini.Name(section).str()));
+  }
   const std::unordered_set<WString> applications = NamedApplications(ini);
 
   std::vector<WString> machines;
   std::unordered_set<WString> seen;
   for (const IniSection& section : ini.sections()) {
-    const WString machine = MachineOf(section.name, lowered);
+    const WString machine = MachineOf(ini.Name(section).str(), lowered);
     const WString lowered_machine = LowerCase(machine);
     if (!StartsWith0x(machine) || lowered_machine == u"0xffff") continue;
     if (applications.count(lowered_machine) > 0 || !seen.insert(lowered_machine).second) continue;
