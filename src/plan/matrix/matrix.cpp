@@ -28,12 +28,12 @@ bool StartsWith0x(const WString& name) {
 
 // The machine a section stands for: itself, or the section its pass-1 name
 // is made from. Empty for the form of an unknown word of a known section.
-WString MachineOf(const WString& name, const std::unordered_set<WString>& lowered_sections) {
+WString MachineOf(const WString& name, const IniFile& ini) {
   const size_t underscore = name.rfind(u'_');
   if (underscore == WString::npos) return name;
   const WString base = name.substr(0, underscore);
   if (WindowsKindFor(name.substr(underscore + 1)) != WindowsKind::kOther) return base;
-  return lowered_sections.count(LowerCase(base)) > 0 ? WString() : name;
+  return ini.HasSection(base) ? WString() : name;
 }
 
 std::unordered_set<WString> NamedApplications(const IniFile& ini) {
@@ -116,7 +116,10 @@ void AllMachineRows(const std::vector<WString>& machines,
   const size_t block = sink != nullptr ? 16 : std::max<size_t>(machines.size(), 1);
   for (size_t start = 0; start < machines.size(); start += block) {
     const size_t end = std::min(machines.size(), start + block);
-    std::vector<MachineMatrix> rows(end - start);
+    // Without a sink there is one block, made in the matrix's own rows.
+    std::vector<MachineMatrix> block_rows;
+    std::vector<MachineMatrix>& rows = sink != nullptr ? block_rows : matrix->machines;
+    rows.resize(end - start);
     std::vector<std::string> written(sink != nullptr ? end - start : 0);
     std::vector<Assumptions> assumed(end - start, Assumptions(assumptions->keep()));
     const size_t stride = std::max<size_t>(planners.size(), 1);
@@ -144,11 +147,7 @@ void AllMachineRows(const std::vector<WString>& machines,
     }
     for (size_t i = 0; i < rows.size(); ++i) {
       assumptions->Merge(assumed[i]);
-      if (sink != nullptr) {
-        sink->Machine(written[i]);
-      } else {
-        matrix->machines.push_back(std::move(rows[i]));
-      }
+      if (sink != nullptr) sink->Machine(written[i]);
     }
   }
 }
@@ -156,16 +155,12 @@ void AllMachineRows(const std::vector<WString>& machines,
 }  // namespace
 
 std::vector<WString> MachineSections(const IniFile& ini) {
-  std::unordered_set<WString> lowered;
-  for (const IniSection& section : ini.sections()) {
-    lowered.insert(LowerCase(ini.Name(section).str()));
-  }
   const std::unordered_set<WString> applications = NamedApplications(ini);
 
   std::vector<WString> machines;
   std::unordered_set<WString> seen;
   for (const IniSection& section : ini.sections()) {
-    const WString machine = MachineOf(ini.Name(section).str(), lowered);
+    const WString machine = MachineOf(ini.Name(section).str(), ini);
     const WString lowered_machine = LowerCase(machine);
     if (!StartsWith0x(machine) || lowered_machine == u"0xffff") continue;
     if (applications.count(lowered_machine) > 0 || !seen.insert(lowered_machine).second) continue;

@@ -557,6 +557,14 @@ size_t IniFile::SectionIndex(const WString& name) const {
   return index;
 }
 
+bool IniFile::HasSection(const WString& name) const {
+  const std::vector<IniSection>& sections = contents_->sections;
+  const std::vector<uint32_t>& table = contents_->section_table;
+  return table[Probe(table, NameHash(name), [&](uint32_t index) {
+           return EqualIgnoringCase(Name(sections[index]), name);
+         })] != 0;
+}
+
 const IniSection* IniFile::FindSection(const WString& name) const {
   const size_t index = SectionIndex(name);
   return index < contents_->sections.size() ? &contents_->sections[index] : nullptr;

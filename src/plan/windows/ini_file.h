@@ -143,6 +143,8 @@ class IniFile {
   // it), or null.
   const IniSection* FindSection(const WString& name) const;
   const IniKey* FindKey(const WString& section, const WString& key) const;
+  // Whether a section has this name as written, untrimmed: its case aside.
+  bool HasSection(const WString& name) const;
 
   // What GetPrivateProfileStringW leaves in a buffer of `buffer_chars`.
   WString GetString(const WString& section, const WString& key, const WString& default_value,
