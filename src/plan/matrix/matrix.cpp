@@ -97,14 +97,14 @@ struct Planner {
 // one block and not the matrix. What each machine assumed is told in the
 // machines' order, so that the output is the same on any number of cores.
 void AllMachineRows(const std::vector<WString>& machines,
-                    const std::unordered_set<WString>& left_out,
+                    const std::vector<bool>& left_out,
                     const std::vector<Prelude>& preludes, PlanPlatform& platform,
                     Workers* workers, Assumptions* assumptions, Matrix* matrix,
                     MatrixSink* sink) {
   // A planner beside the first copies the INI file: none is made where
   // fewer machines are planned.
   size_t planned = 0;
-  for (const WString& machine : machines) planned += left_out.count(LowerCase(machine)) == 0;
+  for (bool out : left_out) planned += !out;
   constexpr size_t kMostPlanners = 4;
   size_t count = workers != nullptr ? std::min(workers->Count(), kMostPlanners) : 1;
   count = std::min(count, planned);
@@ -121,18 +121,20 @@ void AllMachineRows(const std::vector<WString>& machines,
     std::vector<MachineMatrix>& rows = sink != nullptr ? block_rows : matrix->machines;
     rows.resize(end - start);
     std::vector<std::string> written(sink != nullptr ? end - start : 0);
-    std::vector<Assumptions> assumed(end - start, Assumptions(assumptions->keep()));
+    // Only a planned machine assumes anything.
+    std::vector<std::unique_ptr<Assumptions>> assumed(end - start);
     const size_t stride = std::max<size_t>(planners.size(), 1);
     auto plan = [&](size_t which) {
       for (size_t i = start + which; i < end; i += stride) {
         MachineMatrix& row = rows[i - start];
-        if (left_out.count(LowerCase(machines[i])) > 0) {
+        if (left_out[i]) {
           row.system_id = machines[i];
           row.planned = false;
         } else {
           Planner& planner = *planners[which];
+          assumed[i - start] = std::make_unique<Assumptions>(assumptions->keep());
           row = MachineRows(machines[i], preludes, matrix->systems, sharing, planner.answers,
-                            planner.platform, &assumed[i - start]);
+                            planner.platform, assumed[i - start].get());
         }
         if (sink != nullptr) {
           written[i - start] = sink->Rows(*matrix, row);
@@ -146,7 +148,7 @@ void AllMachineRows(const std::vector<WString>& machines,
       plan(0);
     }
     for (size_t i = 0; i < rows.size(); ++i) {
-      assumptions->Merge(assumed[i]);
+      if (assumed[i] != nullptr) assumptions->Merge(*assumed[i]);
       if (sink != nullptr) sink->Machine(written[i]);
     }
   }
@@ -259,8 +261,14 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   }
   if (sink != nullptr) sink->Head(matrix);
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    std::unordered_set<WString> left_out;
-    for (const WString& machine : more.left_out) left_out.insert(LowerCase(machine));
+    std::vector<bool> left_out(machines.size());
+    {
+      std::unordered_set<WString> named;
+      for (const WString& machine : more.left_out) named.insert(LowerCase(machine));
+      for (size_t i = 0; i < machines.size(); ++i) {
+        left_out[i] = named.count(LowerCase(machines[i])) > 0;
+      }
+    }
     AllMachineRows(machines, left_out, preludes, platform, workers, &assumptions, &matrix,
                    sink);
   }
