@@ -33,13 +33,7 @@ bool operator==(const IniChars& a, const IniChars& b) {
   return true;
 }
 
-bool EqualIgnoringCase(const IniChars& a, const WString& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerCase(a[i]) != LowerCase(b[i])) return false;
-  }
-  return true;
-}
+bool EqualIgnoringCase(const IniChars& a, const WString& b) { return EqualFoldingAToZ(a, b); }
 
 namespace {
 
@@ -56,15 +50,6 @@ bool IsBreak(Char c) {
 template <typename Char>
 bool IsSpace(Char c) {
   return IsProfileSpace(Unit(c));
-}
-
-template <typename Text>
-bool SameFolded(const Text& a, const IniChars& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerCase(a[i]) != LowerCase(b[i])) return false;
-  }
-  return true;
 }
 
 // A name's hash as the reader compares names: A to Z folded.
@@ -432,7 +417,7 @@ class IniFile::Reader {
     for (size_t i = 0; i < sections.size(); ++i) {
       const IniChars name = name_of(sections[i]);
       const size_t slot = Probe(contents.section_table, NameHash(name), [&](uint32_t other) {
-        return SameFolded(name, name_of(sections[other]));
+        return EqualFoldingAToZ(name, name_of(sections[other]));
       });
       sections[i].again = contents.section_table[slot] != 0;
       if (!sections[i].again) contents.section_table[slot] = static_cast<uint32_t>(i + 1);
@@ -450,7 +435,7 @@ class IniFile::Reader {
             Probe(contents.key_table, KeyHash(NameHash(name), i), [&](uint32_t other) {
               const IniKey& known = contents.keys[other];
               return &known >= section.keys.begin() && &known < section.keys.end() &&
-                     SameFolded(name, indexer.Chars(known.begin, known.name_size));
+                     EqualFoldingAToZ(name, indexer.Chars(known.begin, known.name_size));
             });
         if (contents.key_table[slot] == 0) {
           contents.key_table[slot] = static_cast<uint32_t>(&key - contents.keys.data() + 1);
