@@ -66,7 +66,7 @@ std::vector<MatrixLanguage> LanguagesOf(const std::string& table, SystemInfo& sy
 }
 
 // The INI file and the files of a planner that plans beside the first:
-// copies, whose caches it alone writes.
+// copies, whose caches it alone writes; the INI file's text is shared.
 struct PlatformCopy {
   explicit PlatformCopy(const PlanPlatform& model)
       : ini(model.ini()), files(model.files_copy()), platform(ini, model.ini_path(), files) {}
@@ -101,8 +101,8 @@ void AllMachineRows(const std::vector<WString>& machines,
                     const std::vector<Prelude>& preludes, PlanPlatform& platform,
                     Workers* workers, Assumptions* assumptions, Matrix* matrix,
                     MatrixSink* sink) {
-  // A planner beside the first copies the INI file: none is made where
-  // fewer machines are planned.
+  // A planner beside the first copies what is known of the files: none is
+  // made where fewer machines are planned.
   size_t planned = 0;
   for (bool out : left_out) planned += !out;
   constexpr size_t kMostPlanners = 4;

@@ -86,7 +86,7 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   workers->Run(2, [&](size_t i) {
     Side& side = sides[i];
     // One planner a side: the sides already take both cores, and another
-    // planner would copy the INI file.
+    // planner would copy what is known of the files.
     side.matrix = MakeMatrix(side.files.language_table, side.machine.platform(), more[i],
                              nullptr, nullptr);
     if (side.matrix.problem.empty()) {
