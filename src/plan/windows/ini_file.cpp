@@ -185,7 +185,8 @@ class Indexer {
     sections_.emplace_back();
     ForEachLine([&](size_t begin, size_t end, int64_t number) {
       if (HoldsNul(begin, end)) {
-        if (nul_lines->size() < IniFile::kNulLinesKept) nul_lines->push_back(static_cast<int>(number));
+        if (nul_lines->size() < IniFile::kNulLinesKept)
+          nul_lines->push_back(static_cast<int>(number));
         ++*nul_line_count;
       }
       Add(Parse(begin, end), static_cast<int>(number));
@@ -258,7 +259,8 @@ class Indexer {
     }
     line.kind = Line::kKey;
     line.name_begin = begin;
-    const size_t equals = static_cast<size_t>(std::find(text_ + begin, text_ + end, Char('=')) - text_);
+    const size_t equals =
+        static_cast<size_t>(std::find(text_ + begin, text_ + end, Char('=')) - text_);
     line.has_value = equals < end;
     line.name_end = UpToNul(begin, line.has_value ? TrimmedEnd(begin, equals) : end);
     return line;
@@ -295,7 +297,8 @@ class Indexer {
 // Takes a file's bytes, whole or in pieces, into the text it keeps.
 class IniFile::Reader {
  public:
-  explicit Reader(uint64_t size_hint) : contents_(std::make_shared<Contents>()), size_hint_(size_hint) {}
+  explicit Reader(uint64_t size_hint)
+      : contents_(std::make_shared<Contents>()), size_hint_(size_hint) {}
 
   // What a file's opening tells: the mark, and NUL bytes of UTF-16 without one.
   static constexpr size_t kOpening = 4096;
@@ -311,8 +314,7 @@ class IniFile::Reader {
     const size_t looked = std::min(opening.size(), kOpening) & ~size_t{1};
     size_t nul_at[2] = {0, 0};
     for (size_t i = 0; i < looked; ++i) nul_at[i % 2] += opening[i] == '\0';
-    contents.utf16_without_mark =
-        looked >= 4 && (nul_at[0] * 4 > looked || nul_at[1] * 4 > looked);
+    contents.utf16_without_mark = looked >= 4 && (nul_at[0] * 4 > looked || nul_at[1] * 4 > looked);
   }
 
   void Whole(const std::string& bytes) {
@@ -345,7 +347,8 @@ class IniFile::Reader {
         } else if (encoding == IniEncoding::kUtf16LittleEndian && i % 2 == 0 &&
                    i + 1 < bytes->size() && (*bytes)[i + 1] == '\0') {
           end = i + 2;
-        } else if (encoding == IniEncoding::kUtf16BigEndian && i % 2 == 1 && (*bytes)[i - 1] == '\0') {
+        } else if (encoding == IniEncoding::kUtf16BigEndian && i % 2 == 1 &&
+                   (*bytes)[i - 1] == '\0') {
           end = i + 1;
         }
       }
@@ -421,7 +424,8 @@ class IniFile::Reader {
       });
       sections[i].again = contents.section_table[slot] != 0;
       if (!sections[i].again) contents.section_table[slot] = static_cast<uint32_t>(i + 1);
-      if (!sections[i].again && sections[i].keys.size() > kFewKeys) large += sections[i].keys.size();
+      if (!sections[i].again && sections[i].keys.size() > kFewKeys)
+        large += sections[i].keys.size();
     }
     if (large == 0) return;
     // The first key of a name is the one found.
@@ -497,9 +501,9 @@ const std::vector<IniSection>& IniFile::sections() const { return contents_->sec
 
 IniChars IniFile::Value(const IniKey& key) const {
   if (!key.has_value) return IniChars();
-  const std::pair<size_t, size_t> span =
-      bytes_ != nullptr ? ValueSpan(bytes_, contents_->bytes.size(), key)
-                        : ValueSpan(units_, contents_->units.size(), key);
+  const std::pair<size_t, size_t> span = bytes_ != nullptr
+                                             ? ValueSpan(bytes_, contents_->bytes.size(), key)
+                                             : ValueSpan(units_, contents_->units.size(), key);
   return Chars(static_cast<uint32_t>(span.first), static_cast<uint32_t>(span.second - span.first));
 }
 
@@ -589,8 +593,8 @@ const IniKey* IniFile::FindKey(const WString& section_name, const WString& key_n
   return found == 0 ? nullptr : &keys[found - 1];
 }
 
-WString IniFile::GetString(const WString& section, const WString& key,
-                           const WString& default_value, size_t buffer_chars) const {
+WString IniFile::GetString(const WString& section, const WString& key, const WString& default_value,
+                           size_t buffer_chars) const {
   return ValueText(FindKey(section, key), default_value, buffer_chars);
 }
 

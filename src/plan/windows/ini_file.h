@@ -65,7 +65,7 @@ inline bool operator!=(const IniChars& a, const IniChars& b) { return !(a == b);
 bool EqualIgnoringCase(const IniChars& a, const WString& b);
 
 struct IniKey {
-  uint32_t begin;          // where its line starts in the text, past white space
+  uint32_t begin;  // where its line starts in the text, past white space
   uint32_t name_size : 31;
   uint32_t has_value : 1;  // 0 for a line without "="
   int line;                // 1-based line of the file
@@ -166,8 +166,8 @@ class IniFile {
 
   // Shared by copies: a planner beside the first reads the same file.
   std::shared_ptr<const Contents> contents_;
-  const char* bytes_ = nullptr;        // the text, when it is kept as bytes
-  const char16_t* units_ = nullptr;    // else as UTF-16
+  const char* bytes_ = nullptr;      // the text, when it is kept as bytes
+  const char16_t* units_ = nullptr;  // else as UTF-16
   // A matrix reads a list section and an application section in turn, over
   // and over: the last few names asked for are remembered as written.
   static constexpr size_t kRecentSections = 4;
