@@ -19,14 +19,14 @@ bool SameSections(const IniFile& a, const IniFile& b) {
   for (size_t i = 0; i < a.sections().size(); ++i) {
     const quill::plan::IniSection& x = a.sections()[i];
     const quill::plan::IniSection& y = b.sections()[i];
-    if (x.name != y.name || x.line != y.line || x.again != y.again ||
+    if (a.Name(x) != b.Name(y) || x.line != y.line || x.again != y.again ||
         x.keys.size() != y.keys.size()) {
       return false;
     }
     for (size_t k = 0; k < x.keys.size(); ++k) {
       const quill::plan::IniKey& p = x.keys[k];
       const quill::plan::IniKey& q = y.keys[k];
-      if (p.name != q.name || p.has_value != q.has_value || p.value != q.value ||
+      if (a.Name(p) != b.Name(q) || p.has_value != q.has_value || a.Value(p) != b.Value(q) ||
           p.line != q.line) {
         return false;
       }
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   for (const quill::plan::IniSection& section : file.sections()) {
     for (const quill::plan::IniKey& key : section.keys) {
       for (size_t buffer : {0u, 1u, 2u, 7u, 260u}) {
-        const WString value = IniFile::ValueText(&key, u"default", buffer);
+        const WString value = file.ValueText(&key, u"default", buffer);
         Check(buffer == 0 ? value.empty() : value.size() < buffer, "a value fits its buffer");
       }
     }
@@ -83,17 +83,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   std::vector<WString> asked;
   for (const quill::plan::IniSection& section : file.sections()) {
     if (section.again) continue;
-    Check(file.FindSection(section.name) == &section, "the first section of a name is found");
-    asked.push_back(section.name);
+    const WString name = file.Name(section).str();
+    Check(file.FindSection(name) == &section, "the first section of a name is found");
+    asked.push_back(name);
     for (const quill::plan::IniKey& key : section.keys) {
-      const quill::plan::IniKey* found = file.FindKey(section.name, key.name);
+      const quill::plan::IniKey* found = file.FindKey(name, file.Name(key).str());
       Check(found != nullptr && found->line <= key.line, "a key is found, the first of its name");
       if (found == &key && key.has_value) {
-        const WString value = IniFile::ValueText(&key, u"", key.value.size() + 1);
-        const bool quoted = key.value.size() >= 2 &&
-                            (key.value[0] == u'"' || key.value[0] == u'\'') &&
-                            key.value.back() == key.value[0];
-        Check(quoted || value == key.value, "a value that fits is read whole");
+        const WString written = file.Value(key).str();
+        const WString value = file.ValueText(&key, u"", written.size() + 1);
+        const bool quoted = written.size() >= 2 && (written[0] == u'"' || written[0] == u'\'') &&
+                            written.back() == written[0];
+        Check(quoted || value == written, "a value that fits is read whole");
       }
     }
   }

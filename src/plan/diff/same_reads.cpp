@@ -18,7 +18,10 @@ bool SameSection(const IniFile& before, const IniFile& after, const WString& nam
   for (size_t i = 0; i < a->keys.size(); ++i) {
     const IniKey& x = a->keys[i];
     const IniKey& y = b->keys[i];
-    if (x.name != y.name || x.has_value != y.has_value || x.value != y.value) return false;
+    if (x.has_value != y.has_value || before.Name(x) != after.Name(y) ||
+        before.Value(x) != after.Value(y)) {
+      return false;
+    }
   }
   return true;
 }
@@ -35,9 +38,10 @@ bool SameList(const IniFile& before, const IniFile& after, const WString& name,
   if (list == nullptr) return true;
   for (const IniKey& key : list->keys) {
     if (!key.has_value) continue;
-    auto known = applications.find(key.value);
+    const WString value = before.Value(key).str();
+    auto known = applications.find(value);
     if (known == applications.end()) {
-      known = applications.emplace(key.value, SameSection(before, after, key.value)).first;
+      known = applications.emplace(value, SameSection(before, after, value)).first;
     }
     if (!known->second) return false;
   }

@@ -35,7 +35,7 @@ class IniLint {
     CheckSectionsAndKeys();
     CheckSettings();
     for (const IniSection& section : ini_.sections()) {
-      if (IsListSection(section)) CheckList(section);
+      if (IsListSection(section)) CheckList(section, ini_.Name(section).str());
     }
     return std::move(findings_);
   }
@@ -57,11 +57,11 @@ class IniLint {
     return in != nullptr ? in->line : 0;
   }
 
-  static bool IsListSection(const IniSection& section) {
-    const WString name = LowerCase(section.name);
+  bool IsListSection(const IniSection& section) const {
+    const WString name = LowerCase(ini_.Name(section).str());
     if (name.compare(0, 2, u"0x") != 0) return false;
     for (const IniKey& key : section.keys) {
-      if (LowerCase(key.name).compare(0, 3, u"app") == 0) return true;
+      if (LowerCase(ini_.Name(key).str()).compare(0, 3, u"app") == 0) return true;
     }
     return false;
   }
@@ -85,7 +85,8 @@ class IniLint {
 
   void CheckSectionsAndKeys() {
     for (const IniSection& section : ini_.sections()) {
-      if (section.line > 0 && section.name.empty()) {
+      const WString name = ini_.Name(section).str();
+      if (section.line > 0 && name.empty()) {
         if (!HoldsNul(section.line)) {
           Add(section.line, "empty-section-name", Severity::kWarning,
               "the header names no section: the keys under it are never read");
@@ -94,48 +95,51 @@ class IniLint {
       }
       if (section.again) {
         Add(section.line, "duplicate-section", Severity::kWarning,
-            "section [" + ToUtf8(section.name) + "] appears before; the keys here are never read");
+            "section [" + ToUtf8(name) + "] appears before; the keys here are never read");
         continue;
       }
-      CheckSystemWord(section);
+      CheckSystemWord(section, name);
       std::set<WString> keys;
-      for (const IniKey& key : section.keys) CheckKey(section, key, keys);
+      for (const IniKey& key : section.keys) CheckKey(name, key, keys);
     }
   }
 
-  void CheckKey(const IniSection& section, const IniKey& key, std::set<WString>& keys) {
-    const bool comment = !key.name.empty() && (key.name[0] == u';' || key.name[0] == u'#');
+  void CheckKey(const WString& section, const IniKey& key, std::set<WString>& keys) {
+    const IniChars name = ini_.Name(key);
+    const bool comment = !name.empty() && (name[0] == u';' || name[0] == u'#');
     if (comment) return;
+    const WString key_name = name.str();
     if (!key.has_value) {
       Add(key.line, "line-without-equals", Severity::kWarning,
-          "\"" + ToUtf8(key.name) + "\" has no \"=\"; reading it gives nothing");
+          "\"" + ToUtf8(key_name) + "\" has no \"=\"; reading it gives nothing");
     }
-    if (!keys.insert(LowerCase(key.name)).second) {
+    if (!keys.insert(LowerCase(key_name)).second) {
       Add(key.line, "duplicate-key", Severity::kWarning,
-          "key " + ToUtf8(key.name) + " appears before in [" + ToUtf8(section.name) +
+          "key " + ToUtf8(key_name) + " appears before in [" + ToUtf8(section) +
               "]; this one is never read");
     }
-    const WString read = ini_.GetString(section.name, key.name, WString(), key.value.size() + 2);
-    if (&key == ini_.FindKey(section.name, key.name) && read.size() > kLongestValue) {
-      const WString name = LowerCase(key.name);
-      const bool command = name == u"apppath" || name == u"appswitches" || name == u"globalswitches";
+    const WString read = ini_.GetString(section, key_name, WString(), ini_.Value(key).size() + 2);
+    if (&key == ini_.FindKey(section, key_name) && read.size() > kLongestValue) {
+      const WString lowered = LowerCase(key_name);
+      const bool command =
+          lowered == u"apppath" || lowered == u"appswitches" || lowered == u"globalswitches";
       Add(key.line, "value-too-long", command ? Severity::kError : Severity::kWarning,
-          ToUtf8(key.name) + " holds " + std::to_string(read.size()) +
+          ToUtf8(key_name) + " holds " + std::to_string(read.size()) +
               " characters; the run reads only the first 259");
     }
   }
 
   // Pass-1 sections are named by the words the program produces.
-  void CheckSystemWord(const IniSection& section) {
-    const size_t underscore = section.name.rfind(u'_');
+  void CheckSystemWord(const IniSection& section, const WString& name) {
+    const size_t underscore = name.rfind(u'_');
     if (underscore == WString::npos) return;
-    const WString base = section.name.substr(0, underscore);
-    const WString word = section.name.substr(underscore + 1);
+    const WString base = name.substr(0, underscore);
+    const WString word = name.substr(underscore + 1);
     const bool list_base = LowerCase(base) == u"0xffff" || ini_.FindSection(base) != nullptr;
     if (!list_base || LowerCase(base).compare(0, 2, u"0x") != 0) return;
     if (WindowsKindFor(word) != WindowsKind::kOther) return;
     Add(section.line, "unknown-system-word", Severity::kWarning,
-        "[" + ToUtf8(section.name) + "] is never read: the program names only WINXP, VISTA32 "
+        "[" + ToUtf8(name) + "] is never read: the program names only WINXP, VISTA32 "
         "and VISTA64");
   }
 
@@ -163,23 +167,23 @@ class IniLint {
     }
   }
 
-  void CheckList(const IniSection& section) {
+  void CheckList(const IniSection& section, const WString& list) {
     int number = 1;
     for (;; ++number) {
       const WString key = u"APP" + FromUtf8(std::to_string(number));
-      const WString application = Value(section.name, key);
+      const WString application = Value(list, key);
       if (application.empty()) break;
-      CheckApplication(application, LineOf(section.name, key));
+      CheckApplication(application, LineOf(list, key));
     }
     const std::string end = "APP" + std::to_string(number);
     for (const IniKey& key : section.keys) {
-      const WString name = LowerCase(key.name);
-      if (name.compare(0, 3, u"app") != 0 || !key.has_value || key.value.empty()) continue;
-      if (&key != ini_.FindKey(section.name, key.name)) continue;  // a duplicate, told above
+      const WString key_name = ini_.Name(key).str();
+      if (LowerCase(key_name).compare(0, 3, u"app") != 0 || ini_.Value(key).empty()) continue;
+      if (&key != ini_.FindKey(list, key_name)) continue;  // a duplicate, told above
       int read_number = 0;
-      if (!ReadAppNumber(key.name, &read_number) || read_number >= number) {
+      if (!ReadAppNumber(key_name, &read_number) || read_number >= number) {
         Add(key.line, "app-key-unreachable", Severity::kWarning,
-            ToUtf8(key.name) + " is never read: the list of [" + ToUtf8(section.name) +
+            ToUtf8(key_name) + " is never read: the list of [" + ToUtf8(list) +
                 "] ends at " + end + ", which is missing or empty");
       }
     }

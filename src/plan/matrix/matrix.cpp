@@ -28,21 +28,21 @@ bool StartsWith0x(const WString& name) {
 
 // The machine a section stands for: itself, or the section its pass-1 name
 // is made from. Empty for the form of an unknown word of a known section.
-WString MachineOf(const WString& name, const std::unordered_set<WString>& lowered_sections) {
+WString MachineOf(const WString& name, const IniFile& ini) {
   const size_t underscore = name.rfind(u'_');
   if (underscore == WString::npos) return name;
   const WString base = name.substr(0, underscore);
   if (WindowsKindFor(name.substr(underscore + 1)) != WindowsKind::kOther) return base;
-  return lowered_sections.count(LowerCase(base)) > 0 ? WString() : name;
+  return ini.HasSection(base) ? WString() : name;
 }
 
 std::unordered_set<WString> NamedApplications(const IniFile& ini) {
   std::unordered_set<WString> named;
   for (const IniSection& section : ini.sections()) {
     for (const IniKey& key : section.keys) {
-      const WString lowered = LowerCase(key.name);
+      const WString lowered = LowerCase(ini.Name(key).str());
       if (key.has_value && lowered.compare(0, 3, u"app") == 0 && lowered.size() > 3) {
-        named.insert(LowerCase(key.value));
+        named.insert(LowerCase(ini.Value(key).str()));
       }
     }
   }
@@ -66,7 +66,7 @@ std::vector<MatrixLanguage> LanguagesOf(const std::string& table, SystemInfo& sy
 }
 
 // The INI file and the files of a planner that plans beside the first:
-// copies, whose caches it alone writes.
+// copies, whose caches it alone writes; the INI file's text is shared.
 struct PlatformCopy {
   explicit PlatformCopy(const PlanPlatform& model)
       : ini(model.ini()), files(model.files_copy()), platform(ini, model.ini_path(), files) {}
@@ -97,14 +97,14 @@ struct Planner {
 // one block and not the matrix. What each machine assumed is told in the
 // machines' order, so that the output is the same on any number of cores.
 void AllMachineRows(const std::vector<WString>& machines,
-                    const std::unordered_set<WString>& left_out,
+                    const std::vector<bool>& left_out,
                     const std::vector<Prelude>& preludes, PlanPlatform& platform,
                     Workers* workers, Assumptions* assumptions, Matrix* matrix,
                     MatrixSink* sink) {
-  // A planner beside the first copies the INI file: none is made where
-  // fewer machines are planned.
+  // A planner beside the first copies what is known of the files: none is
+  // made where fewer machines are planned.
   size_t planned = 0;
-  for (const WString& machine : machines) planned += left_out.count(LowerCase(machine)) == 0;
+  for (bool out : left_out) planned += !out;
   constexpr size_t kMostPlanners = 4;
   size_t count = workers != nullptr ? std::min(workers->Count(), kMostPlanners) : 1;
   count = std::min(count, planned);
@@ -116,20 +116,25 @@ void AllMachineRows(const std::vector<WString>& machines,
   const size_t block = sink != nullptr ? 16 : std::max<size_t>(machines.size(), 1);
   for (size_t start = 0; start < machines.size(); start += block) {
     const size_t end = std::min(machines.size(), start + block);
-    std::vector<MachineMatrix> rows(end - start);
+    // Without a sink there is one block, made in the matrix's own rows.
+    std::vector<MachineMatrix> block_rows;
+    std::vector<MachineMatrix>& rows = sink != nullptr ? block_rows : matrix->machines;
+    rows.resize(end - start);
     std::vector<std::string> written(sink != nullptr ? end - start : 0);
-    std::vector<Assumptions> assumed(end - start, Assumptions(assumptions->keep()));
+    // Only a planned machine assumes anything.
+    std::vector<std::unique_ptr<Assumptions>> assumed(end - start);
     const size_t stride = std::max<size_t>(planners.size(), 1);
     auto plan = [&](size_t which) {
       for (size_t i = start + which; i < end; i += stride) {
         MachineMatrix& row = rows[i - start];
-        if (left_out.count(LowerCase(machines[i])) > 0) {
+        if (left_out[i]) {
           row.system_id = machines[i];
           row.planned = false;
         } else {
           Planner& planner = *planners[which];
+          assumed[i - start] = std::make_unique<Assumptions>(assumptions->keep());
           row = MachineRows(machines[i], preludes, matrix->systems, sharing, planner.answers,
-                            planner.platform, &assumed[i - start]);
+                            planner.platform, assumed[i - start].get());
         }
         if (sink != nullptr) {
           written[i - start] = sink->Rows(*matrix, row);
@@ -143,12 +148,8 @@ void AllMachineRows(const std::vector<WString>& machines,
       plan(0);
     }
     for (size_t i = 0; i < rows.size(); ++i) {
-      assumptions->Merge(assumed[i]);
-      if (sink != nullptr) {
-        sink->Machine(written[i]);
-      } else {
-        matrix->machines.push_back(std::move(rows[i]));
-      }
+      if (assumed[i] != nullptr) assumptions->Merge(*assumed[i]);
+      if (sink != nullptr) sink->Machine(written[i]);
     }
   }
 }
@@ -156,14 +157,12 @@ void AllMachineRows(const std::vector<WString>& machines,
 }  // namespace
 
 std::vector<WString> MachineSections(const IniFile& ini) {
-  std::unordered_set<WString> lowered;
-  for (const IniSection& section : ini.sections()) lowered.insert(LowerCase(section.name));
   const std::unordered_set<WString> applications = NamedApplications(ini);
 
   std::vector<WString> machines;
   std::unordered_set<WString> seen;
   for (const IniSection& section : ini.sections()) {
-    const WString machine = MachineOf(section.name, lowered);
+    const WString machine = MachineOf(ini.Name(section).str(), ini);
     const WString lowered_machine = LowerCase(machine);
     if (!StartsWith0x(machine) || lowered_machine == u"0xffff") continue;
     if (applications.count(lowered_machine) > 0 || !seen.insert(lowered_machine).second) continue;
@@ -263,8 +262,14 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   }
   if (sink != nullptr) sink->Head(matrix);
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    std::unordered_set<WString> left_out;
-    for (const WString& machine : more.left_out) left_out.insert(LowerCase(machine));
+    std::vector<bool> left_out(machines.size());
+    {
+      std::unordered_set<WString> named;
+      for (const WString& machine : more.left_out) named.insert(LowerCase(machine));
+      for (size_t i = 0; i < machines.size(); ++i) {
+        left_out[i] = named.count(LowerCase(machines[i])) > 0;
+      }
+    }
     AllMachineRows(machines, left_out, preludes, platform, workers, &assumptions, &matrix,
                    sink);
   }

@@ -55,9 +55,9 @@ WString PutCode(const WString& text, const WString& code) {
 
 bool MarkerFree(const IniFile& ini) {
   for (const IniSection& section : ini.sections()) {
-    if (HoldsMarker(section.name)) return false;
+    if (ini.Name(section).contains(kMarker)) return false;
     for (const IniKey& key : section.keys) {
-      if (HoldsMarker(key.name) || HoldsMarker(key.value)) return false;
+      if (ini.Name(key).contains(kMarker) || ini.Value(key).contains(kMarker)) return false;
     }
   }
   return true;

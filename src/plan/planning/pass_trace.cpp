@@ -25,7 +25,7 @@ class GivenValue : public ProfileReader {
 };
 
 // What the list walk asks for: "APP" and a number, in the file's own case.
-bool IsAppKey(const WString& key) {
+bool IsAppKey(const IniChars& key) {
   if (key.size() < 4 || (key[0] != u'A' && key[0] != u'a') || (key[1] != u'P' && key[1] != u'p') ||
       (key[2] != u'P' && key[2] != u'p')) {
     return false;
@@ -47,8 +47,9 @@ const WString& ValueRead(const Event& event, PlanPlatform& platform, WString* sc
   const auto key = std::make_pair(event.key, event.buffer_chars);
   auto found = known.find(key);
   if (found == known.end()) {
-    found = known.emplace(key, ProfileValueOf(IniFile::ValueText(event.key, WString(),
-                                                                 event.buffer_chars), platform))
+    found = known.emplace(key, ProfileValueOf(platform.ini().ValueText(event.key, WString(),
+                                                                       event.buffer_chars),
+                                              platform))
                 .first;
   }
   return found->second;
@@ -113,19 +114,19 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
       case EventKind::kProfileRead: {
         if (event.section == nullptr) break;
         const bool list = event.section == common_section || event.section == machine_section;
-        if (list && IsAppKey(event.key->name)) {
+        if (list && IsAppKey(platform.ini().Name(*event.key))) {
           const WString& value = ValueRead(event, platform, &scratch);
           in_entry = !value.empty();
           if (!in_entry) break;
           PlanEntry entry;
           entry.pass = pass;
           entry.list_section = event.section == common_section ? common : machine;
-          entry.app_key = event.key->name;
+          entry.app_key = platform.ini().Name(*event.key).str();
           entry.app_section = value;
           entries.push_back(std::move(entry));
           app_section = platform.ini().FindSection(value);
         } else if (in_entry && event.section == app_section) {
-          const WString& name = event.key->name;
+          const IniChars name = platform.ini().Name(*event.key);
           if (EqualIgnoringCase(name, u"AppPath")) {
             entries.back().app_path = ValueRead(event, platform, &scratch);
           }

@@ -24,7 +24,7 @@ WString PlanPlatform::ReadPrivateProfileString(const WString& section, const WSt
                                                size_t buffer_chars, const WString& path) {
   // The run reads no INI file but the input INI file.
   const IniKey* found = path == ini_path_ ? ini_.FindKey(section, key) : nullptr;
-  WString value = IniFile::ValueText(found, default_value, buffer_chars);
+  WString value = ini_.ValueText(found, default_value, buffer_chars);
   if (journal_ != nullptr) {
     Event event(EventKind::kProfileRead);
     event.section = found != nullptr ? ini_.FindSection(section) : nullptr;

@@ -1,6 +1,8 @@
 #include "plan/verbs/verbs.h"
 
 #include <sstream>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "plan/diff/diff_text.h"
@@ -12,6 +14,7 @@
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
 #include "plan/verbs/verb_inputs.h"
+#include "plan/windows/case_fold.h"
 #include "plan/windows/shown_text.h"
 
 namespace quill::plan {
@@ -38,6 +41,18 @@ struct Side {
   Matrix matrix;
   std::vector<Finding> findings;
 };
+
+// The machines of both sides, each once.
+std::vector<WString> BothSides(const std::vector<WString>& before,
+                               const std::vector<WString>& after) {
+  std::vector<WString> machines = before;
+  std::unordered_set<WString> known;
+  for (const WString& machine : before) known.insert(LowerCase(machine));
+  for (const WString& machine : after) {
+    if (known.count(LowerCase(machine)) == 0) machines.push_back(machine);
+  }
+  return machines;
+}
 
 }  // namespace
 
@@ -75,18 +90,21 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   // Each side over both sides' machines and locales: the same cells.
   Side& before = sides[0];
   Side& after = sides[1];
-  MatrixScope more[] = {after.scope, before.scope};
-  if (with_fleet) more[0] = more[1] = FleetScope(fleet);
+  std::vector<WString> left_out;
   if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
-    std::vector<WString> machines = before.scope.machines;
-    machines.insert(machines.end(), after.scope.machines.begin(), after.scope.machines.end());
-    more[0].left_out = more[1].left_out = MachinesReadingTheSame(
-        before.machine.platform().ini(), after.machine.platform().ini(), machines);
+    left_out = MachinesReadingTheSame(before.machine.platform().ini(),
+                                      after.machine.platform().ini(),
+                                      BothSides(before.scope.machines, after.scope.machines));
   }
+  // A deployment of many machines has long lists of them: each is kept once.
+  MatrixScope more[] = {std::move(after.scope), std::move(before.scope)};
+  if (with_fleet) more[0] = more[1] = FleetScope(fleet);
+  more[0].left_out = left_out;
+  more[1].left_out = std::move(left_out);
   workers->Run(2, [&](size_t i) {
     Side& side = sides[i];
     // One planner a side: the sides already take both cores, and another
-    // planner would copy the INI file.
+    // planner would copy what is known of the files.
     side.matrix = MakeMatrix(side.files.language_table, side.machine.platform(), more[i],
                              nullptr, nullptr);
     if (side.matrix.problem.empty()) {

@@ -47,15 +47,24 @@ int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& opt
     return kTrouble;
   }
   bool failed = false;
-  ini_ = IniFile::FromPieces([&in, &failed](std::string* piece) {
-    piece->resize(1u << 20);
-    in.read(&(*piece)[0], static_cast<std::streamsize>(piece->size()));
-    piece->resize(static_cast<size_t>(in.gcount()));
-    failed = failed || in.bad();
-    return !piece->empty();
-  });
+  // Its size, where told, lets the text be kept without growing.
+  const uintmax_t size = std::filesystem::file_size(local, error);
+  ini_ = IniFile::FromPieces(
+      [&in, &failed](std::string* piece) {
+        piece->resize(1u << 20);
+        in.read(&(*piece)[0], static_cast<std::streamsize>(piece->size()));
+        piece->resize(static_cast<size_t>(in.gcount()));
+        failed = failed || in.bad();
+        return !piece->empty();
+      },
+      error ? 0 : size);
   if (failed) {
     err << "quillplan: reading " << Shown(ini_path) << " failed\n";
+    return kTrouble;
+  }
+  if (ini_.too_long()) {
+    err << "quillplan: " << Shown(ini_path) << " is too long: an INI file of more than "
+        << IniFile::kLongestText << " characters is not read\n";
     return kTrouble;
   }
   platform_ = std::make_unique<PlanPlatform>(ini_, FromUtf8(ini_path), *files_);

@@ -47,13 +47,7 @@ WString LowerCase(const WString& text) {
   return lowered;
 }
 
-bool EqualIgnoringCase(const WString& a, const WString& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerCase(a[i]) != LowerCase(b[i])) return false;
-  }
-  return true;
-}
+bool EqualIgnoringCase(const WString& a, const WString& b) { return EqualFoldingAToZ(a, b); }
 
 WString LowerPathCase(const WString& name) {
   WString lowered = name;

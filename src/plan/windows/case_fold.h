@@ -6,6 +6,8 @@
 // file names fold more: Latin-1, Latin Extended-A, basic Greek and
 // Cyrillic and full-width Latin are covered here; other letters compare
 // exactly.
+#include <cstddef>
+
 #include "platform/wide_string.h"
 
 namespace quill::plan {
@@ -13,6 +15,15 @@ namespace quill::plan {
 char16_t LowerCase(char16_t c);  // A to Z only
 WString LowerCase(const WString& text);
 bool EqualIgnoringCase(const WString& a, const WString& b);
+// The same for any two texts of UTF-16 units.
+template <typename A, typename B>
+bool EqualFoldingAToZ(const A& a, const B& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (LowerCase(a[i]) != LowerCase(b[i])) return false;
+  }
+  return true;
+}
 
 WString LowerPathCase(const WString& name);
 bool EqualPathNames(const WString& a, const WString& b);

@@ -16,11 +16,16 @@
 //   name and the first key of a name in it are ever found;
 // - a value in matching quotes loses them, and is cut to the buffer;
 // - a NUL character ends a name or value.
+//
+// A deployment's INI file may hold hundreds of thousands of sections, and a
+// diff reads two: the text is kept once, as its bytes where the ANSI code
+// page gives one character a byte, else as UTF-16, and sections and keys
+// are places in it, a few bytes each.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "plan/windows/ini_text.h"
@@ -28,26 +33,70 @@
 
 namespace quill::plan {
 
+// A name or value where the file holds it, read as UTF-16 one character at
+// a time. Valid as long as any copy of its IniFile.
+class IniChars {
+ public:
+  IniChars() = default;
+  IniChars(const char* bytes, size_t size) : bytes_(bytes), size_(size) {}
+  IniChars(const char16_t* units, size_t size) : units_(units), size_(size) {}
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  char16_t operator[](size_t i) const {
+    if (units_ != nullptr) return units_[i];
+    const unsigned char byte = static_cast<unsigned char>(bytes_[i]);
+    return byte < 0x80 ? byte : FromWindows1252(byte);
+  }
+  char16_t front() const { return (*this)[0]; }
+  char16_t back() const { return (*this)[size_ - 1]; }
+  bool contains(char16_t c) const;
+  WString str() const;
+
+ private:
+  const char* bytes_ = nullptr;
+  const char16_t* units_ = nullptr;
+  size_t size_ = 0;
+};
+
+bool operator==(const IniChars& a, const IniChars& b);
+inline bool operator!=(const IniChars& a, const IniChars& b) { return !(a == b); }
+// Folding the letters A to Z only, as the reader compares names.
+bool EqualIgnoringCase(const IniChars& a, const WString& b);
+
 struct IniKey {
-  WString name;
-  WString value;
-  int line = 0;            // 1-based line of the file
-  bool has_value = false;  // false for a line without "="
+  uint32_t begin;  // where its line starts in the text, past white space
+  uint32_t name_size : 31;
+  uint32_t has_value : 1;  // 0 for a line without "="
+  int line;                // 1-based line of the file
+};
+
+// A section's keys, in file order.
+class IniKeys {
+ public:
+  IniKeys() = default;
+  IniKeys(const IniKey* first, uint32_t count) : first_(first), count_(count) {}
+  const IniKey* begin() const { return first_; }
+  const IniKey* end() const { return first_ + count_; }
+  size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  const IniKey& front() const { return first_[0]; }
+  const IniKey& operator[](size_t i) const { return first_[i]; }
+
+ private:
+  const IniKey* first_ = nullptr;
+  uint32_t count_ = 0;
 };
 
 // Up to so many keys, a section is looked through for a key.
 constexpr size_t kFewKeys = 8;
 
 struct IniSection {
-  WString name;
-  int line = 0;  // of the header; 0 for the lines before the first header
+  IniKeys keys;
+  uint32_t name_begin = 0;  // in the text: trimmed, cut at a NUL
+  uint32_t name_size = 0;
+  int line = 0;        // of the header; 0 for the lines before the first header
   bool again = false;  // a section of this name came before: never read
-  std::vector<IniKey> keys;
-  // Where there are more than kFewKeys keys, the keys by the hash of their
-  // lower-case name, then by place: a file of
-  // millions of keys holds 16 bytes for each, where a hash table of the
-  // names held a copy of every name.
-  std::vector<std::pair<size_t, size_t>> key_hashes;
 };
 
 // White space to the profile reader: tab to carriage return, the space,
@@ -56,77 +105,69 @@ bool IsProfileSpace(char16_t c);
 
 class IniFile {
  public:
+  IniFile();
   static IniFile FromBytes(const std::string& bytes);
-  // A file read in pieces, so that its bytes and its whole text are never
-  // held beside what is read from them: `next` fills its string with the
-  // next piece, and gives false at the end.
-  template <typename Next>
-  static IniFile FromPieces(Next&& next) {
-    IniFile file;
-    file.Begin();
-    std::string pending;
-    std::string piece;
-    bool detected = false;
-    while (next(&piece)) {
-      pending += piece;
-      if (!detected && pending.size() < kOpening) continue;
-      if (!detected) file.Detect(pending);
-      detected = true;
-      file.AddBytes(&pending, false);
-    }
-    if (!detected) file.Detect(pending);
-    file.AddBytes(&pending, true);
-    file.CloseSection();
-    return file;
-  }
+  // A file read in pieces, so that its bytes are never held beside its
+  // text: `next` fills its string with the next piece, and gives false at
+  // the end. `size_hint`, the file's size where known, spares the text
+  // from growing piece by piece.
+  static IniFile FromPieces(const std::function<bool(std::string*)>& next, uint64_t size_hint = 0);
   static IniFile FromText(const WString& text, IniEncoding encoding = IniEncoding::kAnsi);
 
-  IniEncoding encoding() const { return encoding_; }
+  // Text of more characters than a section or key can point into: such a
+  // file is read as empty, and the caller says why.
+  static constexpr uint64_t kLongestText = 0x7FFFFFFE;
+  bool too_long() const;
+
+  IniEncoding encoding() const;
   // Read as ANSI, but its opening has a NUL in every other byte: UTF-16
   // saved without its byte-order mark, which the reader takes for ANSI.
-  bool utf16_without_mark() const { return utf16_without_mark_; }
+  bool utf16_without_mark() const;
   // Lines that hold a NUL character, which ends a name or value early: the
   // first kNulLinesKept of them, and how many in all.
   static constexpr size_t kNulLinesKept = 100;
-  const std::vector<int>& nul_lines() const { return nul_lines_; }
-  int64_t nul_line_count() const { return nul_line_count_; }
+  const std::vector<int>& nul_lines() const;
+  int64_t nul_line_count() const;
   // In file order; the first one is the unnamed section of the lines
   // before the first header (it has no keys when there are none).
-  const std::vector<IniSection>& sections() const { return sections_; }
+  const std::vector<IniSection>& sections() const;
+
+  IniChars Name(const IniSection& section) const {
+    return Chars(section.name_begin, section.name_size);
+  }
+  IniChars Name(const IniKey& key) const { return Chars(key.begin, key.name_size); }
+  // Trimmed, cut at a NUL; empty for a key without "=".
+  IniChars Value(const IniKey& key) const;
 
   // The section the reader searches for `name` (trimmed as the reader trims
   // it), or null.
   const IniSection* FindSection(const WString& name) const;
   const IniKey* FindKey(const WString& section, const WString& key) const;
+  // Whether a section has this name as written, untrimmed: its case aside.
+  bool HasSection(const WString& name) const;
 
   // What GetPrivateProfileStringW leaves in a buffer of `buffer_chars`.
   WString GetString(const WString& section, const WString& key, const WString& default_value,
                     size_t buffer_chars) const;
   // The same for a key found before; a key without a value gives the default.
-  static WString ValueText(const IniKey* key, const WString& default_value, size_t buffer_chars);
+  WString ValueText(const IniKey* key, const WString& default_value, size_t buffer_chars) const;
 
  private:
-  // What Detect looks at: the mark, and NUL bytes of UTF-16 without one.
-  static constexpr size_t kOpening = 4096;
-  void Begin();
-  void Detect(const std::string& opening);
-  // Decodes and reads `bytes` up to their last whole line (all of them at
-  // the end), leaving the rest.
-  void AddBytes(std::string* bytes, bool at_end);
-  void AddText(const WString& text);
-  void AddLine(const WString& line, int line_number);
-  void CloseSection();
+  struct Contents;
+  class Reader;
+  explicit IniFile(std::shared_ptr<const Contents> contents);
 
+  IniChars Chars(uint32_t begin, uint32_t size) const {
+    return bytes_ != nullptr ? IniChars(bytes_ + begin, size) : IniChars(units_ + begin, size);
+  }
   // The name as looked for, in `scratch_`: cut at a NUL, trimmed, lowered.
   const WString& LookupName(const WString& name) const;
-  size_t SectionIndex(const WString& name) const;  // sections_.size() when missing
+  size_t SectionIndex(const WString& name) const;  // sections().size() when missing
 
-  IniEncoding encoding_ = IniEncoding::kAnsi;
-  int line_number_ = 1;
-  bool past_mark_ = false;  // the byte-order mark was read
-  bool utf16_without_mark_ = false;
-  std::vector<int> nul_lines_;
-  int64_t nul_line_count_ = 0;
+  // Shared by copies: a planner beside the first reads the same file.
+  std::shared_ptr<const Contents> contents_;
+  const char* bytes_ = nullptr;      // the text, when it is kept as bytes
+  const char16_t* units_ = nullptr;  // else as UTF-16
   // A matrix reads a list section and an application section in turn, over
   // and over: the last few names asked for are remembered as written.
   static constexpr size_t kRecentSections = 4;
@@ -134,8 +175,6 @@ class IniFile {
   mutable WString recent_query_[kRecentSections];
   mutable size_t recent_index_[kRecentSections] = {};
   mutable size_t recent_count_ = 0;
-  std::vector<IniSection> sections_;
-  std::unordered_map<WString, size_t> first_section_;  // by lower-case name
 };
 
 }  // namespace quill::plan
