@@ -1,7 +1,12 @@
 #include "plan/report/log_records.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace quill::plan {
 
@@ -51,11 +56,21 @@ Pattern MakePattern(LogRecord record) {
 
 // The patterns by the first byte of their opening, longer openings first:
 // "RESULT   => Command finished" before "RESULT   => ". Most of a line opens
-// no record, and one look at a byte spares trying every pattern there.
+// no record: its first two bytes are looked up before any pattern is tried.
 struct PatternTable {
   std::vector<Pattern> patterns;
   std::vector<const Pattern*> by_first[0x100];
-  bool opens[0x100] = {};  // by_first is not empty
+  bool opens[0x100] = {};          // by_first is not empty
+  uint64_t pairs[0x10000 / 64] = {};  // the first two bytes of an opening
+  std::string firsts;              // each first byte once
+#ifdef __SSE2__
+  static constexpr size_t kMostFirsts = 16;
+  __m128i first_blocks[kMostFirsts];  // each of firsts in all sixteen lanes
+#endif
+  bool OpensPair(unsigned char first, unsigned char second) const {
+    const unsigned pair = first << 8 | second;
+    return (pairs[pair / 64] >> (pair % 64) & 1) != 0;
+  }
 };
 
 const PatternTable& Patterns() {
@@ -67,10 +82,23 @@ const PatternTable& Patterns() {
     });
     for (const Pattern& pattern : made.patterns) {
       if (!pattern.readable) continue;
-      const unsigned char first = static_cast<unsigned char>(pattern.pieces.front()[0]);
+      if (pattern.pieces.size() - 1 > RecordSpan::kMostValues) std::abort();  // a record text changed
+      const std::string& opening = pattern.pieces.front();
+      const unsigned char first = static_cast<unsigned char>(opening[0]);
       made.by_first[first].push_back(&pattern);
+      if (!made.opens[first]) made.firsts += opening[0];
       made.opens[first] = true;
+      // Every opening is longer than a byte; one that were not would match any second byte.
+      for (unsigned second = 0; second < 0x100; ++second) {
+        if (opening.size() > 1 && static_cast<unsigned char>(opening[1]) != second) continue;
+        const unsigned pair = first << 8 | second;
+        made.pairs[pair / 64] |= uint64_t{1} << (pair % 64);
+      }
     }
+#ifdef __SSE2__
+    if (made.firsts.size() > PatternTable::kMostFirsts) std::abort();  // a record text added
+    for (size_t i = 0; i < made.firsts.size(); ++i) made.first_blocks[i] = _mm_set1_epi8(made.firsts[i]);
+#endif
     return made;
   }();
   return table;
@@ -78,15 +106,36 @@ const PatternTable& Patterns() {
 
 // The pattern whose opening stands at `at`, if any.
 const Pattern* PatternAt(const PatternTable& table, std::string_view line, size_t at) {
-  for (const Pattern* pattern : table.by_first[static_cast<unsigned char>(line[at])]) {
-    if (line.compare(at, pattern->pieces.front().size(), pattern->pieces.front()) == 0) return pattern;
+  const auto first = static_cast<unsigned char>(line[at]);
+  if (at + 1 < line.size() && !table.OpensPair(first, static_cast<unsigned char>(line[at + 1]))) {
+    return nullptr;
+  }
+  for (const Pattern* pattern : table.by_first[first]) {
+    const std::string& opening = pattern->pieces.front();
+    if (line.size() - at >= opening.size() &&
+        std::memcmp(line.data() + at, opening.data(), opening.size()) == 0) {
+      return pattern;
+    }
   }
   return nullptr;
 }
 
 // Where the next record starts in the line after `from`, or the line's end.
+// Sixteen bytes at a time are looked at for a byte that opens a record.
 size_t NextRecord(const PatternTable& table, std::string_view line, size_t from) {
-  for (size_t at = from; at < line.size(); ++at) {
+  size_t at = from;
+#ifdef __SSE2__
+  for (; at + 16 <= line.size(); at += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + at));
+    __m128i hits = _mm_setzero_si128();
+    for (size_t i = 0; i < table.firsts.size(); ++i) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, table.first_blocks[i]));
+    for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1) {
+      const size_t hit = at + static_cast<size_t>(__builtin_ctz(mask));
+      if (PatternAt(table, line, hit) != nullptr) return hit;
+    }
+  }
+#endif
+  for (; at < line.size(); ++at) {
     if (table.opens[static_cast<unsigned char>(line[at])] && PatternAt(table, line, at) != nullptr) {
       return at;
     }
@@ -94,18 +143,11 @@ size_t NextRecord(const PatternTable& table, std::string_view line, size_t from)
   return line.size();
 }
 
-// Bytes as characters, one a byte.
-WString Widened(std::string_view bytes) {
-  const auto* first = reinterpret_cast<const unsigned char*>(bytes.data());
-  return WString(first, first + bytes.size());
-}
-
 // Fills the holes of `pattern` from `segment`; a segment that ends early
 // fills what it holds and gives false.
-bool FillHoles(const Pattern& pattern, std::string_view segment, std::vector<WString>* values) {
+bool FillHoles(const Pattern& pattern, std::string_view segment, RecordSpan* record) {
   size_t cursor = pattern.pieces.front().size();
   const size_t holes = pattern.pieces.size() - 1;
-  values->reserve(holes);
   for (size_t hole = 0; hole < holes; ++hole) {
     const std::string& next = pattern.pieces[hole + 1];
     size_t end = std::string_view::npos;
@@ -118,10 +160,10 @@ bool FillHoles(const Pattern& pattern, std::string_view segment, std::vector<WSt
       end = segment.find(next, cursor);
     }
     if (end == std::string_view::npos) {
-      values->push_back(Widened(segment.substr(std::min(cursor, segment.size()))));
+      record->values[record->value_count++] = segment.substr(std::min(cursor, segment.size()));
       return false;
     }
-    values->push_back(Widened(segment.substr(cursor, end - cursor)));
+    record->values[record->value_count++] = segment.substr(cursor, end - cursor);
     cursor = end + next.size();
   }
   return holes > 0 || segment.size() == cursor;
@@ -129,8 +171,9 @@ bool FillHoles(const Pattern& pattern, std::string_view segment, std::vector<WSt
 
 }  // namespace
 
-bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records) {
+bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>* records) {
   const PatternTable& table = Patterns();
+  records->clear();
   bool unknown = false;
   size_t at = 0;
   while (at < line.size()) {
@@ -141,11 +184,27 @@ bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>*
       continue;
     }
     const size_t end = NextRecord(table, line, at + pattern->pieces.front().size());
-    ReadRecord record{pattern->record, {}, false, number};
-    const bool whole = FillHoles(*pattern, line.substr(at, end - at), &record.values);
+    RecordSpan record;
+    record.record = pattern->record;
+    record.line = number;
+    const bool whole = FillHoles(*pattern, line.substr(at, end - at), &record);
     record.cut_short = !whole || end < line.size();
-    records->push_back(std::move(record));
+    records->push_back(record);
     at = end;
+  }
+  return unknown;
+}
+
+bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records) {
+  std::vector<RecordSpan> spans;
+  const bool unknown = FindRecords(line, number, &spans);
+  for (const RecordSpan& span : spans) {
+    ReadRecord record{span.record, {}, span.cut_short, span.line};
+    for (size_t i = 0; i < span.value_count; ++i) {
+      const auto* first = reinterpret_cast<const unsigned char*>(span.values[i].data());
+      record.values.emplace_back(first, first + span.values[i].size());
+    }
+    records->push_back(std::move(record));
   }
   return unknown;
 }

@@ -25,6 +25,21 @@ struct ReadRecord {
   int64_t line = 0;             // 1-based line of the log
 };
 
+// A record as it lies in its line: the values are the line's own bytes,
+// valid while the line is. A log of a million runs is read without making
+// a string of any record.
+struct RecordSpan {
+  static constexpr size_t kMostValues = 2;
+  LogRecord record = LogRecord::kBannerFirstLine;
+  std::string_view values[kMostValues];  // its "%s" and "%d" values, in order
+  size_t value_count = 0;
+  bool cut_short = false;
+  int64_t line = 0;
+  std::string_view value(size_t index) const {
+    return index < value_count ? values[index] : std::string_view();
+  }
+};
+
 struct ReadLog {
   std::vector<ReadRecord> records;
   std::vector<int64_t> unknown_lines;  // lines that hold no record, or text before one
@@ -77,9 +92,11 @@ class LogLines {
   bool after_cr_ = false;
 };
 
-// The records of one line. Text that opens no record is skipped up to the
-// next record, so a banner after NUL bytes or a torn line still opens its
-// run; a line with such text gives true.
+// The records of one line, in `records` (emptied first). Text that opens
+// no record is skipped up to the next record, so a banner after NUL bytes
+// or a torn line still opens its run; a line with such text gives true.
+bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>* records);
+// The same with the values made text.
 bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records);
 
 // A whole log's bytes at once.

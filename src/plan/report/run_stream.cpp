@@ -23,14 +23,13 @@ bool RunStream::Next(RunRow* run) {
 bool RunStream::ReadMore() {
   auto take = [this](std::string_view line, int64_t number) {
     tally_.lines = number;
-    records_.clear();
-    if (ReadLogLine(line, number, &records_)) {
+    if (FindRecords(line, number, &records_)) {
       ++tally_.unknown_lines;
       if (tally_.first_unknown_lines.size() < LogTally::kUnknownLinesKept) {
         tally_.first_unknown_lines.push_back(number);
       }
     }
-    for (ReadRecord& record : records_) builder_.Take(std::move(record));
+    for (const RecordSpan& record : records_) builder_.Take(record);
   };
   size_t got = 0;
   if (!source_.Read(chunk_.data(), chunk_.size(), &got)) {

@@ -34,6 +34,7 @@ class RunStream {
  public:
   explicit RunStream(ByteSource& source) : source_(source) {}
   // The next run of the log; false at its end or when a read failed.
+  // Hand the same row each time: its room is used again.
   bool Next(RunRow* run);
   // Complete once Next has given false.
   const LogTally& tally() const { return tally_; }
@@ -44,7 +45,7 @@ class RunStream {
   ByteSource& source_;
   LogLines lines_;
   RunBuilder builder_;
-  std::vector<ReadRecord> records_;
+  std::vector<RecordSpan> records_;  // of the line at hand
   std::vector<char> chunk_ = std::vector<char>(64u << 10);
   LogTally tally_;
   bool ended_ = false;
