@@ -6,6 +6,10 @@
 #include <utility>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "log/time_stamp.h"
 #include "plan/windows/civil_time.h"
 
@@ -66,10 +70,30 @@ bool ReadDate(std::string_view date, LocalTime* local) {
          ReadNumber(date, year_comma + 2, 4, &local->year);
 }
 
-// Bytes as characters, one a byte, in the room `to` already has.
+// Bytes as characters, one a byte, appended in pieces made on the stack:
+// a string grown by resize would first be filled with zeros.
+void AppendWide(std::string_view bytes, WString* to) {
+  constexpr size_t kPiece = 64;
+  char16_t piece[kPiece];
+  for (size_t at = 0; at < bytes.size(); at += kPiece) {
+    const size_t size = std::min(kPiece, bytes.size() - at);
+    size_t i = 0;
+#ifdef __SSE2__
+    for (; i + 16 <= size; i += 16) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at + i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(piece + i), _mm_unpacklo_epi8(block, _mm_setzero_si128()));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(piece + i + 8), _mm_unpackhi_epi8(block, _mm_setzero_si128()));
+    }
+#endif
+    for (; i < size; ++i) piece[i] = static_cast<unsigned char>(bytes[at + i]);
+    to->append(piece, size);
+  }
+}
+
+// The same in place of what `to` held, in the room it has.
 void AssignWide(std::string_view bytes, WString* to) {
-  to->resize(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) (*to)[i] = static_cast<unsigned char>(bytes[i]);
+  to->clear();
+  AppendWide(bytes, to);
 }
 
 // Characters as bytes; one past a byte, which no log holds, becomes "?".
@@ -142,12 +166,9 @@ void RunBuilder::Stamp(const RecordSpan& record, StampRead* stamp) {
     local.day = last_date_.day;
     stamp->seconds = SecondsFromCivil(local);
   }
-  WString& text = stamp->text;
-  text.resize(time.size() + 1 + date.size());
-  size_t at = 0;
-  for (char c : time) text[at++] = static_cast<unsigned char>(c);
-  text[at++] = u' ';
-  for (char c : date) text[at++] = static_cast<unsigned char>(c);
+  AssignWide(time, &stamp->text);
+  stamp->text += u' ';
+  AppendWide(date, &stamp->text);
 }
 
 void RunBuilder::Take(const RecordSpan& record) {
