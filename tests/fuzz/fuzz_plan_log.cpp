@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "plan/report/log_records.h"
 #include "plan/report/run_report.h"
 #include "plan/report/run_stream.h"
+#include "plan/threads/workers.h"
 
 using quill::LogRecord;
 using quill::WString;
@@ -85,7 +87,9 @@ std::vector<quill::plan::RunRow> Streamed(const std::string& log, size_t piece) 
     size_t piece_;
     size_t at_ = 0;
   } source(log, piece);
-  quill::plan::RunStream stream(source);
+  // Batches of a few banners, each cut in two where a banner stands whole.
+  const std::unique_ptr<quill::plan::Workers> workers = quill::plan::MakeWorkers();
+  quill::plan::RunStream stream(source, workers.get(), 64 * piece);
   std::vector<quill::plan::RunRow> runs;
   quill::plan::RunRow run;
   while (stream.Next(&run)) runs.push_back(run);
@@ -96,8 +100,14 @@ bool SameRuns(const std::vector<quill::plan::RunRow>& a, const std::vector<quill
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (a[i].line != b[i].line || a[i].outcome != b[i].outcome || a[i].system_id != b[i].system_id ||
-        a[i].applications.size() != b[i].applications.size() || a[i].start.text != b[i].start.text) {
+        a[i].applications.size() != b[i].applications.size() || a[i].start.text != b[i].start.text ||
+        a[i].end.text != b[i].end.text || a[i].cut_short_records != b[i].cut_short_records) {
       return false;
+    }
+    for (size_t k = 0; k < a[i].applications.size(); ++k) {
+      const quill::plan::AppRow& x = a[i].applications[k];
+      const quill::plan::AppRow& y = b[i].applications[k];
+      if (x.line != y.line || x.app_section != y.app_section || x.outcome != y.outcome) return false;
     }
   }
   return true;
