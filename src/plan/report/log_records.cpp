@@ -63,20 +63,14 @@ struct PatternTable {
   bool opens[0x100] = {};          // by_first is not empty
   uint64_t pairs[0x10000 / 64] = {};  // the first two bytes of an opening
   std::string firsts;               // each first byte of an opening once
-  std::string seconds;              // each second byte once
 #ifdef __SSE2__
-  // Each of firsts and seconds in all sixteen lanes; the rows past them repeat the first.
+  // Each of firsts in all sixteen lanes; the rows past them repeat the first.
   static constexpr size_t kMostFirsts = 8;
-  static constexpr size_t kMostSeconds = 16;
   __m128i first_blocks[kMostFirsts];
-  __m128i second_blocks[kMostSeconds];
-  // Bit i: byte i of the block is one of them.
-  unsigned FirstsIn(__m128i block) const { return In(block, first_blocks); }
-  unsigned SecondsIn(__m128i block) const { return In(block, second_blocks); }
-  template <size_t kRows>
-  static unsigned In(__m128i block, const __m128i (&rows)[kRows]) {
+  // Bit i: byte i of the block is one of firsts.
+  unsigned FirstsIn(__m128i block) const {
     __m128i hits = _mm_setzero_si128();
-    for (const __m128i& row : rows) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, row));
+    for (const __m128i& row : first_blocks) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, row));
     return static_cast<unsigned>(_mm_movemask_epi8(hits));
   }
 #endif
@@ -101,21 +95,15 @@ const PatternTable& Patterns() {
       const unsigned char first = static_cast<unsigned char>(opening[0]);
       made.by_first[first].push_back(&pattern);
       if (!made.opens[first]) made.firsts += opening[0];
-      if (made.seconds.find(opening[1]) == std::string::npos) made.seconds += opening[1];
       made.opens[first] = true;
       const unsigned pair = first << 8 | static_cast<unsigned char>(opening[1]);
       made.pairs[pair / 64] |= uint64_t{1} << (pair % 64);
     }
 #ifdef __SSE2__
     // A record text added past the rows: make room.
-    if (made.firsts.size() > PatternTable::kMostFirsts || made.seconds.size() > PatternTable::kMostSeconds) {
-      std::abort();
-    }
+    if (made.firsts.size() > PatternTable::kMostFirsts) std::abort();
     for (size_t i = 0; i < PatternTable::kMostFirsts; ++i) {
       made.first_blocks[i] = _mm_set1_epi8(made.firsts[i < made.firsts.size() ? i : 0]);
-    }
-    for (size_t i = 0; i < PatternTable::kMostSeconds; ++i) {
-      made.second_blocks[i] = _mm_set1_epi8(made.seconds[i < made.seconds.size() ? i : 0]);
     }
 #endif
     return made;
@@ -140,18 +128,15 @@ const Pattern* PatternAt(const PatternTable& table, std::string_view line, size_
 }
 
 // Where the next record starts in the line after `from`, or the line's end.
-// Sixteen bytes at a time are looked at for the first two bytes of an
-// opening; the last sixteen of a line overlap those seen before.
+// Sixteen bytes at a time are looked at for a first byte of an opening; the
+// last sixteen of a line overlap those seen before.
 size_t NextRecord(const PatternTable& table, std::string_view line, size_t from) {
   size_t at = from;
 #ifdef __SSE2__
   while (at < line.size() && line.size() >= 16) {
     const size_t block_at = std::min(at, line.size() - 16);
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + block_at));
-    unsigned firsts = table.FirstsIn(block) & (0xFFFFu << (at - block_at));
-    // A first byte whose second does not follow it opens nothing; the second of the last lies past the block.
-    if (firsts != 0) firsts &= table.SecondsIn(block) >> 1 | 0x8000u;
-    for (; firsts != 0; firsts &= firsts - 1) {
+    for (unsigned firsts = table.FirstsIn(block) & (0xFFFFu << (at - block_at)); firsts != 0; firsts &= firsts - 1) {
       const size_t hit = block_at + static_cast<size_t>(__builtin_ctz(firsts));
       if (PatternAt(table, line, hit) != nullptr) return hit;
     }
@@ -216,6 +201,23 @@ bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>*
     at = end;
   }
   return unknown;
+}
+
+const char* FindLineEnd(const char* from, const char* to) {
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; to - from >= 16; from += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const unsigned ends = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+    if (ends != 0) return from + __builtin_ctz(ends);
+  }
+#endif
+  for (; from < to; ++from) {
+    if (*from == '\r' || *from == '\n') return from;
+  }
+  return to;
 }
 
 size_t FindRunStart(std::string_view bytes, size_t from) {

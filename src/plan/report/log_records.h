@@ -45,6 +45,9 @@ struct ReadLog {
   std::vector<int64_t> unknown_lines;  // lines that hold no record, or text before one
 };
 
+// The first CR or LF in [from, to), or `to`.
+const char* FindLineEnd(const char* from, const char* to);
+
 // A log's bytes cut into lines as they arrive, one character per byte. LF,
 // CR LF and a lone CR each end a line: a log copied through an old Mac
 // tool, or torn by a crash, still reads. A line longer than any record
@@ -60,10 +63,7 @@ class LogLines {
     if (after_cr_ && size > 0 && bytes[0] == '\n') at = 1;  // the LF of a CR LF cut by a read
     after_cr_ = false;
     while (at < size) {
-      const char* line_feed = static_cast<const char*>(std::memchr(bytes + at, '\n', size - at));
-      const size_t limit = line_feed != nullptr ? static_cast<size_t>(line_feed - bytes) : size;
-      const char* cr = static_cast<const char*>(std::memchr(bytes + at, '\r', limit - at));
-      const size_t end = cr != nullptr ? static_cast<size_t>(cr - bytes) : limit;
+      const size_t end = static_cast<size_t>(FindLineEnd(bytes + at, bytes + size) - bytes);
       if (end < size && line_.empty()) {
         take(std::string_view(bytes + at, std::min(end - at, kLongestLine)), ++number_);
       } else {
