@@ -10,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +20,6 @@
 #include "plan/report/log_records.h"
 #include "plan/report/run_report.h"
 #include "plan/report/run_stream.h"
-#include "plan/threads/workers.h"
 
 using quill::LogRecord;
 using quill::WString;
@@ -87,9 +85,7 @@ std::vector<quill::plan::RunRow> Streamed(const std::string& log, size_t piece) 
     size_t piece_;
     size_t at_ = 0;
   } source(log, piece);
-  // Batches of a few banners, each cut in two where a banner stands whole.
-  const std::unique_ptr<quill::plan::Workers> workers = quill::plan::MakeWorkers();
-  quill::plan::RunStream stream(source, workers.get(), 64 * piece);
+  quill::plan::RunStream stream(source);
   std::vector<quill::plan::RunRow> runs;
   quill::plan::RunRow run;
   while (stream.Next(&run)) runs.push_back(run);

@@ -2,7 +2,6 @@
 
 #include "plan/fleet/fleet_files.h"
 #include "plan/fleet/log_file.h"
-#include "plan/threads/workers.h"
 
 namespace quill::plan {
 
@@ -36,8 +35,7 @@ void TellNotes(const std::string& path, const LogTally& tally, int64_t first_run
 
 }  // namespace
 
-bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector<FleetSink*>& sinks,
-                  Workers* workers) {
+bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector<FleetSink*>& sinks) {
   LogFile file;
   std::string why_not;
   if (!file.Open(path, &why_not)) {
@@ -50,7 +48,7 @@ bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector
     Tell(sinks, {path, 0, why_not, true});
     return false;
   }
-  RunStream stream(file, workers);
+  RunStream stream(file);
   RunRow run;
   int64_t runs = 0;
   int64_t first_run_line = 0;
@@ -70,12 +68,11 @@ bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector
 
 void StreamFleet(const std::vector<std::string>& paths, const std::vector<std::string>& not_inputs,
                  LogReading reading, const std::vector<FleetSink*>& sinks) {
-  const std::unique_ptr<Workers> workers = MakeWorkers();
   ForEachFile(paths, not_inputs, [&](const FoundFile& found) {
     if (!found.problem.empty()) {
       Tell(sinks, {found.path, 0, found.problem, true});
     } else {
-      ReadFleetLog(found.path, reading, sinks, workers.get());
+      ReadFleetLog(found.path, reading, sinks);
     }
   });
 }

@@ -13,8 +13,6 @@
 
 namespace quill::plan {
 
-class Workers;
-
 // A file skipped, or a log read with lines it could not place.
 struct FileProblem {
   std::string file;
@@ -39,9 +37,8 @@ class FleetSink {
 enum class LogReading { kSkim, kWhole };
 
 // Reads one file as a run log into the sinks. False when it was no log;
-// its problems go to the sinks. With workers, a long log is read on all of them.
-bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector<FleetSink*>& sinks,
-                  Workers* workers = nullptr);
+// its problems go to the sinks.
+bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector<FleetSink*>& sinks);
 
 // `not_inputs`: files this report writes, never read as logs.
 void StreamFleet(const std::vector<std::string>& paths, const std::vector<std::string>& not_inputs,

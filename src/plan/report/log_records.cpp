@@ -220,27 +220,6 @@ const char* FindLineEnd(const char* from, const char* to) {
   return to;
 }
 
-size_t FindRunStart(std::string_view bytes, size_t from) {
-  static const auto opening = [](LogRecord record) {
-    const Pattern pattern = MakePattern(record);
-    return pattern.pieces.front();
-  };
-  static const std::string first_line = opening(LogRecord::kBannerFirstLine);
-  static const std::string second_line = opening(LogRecord::kBannerSecondLine);
-  for (size_t end = bytes.find_first_of("\r\n", from - 1); end != std::string_view::npos;
-       end = bytes.find_first_of("\r\n", end + 1)) {
-    size_t start = end + 1;
-    if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') end = start++;
-    if (bytes.compare(start, first_line.size(), first_line) != 0) continue;
-    const size_t after = start + first_line.size();
-    // A CR that ends the bytes may yet be followed by an LF.
-    if (after + 1 >= bytes.size() || (bytes[after] != '\r' && bytes[after] != '\n')) continue;
-    const size_t next = after + 1 + (bytes[after] == '\r' && bytes[after + 1] == '\n' ? 1 : 0);
-    if (bytes.compare(next, second_line.size(), second_line) == 0) return start;
-  }
-  return std::string_view::npos;
-}
-
 bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records) {
   std::vector<RecordSpan> spans;
   const bool unknown = FindRecords(line, number, &spans);

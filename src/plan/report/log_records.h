@@ -99,13 +99,6 @@ bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>*
 // The same with the values made text.
 bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records);
 
-// The first line start at or after `from` (which is above 0) where a run's
-// banner stands whole: its first line alone in its line, the next line
-// opening with its second. The bytes from there read the same alone as
-// after what comes before them, so a log can be cut there and its parts
-// read side by side. npos when there is none.
-size_t FindRunStart(std::string_view bytes, size_t from);
-
 // A whole log's bytes at once.
 ReadLog ReadLogRecords(const std::string& bytes);
 

@@ -66,8 +66,6 @@ class RunBuilder {
   bool Next(RunRow* run);
   void Finish();
   int64_t records_outside_runs() const { return records_outside_runs_; }
-  // Ready for another log once every run is handed out; the room stays.
-  void Reset();
 
  private:
   // Room for a run's usual applications at once, not grown one by one.

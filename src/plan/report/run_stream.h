@@ -2,18 +2,15 @@
 #define QUILL_PLAN_REPORT_RUN_STREAM_H_
 
 // A run log read as a stream, one run at a time: the memory it holds is a
-// read buffer and the runs read from it, whatever the size of the log.
+// read buffer, one line and one run, whatever the size of the log.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "plan/report/log_records.h"
 #include "plan/report/run_report.h"
 
 namespace quill::plan {
-
-class Workers;
 
 // Where a log's bytes come from: a file, or text in memory.
 class ByteSource {
@@ -33,38 +30,9 @@ struct LogTally {
   bool read_failed = false;
 };
 
-// One stretch of a log made into runs, its lines numbered from 1.
-class RunReader {
- public:
-  void Feed(const char* bytes, size_t size);
-  // The stretch has ended: its last line and its last run.
-  void End();
-  bool Next(RunRow* run) { return builder_.Next(run); }
-  // Complete once End is called.
-  const LogTally& tally() const { return tally_; }
-  // Ready for another stretch, with the room it has.
-  void Reset();
-
- private:
-  void TakeLine(std::string_view line, int64_t number);
-
-  LogLines lines_;
-  RunBuilder builder_;
-  std::vector<RecordSpan> records_;  // of the line at hand
-  LogTally tally_;
-};
-
 class RunStream {
  public:
-  // With workers, a long log is read `batch` bytes at a time, each batch
-  // cut at banners into stretches read side by side; the runs come in the
-  // order of the log all the same. A short log is read in one small piece.
-  static constexpr size_t kBatch = 2u << 20;
-  static constexpr size_t kFirstPiece = 64u << 10;
-  explicit RunStream(ByteSource& source, Workers* workers = nullptr, size_t batch = kBatch);
-  ~RunStream();
-  RunStream(const RunStream&) = delete;
-  RunStream& operator=(const RunStream&) = delete;
+  explicit RunStream(ByteSource& source) : source_(source) {}
   // The next run of the log; false at its end or when a read failed.
   // Hand the same row each time: its room is used again.
   bool Next(RunRow* run);
@@ -72,29 +40,14 @@ class RunStream {
   const LogTally& tally() const { return tally_; }
 
  private:
-  // A stretch of the log in its reader; the last of a batch goes on into the next.
-  struct Stretch {
-    RunReader* reader = nullptr;
-    int64_t first_line = 1;
-    const char* bytes = nullptr;
-    size_t size = 0;
-    bool ends = false;
-  };
-  void ReadBatch();
-  size_t Fill(size_t want);
-  void Cut(size_t filled);
-  void Counted(const Stretch& stretch);
+  bool ReadMore();
 
   ByteSource& source_;
-  Workers* workers_;
-  size_t batch_;
-  std::vector<char> buffer_;
-  std::vector<std::unique_ptr<RunReader>> readers_;  // [0]: the one going on
-  std::vector<Stretch> stretches_;
-  size_t handing_out_ = 0;
-  int64_t first_line_ = 1;  // of the stretch that goes on
+  LogLines lines_;
+  RunBuilder builder_;
+  std::vector<RecordSpan> records_;  // of the line at hand
+  std::vector<char> chunk_ = std::vector<char>(64u << 10);
   LogTally tally_;
-  bool source_ended_ = false;
   bool ended_ = false;
 };
 

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
 #include <sstream>
 
 #include "base/utf.h"
@@ -9,8 +7,6 @@
 #include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
 #include "plan/report/run_report.h"
-#include "plan/report/run_stream.h"
-#include "plan/threads/workers.h"
 
 namespace quill::plan {
 namespace {
@@ -170,52 +166,6 @@ TEST(ReportTest, NumbersPastTheirRangeAreUnreadableNotWrapped) {
     const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
     ASSERT_EQ(1u, report.runs.size());
     EXPECT_EQ(read, report.runs[0].applications[0].counted_seconds) << number;
-  }
-}
-
-// A long log is cut where a banner stands whole and its parts are read side
-// by side, a batch at a time: the runs, their line numbers and the lines
-// that hold no record are those of the log read whole, whatever the batch
-// and whatever ends its lines.
-TEST(ReportTest, ALogCutAtItsBannersReadsAsWhole) {
-  LogWriter log;
-  log.Raw("left over from something else\r\n");
-  std::vector<size_t> banners;
-  for (int i = 0; i < 30; ++i) {
-    banners.push_back(log.bytes().size());
-    log.Banner(u"09:05:03").Language().App(u"Reader", u"09:05:04", u"09:05:05");
-    if (i % 3 != 0) log.Record(LogRecord::kResultFinished, {}, 1);  // else cut short
-    if (i % 4 == 0) log.Raw(std::string(3, '\0') + "torn\r\n");
-    // A first banner line not followed by its second opens no run, and no cut.
-    if (i % 5 == 0) log.Record(LogRecord::kBannerFirstLine).Raw("\r\n");
-  }
-  std::string crlf = log.bytes();
-  std::string cr_only = crlf;
-  for (size_t at = cr_only.find("\r\n"); at != std::string::npos; at = cr_only.find("\r\n", at)) {
-    cr_only.erase(at + 1, 1);
-  }
-  std::vector<size_t> found;
-  for (size_t at = FindRunStart(log.bytes(), 1); at != std::string::npos; at = FindRunStart(log.bytes(), at + 1)) {
-    found.push_back(at);
-  }
-  EXPECT_EQ(banners, found);
-
-  const std::unique_ptr<Workers> workers = MakeWorkers();
-  for (const std::string* bytes : {&crlf, &cr_only}) {
-    const RunReport whole = MakeRunReport(ReadLogRecords(*bytes));
-    ASSERT_EQ(30u, whole.runs.size());
-    for (size_t batch : {1, 150, 700, 4096}) {
-      SCOPED_TRACE(batch);
-      TextSource source(*bytes);
-      RunStream stream(source, workers.get(), batch);
-      RunReport streamed;
-      RunRow run;
-      while (stream.Next(&run)) streamed.runs.push_back(run);
-      streamed.unknown_lines = stream.tally().first_unknown_lines;
-      streamed.records_outside_runs = stream.tally().records_outside_runs;
-      EXPECT_EQ(ReportJson(whole).dump(1), ReportJson(streamed).dump(1));
-      EXPECT_EQ(std::count(bytes->begin(), bytes->end(), '\r'), stream.tally().lines);
-    }
   }
 }
 
