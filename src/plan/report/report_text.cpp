@@ -1,6 +1,7 @@
 #include "plan/report/report_text.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -14,6 +15,12 @@ namespace quill::plan {
 namespace {
 
 using Totals = ReportWriter::Totals;
+
+// Two digits of `value`, which is below 100.
+void Digits2(char* at, int value) {
+  at[0] = static_cast<char>('0' + value / 10);
+  at[1] = static_cast<char>('0' + value % 10);
+}
 
 // A row of the table written straight into the block: each cell is
 // left-aligned in its columns, as setw with std::left writes it.
@@ -50,12 +57,33 @@ class RowWriter {
     for (size_t i = 0; i < text.size(); ++i) rows_[at + i] = static_cast<char>(text[i]);
     return *this;
   }
+  // As StampText has it; the date part is made once for the stamps of a day.
   RowWriter& Stamp(const StampRead& stamp) {
-    if (stamp.seconds) {
+    if (!stamp.seconds) return stamp.text.empty() ? *this << "-" : Shown(stamp.text);
+    int64_t day = *stamp.seconds / 86400;
+    int64_t rest = *stamp.seconds % 86400;
+    if (rest < 0) {
+      rest += 86400;
+      --day;
+    }
+    if (day != day_) {
+      day_ = day;
+      const LocalTime date = CivilFromSeconds(day * 86400);
+      four_digit_year_ = date.year >= 0 && date.year <= 9999;
+      Digits2(&date_[0], date.year / 100);
+      Digits2(&date_[2], date.year % 100);
+      Digits2(&date_[5], date.month);
+      Digits2(&date_[8], date.day);
+    }
+    if (!four_digit_year_) {
       AppendStampText(stamp, &rows_);
       return *this;
     }
-    return stamp.text.empty() ? *this << "-" : Shown(stamp.text);
+    Digits2(&date_[11], static_cast<int>(rest / 3600));
+    Digits2(&date_[14], static_cast<int>(rest / 60 % 60));
+    Digits2(&date_[17], static_cast<int>(rest % 60));
+    rows_.append(date_, sizeof date_ - 1);
+    return *this;
   }
   // Ends a cell of `width` columns.
   RowWriter& Pad(size_t width) {
@@ -72,6 +100,9 @@ class RowWriter {
  private:
   std::string& rows_;
   size_t cell_;  // where the cell being written starts
+  int64_t day_ = INT64_MIN;  // of the date in date_
+  bool four_digit_year_ = false;
+  char date_[20] = "0000-00-00 00:00:00";
 };
 
 // The widths of the columns: run or application, start, end, outcome.
@@ -203,12 +234,6 @@ LogTally TallyOf(const RunReport& report) {
   tally.first_unknown_lines = report.unknown_lines;
   tally.records_outside_runs = report.records_outside_runs;
   return tally;
-}
-
-// Two digits of `value`, which is below 100.
-void Digits2(char* at, int value) {
-  at[0] = static_cast<char>('0' + value / 10);
-  at[1] = static_cast<char>('0' + value % 10);
 }
 
 }  // namespace
