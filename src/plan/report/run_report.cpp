@@ -70,23 +70,28 @@ bool ReadDate(std::string_view date, LocalTime* local) {
          ReadNumber(date, year_comma + 2, 4, &local->year);
 }
 
-// Bytes as characters, one a byte, appended in pieces made on the stack:
-// a string grown by resize would first be filled with zeros.
+// Bytes as characters, one a byte, sixteen at a time where it can.
+void Widen(std::string_view bytes, char16_t* into) {
+  size_t i = 0;
+#ifdef __SSE2__
+  for (; i + 16 <= bytes.size(); i += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(into + i), _mm_unpacklo_epi8(block, _mm_setzero_si128()));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(into + i + 8), _mm_unpackhi_epi8(block, _mm_setzero_si128()));
+  }
+#endif
+  for (; i < bytes.size(); ++i) into[i] = static_cast<unsigned char>(bytes[i]);
+}
+
+// Appended in pieces made on the stack: a string grown by resize would
+// first be filled with zeros.
+constexpr size_t kPiece = 64;
 void AppendWide(std::string_view bytes, WString* to) {
-  constexpr size_t kPiece = 64;
   char16_t piece[kPiece];
   for (size_t at = 0; at < bytes.size(); at += kPiece) {
-    const size_t size = std::min(kPiece, bytes.size() - at);
-    size_t i = 0;
-#ifdef __SSE2__
-    for (; i + 16 <= size; i += 16) {
-      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at + i));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(piece + i), _mm_unpacklo_epi8(block, _mm_setzero_si128()));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(piece + i + 8), _mm_unpackhi_epi8(block, _mm_setzero_si128()));
-    }
-#endif
-    for (; i < size; ++i) piece[i] = static_cast<unsigned char>(bytes[at + i]);
-    to->append(piece, size);
+    const std::string_view part = bytes.substr(at, kPiece);
+    Widen(part, piece);
+    to->append(piece, part.size());
   }
 }
 
@@ -94,6 +99,22 @@ void AppendWide(std::string_view bytes, WString* to) {
 void AssignWide(std::string_view bytes, WString* to) {
   to->clear();
   AppendWide(bytes, to);
+}
+
+// A stamp's time, a blank and its date, made text at once.
+void AssignStampText(std::string_view time, std::string_view date, WString* to) {
+  const size_t size = time.size() + 1 + date.size();
+  if (size > kPiece) {
+    AssignWide(time, to);
+    *to += u' ';
+    AppendWide(date, to);
+    return;
+  }
+  char16_t text[kPiece];
+  Widen(time, text);
+  text[time.size()] = u' ';
+  Widen(date, text + time.size() + 1);
+  to->assign(text, size);
 }
 
 // Characters as bytes; one past a byte, which no log holds, becomes "?".
@@ -154,21 +175,14 @@ void RunBuilder::Stamp(const RecordSpan& record, StampRead* stamp) {
   if (date != last_date_.text) {
     LocalTime local;
     last_date_.read = ReadDate(date, &local);
-    last_date_.year = local.year;
-    last_date_.month = local.month;
-    last_date_.day = local.day;
+    if (last_date_.read) last_date_.days = DaysFromCivil(local.year, local.month, local.day);
     last_date_.text.assign(date);
   }
   LocalTime local;
   if (last_date_.read && ReadTime(time, &local)) {
-    local.year = last_date_.year;
-    local.month = last_date_.month;
-    local.day = last_date_.day;
-    stamp->seconds = SecondsFromCivil(local);
+    stamp->seconds = last_date_.days * 86400 + local.hour * 3600 + local.minute * 60 + local.second;
   }
-  AssignWide(time, &stamp->text);
-  stamp->text += u' ';
-  AppendWide(date, &stamp->text);
+  AssignStampText(time, date, &stamp->text);
 }
 
 void RunBuilder::Take(const RecordSpan& record) {

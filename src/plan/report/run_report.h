@@ -95,7 +95,7 @@ class RunBuilder {
   struct DateRead {
     std::string text;
     bool read = false;
-    int year = 0, month = 0, day = 0;
+    int64_t days = 0;  // since 1970-01-01, when it reads
   } last_date_;
 };
 
