@@ -117,23 +117,20 @@ void Header(std::string& rows) {
   (row << "seconds").End();
 }
 
+// "finished in less than 3 s", or that the seconds do not read.
+void WriteCounted(const AppRow& app, const char* what, const char* in, RowWriter& row) {
+  if (!app.counted_seconds) {
+    row << what << " (its seconds unreadable)";
+  } else {
+    (row << what << in).Number(*app.counted_seconds) << " s";
+  }
+}
+
 void WriteOutcome(const AppRow& app, RowWriter& row) {
   switch (app.outcome) {
-    case AppOutcome::kFinished:
-      if (!app.counted_seconds) {
-        row << "finished (its seconds unreadable)";
-      } else {
-        (row << "finished in less than ").Number(*app.counted_seconds) << " s";
-      }
-      return;
+    case AppOutcome::kFinished: WriteCounted(app, "finished", " in less than ", row); return;
     case AppOutcome::kLaunchFailed: row << "failed to launch"; return;
-    case AppOutcome::kTimedOut:
-      if (!app.counted_seconds) {
-        row << "did not finish (its seconds unreadable)";
-      } else {
-        (row << "did not finish in ").Number(*app.counted_seconds) << " s";
-      }
-      return;
+    case AppOutcome::kTimedOut: WriteCounted(app, "did not finish", " in ", row); return;
     case AppOutcome::kNoResult: row << "no result in the log"; return;
   }
 }
