@@ -32,7 +32,7 @@ bool RunStream::ReadMore() {
     for (const RecordSpan& record : records_) builder_.Take(record);
   };
   size_t got = 0;
-  if (!source_.Read(chunk_.data(), chunk_.size(), &got)) {
+  if (!source_.Read(chunk_.get(), kChunk, &got)) {
     tally_.read_failed = true;
     got = 0;
   }
@@ -40,7 +40,7 @@ bool RunStream::ReadMore() {
     lines_.End(take);
     return false;
   }
-  lines_.Feed(chunk_.data(), got, take);
+  lines_.Feed(chunk_.get(), got, take);
   return true;
 }
 
