@@ -149,7 +149,7 @@ void Clear(StampRead* stamp) {
 }
 
 // An application row made ready for another application, its room kept.
-void Reset(AppRow* app, int64_t line) {
+void MakeReady(AppRow* app, int64_t line) {
   app->list_section.clear();
   app->app_section.clear();
   app->command_line.clear();
@@ -222,6 +222,14 @@ void RunBuilder::Finish() {
   Close();
 }
 
+void RunBuilder::Reset() {
+  first_banner_line_ = {};
+  open_ = false;
+  done_count_ = handed_out_ = 0;
+  app_done_ = false;
+  records_outside_runs_ = 0;
+}
+
 // The row of the run is one handed back earlier: its applications go to
 // the spares, and its strings keep their room.
 void RunBuilder::Open(int64_t line) {
@@ -264,7 +272,7 @@ AppRow& RunBuilder::CurrentApp(const RecordSpan& record) {
       apps.push_back(std::move(spare_apps_.back()));
       spare_apps_.pop_back();
     }
-    Reset(&apps.back(), record.line);
+    MakeReady(&apps.back(), record.line);
     app_done_ = false;
   }
   return apps.back();

@@ -66,6 +66,8 @@ class RunBuilder {
   bool Next(RunRow* run);
   void Finish();
   int64_t records_outside_runs() const { return records_outside_runs_; }
+  // Ready for another log; the room stays.
+  void Reset();
 
  private:
   // Room for a run's usual applications at once, not grown one by one.

@@ -18,6 +18,14 @@ bool RunStream::Next(RunRow* run) {
   return true;
 }
 
+void RunStream::Restart(ByteSource& source) {
+  source_ = &source;
+  lines_ = LogLines();
+  builder_.Reset();
+  tally_ = LogTally();
+  ended_ = false;
+}
+
 // One chunk of the log through lines and records into the builder; false
 // at the end.
 bool RunStream::ReadMore() {
@@ -32,7 +40,7 @@ bool RunStream::ReadMore() {
     for (const RecordSpan& record : records_) builder_.Take(record);
   };
   size_t got = 0;
-  if (!source_.Read(chunk_.get(), kChunk, &got)) {
+  if (!source_->Read(chunk_.get(), kChunk, &got)) {
     tally_.read_failed = true;
     got = 0;
   }

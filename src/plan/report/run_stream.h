@@ -33,7 +33,11 @@ struct LogTally {
 
 class RunStream {
  public:
-  explicit RunStream(ByteSource& source) : source_(source) {}
+  RunStream() = default;  // Restart gives it its log
+  explicit RunStream(ByteSource& source) : source_(&source) {}
+  // Another log, read with the room the last one left: a folder of small
+  // logs allocates little for each.
+  void Restart(ByteSource& source);
   // The next run of the log; false at its end or when a read failed.
   // Hand the same row each time: its room is used again.
   bool Next(RunRow* run);
@@ -43,7 +47,7 @@ class RunStream {
  private:
   bool ReadMore();
 
-  ByteSource& source_;
+  ByteSource* source_ = nullptr;
   LogLines lines_;
   RunBuilder builder_;
   std::vector<RecordSpan> records_;  // of the line at hand
