@@ -96,8 +96,14 @@ bool SameRuns(const std::vector<quill::plan::RunRow>& a, const std::vector<quill
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (a[i].line != b[i].line || a[i].outcome != b[i].outcome || a[i].system_id != b[i].system_id ||
-        a[i].applications.size() != b[i].applications.size() || a[i].start.text != b[i].start.text) {
+        a[i].applications.size() != b[i].applications.size() || a[i].start.text != b[i].start.text ||
+        a[i].end.text != b[i].end.text || a[i].cut_short_records != b[i].cut_short_records) {
       return false;
+    }
+    for (size_t k = 0; k < a[i].applications.size(); ++k) {
+      const quill::plan::AppRow& x = a[i].applications[k];
+      const quill::plan::AppRow& y = b[i].applications[k];
+      if (x.line != y.line || x.app_section != y.app_section || x.outcome != y.outcome) return false;
     }
   }
   return true;

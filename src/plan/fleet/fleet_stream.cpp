@@ -33,9 +33,10 @@ void TellNotes(const std::string& path, const LogTally& tally, int64_t first_run
   }
 }
 
-}  // namespace
-
-bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector<FleetSink*>& sinks) {
+// Reads one file through `stream` and `run`, with the room the files
+// before it left them.
+bool ReadLogThrough(const std::string& path, LogReading reading, const std::vector<FleetSink*>& sinks,
+             RunStream& stream, RunRow& run) {
   LogFile file;
   std::string why_not;
   if (!file.Open(path, &why_not)) {
@@ -48,8 +49,7 @@ bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector
     Tell(sinks, {path, 0, why_not, true});
     return false;
   }
-  RunStream stream(file);
-  RunRow run;
+  stream.Restart(file);
   int64_t runs = 0;
   int64_t first_run_line = 0;
   while (stream.Next(&run)) {
@@ -66,13 +66,23 @@ bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector
   return true;
 }
 
+}  // namespace
+
+bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector<FleetSink*>& sinks) {
+  RunStream stream;
+  RunRow run;
+  return ReadLogThrough(path, reading, sinks, stream, run);
+}
+
 void StreamFleet(const std::vector<std::string>& paths, const std::vector<std::string>& not_inputs,
                  LogReading reading, const std::vector<FleetSink*>& sinks) {
+  RunStream stream;
+  RunRow run;
   ForEachFile(paths, not_inputs, [&](const FoundFile& found) {
     if (!found.problem.empty()) {
       Tell(sinks, {found.path, 0, found.problem, true});
     } else {
-      ReadFleetLog(found.path, reading, sinks);
+      ReadLogThrough(found.path, reading, sinks, stream, run);
     }
   });
 }

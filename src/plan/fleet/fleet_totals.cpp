@@ -15,19 +15,17 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
   error_runs += run.outcome == RunOutcome::kMissingAppInstlPath ||
                 run.outcome == RunOutcome::kMissingLanguageTable;
   cut_short_runs += run.outcome == RunOutcome::kCutShort;
-  const std::string system_id = ToUtf8(run.system_id);
-  machines.insert(system_id);
-  const std::string os_type = ToUtf8(run.os_type);
-  MachineTotals& machine = machine_os[{system_id, os_type}];
-  if (machine.runs++ == 0) {
-    machine.system_id = system_id;
-    machine.os_type = os_type;
-  }
+  MachineTotals& machine = MachineOf(run);
+  ++machine.runs;
   machine.failed_runs += failed;
   for (const AppRow& row : run.applications) {
-    const std::string name = ToUtf8(row.app_section);
-    AppTotals& app = apps[name];
-    if (app.runs++ == 0) app.name = name;
+    AppTotals& app = apps_by_section_.Of(row.app_section, [this](const WString& section) -> AppTotals& {
+      const std::string name = ToUtf8(section);
+      AppTotals& found = apps[name];
+      found.name = name;
+      return found;
+    });
+    ++app.runs;
     ++app.outcomes[static_cast<size_t>(row.outcome)];
     ++application_runs;
     ++outcomes[static_cast<size_t>(row.outcome)];
@@ -40,6 +38,22 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
   ends_before_starts += EndsBeforeStart(run.start, run.end);
   const int64_t seconds = SecondsBetween(run.start, run.end).value_or(-1);
   if (seconds > slowest.seconds) slowest = {file, number, seconds, run};
+}
+
+// The key holds the SystemID's length, so no two pairs share it.
+MachineTotals& FleetTotals::MachineOf(const RunRow& run) {
+  const size_t length = run.system_id.size();
+  ids_.assign({static_cast<char16_t>(length >> 16), static_cast<char16_t>(length & 0xFFFF)});
+  ids_.append(run.system_id).append(run.os_type);
+  return machines_by_ids_.Of(ids_, [this, &run](const WString&) -> MachineTotals& {
+    const std::string system_id = ToUtf8(run.system_id);
+    machines.insert(system_id);
+    const std::string os_type = ToUtf8(run.os_type);
+    MachineTotals& found = machine_os[{system_id, os_type}];
+    found.system_id = system_id;
+    found.os_type = os_type;
+    return found;
+  });
 }
 
 void FleetTotals::EndLog(const std::string&, const LogTally&) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -43,6 +44,30 @@ struct SlowestRun {
   RunRow run;
 };
 
+// The totals of each name as the log writes it, so that a name met again is
+// not made UTF-8 and looked up again. A copy starts empty: what it points
+// to is the original's.
+template <typename Totals>
+class TotalsByText {
+ public:
+  TotalsByText() = default;
+  TotalsByText(const TotalsByText&) {}
+  TotalsByText& operator=(const TotalsByText&) {
+    found_.clear();
+    return *this;
+  }
+  // The totals of `text`, found by `find(text)` the first time.
+  template <typename Find>
+  Totals& Of(const WString& text, Find&& find) {
+    Totals*& totals = found_[text];
+    if (totals == nullptr) totals = &find(text);
+    return *totals;
+  }
+
+ private:
+  std::unordered_map<WString, Totals*> found_;
+};
+
 struct FleetTotals : FleetSink {
   int64_t log_files = 0;
   int64_t skipped_files = 0;
@@ -73,6 +98,12 @@ struct FleetTotals : FleetSink {
   std::vector<const AppTotals*> AppsWorstFirst() const;
   // Most failed runs first; those without failures left out.
   std::vector<const MachineTotals*> MachinesWithFailures() const;
+
+ private:
+  MachineTotals& MachineOf(const RunRow& run);
+  TotalsByText<AppTotals> apps_by_section_;
+  TotalsByText<MachineTotals> machines_by_ids_;  // by SystemID and OSType
+  WString ids_;
 };
 
 }  // namespace quill::plan

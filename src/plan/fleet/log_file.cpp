@@ -146,7 +146,15 @@ const std::string& LogFile::Opening() {
       break;
     }
     ahead_.append(chunk, got);
-    for (; end < ahead_.size() && text < kOpening; ++end) text += ahead_[end] != '\0';
+    // Text up to the next NUL at once: most files hold none.
+    while (end < ahead_.size() && text < kOpening) {
+      const size_t span = std::min(kOpening - text, ahead_.size() - end);
+      const void* nul = std::memchr(ahead_.data() + end, '\0', span);
+      const size_t plain = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - (ahead_.data() + end)) : span;
+      text += plain;
+      end += plain;
+      while (text < kOpening && end < ahead_.size() && ahead_[end] == '\0') ++end;
+    }
   }
   opening_ = ahead_.substr(0, end);
   return opening_;

@@ -1,7 +1,12 @@
 #include "plan/report/log_records.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace quill::plan {
 
@@ -51,11 +56,28 @@ Pattern MakePattern(LogRecord record) {
 
 // The patterns by the first byte of their opening, longer openings first:
 // "RESULT   => Command finished" before "RESULT   => ". Most of a line opens
-// no record, and one look at a byte spares trying every pattern there.
+// no record: its first two bytes are looked up before any pattern is tried.
 struct PatternTable {
   std::vector<Pattern> patterns;
   std::vector<const Pattern*> by_first[0x100];
-  bool opens[0x100] = {};  // by_first is not empty
+  bool opens[0x100] = {};          // by_first is not empty
+  uint64_t pairs[0x10000 / 64] = {};  // the first two bytes of an opening
+  std::string firsts;               // each first byte of an opening once
+#ifdef __SSE2__
+  // Each of firsts in all sixteen lanes; the rows past them repeat the first.
+  static constexpr size_t kMostFirsts = 8;
+  __m128i first_blocks[kMostFirsts];
+  // Bit i: byte i of the block is one of firsts.
+  unsigned FirstsIn(__m128i block) const {
+    __m128i hits = _mm_setzero_si128();
+    for (const __m128i& row : first_blocks) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, row));
+    return static_cast<unsigned>(_mm_movemask_epi8(hits));
+  }
+#endif
+  bool OpensPair(unsigned char first, unsigned char second) const {
+    const unsigned pair = first << 8 | second;
+    return (pairs[pair / 64] >> (pair % 64) & 1) != 0;
+  }
 };
 
 const PatternTable& Patterns() {
@@ -67,10 +89,23 @@ const PatternTable& Patterns() {
     });
     for (const Pattern& pattern : made.patterns) {
       if (!pattern.readable) continue;
-      const unsigned char first = static_cast<unsigned char>(pattern.pieces.front()[0]);
+      const std::string& opening = pattern.pieces.front();
+      // Record texts this reader is not made for: a one-byte opening, more values.
+      if (opening.size() < 2 || pattern.pieces.size() - 1 > RecordSpan::kMostValues) std::abort();
+      const unsigned char first = static_cast<unsigned char>(opening[0]);
       made.by_first[first].push_back(&pattern);
+      if (!made.opens[first]) made.firsts += opening[0];
       made.opens[first] = true;
+      const unsigned pair = first << 8 | static_cast<unsigned char>(opening[1]);
+      made.pairs[pair / 64] |= uint64_t{1} << (pair % 64);
     }
+#ifdef __SSE2__
+    // A record text added past the rows: make room.
+    if (made.firsts.size() > PatternTable::kMostFirsts) std::abort();
+    for (size_t i = 0; i < PatternTable::kMostFirsts; ++i) {
+      made.first_blocks[i] = _mm_set1_epi8(made.firsts[i < made.firsts.size() ? i : 0]);
+    }
+#endif
     return made;
   }();
   return table;
@@ -78,15 +113,37 @@ const PatternTable& Patterns() {
 
 // The pattern whose opening stands at `at`, if any.
 const Pattern* PatternAt(const PatternTable& table, std::string_view line, size_t at) {
-  for (const Pattern* pattern : table.by_first[static_cast<unsigned char>(line[at])]) {
-    if (line.compare(at, pattern->pieces.front().size(), pattern->pieces.front()) == 0) return pattern;
+  const auto first = static_cast<unsigned char>(line[at]);
+  if (at + 1 < line.size() && !table.OpensPair(first, static_cast<unsigned char>(line[at + 1]))) {
+    return nullptr;
+  }
+  for (const Pattern* pattern : table.by_first[first]) {
+    const std::string& opening = pattern->pieces.front();
+    if (line.size() - at >= opening.size() &&
+        std::memcmp(line.data() + at, opening.data(), opening.size()) == 0) {
+      return pattern;
+    }
   }
   return nullptr;
 }
 
 // Where the next record starts in the line after `from`, or the line's end.
+// Sixteen bytes at a time are looked at for a first byte of an opening; the
+// last sixteen of a line overlap those seen before.
 size_t NextRecord(const PatternTable& table, std::string_view line, size_t from) {
-  for (size_t at = from; at < line.size(); ++at) {
+  size_t at = from;
+#ifdef __SSE2__
+  while (at < line.size() && line.size() >= 16) {
+    const size_t block_at = std::min(at, line.size() - 16);
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + block_at));
+    for (unsigned firsts = table.FirstsIn(block) & (0xFFFFu << (at - block_at)); firsts != 0; firsts &= firsts - 1) {
+      const size_t hit = block_at + static_cast<size_t>(__builtin_ctz(firsts));
+      if (PatternAt(table, line, hit) != nullptr) return hit;
+    }
+    at = block_at + 16;
+  }
+#endif
+  for (; at < line.size(); ++at) {
     if (table.opens[static_cast<unsigned char>(line[at])] && PatternAt(table, line, at) != nullptr) {
       return at;
     }
@@ -94,18 +151,11 @@ size_t NextRecord(const PatternTable& table, std::string_view line, size_t from)
   return line.size();
 }
 
-// Bytes as characters, one a byte.
-WString Widened(std::string_view bytes) {
-  const auto* first = reinterpret_cast<const unsigned char*>(bytes.data());
-  return WString(first, first + bytes.size());
-}
-
 // Fills the holes of `pattern` from `segment`; a segment that ends early
 // fills what it holds and gives false.
-bool FillHoles(const Pattern& pattern, std::string_view segment, std::vector<WString>* values) {
+bool FillHoles(const Pattern& pattern, std::string_view segment, RecordSpan* record) {
   size_t cursor = pattern.pieces.front().size();
   const size_t holes = pattern.pieces.size() - 1;
-  values->reserve(holes);
   for (size_t hole = 0; hole < holes; ++hole) {
     const std::string& next = pattern.pieces[hole + 1];
     size_t end = std::string_view::npos;
@@ -118,10 +168,10 @@ bool FillHoles(const Pattern& pattern, std::string_view segment, std::vector<WSt
       end = segment.find(next, cursor);
     }
     if (end == std::string_view::npos) {
-      values->push_back(Widened(segment.substr(std::min(cursor, segment.size()))));
+      record->values[record->value_count++] = segment.substr(std::min(cursor, segment.size()));
       return false;
     }
-    values->push_back(Widened(segment.substr(cursor, end - cursor)));
+    record->values[record->value_count++] = segment.substr(cursor, end - cursor);
     cursor = end + next.size();
   }
   return holes > 0 || segment.size() == cursor;
@@ -129,8 +179,9 @@ bool FillHoles(const Pattern& pattern, std::string_view segment, std::vector<WSt
 
 }  // namespace
 
-bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records) {
+bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>* records) {
   const PatternTable& table = Patterns();
+  records->clear();
   bool unknown = false;
   size_t at = 0;
   while (at < line.size()) {
@@ -141,11 +192,44 @@ bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>*
       continue;
     }
     const size_t end = NextRecord(table, line, at + pattern->pieces.front().size());
-    ReadRecord record{pattern->record, {}, false, number};
-    const bool whole = FillHoles(*pattern, line.substr(at, end - at), &record.values);
+    RecordSpan record;
+    record.record = pattern->record;
+    record.line = number;
+    const bool whole = FillHoles(*pattern, line.substr(at, end - at), &record);
     record.cut_short = !whole || end < line.size();
-    records->push_back(std::move(record));
+    records->push_back(record);
     at = end;
+  }
+  return unknown;
+}
+
+const char* FindLineEnd(const char* from, const char* to) {
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; to - from >= 16; from += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const unsigned ends = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+    if (ends != 0) return from + __builtin_ctz(ends);
+  }
+#endif
+  for (; from < to; ++from) {
+    if (*from == '\r' || *from == '\n') return from;
+  }
+  return to;
+}
+
+bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records) {
+  std::vector<RecordSpan> spans;
+  const bool unknown = FindRecords(line, number, &spans);
+  for (const RecordSpan& span : spans) {
+    ReadRecord record{span.record, {}, span.cut_short, span.line};
+    for (size_t i = 0; i < span.value_count; ++i) {
+      const auto* first = reinterpret_cast<const unsigned char*>(span.values[i].data());
+      record.values.emplace_back(first, first + span.values[i].size());
+    }
+    records->push_back(std::move(record));
   }
   return unknown;
 }

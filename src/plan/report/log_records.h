@@ -25,10 +25,28 @@ struct ReadRecord {
   int64_t line = 0;             // 1-based line of the log
 };
 
+// A record as it lies in its line: the values are the line's own bytes,
+// valid while the line is. A log of a million runs is read without making
+// a string of any record.
+struct RecordSpan {
+  static constexpr size_t kMostValues = 2;
+  LogRecord record = LogRecord::kBannerFirstLine;
+  std::string_view values[kMostValues];  // its "%s" and "%d" values, in order
+  size_t value_count = 0;
+  bool cut_short = false;
+  int64_t line = 0;
+  std::string_view value(size_t index) const {
+    return index < value_count ? values[index] : std::string_view();
+  }
+};
+
 struct ReadLog {
   std::vector<ReadRecord> records;
   std::vector<int64_t> unknown_lines;  // lines that hold no record, or text before one
 };
+
+// The first CR or LF in [from, to), or `to`.
+const char* FindLineEnd(const char* from, const char* to);
 
 // A log's bytes cut into lines as they arrive, one character per byte. LF,
 // CR LF and a lone CR each end a line: a log copied through an old Mac
@@ -45,10 +63,7 @@ class LogLines {
     if (after_cr_ && size > 0 && bytes[0] == '\n') at = 1;  // the LF of a CR LF cut by a read
     after_cr_ = false;
     while (at < size) {
-      const char* line_feed = static_cast<const char*>(std::memchr(bytes + at, '\n', size - at));
-      const size_t limit = line_feed != nullptr ? static_cast<size_t>(line_feed - bytes) : size;
-      const char* cr = static_cast<const char*>(std::memchr(bytes + at, '\r', limit - at));
-      const size_t end = cr != nullptr ? static_cast<size_t>(cr - bytes) : limit;
+      const size_t end = static_cast<size_t>(FindLineEnd(bytes + at, bytes + size) - bytes);
       if (end < size && line_.empty()) {
         take(std::string_view(bytes + at, std::min(end - at, kLongestLine)), ++number_);
       } else {
@@ -77,9 +92,11 @@ class LogLines {
   bool after_cr_ = false;
 };
 
-// The records of one line. Text that opens no record is skipped up to the
-// next record, so a banner after NUL bytes or a torn line still opens its
-// run; a line with such text gives true.
+// The records of one line, in `records` (emptied first). Text that opens
+// no record is skipped up to the next record, so a banner after NUL bytes
+// or a torn line still opens its run; a line with such text gives true.
+bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>* records);
+// The same with the values made text.
 bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records);
 
 // A whole log's bytes at once.

@@ -1,5 +1,7 @@
 #include "plan/report/report_text.h"
 
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -14,24 +16,123 @@ namespace {
 
 using Totals = ReportWriter::Totals;
 
-std::string Seconds(const std::optional<int64_t>& seconds) {
-  return seconds ? std::to_string(*seconds) : "-";
+// Two digits of `value`, which is below 100.
+void Digits2(char* at, int value) {
+  at[0] = static_cast<char>('0' + value / 10);
+  at[1] = static_cast<char>('0' + value % 10);
 }
 
-std::string AppOutcomeText(const AppRow& app) {
-  switch (app.outcome) {
-    case AppOutcome::kFinished:
-      return app.counted_seconds
-                 ? "finished in less than " + std::to_string(*app.counted_seconds) + " s"
-                 : "finished (its seconds unreadable)";
-    case AppOutcome::kLaunchFailed: return "failed to launch";
-    case AppOutcome::kTimedOut:
-      return app.counted_seconds
-                 ? "did not finish in " + std::to_string(*app.counted_seconds) + " s"
-                 : "did not finish (its seconds unreadable)";
-    case AppOutcome::kNoResult: return "no result in the log";
+// A row of the table written straight into the block: each cell is
+// left-aligned in its columns, as setw with std::left writes it.
+class RowWriter {
+ public:
+  explicit RowWriter(std::string& rows) : rows_(rows), cell_(rows.size()) {}
+  RowWriter& operator<<(const char* text) {
+    rows_ += text;
+    return *this;
   }
-  return "";
+  RowWriter& operator<<(const std::string& text) {
+    rows_ += text;
+    return *this;
+  }
+  RowWriter& Number(int64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    rows_.append(digits, static_cast<size_t>(end - digits));
+    return *this;
+  }
+  RowWriter& Seconds(const std::optional<int64_t>& seconds) {
+    return seconds ? Number(*seconds) : *this << "-";
+  }
+  // Text of the log as a terminal may show it; printable ASCII, the common case, as it is.
+  RowWriter& Shown(const WString& text) {
+    for (char16_t c : text) {
+      if (c < 0x20 || c >= 0x7F) {
+        rows_ += plan::Shown(ToUtf8(text));
+        return *this;
+      }
+    }
+    const size_t at = rows_.size();
+    rows_.resize(at + text.size());
+    for (size_t i = 0; i < text.size(); ++i) rows_[at + i] = static_cast<char>(text[i]);
+    return *this;
+  }
+  // As StampText has it; the date part is made once for the stamps of a day.
+  RowWriter& Stamp(const StampRead& stamp) {
+    if (!stamp.seconds) return stamp.text.empty() ? *this << "-" : Shown(stamp.text);
+    int64_t day = *stamp.seconds / 86400;
+    int64_t rest = *stamp.seconds % 86400;
+    if (rest < 0) {
+      rest += 86400;
+      --day;
+    }
+    if (day != day_) {
+      day_ = day;
+      const LocalTime date = CivilFromSeconds(day * 86400);
+      four_digit_year_ = date.year >= 0 && date.year <= 9999;
+      Digits2(&date_[0], date.year / 100);
+      Digits2(&date_[2], date.year % 100);
+      Digits2(&date_[5], date.month);
+      Digits2(&date_[8], date.day);
+    }
+    if (!four_digit_year_) {
+      AppendStampText(stamp, &rows_);
+      return *this;
+    }
+    Digits2(&date_[11], static_cast<int>(rest / 3600));
+    Digits2(&date_[14], static_cast<int>(rest / 60 % 60));
+    Digits2(&date_[17], static_cast<int>(rest % 60));
+    rows_.append(date_, sizeof date_ - 1);
+    return *this;
+  }
+  // Ends a cell of `width` columns.
+  RowWriter& Pad(size_t width) {
+    const size_t written = rows_.size() - cell_;
+    if (written < width) rows_.append(width - written, ' ');
+    cell_ = rows_.size();
+    return *this;
+  }
+  void End() {
+    rows_ += '\n';
+    cell_ = rows_.size();
+  }
+
+ private:
+  std::string& rows_;
+  size_t cell_;  // where the cell being written starts
+  int64_t day_ = INT64_MIN;  // of the date in date_
+  bool four_digit_year_ = false;
+  char date_[20] = "0000-00-00 00:00:00";
+};
+
+// The widths of the columns: run or application, start, end, outcome.
+constexpr size_t kWhat = 34, kStart = 21, kEnd = 21, kOutcome = 36;
+
+void Header(std::string& rows) {
+  RowWriter row(rows);
+  (row << "run / application").Pad(kWhat);
+  (row << "start").Pad(kStart);
+  (row << "end").Pad(kEnd);
+  (row << "outcome").Pad(kOutcome);
+  (row << "seconds").End();
+}
+
+// "finished in less than 3 s", or that the seconds do not read.
+void WriteCounted(const AppRow& app, const char* what, const char* in, RowWriter& row) {
+  if (!app.counted_seconds) {
+    row << what << " (its seconds unreadable)";
+  } else {
+    (row << what << in).Number(*app.counted_seconds) << " s";
+  }
+}
+
+void WriteOutcome(const AppRow& app, RowWriter& row) {
+  switch (app.outcome) {
+    case AppOutcome::kFinished: WriteCounted(app, "finished", " in less than ", row); return;
+    case AppOutcome::kLaunchFailed: row << "failed to launch"; return;
+    case AppOutcome::kTimedOut: WriteCounted(app, "did not finish", " in ", row); return;
+    case AppOutcome::kNoResult: row << "no result in the log"; return;
+  }
 }
 
 const char* RunOutcomeName(RunOutcome outcome) {
@@ -44,15 +145,15 @@ const char* RunOutcomeName(RunOutcome outcome) {
   return "";
 }
 
-std::string RunOutcomeText(const RunRow& run) {
+void WriteOutcome(const RunRow& run, RowWriter& row) {
   switch (run.outcome) {
     case RunOutcome::kApplicationsRun:
-      return std::to_string(run.applications.size()) + " applications";
-    case RunOutcome::kMissingAppInstlPath: return "error: AppInstlPath not given";
-    case RunOutcome::kMissingLanguageTable: return "error: cannot open " + Shown(ToUtf8(run.error));
-    case RunOutcome::kCutShort: return "cut short during an application";
+      row.Number(static_cast<int64_t>(run.applications.size())) << " applications";
+      return;
+    case RunOutcome::kMissingAppInstlPath: row << "error: AppInstlPath not given"; return;
+    case RunOutcome::kMissingLanguageTable: row << "error: cannot open " << Shown(ToUtf8(run.error)); return;
+    case RunOutcome::kCutShort: row << "cut short during an application"; return;
   }
-  return "";
 }
 
 void Count(const RunRow& run, Totals& totals) {
@@ -132,52 +233,40 @@ LogTally TallyOf(const RunReport& report) {
   return tally;
 }
 
-// `text` left-aligned in `width` columns, as setw with std::left writes it.
-void Cell(std::string& row, const std::string& text, size_t width) {
-  row += text;
-  if (text.size() < width) row.append(width - text.size(), ' ');
-}
-
-void Row(std::string& rows, const std::string& what, const std::string& start,
-         const std::string& end, const std::string& outcome, const std::string& seconds) {
-  Cell(rows, what, 34);
-  Cell(rows, start, 21);
-  Cell(rows, end, 21);
-  Cell(rows, outcome, 36);
-  rows += seconds;
-  rows += '\n';
-}
-
-// Two digits of `value`, which is below 100.
-void Digits2(char* at, int value) {
-  at[0] = static_cast<char>('0' + value / 10);
-  at[1] = static_cast<char>('0' + value % 10);
-}
-
 }  // namespace
 
 std::string StampText(const StampRead& stamp) {
-  if (!stamp.seconds) return stamp.text.empty() ? "-" : ToUtf8(stamp.text);
+  std::string text;
+  AppendStampText(stamp, &text);
+  return text;
+}
+
+void AppendStampText(const StampRead& stamp, std::string* text) {
+  if (!stamp.seconds) {
+    text->append(stamp.text.empty() ? "-" : ToUtf8(stamp.text));
+    return;
+  }
   const LocalTime time = CivilFromSeconds(*stamp.seconds);
   // A report of a large log writes millions of these: no printf for the
   // common case.
   if (time.year >= 0 && time.year <= 9999 && time.month >= 0 && time.month <= 99 &&
       time.day >= 0 && time.day <= 99 && time.hour >= 0 && time.hour <= 99 &&
       time.minute >= 0 && time.minute <= 99 && time.second >= 0 && time.second <= 99) {
-    std::string text = "0000-00-00 00:00:00";
-    Digits2(&text[0], time.year / 100);
-    Digits2(&text[2], time.year % 100);
-    Digits2(&text[5], time.month);
-    Digits2(&text[8], time.day);
-    Digits2(&text[11], time.hour);
-    Digits2(&text[14], time.minute);
-    Digits2(&text[17], time.second);
-    return text;
+    char digits[] = "0000-00-00 00:00:00";
+    Digits2(&digits[0], time.year / 100);
+    Digits2(&digits[2], time.year % 100);
+    Digits2(&digits[5], time.month);
+    Digits2(&digits[8], time.day);
+    Digits2(&digits[11], time.hour);
+    Digits2(&digits[14], time.minute);
+    Digits2(&digits[17], time.second);
+    text->append(digits, sizeof digits - 1);
+    return;
   }
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month,
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month,
                 time.day, time.hour, time.minute, time.second);
-  return text;
+  text->append(digits);
 }
 
 const char* AppOutcomeName(AppOutcome outcome) {
@@ -196,16 +285,23 @@ void ReportWriter::Run(const RunRow& run) {
     out_ << (totals_.runs == 1 ? "{\n  \"runs\": [\n    " : ",\n    ") << Nested(RunJson(run), 2);
     return;
   }
-  if (totals_.runs == 1) Row(rows_, "run / application", "start", "end", "outcome", "seconds");
-  Row(rows_,
-      "run " + std::to_string(totals_.runs) + " " + Shown(ToUtf8(run.system_id)) + " " +
-          Shown(ToUtf8(run.os_type)),
-      Shown(StampText(run.start)), Shown(StampText(run.end)), RunOutcomeText(run),
-      Seconds(SecondsBetween(run.start, run.end)));
+  if (totals_.runs == 1) Header(rows_);
+  RowWriter row(rows_);
+  (row << "run ").Number(totals_.runs) << " ";
+  row.Shown(run.system_id) << " ";
+  row.Shown(run.os_type).Pad(kWhat);
+  row.Stamp(run.start).Pad(kStart);
+  row.Stamp(run.end).Pad(kEnd);
+  WriteOutcome(run, row);
+  row.Pad(kOutcome).Seconds(SecondsBetween(run.start, run.end)).End();
   for (const AppRow& app : run.applications) {
-    Row(rows_, "  " + Shown(ToUtf8(app.app_section)) + (app.cut_short ? " (record cut short)" : ""),
-        Shown(StampText(app.start)), Shown(StampText(app.end)), AppOutcomeText(app),
-        Seconds(SecondsBetween(app.start, app.end)));
+    row << "  ";
+    row.Shown(app.app_section) << (app.cut_short ? " (record cut short)" : "");
+    row.Pad(kWhat);
+    row.Stamp(app.start).Pad(kStart);
+    row.Stamp(app.end).Pad(kEnd);
+    WriteOutcome(app, row);
+    row.Pad(kOutcome).Seconds(SecondsBetween(app.start, app.end)).End();
   }
   if (rows_.size() >= kRowsHeld) Flush();
 }
@@ -226,7 +322,7 @@ void ReportWriter::End(const LogTally& tally) {
     out_ << ",\n  \"records_outside_runs\": " << tally.records_outside_runs << "\n}\n";
     return;
   }
-  if (totals_.runs == 0) Row(rows_, "run / application", "start", "end", "outcome", "seconds");
+  if (totals_.runs == 0) Header(rows_);
   Flush();
   const Totals& totals = totals_;
   out_ << "totals: " << totals.runs << " runs in " << totals.run_seconds << " s; "

@@ -14,6 +14,7 @@ namespace quill::plan {
 
 // "2026-12-06 09:05:03", or the stamp as written when it does not read.
 std::string StampText(const StampRead& stamp);
+void AppendStampText(const StampRead& stamp, std::string* text);
 // "finished", "failed-to-launch", "timed-out", "no-result".
 const char* AppOutcomeName(AppOutcome outcome);
 

@@ -1,8 +1,14 @@
 #include "plan/report/run_report.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "log/time_stamp.h"
 #include "plan/windows/civil_time.h"
@@ -13,195 +19,288 @@ namespace {
 
 // Digits only, `count` of them, and at most four: a stamp's fields are
 // short, so no field read from a log can overflow.
-bool ReadNumber(const WString& text, size_t from, size_t count, int* value) {
+bool ReadNumber(std::string_view text, size_t from, size_t count, int* value) {
   if (count == 0 || count > 4 || from + count > text.size()) return false;
   *value = 0;
   for (size_t i = from; i < from + count; ++i) {
-    if (text[i] < u'0' || text[i] > u'9') return false;
-    *value = *value * 10 + (text[i] - u'0');
+    if (text[i] < '0' || text[i] > '9') return false;
+    *value = *value * 10 + (text[i] - '0');
   }
   return true;
 }
 
 // The month of a date part, by the names the log writes with.
-int MonthOf(const WString& date) {
-  static const std::vector<WString> names = [] {
-    std::vector<WString> made;
+int MonthOf(std::string_view date) {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> made;
     for (int month = 1; month <= 12; ++month) {
       LocalTime time;
       time.month = month;
       time.day = 1;
       const WString written = FormatTimeStamp(time).date;  // "Sunday, January 01, 0"
       const size_t from = written.find(u", ") + 2;
-      made.push_back(written.substr(from, written.find(u' ', from) - from) + u" ");
+      const WString name = written.substr(from, written.find(u' ', from) - from) + u" ";
+      made.emplace_back(name.begin(), name.end());  // English: one byte a character
     }
     return made;
   }();
-  const size_t comma = date.find(u", ");
-  if (comma == WString::npos) return 0;
+  const size_t comma = date.find(", ");
+  if (comma == std::string_view::npos) return 0;
   for (int month = 1; month <= 12; ++month) {
-    const WString& name = names[month - 1];
+    const std::string& name = names[month - 1];
     if (date.compare(comma + 2, name.size(), name) == 0) return month;
   }
   return 0;
 }
 
 // "09:05:03".
-bool ReadTime(const WString& time, LocalTime* local) {
-  return time.size() == 8 && time[2] == u':' && time[5] == u':' &&
+bool ReadTime(std::string_view time, LocalTime* local) {
+  return time.size() == 8 && time[2] == ':' && time[5] == ':' &&
          ReadNumber(time, 0, 2, &local->hour) && ReadNumber(time, 3, 2, &local->minute) &&
          ReadNumber(time, 6, 2, &local->second);
 }
 
 // "Sunday, December 06, 2026": the day and year close the text.
-bool ReadDate(const WString& date, LocalTime* local) {
+bool ReadDate(std::string_view date, LocalTime* local) {
   local->month = MonthOf(date);
-  const size_t year_comma = date.rfind(u", ");
-  return local->month != 0 && year_comma != WString::npos && year_comma >= 3 &&
-         date.size() - year_comma - 2 == 4 && date[year_comma - 3] == u' ' &&
+  const size_t year_comma = date.rfind(", ");
+  return local->month != 0 && year_comma != std::string_view::npos && year_comma >= 3 &&
+         date.size() - year_comma - 2 == 4 && date[year_comma - 3] == ' ' &&
          ReadNumber(date, year_comma - 2, 2, &local->day) &&
          ReadNumber(date, year_comma + 2, 4, &local->year);
 }
 
-WString ValueOf(ReadRecord& record, size_t index) {
-  return index < record.values.size() ? std::move(record.values[index]) : WString();
+// Bytes as characters, one a byte, sixteen at a time where it can.
+void Widen(std::string_view bytes, char16_t* into) {
+  size_t i = 0;
+#ifdef __SSE2__
+  for (; i + 16 <= bytes.size(); i += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(into + i), _mm_unpacklo_epi8(block, _mm_setzero_si128()));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(into + i + 8), _mm_unpackhi_epi8(block, _mm_setzero_si128()));
+  }
+#endif
+  for (; i < bytes.size(); ++i) into[i] = static_cast<unsigned char>(bytes[i]);
+}
+
+// Appended in pieces made on the stack: a string grown by resize would
+// first be filled with zeros.
+constexpr size_t kPiece = 64;
+void AppendWide(std::string_view bytes, WString* to) {
+  char16_t piece[kPiece];
+  for (size_t at = 0; at < bytes.size(); at += kPiece) {
+    const std::string_view part = bytes.substr(at, kPiece);
+    Widen(part, piece);
+    to->append(piece, part.size());
+  }
+}
+
+// The same in place of what `to` held, in the room it has.
+void AssignWide(std::string_view bytes, WString* to) {
+  to->clear();
+  AppendWide(bytes, to);
+}
+
+// A stamp's time, a blank and its date, made text at once.
+void AssignStampText(std::string_view time, std::string_view date, WString* to) {
+  const size_t size = time.size() + 1 + date.size();
+  if (size > kPiece) {
+    AssignWide(time, to);
+    *to += u' ';
+    AppendWide(date, to);
+    return;
+  }
+  char16_t text[kPiece];
+  Widen(time, text);
+  text[time.size()] = u' ';
+  Widen(date, text + time.size() + 1);
+  to->assign(text, size);
+}
+
+// Characters as bytes; one past a byte, which no log holds, becomes "?".
+std::string Narrowed(const WString& text) {
+  std::string bytes(text.size(), '?');
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] < 0x100) bytes[i] = static_cast<char>(text[i]);
+  }
+  return bytes;
 }
 
 // The "%d" the program wrote: an int32, or nothing when it does not read.
-std::optional<int32_t> NumberOf(const ReadRecord& record) {
-  if (record.values.empty()) return std::nullopt;
-  const WString& text = record.values[0];
-  const bool negative = !text.empty() && text[0] == u'-';
+std::optional<int32_t> NumberOf(const RecordSpan& record) {
+  if (record.value_count == 0) return std::nullopt;
+  const std::string_view text = record.values[0];
+  const bool negative = !text.empty() && text[0] == '-';
   const size_t from = negative ? 1 : 0;
   if (text.size() == from || text.size() - from > 10) return std::nullopt;
   int64_t value = 0;
   for (size_t i = from; i < text.size(); ++i) {
-    if (text[i] < u'0' || text[i] > u'9') return std::nullopt;
-    value = value * 10 + (text[i] - u'0');
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    value = value * 10 + (text[i] - '0');
   }
   if (negative) value = -value;
   if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
   return static_cast<int32_t>(value);
 }
 
+void Clear(StampRead* stamp) {
+  stamp->text.clear();
+  stamp->seconds.reset();
+}
+
+// An application row made ready for another application, its room kept.
+void MakeReady(AppRow* app, int64_t line) {
+  app->list_section.clear();
+  app->app_section.clear();
+  app->command_line.clear();
+  Clear(&app->start);
+  Clear(&app->end);
+  app->outcome = AppOutcome::kNoResult;
+  app->counted_seconds.reset();
+  app->cut_short = false;
+  app->line = line;
+}
+
 }  // namespace
 
-// The values are moved out of the record: each is taken once. The stamps
-// of a run mostly share their date, which is read once.
-StampRead RunBuilder::Stamp(ReadRecord& record) {
-  StampRead stamp;
-  if (record.values.size() < 2) {
-    if (!record.values.empty()) stamp.text = std::move(record.values[0]);
-    return stamp;
+// The stamps of a run mostly share their date, which is read once.
+void RunBuilder::Stamp(const RecordSpan& record, StampRead* stamp) {
+  stamp->seconds.reset();
+  if (record.value_count < 2) {
+    AssignWide(record.value(0), &stamp->text);
+    return;
   }
-  const WString& date = record.values[1];
+  const std::string_view time = record.values[0];
+  const std::string_view date = record.values[1];
   if (date != last_date_.text) {
     LocalTime local;
     last_date_.read = ReadDate(date, &local);
-    last_date_.year = local.year;
-    last_date_.month = local.month;
-    last_date_.day = local.day;
-    last_date_.text = date;
+    if (last_date_.read) last_date_.days = DaysFromCivil(local.year, local.month, local.day);
+    last_date_.text.assign(date);
   }
   LocalTime local;
-  if (last_date_.read && ReadTime(record.values[0], &local)) {
-    local.year = last_date_.year;
-    local.month = last_date_.month;
-    local.day = last_date_.day;
-    stamp.seconds = SecondsFromCivil(local);
+  if (last_date_.read && ReadTime(time, &local)) {
+    stamp->seconds = last_date_.days * 86400 + local.hour * 3600 + local.minute * 60 + local.second;
   }
-  stamp.text.reserve(record.values[0].size() + 1 + record.values[1].size());
-  stamp.text.append(record.values[0]).append(1, u' ').append(record.values[1]);
-  return stamp;
+  AssignStampText(time, date, &stamp->text);
 }
 
-void RunBuilder::Take(ReadRecord record) {
-  if (first_banner_line_) {
-    ReadRecord first = std::move(*first_banner_line_);
-    first_banner_line_.reset();
+void RunBuilder::Take(const RecordSpan& record) {
+  if (first_banner_line_.waiting) {
+    first_banner_line_.waiting = false;
     if (record.record == LogRecord::kBannerSecondLine) {
-      Open(first.line);
+      Open(first_banner_line_.line);
     } else {
+      RecordSpan first;
+      first.cut_short = first_banner_line_.cut_short;
+      first.line = first_banner_line_.line;
       TakeInRun(first);
     }
   }
   if (record.record == LogRecord::kBannerFirstLine) {
-    first_banner_line_ = std::move(record);
+    first_banner_line_ = {true, record.cut_short, record.line};
     return;
   }
   TakeInRun(record);
 }
 
 bool RunBuilder::Next(RunRow* run) {
-  if (handed_out_ == done_.size()) return false;
-  *run = std::move(done_[handed_out_++]);
-  if (handed_out_ == done_.size()) {
-    done_.clear();
-    handed_out_ = 0;
-  }
+  if (handed_out_ == done_count_) return false;
+  std::swap(*run, done_[handed_out_++]);
+  if (handed_out_ == done_count_) handed_out_ = done_count_ = 0;
   return true;
 }
 
 void RunBuilder::Finish() {
-  if (first_banner_line_) {
-    ReadRecord first = std::move(*first_banner_line_);
-    first_banner_line_.reset();
+  if (first_banner_line_.waiting) {
+    first_banner_line_.waiting = false;
+    RecordSpan first;
+    first.cut_short = first_banner_line_.cut_short;
+    first.line = first_banner_line_.line;
     TakeInRun(first);
   }
   Close();
 }
 
+void RunBuilder::Reset() {
+  first_banner_line_ = {};
+  open_ = false;
+  done_count_ = handed_out_ = 0;
+  app_done_ = false;
+  records_outside_runs_ = 0;
+}
+
+// The row of the run is one handed back earlier: its applications go to
+// the spares, and its strings keep their room.
 void RunBuilder::Open(int64_t line) {
   Close();
-  run_.emplace();
-  run_->line = line;
-  run_->applications.reserve(kApplicationsReserved);
+  for (AppRow& app : run_.applications) spare_apps_.push_back(std::move(app));
+  run_.applications.clear();
+  run_.applications.reserve(kApplicationsReserved);
+  Clear(&run_.start);
+  Clear(&run_.end);
+  for (WString* text : {&run_.system_id, &run_.os_type, &run_.lcid, &run_.language_code, &run_.error}) {
+    text->clear();
+  }
+  run_.outcome = RunOutcome::kApplicationsRun;
+  run_.cut_short_records = 0;
+  run_.line = line;
+  run_end_from_app_ = true;
+  open_ = true;
 }
 
 void RunBuilder::Close() {
-  if (!run_) return;
-  const bool errored = run_->outcome == RunOutcome::kMissingAppInstlPath ||
-                       run_->outcome == RunOutcome::kMissingLanguageTable;
-  if (!errored && !run_->applications.empty() &&
-      run_->applications.back().outcome == AppOutcome::kNoResult) {
-    run_->outcome = RunOutcome::kCutShort;
+  if (!open_) return;
+  const bool errored = run_.outcome == RunOutcome::kMissingAppInstlPath ||
+                       run_.outcome == RunOutcome::kMissingLanguageTable;
+  if (!errored && !run_.applications.empty() &&
+      run_.applications.back().outcome == AppOutcome::kNoResult) {
+    run_.outcome = RunOutcome::kCutShort;
   }
-  done_.push_back(std::move(*run_));
-  run_.reset();
+  if (done_count_ == done_.size()) done_.emplace_back();
+  std::swap(done_[done_count_++], run_);
+  open_ = false;
   app_done_ = false;
 }
 
-AppRow& RunBuilder::CurrentApp(const ReadRecord& record) {
-  if (run_->applications.empty() || app_done_) {
-    run_->applications.emplace_back();
-    run_->applications.back().line = record.line;
+AppRow& RunBuilder::CurrentApp(const RecordSpan& record) {
+  std::vector<AppRow>& apps = run_.applications;
+  if (apps.empty() || app_done_) {
+    if (spare_apps_.empty()) {
+      apps.emplace_back();
+    } else {
+      apps.push_back(std::move(spare_apps_.back()));
+      spare_apps_.pop_back();
+    }
+    MakeReady(&apps.back(), record.line);
     app_done_ = false;
   }
-  return run_->applications.back();
+  return apps.back();
 }
 
-void RunBuilder::TakeInRun(ReadRecord& record) {
-  if (!run_) {
+void RunBuilder::TakeInRun(const RecordSpan& record) {
+  if (!open_) {
     ++records_outside_runs_;
     return;
   }
-  run_->cut_short_records += record.cut_short ? 1 : 0;
+  run_.cut_short_records += record.cut_short ? 1 : 0;
   switch (record.record) {
     case LogRecord::kBannerSecondLine:
-      run_->start = Stamp(record);
-      run_->end = run_->start;
+      Stamp(record, &run_.start);
+      run_.end = run_.start;
+      run_end_from_app_ = false;
       return;
-    case LogRecord::kSystemIdentity: run_->system_id = ValueOf(record, 0); return;
-    case LogRecord::kOSTypeIdentity: run_->os_type = ValueOf(record, 0); return;
-    case LogRecord::kLocaleLanguage: run_->lcid = ValueOf(record, 0); return;
-    case LogRecord::kCodeLanguage: run_->language_code = ValueOf(record, 0); return;
+    case LogRecord::kSystemIdentity: AssignWide(record.value(0), &run_.system_id); return;
+    case LogRecord::kOSTypeIdentity: AssignWide(record.value(0), &run_.os_type); return;
+    case LogRecord::kLocaleLanguage: AssignWide(record.value(0), &run_.lcid); return;
+    case LogRecord::kCodeLanguage: AssignWide(record.value(0), &run_.language_code); return;
     case LogRecord::kMissingKeyError:
-      run_->outcome = RunOutcome::kMissingAppInstlPath;
-      run_->error = ValueOf(record, 0);
+      run_.outcome = RunOutcome::kMissingAppInstlPath;
+      AssignWide(record.value(0), &run_.error);
       return;
     case LogRecord::kFileOpenError:
-      run_->outcome = RunOutcome::kMissingLanguageTable;
-      run_->error = ValueOf(record, 0);
+      run_.outcome = RunOutcome::kMissingLanguageTable;
+      AssignWide(record.value(0), &run_.error);
       return;
     case LogRecord::kBannerFirstLine:
     case LogRecord::kBannerThirdLine:
@@ -212,18 +311,25 @@ void RunBuilder::TakeInRun(ReadRecord& record) {
   TakeApplicationRecord(record);
 }
 
-void RunBuilder::TakeApplicationRecord(ReadRecord& record) {
+void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
   if (record.record == LogRecord::kProcessing) app_done_ = true;  // a new application
   AppRow& app = CurrentApp(record);
   app.cut_short = app.cut_short || record.cut_short;
+  bool stamped = false;
   switch (record.record) {
     case LogRecord::kProcessing:
-      app.list_section = ValueOf(record, 0);
-      app.app_section = ValueOf(record, 1);
+      AssignWide(record.value(0), &app.list_section);
+      AssignWide(record.value(1), &app.app_section);
       break;
-    case LogRecord::kLaunched: app.command_line = ValueOf(record, 0); break;
-    case LogRecord::kStart: app.start = Stamp(record); break;
-    case LogRecord::kEnd: app.end = Stamp(record); break;
+    case LogRecord::kLaunched: AssignWide(record.value(0), &app.command_line); break;
+    case LogRecord::kStart:
+      Stamp(record, &app.start);
+      stamped = true;
+      break;
+    case LogRecord::kEnd:
+      Stamp(record, &app.end);
+      stamped = true;
+      break;
     case LogRecord::kResultFinished:
       app.outcome = AppOutcome::kFinished;
       app.counted_seconds = NumberOf(record);
@@ -241,14 +347,22 @@ void RunBuilder::TakeApplicationRecord(ReadRecord& record) {
     default:
       break;
   }
-  for (const StampRead* stamp : {&app.start, &app.end}) {
-    if (stamp->seconds) run_->end = *stamp;
+  // The run ends at the application's last stamp that reads. Told again
+  // after every record of it, that is news only when a stamp came or a
+  // banner line moved the end since.
+  if (stamped || !run_end_from_app_) {
+    if (app.end.seconds) {
+      run_.end = app.end;
+    } else if (app.start.seconds) {
+      run_.end = app.start;
+    }
+    run_end_from_app_ = true;
   }
 }
 
 std::optional<int64_t> ReadStamp(const WString& time, const WString& date) {
   LocalTime local;
-  if (!ReadTime(time, &local) || !ReadDate(date, &local)) return std::nullopt;
+  if (!ReadTime(Narrowed(time), &local) || !ReadDate(Narrowed(date), &local)) return std::nullopt;
   return SecondsFromCivil(local);
 }
 
@@ -266,8 +380,18 @@ RunReport MakeRunReport(const ReadLog& log) {
   report.unknown_lines = log.unknown_lines;
   RunBuilder builder;
   RunRow run;
+  std::string values[RecordSpan::kMostValues];
   for (const ReadRecord& record : log.records) {
-    builder.Take(record);
+    RecordSpan span;
+    span.record = record.record;
+    span.cut_short = record.cut_short;
+    span.line = record.line;
+    span.value_count = std::min(record.values.size(), RecordSpan::kMostValues);
+    for (size_t i = 0; i < span.value_count; ++i) {
+      values[i] = Narrowed(record.values[i]);
+      span.values[i] = values[i];
+    }
+    builder.Take(span);
     while (builder.Next(&run)) report.runs.push_back(std::move(run));
   }
   builder.Finish();

@@ -55,36 +55,49 @@ struct RunReport {
 };
 
 // Runs made from records as they come, handed out one at a time as each
-// ends: a log of any length holds one run in memory.
+// ends: a log of any length holds one run in memory. The rows and their
+// strings are used again from run to run, so a long log makes no string per
+// run once the first runs have made room.
 class RunBuilder {
  public:
-  void Take(ReadRecord record);
+  void Take(const RecordSpan& record);
   // The run before the last banner seen, or every run once Finish is called.
+  // `run` is swapped with the builder's row: hand the same row back each time.
   bool Next(RunRow* run);
   void Finish();
   int64_t records_outside_runs() const { return records_outside_runs_; }
+  // Ready for another log; the room stays.
+  void Reset();
 
  private:
   // Room for a run's usual applications at once, not grown one by one.
   static constexpr size_t kApplicationsReserved = 16;
   void Open(int64_t line);
   void Close();
-  // Both move the record's values into the run.
-  void TakeInRun(ReadRecord& record);
-  void TakeApplicationRecord(ReadRecord& record);
-  AppRow& CurrentApp(const ReadRecord& record);
-  StampRead Stamp(ReadRecord& record);
+  void TakeInRun(const RecordSpan& record);
+  void TakeApplicationRecord(const RecordSpan& record);
+  AppRow& CurrentApp(const RecordSpan& record);
+  void Stamp(const RecordSpan& record, StampRead* stamp);
 
-  std::optional<ReadRecord> first_banner_line_;  // waits: a run opens only if the second follows
-  std::optional<RunRow> run_;
-  std::vector<RunRow> done_;
+  // The first banner line waits: a run opens only if the second follows.
+  struct FirstBannerLine {
+    bool waiting = false;
+    bool cut_short = false;
+    int64_t line = 0;
+  } first_banner_line_;
+  bool open_ = false;
+  bool run_end_from_app_ = true;  // the run's end was last set from the current application
+  RunRow run_;
+  std::vector<RunRow> done_;  // rows [0, done_count_) are runs not yet handed out
+  size_t done_count_ = 0;
   size_t handed_out_ = 0;
+  std::vector<AppRow> spare_apps_;  // rows of runs handed back, with their room
   bool app_done_ = false;
   int64_t records_outside_runs_ = 0;
   struct DateRead {
-    WString text;
+    std::string text;
     bool read = false;
-    int year = 0, month = 0, day = 0;
+    int64_t days = 0;  // since 1970-01-01, when it reads
   } last_date_;
 };
 

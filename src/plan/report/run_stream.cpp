@@ -18,22 +18,29 @@ bool RunStream::Next(RunRow* run) {
   return true;
 }
 
+void RunStream::Restart(ByteSource& source) {
+  source_ = &source;
+  lines_ = LogLines();
+  builder_.Reset();
+  tally_ = LogTally();
+  ended_ = false;
+}
+
 // One chunk of the log through lines and records into the builder; false
 // at the end.
 bool RunStream::ReadMore() {
   auto take = [this](std::string_view line, int64_t number) {
     tally_.lines = number;
-    records_.clear();
-    if (ReadLogLine(line, number, &records_)) {
+    if (FindRecords(line, number, &records_)) {
       ++tally_.unknown_lines;
       if (tally_.first_unknown_lines.size() < LogTally::kUnknownLinesKept) {
         tally_.first_unknown_lines.push_back(number);
       }
     }
-    for (ReadRecord& record : records_) builder_.Take(std::move(record));
+    for (const RecordSpan& record : records_) builder_.Take(record);
   };
   size_t got = 0;
-  if (!source_.Read(chunk_.data(), chunk_.size(), &got)) {
+  if (!source_->Read(chunk_.get(), kChunk, &got)) {
     tally_.read_failed = true;
     got = 0;
   }
@@ -41,7 +48,7 @@ bool RunStream::ReadMore() {
     lines_.End(take);
     return false;
   }
-  lines_.Feed(chunk_.data(), got, take);
+  lines_.Feed(chunk_.get(), got, take);
   return true;
 }
 

@@ -5,6 +5,7 @@
 // read buffer, one line and one run, whatever the size of the log.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "plan/report/log_records.h"
@@ -32,8 +33,13 @@ struct LogTally {
 
 class RunStream {
  public:
-  explicit RunStream(ByteSource& source) : source_(source) {}
+  RunStream() = default;  // Restart gives it its log
+  explicit RunStream(ByteSource& source) : source_(&source) {}
+  // Another log, read with the room the last one left: a folder of small
+  // logs allocates little for each.
+  void Restart(ByteSource& source);
   // The next run of the log; false at its end or when a read failed.
+  // Hand the same row each time: its room is used again.
   bool Next(RunRow* run);
   // Complete once Next has given false.
   const LogTally& tally() const { return tally_; }
@@ -41,11 +47,13 @@ class RunStream {
  private:
   bool ReadMore();
 
-  ByteSource& source_;
+  ByteSource* source_ = nullptr;
   LogLines lines_;
   RunBuilder builder_;
-  std::vector<ReadRecord> records_;
-  std::vector<char> chunk_ = std::vector<char>(64u << 10);
+  std::vector<RecordSpan> records_;  // of the line at hand
+  // Not zeroed first: a folder of small logs makes one for each.
+  static constexpr size_t kChunk = 64u << 10;
+  std::unique_ptr<char[]> chunk_{new char[kChunk]};
   LogTally tally_;
   bool ended_ = false;
 };

@@ -82,7 +82,11 @@ TEST(ReportTest, RunsAndApplicationsWithTheirOutcomes) {
                                                "1 finished, 1 failed to launch, 1 timed out, 0 "
                                                "without result"))
       << text.str();
-  EXPECT_NE(std::string::npos, text.str().find("2026-12-06 09:10:06")) << text.str();
+  // Cells of 34, 21, 21 and 36 columns, then the seconds.
+  EXPECT_NE(std::string::npos,
+            text.str().find("\n  Slow" + std::string(28, ' ') + "2026-12-06 09:05:05  2026-12-06 09:10:06  "
+                            "did not finish in 300 s" + std::string(13, ' ') + "301\n"))
+      << text.str();
   const nlohmann::ordered_json json = ReportJson(report);
   EXPECT_EQ("timed-out", json["runs"][0]["applications"][2]["outcome"]);
   EXPECT_EQ("missing-appinstlpath", json["runs"][1]["outcome"]);
