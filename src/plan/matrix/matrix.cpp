@@ -96,46 +96,39 @@ struct Planner {
 // time, each block handed on before the next is made, so that memory holds
 // one block and not the matrix. What each machine assumed is told in the
 // machines' order, so that the output is the same on any number of cores.
-void AllMachineRows(const std::vector<WString>& machines,
-                    const std::vector<bool>& left_out,
+// Only the machines at `planned` get rows.
+void AllMachineRows(const std::vector<WString>& machines, const std::vector<size_t>& planned,
                     const std::vector<Prelude>& preludes, PlanPlatform& platform,
                     Workers* workers, Assumptions* assumptions, Matrix* matrix,
                     MatrixSink* sink) {
   // A planner beside the first copies what is known of the files: none is
   // made where fewer machines are planned.
-  size_t planned = 0;
-  for (bool out : left_out) planned += !out;
   constexpr size_t kMostPlanners = 4;
   size_t count = workers != nullptr ? std::min(workers->Count(), kMostPlanners) : 1;
-  count = std::min(count, planned);
+  count = std::min(count, planned.size());
   const LanguageSharing sharing = ShareLanguages(preludes, platform.ini());
   std::vector<std::unique_ptr<Planner>> planners;
   for (size_t i = 0; i < count; ++i) {
     planners.push_back(std::make_unique<Planner>(platform, i == 0, preludes));
   }
-  const size_t block = sink != nullptr ? 16 : std::max<size_t>(machines.size(), 1);
-  for (size_t start = 0; start < machines.size(); start += block) {
-    const size_t end = std::min(machines.size(), start + block);
+  const size_t block = sink != nullptr ? 16 : std::max<size_t>(planned.size(), 1);
+  for (size_t start = 0; start < planned.size(); start += block) {
+    const size_t end = std::min(planned.size(), start + block);
     // Without a sink there is one block, made in the matrix's own rows.
     std::vector<MachineMatrix> block_rows;
     std::vector<MachineMatrix>& rows = sink != nullptr ? block_rows : matrix->machines;
     rows.resize(end - start);
     std::vector<std::string> written(sink != nullptr ? end - start : 0);
-    // Only a planned machine assumes anything.
     std::vector<std::unique_ptr<Assumptions>> assumed(end - start);
     const size_t stride = std::max<size_t>(planners.size(), 1);
     auto plan = [&](size_t which) {
       for (size_t i = start + which; i < end; i += stride) {
         MachineMatrix& row = rows[i - start];
-        if (left_out[i]) {
-          row.system_id = machines[i];
-          row.planned = false;
-        } else {
-          Planner& planner = *planners[which];
-          assumed[i - start] = std::make_unique<Assumptions>(assumptions->keep());
-          row = MachineRows(machines[i], preludes, matrix->systems, sharing, planner.answers,
-                            planner.platform, assumed[i - start].get());
-        }
+        Planner& planner = *planners[which];
+        assumed[i - start] = std::make_unique<Assumptions>(assumptions->keep());
+        row = MachineRows(machines[planned[i]], preludes, matrix->systems, sharing,
+                          planner.answers, planner.platform, assumed[i - start].get());
+        row.index = planned[i];
         if (sink != nullptr) {
           written[i - start] = sink->Rows(*matrix, row);
           row = MachineMatrix();
@@ -148,7 +141,7 @@ void AllMachineRows(const std::vector<WString>& machines,
       plan(0);
     }
     for (size_t i = 0; i < rows.size(); ++i) {
-      if (assumed[i] != nullptr) assumptions->Merge(*assumed[i]);
+      assumptions->Merge(*assumed[i]);
       if (sink != nullptr) sink->Machine(written[i]);
     }
   }
@@ -262,16 +255,16 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   }
   if (sink != nullptr) sink->Head(matrix);
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    std::vector<bool> left_out(machines.size());
+    std::vector<size_t> planned;
     {
       std::unordered_set<WString> named;
       for (const WString& machine : more.left_out) named.insert(LowerCase(machine));
       for (size_t i = 0; i < machines.size(); ++i) {
-        left_out[i] = named.count(LowerCase(machines[i])) > 0;
+        if (named.empty() || named.count(LowerCase(machines[i])) == 0) planned.push_back(i);
       }
     }
-    AllMachineRows(machines, left_out, preludes, platform, workers, &assumptions, &matrix,
-                   sink);
+    AllMachineRows(machines, planned, preludes, platform, workers, &assumptions, &matrix, sink);
+    if (sink == nullptr) matrix.machine_ids = std::move(machines);
   }
   matrix.assumptions = assumptions.kept();
   matrix.assumed_answers = assumptions.answered();

@@ -38,7 +38,7 @@ struct MatrixVariant {
 
 struct MachineMatrix {
   WString system_id;
-  bool planned = true;  // false: named by the scope, left out, no rows
+  size_t index = 0;  // the machine's place among all the matrix's machines
   std::vector<PassPlan> pass0;
   std::vector<PassPlan> pass1;
   std::vector<MatrixVariant> variants;
@@ -49,7 +49,12 @@ struct Matrix {
   std::vector<MatrixLanguage> languages;
   std::vector<WindowsKind> systems;  // WINXP, VISTA32, VISTA64, another
   Prelude prelude;                   // of the first language: the settings
-  std::vector<MachineMatrix> machines;  // empty when they went to a sink
+  // Every machine of the scope, in order, left out or not; empty when the
+  // rows went to a sink.
+  std::vector<WString> machine_ids;
+  // The rows of the machines planned, in the same order: a diff leaves out
+  // most, and a row is far bigger than a name.
+  std::vector<MachineMatrix> machines;
   size_t machine_count = 0;
   size_t cells = 0;
   std::vector<FileQuestionAsked> assumptions;  // the first few
