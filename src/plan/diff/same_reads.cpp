@@ -72,6 +72,7 @@ std::vector<WString> MachinesReadingTheSame(const IniFile& before, const IniFile
   for (const WString& machine : machines) {
     if (SameLists(before, after, machine, applications)) same.push_back(machine);
   }
+  same.shrink_to_fit();
   return same;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <set>
 #include <string>
 #include <unordered_set>
@@ -153,15 +154,57 @@ std::vector<WString> MachineSections(const IniFile& ini) {
   const std::unordered_set<WString> applications = NamedApplications(ini);
 
   std::vector<WString> machines;
-  std::unordered_set<WString> seen;
   for (const IniSection& section : ini.sections()) {
     const WString machine = MachineOf(ini.Name(section).str(), ini);
     const WString lowered_machine = LowerCase(machine);
     if (!StartsWith0x(machine) || lowered_machine == u"0xffff") continue;
-    if (applications.count(lowered_machine) > 0 || !seen.insert(lowered_machine).second) continue;
-    machines.push_back(u"0x" + machine.substr(2));
+    if (applications.count(lowered_machine) > 0) continue;
+    // A machine's lists mostly follow its section: those are not kept twice
+    // until the names are sorted.
+    const WString id = u"0x" + machine.substr(2);
+    if (!machines.empty() && EqualIgnoringCase(machines.back(), id)) continue;
+    machines.push_back(id);
   }
+  KeepFirstOfEach(&machines);
   return machines;
+}
+
+void KeepFirstOfEach(std::vector<WString>* names) {
+  std::vector<uint32_t> order(names->size());
+  std::iota(order.begin(), order.end(), 0u);
+  // Stable: of names alike, the first in the list comes first.
+  std::stable_sort(order.begin(), order.end(), [names](uint32_t a, uint32_t b) {
+    return LessIgnoringCase((*names)[a], (*names)[b]);
+  });
+  std::vector<bool> again(names->size());
+  for (size_t i = 1; i < order.size(); ++i) {
+    again[order[i]] = !LessIgnoringCase((*names)[order[i - 1]], (*names)[order[i]]);
+  }
+  order = std::vector<uint32_t>();
+  size_t kept = 0;
+  for (size_t i = 0; i < names->size(); ++i) {
+    if (again[i]) continue;
+    if (kept != i) (*names)[kept] = std::move((*names)[i]);
+    ++kept;
+  }
+  names->resize(kept);
+  names->shrink_to_fit();
+}
+
+void AddMissingNames(const std::vector<WString>& more, std::vector<WString>* names) {
+  std::vector<const WString*> known;
+  known.reserve(names->size());
+  for (const WString& name : *names) known.push_back(&name);
+  auto less = [](const WString* a, const WString* b) { return LessIgnoringCase(*a, *b); };
+  std::sort(known.begin(), known.end(), less);
+  std::vector<WString> missing;
+  for (const WString& name : more) {
+    if (!std::binary_search(known.begin(), known.end(), &name, less)) missing.push_back(name);
+  }
+  known = std::vector<const WString*>();
+  KeepFirstOfEach(&missing);
+  names->reserve(names->size() + missing.size());
+  for (WString& name : missing) names->push_back(std::move(name));
 }
 
 std::string VariantName(int index) {
@@ -249,7 +292,7 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   std::vector<WString> machines;
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
     if (!more.only) machines = MachineSections(platform.ini());
-    AddMissing(more.machines, &machines, [](const WString& id) { return LowerCase(id); });
+    AddMissingNames(more.machines, &machines);
     matrix.machine_count = machines.size();
     matrix.cells = machines.size() * matrix.languages.size() * matrix.systems.size();
   }
@@ -257,14 +300,24 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
     std::vector<size_t> planned;
     {
-      std::unordered_set<WString> named;
-      for (const WString& machine : more.left_out) named.insert(LowerCase(machine));
+      // The names left out, sorted to be looked up.
+      std::vector<const WString*> named;
+      if (more.left_out != nullptr) {
+        for (const WString& machine : *more.left_out) named.push_back(&machine);
+      }
+      auto less = [](const WString* a, const WString* b) { return LessIgnoringCase(*a, *b); };
+      std::sort(named.begin(), named.end(), less);
       for (size_t i = 0; i < machines.size(); ++i) {
-        if (named.empty() || named.count(LowerCase(machines[i])) == 0) planned.push_back(i);
+        if (!std::binary_search(named.begin(), named.end(), &machines[i], less)) {
+          planned.push_back(i);
+        }
       }
     }
     AllMachineRows(machines, planned, preludes, platform, workers, &assumptions, &matrix, sink);
-    if (sink == nullptr) matrix.machine_ids = std::move(machines);
+    if (sink == nullptr) {
+      machines.shrink_to_fit();
+      matrix.machine_ids = std::move(machines);
+    }
   }
   matrix.assumptions = assumptions.kept();
   matrix.assumed_answers = assumptions.answered();

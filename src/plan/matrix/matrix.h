@@ -5,6 +5,7 @@
 // program names and one it does not, in every language of the table. Equal
 // plans of a machine are told once, as a variant; the cells name variants.
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,13 @@ namespace quill::plan {
 // applications named by an APP key, and sections for words the program never
 // produces. Each as its SystemID.
 std::vector<WString> MachineSections(const IniFile& ini);
+
+// Of names equal but for case, the first one only, in their order. A
+// deployment names hundreds of thousands of machines: the names are sorted
+// in place of a set of their copies.
+void KeepFirstOfEach(std::vector<WString>* names);
+// Appends those of `more` that `names` lacks, each once, in `more`'s order.
+void AddMissingNames(const std::vector<WString>& more, std::vector<WString>* names);
 
 struct MatrixLanguage {
   WString label;      // the table's section, or "(none)"
@@ -72,7 +80,9 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform);
 struct MatrixScope {
   std::vector<WString> machines;  // SystemIDs, compared without regard to case
   std::vector<uint32_t> lcids;
-  std::vector<WString> left_out;  // machines named but not planned
+  // Machines named but not planned; shared, for a diff leaves out the same
+  // hundreds of thousands on both sides.
+  std::shared_ptr<const std::vector<WString>> left_out;
   // Only the machines and LCIDs named here: not the deployment's own, nor
   // the locale the table does not know.
   bool only = false;

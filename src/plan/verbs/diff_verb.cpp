@@ -1,7 +1,7 @@
 #include "plan/verbs/verbs.h"
 
 #include <sstream>
-#include <unordered_set>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -14,7 +14,6 @@
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/windows/case_fold.h"
 #include "plan/windows/shown_text.h"
 
 namespace quill::plan {
@@ -46,11 +45,7 @@ struct Side {
 std::vector<WString> BothSides(const std::vector<WString>& before,
                                const std::vector<WString>& after) {
   std::vector<WString> machines = before;
-  std::unordered_set<WString> known;
-  for (const WString& machine : before) known.insert(LowerCase(machine));
-  for (const WString& machine : after) {
-    if (known.count(LowerCase(machine)) == 0) machines.push_back(machine);
-  }
+  AddMissingNames(after, &machines);
   return machines;
 }
 
@@ -90,23 +85,23 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   // Each side over both sides' machines and locales: the same cells.
   Side& before = sides[0];
   Side& after = sides[1];
-  std::vector<WString> left_out;
+  std::shared_ptr<std::vector<WString>> left_out;
   if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
-    left_out = MachinesReadingTheSame(before.machine.platform().ini(),
-                                      after.machine.platform().ini(),
-                                      BothSides(before.scope.machines, after.scope.machines));
+    left_out = std::make_shared<std::vector<WString>>(MachinesReadingTheSame(
+        before.machine.platform().ini(), after.machine.platform().ini(),
+        BothSides(before.scope.machines, after.scope.machines)));
   }
-  // A deployment of many machines has long lists of them: each is kept once.
   MatrixScope more[] = {std::move(after.scope), std::move(before.scope)};
   if (with_fleet) more[0] = more[1] = FleetScope(fleet);
-  more[0].left_out = left_out;
-  more[1].left_out = std::move(left_out);
+  more[0].left_out = more[1].left_out = left_out;
   workers->Run(2, [&](size_t i) {
     Side& side = sides[i];
     // One planner a side: the sides already take both cores, and another
     // planner would copy what is known of the files.
     side.matrix = MakeMatrix(side.files.language_table, side.machine.platform(), more[i],
                              nullptr, nullptr);
+    // Its lists of machines are in the matrix now, or in none of it.
+    more[i] = MatrixScope();
     if (side.matrix.problem.empty()) {
       side.findings = LintDeployment(side.ini, side.files.language_table, side.machine.platform());
     }
