@@ -189,7 +189,7 @@ class Indexer {
           nul_lines->push_back(static_cast<int>(number));
         ++*nul_line_count;
       }
-      Add(Parse(begin, end), static_cast<int>(number));
+      Add(Parse(begin, end));
     });
     // A section's keys are those after its header.
     size_t first = 0;
@@ -267,19 +267,17 @@ class Indexer {
   }
 
   // Sections hold their count of keys until Run points them at their keys.
-  void Add(const Line& line, int number) {
+  void Add(const Line& line) {
     if (line.kind == Line::kHeader) {
       IniSection section;
       section.name_begin = static_cast<uint32_t>(line.name_begin);
       section.name_size = static_cast<uint32_t>(line.name_end - line.name_begin);
-      section.line = number;
       sections_.push_back(section);
     } else if (line.kind == Line::kKey) {
       IniKey key;
       key.begin = static_cast<uint32_t>(line.name_begin);
       key.name_size = static_cast<uint32_t>(line.name_end - line.name_begin);
       key.has_value = line.has_value;
-      key.line = number;
       keys_.push_back(key);
       IniSection& section = sections_.back();
       section.keys = IniKeys(nullptr, static_cast<uint32_t>(section.keys.size() + 1));
@@ -498,6 +496,9 @@ bool IniFile::utf16_without_mark() const { return contents_->utf16_without_mark;
 const std::vector<int>& IniFile::nul_lines() const { return contents_->nul_lines; }
 int64_t IniFile::nul_line_count() const { return contents_->nul_line_count; }
 const std::vector<IniSection>& IniFile::sections() const { return contents_->sections; }
+size_t IniFile::TextSize() const {
+  return bytes_ != nullptr ? contents_->bytes.size() : contents_->units.size();
+}
 
 IniChars IniFile::Value(const IniKey& key) const {
   if (!key.has_value) return IniChars();
@@ -603,6 +604,33 @@ WString IniFile::ValueText(const IniKey* key, const WString& default_value,
   if (buffer_chars == 0) return WString();
   if (key != nullptr && key->has_value) return CutToBuffer(Value(*key), buffer_chars);
   return CutToBuffer(StripDefault(UpToNul(default_value)), buffer_chars);
+}
+
+IniLines::IniLines(const IniFile& ini) : ini_(ini) {
+  const size_t size = ini.TextSize();
+  int line = 1;
+  for (size_t at = 0; at < size; ++at) {
+    if (at % kStride == 0) lines_.push_back(line);
+    line += EndsLine(at);
+  }
+}
+
+bool IniLines::EndsLine(size_t at) const {
+  const char16_t c = ini_.Unit(at);
+  if (c == u'\n') return true;
+  return c == u'\r' && !(at + 1 < ini_.TextSize() && ini_.Unit(at + 1) == u'\n');
+}
+
+int IniLines::At(size_t at) const {
+  if (lines_.empty()) return 1;
+  const size_t from = at / kStride;
+  int line = lines_[from];
+  for (size_t i = from * kStride; i < at; ++i) line += EndsLine(i);
+  return line;
+}
+
+int IniLines::Of(const IniSection& section) const {
+  return &section == ini_.sections().data() ? 0 : At(section.name_begin);
 }
 
 }  // namespace quill::plan
