@@ -90,16 +90,16 @@ class IniLint {
   void CheckSectionsAndKeys() {
     for (const IniSection& section : ini_.sections()) {
       const WString name = ini_.Name(section).str();
-      const int line = lines_.Of(section);
-      if (line > 0 && name.empty()) {
-        if (!HoldsNul(line)) {
-          Add(line, "empty-section-name", Severity::kWarning,
+      const bool headed = &section != ini_.sections().data();
+      if (headed && name.empty()) {
+        if (!HoldsNul(lines_.Of(section))) {
+          Add(lines_.Of(section), "empty-section-name", Severity::kWarning,
               "the header names no section: the keys under it are never read");
         }
         continue;
       }
       if (section.again) {
-        Add(line, "duplicate-section", Severity::kWarning,
+        Add(lines_.Of(section), "duplicate-section", Severity::kWarning,
             "section [" + ToUtf8(name) + "] appears before; the keys here are never read");
         continue;
       }
@@ -178,7 +178,7 @@ class IniLint {
       const WString key = u"APP" + FromUtf8(std::to_string(number));
       const WString application = Value(list, key);
       if (application.empty()) break;
-      CheckApplication(application, LineOf(list, key));
+      CheckApplication(application, list, key);
     }
     const std::string end = "APP" + std::to_string(number);
     for (const IniKey& key : section.keys) {
@@ -206,16 +206,18 @@ class IniLint {
     return true;
   }
 
-  void CheckApplication(const WString& application, int line) {
+  // The list's key is looked up again only for a finding: lines are
+  // counted when asked.
+  void CheckApplication(const WString& application, const WString& list, const WString& key) {
     const std::string named = "[" + ToUtf8(application) + "]";
     if (ini_.FindSection(application) == nullptr) {
-      Add(line, "app-section-missing", Severity::kError,
+      Add(LineOf(list, key), "app-section-missing", Severity::kError,
           "section " + named + " does not exist; the application is skipped without a record");
       return;
     }
     const WString app_path = Value(application, u"AppPath");
     if (app_path.empty()) {
-      Add(line, "app-without-apppath", Severity::kError,
+      Add(LineOf(list, key), "app-without-apppath", Severity::kError,
           "section " + named + " has no AppPath; the application is skipped without a record");
       return;
     }

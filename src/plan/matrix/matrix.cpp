@@ -299,16 +299,17 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   if (sink != nullptr) sink->Head(matrix);
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
     std::vector<size_t> planned;
-    {
-      // The names left out, sorted to be looked up.
+    if (more.planned_only == nullptr) {
+      planned.resize(machines.size());
+      std::iota(planned.begin(), planned.end(), size_t{0});
+    } else {
+      // The names to plan, sorted to be looked up.
       std::vector<const WString*> named;
-      if (more.left_out != nullptr) {
-        for (const WString& machine : *more.left_out) named.push_back(&machine);
-      }
+      for (const WString& machine : *more.planned_only) named.push_back(&machine);
       auto less = [](const WString* a, const WString* b) { return LessIgnoringCase(*a, *b); };
       std::sort(named.begin(), named.end(), less);
       for (size_t i = 0; i < machines.size(); ++i) {
-        if (!std::binary_search(named.begin(), named.end(), &machines[i], less)) {
+        if (std::binary_search(named.begin(), named.end(), &machines[i], less)) {
           planned.push_back(i);
         }
       }

@@ -80,9 +80,9 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform);
 struct MatrixScope {
   std::vector<WString> machines;  // SystemIDs, compared without regard to case
   std::vector<uint32_t> lcids;
-  // Machines named but not planned; shared, for a diff leaves out the same
-  // hundreds of thousands on both sides.
-  std::shared_ptr<const std::vector<WString>> left_out;
+  // When set, only these of the machines are planned, the others left out:
+  // a diff plans only the few whose sections an edit reached, on both sides.
+  std::shared_ptr<const std::vector<WString>> planned_only;
   // Only the machines and LCIDs named here: not the deployment's own, nor
   // the locale the table does not know.
   bool only = false;

@@ -85,15 +85,20 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   // Each side over both sides' machines and locales: the same cells.
   Side& before = sides[0];
   Side& after = sides[1];
-  std::shared_ptr<std::vector<WString>> left_out;
+  MatrixScope fleet_scope;
+  if (with_fleet) fleet_scope = FleetScope(fleet);
+  std::shared_ptr<std::vector<WString>> planned_only;
   if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
-    left_out = std::make_shared<std::vector<WString>>(MachinesReadingTheSame(
-        before.machine.platform().ini(), after.machine.platform().ini(),
-        BothSides(before.scope.machines, after.scope.machines)));
+    // Every machine a matrix may hold is looked at: one not looked at
+    // would be left out unseen.
+    std::vector<WString> machines = BothSides(before.scope.machines, after.scope.machines);
+    AddMissingNames(fleet_scope.machines, &machines);
+    planned_only = std::make_shared<std::vector<WString>>(MachinesReadingOtherwise(
+        before.machine.platform().ini(), after.machine.platform().ini(), machines));
   }
   MatrixScope more[] = {std::move(after.scope), std::move(before.scope)};
-  if (with_fleet) more[0] = more[1] = FleetScope(fleet);
-  more[0].left_out = more[1].left_out = left_out;
+  if (with_fleet) more[0] = more[1] = std::move(fleet_scope);
+  more[0].planned_only = more[1].planned_only = planned_only;
   workers->Run(2, [&](size_t i) {
     Side& side = sides[i];
     // One planner a side: the sides already take both cores, and another
