@@ -153,17 +153,27 @@ void AllMachineRows(const std::vector<WString>& machines, const std::vector<size
 std::vector<WString> MachineSections(const IniFile& ini) {
   const std::unordered_set<WString> applications = NamedApplications(ini);
 
-  std::vector<WString> machines;
-  for (const IniSection& section : ini.sections()) {
-    const WString machine = MachineOf(ini.Name(section).str(), ini);
+  // The sections first, then their machines in a list made at its size: a
+  // list that grows holds twice its names while it moves.
+  const std::vector<IniSection>& sections = ini.sections();
+  std::vector<uint32_t> machine_sections;
+  WString last;
+  for (size_t i = 0; i < sections.size(); ++i) {
+    const WString machine = MachineOf(ini.Name(sections[i]).str(), ini);
     const WString lowered_machine = LowerCase(machine);
     if (!StartsWith0x(machine) || lowered_machine == u"0xffff") continue;
     if (applications.count(lowered_machine) > 0) continue;
     // A machine's lists mostly follow its section: those are not kept twice
     // until the names are sorted.
-    const WString id = u"0x" + machine.substr(2);
-    if (!machines.empty() && EqualIgnoringCase(machines.back(), id)) continue;
-    machines.push_back(id);
+    if (lowered_machine == last) continue;
+    last = lowered_machine;
+    machine_sections.push_back(static_cast<uint32_t>(i));
+  }
+  std::vector<WString> machines;
+  machines.reserve(machine_sections.size());
+  for (uint32_t i : machine_sections) {
+    const WString machine = MachineOf(ini.Name(sections[i]).str(), ini);
+    machines.push_back(u"0x" + machine.substr(2));
   }
   KeepFirstOfEach(&machines);
   return machines;
@@ -187,22 +197,29 @@ void KeepFirstOfEach(std::vector<WString>* names) {
     if (kept != i) (*names)[kept] = std::move((*names)[i]);
     ++kept;
   }
-  names->resize(kept);
-  names->shrink_to_fit();
+  if (kept < names->size()) {
+    names->resize(kept);
+    names->shrink_to_fit();
+  }
 }
 
-void AddMissingNames(const std::vector<WString>& more, std::vector<WString>* names) {
+std::vector<WString> MissingNames(const std::vector<WString>& more,
+                                  const std::vector<WString>& names) {
   std::vector<const WString*> known;
-  known.reserve(names->size());
-  for (const WString& name : *names) known.push_back(&name);
+  known.reserve(names.size());
+  for (const WString& name : names) known.push_back(&name);
   auto less = [](const WString* a, const WString* b) { return LessIgnoringCase(*a, *b); };
   std::sort(known.begin(), known.end(), less);
   std::vector<WString> missing;
   for (const WString& name : more) {
     if (!std::binary_search(known.begin(), known.end(), &name, less)) missing.push_back(name);
   }
-  known = std::vector<const WString*>();
   KeepFirstOfEach(&missing);
+  return missing;
+}
+
+void AddMissingNames(const std::vector<WString>& more, std::vector<WString>* names) {
+  std::vector<WString> missing = MissingNames(more, *names);
   names->reserve(names->size() + missing.size());
   for (WString& name : missing) names->push_back(std::move(name));
 }

@@ -28,7 +28,10 @@ std::vector<WString> MachineSections(const IniFile& ini);
 // deployment names hundreds of thousands of machines: the names are sorted
 // in place of a set of their copies.
 void KeepFirstOfEach(std::vector<WString>* names);
-// Appends those of `more` that `names` lacks, each once, in `more`'s order.
+// Those of `more` that `names` lacks, each once, in `more`'s order.
+std::vector<WString> MissingNames(const std::vector<WString>& more,
+                                  const std::vector<WString>& names);
+// The same appended to `names`.
 void AddMissingNames(const std::vector<WString>& more, std::vector<WString>* names);
 
 struct MatrixLanguage {

@@ -97,7 +97,15 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
         before.machine.platform().ini(), after.machine.platform().ini(), machines));
   }
   MatrixScope more[] = {std::move(after.scope), std::move(before.scope)};
-  if (with_fleet) more[0] = more[1] = std::move(fleet_scope);
+  if (with_fleet) {
+    more[0] = more[1] = std::move(fleet_scope);
+  } else {
+    // A side adds only the other's machines it lacks: the long lists go
+    // before the matrices are made.
+    std::vector<WString> after_only = MissingNames(more[0].machines, more[1].machines);
+    more[1].machines = MissingNames(more[1].machines, more[0].machines);
+    more[0].machines = std::move(after_only);
+  }
   more[0].planned_only = more[1].planned_only = planned_only;
   workers->Run(2, [&](size_t i) {
     Side& side = sides[i];
