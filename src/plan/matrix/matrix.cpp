@@ -205,6 +205,7 @@ void KeepFirstOfEach(std::vector<WString>* names) {
 
 std::vector<WString> MissingNames(const std::vector<WString>& more,
                                   const std::vector<WString>& names) {
+  if (more.empty()) return {};
   std::vector<const WString*> known;
   known.reserve(names.size());
   for (const WString& name : names) known.push_back(&name);

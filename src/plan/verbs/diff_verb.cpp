@@ -41,14 +41,6 @@ struct Side {
   std::vector<Finding> findings;
 };
 
-// The machines of both sides, each once.
-std::vector<WString> BothSides(const std::vector<WString>& before,
-                               const std::vector<WString>& after) {
-  std::vector<WString> machines = before;
-  AddMissingNames(after, &machines);
-  return machines;
-}
-
 }  // namespace
 
 int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream& err) {
@@ -85,13 +77,18 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   // Each side over both sides' machines and locales: the same cells.
   Side& before = sides[0];
   Side& after = sides[1];
+  // Each side adds the other's machines it lacks: only those are kept, and
+  // the long lists go before the matrices are made.
+  std::vector<WString> after_only = MissingNames(after.scope.machines, before.scope.machines);
+  std::vector<WString> before_only = MissingNames(before.scope.machines, after.scope.machines);
   MatrixScope fleet_scope;
   if (with_fleet) fleet_scope = FleetScope(fleet);
   std::shared_ptr<std::vector<WString>> planned_only;
   if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
     // Every machine a matrix may hold is looked at: one not looked at
     // would be left out unseen.
-    std::vector<WString> machines = BothSides(before.scope.machines, after.scope.machines);
+    std::vector<WString> machines = before.scope.machines;
+    machines.insert(machines.end(), after_only.begin(), after_only.end());
     AddMissingNames(fleet_scope.machines, &machines);
     planned_only = std::make_shared<std::vector<WString>>(MachinesReadingOtherwise(
         before.machine.platform().ini(), after.machine.platform().ini(), machines));
@@ -100,11 +97,8 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   if (with_fleet) {
     more[0] = more[1] = std::move(fleet_scope);
   } else {
-    // A side adds only the other's machines it lacks: the long lists go
-    // before the matrices are made.
-    std::vector<WString> after_only = MissingNames(more[0].machines, more[1].machines);
-    more[1].machines = MissingNames(more[1].machines, more[0].machines);
     more[0].machines = std::move(after_only);
+    more[1].machines = std::move(before_only);
   }
   more[0].planned_only = more[1].planned_only = planned_only;
   workers->Run(2, [&](size_t i) {
