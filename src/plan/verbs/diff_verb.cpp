@@ -85,13 +85,17 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   if (with_fleet) fleet_scope = FleetScope(fleet);
   std::shared_ptr<std::vector<WString>> planned_only;
   if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
-    // Every machine a matrix may hold is looked at: one not looked at
-    // would be left out unseen.
-    std::vector<WString> machines = before.scope.machines;
-    machines.insert(machines.end(), after_only.begin(), after_only.end());
-    AddMissingNames(fleet_scope.machines, &machines);
-    planned_only = std::make_shared<std::vector<WString>>(MachinesReadingOtherwise(
-        before.machine.platform().ini(), after.machine.platform().ini(), machines));
+    // Every machine a matrix may hold is looked at, one list after the
+    // other: one not looked at would be left out unseen.
+    const std::vector<WString> fleet_only =
+        MissingNames(MissingNames(fleet_scope.machines, before.scope.machines), after_only);
+    planned_only = std::make_shared<std::vector<WString>>();
+    const std::vector<WString>* lists[] = {&before.scope.machines, &after_only, &fleet_only};
+    for (const std::vector<WString>* machines : lists) {
+      const std::vector<WString> otherwise = MachinesReadingOtherwise(
+          before.machine.platform().ini(), after.machine.platform().ini(), *machines);
+      planned_only->insert(planned_only->end(), otherwise.begin(), otherwise.end());
+    }
   }
   MatrixScope more[] = {std::move(after.scope), std::move(before.scope)};
   if (with_fleet) {
