@@ -16,10 +16,12 @@ namespace {
 
 bool SameSections(const IniFile& a, const IniFile& b) {
   if (a.sections().size() != b.sections().size()) return false;
+  const quill::plan::IniLines a_lines(a);
+  const quill::plan::IniLines b_lines(b);
   for (size_t i = 0; i < a.sections().size(); ++i) {
     const quill::plan::IniSection& x = a.sections()[i];
     const quill::plan::IniSection& y = b.sections()[i];
-    if (a.Name(x) != b.Name(y) || x.line != y.line || x.again != y.again ||
+    if (a.Name(x) != b.Name(y) || a_lines.Of(x) != b_lines.Of(y) || x.again != y.again ||
         x.keys.size() != y.keys.size()) {
       return false;
     }
@@ -27,7 +29,7 @@ bool SameSections(const IniFile& a, const IniFile& b) {
       const quill::plan::IniKey& p = x.keys[k];
       const quill::plan::IniKey& q = y.keys[k];
       if (a.Name(p) != b.Name(q) || p.has_value != q.has_value || a.Value(p) != b.Value(q) ||
-          p.line != q.line) {
+          a_lines.Of(p) != b_lines.Of(q)) {
         return false;
       }
     }
@@ -54,7 +56,8 @@ size_t IndexOf(const IniFile& file, const quill::plan::IniSection* section) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const std::string raw(reinterpret_cast<const char*>(bytes), size);
   const IniFile file = IniFile::FromBytes(raw);
-  Check(!file.sections().empty() && file.sections()[0].line == 0, "the lines before any header");
+  Check(!file.sections().empty() && quill::plan::IniLines(file).Of(file.sections()[0]) == 0,
+        "the lines before any header");
   // Read in pieces of any size, as a verb reads a file, it reads the same.
   size_t at = 0;
   const size_t piece = 1 + size % 61;
@@ -88,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     asked.push_back(name);
     for (const quill::plan::IniKey& key : section.keys) {
       const quill::plan::IniKey* found = file.FindKey(name, file.Name(key).str());
-      Check(found != nullptr && found->line <= key.line, "a key is found, the first of its name");
+      Check(found != nullptr && found->begin <= key.begin, "a key is found, the first of its name");
       if (found == &key && key.has_value) {
         const WString written = file.Value(key).str();
         const WString value = file.ValueText(&key, u"", written.size() + 1);

@@ -195,10 +195,10 @@ void CompareCells(const Matrix& before, const Matrix& after, MatrixDiff* diff) {
       IndexIn(after.languages, before.languages, SameLanguage);
   std::map<EntryChange, int> group_of;
   for (size_t m = 0; m < after.machines.size(); ++m) {
-    if (machine_in_before[m] < 0) continue;  // not made over the same scope
+    // Not made over the same scope, or left out on one side: the same inputs.
+    if (machine_in_before[m] < 0) continue;
     const MachineMatrix& old_machine = before.machines[machine_in_before[m]];
     const MachineMatrix& new_machine = after.machines[m];
-    if (!old_machine.planned || !new_machine.planned) continue;  // the same inputs
     // A machine has few plans: each pair of them is compared once.
     std::map<std::pair<int, int>, std::vector<int>> groups_of_pair;
     for (size_t l = 0; l < after.languages.size(); ++l) {
@@ -221,7 +221,7 @@ void CompareCells(const Matrix& before, const Matrix& after, MatrixDiff* diff) {
         ++diff->changed_cells;
         for (int group : found->second) {
           diff->groups[group].cells.push_back(
-              {static_cast<int>(m), static_cast<int>(l), static_cast<int>(s)});
+              {static_cast<int>(new_machine.index), static_cast<int>(l), static_cast<int>(s)});
         }
       }
     }
@@ -251,7 +251,8 @@ bool EntryChange::operator<(const EntryChange& other) const {
 
 MatrixDiff CompareMatrices(const Matrix& before, const Matrix& after) {
   MatrixDiff diff;
-  for (const MachineMatrix& machine : after.machines) diff.machines.push_back(ToUtf8(machine.system_id));
+  diff.machines.reserve(after.machine_ids.size());
+  for (const WString& machine : after.machine_ids) diff.machines.push_back(ToUtf8(machine));
   for (WindowsKind system : after.systems) diff.systems.push_back(SystemLabel(system));
   const std::vector<int> language_in_before =
       IndexIn(after.languages, before.languages, SameLanguage);

@@ -60,19 +60,19 @@ bool SameLists(const IniFile& before, const IniFile& after, const WString& machi
 
 }  // namespace
 
-std::vector<WString> MachinesReadingTheSame(const IniFile& before, const IniFile& after,
-                                            const std::vector<WString>& machines) {
-  std::vector<WString> same;
+std::vector<WString> MachinesReadingOtherwise(const IniFile& before, const IniFile& after,
+                                              const std::vector<WString>& machines) {
   Compared applications;
   // What every machine reads is compared once.
   if (!SameSection(before, after, u"Settings") ||
       !SameLists(before, after, u"0xFFFF", applications)) {
-    return same;
+    return machines;
   }
+  std::vector<WString> otherwise;
   for (const WString& machine : machines) {
-    if (SameLists(before, after, machine, applications)) same.push_back(machine);
+    if (!SameLists(before, after, machine, applications)) otherwise.push_back(machine);
   }
-  return same;
+  return otherwise;
 }
 
 }  // namespace quill::plan

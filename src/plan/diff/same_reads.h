@@ -12,11 +12,12 @@
 
 namespace quill::plan {
 
-// Of `machines` (SystemIDs), those whose every section a run may read is
-// the same in both files; the sections named by any value of their lists
-// count, reached or not.
-std::vector<WString> MachinesReadingTheSame(const IniFile& before, const IniFile& after,
-                                            const std::vector<WString>& machines);
+// Of `machines` (SystemIDs), those some section of which a run may read is
+// not the same in both files, in their order: all of them where [Settings]
+// or the common lists differ. The sections named by any value of their
+// lists count, reached or not.
+std::vector<WString> MachinesReadingOtherwise(const IniFile& before, const IniFile& after,
+                                              const std::vector<WString>& machines);
 
 }  // namespace quill::plan
 

@@ -26,8 +26,8 @@ MatrixScope FleetScope(const FleetFacts& fleet) {
 
 std::vector<DiffCell> FactCells(const FleetFacts& fleet, const Matrix& matrix) {
   std::unordered_map<WString, int> machine_of;
-  for (size_t m = 0; m < matrix.machines.size(); ++m) {
-    machine_of.emplace(LowerCase(matrix.machines[m].system_id), static_cast<int>(m));
+  for (const MachineMatrix& machine : matrix.machines) {
+    machine_of.emplace(LowerCase(machine.system_id), static_cast<int>(machine.index));
   }
   std::unordered_map<uint32_t, int> language_of;
   for (size_t l = 0; l < matrix.languages.size(); ++l) {

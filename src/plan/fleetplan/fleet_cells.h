@@ -14,8 +14,9 @@ namespace quill::plan {
 
 MatrixScope FleetScope(const FleetFacts& fleet);
 
-// Each fact's cell in a matrix made over FleetScope, by index; machine -1
-// where the matrix has no machines (the run ends before its passes).
+// Each fact's cell in a matrix made over FleetScope, by index (the
+// machine's among all of the matrix's); machine -1 where the matrix has no
+// row for it (the run ends before its passes, or the machine is left out).
 std::vector<DiffCell> FactCells(const FleetFacts& fleet, const Matrix& matrix);
 
 }  // namespace quill::plan

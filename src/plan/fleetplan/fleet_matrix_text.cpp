@@ -19,6 +19,7 @@ namespace {
 // A machine's occupied cells, by language and system, to their PCs.
 using Occupied = std::map<std::pair<int, int>, int64_t>;
 
+// The matrix plans every machine of its scope: a machine's index is its row.
 std::map<int, Occupied> OccupiedCells(const Matrix& matrix, const FleetFacts& fleet) {
   const std::vector<DiffCell> cells = FactCells(fleet, matrix);
   std::map<int, Occupied> occupied;

@@ -21,7 +21,11 @@ class IniLint {
  public:
   IniLint(const std::string& file, const std::vector<WString>& language_codes,
           PlanPlatform& platform)
-      : file_(file), codes_(language_codes), platform_(platform), ini_(platform.ini()) {}
+      : file_(file),
+        codes_(language_codes),
+        platform_(platform),
+        ini_(platform.ini()),
+        lines_(ini_) {}
 
   std::vector<Finding> Run() {
     // Every finding of such a file would follow from this one.
@@ -52,9 +56,9 @@ class IniLint {
 
   int LineOf(const WString& section, const WString& key) {
     const IniKey* found = ini_.FindKey(section, key);
-    if (found != nullptr) return found->line;
+    if (found != nullptr) return lines_.Of(*found);
     const IniSection* in = ini_.FindSection(section);
-    return in != nullptr ? in->line : 0;
+    return in != nullptr ? lines_.Of(*in) : 0;
   }
 
   bool IsListSection(const IniSection& section) const {
@@ -86,15 +90,16 @@ class IniLint {
   void CheckSectionsAndKeys() {
     for (const IniSection& section : ini_.sections()) {
       const WString name = ini_.Name(section).str();
-      if (section.line > 0 && name.empty()) {
-        if (!HoldsNul(section.line)) {
-          Add(section.line, "empty-section-name", Severity::kWarning,
+      const bool headed = &section != ini_.sections().data();
+      if (headed && name.empty()) {
+        if (!HoldsNul(lines_.Of(section))) {
+          Add(lines_.Of(section), "empty-section-name", Severity::kWarning,
               "the header names no section: the keys under it are never read");
         }
         continue;
       }
       if (section.again) {
-        Add(section.line, "duplicate-section", Severity::kWarning,
+        Add(lines_.Of(section), "duplicate-section", Severity::kWarning,
             "section [" + ToUtf8(name) + "] appears before; the keys here are never read");
         continue;
       }
@@ -110,11 +115,11 @@ class IniLint {
     if (comment) return;
     const WString key_name = name.str();
     if (!key.has_value) {
-      Add(key.line, "line-without-equals", Severity::kWarning,
+      Add(lines_.Of(key), "line-without-equals", Severity::kWarning,
           "\"" + ToUtf8(key_name) + "\" has no \"=\"; reading it gives nothing");
     }
     if (!keys.insert(LowerCase(key_name)).second) {
-      Add(key.line, "duplicate-key", Severity::kWarning,
+      Add(lines_.Of(key), "duplicate-key", Severity::kWarning,
           "key " + ToUtf8(key_name) + " appears before in [" + ToUtf8(section) +
               "]; this one is never read");
     }
@@ -123,7 +128,7 @@ class IniLint {
       const WString lowered = LowerCase(key_name);
       const bool command =
           lowered == u"apppath" || lowered == u"appswitches" || lowered == u"globalswitches";
-      Add(key.line, "value-too-long", command ? Severity::kError : Severity::kWarning,
+      Add(lines_.Of(key), "value-too-long", command ? Severity::kError : Severity::kWarning,
           ToUtf8(key_name) + " holds " + std::to_string(read.size()) +
               " characters; the run reads only the first 259");
     }
@@ -138,7 +143,7 @@ class IniLint {
     const bool list_base = LowerCase(base) == u"0xffff" || ini_.FindSection(base) != nullptr;
     if (!list_base || LowerCase(base).compare(0, 2, u"0x") != 0) return;
     if (WindowsKindFor(word) != WindowsKind::kOther) return;
-    Add(section.line, "unknown-system-word", Severity::kWarning,
+    Add(lines_.Of(section), "unknown-system-word", Severity::kWarning,
         "[" + ToUtf8(name) + "] is never read: the program names only WINXP, VISTA32 "
         "and VISTA64");
   }
@@ -173,7 +178,7 @@ class IniLint {
       const WString key = u"APP" + FromUtf8(std::to_string(number));
       const WString application = Value(list, key);
       if (application.empty()) break;
-      CheckApplication(application, LineOf(list, key));
+      CheckApplication(application, list, key);
     }
     const std::string end = "APP" + std::to_string(number);
     for (const IniKey& key : section.keys) {
@@ -182,7 +187,7 @@ class IniLint {
       if (&key != ini_.FindKey(list, key_name)) continue;  // a duplicate, told above
       int read_number = 0;
       if (!ReadAppNumber(key_name, &read_number) || read_number >= number) {
-        Add(key.line, "app-key-unreachable", Severity::kWarning,
+        Add(lines_.Of(key), "app-key-unreachable", Severity::kWarning,
             ToUtf8(key_name) + " is never read: the list of [" + ToUtf8(list) +
                 "] ends at " + end + ", which is missing or empty");
       }
@@ -201,16 +206,18 @@ class IniLint {
     return true;
   }
 
-  void CheckApplication(const WString& application, int line) {
+  // The list's key is looked up again only for a finding: lines are
+  // counted when asked.
+  void CheckApplication(const WString& application, const WString& list, const WString& key) {
     const std::string named = "[" + ToUtf8(application) + "]";
     if (ini_.FindSection(application) == nullptr) {
-      Add(line, "app-section-missing", Severity::kError,
+      Add(LineOf(list, key), "app-section-missing", Severity::kError,
           "section " + named + " does not exist; the application is skipped without a record");
       return;
     }
     const WString app_path = Value(application, u"AppPath");
     if (app_path.empty()) {
-      Add(line, "app-without-apppath", Severity::kError,
+      Add(LineOf(list, key), "app-without-apppath", Severity::kError,
           "section " + named + " has no AppPath; the application is skipped without a record");
       return;
     }
@@ -259,6 +266,7 @@ class IniLint {
   const std::vector<WString>& codes_;
   PlanPlatform& platform_;
   const IniFile& ini_;
+  const IniLines lines_;  // counted once, asked only for findings
   std::vector<Finding> findings_;
   std::set<WString> checked_;
 };

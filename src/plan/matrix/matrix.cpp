@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <set>
 #include <string>
 #include <unordered_set>
@@ -96,46 +97,39 @@ struct Planner {
 // time, each block handed on before the next is made, so that memory holds
 // one block and not the matrix. What each machine assumed is told in the
 // machines' order, so that the output is the same on any number of cores.
-void AllMachineRows(const std::vector<WString>& machines,
-                    const std::vector<bool>& left_out,
+// Only the machines at `planned` get rows.
+void AllMachineRows(const std::vector<WString>& machines, const std::vector<size_t>& planned,
                     const std::vector<Prelude>& preludes, PlanPlatform& platform,
                     Workers* workers, Assumptions* assumptions, Matrix* matrix,
                     MatrixSink* sink) {
   // A planner beside the first copies what is known of the files: none is
   // made where fewer machines are planned.
-  size_t planned = 0;
-  for (bool out : left_out) planned += !out;
   constexpr size_t kMostPlanners = 4;
   size_t count = workers != nullptr ? std::min(workers->Count(), kMostPlanners) : 1;
-  count = std::min(count, planned);
+  count = std::min(count, planned.size());
   const LanguageSharing sharing = ShareLanguages(preludes, platform.ini());
   std::vector<std::unique_ptr<Planner>> planners;
   for (size_t i = 0; i < count; ++i) {
     planners.push_back(std::make_unique<Planner>(platform, i == 0, preludes));
   }
-  const size_t block = sink != nullptr ? 16 : std::max<size_t>(machines.size(), 1);
-  for (size_t start = 0; start < machines.size(); start += block) {
-    const size_t end = std::min(machines.size(), start + block);
+  const size_t block = sink != nullptr ? 16 : std::max<size_t>(planned.size(), 1);
+  for (size_t start = 0; start < planned.size(); start += block) {
+    const size_t end = std::min(planned.size(), start + block);
     // Without a sink there is one block, made in the matrix's own rows.
     std::vector<MachineMatrix> block_rows;
     std::vector<MachineMatrix>& rows = sink != nullptr ? block_rows : matrix->machines;
     rows.resize(end - start);
     std::vector<std::string> written(sink != nullptr ? end - start : 0);
-    // Only a planned machine assumes anything.
     std::vector<std::unique_ptr<Assumptions>> assumed(end - start);
     const size_t stride = std::max<size_t>(planners.size(), 1);
     auto plan = [&](size_t which) {
       for (size_t i = start + which; i < end; i += stride) {
         MachineMatrix& row = rows[i - start];
-        if (left_out[i]) {
-          row.system_id = machines[i];
-          row.planned = false;
-        } else {
-          Planner& planner = *planners[which];
-          assumed[i - start] = std::make_unique<Assumptions>(assumptions->keep());
-          row = MachineRows(machines[i], preludes, matrix->systems, sharing, planner.answers,
-                            planner.platform, assumed[i - start].get());
-        }
+        Planner& planner = *planners[which];
+        assumed[i - start] = std::make_unique<Assumptions>(assumptions->keep());
+        row = MachineRows(machines[planned[i]], preludes, matrix->systems, sharing,
+                          planner.answers, planner.platform, assumed[i - start].get());
+        row.index = planned[i];
         if (sink != nullptr) {
           written[i - start] = sink->Rows(*matrix, row);
           row = MachineMatrix();
@@ -148,7 +142,7 @@ void AllMachineRows(const std::vector<WString>& machines,
       plan(0);
     }
     for (size_t i = 0; i < rows.size(); ++i) {
-      if (assumed[i] != nullptr) assumptions->Merge(*assumed[i]);
+      assumptions->Merge(*assumed[i]);
       if (sink != nullptr) sink->Machine(written[i]);
     }
   }
@@ -159,16 +153,76 @@ void AllMachineRows(const std::vector<WString>& machines,
 std::vector<WString> MachineSections(const IniFile& ini) {
   const std::unordered_set<WString> applications = NamedApplications(ini);
 
-  std::vector<WString> machines;
-  std::unordered_set<WString> seen;
-  for (const IniSection& section : ini.sections()) {
-    const WString machine = MachineOf(ini.Name(section).str(), ini);
+  // The sections first, then their machines in a list made at its size: a
+  // list that grows holds twice its names while it moves.
+  const std::vector<IniSection>& sections = ini.sections();
+  std::vector<uint32_t> machine_sections;
+  WString last;
+  for (size_t i = 0; i < sections.size(); ++i) {
+    const WString machine = MachineOf(ini.Name(sections[i]).str(), ini);
     const WString lowered_machine = LowerCase(machine);
     if (!StartsWith0x(machine) || lowered_machine == u"0xffff") continue;
-    if (applications.count(lowered_machine) > 0 || !seen.insert(lowered_machine).second) continue;
+    if (applications.count(lowered_machine) > 0) continue;
+    // A machine's lists mostly follow its section: those are not kept twice
+    // until the names are sorted.
+    if (lowered_machine == last) continue;
+    last = lowered_machine;
+    machine_sections.push_back(static_cast<uint32_t>(i));
+  }
+  std::vector<WString> machines;
+  machines.reserve(machine_sections.size());
+  for (uint32_t i : machine_sections) {
+    const WString machine = MachineOf(ini.Name(sections[i]).str(), ini);
     machines.push_back(u"0x" + machine.substr(2));
   }
+  KeepFirstOfEach(&machines);
   return machines;
+}
+
+void KeepFirstOfEach(std::vector<WString>* names) {
+  std::vector<uint32_t> order(names->size());
+  std::iota(order.begin(), order.end(), 0u);
+  // Stable: of names alike, the first in the list comes first.
+  std::stable_sort(order.begin(), order.end(), [names](uint32_t a, uint32_t b) {
+    return LessIgnoringCase((*names)[a], (*names)[b]);
+  });
+  std::vector<bool> again(names->size());
+  for (size_t i = 1; i < order.size(); ++i) {
+    again[order[i]] = !LessIgnoringCase((*names)[order[i - 1]], (*names)[order[i]]);
+  }
+  order = std::vector<uint32_t>();
+  size_t kept = 0;
+  for (size_t i = 0; i < names->size(); ++i) {
+    if (again[i]) continue;
+    if (kept != i) (*names)[kept] = std::move((*names)[i]);
+    ++kept;
+  }
+  if (kept < names->size()) {
+    names->resize(kept);
+    names->shrink_to_fit();
+  }
+}
+
+std::vector<WString> MissingNames(const std::vector<WString>& more,
+                                  const std::vector<WString>& names) {
+  if (more.empty()) return {};
+  std::vector<const WString*> known;
+  known.reserve(names.size());
+  for (const WString& name : names) known.push_back(&name);
+  auto less = [](const WString* a, const WString* b) { return LessIgnoringCase(*a, *b); };
+  std::sort(known.begin(), known.end(), less);
+  std::vector<WString> missing;
+  for (const WString& name : more) {
+    if (!std::binary_search(known.begin(), known.end(), &name, less)) missing.push_back(name);
+  }
+  KeepFirstOfEach(&missing);
+  return missing;
+}
+
+void AddMissingNames(const std::vector<WString>& more, std::vector<WString>* names) {
+  std::vector<WString> missing = MissingNames(more, *names);
+  names->reserve(names->size() + missing.size());
+  for (WString& name : missing) names->push_back(std::move(name));
 }
 
 std::string VariantName(int index) {
@@ -256,22 +310,33 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   std::vector<WString> machines;
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
     if (!more.only) machines = MachineSections(platform.ini());
-    AddMissing(more.machines, &machines, [](const WString& id) { return LowerCase(id); });
+    AddMissingNames(more.machines, &machines);
     matrix.machine_count = machines.size();
     matrix.cells = machines.size() * matrix.languages.size() * matrix.systems.size();
   }
   if (sink != nullptr) sink->Head(matrix);
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    std::vector<bool> left_out(machines.size());
-    {
-      std::unordered_set<WString> named;
-      for (const WString& machine : more.left_out) named.insert(LowerCase(machine));
+    std::vector<size_t> planned;
+    if (more.planned_only == nullptr) {
+      planned.resize(machines.size());
+      std::iota(planned.begin(), planned.end(), size_t{0});
+    } else {
+      // The names to plan, sorted to be looked up.
+      std::vector<const WString*> named;
+      for (const WString& machine : *more.planned_only) named.push_back(&machine);
+      auto less = [](const WString* a, const WString* b) { return LessIgnoringCase(*a, *b); };
+      std::sort(named.begin(), named.end(), less);
       for (size_t i = 0; i < machines.size(); ++i) {
-        left_out[i] = named.count(LowerCase(machines[i])) > 0;
+        if (std::binary_search(named.begin(), named.end(), &machines[i], less)) {
+          planned.push_back(i);
+        }
       }
     }
-    AllMachineRows(machines, left_out, preludes, platform, workers, &assumptions, &matrix,
-                   sink);
+    AllMachineRows(machines, planned, preludes, platform, workers, &assumptions, &matrix, sink);
+    if (sink == nullptr) {
+      machines.shrink_to_fit();
+      matrix.machine_ids = std::move(machines);
+    }
   }
   matrix.assumptions = assumptions.kept();
   matrix.assumed_answers = assumptions.answered();

@@ -5,6 +5,7 @@
 // program names and one it does not, in every language of the table. Equal
 // plans of a machine are told once, as a variant; the cells name variants.
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,16 @@ namespace quill::plan {
 // produces. Each as its SystemID.
 std::vector<WString> MachineSections(const IniFile& ini);
 
+// Of names equal but for case, the first one only, in their order. A
+// deployment names hundreds of thousands of machines: the names are sorted
+// in place of a set of their copies.
+void KeepFirstOfEach(std::vector<WString>* names);
+// Those of `more` that `names` lacks, each once, in `more`'s order.
+std::vector<WString> MissingNames(const std::vector<WString>& more,
+                                  const std::vector<WString>& names);
+// The same appended to `names`.
+void AddMissingNames(const std::vector<WString>& more, std::vector<WString>* names);
+
 struct MatrixLanguage {
   WString label;      // the table's section, or "(none)"
   WString lcid_text;  // "0x407"; empty for the locale the table does not know
@@ -38,7 +49,7 @@ struct MatrixVariant {
 
 struct MachineMatrix {
   WString system_id;
-  bool planned = true;  // false: named by the scope, left out, no rows
+  size_t index = 0;  // the machine's place among all the matrix's machines
   std::vector<PassPlan> pass0;
   std::vector<PassPlan> pass1;
   std::vector<MatrixVariant> variants;
@@ -49,7 +60,12 @@ struct Matrix {
   std::vector<MatrixLanguage> languages;
   std::vector<WindowsKind> systems;  // WINXP, VISTA32, VISTA64, another
   Prelude prelude;                   // of the first language: the settings
-  std::vector<MachineMatrix> machines;  // empty when they went to a sink
+  // Every machine of the scope, in order, left out or not; empty when the
+  // rows went to a sink.
+  std::vector<WString> machine_ids;
+  // The rows of the machines planned, in the same order: a diff leaves out
+  // most, and a row is far bigger than a name.
+  std::vector<MachineMatrix> machines;
   size_t machine_count = 0;
   size_t cells = 0;
   std::vector<FileQuestionAsked> assumptions;  // the first few
@@ -67,7 +83,9 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform);
 struct MatrixScope {
   std::vector<WString> machines;  // SystemIDs, compared without regard to case
   std::vector<uint32_t> lcids;
-  std::vector<WString> left_out;  // machines named but not planned
+  // When set, only these of the machines are planned, the others left out:
+  // a diff plans only the few whose sections an edit reached, on both sides.
+  std::shared_ptr<const std::vector<WString>> planned_only;
   // Only the machines and LCIDs named here: not the deployment's own, nor
   // the locale the table does not know.
   bool only = false;

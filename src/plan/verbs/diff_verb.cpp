@@ -1,7 +1,7 @@
 #include "plan/verbs/verbs.h"
 
 #include <sstream>
-#include <unordered_set>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -14,7 +14,6 @@
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/windows/case_fold.h"
 #include "plan/windows/shown_text.h"
 
 namespace quill::plan {
@@ -41,18 +40,6 @@ struct Side {
   Matrix matrix;
   std::vector<Finding> findings;
 };
-
-// The machines of both sides, each once.
-std::vector<WString> BothSides(const std::vector<WString>& before,
-                               const std::vector<WString>& after) {
-  std::vector<WString> machines = before;
-  std::unordered_set<WString> known;
-  for (const WString& machine : before) known.insert(LowerCase(machine));
-  for (const WString& machine : after) {
-    if (known.count(LowerCase(machine)) == 0) machines.push_back(machine);
-  }
-  return machines;
-}
 
 }  // namespace
 
@@ -90,23 +77,42 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   // Each side over both sides' machines and locales: the same cells.
   Side& before = sides[0];
   Side& after = sides[1];
-  std::vector<WString> left_out;
+  // Each side adds the other's machines it lacks: only those are kept, and
+  // the long lists go before the matrices are made.
+  std::vector<WString> after_only = MissingNames(after.scope.machines, before.scope.machines);
+  std::vector<WString> before_only = MissingNames(before.scope.machines, after.scope.machines);
+  MatrixScope fleet_scope;
+  if (with_fleet) fleet_scope = FleetScope(fleet);
+  std::shared_ptr<std::vector<WString>> planned_only;
   if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
-    left_out = MachinesReadingTheSame(before.machine.platform().ini(),
-                                      after.machine.platform().ini(),
-                                      BothSides(before.scope.machines, after.scope.machines));
+    // Every machine a matrix may hold is looked at, one list after the
+    // other: one not looked at would be left out unseen.
+    const std::vector<WString> fleet_only =
+        MissingNames(MissingNames(fleet_scope.machines, before.scope.machines), after_only);
+    planned_only = std::make_shared<std::vector<WString>>();
+    const std::vector<WString>* lists[] = {&before.scope.machines, &after_only, &fleet_only};
+    for (const std::vector<WString>* machines : lists) {
+      const std::vector<WString> otherwise = MachinesReadingOtherwise(
+          before.machine.platform().ini(), after.machine.platform().ini(), *machines);
+      planned_only->insert(planned_only->end(), otherwise.begin(), otherwise.end());
+    }
   }
-  // A deployment of many machines has long lists of them: each is kept once.
   MatrixScope more[] = {std::move(after.scope), std::move(before.scope)};
-  if (with_fleet) more[0] = more[1] = FleetScope(fleet);
-  more[0].left_out = left_out;
-  more[1].left_out = std::move(left_out);
+  if (with_fleet) {
+    more[0] = more[1] = std::move(fleet_scope);
+  } else {
+    more[0].machines = std::move(after_only);
+    more[1].machines = std::move(before_only);
+  }
+  more[0].planned_only = more[1].planned_only = planned_only;
   workers->Run(2, [&](size_t i) {
     Side& side = sides[i];
     // One planner a side: the sides already take both cores, and another
     // planner would copy what is known of the files.
     side.matrix = MakeMatrix(side.files.language_table, side.machine.platform(), more[i],
                              nullptr, nullptr);
+    // Its lists of machines are in the matrix now, or in none of it.
+    more[i] = MatrixScope();
     if (side.matrix.problem.empty()) {
       side.findings = LintDeployment(side.ini, side.files.language_table, side.machine.platform());
     }

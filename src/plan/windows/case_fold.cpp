@@ -1,5 +1,7 @@
 #include "plan/windows/case_fold.h"
 
+#include <algorithm>
+
 namespace quill::plan {
 
 namespace {
@@ -45,6 +47,12 @@ WString LowerCase(const WString& text) {
   WString lowered = text;
   for (char16_t& c : lowered) c = LowerCase(c);
   return lowered;
+}
+
+bool LessIgnoringCase(const WString& a, const WString& b) {
+  return std::lexicographical_compare(
+      a.begin(), a.end(), b.begin(), b.end(),
+      [](char16_t x, char16_t y) { return LowerCase(x) < LowerCase(y); });
 }
 
 bool EqualIgnoringCase(const WString& a, const WString& b) { return EqualFoldingAToZ(a, b); }

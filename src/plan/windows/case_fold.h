@@ -15,6 +15,8 @@ namespace quill::plan {
 char16_t LowerCase(char16_t c);  // A to Z only
 WString LowerCase(const WString& text);
 bool EqualIgnoringCase(const WString& a, const WString& b);
+// An order in which names equal but for case are neighbours.
+bool LessIgnoringCase(const WString& a, const WString& b);
 // The same for any two texts of UTF-16 units.
 template <typename A, typename B>
 bool EqualFoldingAToZ(const A& a, const B& b) {

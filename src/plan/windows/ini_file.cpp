@@ -73,22 +73,47 @@ uint32_t KeyHash(uint32_t name_hash, size_t section) {
 }
 
 // Open addressing: a slot holds an index and one, or 0; at most half are
-// taken, so a probe ends soon.
-size_t TableSize(size_t entries) {
-  size_t size = 1;
-  while (size < entries * 2) size *= 2;
-  return size;
-}
+// taken, so a probe ends soon. The bits an index does not need hold a part
+// of its name's hash, so that a probe reads a name only where that part
+// matches: in a large file the names lie far apart, each read a cache miss.
+class IndexTable {
+ public:
+  // For `entries` indices below `limit`.
+  void Reset(size_t entries, size_t limit) {
+    size_t size = 1;
+    while (size < entries * 2) size *= 2;
+    slots_.assign(size, 0);
+    int bits = 0;
+    while (bits < 32 && (uint64_t{1} << bits) <= limit) ++bits;
+    index_mask_ = bits >= 32 ? ~0u : (1u << bits) - 1;
+  }
+  bool empty() const { return slots_.empty(); }
 
-// The slot of the first entry `same` accepts, else the free slot that ends
-// the probe.
-template <typename Same>
-size_t Probe(const std::vector<uint32_t>& table, uint32_t hash, Same same) {
-  const size_t mask = table.size() - 1;
-  size_t slot = Mixed(hash) & mask;
-  while (table[slot] != 0 && !same(table[slot] - 1)) slot = (slot + 1) & mask;
-  return slot;
-}
+  // The slot of the first entry `same` accepts, else the free slot that
+  // ends the probe.
+  template <typename Same>
+  size_t Slot(uint32_t hash, Same same) const {
+    const size_t mask = slots_.size() - 1;
+    const uint32_t tag = Tag(hash);
+    size_t slot = Mixed(hash) & mask;
+    while (slots_[slot] != 0 &&
+           ((slots_[slot] & ~index_mask_) != tag || !same((slots_[slot] & index_mask_) - 1))) {
+      slot = (slot + 1) & mask;
+    }
+    return slot;
+  }
+  // The index at a slot and one, or 0.
+  uint32_t Entry(size_t slot) const { return slots_[slot] & index_mask_; }
+  void Set(size_t slot, uint32_t hash, size_t index) {
+    slots_[slot] = Tag(hash) | static_cast<uint32_t>(index + 1);
+  }
+
+ private:
+  uint32_t Tag(uint32_t hash) const { return Mixed(Mixed(hash) ^ 0x9E3779B9u) & ~index_mask_; }
+
+  std::vector<uint32_t> slots_;
+  uint32_t index_mask_ = ~0u;
+};
 
 // The platform hands names and values on as NUL-terminated strings.
 WString UpToNul(const WString& text) { return text.substr(0, text.find(u'\0')); }
@@ -155,8 +180,8 @@ struct IniFile::Contents {
   int64_t nul_line_count = 0;
   std::vector<IniKey> keys;  // of every section, in file order
   std::vector<IniSection> sections;
-  std::vector<uint32_t> section_table;  // by name
-  std::vector<uint32_t> key_table;      // of sections of more than kFewKeys, by section and name
+  IndexTable section_table;  // by name
+  IndexTable key_table;      // of sections of more than kFewKeys, by section and name
 };
 
 namespace {
@@ -189,7 +214,7 @@ class Indexer {
           nul_lines->push_back(static_cast<int>(number));
         ++*nul_line_count;
       }
-      Add(Parse(begin, end), static_cast<int>(number));
+      Add(Parse(begin, end));
     });
     // A section's keys are those after its header.
     size_t first = 0;
@@ -267,19 +292,17 @@ class Indexer {
   }
 
   // Sections hold their count of keys until Run points them at their keys.
-  void Add(const Line& line, int number) {
+  void Add(const Line& line) {
     if (line.kind == Line::kHeader) {
       IniSection section;
       section.name_begin = static_cast<uint32_t>(line.name_begin);
       section.name_size = static_cast<uint32_t>(line.name_end - line.name_begin);
-      section.line = number;
       sections_.push_back(section);
     } else if (line.kind == Line::kKey) {
       IniKey key;
       key.begin = static_cast<uint32_t>(line.name_begin);
       key.name_size = static_cast<uint32_t>(line.name_end - line.name_begin);
       key.has_value = line.has_value;
-      key.line = number;
       keys_.push_back(key);
       IniSection& section = sections_.back();
       section.keys = IniKeys(nullptr, static_cast<uint32_t>(section.keys.size() + 1));
@@ -415,34 +438,35 @@ class IniFile::Reader {
     auto name_of = [&](const IniSection& section) {
       return indexer.Chars(section.name_begin, section.name_size);
     };
-    contents.section_table.assign(TableSize(sections.size()), 0);
+    contents.section_table.Reset(sections.size(), sections.size());
     size_t large = 0;
     for (size_t i = 0; i < sections.size(); ++i) {
       const IniChars name = name_of(sections[i]);
-      const size_t slot = Probe(contents.section_table, NameHash(name), [&](uint32_t other) {
+      const uint32_t hash = NameHash(name);
+      const size_t slot = contents.section_table.Slot(hash, [&](uint32_t other) {
         return EqualFoldingAToZ(name, name_of(sections[other]));
       });
-      sections[i].again = contents.section_table[slot] != 0;
-      if (!sections[i].again) contents.section_table[slot] = static_cast<uint32_t>(i + 1);
+      sections[i].again = contents.section_table.Entry(slot) != 0;
+      if (!sections[i].again) contents.section_table.Set(slot, hash, i);
       if (!sections[i].again && sections[i].keys.size() > kFewKeys)
         large += sections[i].keys.size();
     }
     if (large == 0) return;
     // The first key of a name is the one found.
-    contents.key_table.assign(TableSize(large), 0);
+    contents.key_table.Reset(large, contents.keys.size());
     for (size_t i = 0; i < sections.size(); ++i) {
       const IniSection& section = sections[i];
       if (section.again || section.keys.size() <= kFewKeys) continue;
       for (const IniKey& key : section.keys) {
         const IniChars name = indexer.Chars(key.begin, key.name_size);
-        const size_t slot =
-            Probe(contents.key_table, KeyHash(NameHash(name), i), [&](uint32_t other) {
-              const IniKey& known = contents.keys[other];
-              return &known >= section.keys.begin() && &known < section.keys.end() &&
-                     EqualFoldingAToZ(name, indexer.Chars(known.begin, known.name_size));
-            });
-        if (contents.key_table[slot] == 0) {
-          contents.key_table[slot] = static_cast<uint32_t>(&key - contents.keys.data() + 1);
+        const uint32_t hash = KeyHash(NameHash(name), i);
+        const size_t slot = contents.key_table.Slot(hash, [&](uint32_t other) {
+          const IniKey& known = contents.keys[other];
+          return &known >= section.keys.begin() && &known < section.keys.end() &&
+                 EqualFoldingAToZ(name, indexer.Chars(known.begin, known.name_size));
+        });
+        if (contents.key_table.Entry(slot) == 0) {
+          contents.key_table.Set(slot, hash, static_cast<size_t>(&key - contents.keys.data()));
         }
       }
     }
@@ -498,6 +522,9 @@ bool IniFile::utf16_without_mark() const { return contents_->utf16_without_mark;
 const std::vector<int>& IniFile::nul_lines() const { return contents_->nul_lines; }
 int64_t IniFile::nul_line_count() const { return contents_->nul_line_count; }
 const std::vector<IniSection>& IniFile::sections() const { return contents_->sections; }
+size_t IniFile::TextSize() const {
+  return bytes_ != nullptr ? contents_->bytes.size() : contents_->units.size();
+}
 
 IniChars IniFile::Value(const IniKey& key) const {
   if (!key.has_value) return IniChars();
@@ -531,10 +558,10 @@ size_t IniFile::SectionIndex(const WString& name) const {
   }
   const WString& wanted = LookupName(name);
   const std::vector<IniSection>& sections = contents_->sections;
-  const std::vector<uint32_t>& table = contents_->section_table;
-  const uint32_t found = table[Probe(table, NameHash(wanted), [&](uint32_t index) {
+  const IndexTable& table = contents_->section_table;
+  const uint32_t found = table.Entry(table.Slot(NameHash(wanted), [&](uint32_t index) {
     return EqualIgnoringCase(Name(sections[index]), wanted);
-  })];
+  }));
   const size_t index = found == 0 ? sections.size() : found - 1;
   recent_count_ = std::min(recent_count_ + 1, kRecentSections);
   for (size_t j = recent_count_ - 1; j > 0; --j) {
@@ -548,10 +575,10 @@ size_t IniFile::SectionIndex(const WString& name) const {
 
 bool IniFile::HasSection(const WString& name) const {
   const std::vector<IniSection>& sections = contents_->sections;
-  const std::vector<uint32_t>& table = contents_->section_table;
-  return table[Probe(table, NameHash(name), [&](uint32_t index) {
+  const IndexTable& table = contents_->section_table;
+  return table.Entry(table.Slot(NameHash(name), [&](uint32_t index) {
            return EqualIgnoringCase(Name(sections[index]), name);
-         })] != 0;
+         })) != 0;
 }
 
 const IniSection* IniFile::FindSection(const WString& name) const {
@@ -582,14 +609,14 @@ const IniKey* IniFile::FindKey(const WString& section_name, const WString& key_n
   }
   const WString& wanted = LookupName(key_name);
   const std::vector<IniKey>& keys = contents_->keys;
-  const std::vector<uint32_t>& table = contents_->key_table;
+  const IndexTable& table = contents_->key_table;
   if (table.empty()) return nullptr;
   const size_t index = static_cast<size_t>(section - contents_->sections.data());
-  const uint32_t found = table[Probe(table, KeyHash(NameHash(wanted), index), [&](uint32_t other) {
+  const uint32_t found = table.Entry(table.Slot(KeyHash(NameHash(wanted), index), [&](uint32_t other) {
     const IniKey& key = keys[other];
     return &key >= section->keys.begin() && &key < section->keys.end() &&
            EqualIgnoringCase(Name(key), wanted);
-  })];
+  }));
   return found == 0 ? nullptr : &keys[found - 1];
 }
 
@@ -603,6 +630,33 @@ WString IniFile::ValueText(const IniKey* key, const WString& default_value,
   if (buffer_chars == 0) return WString();
   if (key != nullptr && key->has_value) return CutToBuffer(Value(*key), buffer_chars);
   return CutToBuffer(StripDefault(UpToNul(default_value)), buffer_chars);
+}
+
+IniLines::IniLines(const IniFile& ini) : ini_(ini) {
+  const size_t size = ini.TextSize();
+  int line = 1;
+  for (size_t at = 0; at < size; ++at) {
+    if (at % kStride == 0) lines_.push_back(line);
+    line += EndsLine(at);
+  }
+}
+
+bool IniLines::EndsLine(size_t at) const {
+  const char16_t c = ini_.Unit(at);
+  if (c == u'\n') return true;
+  return c == u'\r' && !(at + 1 < ini_.TextSize() && ini_.Unit(at + 1) == u'\n');
+}
+
+int IniLines::At(size_t at) const {
+  if (lines_.empty()) return 1;
+  const size_t from = at / kStride;
+  int line = lines_[from];
+  for (size_t i = from * kStride; i < at; ++i) line += EndsLine(i);
+  return line;
+}
+
+int IniLines::Of(const IniSection& section) const {
+  return &section == ini_.sections().data() ? 0 : At(section.name_begin);
 }
 
 }  // namespace quill::plan

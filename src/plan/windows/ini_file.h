@@ -64,11 +64,12 @@ inline bool operator!=(const IniChars& a, const IniChars& b) { return !(a == b);
 // Folding the letters A to Z only, as the reader compares names.
 bool EqualIgnoringCase(const IniChars& a, const WString& b);
 
+// A key is a place in the text, 8 bytes: a deployment's file holds
+// millions. Its line is counted when asked (IniLines).
 struct IniKey {
   uint32_t begin;  // where its line starts in the text, past white space
   uint32_t name_size : 31;
   uint32_t has_value : 1;  // 0 for a line without "="
-  int line;                // 1-based line of the file
 };
 
 // A section's keys, in file order.
@@ -94,14 +95,16 @@ constexpr size_t kFewKeys = 8;
 struct IniSection {
   IniKeys keys;
   uint32_t name_begin = 0;  // in the text: trimmed, cut at a NUL
-  uint32_t name_size = 0;
-  int line = 0;        // of the header; 0 for the lines before the first header
-  bool again = false;  // a section of this name came before: never read
+  uint32_t name_size : 31;
+  uint32_t again : 1;  // a section of this name came before: never read
+  IniSection() : name_size(0), again(0) {}
 };
 
 // White space to the profile reader: tab to carriage return, the space,
 // and Ctrl-Z; no other character, not even the no-break space.
 bool IsProfileSpace(char16_t c);
+
+class IniLines;
 
 class IniFile {
  public:
@@ -153,9 +156,12 @@ class IniFile {
   WString ValueText(const IniKey* key, const WString& default_value, size_t buffer_chars) const;
 
  private:
+  friend class IniLines;
   struct Contents;
   class Reader;
   explicit IniFile(std::shared_ptr<const Contents> contents);
+  size_t TextSize() const;
+  char16_t Unit(size_t at) const { return bytes_ != nullptr ? bytes_[at] : units_[at]; }
 
   IniChars Chars(uint32_t begin, uint32_t size) const {
     return bytes_ != nullptr ? IniChars(bytes_ + begin, size) : IniChars(units_ + begin, size);
@@ -175,6 +181,27 @@ class IniFile {
   mutable WString recent_query_[kRecentSections];
   mutable size_t recent_index_[kRecentSections] = {};
   mutable size_t recent_count_ = 0;
+};
+
+// The 1-based line a key or a header stands on, as lint tells it: the
+// reader keeps none, for only what lint finds is asked for. A run of line
+// ends counts its physical lines, CR LF as one.
+class IniLines {
+ public:
+  explicit IniLines(const IniFile& ini);
+  int Of(const IniKey& key) const { return At(key.begin); }
+  // 0 for the lines before the first header.
+  int Of(const IniSection& section) const;
+
+ private:
+  // The line at every kStride-th place is counted once; a line is counted
+  // from the place before it.
+  static constexpr size_t kStride = 4096;
+  bool EndsLine(size_t at) const;
+  int At(size_t at) const;
+
+  const IniFile& ini_;
+  std::vector<int> lines_;
 };
 
 }  // namespace quill::plan

@@ -63,7 +63,6 @@ TEST(MatrixTest, CellsShareAPlanWhenOnlyTheLanguageCodeDiffers) {
   // machine left out (no variants, no grid) too.
   MachineMatrix left_out;
   left_out.system_id = u"0x\"9";
-  left_out.planned = false;
   const std::vector<const MachineMatrix*> machines = {&matrix.machines[0], &matrix.machines[1],
                                                      &left_out};
   for (const MachineMatrix* machine : machines) {

@@ -135,13 +135,19 @@ TEST(IniFileTest, NamesFoldOnlyTheLettersAToZ) {
 }
 
 TEST(IniFileTest, LinesAreCountedForFindings) {
-  const IniFile ini = IniFile::FromBytes("; top\r\n\r\n[A]\r\nk=1\r\r\n\nj=2\n");
-  const IniSection* section = ini.FindSection(u"A");
-  ASSERT_NE(nullptr, section);
-  EXPECT_EQ(3, section->line);
-  EXPECT_EQ(4, ini.FindKey(u"A", u"k")->line);
-  EXPECT_EQ(7, ini.FindKey(u"A", u"j")->line);
-  EXPECT_EQ(1, ini.sections().front().keys.front().line);
+  // Also with a CR LF across the place where counting resumes: 4096.
+  for (const std::string& opening : {std::string(), std::string(4095, ';') + "\r\n"}) {
+    const IniFile ini = IniFile::FromBytes(opening + "; top\r\n\r\n[A]\r\nk=1\r\r\n\nj=2\n");
+    const IniLines lines(ini);
+    const int before = opening.empty() ? 0 : 1;
+    const IniSection* section = ini.FindSection(u"A");
+    ASSERT_NE(nullptr, section);
+    EXPECT_EQ(3 + before, lines.Of(*section));
+    EXPECT_EQ(4 + before, lines.Of(*ini.FindKey(u"A", u"k")));
+    EXPECT_EQ(7 + before, lines.Of(*ini.FindKey(u"A", u"j")));
+    EXPECT_EQ(1, lines.Of(ini.sections().front().keys.front()));
+    EXPECT_EQ(0, lines.Of(ini.sections().front()));
+  }
 }
 
 }  // namespace
