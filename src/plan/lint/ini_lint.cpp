@@ -226,7 +226,7 @@ class IniLint {
       Add(LineOf(application, u"AppPath"), "apppath-trailing-backslash", Severity::kWarning,
           "AppPath ends in a backslash; the command line gets two in a row");
     }
-    for (const char16_t* key : {u"AppSwitches", u"GlobalSwitches"}) CheckPlaceholderCase(application, key);
+    for (const char16_t* name : {u"AppSwitches", u"GlobalSwitches"}) CheckPlaceholderCase(application, name);
     CheckLanguageSkips(application, app_path);
   }
 
