@@ -21,13 +21,15 @@ bool SameSections(const IniFile& a, const IniFile& b) {
   for (size_t i = 0; i < a.sections().size(); ++i) {
     const quill::plan::IniSection& x = a.sections()[i];
     const quill::plan::IniSection& y = b.sections()[i];
+    const quill::plan::IniKeys xs = a.Keys(x);
+    const quill::plan::IniKeys ys = b.Keys(y);
     if (a.Name(x) != b.Name(y) || a_lines.Of(x) != b_lines.Of(y) || x.again != y.again ||
-        x.keys.size() != y.keys.size()) {
+        xs.size() != ys.size()) {
       return false;
     }
-    for (size_t k = 0; k < x.keys.size(); ++k) {
-      const quill::plan::IniKey& p = x.keys[k];
-      const quill::plan::IniKey& q = y.keys[k];
+    for (size_t k = 0; k < xs.size(); ++k) {
+      const quill::plan::IniKey& p = xs[k];
+      const quill::plan::IniKey& q = ys[k];
       if (a.Name(p) != b.Name(q) || p.has_value != q.has_value || a.Value(p) != b.Value(q) ||
           a_lines.Of(p) != b_lines.Of(q)) {
         return false;
@@ -72,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         "a file read in pieces reads as a whole");
 
   for (const quill::plan::IniSection& section : file.sections()) {
-    for (const quill::plan::IniKey& key : section.keys) {
+    for (const quill::plan::IniKey& key : file.Keys(section)) {
       for (size_t buffer : {0u, 1u, 2u, 7u, 260u}) {
         const WString value = file.ValueText(&key, u"default", buffer);
         Check(buffer == 0 ? value.empty() : value.size() < buffer, "a value fits its buffer");
@@ -89,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const WString name = file.Name(section).str();
     Check(file.FindSection(name) == &section, "the first section of a name is found");
     asked.push_back(name);
-    for (const quill::plan::IniKey& key : section.keys) {
+    for (const quill::plan::IniKey& key : file.Keys(section)) {
       const quill::plan::IniKey* found = file.FindKey(name, file.Name(key).str());
       Check(found != nullptr && found->begin <= key.begin, "a key is found, the first of its name");
       if (found == &key && key.has_value) {

@@ -14,10 +14,12 @@ bool SameSection(const IniFile& before, const IniFile& after, const WString& nam
   const IniSection* a = before.FindSection(name);
   const IniSection* b = after.FindSection(name);
   if (a == nullptr || b == nullptr) return a == b;
-  if (a->keys.size() != b->keys.size()) return false;
-  for (size_t i = 0; i < a->keys.size(); ++i) {
-    const IniKey& x = a->keys[i];
-    const IniKey& y = b->keys[i];
+  const IniKeys xs = before.Keys(*a);
+  const IniKeys ys = after.Keys(*b);
+  if (xs.size() != ys.size()) return false;
+  for (size_t i = 0; i < xs.size(); ++i) {
+    const IniKey& x = xs[i];
+    const IniKey& y = ys[i];
     if (x.has_value != y.has_value || before.Name(x) != after.Name(y) ||
         before.Value(x) != after.Value(y)) {
       return false;
@@ -36,7 +38,7 @@ bool SameList(const IniFile& before, const IniFile& after, const WString& name,
   if (!SameSection(before, after, name)) return false;
   const IniSection* list = before.FindSection(name);
   if (list == nullptr) return true;
-  for (const IniKey& key : list->keys) {
+  for (const IniKey& key : before.Keys(*list)) {
     if (!key.has_value) continue;
     const WString value = before.Value(key).str();
     auto known = applications.find(value);

@@ -64,7 +64,7 @@ class IniLint {
   bool IsListSection(const IniSection& section) const {
     const WString name = LowerCase(ini_.Name(section).str());
     if (name.compare(0, 2, u"0x") != 0) return false;
-    for (const IniKey& key : section.keys) {
+    for (const IniKey& key : ini_.Keys(section)) {
       if (LowerCase(ini_.Name(key).str()).compare(0, 3, u"app") == 0) return true;
     }
     return false;
@@ -105,7 +105,7 @@ class IniLint {
       }
       CheckSystemWord(section, name);
       std::set<WString> keys;
-      for (const IniKey& key : section.keys) CheckKey(name, key, keys);
+      for (const IniKey& key : ini_.Keys(section)) CheckKey(name, key, keys);
     }
   }
 
@@ -181,7 +181,7 @@ class IniLint {
       CheckApplication(application, list, key);
     }
     const std::string end = "APP" + std::to_string(number);
-    for (const IniKey& key : section.keys) {
+    for (const IniKey& key : ini_.Keys(section)) {
       const WString key_name = ini_.Name(key).str();
       if (LowerCase(key_name).compare(0, 3, u"app") != 0 || ini_.Value(key).empty()) continue;
       if (&key != ini_.FindKey(list, key_name)) continue;  // a duplicate, told above

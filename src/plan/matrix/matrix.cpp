@@ -40,7 +40,7 @@ WString MachineOf(const WString& name, const IniFile& ini) {
 std::unordered_set<WString> NamedApplications(const IniFile& ini) {
   std::unordered_set<WString> named;
   for (const IniSection& section : ini.sections()) {
-    for (const IniKey& key : section.keys) {
+    for (const IniKey& key : ini.Keys(section)) {
       const WString lowered = LowerCase(ini.Name(key).str());
       if (key.has_value && lowered.compare(0, 3, u"app") == 0 && lowered.size() > 3) {
         named.insert(LowerCase(ini.Value(key).str()));

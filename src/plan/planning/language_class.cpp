@@ -56,7 +56,7 @@ WString PutCode(const WString& text, const WString& code) {
 bool MarkerFree(const IniFile& ini) {
   for (const IniSection& section : ini.sections()) {
     if (ini.Name(section).contains(kMarker)) return false;
-    for (const IniKey& key : section.keys) {
+    for (const IniKey& key : ini.Keys(section)) {
       if (ini.Name(key).contains(kMarker) || ini.Value(key).contains(kMarker)) return false;
     }
   }

@@ -72,6 +72,12 @@ uint32_t KeyHash(uint32_t name_hash, size_t section) {
   return Mixed(name_hash ^ (static_cast<uint32_t>(section) * 0x9E3779B9u));
 }
 
+bool InSection(const IniSection& section, uint32_t key) {
+  return key >= section.first_key && key - section.first_key < section.key_count;
+}
+
+static_assert(sizeof(IniSection) == 16, "a section is kept in 16 bytes");
+
 // Open addressing: a slot holds an index and one, or 0; at most half are
 // taken, so a probe ends soon. The bits an index does not need hold a part
 // of its name's hash, so that a probe reads a name only where that part
@@ -216,13 +222,6 @@ class Indexer {
       }
       Add(Parse(begin, end));
     });
-    // A section's keys are those after its header.
-    size_t first = 0;
-    for (IniSection& section : sections_) {
-      const uint32_t count = static_cast<uint32_t>(section.keys.size());
-      section.keys = IniKeys(keys_.data() + first, count);
-      first += count;
-    }
   }
 
  private:
@@ -291,10 +290,11 @@ class Indexer {
     return line;
   }
 
-  // Sections hold their count of keys until Run points them at their keys.
+  // A section's keys are those after its header.
   void Add(const Line& line) {
     if (line.kind == Line::kHeader) {
       IniSection section;
+      section.first_key = static_cast<uint32_t>(keys_.size());
       section.name_begin = static_cast<uint32_t>(line.name_begin);
       section.name_size = static_cast<uint32_t>(line.name_end - line.name_begin);
       sections_.push_back(section);
@@ -304,8 +304,7 @@ class Indexer {
       key.name_size = static_cast<uint32_t>(line.name_end - line.name_begin);
       key.has_value = line.has_value;
       keys_.push_back(key);
-      IniSection& section = sections_.back();
-      section.keys = IniKeys(nullptr, static_cast<uint32_t>(section.keys.size() + 1));
+      ++sections_.back().key_count;
     }
   }
 
@@ -448,26 +447,24 @@ class IniFile::Reader {
       });
       sections[i].again = contents.section_table.Entry(slot) != 0;
       if (!sections[i].again) contents.section_table.Set(slot, hash, i);
-      if (!sections[i].again && sections[i].keys.size() > kFewKeys)
-        large += sections[i].keys.size();
+      if (!sections[i].again && sections[i].key_count > kFewKeys) large += sections[i].key_count;
     }
     if (large == 0) return;
     // The first key of a name is the one found.
     contents.key_table.Reset(large, contents.keys.size());
     for (size_t i = 0; i < sections.size(); ++i) {
       const IniSection& section = sections[i];
-      if (section.again || section.keys.size() <= kFewKeys) continue;
-      for (const IniKey& key : section.keys) {
+      if (section.again || section.key_count <= kFewKeys) continue;
+      for (uint32_t k = section.first_key; k < section.first_key + section.key_count; ++k) {
+        const IniKey& key = contents.keys[k];
         const IniChars name = indexer.Chars(key.begin, key.name_size);
         const uint32_t hash = KeyHash(NameHash(name), i);
         const size_t slot = contents.key_table.Slot(hash, [&](uint32_t other) {
           const IniKey& known = contents.keys[other];
-          return &known >= section.keys.begin() && &known < section.keys.end() &&
+          return InSection(section, other) &&
                  EqualFoldingAToZ(name, indexer.Chars(known.begin, known.name_size));
         });
-        if (contents.key_table.Entry(slot) == 0) {
-          contents.key_table.Set(slot, hash, static_cast<size_t>(&key - contents.keys.data()));
-        }
+        if (contents.key_table.Entry(slot) == 0) contents.key_table.Set(slot, hash, k);
       }
     }
   }
@@ -485,6 +482,7 @@ IniFile::IniFile(std::shared_ptr<const Contents> contents) : contents_(std::move
   } else {
     units_ = contents_->units.data();
   }
+  keys_ = contents_->keys.data();
 }
 
 IniFile IniFile::FromBytes(const std::string& bytes) {
@@ -600,9 +598,9 @@ const IniKey* IniFile::FindKey(const WString& section_name, const WString& key_n
   const IniSection* section = FindSection(section_name);
   if (section == nullptr) return nullptr;
   // An application section holds a few keys: they are looked through.
-  if (section->keys.size() <= kFewKeys) {
+  if (section->key_count <= kFewKeys) {
     const WString& looked_for = LooksUpAsWritten(key_name) ? key_name : LookupName(key_name);
-    for (const IniKey& key : section->keys) {
+    for (const IniKey& key : Keys(*section)) {
       if (EqualIgnoringCase(Name(key), looked_for)) return &key;
     }
     return nullptr;
@@ -614,8 +612,7 @@ const IniKey* IniFile::FindKey(const WString& section_name, const WString& key_n
   const size_t index = static_cast<size_t>(section - contents_->sections.data());
   const uint32_t found = table.Entry(table.Slot(KeyHash(NameHash(wanted), index), [&](uint32_t other) {
     const IniKey& key = keys[other];
-    return &key >= section->keys.begin() && &key < section->keys.end() &&
-           EqualIgnoringCase(Name(key), wanted);
+    return InSection(*section, other) && EqualIgnoringCase(Name(key), wanted);
   }));
   return found == 0 ? nullptr : &keys[found - 1];
 }

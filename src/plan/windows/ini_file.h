@@ -72,7 +72,7 @@ struct IniKey {
   uint32_t has_value : 1;  // 0 for a line without "="
 };
 
-// A section's keys, in file order.
+// A section's keys, in file order (IniFile::Keys).
 class IniKeys {
  public:
   IniKeys() = default;
@@ -92,8 +92,11 @@ class IniKeys {
 // Up to so many keys, a section is looked through for a key.
 constexpr size_t kFewKeys = 8;
 
+// 16 bytes: a deployment's file holds hundreds of thousands, so its keys
+// are a run of the file's list rather than a pointer to them.
 struct IniSection {
-  IniKeys keys;
+  uint32_t first_key = 0;  // in the file's list of keys
+  uint32_t key_count = 0;
   uint32_t name_begin = 0;  // in the text: trimmed, cut at a NUL
   uint32_t name_size : 31;
   uint32_t again : 1;  // a section of this name came before: never read
@@ -139,6 +142,9 @@ class IniFile {
     return Chars(section.name_begin, section.name_size);
   }
   IniChars Name(const IniKey& key) const { return Chars(key.begin, key.name_size); }
+  IniKeys Keys(const IniSection& section) const {
+    return IniKeys(keys_ + section.first_key, section.key_count);
+  }
   // Trimmed, cut at a NUL; empty for a key without "=".
   IniChars Value(const IniKey& key) const;
 
@@ -174,6 +180,7 @@ class IniFile {
   std::shared_ptr<const Contents> contents_;
   const char* bytes_ = nullptr;      // the text, when it is kept as bytes
   const char16_t* units_ = nullptr;  // else as UTF-16
+  const IniKey* keys_ = nullptr;     // of every section, in file order
   // A matrix reads a list section and an application section in turn, over
   // and over: the last few names asked for are remembered as written.
   static constexpr size_t kRecentSections = 4;

@@ -145,7 +145,7 @@ TEST(IniFileTest, LinesAreCountedForFindings) {
     EXPECT_EQ(3 + before, lines.Of(*section));
     EXPECT_EQ(4 + before, lines.Of(*ini.FindKey(u"A", u"k")));
     EXPECT_EQ(7 + before, lines.Of(*ini.FindKey(u"A", u"j")));
-    EXPECT_EQ(1, lines.Of(ini.sections().front().keys.front()));
+    EXPECT_EQ(1, lines.Of(ini.Keys(ini.sections().front()).front()));
     EXPECT_EQ(0, lines.Of(ini.sections().front()));
   }
 }
