@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "plan/windows/case_fold.h"
 
@@ -11,16 +10,15 @@ namespace quill::plan {
 MatrixScope FleetScope(const FleetFacts& fleet) {
   MatrixScope scope;
   scope.only = true;
-  std::unordered_set<WString> machines;
-  std::unordered_set<uint32_t> lcids;
   for (const PcFact& fact : fleet.facts()) {
-    if (machines.insert(LowerCase(fact.system_id)).second) scope.machines.push_back(fact.system_id);
-    if (lcids.insert(fact.lcid).second) scope.lcids.push_back(fact.lcid);
+    scope.machines.push_back(fact.system_id);
+    scope.lcids.push_back(fact.lcid);
   }
+  KeepFirstOfEach(&scope.machines);
   // In an order of their own, not the order the logs were read in.
-  std::sort(scope.machines.begin(), scope.machines.end(),
-            [](const WString& a, const WString& b) { return LowerCase(a) < LowerCase(b); });
+  std::sort(scope.machines.begin(), scope.machines.end(), LessIgnoringCase);
   std::sort(scope.lcids.begin(), scope.lcids.end());
+  scope.lcids.erase(std::unique(scope.lcids.begin(), scope.lcids.end()), scope.lcids.end());
   return scope;
 }
 
