@@ -68,18 +68,18 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
   const std::string run_start = StampText(run.start);
   const char* state = RunState(run);
   if (run.applications.empty()) {
-    Fields(rows_, {file, std::to_string(number), run_start, ToUtf8(run.system_id),
-                   ToUtf8(run.os_type), ToUtf8(run.lcid), ToUtf8(run.language_code), "", "", "", "",
+    Fields(rows_, {file, std::to_string(number), run_start, run.system_id.Utf8(),
+                   run.os_type.Utf8(), run.lcid.Utf8(), run.language_code.Utf8(), "", "", "", "",
                    "", "", "", state});
     row_ends_.push_back(rows_.size());
   }
   for (const AppRow& app : run.applications) {
     const auto seconds = SecondsBetween(app.start, app.end);
-    Fields(rows_, {file, std::to_string(number), run_start, ToUtf8(run.system_id),
-                ToUtf8(run.os_type), ToUtf8(run.lcid), ToUtf8(run.language_code),
-                ToUtf8(app.list_section), ToUtf8(app.app_section), ToUtf8(app.command_line),
-                app.start.text.empty() ? "" : StampText(app.start),
-                app.end.text.empty() ? "" : StampText(app.end), AppOutcomeName(app.outcome),
+    Fields(rows_, {file, std::to_string(number), run_start, run.system_id.Utf8(),
+                run.os_type.Utf8(), run.lcid.Utf8(), run.language_code.Utf8(),
+                app.list_section.Utf8(), app.app_section.Utf8(), app.command_line.Utf8(),
+                app.start.written() ? StampText(app.start) : "",
+                app.end.written() ? StampText(app.end) : "", AppOutcomeName(app.outcome),
                 seconds ? std::to_string(*seconds) : "", state});
     row_ends_.push_back(rows_.size());
   }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "base/utf.h"
 
 namespace quill::plan {
 
@@ -19,8 +18,8 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
   ++machine.runs;
   machine.failed_runs += failed;
   for (const AppRow& row : run.applications) {
-    AppTotals& app = apps_by_section_.Of(row.app_section, [this](const WString& section) -> AppTotals& {
-      const std::string name = ToUtf8(section);
+    AppTotals& app = apps_by_section_.Of(row.app_section.bytes(), [this, &row]() -> AppTotals& {
+      const std::string name = row.app_section.Utf8();
       AppTotals& found = apps[name];
       found.name = name;
       return found;
@@ -43,12 +42,12 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
 // The key holds the SystemID's length, so no two pairs share it.
 MachineTotals& FleetTotals::MachineOf(const RunRow& run) {
   const size_t length = run.system_id.size();
-  ids_.assign({static_cast<char16_t>(length >> 16), static_cast<char16_t>(length & 0xFFFF)});
-  ids_.append(run.system_id).append(run.os_type);
-  return machines_by_ids_.Of(ids_, [this, &run](const WString&) -> MachineTotals& {
-    const std::string system_id = ToUtf8(run.system_id);
+  ids_.assign(reinterpret_cast<const char*>(&length), sizeof length);
+  ids_.append(run.system_id.bytes()).append(run.os_type.bytes());
+  return machines_by_ids_.Of(ids_, [this, &run]() -> MachineTotals& {
+    const std::string system_id = run.system_id.Utf8();
     machines.insert(system_id);
-    const std::string os_type = ToUtf8(run.os_type);
+    const std::string os_type = run.os_type.Utf8();
     MachineTotals& found = machine_os[{system_id, os_type}];
     found.system_id = system_id;
     found.os_type = os_type;

@@ -56,16 +56,16 @@ class TotalsByText {
     found_.clear();
     return *this;
   }
-  // The totals of `text`, found by `find(text)` the first time.
+  // The totals of `text`, found by `find()` the first time.
   template <typename Find>
-  Totals& Of(const WString& text, Find&& find) {
+  Totals& Of(const std::string& text, Find&& find) {
     Totals*& totals = found_[text];
-    if (totals == nullptr) totals = &find(text);
+    if (totals == nullptr) totals = &find();
     return *totals;
   }
 
  private:
-  std::unordered_map<WString, Totals*> found_;
+  std::unordered_map<std::string, Totals*> found_;
 };
 
 struct FleetTotals : FleetSink {
@@ -103,7 +103,7 @@ struct FleetTotals : FleetSink {
   MachineTotals& MachineOf(const RunRow& run);
   TotalsByText<AppTotals> apps_by_section_;
   TotalsByText<MachineTotals> machines_by_ids_;  // by SystemID and OSType
-  WString ids_;
+  std::string ids_;
 };
 
 }  // namespace quill::plan

@@ -31,17 +31,17 @@ void FleetFacts::EndLog(const std::string& file, const LogTally&) {
   latest_ = Latest();
   std::string reason;
   PcFact fact;
-  fact.system_id = latest.system_id;
-  fact.system = WindowsKindFor(latest.os_type);
+  fact.system_id = latest.system_id.Wide();
+  fact.system = WindowsKindFor(latest.os_type.Wide());
   if (latest.system_id.empty()) {
     reason = "its latest run names no SystemID";
   } else if (!latest.ended.empty()) {
     reason = "its latest run ended before its LCID (" + latest.ended + ")";
-  } else if (!ParseLcidValue(latest.lcid, &fact.lcid)) {
-    reason = "its latest run's LCID \"" + ToUtf8(latest.lcid) + "\" is no locale";
+  } else if (!ParseLcidValue(latest.lcid.Wide(), &fact.lcid)) {
+    reason = "its latest run's LCID \"" + latest.lcid.Utf8() + "\" is no locale";
   } else if (fact.system == WindowsKind::kOther && !latest.os_type.empty()) {
     reason =
-        "its latest run's OSType \"" + ToUtf8(latest.os_type) + "\" is none the program writes";
+        "its latest run's OSType \"" + latest.os_type.Utf8() + "\" is none the program writes";
   }
   if (!reason.empty()) {
     apart_.push_back({file, reason});

@@ -49,9 +49,9 @@ class FleetFacts : public FleetSink {
 
  private:
   struct Latest {
-    WString system_id;
-    WString os_type;
-    WString lcid;
+    LogText system_id;
+    LogText os_type;
+    LogText lcid;
     std::string ended;  // why the run ended before its locale, if it did
   } latest_;
   std::vector<PcFact> facts_;

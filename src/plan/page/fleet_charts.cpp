@@ -288,7 +288,7 @@ std::string SlowestRunSvg(const SlowestRun& slowest) {
   }
   int y = 26;
   for (const AppRow& app : apps) {
-    const std::string name = ToUtf8(app.app_section);
+    const std::string name = app.app_section.Utf8();
     const auto start = app.start.seconds;
     const auto end = app.end.seconds ? app.end.seconds : start;
     const size_t outcome = static_cast<size_t>(app.outcome);

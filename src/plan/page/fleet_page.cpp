@@ -185,8 +185,8 @@ void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& 
     const SlowestRun& slowest = totals.slowest;
     out << "<section id=\"slowest\">\n<h2>The slowest run</h2>\n<p class=\"note\">"
         << Grouped(slowest.seconds) << " s from " << Escaped(StampText(slowest.run.start))
-        << " on " << Escaped(ToUtf8(slowest.run.system_id)) << " "
-        << Escaped(OSTypeShown(ToUtf8(slowest.run.os_type))) << ": run " << slowest.run_number
+        << " on " << Escaped(slowest.run.system_id.Utf8()) << " "
+        << Escaped(OSTypeShown(slowest.run.os_type.Utf8())) << ": run " << slowest.run_number
         << " of " << Escaped(slowest.file) << "</p>\n"
         << SlowestRunSvg(slowest) << "</section>\n";
   }

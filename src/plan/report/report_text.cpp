@@ -45,16 +45,14 @@ class RowWriter {
     return seconds ? Number(*seconds) : *this << "-";
   }
   // Text of the log as a terminal may show it; printable ASCII, the common case, as it is.
-  RowWriter& Shown(const WString& text) {
-    for (char16_t c : text) {
-      if (c < 0x20 || c >= 0x7F) {
-        rows_ += plan::Shown(ToUtf8(text));
+  RowWriter& Shown(const LogText& text) {
+    for (const char byte : text.bytes()) {
+      if (byte < 0x20 || byte >= 0x7F) {
+        rows_ += plan::Shown(text.Utf8());
         return *this;
       }
     }
-    const size_t at = rows_.size();
-    rows_.resize(at + text.size());
-    for (size_t i = 0; i < text.size(); ++i) rows_[at + i] = static_cast<char>(text[i]);
+    rows_ += text.bytes();
     return *this;
   }
   // As StampText has it; the date part is made once for the stamps of a day.
@@ -151,7 +149,7 @@ void WriteOutcome(const RunRow& run, RowWriter& row) {
       row.Number(static_cast<int64_t>(run.applications.size())) << " applications";
       return;
     case RunOutcome::kMissingAppInstlPath: row << "error: AppInstlPath not given"; return;
-    case RunOutcome::kMissingLanguageTable: row << "error: cannot open " << Shown(ToUtf8(run.error)); return;
+    case RunOutcome::kMissingLanguageTable: row << "error: cannot open " << Shown(run.error.Utf8()); return;
     case RunOutcome::kCutShort: row << "cut short during an application"; return;
   }
 }
@@ -175,9 +173,9 @@ nlohmann::ordered_json Optional(const std::optional<int64_t>& value) {
 nlohmann::ordered_json RunJson(const RunRow& run) {
   nlohmann::ordered_json apps = nlohmann::ordered_json::array();
   for (const AppRow& app : run.applications) {
-    apps.push_back({{"list_section", ToUtf8(app.list_section)},
-                    {"application", ToUtf8(app.app_section)},
-                    {"command_line", ToUtf8(app.command_line)},
+    apps.push_back({{"list_section", app.list_section.Utf8()},
+                    {"application", app.app_section.Utf8()},
+                    {"command_line", app.command_line.Utf8()},
                     {"start", StampText(app.start)},
                     {"end", StampText(app.end)},
                     {"outcome", AppOutcomeName(app.outcome)},
@@ -189,12 +187,12 @@ nlohmann::ordered_json RunJson(const RunRow& run) {
   }
   return {{"start", StampText(run.start)},
           {"end", StampText(run.end)},
-          {"system_id", ToUtf8(run.system_id)},
-          {"os_type", ToUtf8(run.os_type)},
-          {"lcid", ToUtf8(run.lcid)},
-          {"language_code", ToUtf8(run.language_code)},
+          {"system_id", run.system_id.Utf8()},
+          {"os_type", run.os_type.Utf8()},
+          {"lcid", run.lcid.Utf8()},
+          {"language_code", run.language_code.Utf8()},
           {"outcome", RunOutcomeName(run.outcome)},
-          {"error", ToUtf8(run.error)},
+          {"error", run.error.Utf8()},
           {"seconds", Optional(SecondsBetween(run.start, run.end))},
           {"cut_short_records", run.cut_short_records},
           {"line", run.line},
@@ -243,7 +241,7 @@ std::string StampText(const StampRead& stamp) {
 
 void AppendStampText(const StampRead& stamp, std::string* text) {
   if (!stamp.seconds) {
-    text->append(stamp.text.empty() ? "-" : ToUtf8(stamp.text));
+    text->append(stamp.text.empty() ? "-" : stamp.text.Utf8());
     return;
   }
   const LocalTime time = CivilFromSeconds(*stamp.seconds);

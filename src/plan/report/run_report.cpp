@@ -6,10 +6,6 @@
 #include <utility>
 #include <vector>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include "log/time_stamp.h"
 #include "plan/windows/civil_time.h"
 
@@ -70,62 +66,6 @@ bool ReadDate(std::string_view date, LocalTime* local) {
          ReadNumber(date, year_comma + 2, 4, &local->year);
 }
 
-// Bytes as characters, one a byte, sixteen at a time where it can.
-void Widen(std::string_view bytes, char16_t* into) {
-  size_t i = 0;
-#ifdef __SSE2__
-  for (; i + 16 <= bytes.size(); i += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(into + i), _mm_unpacklo_epi8(block, _mm_setzero_si128()));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(into + i + 8), _mm_unpackhi_epi8(block, _mm_setzero_si128()));
-  }
-#endif
-  for (; i < bytes.size(); ++i) into[i] = static_cast<unsigned char>(bytes[i]);
-}
-
-// Appended in pieces made on the stack: a string grown by resize would
-// first be filled with zeros.
-constexpr size_t kPiece = 64;
-void AppendWide(std::string_view bytes, WString* to) {
-  char16_t piece[kPiece];
-  for (size_t at = 0; at < bytes.size(); at += kPiece) {
-    const std::string_view part = bytes.substr(at, kPiece);
-    Widen(part, piece);
-    to->append(piece, part.size());
-  }
-}
-
-// The same in place of what `to` held, in the room it has.
-void AssignWide(std::string_view bytes, WString* to) {
-  to->clear();
-  AppendWide(bytes, to);
-}
-
-// A stamp's time, a blank and its date, made text at once.
-void AssignStampText(std::string_view time, std::string_view date, WString* to) {
-  const size_t size = time.size() + 1 + date.size();
-  if (size > kPiece) {
-    AssignWide(time, to);
-    *to += u' ';
-    AppendWide(date, to);
-    return;
-  }
-  char16_t text[kPiece];
-  Widen(time, text);
-  text[time.size()] = u' ';
-  Widen(date, text + time.size() + 1);
-  to->assign(text, size);
-}
-
-// Characters as bytes; one past a byte, which no log holds, becomes "?".
-std::string Narrowed(const WString& text) {
-  std::string bytes(text.size(), '?');
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] < 0x100) bytes[i] = static_cast<char>(text[i]);
-  }
-  return bytes;
-}
-
 // The "%d" the program wrote: an int32, or nothing when it does not read.
 std::optional<int32_t> NumberOf(const RecordSpan& record) {
   if (record.value_count == 0) return std::nullopt;
@@ -167,7 +107,7 @@ void MakeReady(AppRow* app, int64_t line) {
 void RunBuilder::Stamp(const RecordSpan& record, StampRead* stamp) {
   stamp->seconds.reset();
   if (record.value_count < 2) {
-    AssignWide(record.value(0), &stamp->text);
+    stamp->text.Assign(record.value(0));
     return;
   }
   const std::string_view time = record.values[0];
@@ -181,8 +121,12 @@ void RunBuilder::Stamp(const RecordSpan& record, StampRead* stamp) {
   LocalTime local;
   if (last_date_.read && ReadTime(time, &local)) {
     stamp->seconds = last_date_.days * 86400 + local.hour * 3600 + local.minute * 60 + local.second;
+    stamp->text.clear();
+    return;
   }
-  AssignStampText(time, date, &stamp->text);
+  stamp->text.Assign(time);
+  stamp->text.Append(" ");
+  stamp->text.Append(date);
 }
 
 void RunBuilder::Take(const RecordSpan& record) {
@@ -230,16 +174,14 @@ void RunBuilder::Reset() {
   records_outside_runs_ = 0;
 }
 
-// The row of the run is one handed back earlier: its applications go to
-// the spares, and its strings keep their room.
+// The row of the run is one handed back earlier: its applications and
+// strings keep their room.
 void RunBuilder::Open(int64_t line) {
   Close();
-  for (AppRow& app : run_.applications) spare_apps_.push_back(std::move(app));
   run_.applications.clear();
-  run_.applications.reserve(kApplicationsReserved);
   Clear(&run_.start);
   Clear(&run_.end);
-  for (WString* text : {&run_.system_id, &run_.os_type, &run_.lcid, &run_.language_code, &run_.error}) {
+  for (LogText* text : {&run_.system_id, &run_.os_type, &run_.lcid, &run_.language_code, &run_.error}) {
     text->clear();
   }
   run_.outcome = RunOutcome::kApplicationsRun;
@@ -264,15 +206,9 @@ void RunBuilder::Close() {
 }
 
 AppRow& RunBuilder::CurrentApp(const RecordSpan& record) {
-  std::vector<AppRow>& apps = run_.applications;
+  KeptRows<AppRow>& apps = run_.applications;
   if (apps.empty() || app_done_) {
-    if (spare_apps_.empty()) {
-      apps.emplace_back();
-    } else {
-      apps.push_back(std::move(spare_apps_.back()));
-      spare_apps_.pop_back();
-    }
-    MakeReady(&apps.back(), record.line);
+    MakeReady(&apps.Add(), record.line);
     app_done_ = false;
   }
   return apps.back();
@@ -290,17 +226,17 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
       run_.end = run_.start;
       run_end_from_app_ = false;
       return;
-    case LogRecord::kSystemIdentity: AssignWide(record.value(0), &run_.system_id); return;
-    case LogRecord::kOSTypeIdentity: AssignWide(record.value(0), &run_.os_type); return;
-    case LogRecord::kLocaleLanguage: AssignWide(record.value(0), &run_.lcid); return;
-    case LogRecord::kCodeLanguage: AssignWide(record.value(0), &run_.language_code); return;
+    case LogRecord::kSystemIdentity: run_.system_id.Assign(record.value(0)); return;
+    case LogRecord::kOSTypeIdentity: run_.os_type.Assign(record.value(0)); return;
+    case LogRecord::kLocaleLanguage: run_.lcid.Assign(record.value(0)); return;
+    case LogRecord::kCodeLanguage: run_.language_code.Assign(record.value(0)); return;
     case LogRecord::kMissingKeyError:
       run_.outcome = RunOutcome::kMissingAppInstlPath;
-      AssignWide(record.value(0), &run_.error);
+      run_.error.Assign(record.value(0));
       return;
     case LogRecord::kFileOpenError:
       run_.outcome = RunOutcome::kMissingLanguageTable;
-      AssignWide(record.value(0), &run_.error);
+      run_.error.Assign(record.value(0));
       return;
     case LogRecord::kBannerFirstLine:
     case LogRecord::kBannerThirdLine:
@@ -318,10 +254,10 @@ void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
   bool stamped = false;
   switch (record.record) {
     case LogRecord::kProcessing:
-      AssignWide(record.value(0), &app.list_section);
-      AssignWide(record.value(1), &app.app_section);
+      app.list_section.Assign(record.value(0));
+      app.app_section.Assign(record.value(1));
       break;
-    case LogRecord::kLaunched: AssignWide(record.value(0), &app.command_line); break;
+    case LogRecord::kLaunched: app.command_line.Assign(record.value(0)); break;
     case LogRecord::kStart:
       Stamp(record, &app.start);
       stamped = true;
@@ -362,7 +298,10 @@ void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
 
 std::optional<int64_t> ReadStamp(const WString& time, const WString& date) {
   LocalTime local;
-  if (!ReadTime(Narrowed(time), &local) || !ReadDate(Narrowed(date), &local)) return std::nullopt;
+  if (!ReadTime(LogText::FromWide(time).bytes(), &local) ||
+      !ReadDate(LogText::FromWide(date).bytes(), &local)) {
+    return std::nullopt;
+  }
   return SecondsFromCivil(local);
 }
 
@@ -388,7 +327,7 @@ RunReport MakeRunReport(const ReadLog& log) {
     span.line = record.line;
     span.value_count = std::min(record.values.size(), RecordSpan::kMostValues);
     for (size_t i = 0; i < span.value_count; ++i) {
-      values[i] = Narrowed(record.values[i]);
+      values[i] = LogText::FromWide(record.values[i]).bytes();
       span.values[i] = values[i];
     }
     builder.Take(span);

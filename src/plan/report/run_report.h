@@ -8,22 +8,27 @@
 #include <string>
 #include <vector>
 
+#include "plan/report/kept_rows.h"
 #include "plan/report/log_records.h"
+#include "plan/report/log_text.h"
 #include "platform/wide_string.h"
 
 namespace quill::plan {
 
 struct StampRead {
-  WString text;                    // "09:05:03 Sunday, December 06, 2026" as written
+  // "09:05:03 Sunday, December 06, 2026" as written, kept only when it does
+  // not read as a time: a log of millions of stamps copies none of them.
+  LogText text;
   std::optional<int64_t> seconds;  // wall-clock seconds, when the text reads as a time
+  bool written() const { return seconds || !text.empty(); }
 };
 
 enum class AppOutcome { kFinished, kLaunchFailed, kTimedOut, kNoResult };
 
 struct AppRow {
-  WString list_section;
-  WString app_section;
-  WString command_line;
+  LogText list_section;
+  LogText app_section;
+  LogText command_line;
   StampRead start;
   StampRead end;
   AppOutcome outcome = AppOutcome::kNoResult;
@@ -37,13 +42,13 @@ enum class RunOutcome { kApplicationsRun, kMissingAppInstlPath, kMissingLanguage
 struct RunRow {
   StampRead start;
   StampRead end;  // the last time stamp of the block
-  WString system_id;
-  WString os_type;
-  WString lcid;
-  WString language_code;
-  WString error;  // the error record's value
+  LogText system_id;
+  LogText os_type;
+  LogText lcid;
+  LogText language_code;
+  LogText error;  // the error record's value
   RunOutcome outcome = RunOutcome::kApplicationsRun;
-  std::vector<AppRow> applications;
+  KeptRows<AppRow> applications;
   int cut_short_records = 0;
   int64_t line = 0;
 };
@@ -70,8 +75,6 @@ class RunBuilder {
   void Reset();
 
  private:
-  // Room for a run's usual applications at once, not grown one by one.
-  static constexpr size_t kApplicationsReserved = 16;
   void Open(int64_t line);
   void Close();
   void TakeInRun(const RecordSpan& record);
@@ -91,7 +94,6 @@ class RunBuilder {
   std::vector<RunRow> done_;  // rows [0, done_count_) are runs not yet handed out
   size_t done_count_ = 0;
   size_t handed_out_ = 0;
-  std::vector<AppRow> spare_apps_;  // rows of runs handed back, with their room
   bool app_done_ = false;
   int64_t records_outside_runs_ = 0;
   struct DateRead {

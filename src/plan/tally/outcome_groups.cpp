@@ -19,15 +19,15 @@ std::string PercentShown(int64_t part, int64_t whole) {
 
 void OutcomeGroups::TakeRun(const RunRow& run, bool failed) {
   // An LCID the language table does not name is a group of its own.
-  std::string code = ToUtf8(run.language_code);
-  const std::string language = code.empty() ? "\t" + ToUtf8(run.lcid) : code;
-  std::string os_type = ToUtf8(run.os_type);
+  std::string code = run.language_code.Utf8();
+  const std::string language = code.empty() ? "\t" + run.lcid.Utf8() : code;
+  std::string os_type = run.os_type.Utf8();
   GroupTotals& os = by_os[os_type];
   GroupTotals& by_code = by_language[language];
   if (os.runs == 0) os.name = std::move(os_type);
   if (by_code.runs == 0) {
     by_code.name = std::move(code);
-    by_code.lcid = ToUtf8(run.lcid);
+    by_code.lcid = run.lcid.Utf8();
   }
   for (GroupTotals* group : {&os, &by_code}) {
     ++group->runs;

@@ -30,10 +30,10 @@ bool RunFailed(const RunRow& run) {
 std::string WhatFailed(const RunRow& run) {
   switch (run.outcome) {
     case RunOutcome::kMissingAppInstlPath: return "error: AppInstlPath not given";
-    case RunOutcome::kMissingLanguageTable: return "error: cannot open " + ToUtf8(run.error);
+    case RunOutcome::kMissingLanguageTable: return "error: cannot open " + run.error.Utf8();
     case RunOutcome::kCutShort:
       if (!run.applications.empty()) {
-        return "cut short while " + ToUtf8(run.applications.back().app_section) + " ran";
+        return "cut short while " + run.applications.back().app_section.Utf8() + " ran";
       }
       return "cut short";
     case RunOutcome::kApplicationsRun: break;
@@ -41,7 +41,7 @@ std::string WhatFailed(const RunRow& run) {
   std::string what;
   for (const AppRow& app : run.applications) {
     if (app.outcome == AppOutcome::kFinished) continue;
-    what += (what.empty() ? "" : ", ") + ToUtf8(app.app_section) + " " + Failure(app.outcome);
+    what += (what.empty() ? "" : ", ") + app.app_section.Utf8() + " " + Failure(app.outcome);
   }
   return what;
 }
@@ -52,8 +52,8 @@ void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& ru
   latest_failed_ = RunFailed(run);
   if (!latest_failed_) return;
   latest_ = {file,
-             ToUtf8(run.system_id),
-             ToUtf8(run.os_type),
+             run.system_id.Utf8(),
+             run.os_type.Utf8(),
              run.start.seconds,
              StampText(run.start),
              number,

@@ -45,18 +45,18 @@ const RunRow* RunFilter::Pass(const RunRow& run, RunRow* narrowed) const {
     if (since && *run.start.seconds < *since) return nullptr;
     if (until && *run.start.seconds >= *until) return nullptr;
   }
-  if (!model.empty() && !SameIgnoringCase(model, ToUtf8(run.system_id))) return nullptr;
+  if (!model.empty() && !SameIgnoringCase(model, run.system_id.Utf8())) return nullptr;
   if (!os.empty()) {
-    const std::string os_type = ToUtf8(run.os_type);
+    const std::string os_type = run.os_type.Utf8();
     if (!SameIgnoringCase(os, os_type.empty() ? "(none)" : os_type)) return nullptr;
   }
   if (app.empty()) return &run;
   narrowed->applications.clear();
   for (const AppRow& row : run.applications) {
-    if (SameIgnoringCase(app, ToUtf8(row.app_section))) narrowed->applications.push_back(row);
+    if (SameIgnoringCase(app, row.app_section.Utf8())) narrowed->applications.push_back(row);
   }
   if (narrowed->applications.empty()) return nullptr;
-  std::vector<AppRow> rows = std::move(narrowed->applications);
+  KeptRows<AppRow> rows = std::move(narrowed->applications);
   *narrowed = run;
   narrowed->applications = std::move(rows);
   // The run counts as this application went: cut short only when it was.

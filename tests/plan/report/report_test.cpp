@@ -60,12 +60,12 @@ TEST(ReportTest, RunsAndApplicationsWithTheirOutcomes) {
   ASSERT_EQ(3u, report.runs.size());
   const RunRow& first = report.runs[0];
   EXPECT_EQ(RunOutcome::kApplicationsRun, first.outcome);
-  EXPECT_EQ(u"0xAB12", first.system_id);
-  EXPECT_EQ(u"07", first.language_code);
+  EXPECT_EQ("0xAB12", first.system_id.bytes());
+  EXPECT_EQ("07", first.language_code.bytes());
   ASSERT_EQ(3u, first.applications.size());
   EXPECT_EQ(AppOutcome::kFinished, first.applications[0].outcome);
   EXPECT_EQ(1, first.applications[0].counted_seconds.value());
-  EXPECT_EQ(u"C:\\Apps\\Reader\\setup.exe /s", first.applications[0].command_line);
+  EXPECT_EQ("C:\\Apps\\Reader\\setup.exe /s", first.applications[0].command_line.bytes());
   EXPECT_EQ(AppOutcome::kLaunchFailed, first.applications[1].outcome);
   EXPECT_EQ(AppOutcome::kTimedOut, first.applications[2].outcome);
   EXPECT_EQ(300, first.applications[2].counted_seconds.value());
@@ -73,7 +73,7 @@ TEST(ReportTest, RunsAndApplicationsWithTheirOutcomes) {
   EXPECT_EQ(303, SecondsBetween(first.start, first.end).value());
   EXPECT_EQ(RunOutcome::kMissingAppInstlPath, report.runs[1].outcome);
   EXPECT_EQ(RunOutcome::kMissingLanguageTable, report.runs[2].outcome);
-  EXPECT_EQ(u"C:\\AppInstl\\LANG.INI", report.runs[2].error);
+  EXPECT_EQ("C:\\AppInstl\\LANG.INI", report.runs[2].error.bytes());
   EXPECT_TRUE(report.unknown_lines.empty());
 
   std::ostringstream text;
@@ -110,13 +110,13 @@ TEST(ReportTest, RecordsCutShortByANameTheLogCouldNotHold) {
       .Record(LogRecord::kResultLaunchFailed);
   const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
   ASSERT_EQ(1u, report.runs.size());
-  const std::vector<AppRow>& apps = report.runs[0].applications;
+  const auto& apps = report.runs[0].applications;
   ASSERT_EQ(2u, apps.size());
-  EXPECT_EQ(u"Caf", apps[0].app_section);
+  EXPECT_EQ("Caf", apps[0].app_section.bytes());
   EXPECT_TRUE(apps[0].cut_short);
-  EXPECT_EQ(u"C:\\Apps\\Caf\\setup.exe", apps[0].command_line);
+  EXPECT_EQ("C:\\Apps\\Caf\\setup.exe", apps[0].command_line.bytes());
   EXPECT_EQ(AppOutcome::kFinished, apps[0].outcome);
-  EXPECT_EQ(u"C:\\Apps\\", apps[1].command_line);
+  EXPECT_EQ("C:\\Apps\\", apps[1].command_line.bytes());
   EXPECT_TRUE(apps[1].cut_short);
   EXPECT_EQ(AppOutcome::kLaunchFailed, apps[1].outcome);
   EXPECT_EQ(2, report.runs[0].cut_short_records);

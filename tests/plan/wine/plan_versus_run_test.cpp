@@ -83,7 +83,7 @@ class PlanVersusRunTest : public ::testing::Test {
     const RunReport report = MakeRunReport(ReadLogRecords(log));
     if (report.runs.size() != 1) return launches;
     for (const AppRow& app : report.runs[0].applications) {
-      launches.push_back({ToUtf8(app.list_section), ToUtf8(app.app_section), ToUtf8(app.command_line)});
+      launches.push_back({app.list_section.Utf8(), app.app_section.Utf8(), app.command_line.Utf8()});
     }
     return launches;
   }
