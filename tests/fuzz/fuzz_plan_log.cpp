@@ -87,8 +87,7 @@ std::vector<quill::plan::RunRow> Streamed(const std::string& log, size_t piece) 
   } source(log, piece);
   quill::plan::RunStream stream(source);
   std::vector<quill::plan::RunRow> runs;
-  quill::plan::RunRow run;
-  while (stream.Next(&run)) runs.push_back(run);
+  while (const quill::plan::RunRow* run = stream.Next()) runs.push_back(*run);
   return runs;
 }
 

@@ -33,10 +33,9 @@ void TellNotes(const std::string& path, const LogTally& tally, int64_t first_run
   }
 }
 
-// Reads one file through `stream` and `run`, with the room the files
-// before it left them.
+// Reads one file through `stream`, with the room the files before it left.
 bool ReadLogThrough(const std::string& path, LogReading reading, const std::vector<FleetSink*>& sinks,
-             RunStream& stream, RunRow& run) {
+                    RunStream& stream) {
   LogFile file;
   std::string why_not;
   if (!file.Open(path, &why_not)) {
@@ -52,9 +51,9 @@ bool ReadLogThrough(const std::string& path, LogReading reading, const std::vect
   stream.Restart(file);
   int64_t runs = 0;
   int64_t first_run_line = 0;
-  while (stream.Next(&run)) {
-    if (++runs == 1) first_run_line = run.line;
-    for (FleetSink* sink : sinks) sink->TakeRun(path, runs, run);
+  while (const RunRow* run = stream.Next()) {
+    if (++runs == 1) first_run_line = run->line;
+    for (FleetSink* sink : sinks) sink->TakeRun(path, runs, *run);
   }
   if (runs == 0) {
     if (why_not.empty()) why_not = "not a run log: no run's banner in it";
@@ -70,19 +69,17 @@ bool ReadLogThrough(const std::string& path, LogReading reading, const std::vect
 
 bool ReadFleetLog(const std::string& path, LogReading reading, const std::vector<FleetSink*>& sinks) {
   RunStream stream;
-  RunRow run;
-  return ReadLogThrough(path, reading, sinks, stream, run);
+  return ReadLogThrough(path, reading, sinks, stream);
 }
 
 void StreamFleet(const std::vector<std::string>& paths, const std::vector<std::string>& not_inputs,
                  LogReading reading, const std::vector<FleetSink*>& sinks) {
   RunStream stream;
-  RunRow run;
   ForEachFile(paths, not_inputs, [&](const FoundFile& found) {
     if (!found.problem.empty()) {
       Tell(sinks, {found.path, 0, found.problem, true});
     } else {
-      ReadLogThrough(found.path, reading, sinks, stream, run);
+      ReadLogThrough(found.path, reading, sinks, stream);
     }
   });
 }

@@ -148,11 +148,12 @@ void RunBuilder::Take(const RecordSpan& record) {
   TakeInRun(record);
 }
 
-bool RunBuilder::Next(RunRow* run) {
-  if (handed_out_ == done_count_) return false;
-  std::swap(*run, done_[handed_out_++]);
-  if (handed_out_ == done_count_) handed_out_ = done_count_ = 0;
-  return true;
+const RunRow* RunBuilder::Next() {
+  if (handed_out_ == done_count_) {
+    handed_out_ = done_count_ = 0;  // the rows handed out are filled again
+    return nullptr;
+  }
+  return &done_[handed_out_++];
 }
 
 void RunBuilder::Finish() {
@@ -287,10 +288,10 @@ void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
   // after every record of it, that is news only when a stamp came or a
   // banner line moved the end since.
   if (stamped || !run_end_from_app_) {
-    if (app.end.seconds) {
-      run_.end = app.end;
-    } else if (app.start.seconds) {
-      run_.end = app.start;
+    // A stamp that reads keeps no text.
+    if (app.end.seconds || app.start.seconds) {
+      run_.end.seconds = app.end.seconds ? app.end.seconds : app.start.seconds;
+      run_.end.text.clear();
     }
     run_end_from_app_ = true;
   }
@@ -318,7 +319,6 @@ RunReport MakeRunReport(const ReadLog& log) {
   RunReport report;
   report.unknown_lines = log.unknown_lines;
   RunBuilder builder;
-  RunRow run;
   std::string values[RecordSpan::kMostValues];
   for (const ReadRecord& record : log.records) {
     RecordSpan span;
@@ -331,10 +331,10 @@ RunReport MakeRunReport(const ReadLog& log) {
       span.values[i] = values[i];
     }
     builder.Take(span);
-    while (builder.Next(&run)) report.runs.push_back(std::move(run));
+    while (const RunRow* run = builder.Next()) report.runs.push_back(*run);
   }
   builder.Finish();
-  while (builder.Next(&run)) report.runs.push_back(std::move(run));
+  while (const RunRow* run = builder.Next()) report.runs.push_back(*run);
   report.records_outside_runs = builder.records_outside_runs();
   return report;
 }

@@ -62,13 +62,13 @@ struct RunReport {
 // Runs made from records as they come, handed out one at a time as each
 // ends: a log of any length holds one run in memory. The rows and their
 // strings are used again from run to run, so a long log makes no string per
-// run once the first runs have made room.
+// run once the first runs have made room, and no run is copied.
 class RunBuilder {
  public:
   void Take(const RecordSpan& record);
-  // The run before the last banner seen, or every run once Finish is called.
-  // `run` is swapped with the builder's row: hand the same row back each time.
-  bool Next(RunRow* run);
+  // The run before the last banner seen, or every run once Finish is
+  // called; nothing when none is left. Valid until the next Take or Finish.
+  const RunRow* Next();
   void Finish();
   int64_t records_outside_runs() const { return records_outside_runs_; }
   // Ready for another log; the room stays.

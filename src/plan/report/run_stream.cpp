@@ -6,16 +6,17 @@
 
 namespace quill::plan {
 
-bool RunStream::Next(RunRow* run) {
-  while (!builder_.Next(run)) {
-    if (ended_) return false;
+const RunRow* RunStream::Next() {
+  const RunRow* run = nullptr;
+  while ((run = builder_.Next()) == nullptr) {
+    if (ended_) return nullptr;
     ended_ = !ReadMore();
     if (ended_) {
       builder_.Finish();
       tally_.records_outside_runs = builder_.records_outside_runs();
     }
   }
-  return true;
+  return run;
 }
 
 void RunStream::Restart(ByteSource& source) {

@@ -38,9 +38,9 @@ class RunStream {
   // Another log, read with the room the last one left: a folder of small
   // logs allocates little for each.
   void Restart(ByteSource& source);
-  // The next run of the log; false at its end or when a read failed.
-  // Hand the same row each time: its room is used again.
-  bool Next(RunRow* run);
+  // The next run of the log; nothing at its end or when a read failed.
+  // Valid until the next call.
+  const RunRow* Next();
   // Complete once Next has given false.
   const LogTally& tally() const { return tally_; }
 
