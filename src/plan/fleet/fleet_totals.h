@@ -8,7 +8,6 @@
 #include <map>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "plan/tally/outcome_groups.h"
 #include "plan/tally/pc_latest.h"
 #include "plan/tally/run_trend.h"
+#include "plan/tally/totals_by_text.h"
 
 namespace quill::plan {
 
@@ -42,30 +42,6 @@ struct SlowestRun {
   int64_t run_number = 0;  // in its file, from 1
   int64_t seconds = -1;
   RunRow run;
-};
-
-// The totals of each name as the log writes it, so that a name met again is
-// not made UTF-8 and looked up again. A copy starts empty: what it points
-// to is the original's.
-template <typename Totals>
-class TotalsByText {
- public:
-  TotalsByText() = default;
-  TotalsByText(const TotalsByText&) {}
-  TotalsByText& operator=(const TotalsByText&) {
-    found_.clear();
-    return *this;
-  }
-  // The totals of `text`, found by `find()` the first time.
-  template <typename Find>
-  Totals& Of(const std::string& text, Find&& find) {
-    Totals*& totals = found_[text];
-    if (totals == nullptr) totals = &find();
-    return *totals;
-  }
-
- private:
-  std::unordered_map<std::string, Totals*> found_;
 };
 
 struct FleetTotals : FleetSink {

@@ -1,20 +1,29 @@
 #include "plan/report/log_text.h"
 
+#include <algorithm>
+
 namespace quill::plan {
 
 LogText LogText::FromWide(const WString& text) {
-  LogText made;
-  made.bytes_.assign(text.size(), '?');
+  std::string bytes(text.size(), '?');
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] < 0x100) made.bytes_[i] = static_cast<char>(text[i]);
+    if (text[i] < 0x100) bytes[i] = static_cast<char>(text[i]);
   }
-  return made;
+  return LogText(bytes);
+}
+
+void LogText::Grow(size_t size) {
+  const size_t room = std::max(size, 2 * room_);
+  std::unique_ptr<char[]> data(new char[room]);
+  if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
+  data_ = std::move(data);
+  room_ = room;
 }
 
 std::string LogText::Utf8() const {
   std::string utf8;
-  utf8.reserve(bytes_.size());
-  for (const char byte : bytes_) {
+  utf8.reserve(size_);
+  for (const char byte : bytes()) {
     const auto c = static_cast<unsigned char>(byte);
     if (c < 0x80) {
       utf8 += byte;
@@ -27,8 +36,8 @@ std::string LogText::Utf8() const {
 }
 
 WString LogText::Wide() const {
-  WString wide(bytes_.size(), u'\0');
-  for (size_t i = 0; i < bytes_.size(); ++i) wide[i] = static_cast<unsigned char>(bytes_[i]);
+  WString wide(size_, u'\0');
+  for (size_t i = 0; i < size_; ++i) wide[i] = static_cast<unsigned char>(data_[i]);
   return wide;
 }
 

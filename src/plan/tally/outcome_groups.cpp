@@ -18,17 +18,24 @@ std::string PercentShown(int64_t part, int64_t whole) {
 }
 
 void OutcomeGroups::TakeRun(const RunRow& run, bool failed) {
+  GroupTotals& os = os_by_text_.Of(run.os_type.bytes(), [this, &run]() -> GroupTotals& {
+    std::string name = run.os_type.Utf8();
+    GroupTotals& found = by_os[name];
+    found.name = std::move(name);
+    return found;
+  });
   // An LCID the language table does not name is a group of its own.
-  std::string code = run.language_code.Utf8();
-  const std::string language = code.empty() ? "\t" + run.lcid.Utf8() : code;
-  std::string os_type = run.os_type.Utf8();
-  GroupTotals& os = by_os[os_type];
-  GroupTotals& by_code = by_language[language];
-  if (os.runs == 0) os.name = std::move(os_type);
-  if (by_code.runs == 0) {
-    by_code.name = std::move(code);
-    by_code.lcid = run.lcid.Utf8();
-  }
+  language_.assign(run.language_code.empty() ? "\t" : "");
+  language_.append(run.language_code.empty() ? run.lcid.bytes() : run.language_code.bytes());
+  GroupTotals& by_code = language_by_text_.Of(language_, [this, &run]() -> GroupTotals& {
+    std::string code = run.language_code.Utf8();
+    GroupTotals& found = by_language[code.empty() ? "\t" + run.lcid.Utf8() : code];
+    if (found.runs == 0) {
+      found.name = std::move(code);
+      found.lcid = run.lcid.Utf8();
+    }
+    return found;
+  });
   for (GroupTotals* group : {&os, &by_code}) {
     ++group->runs;
     group->failed_runs += failed;

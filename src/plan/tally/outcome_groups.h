@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "plan/report/run_report.h"
+#include "plan/tally/totals_by_text.h"
 
 namespace quill::plan {
 
@@ -35,6 +36,11 @@ class OutcomeGroups {
 
   std::map<std::string, GroupTotals> by_os;
   std::map<std::string, GroupTotals> by_language;
+
+ private:
+  TotalsByText<GroupTotals> os_by_text_;
+  TotalsByText<GroupTotals> language_by_text_;
+  std::string language_;  // the key of a run's language, as the log has it
 };
 
 // part / whole, 0 when there is no whole.
