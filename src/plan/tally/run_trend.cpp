@@ -1,8 +1,5 @@
 #include "plan/tally/run_trend.h"
 
-#include <algorithm>
-#include <tuple>
-
 namespace quill::plan {
 
 int64_t WeekOf(int64_t day) {
@@ -19,22 +16,17 @@ void RunTrend::TakeRun(const RunRow& run, bool failed) {
   if (!first_ || seconds < *first_) first_ = seconds;
   if (!last_ || seconds > *last_) last_ = seconds;
   const int64_t day = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
-  for (auto [counts, seen, key] : {std::make_tuple(&days_, &log_days_, day),
-                                   std::make_tuple(&weeks_, &log_weeks_, WeekOf(day))}) {
-    Counts& at = (*counts)[key];
-    ++at.runs;
-    at.failed_runs += failed;
-    if (std::find(seen->begin(), seen->end(), key) == seen->end()) {
-      seen->push_back(key);
-      ++at.pcs;
+  for (Counts* at : {&days_[day], &weeks_[WeekOf(day)]}) {
+    ++at->runs;
+    at->failed_runs += failed;
+    if (at->last_log != log_) {
+      at->last_log = log_;
+      ++at->pcs;
     }
   }
 }
 
-void RunTrend::EndLog() {
-  log_days_.clear();
-  log_weeks_.clear();
-}
+void RunTrend::EndLog() { ++log_; }
 
 bool RunTrend::weekly() const {
   return !days_.empty() && days_.rbegin()->first - days_.begin()->first >= kMostDays;

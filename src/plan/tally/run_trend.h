@@ -40,11 +40,11 @@ class RunTrend {
     int64_t runs = 0;
     int64_t failed_runs = 0;
     int64_t pcs = 0;
+    int64_t last_log = -1;  // the last log with a run in it: a PC counts once
   };
   std::map<int64_t, Counts> days_;
   std::map<int64_t, Counts> weeks_;
-  std::vector<int64_t> log_days_;  // of the log being read: a few
-  std::vector<int64_t> log_weeks_;
+  int64_t log_ = 0;  // the log being read, counted from 0
   std::optional<int64_t> first_;
   std::optional<int64_t> last_;
   int64_t runs_without_time_ = 0;
