@@ -6,6 +6,7 @@
 namespace quill::plan {
 
 void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
+  if (!runs_counted) return;
   ++runs;
   const bool failed = RunFailed(run);
   pcs.TakeRun(file, number, run);

@@ -64,6 +64,9 @@ struct FleetTotals : FleetSink {
   RunTrend trend;
   OutcomeGroups groups;
   std::string filters;  // the filters the runs passed, as told
+  // False: only the files and their problems are counted, as one log's
+  // table needs, and its runs cost nothing here.
+  bool runs_counted = true;
 
   void TakeRun(const std::string& file, int64_t number, const RunRow& run) override;
   void EndLog(const std::string&, const LogTally&) override;

@@ -1,7 +1,5 @@
 #include "plan/report/log_text.h"
 
-#include <algorithm>
-
 namespace quill::plan {
 
 LogText LogText::FromWide(const WString& text) {
@@ -12,17 +10,9 @@ LogText LogText::FromWide(const WString& text) {
   return LogText(bytes);
 }
 
-void LogText::Grow(size_t size) {
-  const size_t room = std::max(size, 2 * room_);
-  std::unique_ptr<char[]> data(new char[room]);
-  if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
-  data_ = std::move(data);
-  room_ = room;
-}
-
 std::string LogText::Utf8() const {
   std::string utf8;
-  utf8.reserve(size_);
+  utf8.reserve(size());
   for (const char byte : bytes()) {
     const auto c = static_cast<unsigned char>(byte);
     if (c < 0x80) {
@@ -36,8 +26,8 @@ std::string LogText::Utf8() const {
 }
 
 WString LogText::Wide() const {
-  WString wide(size_, u'\0');
-  for (size_t i = 0; i < size_; ++i) wide[i] = static_cast<unsigned char>(data_[i]);
+  WString wide(size(), u'\0');
+  for (size_t i = 0; i < size(); ++i) wide[i] = static_cast<unsigned char>(bytes()[i]);
   return wide;
 }
 

@@ -26,19 +26,15 @@ void Digits2(char* at, int value) {
 // left-aligned in its columns, as setw with std::left writes it.
 class RowWriter {
  public:
-  explicit RowWriter(std::string& rows) : rows_(rows), cell_(rows.size()) {}
-  RowWriter& operator<<(const char* text) {
-    rows_ += text;
-    return *this;
-  }
-  RowWriter& operator<<(const std::string& text) {
-    rows_ += text;
+  explicit RowWriter(TextBlock& rows) : rows_(rows), cell_(rows.size()) {}
+  RowWriter& operator<<(std::string_view text) {
+    rows_.Append(text);
     return *this;
   }
   RowWriter& Number(int64_t value) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    rows_.append(digits, static_cast<size_t>(end - digits));
+    rows_.Append(std::string_view(digits, static_cast<size_t>(end - digits)));
     return *this;
   }
   RowWriter& Seconds(const std::optional<int64_t>& seconds) {
@@ -48,11 +44,11 @@ class RowWriter {
   RowWriter& Shown(const LogText& text) {
     for (const char byte : text.bytes()) {
       if (byte < 0x20 || byte >= 0x7F) {
-        rows_ += plan::Shown(text.Utf8());
+        rows_.Append(plan::Shown(text.Utf8()));
         return *this;
       }
     }
-    rows_ += text.bytes();
+    rows_.Append(text.bytes());
     return *this;
   }
   // As StampText has it; the date part is made once for the stamps of a day.
@@ -74,29 +70,29 @@ class RowWriter {
       Digits2(&date_[8], date.day);
     }
     if (!four_digit_year_) {
-      AppendStampText(stamp, &rows_);
+      rows_.Append(StampText(stamp));
       return *this;
     }
     Digits2(&date_[11], static_cast<int>(rest / 3600));
     Digits2(&date_[14], static_cast<int>(rest / 60 % 60));
     Digits2(&date_[17], static_cast<int>(rest % 60));
-    rows_.append(date_, sizeof date_ - 1);
+    rows_.Append(std::string_view(date_, sizeof date_ - 1));
     return *this;
   }
   // Ends a cell of `width` columns.
   RowWriter& Pad(size_t width) {
     const size_t written = rows_.size() - cell_;
-    if (written < width) rows_.append(width - written, ' ');
+    if (written < width) rows_.Fill(' ', width - written);
     cell_ = rows_.size();
     return *this;
   }
   void End() {
-    rows_ += '\n';
+    rows_.Append("\n");
     cell_ = rows_.size();
   }
 
  private:
-  std::string& rows_;
+  TextBlock& rows_;
   size_t cell_;  // where the cell being written starts
   int64_t day_ = INT64_MIN;  // of the date in date_
   bool four_digit_year_ = false;
@@ -106,7 +102,7 @@ class RowWriter {
 // The widths of the columns: run or application, start, end, outcome.
 constexpr size_t kWhat = 34, kStart = 21, kEnd = 21, kOutcome = 36;
 
-void Header(std::string& rows) {
+void Header(TextBlock& rows) {
   RowWriter row(rows);
   (row << "run / application").Pad(kWhat);
   (row << "start").Pad(kStart);
@@ -305,7 +301,7 @@ void ReportWriter::Run(const RunRow& run) {
 }
 
 void ReportWriter::Flush() {
-  out_.write(rows_.data(), static_cast<std::streamsize>(rows_.size()));
+  out_.write(rows_.view().data(), static_cast<std::streamsize>(rows_.size()));
   rows_.clear();
 }
 

@@ -9,6 +9,7 @@
 
 #include "plan/report/run_report.h"
 #include "plan/report/run_stream.h"
+#include "plan/report/text_block.h"
 
 namespace quill::plan {
 
@@ -47,7 +48,7 @@ class ReportWriter {
   std::ostream& out_;
   bool json_;
   Totals totals_;
-  std::string rows_;
+  TextBlock rows_;
 };
 
 // The same for a report held whole.

@@ -81,6 +81,7 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
 
   FleetTotals totals;
   totals.filters = filter.Described();
+  totals.runs_counted = !one_log || html_file.stream() != nullptr;
   std::vector<FleetSink*> sinks = {&totals};
   std::unique_ptr<FleetCsv> csv;
   if (csv_file.stream()) {
