@@ -51,27 +51,24 @@ void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& ru
   ++runs_in_log_;
   latest_failed_ = RunFailed(run);
   if (!latest_failed_) return;
-  latest_ = {file,
-             run.system_id.Utf8(),
-             run.os_type.Utf8(),
-             run.start.seconds,
-             StampText(run.start),
-             number,
-             run.outcome == RunOutcome::kCutShort,
-             WhatFailed(run)};
+  latest_.file = file;
+  latest_.number = number;
+  latest_.run = run;
 }
 
 void PcLatest::EndLog() {
   if (runs_in_log_ > 0) {
     ++reporting_;
     if (latest_failed_) {
-      cut_short_ += latest_.cut_short;
-      failing_.push_back(std::move(latest_));
+      const RunRow& run = latest_.run;
+      failing_.push_back({latest_.file, run.system_id.Utf8(), run.os_type.Utf8(), run.start.seconds,
+                          StampText(run.start), latest_.number, run.outcome == RunOutcome::kCutShort,
+                          WhatFailed(run)});
+      cut_short_ += failing_.back().cut_short;
     } else {
       fixed_ += failed_before_;
     }
   }
-  latest_ = {};
   latest_failed_ = failed_before_ = false;
   runs_in_log_ = 0;
 }

@@ -40,7 +40,13 @@ class PcLatest {
 
  private:
   std::vector<FailingPc> failing_;
-  FailingPc latest_;
+  // The log's latest run, when it failed: told only once the log has
+  // ended, for most of a busy PC's failures are followed by others.
+  struct Latest {
+    std::string file;
+    int64_t number = 0;
+    RunRow run;
+  } latest_;
   bool latest_failed_ = false;
   bool failed_before_ = false;
   int64_t runs_in_log_ = 0;
