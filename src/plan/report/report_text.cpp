@@ -1,5 +1,6 @@
 #include "plan/report/report_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +21,12 @@ using Totals = ReportWriter::Totals;
 void Digits2(char* at, int value) {
   at[0] = static_cast<char>('0' + value / 10);
   at[1] = static_cast<char>('0' + value % 10);
+}
+
+// The characters of UTF-8 text: its bytes but those that go on a character.
+size_t Columns(std::string_view text) {
+  const auto goes_on = [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; };
+  return text.size() - static_cast<size_t>(std::count_if(text.begin(), text.end(), goes_on));
 }
 
 // A row of the table written straight into the block: each cell is
@@ -79,10 +86,12 @@ class RowWriter {
     rows_.Append(std::string_view(date_, sizeof date_ - 1));
     return *this;
   }
-  // Ends a cell of `width` columns.
+  // Ends a cell of `width` columns. A character is a column however many
+  // bytes UTF-8 gives it, and a cell wider than its columns still leaves a
+  // blank before the next, so a long name never runs into its start time.
   RowWriter& Pad(size_t width) {
-    const size_t written = rows_.size() - cell_;
-    if (written < width) rows_.Fill(' ', width - written);
+    const size_t written = Columns(rows_.view().substr(cell_));
+    rows_.Fill(' ', written < width ? width - written : 1);
     cell_ = rows_.size();
     return *this;
   }

@@ -49,9 +49,9 @@ TEST(ReportTest, RunsAndApplicationsWithTheirOutcomes) {
   log.Banner(u"09:05:03").Language()
       .App(u"Reader", u"09:05:04", u"09:05:05")
       .Record(LogRecord::kResultFinished, {}, 1)
-      .App(u"Broken", u"09:05:05", u"09:05:05")
+      .App(u"BrokenPastTheThirtyFourColumnsOfItsCell", u"09:05:05", u"09:05:05")
       .Record(LogRecord::kResultLaunchFailed)
-      .App(u"Slow", u"09:05:05", u"09:10:06")
+      .App(u"Sl\u00f6w", u"09:05:05", u"09:10:06")
       .Record(LogRecord::kResultTimedOut, {}, 300);
   log.Banner(u"23:59:58").Record(LogRecord::kMissingKeyError, {u"AppInstlPath"});
   log.Banner(u"10:00:00").Record(LogRecord::kFileOpenError, {u"C:\\AppInstl\\LANG.INI"});
@@ -82,10 +82,14 @@ TEST(ReportTest, RunsAndApplicationsWithTheirOutcomes) {
                                                "1 finished, 1 failed to launch, 1 timed out, 0 "
                                                "without result"))
       << text.str();
-  // Cells of 34, 21, 21 and 36 columns, then the seconds.
+  // Cells of 34, 21, 21 and 36 columns (characters, not bytes), then the
+  // seconds; a name past its cell still leaves a blank.
   EXPECT_NE(std::string::npos,
-            text.str().find("\n  Slow" + std::string(28, ' ') + "2026-12-06 09:05:05  2026-12-06 09:10:06  "
+            text.str().find("\n  Sl\xC3\xB6w" + std::string(28, ' ') + "2026-12-06 09:05:05  2026-12-06 09:10:06  "
                             "did not finish in 300 s" + std::string(13, ' ') + "301\n"))
+      << text.str();
+  EXPECT_NE(std::string::npos,
+            text.str().find("\n  BrokenPastTheThirtyFourColumnsOfItsCell 2026-12-06 09:05:05  "))
       << text.str();
   const nlohmann::ordered_json json = ReportJson(report);
   EXPECT_EQ("timed-out", json["runs"][0]["applications"][2]["outcome"]);
