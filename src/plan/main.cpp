@@ -10,7 +10,7 @@
 
 #include "base/utf.h"
 #include "plan/verbs/verbs.h"
-#include "plan/windows/shown_text.h"
+#include "plan/text/shown_text.h"
 
 namespace {
 

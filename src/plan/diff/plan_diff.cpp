@@ -8,7 +8,7 @@
 #include "base/utf.h"
 #include "plan/matrix/matrix_text.h"
 #include "plan/planning/plan_words.h"
-#include "plan/windows/case_fold.h"
+#include "plan/text/case_fold.h"
 
 namespace quill::plan {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "plan/windows/case_fold.h"
+#include "plan/text/case_fold.h"
 
 namespace quill::plan {
 

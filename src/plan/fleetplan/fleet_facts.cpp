@@ -6,7 +6,7 @@
 #include "plan/planning/planner.h"
 #include "plan/planning/table_scan.h"
 #include "plan/tally/pc_latest.h"
-#include "plan/windows/case_fold.h"
+#include "plan/text/case_fold.h"
 
 namespace quill::plan {
 

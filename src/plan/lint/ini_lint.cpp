@@ -7,7 +7,7 @@
 #include "base/utf.h"
 #include "plan/planning/pass_trace.h"
 #include "plan/planning/planner.h"
-#include "plan/windows/case_fold.h"
+#include "plan/text/case_fold.h"
 #include "run/install_time.h"
 #include "runner/application_command.h"
 

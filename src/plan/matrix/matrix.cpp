@@ -13,7 +13,7 @@
 #include "facts/language_code.h"
 #include "plan/matrix/machine_rows.h"
 #include "plan/planning/table_scan.h"
-#include "plan/windows/case_fold.h"
+#include "plan/text/case_fold.h"
 #include "runner/application_command.h"
 
 namespace quill::plan {

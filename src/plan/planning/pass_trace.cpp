@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "base/profile_value.h"
-#include "plan/windows/case_fold.h"
+#include "plan/text/case_fold.h"
 #include "runner/application_command.h"
 #include "runner/install_pass.h"
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "plan/windows/civil_time.h"
+#include "plan/text/civil_time.h"
 #include "plan/windows/ini_text.h"
 
 namespace quill::plan {

@@ -7,7 +7,7 @@
 #include "log/log_record.h"
 #include "log/run_log.h"
 #include "plan/planning/pass_trace.h"
-#include "plan/windows/case_fold.h"
+#include "plan/text/case_fold.h"
 #include "run/install_time.h"
 #include "runner/install_pass.h"
 

@@ -5,7 +5,7 @@
 #include "base/trim.h"
 #include "facts/language_code.h"
 #include "facts/language_table.h"
-#include "plan/windows/case_fold.h"
+#include "plan/text/case_fold.h"
 
 namespace quill::plan {
 

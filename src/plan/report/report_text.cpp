@@ -8,8 +8,8 @@
 #include <string>
 
 #include "base/utf.h"
-#include "plan/windows/civil_time.h"
-#include "plan/windows/shown_text.h"
+#include "plan/text/civil_time.h"
+#include "plan/text/shown_text.h"
 
 namespace quill::plan {
 

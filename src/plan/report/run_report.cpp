@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "log/time_stamp.h"
-#include "plan/windows/civil_time.h"
+#include "plan/text/civil_time.h"
 
 namespace quill::plan {
 

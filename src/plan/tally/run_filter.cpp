@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "base/utf.h"
-#include "plan/windows/civil_time.h"
+#include "plan/text/civil_time.h"
 
 namespace quill::plan {
 

@@ -14,7 +14,7 @@
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/windows/shown_text.h"
+#include "plan/text/shown_text.h"
 
 namespace quill::plan {
 

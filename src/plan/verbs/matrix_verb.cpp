@@ -8,7 +8,7 @@
 #include "plan/matrix/matrix.h"
 #include "plan/matrix/matrix_text.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/windows/shown_text.h"
+#include "plan/text/shown_text.h"
 
 namespace quill::plan {
 

@@ -7,7 +7,7 @@
 #include "plan/planning/plan_text.h"
 #include "plan/planning/planner.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/windows/shown_text.h"
+#include "plan/text/shown_text.h"
 
 namespace quill::plan {
 

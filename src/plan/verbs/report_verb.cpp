@@ -14,7 +14,7 @@
 #include "plan/report/report_text.h"
 #include "plan/tally/run_filter.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/windows/shown_text.h"
+#include "plan/text/shown_text.h"
 
 namespace quill::plan {
 

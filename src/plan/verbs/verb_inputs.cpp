@@ -5,7 +5,7 @@
 
 #include "base/utf.h"
 #include "plan/windows/local_file.h"
-#include "plan/windows/shown_text.h"
+#include "plan/text/shown_text.h"
 
 namespace quill::plan {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "plan/windows/case_fold.h"
+#include "plan/text/case_fold.h"
 
 namespace quill::plan {
 

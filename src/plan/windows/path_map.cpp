@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "base/utf.h"
-#include "plan/windows/case_fold.h"
+#include "plan/text/case_fold.h"
 
 namespace quill::plan {
 

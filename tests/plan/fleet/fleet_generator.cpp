@@ -9,7 +9,7 @@
 #include "base/utf.h"
 #include "log/log_record.h"
 #include "log/time_stamp.h"
-#include "plan/windows/civil_time.h"
+#include "plan/text/civil_time.h"
 
 namespace quill::plan {
 

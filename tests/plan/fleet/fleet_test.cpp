@@ -17,7 +17,7 @@
 #include "plan/fleet/duration_counts.h"
 #include "plan/fleet/fleet_csv.h"
 #include "plan/verbs/verbs.h"
-#include "plan/windows/civil_time.h"
+#include "plan/text/civil_time.h"
 #include "temp_tree.h"
 
 namespace quill::plan {

@@ -1,5 +1,5 @@
-#ifndef QUILL_PLAN_WINDOWS_CIVIL_TIME_H_
-#define QUILL_PLAN_WINDOWS_CIVIL_TIME_H_
+#ifndef QUILL_PLAN_TEXT_CIVIL_TIME_H_
+#define QUILL_PLAN_TEXT_CIVIL_TIME_H_
 
 // Calendar arithmetic without the host's time zone: a plan's clock and a
 // log's time stamps are wall-clock times of another machine.
@@ -20,4 +20,4 @@ int64_t SecondsFromCivil(const LocalTime& time);
 
 }  // namespace quill::plan
 
-#endif  // QUILL_PLAN_WINDOWS_CIVIL_TIME_H_
+#endif  // QUILL_PLAN_TEXT_CIVIL_TIME_H_

@@ -1,4 +1,4 @@
-#include "plan/windows/case_fold.h"
+#include "plan/text/case_fold.h"
 
 #include <algorithm>
 

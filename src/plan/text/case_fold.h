@@ -1,5 +1,5 @@
-#ifndef QUILL_PLAN_WINDOWS_CASE_FOLD_H_
-#define QUILL_PLAN_WINDOWS_CASE_FOLD_H_
+#ifndef QUILL_PLAN_TEXT_CASE_FOLD_H_
+#define QUILL_PLAN_TEXT_CASE_FOLD_H_
 
 // Two ways of comparing without regard to case. The profile reader, like
 // every comparison of the program, folds only the letters A to Z. Windows
@@ -32,4 +32,4 @@ bool EqualPathNames(const WString& a, const WString& b);
 
 }  // namespace quill::plan
 
-#endif  // QUILL_PLAN_WINDOWS_CASE_FOLD_H_
+#endif  // QUILL_PLAN_TEXT_CASE_FOLD_H_

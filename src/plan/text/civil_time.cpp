@@ -1,4 +1,4 @@
-#include "plan/windows/civil_time.h"
+#include "plan/text/civil_time.h"
 
 namespace quill::plan {
 

@@ -1,4 +1,4 @@
-#include "plan/windows/shown_text.h"
+#include "plan/text/shown_text.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
-#ifndef QUILL_PLAN_WINDOWS_SHOWN_TEXT_H_
-#define QUILL_PLAN_WINDOWS_SHOWN_TEXT_H_
+#ifndef QUILL_PLAN_TEXT_SHOWN_TEXT_H_
+#define QUILL_PLAN_TEXT_SHOWN_TEXT_H_
 
 // Text from logs, INI files and file names made safe to show on a
 // terminal: a control character in the data (an escape sequence, a line
@@ -38,4 +38,4 @@ class ShownOutput : public std::streambuf {
 
 }  // namespace quill::plan
 
-#endif  // QUILL_PLAN_WINDOWS_SHOWN_TEXT_H_
+#endif  // QUILL_PLAN_TEXT_SHOWN_TEXT_H_
