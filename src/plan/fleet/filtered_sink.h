@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plan/fleet/fleet_stream.h"
+#include "plan/logs/fleet_stream.h"
 #include "plan/tally/run_filter.h"
 
 namespace quill::plan {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "plan/fleet/fleet_stream.h"
+#include "plan/logs/fleet_stream.h"
 
 namespace quill::plan {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "plan/fleet/duration_counts.h"
-#include "plan/fleet/fleet_stream.h"
+#include "plan/logs/fleet_stream.h"
 #include "plan/report/run_report.h"
 #include "plan/tally/outcome_groups.h"
 #include "plan/tally/pc_latest.h"

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "plan/fleet/fleet_stream.h"
+#include "plan/logs/fleet_stream.h"
 #include "plan/planning/plan_platform.h"
 
 namespace quill::plan {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "plan/fleet/fleet_stream.h"
+#include "plan/logs/fleet_stream.h"
 #include "plan/fleetplan/fleet_facts.h"
 
 #include "plan/planning/plan_platform.h"

@@ -1,4 +1,4 @@
-#include "plan/fleet/log_file.h"
+#include "plan/logs/log_file.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,5 @@
-#ifndef QUILL_PLAN_FLEET_FLEET_STREAM_H_
-#define QUILL_PLAN_FLEET_FLEET_STREAM_H_
+#ifndef QUILL_PLAN_LOGS_FLEET_STREAM_H_
+#define QUILL_PLAN_LOGS_FLEET_STREAM_H_
 
 // Every file under the paths read once, in order, one run at a time, and
 // handed to each sink as it is read: nothing of a run is kept after its
@@ -46,4 +46,4 @@ void StreamFleet(const std::vector<std::string>& paths, const std::vector<std::s
 
 }  // namespace quill::plan
 
-#endif  // QUILL_PLAN_FLEET_FLEET_STREAM_H_
+#endif  // QUILL_PLAN_LOGS_FLEET_STREAM_H_

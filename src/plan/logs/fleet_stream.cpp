@@ -1,7 +1,7 @@
-#include "plan/fleet/fleet_stream.h"
+#include "plan/logs/fleet_stream.h"
 
-#include "plan/fleet/fleet_files.h"
-#include "plan/fleet/log_file.h"
+#include "plan/logs/fleet_files.h"
+#include "plan/logs/log_file.h"
 
 namespace quill::plan {
 

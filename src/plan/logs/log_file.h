@@ -1,5 +1,5 @@
-#ifndef QUILL_PLAN_FLEET_LOG_FILE_H_
-#define QUILL_PLAN_FLEET_LOG_FILE_H_
+#ifndef QUILL_PLAN_LOGS_LOG_FILE_H_
+#define QUILL_PLAN_LOGS_LOG_FILE_H_
 
 // A file of the host opened to be read as a run log. It is opened without
 // blocking and read only when it is a regular file: a named pipe, a device
@@ -63,4 +63,4 @@ std::string WhyNotALog(const std::string& opening);
 
 }  // namespace quill::plan
 
-#endif  // QUILL_PLAN_FLEET_LOG_FILE_H_
+#endif  // QUILL_PLAN_LOGS_LOG_FILE_H_

@@ -1,5 +1,5 @@
-#ifndef QUILL_PLAN_FLEET_FLEET_FILES_H_
-#define QUILL_PLAN_FLEET_FLEET_FILES_H_
+#ifndef QUILL_PLAN_LOGS_FLEET_FILES_H_
+#define QUILL_PLAN_LOGS_FLEET_FILES_H_
 
 // The files a fleet report reads: the paths given, folders walked
 // recursively. A folder's names are sorted so that two reports of one
@@ -24,4 +24,4 @@ void ForEachFile(const std::vector<std::string>& paths, const std::vector<std::s
 
 }  // namespace quill::plan
 
-#endif  // QUILL_PLAN_FLEET_FLEET_FILES_H_
+#endif  // QUILL_PLAN_LOGS_FLEET_FILES_H_

@@ -1,11 +1,11 @@
-#include "plan/fleet/fleet_files.h"
+#include "plan/logs/fleet_files.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <set>
 #include <system_error>
 
-#include "plan/fleet/log_file.h"
+#include "plan/logs/log_file.h"
 
 namespace quill::plan {
 
