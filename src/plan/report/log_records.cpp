@@ -130,49 +130,54 @@ struct Opening {
   }
 };
 
-// The bytes an opening may start with, as at most two ranges of byte
-// values, compared sixteen at a time: SSE2 has no table lookup of bytes,
-// and a range costs three instructions where a byte costs two. A byte in a
-// range that opens nothing is only looked at once more.
+// The bytes an opening may start with, compared sixteen at a time as a
+// few rows of a value under a mask: SSE2 has no table lookup of bytes, and
+// "P", "Q", "R" and "S" are one row, 0x50 under 0xFC. Only the bytes named
+// match: a byte that starts no opening is never looked at twice.
 class FirstBytes {
  public:
-  static constexpr size_t kRanges = 2;
-  explicit FirstBytes(std::string firsts) {
-    std::sort(firsts.begin(), firsts.end(), [](char a, char b) {
-      return static_cast<unsigned char>(a) < static_cast<unsigned char>(b);
-    });
-    std::vector<std::pair<unsigned, unsigned>> ranges;
-    for (char c : firsts) ranges.emplace_back(static_cast<unsigned char>(c), static_cast<unsigned char>(c));
-    while (ranges.size() > kRanges) {  // join the two nearest
-      size_t nearest = 0;
-      for (size_t i = 1; i + 1 < ranges.size(); ++i) {
-        if (ranges[i + 1].first - ranges[i].second < ranges[nearest + 1].first - ranges[nearest].second) nearest = i;
+  static constexpr size_t kRows = 5;
+  explicit FirstBytes(const std::string& firsts) {
+    std::vector<std::pair<unsigned char, unsigned char>> rows;  // value, mask
+    for (char c : firsts) rows.emplace_back(static_cast<unsigned char>(c), 0xFF);
+    // Two rows of one mask that differ in one bit of it are one row.
+    for (bool joined = true; joined;) {
+      joined = false;
+      for (size_t i = 0; i < rows.size() && !joined; ++i) {
+        for (size_t j = i + 1; j < rows.size() && !joined; ++j) {
+          const unsigned differ = rows[i].first ^ rows[j].first;
+          if (rows[i].second != rows[j].second || (differ & (differ - 1)) != 0) continue;
+          rows[i] = {static_cast<unsigned char>(rows[i].first & ~differ), static_cast<unsigned char>(rows[i].second & ~differ)};
+          rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(j));
+          joined = true;
+        }
       }
-      ranges[nearest].second = ranges[nearest + 1].second;
-      ranges.erase(ranges.begin() + static_cast<std::ptrdiff_t>(nearest) + 1);
     }
-    while (ranges.size() < kRanges) ranges.push_back(ranges.front());
+    // A record text added past the rows: make room.
+    if (rows.size() > kRows) std::abort();
 #ifdef __SSE2__
-    for (size_t i = 0; i < kRanges; ++i) {
-      low_[i] = _mm_set1_epi8(static_cast<char>(ranges[i].first));
-      width_[i] = _mm_set1_epi8(static_cast<char>(ranges[i].second - ranges[i].first));
+    for (size_t i = 0; i < kRows; ++i) {
+      const auto& row = rows[i < rows.size() ? i : 0];
+      values_[i] = _mm_set1_epi8(static_cast<char>(row.first));
+      masks_[i] = _mm_set1_epi8(static_cast<char>(row.second));
     }
 #endif
   }
 #ifdef __SSE2__
-  // Bit i: byte i of the sixteen at `at` lies in a range.
+  // Bit i: byte i of the sixteen at `at` is a first byte.
   unsigned In(const char* at) const {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const __m128i from0 = _mm_sub_epi8(block, low_[0]);
-    const __m128i from1 = _mm_sub_epi8(block, low_[1]);
-    const __m128i in0 = _mm_cmpeq_epi8(_mm_min_epu8(from0, width_[0]), from0);
-    const __m128i in1 = _mm_cmpeq_epi8(_mm_min_epu8(from1, width_[1]), from1);
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(in0, in1)));
+    __m128i hits = _mm_cmpeq_epi8(_mm_and_si128(block, masks_[0]), values_[0]);
+    hits = _mm_or_si128(hits, _mm_cmpeq_epi8(_mm_and_si128(block, masks_[1]), values_[1]));
+    hits = _mm_or_si128(hits, _mm_cmpeq_epi8(_mm_and_si128(block, masks_[2]), values_[2]));
+    hits = _mm_or_si128(hits, _mm_cmpeq_epi8(_mm_and_si128(block, masks_[3]), values_[3]));
+    hits = _mm_or_si128(hits, _mm_cmpeq_epi8(_mm_and_si128(block, masks_[4]), values_[4]));
+    return static_cast<unsigned>(_mm_movemask_epi8(hits));
   }
 
  private:
-  __m128i low_[kRanges];
-  __m128i width_[kRanges];
+  __m128i values_[kRows];
+  __m128i masks_[kRows];
 #endif
 };
 
@@ -181,25 +186,13 @@ class FirstBytes {
 // the openings point into the patterns' own strings.
 class PatternTable {
  public:
-  PatternTable() {
-    for (LogRecord record : kAllRecords) patterns_.push_back(MakePattern(record));
-    // Those of one first byte side by side, the longer first.
-    std::stable_sort(patterns_.begin(), patterns_.end(), [](const Pattern& a, const Pattern& b) {
-      const auto x = static_cast<unsigned char>(a.pieces.front()[0]);
-      const auto y = static_cast<unsigned char>(b.pieces.front()[0]);
-      return x != y ? x < y : a.pieces.front().size() > b.pieces.front().size();
-    });
-    std::string firsts;
+  PatternTable() : patterns_(SortedPatterns()), first_bytes_(FirstsOf(patterns_)) {
     for (const Pattern& pattern : patterns_) {
       if (!pattern.readable) continue;
       Add(pattern);
       const auto first = static_cast<unsigned char>(pattern.pieces.front()[0]);
-      if (first_count_[first]++ == 0) {
-        first_at_[first] = static_cast<uint8_t>(count_ - 1);
-        firsts += pattern.pieces.front()[0];
-      }
+      if (first_count_[first]++ == 0) first_at_[first] = static_cast<uint8_t>(count_ - 1);
     }
-    first_bytes_ = FirstBytes(firsts);
   }
 
   // The opening that stands at `at`, if any.
@@ -238,6 +231,28 @@ class PatternTable {
  private:
   static constexpr size_t kMostOpenings = 16;
 
+  // Those of one first byte side by side, the longer first.
+  static std::vector<Pattern> SortedPatterns() {
+    std::vector<Pattern> patterns;
+    for (LogRecord record : kAllRecords) patterns.push_back(MakePattern(record));
+    std::stable_sort(patterns.begin(), patterns.end(), [](const Pattern& a, const Pattern& b) {
+      const auto x = static_cast<unsigned char>(a.pieces.front()[0]);
+      const auto y = static_cast<unsigned char>(b.pieces.front()[0]);
+      return x != y ? x < y : a.pieces.front().size() > b.pieces.front().size();
+    });
+    return patterns;
+  }
+
+  // Each first byte of a readable opening once.
+  static std::string FirstsOf(const std::vector<Pattern>& patterns) {
+    std::string firsts;
+    for (const Pattern& pattern : patterns) {
+      const char first = pattern.pieces.front()[0];
+      if (pattern.readable && firsts.find(first) == std::string::npos) firsts += first;
+    }
+    return firsts;
+  }
+
   void Add(const Pattern& pattern) {
     const std::string& opening = pattern.pieces.front();
     const size_t holes = pattern.pieces.size() - 1;
@@ -271,7 +286,7 @@ class PatternTable {
   size_t count_ = 0;
   uint8_t first_at_[0x100] = {};     // the first opening of each first byte
   uint8_t first_count_[0x100] = {};  // how many openings start with it
-  FirstBytes first_bytes_{"*"};
+  FirstBytes first_bytes_;
 };
 
 const PatternTable& Patterns() {
