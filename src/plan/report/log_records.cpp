@@ -67,12 +67,13 @@ uint64_t WordAt(const char* at) {
 // place, as one word under a mask.
 struct Ending {
   uint64_t word = 0;
-  uint64_t mask = 0;
+  uint64_t mask = 0;  // none: the empty piece
+  Ending() = default;
   explicit Ending(std::string_view piece) {
     char bytes[8] = {};
     char ones[8] = {};
-    std::memcpy(bytes + 8 - piece.size(), piece.data(), piece.size());
-    std::memset(ones + 8 - piece.size(), 0xFF, piece.size());
+    std::copy(piece.begin(), piece.end(), bytes + 8 - piece.size());
+    std::fill(ones + 8 - piece.size(), ones + 8, '\xFF');
     word = WordAt(bytes);
     mask = WordAt(ones);
   }
@@ -90,7 +91,7 @@ struct Opening {
   size_t holes = 0;
   std::string_view middle;  // between the two holes of a record with two
   std::string_view last;    // after the last hole
-  Ending last_ending{std::string_view()};  // the last, where it fits a word
+  Ending last_ending;        // the last, where it fits a word
 
   // Whether the opening stands at `at`. The last word overlaps the one
   // before it, where the size is not a multiple of eight.
@@ -319,21 +320,37 @@ bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>*
   return unknown;
 }
 
-const char* FindLineEnd(const char* from, const char* to) {
+size_t FindLineEnds(const char* from, const char* to, const char** ends, size_t most) {
+  size_t found = 0;
 #ifdef __SSE2__
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
+  auto ends_in = [&](const char* at) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    return static_cast<uint64_t>(static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)))));
+  };
+  for (; to - from >= 64; from += 64) {
+    uint64_t marked = ends_in(from) | ends_in(from + 16) << 16 | ends_in(from + 32) << 32 | ends_in(from + 48) << 48;
+    for (; marked != 0; marked &= marked - 1) {
+      ends[found++] = from + __builtin_ctzll(marked);
+      if (found == most) return found;
+    }
+  }
   for (; to - from >= 16; from += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    const unsigned ends = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
-    if (ends != 0) return from + __builtin_ctz(ends);
+    uint64_t marked = ends_in(from);
+    for (; marked != 0; marked &= marked - 1) {
+      ends[found++] = from + __builtin_ctz(marked);
+      if (found == most) return found;
+    }
   }
 #endif
   for (; from < to; ++from) {
-    if (*from == '\r' || *from == '\n') return from;
+    if (*from != '\r' && *from != '\n') continue;
+    ends[found++] = from;
+    if (found == most) return found;
   }
-  return to;
+  return found;
 }
 
 bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records) {
