@@ -304,17 +304,17 @@ bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>*
   const char* at = line.data();
   const char* const end = at + line.size();
   while (at != end) {
+    // Text that opens no record is skipped up to the next one.
     const Opening* opening = table.OpeningAt(at, end);
+    const char* const next = table.NextRecord(line.data(), opening != nullptr ? at + opening->size : at + 1, end);
     if (opening == nullptr) {
       unknown = true;
-      at = table.NextRecord(line.data(), at + 1, end);
-      continue;
+    } else {
+      RecordSpan& record = records->emplace_back();
+      record.record = opening->record;
+      record.line = number;
+      record.cut_short = !opening->Fill(at, next, &record) || next != end;
     }
-    const char* const next = table.NextRecord(line.data(), at + opening->size, end);
-    RecordSpan& record = records->emplace_back();
-    record.record = opening->record;
-    record.line = number;
-    record.cut_short = !opening->Fill(at, next, &record) || next != end;
     at = next;
   }
   return unknown;
