@@ -63,6 +63,15 @@ uint64_t WordAt(const char* at) {
   return word;
 }
 
+// Whether `size` bytes, eight or more, are the same at `a` and `b`: a word
+// at a time, the last word overlapping the one before it.
+bool SameWords(const char* a, const char* b, size_t size) {
+  for (size_t word = 0; word + 8 < size; word += 8) {
+    if (WordAt(a + word) != WordAt(b + word)) return false;
+  }
+  return WordAt(a + size - 8) == WordAt(b + size - 8);
+}
+
 // A piece of at most eight bytes compared with the bytes that end at a
 // place, as one word under a mask.
 struct Ending {
@@ -93,14 +102,11 @@ struct Opening {
   std::string_view last;    // after the last hole
   Ending last_ending;        // the last, where it fits a word
 
-  // Whether the opening stands at `at`. The last word overlaps the one
-  // before it, where the size is not a multiple of eight.
+  // Whether the opening stands at `at`. Most places looked at are not an
+  // opening: the first word, kept apart, turns them away.
   bool At(const char* at, const char* end) const {
     if (static_cast<size_t>(end - at) < size || WordAt(at) != head) return false;
-    for (size_t word = 8; word + 8 < size; word += 8) {
-      if (WordAt(at + word) != WordAt(text + word)) return false;
-    }
-    return WordAt(at + size - 8) == WordAt(text + size - 8);
+    return SameWords(at, text, size);
   }
 
   // The first place in [from, end) where the middle piece stands, or
@@ -120,7 +126,7 @@ struct Opening {
   // Whether the record [at, end) ends with the last piece after `from`.
   bool EndsWithLast(const char* from, const char* end) const {
     if (static_cast<size_t>(end - from) < last.size()) return false;
-    return last.size() <= 8 ? last_ending.Before(end) : std::memcmp(end - last.size(), last.data(), last.size()) == 0;
+    return last.size() <= 8 ? last_ending.Before(end) : SameWords(end - last.size(), last.data(), last.size());
   }
 
   // Fills the values of the record [at, end) into `record`; a record that
