@@ -63,6 +63,11 @@ uint64_t WordAt(const char* at) {
   return word;
 }
 
+// The bytes [from, to) as text.
+std::string_view Between(const char* from, const char* to) {
+  return std::string_view(from, static_cast<size_t>(to - from));
+}
+
 // Whether `size` bytes, eight or more, are the same at `a` and `b`: a word
 // at a time, the last word overlapping the one before it.
 bool SameWords(const char* a, const char* b, size_t size) {
@@ -124,9 +129,11 @@ struct Opening {
   }
 
   // Whether the record [at, end) ends with the last piece after `from`.
+  // The record holds its opening, eight bytes or more, before `from`.
   bool EndsWithLast(const char* from, const char* end) const {
     if (static_cast<size_t>(end - from) < last.size()) return false;
-    return last.size() <= 8 ? last_ending.Before(end) : SameWords(end - last.size(), last.data(), last.size());
+    if (last.size() <= 8) return last_ending.Before(end);
+    return SameWords(end - last.size(), last.data(), last.size());
   }
 
   // Fills the values of the record [at, end) into `record`; a record that
@@ -137,15 +144,14 @@ struct Opening {
     if (holes == 2) {
       const char* const found = MiddleIn(value, end);
       if (found == nullptr) {
-        record->values[record->value_count++] = std::string_view(value, static_cast<size_t>(end - value));
+        record->values[record->value_count++] = Between(value, end);
         return false;
       }
-      record->values[record->value_count++] = std::string_view(value, static_cast<size_t>(found - value));
+      record->values[record->value_count++] = Between(value, found);
       value = found + middle.size();
     }
     const bool whole = EndsWithLast(value, end);
-    record->values[record->value_count++] =
-        std::string_view(value, static_cast<size_t>(end - value) - (whole ? last.size() : 0));
+    record->values[record->value_count++] = Between(value, whole ? end - last.size() : end);
     return whole;
   }
 };
@@ -167,7 +173,8 @@ class FirstBytes {
         for (size_t j = i + 1; j < rows.size() && !joined; ++j) {
           const unsigned differ = rows[i].first ^ rows[j].first;
           if (rows[i].second != rows[j].second || (differ & (differ - 1)) != 0) continue;
-          rows[i] = {static_cast<unsigned char>(rows[i].first & ~differ), static_cast<unsigned char>(rows[i].second & ~differ)};
+          rows[i].first = static_cast<unsigned char>(rows[i].first & ~differ);
+          rows[i].second = static_cast<unsigned char>(rows[i].second & ~differ);
           rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(j));
           joined = true;
         }
@@ -186,6 +193,7 @@ class FirstBytes {
 #ifdef __SSE2__
   // Bit i: byte i of the sixteen at `at` is a first byte.
   unsigned In(const char* at) const {
+    static_assert(kRows == 5, "one line for each row");
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     __m128i hits = _mm_cmpeq_epi8(_mm_and_si128(block, masks_[0]), values_[0]);
     hits = _mm_or_si128(hits, _mm_cmpeq_epi8(_mm_and_si128(block, masks_[1]), values_[1]));
@@ -236,14 +244,16 @@ class PatternTable {
       }
       if (from == end) return end;
       const char* const block = end - 16;
-      const char* hit = FirstOpening(block, first_bytes_.In(block) & (0xFFFFu << (from - block)), end);
+      const unsigned unseen = 0xFFFFu << (from - block);
+      const char* hit = FirstOpening(block, first_bytes_.In(block) & unseen, end);
       return hit != nullptr ? hit : end;
     }
 #else
     static_cast<void>(line);
 #endif
     for (; from < end; ++from) {
-      if (first_count_[static_cast<unsigned char>(*from)] != 0 && OpeningAt(from, end) != nullptr) return from;
+      const bool first = first_count_[static_cast<unsigned char>(*from)] != 0;
+      if (first && OpeningAt(from, end) != nullptr) return from;
     }
     return end;
   }
@@ -278,7 +288,8 @@ class PatternTable {
     const size_t holes = pattern.pieces.size() - 1;
     // Record texts this reader is not made for: an opening shorter than a
     // word, more values, more of them than room.
-    if (opening.size() < 8 || holes > RecordSpan::kMostValues || count_ == kMostOpenings) std::abort();
+    if (opening.size() < 8 || holes > RecordSpan::kMostValues) std::abort();
+    if (count_ == kMostOpenings) std::abort();
     Opening& added = openings_[count_++];
     added.text = opening.data();
     added.size = opening.size();
@@ -325,7 +336,8 @@ bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>*
   while (at != end) {
     // Text that opens no record is skipped up to the next one.
     const Opening* opening = table.OpeningAt(at, end);
-    const char* const next = table.NextRecord(line.data(), opening != nullptr ? at + opening->size : at + 1, end);
+    const char* const after = opening != nullptr ? at + opening->size : at + 1;
+    const char* const next = table.NextRecord(line.data(), after, end);
     if (opening == nullptr) {
       unknown = true;
     } else {
@@ -350,7 +362,8 @@ size_t FindLineEnds(const char* from, const char* to, const char** ends, size_t 
         _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)))));
   };
   for (; to - from >= 64; from += 64) {
-    uint64_t marked = ends_in(from) | ends_in(from + 16) << 16 | ends_in(from + 32) << 32 | ends_in(from + 48) << 48;
+    uint64_t marked = ends_in(from) | ends_in(from + 16) << 16 | ends_in(from + 32) << 32 |
+                      ends_in(from + 48) << 48;
     for (; marked != 0; marked &= marked - 1) {
       ends[found++] = from + __builtin_ctzll(marked);
       if (found == most) return found;
