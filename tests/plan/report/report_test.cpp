@@ -138,6 +138,22 @@ TEST(ReportTest, ARunCutShortAndLinesThatHoldNoRecord) {
   EXPECT_EQ(AppOutcome::kNoResult, report.runs[0].applications[0].outcome);
   EXPECT_FALSE(report.runs[1].start.seconds.has_value());
   EXPECT_EQ(std::vector<int64_t>{1}, report.unknown_lines);
+
+  // Far past the line ends the reader finds at once, ended each way a line
+  // may end: 30 blocks of 9 lines, then the torn line, then a banner.
+  for (const std::string ending : {"\r\n", "\n", "\r"}) {
+    LogWriter many;
+    for (int block = 0; block < 30; ++block) many.Banner(u"09:05:03").Language();
+    std::string bytes = many.Raw("torn\r\n").Banner(u"10:00:00").bytes();
+    for (size_t at = bytes.find("\r\n"); at != std::string::npos;
+         at = bytes.find("\r\n", at + ending.size())) {
+      bytes.replace(at, 2, ending);
+    }
+    const ReadLog read = ReadLogRecords(bytes);
+    EXPECT_EQ(std::vector<int64_t>{271}, read.unknown_lines) << ending.size();
+    ASSERT_EQ(30u * 7 + 5, read.records.size()) << ending.size();
+    EXPECT_EQ(277, read.records.back().line) << ending.size();
+  }
 }
 
 TEST(ReportTest, StampsReadBackAsTheyWereWritten) {
