@@ -3,11 +3,11 @@
 namespace quill::plan {
 
 LogText LogText::FromWide(const WString& text) {
-  std::string bytes(text.size(), '?');
+  std::string narrowed(text.size(), '?');
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] < 0x100) bytes[i] = static_cast<char>(text[i]);
+    if (text[i] < 0x100) narrowed[i] = static_cast<char>(text[i]);
   }
-  return LogText(bytes);
+  return LogText(narrowed);
 }
 
 std::string LogText::Utf8() const {
