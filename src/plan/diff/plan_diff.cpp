@@ -7,7 +7,7 @@
 
 #include "base/utf.h"
 #include "plan/matrix/matrix_text.h"
-#include "plan/planning/plan_words.h"
+#include "plan/plantext/plan_words.h"
 #include "plan/text/case_fold.h"
 
 namespace quill::plan {

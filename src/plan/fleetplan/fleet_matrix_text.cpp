@@ -10,7 +10,7 @@
 #include "plan/fleetplan/touch_text.h"
 #include "plan/matrix/machine_json.h"
 #include "plan/matrix/matrix_text.h"
-#include "plan/planning/plan_words.h"
+#include "plan/plantext/plan_words.h"
 
 namespace quill::plan {
 

@@ -4,7 +4,7 @@
 
 #include "base/utf.h"
 #include "plan/planning/plan_platform.h"
-#include "plan/planning/plan_text.h"
+#include "plan/plantext/plan_text.h"
 #include "plan/planning/planner.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"

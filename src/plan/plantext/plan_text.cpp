@@ -1,10 +1,10 @@
-#include "plan/planning/plan_text.h"
+#include "plan/plantext/plan_text.h"
 
 #include <iomanip>
 #include <string>
 
 #include "base/utf.h"
-#include "plan/planning/plan_words.h"
+#include "plan/plantext/plan_words.h"
 
 namespace quill::plan {
 

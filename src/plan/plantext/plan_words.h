@@ -1,5 +1,5 @@
-#ifndef QUILL_PLAN_PLANNING_PLAN_WORDS_H_
-#define QUILL_PLAN_PLANNING_PLAN_WORDS_H_
+#ifndef QUILL_PLAN_PLANTEXT_PLAN_WORDS_H_
+#define QUILL_PLAN_PLANTEXT_PLAN_WORDS_H_
 
 // The words a plan is told in, shared by its text and JSON forms.
 #include <string>
@@ -18,4 +18,4 @@ std::string SkipText(const PlanEntry& entry);
 
 }  // namespace quill::plan
 
-#endif  // QUILL_PLAN_PLANNING_PLAN_WORDS_H_
+#endif  // QUILL_PLAN_PLANTEXT_PLAN_WORDS_H_

@@ -1,5 +1,5 @@
-#ifndef QUILL_PLAN_PLANNING_PLAN_TEXT_H_
-#define QUILL_PLAN_PLANNING_PLAN_TEXT_H_
+#ifndef QUILL_PLAN_PLANTEXT_PLAN_TEXT_H_
+#define QUILL_PLAN_PLANTEXT_PLAN_TEXT_H_
 
 // A plan as text for people, and as JSON for scripts.
 #include <ostream>
@@ -22,4 +22,4 @@ nlohmann::ordered_json QuestionsJson(const std::vector<FileQuestionAsked>& quest
 
 }  // namespace quill::plan
 
-#endif  // QUILL_PLAN_PLANNING_PLAN_TEXT_H_
+#endif  // QUILL_PLAN_PLANTEXT_PLAN_TEXT_H_

@@ -1,4 +1,4 @@
-#include "plan/planning/plan_words.h"
+#include "plan/plantext/plan_words.h"
 
 #include "base/utf.h"
 
