@@ -19,8 +19,7 @@ const char* const kOutcomeKeys[] = {"finished", "failed_to_launch", "timed_out",
 
 // `text` and blanks to `width` characters: setw would count UTF-8 bytes.
 std::string Padded(const std::string& text, size_t width) {
-  size_t characters = 0;
-  for (char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  const size_t characters = Columns(text);
   return characters >= width ? text + " " : text + std::string(width - characters, ' ');
 }
 

@@ -1,6 +1,5 @@
 #include "plan/report/report_text.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -21,12 +20,6 @@ using Totals = ReportWriter::Totals;
 void Digits2(char* at, int value) {
   at[0] = static_cast<char>('0' + value / 10);
   at[1] = static_cast<char>('0' + value % 10);
-}
-
-// The characters of UTF-8 text: its bytes but those that go on a character.
-size_t Columns(std::string_view text) {
-  const auto goes_on = [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; };
-  return text.size() - static_cast<size_t>(std::count_if(text.begin(), text.end(), goes_on));
 }
 
 // A row of the table written straight into the block: each cell is

@@ -29,6 +29,12 @@ size_t SequenceAt(const std::string& text, size_t at) {
 
 }  // namespace
 
+size_t Columns(std::string_view utf8) {
+  size_t columns = 0;
+  for (const char byte : utf8) columns += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+  return columns;
+}
+
 std::string Shown(const std::string& text) {
   // Most text is printable ASCII throughout, and passes as it is.
   size_t plain = 0;

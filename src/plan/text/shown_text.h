@@ -8,11 +8,16 @@
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <string_view>
 
 namespace quill::plan {
 
 // `text` is UTF-8, or meant to be.
 std::string Shown(const std::string& text);
+
+// The columns UTF-8 text takes on a terminal: a character each, however
+// many bytes it has, so that padding does not count bytes.
+size_t Columns(std::string_view utf8);
 
 // Everything written through it reaches `out` with its control characters
 // shown as \xNN, line feeds kept: for verbs whose data cannot hold a line
