@@ -5,6 +5,7 @@
 // one writer, named beside it; every other step only reads it.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "base/log_stream.h"
 #include "platform/wide_string.h"
@@ -22,6 +23,11 @@ struct RunContext {
   WString LanguageCode;       // language lookup
   WString LanguageTablePath;  // run sequence
   int32_t MaxInstallTime = kDefaultMaxInstallTime;  // run sequence
+  // Exit codes are recorded and judged only when the input INI file asks.
+  int LogExitCodes = 0;            // run sequence
+  std::vector<uint32_t> BusyCodes;  // run sequence: retried while tries are left
+  int32_t BusyRetries = 0;         // run sequence: tries after the first
+  int32_t BusyRetryPause = 0;      // run sequence: seconds between tries
 
   std::unique_ptr<LogStream> RunLogStream;  // run log
   int LogOpen = 0;                          // run log

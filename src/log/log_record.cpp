@@ -28,6 +28,8 @@ WString Template(LogRecord record) {
     case LogRecord::kResultFinished: return u"RESULT   => Command finished in less than %d seconds.\n\n";
     case LogRecord::kResultLaunchFailed: return u"RESULT   => Failed to launch the command.\n\n";
     case LogRecord::kResultTimedOut: return u"RESULT   => Command did not finish in %d seconds.\n\n";
+    case LogRecord::kExitCode: return u"EXIT CODE => %s, %s.\n\n";
+    case LogRecord::kExitCodesUnread: return u"EXIT CODES   => %s in [%s] does not read: the defaults are used.\n";
   }
   return WString();
 }

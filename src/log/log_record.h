@@ -27,6 +27,9 @@ enum class LogRecord {
   kResultFinished,    // elapsed seconds
   kResultLaunchFailed,
   kResultTimedOut,    // MaxInstallTime
+  // Written only when the input INI file asks for exit codes.
+  kExitCode,          // code, verdict
+  kExitCodesUnread,   // key and value, section
 };
 
 struct LogValues {

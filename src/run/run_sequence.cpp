@@ -6,6 +6,7 @@
 #include "facts/system_id.h"
 #include "log/run_log.h"
 #include "run/install_time.h"
+#include "runner/exit_settings.h"
 #include "runner/install_pass.h"
 
 namespace quill {
@@ -47,6 +48,7 @@ int RunSequence(RunContext& context, Platform& platform) {
   LookUpLanguageCode(context, platform);
   WriteLogRecord(context, LogRecord::kLocaleLanguage, {{context.LcidText}});
   WriteLogRecord(context, LogRecord::kCodeLanguage, {{context.LanguageCode}});
+  ReadExitCodeSettings(context, platform);
 
   RunInstallPass(0, context, platform);
   // An unrecognised system ends after pass 0; the log is written out at exit.

@@ -5,6 +5,8 @@
 #include "base/profile_value.h"
 #include "log/run_log.h"
 #include "runner/application_command.h"
+#include "runner/exit_record.h"
+#include "runner/exit_settings.h"
 #include "runner/launch.h"
 #include "runner/process_command_line.h"
 
@@ -26,13 +28,19 @@ WString AppKey(int32_t number) {
 void InstallApplication(const WString& list_section, const WString& app_section,
                         const ApplicationCommand& command, RunContext& context,
                         Platform& platform) {
-  WriteLogRecord(context, LogRecord::kProcessing, {{list_section, app_section}});
-  WriteLogRecord(context, LogRecord::kLaunched, {{command.command_line}});
-  WriteStampedRecord(context, LogRecord::kStart, platform);
-  CommitRunLog(context);
-  const LaunchResult result = LaunchAndWait(ProcessCommandLine(command, platform),
-                                            context.MaxInstallTime, platform);
-  WriteLaunchResult(context, result, platform);
+  AppExitRules rules = ReadAppExitRules(app_section, context, platform);
+  for (int32_t tried = 1;; ++tried) {
+    WriteLogRecord(context, LogRecord::kProcessing, {{list_section, app_section}});
+    WriteLogRecord(context, LogRecord::kLaunched, {{command.command_line}});
+    WriteStampedRecord(context, LogRecord::kStart, platform);
+    CommitRunLog(context);
+    const LaunchResult result = LaunchAndWait(ProcessCommandLine(command, platform),
+                                              context.MaxInstallTime, platform);
+    WriteLaunchResult(context, result, platform);
+    if (!TellExitCode(context, rules, result, tried)) return;
+    CommitRunLog(context);  // the log tells of the wait while it lasts
+    platform.Pause(static_cast<uint32_t>(context.BusyRetryPause) * 1000u);
+  }
 }
 
 void WalkListSection(const WString& list_section, RunContext& context, Platform& platform) {

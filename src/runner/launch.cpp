@@ -15,12 +15,13 @@ bool HasEnded(ProcessHandle process, uint32_t exit_code, Processes& processes) {
 }
 
 LaunchOutcome WaitForProcess(ProcessHandle process, int32_t max_install_time,
-                             Processes& processes, int32_t* elapsed) {
+                             Processes& processes, int32_t* elapsed, uint32_t* ended_with) {
   processes.Pause(kFirstPauseMs);
   *elapsed = 1;
   for (;;) {
     uint32_t exit_code = kStillActive;
     if (!processes.QueryExitCode(process, &exit_code)) return LaunchOutcome::LaunchFailed;
+    *ended_with = exit_code;
     if (HasEnded(process, exit_code, processes)) return LaunchOutcome::Finished;
     processes.Pause(kPollPauseMs);
     *elapsed += 3;
@@ -41,7 +42,8 @@ LaunchResult LaunchAndWait(const WString& process_command_line, int32_t max_inst
   ProcessHandle process = 0;
   if (!processes.StartProcess(&buffer, ProcessRequest(), &process)) return result;
 
-  result.outcome = WaitForProcess(process, max_install_time, processes, &result.elapsed_seconds);
+  result.outcome = WaitForProcess(process, max_install_time, processes, &result.elapsed_seconds,
+                                  &result.exit_code);
   processes.CloseProcessHandles(process);
   return result;
 }

@@ -21,6 +21,7 @@ enum class LaunchOutcome { Finished = 0, LaunchFailed = 1, TimedOut = 2 };
 struct LaunchResult {
   LaunchOutcome outcome = LaunchOutcome::LaunchFailed;
   int32_t elapsed_seconds = 0;  // counts pauses: 1, 4, 7, ...
+  uint32_t exit_code = 0;       // what the process ended with, when Finished
 };
 
 // `process_command_line` is what the platform is handed (see

@@ -126,6 +126,12 @@ void FakePlatform::AddProgram(const WString& command_line, double seconds, uint3
   programs_[Narrow(command_line)] = Program{static_cast<int64_t>(seconds * 1000), exit_code};
 }
 
+void FakePlatform::AddProgramTries(const WString& command_line, double seconds,
+                                   std::vector<uint32_t> codes) {
+  AddProgram(command_line, seconds, codes.front());
+  later_codes_[Narrow(command_line)] = std::vector<uint32_t>(codes.begin() + 1, codes.end());
+}
+
 void FakePlatform::AddLibrary(const WString& path, const FakeLibrary& library) {
   libraries_[Key(path)] = library;
 }
@@ -241,6 +247,11 @@ bool FakePlatform::StartProcess(std::vector<char16_t>* command_line, const Proce
   if (Fails("StartProcess") || program == programs_.end()) return false;
   *process = next_handle_++;
   processes_[*process] = Process{now_ms, program->second};
+  std::vector<uint32_t>& later = later_codes_[program->first];
+  if (!later.empty()) {  // the next start ends with the next code
+    program->second.exit_code = later.front();
+    later.erase(later.begin());
+  }
   open_handles_.insert(*process);
   return true;
 }

@@ -30,6 +30,9 @@ class FakePlatform : public Platform {
   void MakeUnreadable(const WString& path);  // exists, but cannot be opened
   // A program that, started with exactly this command line, runs `seconds`.
   void AddProgram(const WString& command_line, double seconds, uint32_t exit_code = 0);
+  // The same program ending with these codes at its first, second, ...
+  // start; the last code for every start after.
+  void AddProgramTries(const WString& command_line, double seconds, std::vector<uint32_t> codes);
   struct FakeLibrary {
     bool has_entry = true;
     std::string writes;  // what the entry point leaves in the buffer
@@ -128,6 +131,7 @@ class FakePlatform : public Platform {
   std::map<std::string, Entry> entries_;
   std::map<std::string, std::map<std::string, std::map<std::string, WString>>> inis_;
   std::map<std::string, Program> programs_;
+  std::map<std::string, std::vector<uint32_t>> later_codes_;  // of AddProgramTries
   std::map<ProcessHandle, Process> processes_;
   std::set<ProcessHandle> open_handles_;
   std::map<std::string, FakeLibrary> libraries_;

@@ -36,13 +36,16 @@ TEST(LaunchAndWaitTest, PollScheduleAndOutcomes) {
   };
   for (const Case& c : cases) {
     FakePlatform platform;
-    platform.AddProgram(u"C:\\Apps\\setup.exe /s", c.runs_for);
+    platform.AddProgram(u"C:\\Apps\\setup.exe /s", c.runs_for, 0xC0000005);
     const LaunchResult result =
         LaunchAndWait(u"C:\\Apps\\setup.exe /s", c.max_install_time, platform);
     const std::string label =
         std::to_string(c.runs_for) + "s, limit " + std::to_string(c.max_install_time);
     EXPECT_EQ(c.outcome, result.outcome) << label;
     EXPECT_EQ(c.elapsed, result.elapsed_seconds) << label;
+    if (c.outcome == LaunchOutcome::Finished) {
+      EXPECT_EQ(0xC0000005u, result.exit_code) << label;
+    }
     EXPECT_EQ(c.queries, platform.CallsNamed("QueryExitCode").size()) << label;
     const std::vector<std::string> pauses = Pauses(platform);
     ASSERT_FALSE(pauses.empty());
@@ -76,6 +79,7 @@ TEST(LaunchAndWaitTest, ExitCode259IsToldApartFromARunningProcess) {
   const LaunchResult result = LaunchAndWait(u"x.exe", 300, platform);
   EXPECT_EQ(LaunchOutcome::Finished, result.outcome);
   EXPECT_EQ(4, result.elapsed_seconds);
+  EXPECT_EQ(kStillActive, result.exit_code);
 }
 
 TEST(LaunchAndWaitTest, RequestsTheDocumentedProcessCreation) {

@@ -1,0 +1,27 @@
+#include "runner/exit_record.h"
+
+#include <algorithm>
+
+#include "log/run_log.h"
+#include "runner/exit_codes.h"
+
+namespace quill {
+
+bool TellExitCode(RunContext& context, AppExitRules& rules, const LaunchResult& result,
+                  int32_t tried) {
+  if (context.LogExitCodes != 1 || result.outcome != LaunchOutcome::Finished) return false;
+  const bool busy = std::find(context.BusyCodes.begin(), context.BusyCodes.end(),
+                              result.exit_code) != context.BusyCodes.end();
+  const bool again = busy && tried <= context.BusyRetries;
+  const ExitVerdict verdict =
+      again ? ExitVerdict::kBusyTriedAgain : JudgeExitCode(result.exit_code, rules.success_codes);
+  if (!rules.unread.empty()) {
+    WriteLogRecord(context, LogRecord::kExitCodesUnread, {{rules.unread, rules.section}});
+    rules.unread.clear();  // told once, not at every try
+  }
+  WriteLogRecord(context, LogRecord::kExitCode,
+                 {{ExitCodeText(result.exit_code), ExitVerdictWords(verdict)}});
+  return again;
+}
+
+}  // namespace quill

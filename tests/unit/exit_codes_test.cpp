@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fake_platform.h"
+#include "log/run_log.h"
+#include "runner/exit_codes.h"
+#include "runner/exit_settings.h"
+#include "runner/install_pass.h"
+
+namespace quill {
+namespace {
+
+TEST(ExitCodesTest, ListsReadAsUnsigned32BitDecimalOrHex) {
+  struct Case {
+    WString text;
+    bool reads;
+    std::vector<uint32_t> codes;
+  };
+  const Case cases[] = {
+      {u"0", true, {0}},
+      {u" 0 , 3010,0x643", true, {0, 3010, 1603}},
+      {u"0xC0000005,0X1f", true, {0xC0000005, 31}},
+      {u"4294967295", true, {0xFFFFFFFF}},
+      {u"-1073741819", true, {0xC0000005}},
+      {u"-2147483648", true, {0x80000000}},
+      {u"4294967296", false, {}},
+      {u"0x100000000", false, {}},
+      {u"-2147483649", false, {}},
+      {u"abc", false, {}},
+      {u"0,,1", false, {}},
+      {u"1,", false, {}},
+      {u"0x", false, {}},
+      {u"12 34", false, {}},
+      {u"", false, {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint32_t> codes = {7};
+    EXPECT_EQ(c.reads, ParseExitCodes(c.text, &codes)) << Narrow(c.text);
+    EXPECT_EQ(c.reads ? c.codes : std::vector<uint32_t>{7}, codes) << Narrow(c.text);
+  }
+}
+
+TEST(ExitCodesTest, JudgedByTheListOrTheDefaults) {
+  const std::vector<uint32_t> listed = {0, 3010};
+  struct Case {
+    uint32_t code;
+    ExitVerdict by_default;
+    ExitVerdict by_list;
+  };
+  const Case cases[] = {
+      {0, ExitVerdict::kSuccess, ExitVerdict::kSuccess},
+      {1707, ExitVerdict::kSuccess, ExitVerdict::kFailure},
+      {3010, ExitVerdict::kRebootRequired, ExitVerdict::kRebootRequired},
+      {1641, ExitVerdict::kRebootStarted, ExitVerdict::kFailure},
+      {1603, ExitVerdict::kFailure, ExitVerdict::kFailure},
+      {0xC0000005, ExitVerdict::kFailure, ExitVerdict::kFailure},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.by_default, JudgeExitCode(c.code, DefaultSuccessCodes())) << c.code;
+    EXPECT_EQ(c.by_list, JudgeExitCode(c.code, listed)) << c.code;
+  }
+}
+
+// One application run through a pass with the log open; the records after
+// the identity lines.
+struct ExitRun {
+  ExitRun(const WString& settings, const WString& app_keys) {
+    platform.AddIniFile(u"C:\\in.ini", u"[Settings]\nLogFile=C:\\r.log\n" + settings +
+                                           u"[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\nAppSwitches=a.exe\n" +
+                                           app_keys);
+    context.InputIniPath = u"C:\\in.ini";
+    context.SystemID = u"0x1234";
+  }
+  std::string Records() {
+    OpenRunLog(context, platform);
+    ReadExitCodeSettings(context, platform);
+    RunInstallPass(0, context, platform);
+    CloseRunLog(context);
+    const std::string bytes = platform.FileBytes(u"C:\\R.LOG");
+    const std::string identity = "OSType\t\t  => \r\n";
+    return bytes.substr(bytes.find(identity) + identity.size());
+  }
+  FakePlatform platform;
+  RunContext context;
+};
+
+std::string OneTry(const std::string& after_result) {
+  return "Processing: SysID => \"0xFFFF\", Application => \"A\"\r\n"
+         "LAUNCHED => \"C:\\A\\a.exe\"\r\n"
+         "START:: 09:05:03 Sunday, December 06, 2026\r\n"
+         "END  :: 09:05:04 Sunday, December 06, 2026\r\n"
+         "RESULT   => Command finished in less than 1 seconds.\r\n\r\n" + after_result;
+}
+
+std::vector<std::string> BusyThen(size_t busy, const std::string& last) {
+  std::vector<std::string> verdicts(busy, "busy, tried again");
+  verdicts.push_back(last);
+  return verdicts;
+}
+
+TEST(ExitRecordTest, RecordedAndJudgedOnlyWhenAskedFor) {
+  struct Case {
+    WString settings;
+    WString app_keys;
+    uint32_t code;
+    std::string after_result;
+  };
+  const Case cases[] = {
+      {u"", u"", 1603, ""},
+      {u"LogExitCodes=0\n", u"SuccessCodes=0\n", 1603, ""},
+      {u"LogExitCodes=1\n", u"", 0, "EXIT CODE => 0, success.\r\n\r\n"},
+      {u"LogExitCodes=1\n", u"", 3010, "EXIT CODE => 3010, success, reboot required.\r\n\r\n"},
+      {u"LogExitCodes=1\n", u"", 1641, "EXIT CODE => 1641, success, reboot started.\r\n\r\n"},
+      {u"LogExitCodes=1\n", u"", 1603, "EXIT CODE => 1603, failure.\r\n\r\n"},
+      {u"LogExitCodes=1\n", u"", 0xC0000005, "EXIT CODE => 3221225477, failure.\r\n\r\n"},
+      {u"LogExitCodes=1\n", u"SuccessCodes=0x643\n", 1603, "EXIT CODE => 1603, success.\r\n\r\n"},
+      {u"LogExitCodes=1\n", u"SuccessCodes=0, nine\n", 1707,
+       "EXIT CODES   => SuccessCodes=0, nine in [A] does not read: the defaults are used.\r\n"
+       "EXIT CODE => 1707, success.\r\n\r\n"},
+      {u"LogExitCodes=1\n", u"", 1618, "EXIT CODE => 1618, failure.\r\n\r\n"},
+  };
+  for (const Case& c : cases) {
+    ExitRun run(c.settings, c.app_keys);
+    run.platform.AddProgram(u"C:\\A\\a.exe", 0.5, c.code);
+    EXPECT_EQ(OneTry(c.after_result), run.Records()) << Narrow(c.settings + c.app_keys) << c.code;
+  }
+}
+
+TEST(ExitRecordTest, NoExitRecordWithoutAnEndedProcess) {
+  ExitRun run(u"LogExitCodes=1\nMaxInstallTime=5\n", u"");
+  const std::string records = run.Records();  // a.exe cannot start
+  EXPECT_NE(std::string::npos, records.find("Failed to launch the command."));
+  EXPECT_EQ(std::string::npos, records.find("EXIT CODE"));
+}
+
+TEST(ExitRecordTest, BusyCodesAreTriedAgainWithinTheirBound) {
+  struct Case {
+    WString settings;
+    std::vector<uint32_t> codes;
+    std::vector<std::string> verdicts;  // one per try
+    std::string told;                   // a setting that did not read
+  };
+  const Case cases[] = {
+      {u"BusyRetries=2\nBusyRetryPause=5\n", {1618, 1618, 0},
+       {"busy, tried again", "busy, tried again", "success"}, ""},
+      {u"BusyRetries=1\nBusyRetryPause=5\n", {1618, 1618, 0}, {"busy, tried again", "failure"}, ""},
+      {u"BusyRetries=1\nBusyRetryPause=5\nBusyCodes=1618,0x652\n", {1618, 1618, 0},
+       {"busy, tried again", "failure"}, ""},
+      {u"BusyRetries=3\nBusyRetryPause=5\nBusyCodes=1\n", {1, 3010}, {"busy, tried again", "success, reboot required"}, ""},
+      {u"BusyRetries=99\nBusyRetryPause=5\n", std::vector<uint32_t>(20, 1618),
+       BusyThen(kMostBusyRetries, "failure"), ""},
+      {u"BusyRetries=two\nBusyRetryPause=5\n", {1618, 0}, {"failure"},
+       "EXIT CODES   => BusyRetries=two in [Settings] does not read: the defaults are used.\r\n"},
+      {u"BusyRetries=1\nBusyRetryPause=5\nBusyCodes=busy\n", {1618, 0}, {"busy, tried again", "success"},
+       "EXIT CODES   => BusyCodes=busy in [Settings] does not read: the defaults are used.\r\n"},
+  };
+  for (const Case& c : cases) {
+    ExitRun run(u"LogExitCodes=1\n" + c.settings, u"");
+    run.platform.AddProgramTries(u"C:\\A\\a.exe", 0.5, c.codes);
+    const std::string records = run.Records();
+    const std::string label = Narrow(c.settings);
+    EXPECT_EQ(0u, records.find(c.told)) << label;
+    size_t tries = 0, at = 0;
+    for (; (at = records.find("EXIT CODE => ", at)) != std::string::npos; ++tries, ++at) {
+      const size_t comma = records.find(", ", at);
+      ASSERT_LT(tries, c.verdicts.size()) << label;
+      EXPECT_EQ(c.verdicts[tries] + ".", records.substr(comma + 2, records.find("\r\n", at) - comma - 2))
+          << label << " try " << tries + 1;
+    }
+    EXPECT_EQ(c.verdicts.size(), tries) << label;
+    EXPECT_EQ(c.verdicts.size(), run.platform.CallsNamed("StartProcess").size()) << label;
+    // Every try has its five records; the pauses between tries are the ones asked for.
+    size_t processing = 0;
+    for (at = 0; (at = records.find("Processing:", at)) != std::string::npos; ++at) ++processing;
+    EXPECT_EQ(c.verdicts.size(), processing) << label;
+    const auto pauses = run.platform.CallsNamed("Pause");
+    EXPECT_EQ(c.verdicts.size() - 1,
+              static_cast<size_t>(std::count(pauses.begin(), pauses.end(), "Pause 5000"))) << label;
+  }
+}
+
+}  // namespace
+}  // namespace quill
