@@ -40,6 +40,7 @@ std::string Outcome(const PlanEntry& entry) {
   if (!entry.launched) return "skipped, " + SkipText(entry);
   std::string text = "launch " + ToUtf8(entry.command_line);
   if (entry.handed != entry.command_line) text += ", started as " + ToUtf8(entry.handed);
+  if (entry.exit_codes_judged) text += "; success codes " + SuccessCodesText(entry);
   return text;
 }
 
@@ -163,6 +164,7 @@ void CompareSettings(const Matrix& before, const Matrix& after, MatrixDiff* diff
   compare("MaxInstallTime", std::to_string(a.max_install_time) + " seconds",
           std::to_string(b.max_install_time) + " seconds");
   compare("AppInstlPath", ToUtf8(a.app_instl_path), ToUtf8(b.app_instl_path));
+  compare("exit codes", ExitCodesText(a), ExitCodesText(b));
   auto ending = [](const Prelude& prelude) {
     Plan plan;
     plan.ending = prelude.ending;

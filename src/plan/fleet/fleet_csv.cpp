@@ -5,6 +5,7 @@
 #include "base/utf.h"
 #include "plan/report/report_text.h"
 #include "plan/tally/pc_latest.h"
+#include "plan/text/exit_meanings.h"
 
 namespace quill::plan {
 
@@ -29,6 +30,17 @@ const char* RunState(const RunRow& run) {
   return RunFailed(run) ? "failed" : "finished";
 }
 
+// The exit code's fields, appended after today's so that readers of those
+// keep working; empty where no code was recorded.
+std::string ExitFields(const AppRow* app) {
+  std::string fields;
+  const bool coded = app != nullptr && app->exit_code;
+  Fields(fields, {coded ? ExitCodeShown(*app->exit_code) : "",
+                  coded && app->verdict ? ToUtf8(ExitVerdictWords(*app->verdict)) : "",
+                  coded ? ExitMeaning(*app->exit_code) : ""});
+  return "," + fields;
+}
+
 }  // namespace
 
 std::string CsvField(const std::string& field) {
@@ -47,20 +59,22 @@ FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
   std::string header;
   Fields(header, {"log file", "run", "run start", "SystemID", "OSType", "LCID", "language code",
                   "list section", "application", "command line", "start", "end", "outcome",
-                  "seconds", "run outcome", "latest run of its log"});
+                  "seconds", "run outcome", "latest run of its log", "exit code", "exit verdict",
+                  "exit meaning"});
   out_ << header << "\r\n";
 }
 
 void FleetCsv::Flush(bool latest) {
-  const char* ending = latest ? ",yes\r\n" : ",no\r\n";
+  const char* latest_field = latest ? ",yes" : ",no";
   size_t from = 0;
-  for (size_t end : row_ends_) {
-    out_.write(rows_.data() + from, static_cast<std::streamsize>(end - from));
-    out_ << ending;
-    from = end;
+  for (size_t i = 0; i < row_ends_.size(); ++i) {
+    out_.write(rows_.data() + from, static_cast<std::streamsize>(row_ends_[i] - from));
+    out_ << latest_field << exit_fields_[i] << "\r\n";
+    from = row_ends_[i];
   }
   rows_.clear();
   row_ends_.clear();
+  exit_fields_.clear();
 }
 
 void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
@@ -72,6 +86,7 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
                    run.os_type.Utf8(), run.lcid.Utf8(), run.language_code.Utf8(), "", "", "", "",
                    "", "", "", state});
     row_ends_.push_back(rows_.size());
+    exit_fields_.push_back(ExitFields(nullptr));
   }
   for (const AppRow& app : run.applications) {
     const auto seconds = SecondsBetween(app.start, app.end);
@@ -82,6 +97,7 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
                 app.end.written() ? StampText(app.end) : "", AppOutcomeName(app.outcome),
                 seconds ? std::to_string(*seconds) : "", state});
     row_ends_.push_back(rows_.size());
+    exit_fields_.push_back(ExitFields(&app));
   }
 }
 

@@ -26,8 +26,9 @@ class FleetCsv : public FleetSink {
   void Flush(bool latest);
 
   std::ostream& out_;
-  std::string rows_;  // of the run before, each without its last field
+  std::string rows_;  // of the run before, each without its last fields
   std::vector<size_t> row_ends_;
+  std::vector<std::string> exit_fields_;  // each row's, after "latest run of its log"
 };
 
 // A field quoted when it holds a comma, a quote or a line end; quotes

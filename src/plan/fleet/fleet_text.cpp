@@ -9,6 +9,7 @@
 #include "plan/report/report_text.h"
 #include "plan/tally/run_filter.h"
 #include "plan/text/civil_time.h"
+#include "plan/text/exit_meanings.h"
 #include "plan/text/shown_text.h"
 
 namespace quill::plan {
@@ -72,6 +73,40 @@ void FailingPcs(const FleetTotals& totals, int top, std::ostream& out) {
   }
 }
 
+// Only where the logs recorded exit codes: a report of other logs reads as before.
+void ExitCodes(const FleetTotals& totals, int top, std::ostream& out) {
+  const ExitCounts& exits = totals.exits;
+  if (exits.recorded == 0) return;
+  out << "\nexit codes: " << exits.recorded << " recorded; " << exits.failed << " failures, "
+      << exits.reboot_required << " reboots required, " << exits.reboot_started
+      << " reboots started, " << exits.tried_again << " busy and tried again\n";
+  out << "  " << Padded("code", 12) << Padded("runs", 8) << "meaning\n";
+  for (const auto& [code, count] : exits.MostSeen()) {
+    out << "  " << Padded(ExitCodeShown(code), 12) << Padded(std::to_string(count), 8)
+        << ExitMeaning(code) << "\n";
+  }
+  out << "  by application:\n";
+  for (const AppTotals* app : totals.AppsWorstFirst()) {
+    if (app->exits.recorded == 0) continue;
+    std::string codes;
+    for (const auto& [code, count] : app->exits.MostSeen()) {
+      codes += (codes.empty() ? "" : ", ") + ExitCodeShown(code) + " x" + std::to_string(count);
+    }
+    out << "    " << Padded(Shown(app->name), 20) << codes << "\n";
+  }
+  const auto rebooting = totals.pcs.NeedingRebootFirst();
+  if (rebooting.empty()) return;
+  const size_t shown = std::min(rebooting.size(), static_cast<size_t>(std::max(top, 0)));
+  out << "\nPCs whose latest run left a reboot, most recent first";
+  if (shown < rebooting.size()) out << " (" << shown << " of " << rebooting.size() << ")";
+  out << ":\n";
+  for (size_t i = 0; i < shown; ++i) {
+    const RebootPc& pc = *rebooting[i];
+    out << "  " << Padded(Shown(pc.start_text), 20) << Padded(Shown(pc.file), 30)
+        << Padded(Shown(pc.system_id), 10) << Shown(pc.what) << "\n";
+  }
+}
+
 void Trend(const RunTrend& trend, std::ostream& out) {
   const auto points = trend.Points();
   if (points.empty()) return;
@@ -114,13 +149,16 @@ void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
       << "runs: " << totals.runs << " on " << totals.machines.size() << " models (SystemIDs); "
       << totals.error_runs << " ended in an error, " << totals.cut_short_runs << " cut short\n"
       << "application runs: " << totals.application_runs << ": " << o[0] << " finished, " << o[1]
-      << " failed to launch, " << o[2] << " timed out, " << o[3] << " without result\n";
+      << " failed to launch, " << o[2] << " timed out, " << o[3] << " without result";
+  if (totals.exits.recorded > 0) out << ", " << totals.failed_by_exit_code << " failed by exit code";
+  out << "\n";
   if (totals.ends_before_starts > 0) {
     out << "durations unknown: " << totals.ends_before_starts
         << " with END before START (a clock set back)\n";
   }
 
   FailingPcs(totals, top, out);
+  ExitCodes(totals, top, out);
 
   out << "\n";
   Heads(out, "application", 20, {"runs", "finished", "failed", "timed out", "no result", "failed %",
@@ -178,6 +216,18 @@ nlohmann::ordered_json FailingPcJson(const FailingPc& pc) {
           {"what", pc.what}};
 }
 
+// The codes seen, the commonest first, each with its meaning.
+nlohmann::ordered_json ExitCodesJson(const ExitCounts& exits) {
+  nlohmann::ordered_json codes = nlohmann::ordered_json::array();
+  for (const auto& [code, count] : exits.MostSeen()) {
+    codes.push_back({{"code", code},
+                     {"shown", ExitCodeShown(code)},
+                     {"meaning", ExitMeaning(code)},
+                     {"runs", count}});
+  }
+  return codes;
+}
+
 std::string Dumped(const nlohmann::ordered_json& json) {
   return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
 }
@@ -226,6 +276,7 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
                   {"application_runs", totals.application_runs},
                   {"ends_before_starts", totals.ends_before_starts}};
   for (size_t i = 0; i < 4; ++i) counted[kOutcomeKeys[i]] = totals.outcomes[i];
+  if (totals.exits.recorded > 0) counted["failed_by_exit_code"] = totals.failed_by_exit_code;
   json["totals"] = counted;
   Json pcs = {{"with_runs", totals.pcs.reporting()},
               {"still_failing", totals.pcs.still_failing()},
@@ -233,6 +284,14 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
               {"fixed", totals.pcs.fixed()},
               {"finished", totals.pcs.finished()},
               {"still_failing_list", kListComesHere}};
+  if (totals.exits.recorded > 0) {
+    pcs["needing_reboot"] = totals.pcs.needing_reboot();
+    pcs["needing_reboot_list"] = Json::array();
+    for (const RebootPc* pc : totals.pcs.NeedingRebootFirst()) {
+      pcs["needing_reboot_list"].push_back(FailingPcJson(*pc));
+      pcs["needing_reboot_list"].back()["state"] = "reboot";
+    }
+  }
   json["pcs"] = pcs;
   json["applications"] = Json::array();
   for (const AppTotals* app : totals.AppsWorstFirst()) {
@@ -243,6 +302,10 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
     row["median_seconds"] = app->durations.Percentile(50);
     row["p95_seconds"] = app->durations.Percentile(95);
     row["max_seconds"] = app->durations.Max();
+    if (totals.exits.recorded > 0) {
+      row["failed_by_exit_code"] = app->failed_by_exit_code;
+      row["exit_codes"] = ExitCodesJson(app->exits);
+    }
     json["applications"].push_back(row);
   }
   json["machines"] = Json::array();
@@ -282,6 +345,15 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
                            {"run", totals.slowest.run_number},
                            {"start", StampText(totals.slowest.run.start)},
                            {"seconds", totals.slowest.seconds}};
+  }
+  if (totals.exits.recorded > 0) {
+    const ExitCounts& exits = totals.exits;
+    json["exit_codes"] = {{"recorded", exits.recorded},
+                          {"failures", exits.failed},
+                          {"reboots_required", exits.reboot_required},
+                          {"reboots_started", exits.reboot_started},
+                          {"busy_tried_again", exits.tried_again},
+                          {"most_seen", ExitCodesJson(exits)}};
   }
   json["problems"] = Json::array();
   for (const FileProblem& problem : totals.problems) {

@@ -26,9 +26,16 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
       return found;
     });
     ++app.runs;
-    ++app.outcomes[static_cast<size_t>(row.outcome)];
     ++application_runs;
-    ++outcomes[static_cast<size_t>(row.outcome)];
+    if (FailedByExitCode(row)) {
+      ++app.failed_by_exit_code;
+      ++failed_by_exit_code;
+    } else {
+      ++app.outcomes[static_cast<size_t>(row.outcome)];
+      ++outcomes[static_cast<size_t>(row.outcome)];
+    }
+    app.exits.Take(row);
+    exits.Take(row);
     if (const auto seconds = SecondsBetween(row.start, row.end)) {
       app.durations.Add(*seconds);
       ++app.buckets_by_outcome[static_cast<size_t>(row.outcome)][DurationBucket(*seconds)];

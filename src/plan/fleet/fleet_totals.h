@@ -14,6 +14,7 @@
 #include "plan/fleet/duration_counts.h"
 #include "plan/logs/fleet_stream.h"
 #include "plan/report/run_report.h"
+#include "plan/tally/exit_counts.h"
 #include "plan/tally/outcome_groups.h"
 #include "plan/tally/pc_latest.h"
 #include "plan/tally/run_trend.h"
@@ -25,6 +26,8 @@ struct AppTotals {
   std::string name;  // UTF-8
   int64_t runs = 0;
   OutcomeCounts outcomes{};
+  int64_t failed_by_exit_code = 0;  // ended, with a code that means failure
+  ExitCounts exits;
   DurationCounts durations;  // END minus START, where both read
   std::array<BucketCounts, 4> buckets_by_outcome{};  // the histogram, coloured by outcome
   int64_t not_finished() const { return runs - outcomes[0]; }
@@ -55,6 +58,8 @@ struct FleetTotals : FleetSink {
   // the duration is unknown, not below zero, and counted here instead.
   int64_t ends_before_starts = 0;
   OutcomeCounts outcomes{};
+  int64_t failed_by_exit_code = 0;
+  ExitCounts exits;  // empty unless the logs recorded exit codes
   std::set<std::string> machines;
   std::map<std::string, AppTotals> apps;
   std::map<std::pair<std::string, std::string>, MachineTotals> machine_os;

@@ -5,6 +5,7 @@
 
 #include "base/profile_value.h"
 #include "base/utf.h"
+#include "plan/lint/exit_code_lint.h"
 #include "plan/planning/pass_trace.h"
 #include "plan/planning/planner.h"
 #include "plan/text/case_fold.h"
@@ -41,6 +42,11 @@ class IniLint {
     for (const IniSection& section : ini_.sections()) {
       if (IsListSection(section)) CheckList(section, ini_.Name(section).str());
     }
+    LintExitCodeKeys(platform_, checked_,
+                     [this](const WString& section, const WString& key, const char* rule,
+                            Severity severity, const std::string& message) {
+                       Add(LineOf(section, key), rule, severity, message);
+                     });
     return std::move(findings_);
   }
 

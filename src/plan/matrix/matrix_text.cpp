@@ -127,8 +127,9 @@ void WriteTextHead(const Matrix& matrix, std::ostream& out) {
   const PlanSettings& settings = matrix.prelude.settings;
   out << "settings: log " << ToUtf8(settings.log_path) << ", MaxInstallTime "
       << settings.max_install_time << " seconds, AppInstlPath "
-      << (settings.app_instl_path.empty() ? "(not given)" : ToUtf8(settings.app_instl_path))
-      << "\n";
+      << (settings.app_instl_path.empty() ? "(not given)" : ToUtf8(settings.app_instl_path));
+  if (ExitKeysGiven(settings)) out << ", exit codes " << ExitCodesText(settings);
+  out << "\n";
   if (matrix.prelude.ending != PlanEnding::kBothPasses) {
     Plan ended;
     ended.ending = matrix.prelude.ending;
@@ -157,6 +158,7 @@ void WriteJsonHead(const Matrix& matrix, JsonObjectWriter& json) {
                            {"max_install_time", settings.max_install_time},
                            {"AppInstlPath", ToUtf8(settings.app_instl_path)},
                            {"language_table", ToUtf8(settings.language_table_path)}});
+  if (ExitKeysGiven(settings)) json.Member("exit_codes", ExitCodesText(settings));
   json.Member("ending", EndingName(matrix.prelude.ending));
   nlohmann::ordered_json systems = nlohmann::ordered_json::array();
   for (WindowsKind system : matrix.systems) systems.push_back(SystemLabel(system));

@@ -10,6 +10,8 @@
 
 #include "base/utf.h"
 #include "plan/report/report_text.h"
+#include "plan/text/exit_meanings.h"
+#include "runner/exit_codes.h"
 
 namespace quill::plan {
 
@@ -331,6 +333,36 @@ std::string FailingMachinesSvg(const FleetTotals& totals, size_t most) {
                 name + ": " + Grouped(machine->failed_runs) + " failed runs");
     svg += Text(kLabelWidth + whole + 6, y + 11,
                 Grouped(machine->failed_runs) + " of " + Grouped(machine->runs), "class=\"count\"");
+    svg += "</g>\n";
+    y += 22;
+  }
+  return svg + "</svg>\n";
+}
+
+std::string ExitCodesSvg(const ExitCounts& exits, size_t most) {
+  auto seen = exits.MostSeen();
+  if (seen.size() > most) seen.resize(most);
+  const int64_t longest = seen.empty() ? 1 : std::max<int64_t>(1, seen.front().second);
+  const int width = kLabelWidth + kPlotWidth + 110;
+  const int height = 34 + 22 * static_cast<int>(seen.size());
+  std::string svg = Open(width, height, "exit codes seen most");
+  const char* const colours[] = {"#2e9d5b", "#e8982c", "#d64545"};
+  const char* const names[] = {"success", "success, reboot", "failure"};
+  for (int i = 0, x = kLabelWidth; i < 3; x += 40 + static_cast<int>(std::string(names[i]).size()) * 6, ++i) {
+    svg += Rect(x, 4, 12, 12, colours[i], "", names[i]);
+    svg += Text(x + 17, 14, names[i], "class=\"legend\"");
+  }
+  int y = 26;
+  for (const auto& [code, count] : seen) {
+    const ExitVerdict verdict = JudgeExitCode(code, DefaultSuccessCodes());
+    const int colour = verdict == ExitVerdict::kSuccess ? 0 : verdict == ExitVerdict::kFailure ? 2 : 1;
+    const std::string told = ExitCodeTold(code);
+    const double length = static_cast<double>(kPlotWidth) * count / longest;
+    svg += "<g class=\"exit-code\" data-code=\"" + ExitCodeShown(code) + "\" data-runs=\"" +
+           std::to_string(count) + "\">\n";
+    svg += Label(kLabelWidth - 8, y + 11, told);
+    svg += Rect(kLabelWidth, y, length, 14, colours[colour], "", told + ": " + Grouped(count) + " runs");
+    svg += Text(kLabelWidth + length + 6, y + 11, Grouped(count), "class=\"count\"");
     svg += "</g>\n";
     y += 22;
   }

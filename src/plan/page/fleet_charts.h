@@ -29,6 +29,8 @@ std::string DurationsSvg(const FleetTotals& totals, size_t most_drawn);
 std::string TrendSvg(const RunTrend& trend);
 std::string SlowestRunSvg(const SlowestRun& slowest);
 std::string FailingMachinesSvg(const FleetTotals& totals, size_t most);
+// The exit codes seen most, each coloured as the defaults judge it.
+std::string ExitCodesSvg(const ExitCounts& exits, size_t most);
 
 }  // namespace quill::plan
 

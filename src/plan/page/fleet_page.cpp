@@ -9,6 +9,7 @@
 #include "plan/page/fleet_charts.h"
 #include "plan/report/report_text.h"
 #include "plan/tally/outcome_groups.h"
+#include "plan/text/exit_meanings.h"
 
 namespace quill::plan {
 
@@ -111,9 +112,10 @@ std::string GroupTable(const char* title, const std::map<std::string, GroupTotal
   return html + "</table>\n";
 }
 
-std::string FailingPcs(const std::vector<const FailingPc*>& failing, size_t listed) {
+std::string FailingPcs(const std::vector<const FailingPc*>& failing, size_t listed,
+                       const char* what = "what failed") {
   std::string html = "<div class=\"scroll\"><table class=\"pcs\"><tr><th>latest run</th><th>log file</th>"
-                     "<th>SystemID</th><th>OSType</th><th>what failed</th></tr>\n";
+                     "<th>SystemID</th><th>OSType</th><th>" + std::string(what) + "</th></tr>\n";
   for (size_t i = 0; i < failing.size() && i < listed; ++i) {
     const FailingPc& pc = *failing[i];
     html += std::string("<tr class=\"pc") + (pc.cut_short ? " cut-short" : "") + "\" data-file=\"" +
@@ -122,6 +124,35 @@ std::string FailingPcs(const std::vector<const FailingPc*>& failing, size_t list
             Escaped(OSTypeShown(pc.os_type)) + "</td><td class=\"what\">" + Escaped(pc.what) + "</td></tr>\n";
   }
   return html + "</table></div>\n";
+}
+
+// Only where the logs recorded exit codes: other pages read as before.
+std::string ExitCodesSection(const FleetTotals& totals, size_t pcs_listed) {
+  const ExitCounts& exits = totals.exits;
+  if (exits.recorded == 0) return std::string();
+  std::string html = "<section id=\"exit-codes\">\n<h2>Exit codes</h2>\n<p class=\"note\">" +
+                     Grouped(exits.recorded) + " application runs recorded their exit code: " +
+                     Grouped(exits.failed) + " failed by it, " + Grouped(exits.reboot_required) +
+                     " left a reboot required, " + Grouped(exits.reboot_started) +
+                     " started one, " + Grouped(exits.tried_again) +
+                     " were busy and tried again. The chart colours each code as the defaults judge it.</p>\n" +
+                     ExitCodesSvg(exits, kAppsDrawn);
+  html += "<table class=\"exit-apps\"><tr><th>application</th><th>failed by exit code</th><th>codes seen</th></tr>\n";
+  for (const AppTotals* app : totals.AppsWorstFirst()) {
+    if (app->exits.recorded == 0) continue;
+    std::string codes;
+    for (const auto& [code, count] : app->exits.MostSeen()) {
+      codes += (codes.empty() ? "" : ", ") + ExitCodeShown(code) + " \u00d7" + Grouped(count);
+    }
+    html += "<tr data-app=\"" + Escaped(app->name) + "\"><td>" + Escaped(app->name) + "</td><td>" +
+            Grouped(app->failed_by_exit_code) + "</td><td class=\"what\">" + Escaped(codes) + "</td></tr>\n";
+  }
+  html += "</table>\n";
+  const auto rebooting = totals.pcs.NeedingRebootFirst();
+  html += "<h2 id=\"reboots\">PCs needing a reboot: their latest run left one</h2>\n<p class=\"note\">" +
+          Grouped(static_cast<int64_t>(rebooting.size())) + " PCs, most recent first.</p>\n";
+  if (!rebooting.empty()) html += FailingPcs(rebooting, pcs_listed, "reboot");
+  return html + "</section>\n";
 }
 
 std::string Problems(const FleetTotals& totals) {
@@ -172,7 +203,8 @@ void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& 
                                   std::to_string(apps) + ", the table holds all"
                             : "")
       << ".</p>\n"
-      << OutcomeBarsSvg(totals, kAppsDrawn) << AppTable(totals) << "</section>\n";
+      << OutcomeBarsSvg(totals, kAppsDrawn) << AppTable(totals) << "</section>\n"
+      << ExitCodesSection(totals, pcs_listed);
 
   out << "<section id=\"groups\">\n<h2>By Windows and by language</h2>\n"
       << GroupTable("OSType", totals.groups.by_os, false)

@@ -133,6 +133,9 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
           if (EqualIgnoringCase(name, u"AppSwitches")) {
             entries.back().app_switches = ValueRead(event, platform, &scratch);
           }
+          if (EqualIgnoringCase(name, u"SuccessCodes")) {
+            entries.back().success_codes = ValueRead(event, platform, &scratch);
+          }
         }
         break;
       }
@@ -150,7 +153,10 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
         break;
     }
   }
-  for (PlanEntry& entry : entries) Complete(entry, context, platform);
+  for (PlanEntry& entry : entries) {
+    Complete(entry, context, platform);
+    entry.exit_codes_judged = entry.launched && context.LogExitCodes == 1;
+  }
   return entries;
 }
 

@@ -40,6 +40,8 @@ struct PlanEntry {
   bool language_template = false;
   SkipReason skip = SkipReason::kNone;
   std::vector<FileQuestionAsked> questions;  // asked while the command was built
+  bool exit_codes_judged = false;  // the run records and judges its exit code
+  WString success_codes;           // its SuccessCodes as read; empty: the defaults
 };
 
 struct PassPlan {
@@ -56,6 +58,15 @@ struct PlanSettings {
   int32_t max_install_time = 300;
   WString app_instl_path;
   WString language_table_path;
+  // The exit-code keys as read (empty: not given), and the run's reading.
+  WString log_exit_codes_text;
+  WString busy_codes_text;
+  WString busy_retries_text;
+  WString busy_retry_pause_text;
+  bool log_exit_codes = false;
+  std::vector<uint32_t> busy_codes;
+  int32_t busy_retries = 0;
+  int32_t busy_retry_pause = 0;
 };
 
 struct PlanLanguage {

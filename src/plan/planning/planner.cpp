@@ -9,6 +9,7 @@
 #include "plan/planning/pass_trace.h"
 #include "plan/text/case_fold.h"
 #include "run/install_time.h"
+#include "runner/exit_settings.h"
 #include "runner/install_pass.h"
 
 namespace quill::plan {
@@ -53,6 +54,22 @@ void ReadLanguageTable(const Journal& journal, const WString& table_path, PlanLa
     if (event.first == table_path) language.table_read = true;
     if (event.first == kFallbackLanguageTable) language.fallback_read = true;
   }
+}
+
+// The exit-code keys as the run reads them; the plan's run has no log to
+// tell a value that does not read.
+void ReadExitSettings(const WString& ini_path, PlanPlatform& platform, PlanSettings& settings) {
+  settings.log_exit_codes_text = ReadSetting(u"LogExitCodes", ini_path, platform);
+  settings.busy_codes_text = ReadSetting(u"BusyCodes", ini_path, platform);
+  settings.busy_retries_text = ReadSetting(u"BusyRetries", ini_path, platform);
+  settings.busy_retry_pause_text = ReadSetting(u"BusyRetryPause", ini_path, platform);
+  RunContext context;
+  context.InputIniPath = ini_path;
+  ReadExitCodeSettings(context, platform);
+  settings.log_exit_codes = context.LogExitCodes == 1;
+  settings.busy_codes = context.BusyCodes;
+  settings.busy_retries = context.BusyRetries;
+  settings.busy_retry_pause = context.BusyRetryPause;
 }
 
 void EndWithError(Prelude& prelude, PlanEnding ending, LogRecord record, const WString& value) {
@@ -107,6 +124,7 @@ Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_
   if (!settings.max_install_time_text.empty()) {
     settings.max_install_time = ParseInstallTime(settings.max_install_time_text, platform);
   }
+  ReadExitSettings(ini_path, platform, settings);
 
   settings.app_instl_path = ReadSetting(u"AppInstlPath", ini_path, platform);
   if (settings.app_instl_path.empty()) {
@@ -142,6 +160,10 @@ void PrepareContext(const Prelude& prelude, const WString& system_id, RunContext
   context.InputIniPath = prelude.ini_path;
   context.SystemID = system_id;
   context.MaxInstallTime = prelude.settings.max_install_time;
+  context.LogExitCodes = prelude.settings.log_exit_codes ? 1 : 0;
+  context.BusyCodes = prelude.settings.busy_codes;
+  context.BusyRetries = prelude.settings.busy_retries;
+  context.BusyRetryPause = prelude.settings.busy_retry_pause;
   context.LanguageTablePath = prelude.settings.language_table_path;
   context.LcidText = prelude.language.lcid_text;
   context.LanguageCode = prelude.language.language_code;

@@ -54,6 +54,7 @@ void WriteEntriesText(const std::vector<PlanEntry>& entries, const char* indent,
     if (entry.handed != entry.command_line) {
       out << indent << "  started as " << ToUtf8(entry.handed) << "\n";
     }
+    if (entry.exit_codes_judged) out << indent << "  success codes " << SuccessCodesText(entry) << "\n";
   }
 }
 
@@ -76,6 +77,7 @@ void WritePlanText(const Plan& plan, std::ostream& out) {
   if (!settings.language_table_path.empty()) {
     Field(out, "language table", ToUtf8(settings.language_table_path));
   }
+  if (ExitKeysGiven(settings)) Field(out, "exit codes", ExitCodesText(settings));
   if (plan.ending == PlanEnding::kBothPasses || plan.ending == PlanEnding::kUnrecognisedSystem) {
     WriteLanguage(plan.language, out);
   }
@@ -118,6 +120,7 @@ nlohmann::ordered_json EntryJson(const PlanEntry& entry) {
     json["command_line"] = ToUtf8(entry.command_line);
     json["started_as"] = ToUtf8(entry.handed);
     if (entry.language_template) json["language_template"] = true;
+    if (entry.exit_codes_judged) json["success_codes"] = SuccessCodesText(entry);
   } else {
     json["skipped"] = SkipName(entry.skip);
     json["reason"] = SkipText(entry);
@@ -137,6 +140,7 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
                       {"max_install_time", settings.max_install_time},
                       {"AppInstlPath", ToUtf8(settings.app_instl_path)},
                       {"language_table", ToUtf8(settings.language_table_path)}};
+  if (ExitKeysGiven(settings)) json["settings"]["exit_codes"] = ExitCodesText(settings);
   const PlanLanguage& language = plan.language;
   json["language"] = {{"by_lcid", language.by_lcid},
                       {"lcid", ToUtf8(language.lcid_text)},

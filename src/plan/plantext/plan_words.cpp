@@ -1,6 +1,7 @@
 #include "plan/plantext/plan_words.h"
 
 #include "base/utf.h"
+#include "runner/exit_codes.h"
 
 namespace quill::plan {
 
@@ -58,6 +59,40 @@ std::string SkipText(const PlanEntry& entry) {
     }
   }
   return "";
+}
+
+namespace {
+
+std::string CodesText(const std::vector<uint32_t>& codes) {
+  std::string text;
+  for (uint32_t code : codes) text += (text.empty() ? "" : ", ") + std::to_string(code);
+  return text;
+}
+
+}  // namespace
+
+bool ExitKeysGiven(const PlanSettings& settings) {
+  return !settings.log_exit_codes_text.empty() || !settings.busy_codes_text.empty() ||
+         !settings.busy_retries_text.empty() || !settings.busy_retry_pause_text.empty();
+}
+
+std::string ExitCodesText(const PlanSettings& settings) {
+  if (!settings.log_exit_codes) return "not recorded";
+  std::string text = "recorded and judged";
+  if (settings.busy_retries == 0) return text + "; busy codes not tried again";
+  return text + "; busy " + CodesText(settings.busy_codes) + " tried again up to " +
+         std::to_string(settings.busy_retries) + " times, " +
+         std::to_string(settings.busy_retry_pause) + " s apart";
+}
+
+std::string SuccessCodesText(const PlanEntry& entry) {
+  const std::string defaults = CodesText(DefaultSuccessCodes()) + " (default)";
+  if (entry.success_codes.empty()) return defaults;
+  std::vector<uint32_t> codes;
+  if (!ParseExitCodes(entry.success_codes, &codes)) {
+    return "SuccessCodes \"" + ToUtf8(entry.success_codes) + "\" does not read: " + defaults;
+  }
+  return CodesText(codes) + " (SuccessCodes)";
 }
 
 }  // namespace quill::plan

@@ -16,6 +16,15 @@ const char* SkipName(SkipReason skip);
 std::string EndingText(const Plan& plan);
 std::string SkipText(const PlanEntry& entry);
 
+// Whether any exit-code key is given: a plan without them reads as before.
+bool ExitKeysGiven(const PlanSettings& settings);
+// "recorded and judged; busy 1618 tried again up to 2 times, 60 s apart",
+// or "not recorded".
+std::string ExitCodesText(const PlanSettings& settings);
+// "0, 3010 (SuccessCodes)", "0, 1707, 3010, 1641 (default)", or that the
+// list does not read and the defaults are used.
+std::string SuccessCodesText(const PlanEntry& entry);
+
 }  // namespace quill::plan
 
 #endif  // QUILL_PLAN_PLANTEXT_PLAN_WORDS_H_

@@ -20,6 +20,7 @@ const LogRecord kAllRecords[] = {
     LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,     LogRecord::kProcessing,
     LogRecord::kLaunched,        LogRecord::kStart,            LogRecord::kEnd,
     LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed, LogRecord::kResultTimedOut,
+    LogRecord::kExitCode,        LogRecord::kExitCodesUnread,
 };
 // The third banner line is the first one again; which it is, the block tells.
 
@@ -259,7 +260,7 @@ class PatternTable {
   }
 
  private:
-  static constexpr size_t kMostOpenings = 16;
+  static constexpr size_t kMostOpenings = 24;
 
   // Those of one first byte side by side, the longer first.
   static std::vector<Pattern> SortedPatterns() {

@@ -8,6 +8,7 @@
 
 #include "base/utf.h"
 #include "plan/text/civil_time.h"
+#include "plan/text/exit_meanings.h"
 #include "plan/text/shown_text.h"
 
 namespace quill::plan {
@@ -131,6 +132,14 @@ void WriteOutcome(const AppRow& app, RowWriter& row) {
   }
 }
 
+// After the seconds, where the run recorded it: "failed: exit 1603: fatal
+// error during installation".
+void WriteExitCode(const AppRow& app, RowWriter& row) {
+  if (!app.exit_code) return;
+  row << "  " << (FailedByExitCode(app) ? "failed: " : "") << ExitCodeTold(*app.exit_code);
+  if (app.verdict == ExitVerdict::kBusyTriedAgain) row << "; tried again";
+}
+
 const char* RunOutcomeName(RunOutcome outcome) {
   switch (outcome) {
     case RunOutcome::kApplicationsRun: return "ran";
@@ -158,7 +167,12 @@ void Count(const RunRow& run, Totals& totals) {
   totals.ends_before_starts += EndsBeforeStart(run.start, run.end);
   for (const AppRow& app : run.applications) {
     ++totals.applications;
-    ++totals.by_outcome[static_cast<int>(app.outcome)];
+    totals.exit_codes += app.exit_code.has_value();
+    if (FailedByExitCode(app)) {
+      ++totals.failed_by_exit_code;
+    } else {
+      ++totals.by_outcome[static_cast<int>(app.outcome)];
+    }
     totals.application_seconds += SecondsBetween(app.start, app.end).value_or(0);
     totals.ends_before_starts += EndsBeforeStart(app.start, app.end);
   }
@@ -182,6 +196,11 @@ nlohmann::ordered_json RunJson(const RunRow& run) {
                     {"seconds", Optional(SecondsBetween(app.start, app.end))},
                     {"cut_short", app.cut_short},
                     {"line", app.line}});
+    if (app.exit_code) {
+      apps.back()["exit_code"] = *app.exit_code;
+      apps.back()["exit_verdict"] = app.verdict ? ToUtf8(ExitVerdictWords(*app.verdict)) : "";
+      apps.back()["exit_meaning"] = ExitMeaning(*app.exit_code);
+    }
   }
   return {{"start", StampText(run.start)},
           {"end", StampText(run.end)},
@@ -207,6 +226,15 @@ nlohmann::ordered_json TotalsJson(const Totals& totals) {
           {"run_seconds", totals.run_seconds},
           {"application_seconds", totals.application_seconds},
           {"ends_before_starts", totals.ends_before_starts}};
+}
+
+// With the exit codes only where the log recorded them: other logs read as before.
+nlohmann::ordered_json TotalsWithExits(const ReportWriter::Totals& totals) {
+  nlohmann::ordered_json json = TotalsJson(totals);
+  if (totals.exit_codes == 0) return json;
+  json["exit_codes"] = totals.exit_codes;
+  json["failed_by_exit_code"] = totals.failed_by_exit_code;
+  return json;
 }
 
 // `json` as dump(2) would write it `depth` levels down.
@@ -297,7 +325,9 @@ void ReportWriter::Run(const RunRow& run) {
     row.Stamp(app.start).Pad(kStart);
     row.Stamp(app.end).Pad(kEnd);
     WriteOutcome(app, row);
-    row.Pad(kOutcome).Seconds(SecondsBetween(app.start, app.end)).End();
+    row.Pad(kOutcome).Seconds(SecondsBetween(app.start, app.end));
+    WriteExitCode(app, row);
+    row.End();
   }
   if (rows_.size() >= kRowsHeld) Flush();
 }
@@ -310,7 +340,7 @@ void ReportWriter::Flush() {
 void ReportWriter::End(const LogTally& tally) {
   if (json_) {
     out_ << (totals_.runs == 0 ? "{\n  \"runs\": []" : "\n  ]") << ",\n  \"totals\": "
-         << Nested(TotalsJson(totals_), 1) << ",\n  \"unknown_lines\": "
+         << Nested(TotalsWithExits(totals_), 1) << ",\n  \"unknown_lines\": "
          << Nested(nlohmann::ordered_json(tally.first_unknown_lines), 1);
     if (tally.unknown_lines > static_cast<int64_t>(tally.first_unknown_lines.size())) {
       out_ << ",\n  \"unknown_line_count\": " << tally.unknown_lines;
@@ -324,7 +354,9 @@ void ReportWriter::End(const LogTally& tally) {
   out_ << "totals: " << totals.runs << " runs in " << totals.run_seconds << " s; "
        << totals.applications << " applications in " << totals.application_seconds << " s: "
        << totals.by_outcome[0] << " finished, " << totals.by_outcome[1] << " failed to launch, "
-       << totals.by_outcome[2] << " timed out, " << totals.by_outcome[3] << " without result\n";
+       << totals.by_outcome[2] << " timed out, " << totals.by_outcome[3] << " without result";
+  if (totals.exit_codes > 0) out_ << ", " << totals.failed_by_exit_code << " failed by exit code";
+  out_ << "\n";
   if (totals.ends_before_starts > 0) {
     out_ << "durations unknown: " << totals.ends_before_starts
          << " with END before START (a clock set back)\n";

@@ -37,6 +37,8 @@ class ReportWriter {
     int64_t run_seconds = 0;
     int64_t application_seconds = 0;
     int64_t ends_before_starts = 0;
+    int64_t exit_codes = 0;           // recorded, where the log has them
+    int64_t failed_by_exit_code = 0;  // not among by_outcome's finished
   };
 
  private:

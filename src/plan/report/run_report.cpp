@@ -97,6 +97,9 @@ void MakeReady(AppRow* app, int64_t line) {
   Clear(&app->end);
   app->outcome = AppOutcome::kNoResult;
   app->counted_seconds.reset();
+  app->exit_code.reset();
+  app->verdict.reset();
+  app->exit_record = false;
   app->cut_short = false;
   app->line = line;
 }
@@ -241,7 +244,9 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
       return;
     case LogRecord::kBannerFirstLine:
     case LogRecord::kBannerThirdLine:
+    case LogRecord::kExitCodesUnread:  // told for the admin; the defaults were used
       return;
+    case LogRecord::kExitCode: TakeExitCode(record); return;
     default:
       break;
   }
@@ -295,6 +300,48 @@ void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
     }
     run_end_from_app_ = true;
   }
+}
+
+// Belongs to the application whose result came just before it; one
+// anywhere else is not this program's, and is passed over.
+void RunBuilder::TakeExitCode(const RecordSpan& record) {
+  KeptRows<AppRow>& apps = run_.applications;
+  if (apps.empty() || !app_done_ || apps.back().outcome != AppOutcome::kFinished ||
+      apps.back().exit_record) {
+    return;
+  }
+  AppRow& app = apps.back();
+  app.exit_record = true;
+  app.cut_short = app.cut_short || record.cut_short;
+  app.exit_code = ReadExitCode(record.value(0));
+  if (app.exit_code) app.verdict = ReadExitVerdict(record.value(1));
+}
+
+bool FailedByExitCode(const AppRow& app) {
+  return app.outcome == AppOutcome::kFinished && app.verdict == ExitVerdict::kFailure;
+}
+
+std::optional<uint32_t> ReadExitCode(std::string_view text) {
+  if (text.empty() || text.size() > 10) return std::nullopt;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (value > UINT32_MAX) return std::nullopt;
+  return static_cast<uint32_t>(value);
+}
+
+std::optional<ExitVerdict> ReadExitVerdict(std::string_view words) {
+  for (ExitVerdict verdict : {ExitVerdict::kSuccess, ExitVerdict::kRebootRequired,
+                              ExitVerdict::kRebootStarted, ExitVerdict::kFailure,
+                              ExitVerdict::kBusyTriedAgain}) {
+    const WString written = ExitVerdictWords(verdict);
+    if (words.size() == written.size() && std::equal(words.begin(), words.end(), written.begin())) {
+      return verdict;
+    }
+  }
+  return std::nullopt;
 }
 
 std::optional<int64_t> ReadStamp(const WString& time, const WString& date) {

@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "plan/report/kept_rows.h"
 #include "plan/report/log_records.h"
 #include "plan/report/log_text.h"
 #include "platform/wide_string.h"
+#include "runner/exit_codes.h"
 
 namespace quill::plan {
 
@@ -33,6 +35,10 @@ struct AppRow {
   StampRead end;
   AppOutcome outcome = AppOutcome::kNoResult;
   std::optional<int32_t> counted_seconds;  // the number the result record gives, when it reads
+  // From the exit record, when the run recorded exit codes and it reads.
+  std::optional<uint32_t> exit_code;
+  std::optional<ExitVerdict> verdict;
+  bool exit_record = false;  // one was read for it, whether or not its values read
   bool cut_short = false;                  // a record of it was cut short
   int64_t line = 0;
 };
@@ -79,6 +85,7 @@ class RunBuilder {
   void Close();
   void TakeInRun(const RecordSpan& record);
   void TakeApplicationRecord(const RecordSpan& record);
+  void TakeExitCode(const RecordSpan& record);
   AppRow& CurrentApp(const RecordSpan& record);
   void Stamp(const RecordSpan& record, StampRead* stamp);
 
@@ -110,6 +117,12 @@ RunReport MakeRunReport(const ReadLog& log);
 std::optional<int64_t> SecondsBetween(const StampRead& start, const StampRead& end);
 // Both stamps read, and the end is before the start.
 bool EndsBeforeStart(const StampRead& start, const StampRead& end);
+
+// An application that ended but failed by its exit code.
+bool FailedByExitCode(const AppRow& app);
+// The exit record's values: "3010" and "success, reboot required".
+std::optional<uint32_t> ReadExitCode(std::string_view text);
+std::optional<ExitVerdict> ReadExitVerdict(std::string_view words);
 
 // "09:05:03" and "Sunday, December 06, 2026"; nothing when they do not read.
 std::optional<int64_t> ReadStamp(const WString& time, const WString& date);

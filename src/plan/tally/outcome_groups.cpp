@@ -41,7 +41,11 @@ void OutcomeGroups::TakeRun(const RunRow& run, bool failed) {
     group->failed_runs += failed;
     for (const AppRow& app : run.applications) {
       ++group->application_runs;
-      ++group->outcomes[static_cast<size_t>(app.outcome)];
+      if (FailedByExitCode(app)) {
+        ++group->failed_by_exit_code;
+      } else {
+        ++group->outcomes[static_cast<size_t>(app.outcome)];
+      }
     }
   }
 }

@@ -25,6 +25,7 @@ struct GroupTotals {
   int64_t failed_runs = 0;
   int64_t application_runs = 0;
   OutcomeCounts outcomes{};
+  int64_t failed_by_exit_code = 0;  // ended, with a code that means failure
   int64_t not_finished() const { return application_runs - outcomes[0]; }
 };
 

@@ -4,6 +4,8 @@
 
 #include "base/utf.h"
 #include "plan/report/report_text.h"
+#include "plan/tally/exit_counts.h"
+#include "plan/text/exit_meanings.h"
 
 namespace quill::plan {
 
@@ -24,7 +26,7 @@ const char* Failure(AppOutcome outcome) {
 bool RunFailed(const RunRow& run) {
   if (run.outcome != RunOutcome::kApplicationsRun) return true;
   return std::any_of(run.applications.begin(), run.applications.end(),
-                     [](const AppRow& app) { return app.outcome != AppOutcome::kFinished; });
+                     [](const AppRow& app) { return !CountedAsFinished(app); });
 }
 
 std::string WhatFailed(const RunRow& run) {
@@ -40,8 +42,21 @@ std::string WhatFailed(const RunRow& run) {
   }
   std::string what;
   for (const AppRow& app : run.applications) {
-    if (app.outcome == AppOutcome::kFinished) continue;
-    what += (what.empty() ? "" : ", ") + app.app_section.Utf8() + " " + Failure(app.outcome);
+    if (CountedAsFinished(app)) continue;
+    const std::string failure =
+        FailedByExitCode(app) ? ExitCodeTold(*app.exit_code) : Failure(app.outcome);
+    what += (what.empty() ? "" : ", ") + app.app_section.Utf8() + " " + failure;
+  }
+  return what;
+}
+
+std::string RebootsLeft(const RunRow& run) {
+  std::string what;
+  for (const AppRow& app : run.applications) {
+    const std::string reboot = RebootLeft(app);
+    if (reboot.empty()) continue;
+    what += (what.empty() ? "" : ", ") + app.app_section.Utf8() + " " +
+            ExitCodeShown(*app.exit_code) + ", " + reboot;
   }
   return what;
 }
@@ -49,6 +64,11 @@ std::string WhatFailed(const RunRow& run) {
 void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
   failed_before_ = failed_before_ || latest_failed_;
   ++runs_in_log_;
+  latest_reboot_ = RebootsLeft(run);
+  if (!latest_reboot_.empty()) {
+    latest_reboot_pc_ = {file, run.system_id.Utf8(), run.os_type.Utf8(), run.start.seconds,
+                         StampText(run.start), number, false, latest_reboot_};
+  }
   latest_failed_ = RunFailed(run);
   if (!latest_failed_) return;
   latest_.file = file;
@@ -57,6 +77,8 @@ void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& ru
 }
 
 void PcLatest::EndLog() {
+  if (runs_in_log_ > 0 && !latest_reboot_.empty()) rebooting_.push_back(latest_reboot_pc_);
+  latest_reboot_.clear();
   if (runs_in_log_ > 0) {
     ++reporting_;
     if (latest_failed_) {
@@ -73,10 +95,14 @@ void PcLatest::EndLog() {
   runs_in_log_ = 0;
 }
 
-std::vector<const FailingPc*> PcLatest::MostRecentFirst() const {
+std::vector<const FailingPc*> PcLatest::MostRecentFirst() const { return Sorted(failing_); }
+
+std::vector<const FailingPc*> PcLatest::NeedingRebootFirst() const { return Sorted(rebooting_); }
+
+std::vector<const FailingPc*> PcLatest::Sorted(const std::vector<FailingPc>& pcs) {
   std::vector<const FailingPc*> sorted;
-  sorted.reserve(failing_.size());
-  for (const FailingPc& pc : failing_) sorted.push_back(&pc);
+  sorted.reserve(pcs.size());
+  for (const FailingPc& pc : pcs) sorted.push_back(&pc);
   std::stable_sort(sorted.begin(), sorted.end(), [](const FailingPc* a, const FailingPc* b) {
     return a->start.value_or(INT64_MIN) > b->start.value_or(INT64_MIN);
   });

@@ -24,6 +24,10 @@ struct FailingPc {
   std::string what;        // "Office timed out, VPN failed to launch"
 };
 
+// A PC whose latest run left a reboot required or started, in the same
+// form: `what` is "Office 3010, reboot required".
+using RebootPc = FailingPc;
+
 class PcLatest {
  public:
   // The runs of one log in order, then EndLog.
@@ -37,9 +41,17 @@ class PcLatest {
   int64_t cut_short() const { return cut_short_; }
   // Most recent latest run first; those whose time does not read last.
   std::vector<const FailingPc*> MostRecentFirst() const;
+  // The PCs whose latest run left a reboot (known from exit codes only).
+  int64_t needing_reboot() const { return static_cast<int64_t>(rebooting_.size()); }
+  std::vector<const RebootPc*> NeedingRebootFirst() const;
 
  private:
+  static std::vector<const FailingPc*> Sorted(const std::vector<FailingPc>& pcs);
+
   std::vector<FailingPc> failing_;
+  std::vector<RebootPc> rebooting_;
+  std::string latest_reboot_;  // of the log's latest run; empty: none
+  RebootPc latest_reboot_pc_;
   // The log's latest run, when it failed: told only once the log has
   // ended, for most of a busy PC's failures are followed by others.
   struct Latest {
@@ -59,6 +71,8 @@ class PcLatest {
 bool RunFailed(const RunRow& run);
 // Why a failed run failed, in a few words.
 std::string WhatFailed(const RunRow& run);
+// The reboots a run's applications left, in a few words; empty for none.
+std::string RebootsLeft(const RunRow& run);
 
 }  // namespace quill::plan
 

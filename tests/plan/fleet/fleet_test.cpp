@@ -113,6 +113,9 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
   return rows;
 }
 
+// Today's sixteen, then the exit code's three.
+constexpr size_t kCsvFields = 19;
+
 Counted FromCsv(const std::string& text) {
   const auto rows = ReadCsv(text);
   Counted counted;
@@ -122,8 +125,8 @@ Counted FromCsv(const std::string& text) {
                                          "timed_out", "without_result"};
   for (const std::string& key : keys) counted.totals[key] = 0;
   for (size_t i = 1; i < rows.size(); ++i) {
-    EXPECT_EQ(16u, rows[i].size()) << "row " << i;
-    if (rows[i].size() != 16 || rows[i][8].empty()) continue;  // a run that ended in an error
+    EXPECT_EQ(kCsvFields, rows[i].size()) << "row " << i;
+    if (rows[i].size() != kCsvFields || rows[i][8].empty()) continue;  // a run that ended in an error
     auto& app = counted.apps[rows[i][8]];
     app.resize(5);
     const int column = outcome.at(rows[i][12]);
@@ -379,7 +382,7 @@ TEST_F(FleetTest, LatestRunPerPCPeriodTrendAndRatesAsTheTruthWithEachFilter) {
     // The CSV: the latest rows of the runs that did not finish are the PCs still failing.
     std::set<std::string> csv_failing, csv_pcs;
     for (const auto& row : ReadCsv(Slurp(tree_->Path("filtered.csv")))) {
-      if (row.size() != 16 || row[15] != "yes") continue;
+      if (row.size() != kCsvFields || row[15] != "yes") continue;
       csv_pcs.insert(row[0]);
       if (row[14] != "finished") csv_failing.insert(row[0]);
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 
 #include "base/utf.h"
@@ -191,6 +192,54 @@ TEST(ReportTest, NumbersPastTheirRangeAreUnreadableNotWrapped) {
     ASSERT_EQ(1u, report.runs.size());
     EXPECT_EQ(read, report.runs[0].applications[0].counted_seconds) << number;
   }
+}
+
+TEST(ReportTest, ExitRecordsBelongToTheApplicationThatEndedJustBefore) {
+  struct Case {
+    const char* name;
+    std::vector<WString> exit_values;
+    bool after_a_finished_result;
+    std::optional<uint32_t> code;
+    std::optional<ExitVerdict> verdict;
+  };
+  const Case cases[] = {
+      {"failure", {u"1603", u"failure"}, true, 1603, ExitVerdict::kFailure},
+      {"reboot", {u"3010", u"success, reboot required"}, true, 3010, ExitVerdict::kRebootRequired},
+      {"largest", {u"4294967295", u"failure"}, true, 0xFFFFFFFFu, ExitVerdict::kFailure},
+      {"past 32 bits", {u"4294967296", u"failure"}, true, std::nullopt, std::nullopt},
+      {"unknown words", {u"0", u"fine"}, true, 0, std::nullopt},
+      {"after a failed launch", {u"0", u"success"}, false, std::nullopt, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    LogWriter log;
+    log.Banner(u"09:05:03").Language().App(u"Office", u"09:05:04", u"09:05:05");
+    if (c.after_a_finished_result) {
+      log.Record(LogRecord::kResultFinished, {}, 1);
+    } else {
+      log.Record(LogRecord::kResultLaunchFailed);
+    }
+    log.Record(LogRecord::kExitCodesUnread, {u"SuccessCodes=x", u"Office"})
+        .Record(LogRecord::kExitCode, c.exit_values)
+        .Record(LogRecord::kExitCode, {u"1", u"failure"});  // a second one is not this application's
+    const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
+    ASSERT_EQ(1u, report.runs.size()) << c.name;
+    ASSERT_EQ(1u, report.runs[0].applications.size()) << c.name;
+    const AppRow& app = report.runs[0].applications[0];
+    EXPECT_EQ(c.code, app.exit_code) << c.name;
+    EXPECT_EQ(c.verdict, app.verdict) << c.name;
+    EXPECT_TRUE(report.unknown_lines.empty()) << c.name;
+  }
+
+  LogWriter log;
+  log.Banner(u"09:05:03").Language().App(u"Office", u"09:05:04", u"09:05:05")
+      .Record(LogRecord::kResultFinished, {}, 1)
+      .Record(LogRecord::kExitCode, {u"1603", u"failure"});
+  std::ostringstream text;
+  WriteReportText(MakeRunReport(ReadLogRecords(log.bytes())), text);
+  EXPECT_NE(std::string::npos, text.str().find("1  failed: exit 1603: fatal error during installation\n"))
+      << text.str();
+  EXPECT_NE(std::string::npos, text.str().find("0 finished, 0 failed to launch, 0 timed out, 0 without result, "
+                                               "1 failed by exit code\n"));
 }
 
 }  // namespace

@@ -1,0 +1,96 @@
+#include "plan/lint/exit_code_lint.h"
+
+#include <limits>
+#include <vector>
+
+#include "base/profile_value.h"
+#include "base/utf.h"
+#include "plan/text/case_fold.h"
+#include "runner/exit_codes.h"
+#include "runner/exit_settings.h"
+
+namespace quill::plan {
+
+namespace {
+
+const char kCodesRead[] = "codes are decimal or 0x hex, 0 to 4294967295, comma-separated";
+
+class ExitCodeLint {
+ public:
+  ExitCodeLint(PlanPlatform& platform, const KeyFinding& add) : platform_(platform), add_(add) {}
+
+  void Run(const std::set<WString>& applications_read) {
+    const WString asked = Value(u"Settings", u"LogExitCodes");
+    const bool on = asked == u"1";
+    if (!asked.empty() && !on) {
+      add_(u"Settings", u"LogExitCodes", "log-exit-codes-not-one", Severity::kWarning,
+           "LogExitCodes \"" + ToUtf8(asked) + "\" is not 1: exit codes are neither recorded nor judged");
+    }
+    CheckCodes(u"Settings", u"BusyCodes", on, "1618");
+    CheckCount(u"BusyRetries", on, kMostBusyRetries);
+    CheckCount(u"BusyRetryPause", on, kLongestBusyRetryPause);
+    const IniFile& ini = platform_.ini();
+    for (const IniSection& section : ini.sections()) {
+      const WString name = ini.Name(section).str();
+      if (section.again || ini.FindKey(name, u"SuccessCodes") == nullptr) continue;
+      if (applications_read.count(LowerCase(name)) == 0) {
+        add_(name, u"SuccessCodes", "success-codes-unread", Severity::kWarning,
+             "[" + ToUtf8(name) + "] has SuccessCodes, but no list of the run names it: it is never read");
+        continue;
+      }
+      CheckCodes(name, u"SuccessCodes", on, "0, 1707, 3010 and 1641");
+    }
+  }
+
+ private:
+  WString Value(const WString& section, const WString& key) {
+    return ReadProfileValue(section, key, platform_.ini_path(), platform_, platform_);
+  }
+
+  // Given, and read by the run; told when recording is off.
+  bool Read(const WString& section, const WString& key, bool on, WString* value) {
+    *value = Value(section, key);
+    if (value->empty()) return false;
+    if (!on) {
+      add_(section, key, "exit-key-while-off", Severity::kWarning,
+           ToUtf8(key) + " is read only with LogExitCodes=1 in [Settings]");
+    }
+    return on;
+  }
+
+  void CheckCodes(const WString& section, const WString& key, bool on, const char* defaults) {
+    WString value;
+    std::vector<uint32_t> codes;
+    if (!Read(section, key, on, &value) || ParseExitCodes(value, &codes)) return;
+    add_(section, key, "exit-codes-unreadable", Severity::kWarning,
+         ToUtf8(key) + " \"" + ToUtf8(value) + "\" does not read (" + kCodesRead +
+             "): the run says so in its log and uses " + defaults);
+  }
+
+  void CheckCount(const WString& key, bool on, int32_t most) {
+    WString value;
+    if (!Read(u"Settings", key, on, &value)) return;
+    int32_t count = 0;
+    if (!ParseBoundedCount(value, std::numeric_limits<int32_t>::max(), &count)) {
+      add_(u"Settings", key, "exit-setting-unreadable", Severity::kWarning,
+           ToUtf8(key) + " \"" + ToUtf8(value) +
+               "\" is not a whole number: the run says so in its log and keeps the default");
+    } else if (count > most) {
+      add_(u"Settings", key, "exit-setting-clamped", Severity::kWarning,
+           ToUtf8(key) + " " + ToUtf8(value) + " is more than " + std::to_string(most) +
+               ": the run takes " + std::to_string(most));
+    }
+  }
+
+  PlanPlatform& platform_;
+  const KeyFinding& add_;
+};
+
+}  // namespace
+
+void LintExitCodeKeys(PlanPlatform& platform, const std::set<WString>& applications_read,
+                      const KeyFinding& add) {
+  ExitCodeLint(platform, add).Run(applications_read);
+}
+
+}  // namespace quill::plan

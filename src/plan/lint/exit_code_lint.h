@@ -1,0 +1,28 @@
+#ifndef QUILL_PLAN_LINT_EXIT_CODE_LINT_H_
+#define QUILL_PLAN_LINT_EXIT_CODE_LINT_H_
+
+// Findings on the exit-code keys: values that do not read or are cut to
+// their bound, keys that are never read because recording is off, and
+// SuccessCodes on an application no list names.
+#include <functional>
+#include <set>
+#include <string>
+
+#include "plan/lint/finding.h"
+#include "plan/planning/plan_platform.h"
+#include "platform/wide_string.h"
+
+namespace quill::plan {
+
+// A finding on `key` of `section`; its line is found by the caller.
+using KeyFinding = std::function<void(const WString& section, const WString& key,
+                                      const char* rule, Severity severity,
+                                      const std::string& message)>;
+
+// `applications_read`: the application sections the lists reach, lower case.
+void LintExitCodeKeys(PlanPlatform& platform, const std::set<WString>& applications_read,
+                      const KeyFinding& add);
+
+}  // namespace quill::plan
+
+#endif  // QUILL_PLAN_LINT_EXIT_CODE_LINT_H_

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "log/log_record.h"
+#include "plan/verbs/verbs.h"
+#include "temp_tree.h"
+
+namespace quill::plan {
+namespace {
+
+// One run of a PC whose applications ended with these codes, written as the
+// program writes it with LogExitCodes=1; a code with its verdict.
+struct Ended {
+  const char16_t* app;
+  const char16_t* code;
+  const char16_t* verdict;
+};
+
+std::string PcRun(const char16_t* system_id, const char16_t* time, const std::vector<Ended>& apps) {
+  std::string log;
+  auto add = [&log](LogRecord record, std::vector<WString> texts, int32_t number = 0) {
+    log += EncodeLogText(FormatLogRecord(record, {std::move(texts), number}));
+  };
+  const WString date = u"Sunday, December 06, 2026";
+  add(LogRecord::kBannerFirstLine, {});
+  add(LogRecord::kBannerSecondLine, {time, date});
+  add(LogRecord::kBannerThirdLine, {});
+  add(LogRecord::kSystemIdentity, {system_id});
+  add(LogRecord::kOSTypeIdentity, {u"VISTA64"});
+  add(LogRecord::kLocaleLanguage, {u"0x409"});
+  add(LogRecord::kCodeLanguage, {u"02"});
+  for (const Ended& app : apps) {
+    add(LogRecord::kProcessing, {u"0xFFFF", app.app});
+    add(LogRecord::kLaunched, {WString(u"C:\\Apps\\") + app.app + u".exe"});
+    add(LogRecord::kStart, {time, date});
+    add(LogRecord::kEnd, {time, date});
+    add(LogRecord::kResultFinished, {}, 4);
+    add(LogRecord::kExitCode, {app.code, app.verdict});
+  }
+  return log;
+}
+
+class ExitCodeReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree_.File("share/PC-OK.LOG", PcRun(u"0xA1", u"09:00:00", {{u"Office", u"0", u"success"}}));
+    tree_.File("share/PC-REBOOT.LOG", PcRun(u"0xA1", u"09:01:00", {{u"Office", u"3010", u"success, reboot required"}}));
+    tree_.File("share/PC-FATAL.LOG", PcRun(u"0xA1", u"09:02:00", {{u"Office", u"1603", u"failure"}}));
+    tree_.File("share/PC-BUSY.LOG", PcRun(u"0xB2", u"09:03:00", {{u"VPN", u"1618", u"busy, tried again"},
+                                                                {u"VPN", u"0", u"success"}}));
+    tree_.File("share/PC-FIXED.LOG", PcRun(u"0xB2", u"08:00:00", {{u"VPN", u"3221225477", u"failure"}}) +
+                                         PcRun(u"0xB2", u"09:04:00", {{u"VPN", u"0", u"success"}}));
+  }
+  std::string Report(ReportOptions options) {
+    options.logs = {tree_.Path("share")};
+    options.fleet = true;
+    std::ostringstream out, err;
+    RunReportVerb(options, out, err);
+    return out.str();
+  }
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  TempTree tree_;
+};
+
+TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
+  ReportOptions as_json;
+  as_json.json = true;
+  const nlohmann::json json = nlohmann::json::parse(Report(as_json));
+  ASSERT_EQ(1u, json["pcs"]["still_failing_list"].size()) << json["pcs"].dump();
+  EXPECT_NE(std::string::npos, json["pcs"]["still_failing_list"][0]["file"].get<std::string>().find("PC-FATAL"));
+  EXPECT_EQ("Office exit 1603: fatal error during installation",
+            json["pcs"]["still_failing_list"][0]["what"]);
+  EXPECT_EQ(1, json["pcs"]["fixed"]);
+  ASSERT_EQ(1u, json["pcs"]["needing_reboot_list"].size());
+  EXPECT_NE(std::string::npos, json["pcs"]["needing_reboot_list"][0]["file"].get<std::string>().find("PC-REBOOT"));
+  EXPECT_EQ("Office 3010, reboot required", json["pcs"]["needing_reboot_list"][0]["what"]);
+  // The 1603 and the crash count as failed, not finished; the busy try as finished.
+  EXPECT_EQ(2, json["totals"]["failed_by_exit_code"]);
+  EXPECT_EQ(5, json["totals"]["finished"]);
+  EXPECT_EQ(7, json["exit_codes"]["recorded"]);
+  EXPECT_EQ(1, json["exit_codes"]["busy_tried_again"]);
+  EXPECT_EQ(1, json["exit_codes"]["reboots_required"]);
+  const auto& commonest = json["exit_codes"]["most_seen"][0];
+  EXPECT_EQ(0, commonest["code"]);
+  EXPECT_EQ(3, commonest["runs"]);
+  bool crash_in_hex = false;
+  for (const auto& seen : json["exit_codes"]["most_seen"]) {
+    crash_in_hex = crash_in_hex || (seen["shown"] == "0xC0000005" && seen["code"] == 3221225477u);
+  }
+  EXPECT_TRUE(crash_in_hex);
+
+  const std::string text = Report(ReportOptions());
+  EXPECT_NE(std::string::npos, text.find(", 2 failed by exit code\n"));
+  EXPECT_NE(std::string::npos, text.find("Office exit 1603: fatal error during installation"));
+  EXPECT_NE(std::string::npos, text.find("PCs whose latest run left a reboot"));
+  EXPECT_NE(std::string::npos, text.find("0xC0000005  1       access violation (crashed)"));
+
+  ReportOptions as_csv;
+  as_csv.csv = tree_.Path("runs.csv");
+  Report(as_csv);
+  const std::string csv = Slurp(as_csv.csv);
+  EXPECT_EQ(0u, csv.find("log file,")) << csv.substr(0, 300);
+  EXPECT_NE(std::string::npos, csv.find(",latest run of its log,exit code,exit verdict,exit meaning\r\n"));
+  EXPECT_NE(std::string::npos, csv.find(",failed,yes,1603,failure,fatal error during installation\r\n"));
+  EXPECT_NE(std::string::npos, csv.find(",failed,no,0xC0000005,failure,access violation (crashed)\r\n"));
+  ReportOptions as_page;
+  as_page.html = tree_.Path("page.html");
+  Report(as_page);
+  const std::string page = Slurp(as_page.html);
+  EXPECT_NE(std::string::npos, page.find("<section id=\"exit-codes\">"));
+  EXPECT_NE(std::string::npos, page.find("data-code=\"1603\" data-runs=\"1\""));
+  EXPECT_NE(std::string::npos, page.find("<th>reboot</th>"));
+  EXPECT_NE(std::string::npos, page.find("Office 3010, reboot required"));
+
+  EXPECT_NE(std::string::npos, csv.find(",finished,yes,1618,\"busy, tried again\",another installation is already in progress\r\n"));
+}
+
+}  // namespace
+}  // namespace quill::plan
