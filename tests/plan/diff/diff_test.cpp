@@ -108,6 +108,10 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
        "[0x1003]\r\nAPP9=App1\r\n", "",
        [](const DeploymentShape&, int, const std::string&, int) { return false; },
        "app-key-unreachable"},
+      {"SuccessCodes while exit codes are not recorded: no plan changes, one new finding",
+       "AppPath=C:\\Apps\\App7\r\n", "AppPath=C:\\Apps\\App7\r\nSuccessCodes=0,3010\r\n", "",
+       [](const DeploymentShape&, int, const std::string&, int) { return false; },
+       "exit-key-while-off"},
   };
   TempTree tree;
   const BenchFiles old_files = WriteBenchDeployment(tree, shape, "old.ini", "image");

@@ -96,6 +96,17 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
        "nul-character", 1},
       {settings + "[]\nAPP1=Reader\n", "deploy.ini:3:", "empty-section-name", 1, "duplicate-section"},
       {utf16, "deploy.ini:0:", "utf16-without-mark", 2, "duplicate-section"},
+      {settings + "LogExitCodes=yes\n", "deploy.ini:3:", "log-exit-codes-not-one", 1},
+      {settings + "BusyRetries=2\n", "deploy.ini:3:", "exit-key-while-off", 1},
+      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "SuccessCodes=0\n", "deploy.ini:8:",
+       "exit-key-while-off", 1},
+      {settings + "LogExitCodes=1\nBusyCodes=1618;1619\n", "deploy.ini:4:", "exit-codes-unreadable", 1},
+      {settings + "LogExitCodes=1\n[0xFFFF]\nAPP1=Reader\n" + reader + "SuccessCodes=0,4294967296\n",
+       "deploy.ini:9:", "exit-codes-unreadable", 1},
+      {settings + "LogExitCodes=1\nBusyRetries=lots\n", "deploy.ini:4:", "exit-setting-unreadable", 1},
+      {settings + "LogExitCodes=1\nBusyRetryPause=7200\n", "deploy.ini:4:", "exit-setting-clamped", 1},
+      {settings + "LogExitCodes=1\n[Spare]\nAppPath=C:\\S\nSuccessCodes=0\n", "deploy.ini:6:",
+       "success-codes-unread", 1, "exit-codes-unreadable"},
   };
   for (const Case& c : cases) {
     const Linted linted = Lint(c.ini, kGoodTable);

@@ -61,6 +61,35 @@ TEST(VerbsTest, PlanAsText) {
   EXPECT_EQ(std::string::npos, text.find("assumptions")) << text;
 }
 
+// With exit codes recorded, the plan shows the retry and each launch's
+// success codes, and diff tells the change from the deployment without them.
+TEST(VerbsTest, ExitCodeKeysInPlanAndDiff) {
+  Deployment d;
+  std::string ini = kIni;
+  ini.replace(ini.find("[0xFFFF]"), 0, "LogExitCodes=1\r\nBusyRetries=2\r\n");
+  ini.replace(ini.find("[Tool]"), 0, "SuccessCodes=0, 0xBC2\r\n");
+  d.options.ini = d.tree.File("exit.ini", ini);
+  ASSERT_EQ(0, d.Run()) << d.err.str();
+  for (const char* line : {
+           "  exit codes      recorded and judged; busy 1618 tried again up to 2 times, 60 s apart\n",
+           "  0xFFFF APP1 Reader: launch C:\\Apps\\Reader\\07\\setup.exe /s\n"
+           "    success codes 0, 3010 (SuccessCodes)\n",
+           "    started as \"C:\\Program Files\\Tool\\tool.exe\" /q\n"
+           "    success codes 0, 1707, 3010, 1641 (default)\n",
+       }) {
+    EXPECT_NE(std::string::npos, d.out.str().find(line)) << line << "\n" << d.out.str();
+  }
+
+  DiffOptions diff;
+  diff.old_ini = d.tree.File("deploy.ini", kIni);
+  diff.new_ini = d.options.ini;
+  diff.old_files.maps = diff.new_files.maps = d.options.files.maps;
+  std::ostringstream out, err;
+  EXPECT_EQ(1, RunDiffVerb(diff, out, err)) << err.str();
+  EXPECT_NE(std::string::npos, out.str().find("not recorded")) << out.str();
+  EXPECT_NE(std::string::npos, out.str().find("success codes 0, 3010 (SuccessCodes)")) << out.str();
+}
+
 TEST(VerbsTest, PlanAsJson) {
   Deployment d;
   d.options.json = true;
