@@ -16,7 +16,8 @@ bool IsLow(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   FuzzedDataProvider data(bytes, size);
-  const auto record = static_cast<quill::LogRecord>(data.ConsumeIntegralInRange<int>(0, 15));
+  const auto record = static_cast<quill::LogRecord>(
+      data.ConsumeIntegralInRange<int>(0, static_cast<int>(quill::LogRecord::kExitCodesUnread)));
   quill::LogValues values;
   values.number = data.ConsumeIntegral<int32_t>();
   values.texts.push_back(quill::fuzz::Utf16(data.ConsumeRandomLengthString(600)));

@@ -102,7 +102,10 @@ bool SameRuns(const std::vector<quill::plan::RunRow>& a, const std::vector<quill
     for (size_t k = 0; k < a[i].applications.size(); ++k) {
       const quill::plan::AppRow& x = a[i].applications[k];
       const quill::plan::AppRow& y = b[i].applications[k];
-      if (x.line != y.line || x.app_section != y.app_section || x.outcome != y.outcome) return false;
+      if (x.line != y.line || x.app_section != y.app_section || x.outcome != y.outcome ||
+          x.exit_code != y.exit_code || x.verdict != y.verdict) {
+        return false;
+      }
     }
   }
   return true;
@@ -171,7 +174,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   std::string log = any;
   std::vector<Written> written;
   while (data.remaining_bytes() > 0 && written.size() < 40) {
-    auto record = static_cast<LogRecord>(data.ConsumeIntegralInRange<int>(0, 15));
+    auto record = static_cast<LogRecord>(
+        data.ConsumeIntegralInRange<int>(0, static_cast<int>(LogRecord::kExitCodesUnread)));
     quill::LogValues values;
     values.texts = {quill::fuzz::FromPieces(data, kValuePieces, 12),
                     quill::fuzz::FromPieces(data, kValuePieces, 12)};
