@@ -25,6 +25,7 @@ constexpr size_t kLabelCharacters = 22;  // what kLabelWidth holds at 12 px
 
 const char* const kColours[] = {"#2e9d5b", "#d64545", "#e8982c", "#8a8f98"};
 const char* const kLabels[] = {"finished", "failed to launch", "timed out", "without result"};
+const char kFailedByCodeColour[] = "#8e1b1b";
 
 constexpr int kBuckets = kDurationBuckets;
 
@@ -67,12 +68,17 @@ std::string Label(double x, double y, const std::string& name) {
          Escaped(Shortened(name, kLabelCharacters)) + "<title>" + Escaped(name) + "</title></text>\n";
 }
 
-std::string Legend(int x, int y) {
+// The outcomes; failures by exit code only where the logs recorded codes.
+std::string Legend(int x, int y, bool failed_by_code = false) {
   std::string svg;
   for (size_t i = 0; i < 4; ++i) {
     svg += Rect(x, y - 10, 12, 12, kColours[i], "", kLabels[i]);
     svg += Text(x + 17, y, kLabels[i], "class=\"legend\"");
     x += 34 + static_cast<int>(std::string(kLabels[i]).size()) * 6;
+  }
+  if (failed_by_code) {
+    svg += Rect(x, y - 10, 12, 12, kFailedByCodeColour, "", "failed by exit code");
+    svg += Text(x + 17, y, "failed by exit code", "class=\"legend\"");
   }
   return svg;
 }
@@ -122,7 +128,7 @@ std::string OutcomeBarsSvg(const FleetTotals& totals, size_t most_drawn) {
   const int width = kLabelWidth + kPlotWidth + 150;
   const int height = 34 + kRowHeight * static_cast<int>(apps.size());
   std::string svg = Open(width, height, "application runs by outcome");
-  svg += Legend(kLabelWidth, 14);
+  svg += Legend(kLabelWidth, 14, totals.failed_by_exit_code > 0);
   int y = 30;
   for (const AppTotals* app : apps) {
     svg += "<g class=\"app-bar\" data-app=\"" + Escaped(app->name) + "\" data-runs=\"" +
@@ -136,6 +142,14 @@ std::string OutcomeBarsSvg(const FleetTotals& totals, size_t most_drawn) {
                   "data-outcome=\"" + std::string(kLabels[i]) + "\" data-count=\"" +
                       std::to_string(app->outcomes[i]) + "\"",
                   app->name + ": " + Grouped(app->outcomes[i]) + " " + kLabels[i]);
+      x += length;
+    }
+    if (app->failed_by_exit_code > 0) {  // only where the logs recorded exit codes
+      const double length = static_cast<double>(kPlotWidth) * app->failed_by_exit_code / most;
+      svg += Rect(x, y, length, kBarHeight, kFailedByCodeColour,
+                  "data-outcome=\"failed by exit code\" data-count=\"" +
+                      std::to_string(app->failed_by_exit_code) + "\"",
+                  app->name + ": " + Grouped(app->failed_by_exit_code) + " failed by exit code");
       x += length;
     }
     svg += Text(x + 6, y + 12.5, Grouped(app->runs) + " runs, " + PercentShown(app->not_finished(), app->runs) + " failed",

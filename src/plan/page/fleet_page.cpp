@@ -78,6 +78,8 @@ std::string Tiles(const FleetTotals& totals) {
 std::string AppTable(const FleetTotals& totals) {
   std::string html = "<table class=\"apps\"><tr><th>application</th><th>runs</th>";
   for (size_t i = 0; i < 4; ++i) html += "<th>" + std::string(OutcomeLabel(i)) + "</th>";
+  const bool coded = totals.exits.recorded > 0;  // a column only where the logs recorded codes
+  if (coded) html += "<th>failed by exit code</th>";
   html += "<th>failed %</th><th>median s</th><th>p95 s</th><th>max s</th></tr>\n";
   for (const AppTotals* app : totals.AppsWorstFirst()) {
     html += "<tr data-app=\"" + Escaped(app->name) + "\"><td>" + Escaped(app->name) + "</td><td>" +
@@ -86,6 +88,7 @@ std::string AppTable(const FleetTotals& totals) {
     for (size_t i = 1; i < 4; ++i) {
       html += "<td>" + Grouped(app->outcomes[i]) + " (" + PercentShown(app->outcomes[i], app->runs) + ")</td>";
     }
+    if (coded) html += "<td>" + Grouped(app->failed_by_exit_code) + "</td>";
     html += "<td>" + PercentShown(app->not_finished(), app->runs) + "</td>";
     html += "<td>" + std::to_string(app->durations.Percentile(50)) + "</td><td>" +
             std::to_string(app->durations.Percentile(95)) + "</td><td>" +
