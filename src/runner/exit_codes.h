@@ -1,9 +1,9 @@
 #ifndef QUILL_RUNNER_EXIT_CODES_H_
 #define QUILL_RUNNER_EXIT_CODES_H_
 
-// What an installer's exit code says, when the input INI file asks: the
-// specified run treats every ended process as finished, and so cannot see
-// the commonest way an installation fails.
+// What an installer's exit code says, when the input INI file asks: a run
+// that treats every ended process as finished cannot see the commonest way
+// an installation fails.
 #include <cstdint>
 #include <vector>
 

@@ -79,7 +79,7 @@ TEST_F(ExitCodes, ThreePcsRecordTheirCodesAndTheReportNamesTheFailureAndTheReboo
     const std::string verdict = std::string(code) == "0"      ? "success"
                                 : std::string(code) == "3010" ? "success, reboot required"
                                                               : "failure";
-    // Without the key, the records are the specified ones; the log of that run is left aside.
+    // Without the key, the records are those of every run; that log is left aside.
     EXPECT_EQ(Opening("0x" + pc, "WINXP") + opening_language + Ended("Setup", command, ""),
               RunPc(pc, "", lists));
     machine().Remove(root_ + "\\logs\\" + pc + ".LOG");

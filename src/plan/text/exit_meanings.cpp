@@ -84,7 +84,7 @@ const Meaning kMeanings[] = {
     {1707, "success"},
     {3010, "success, restart required"},
     {3011, "success, restart required to use the change"},
-    {0x80004005, "unspecified failure"},
+    {0x80004005, "general failure"},
     {0xC0000005, "access violation (crashed)"},
     {0xC0000135, "a needed DLL was not found"},
     {0xC000013A, "ended by Ctrl+C or closing"},
