@@ -22,6 +22,7 @@ struct RunContext {
   WString LanguageCode;       // language lookup
   WString LanguageTablePath;  // run sequence
   int32_t MaxInstallTime = kDefaultMaxInstallTime;  // run sequence
+  bool WaitForExit = false;                         // run sequence
 
   std::unique_ptr<LogStream> RunLogStream;  // run log
   int LogOpen = 0;                          // run log

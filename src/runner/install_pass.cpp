@@ -31,7 +31,7 @@ void InstallApplication(const WString& list_section, const WString& app_section,
   WriteStampedRecord(context, LogRecord::kStart, platform);
   CommitRunLog(context);
   const LaunchResult result = LaunchAndWait(ProcessCommandLine(command, platform),
-                                            context.MaxInstallTime, platform);
+                                            context.MaxInstallTime, platform, context.WaitForExit);
   WriteLaunchResult(context, result, platform);
 }
 
