@@ -10,6 +10,7 @@
 #include "plan/text/case_fold.h"
 #include "run/install_time.h"
 #include "runner/application_command.h"
+#include "runner/installer_pause.h"
 
 namespace quill::plan {
 
@@ -38,6 +39,7 @@ class IniLint {
     CheckNulCharacters();
     CheckSectionsAndKeys();
     CheckSettings();
+    CheckWaitForExit();
     for (const IniSection& section : ini_.sections()) {
       if (IsListSection(section)) CheckList(section, ini_.Name(section).str());
     }
@@ -170,6 +172,14 @@ class IniLint {
           "MaxInstallTime " + std::to_string(seconds) +
               " lets each installer run only about 4 seconds");
     }
+  }
+
+  void CheckWaitForExit() {
+    const WString text = Value(u"Settings", kWaitForExitKey);
+    if (text.empty() || text == u"0" || TurnsOnWaitForExit(text)) return;
+    Add(LineOf(u"Settings", kWaitForExitKey), "wait-for-exit-not-0-or-1", Severity::kWarning,
+        "WaitForExit \"" + ToUtf8(text) +
+            "\" is neither 0 nor 1: only 1 ends each wait when its installer does");
   }
 
   void CheckList(const IniSection& section, const WString& list) {

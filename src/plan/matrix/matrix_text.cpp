@@ -128,7 +128,7 @@ void WriteTextHead(const Matrix& matrix, std::ostream& out) {
   out << "settings: log " << ToUtf8(settings.log_path) << ", MaxInstallTime "
       << settings.max_install_time << " seconds, AppInstlPath "
       << (settings.app_instl_path.empty() ? "(not given)" : ToUtf8(settings.app_instl_path))
-      << "\n";
+      << (settings.wait_for_exit ? ", WaitForExit 1" : "") << "\n";
   if (matrix.prelude.ending != PlanEnding::kBothPasses) {
     Plan ended;
     ended.ending = matrix.prelude.ending;
@@ -155,6 +155,7 @@ void WriteJsonHead(const Matrix& matrix, JsonObjectWriter& json) {
   const PlanSettings& settings = matrix.prelude.settings;
   json.Member("settings", {{"log_path", ToUtf8(settings.log_path)},
                            {"max_install_time", settings.max_install_time},
+                           {"wait_for_exit", settings.wait_for_exit},
                            {"AppInstlPath", ToUtf8(settings.app_instl_path)},
                            {"language_table", ToUtf8(settings.language_table_path)}});
   json.Member("ending", EndingName(matrix.prelude.ending));

@@ -10,6 +10,7 @@
 #include "plan/text/case_fold.h"
 #include "run/install_time.h"
 #include "runner/install_pass.h"
+#include "runner/installer_pause.h"
 
 namespace quill::plan {
 
@@ -107,6 +108,8 @@ Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_
   if (!settings.max_install_time_text.empty()) {
     settings.max_install_time = ParseInstallTime(settings.max_install_time_text, platform);
   }
+  settings.wait_for_exit_text = ReadSetting(kWaitForExitKey, ini_path, platform);
+  settings.wait_for_exit = TurnsOnWaitForExit(settings.wait_for_exit_text);
 
   settings.app_instl_path = ReadSetting(u"AppInstlPath", ini_path, platform);
   if (settings.app_instl_path.empty()) {
@@ -142,6 +145,7 @@ void PrepareContext(const Prelude& prelude, const WString& system_id, RunContext
   context.InputIniPath = prelude.ini_path;
   context.SystemID = system_id;
   context.MaxInstallTime = prelude.settings.max_install_time;
+  context.WaitForExit = prelude.settings.wait_for_exit;
   context.LanguageTablePath = prelude.settings.language_table_path;
   context.LcidText = prelude.language.lcid_text;
   context.LanguageCode = prelude.language.language_code;

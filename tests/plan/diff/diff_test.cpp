@@ -81,6 +81,7 @@ struct KnownEdit {
   std::string extra_machine;  // a machine only NEW has a section for
   std::function<bool(const DeploymentShape&, int, const std::string&, int)> changes;
   const char* new_rule;  // the one new lint finding's rule, or null
+  std::string setting;   // the one setting that changes, as the text tells it, or empty
 };
 
 TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
@@ -108,6 +109,10 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
        "[0x1003]\r\nAPP9=App1\r\n", "",
        [](const DeploymentShape&, int, const std::string&, int) { return false; },
        "app-key-unreachable"},
+      {"the wait ends with each installer: no plan changes, one setting", "MaxInstallTime=600\r\n",
+       "MaxInstallTime=600\r\nWaitForExit=1\r\n", "",
+       [](const DeploymentShape&, int, const std::string&, int) { return false; }, nullptr,
+       "WaitForExit no yes"},
   };
   TempTree tree;
   const BenchFiles old_files = WriteBenchDeployment(tree, shape, "old.ini", "image");
@@ -138,6 +143,12 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
     if (edit.new_rule) {
       EXPECT_EQ(edit.new_rule, diff["new_findings"][0]["rule"]);
     }
+    std::string settings;
+    for (const auto& setting : diff["settings"]) {
+      settings += setting["name"].get<std::string>() + " " + setting["old"].get<std::string>() +
+                  " " + setting["new"].get<std::string>();
+    }
+    EXPECT_EQ(edit.setting, settings);
 
     // Machines whose sections read the same are not planned: planning every
     // one must tell the same.
