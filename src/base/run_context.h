@@ -28,6 +28,7 @@ struct RunContext {
   std::vector<uint32_t> BusyCodes;  // run sequence: retried while tries are left
   int32_t BusyRetries = 0;         // run sequence: tries after the first
   int32_t BusyRetryPause = 0;      // run sequence: seconds between tries
+  bool WaitForExit = false;        // run sequence
 
   std::unique_ptr<LogStream> RunLogStream;  // run log
   int LogOpen = 0;                          // run log

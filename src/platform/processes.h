@@ -1,8 +1,9 @@
 #ifndef QUILL_PLATFORM_PROCESSES_H_
 #define QUILL_PLATFORM_PROCESSES_H_
 
-// Why: installers are separate processes that the program starts, polls and
-// leaves alone; the tests replace them with scripted ones on a fake clock.
+// Why: installers are separate processes that the program starts, polls or
+// waits on, and leaves alone; the tests replace them with scripted ones on a
+// fake clock.
 #include <cstdint>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct ProcessRequest {
 
 using ProcessHandle = uint64_t;
 
+// How a bounded wait on a process ended.
+enum class ProcessWait { kEnded, kStillRunning, kFailed };
+
 class Processes {
  public:
   virtual ~Processes() = default;
@@ -36,6 +40,9 @@ class Processes {
   virtual bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) = 0;
   // A zero-time wait: true while the process has not ended.
   virtual bool IsStillRunning(ProcessHandle process) = 0;
+  // Returns when the process ends or `milliseconds` have passed, whichever
+  // comes first.
+  virtual ProcessWait WaitForEnd(ProcessHandle process, uint32_t milliseconds) = 0;
   // Releases the process and thread handles; the process goes on.
   virtual void CloseProcessHandles(ProcessHandle process) = 0;
   virtual void Pause(uint32_t milliseconds) = 0;

@@ -8,6 +8,7 @@
 #include "run/install_time.h"
 #include "runner/exit_settings.h"
 #include "runner/install_pass.h"
+#include "runner/installer_pause.h"
 
 namespace quill {
 
@@ -35,6 +36,7 @@ int RunSequence(RunContext& context, Platform& platform) {
   if (!max_install_time.empty()) {
     context.MaxInstallTime = ParseInstallTime(max_install_time, platform);
   }
+  context.WaitForExit = TurnsOnWaitForExit(ReadSetting(kWaitForExitKey, context, platform));
 
   const WString app_instl_path = ReadSetting(u"AppInstlPath", context, platform);
   if (app_instl_path.empty()) {

@@ -35,7 +35,8 @@ void InstallApplication(const WString& list_section, const WString& app_section,
     WriteStampedRecord(context, LogRecord::kStart, platform);
     CommitRunLog(context);
     const LaunchResult result = LaunchAndWait(ProcessCommandLine(command, platform),
-                                              context.MaxInstallTime, platform);
+                                              context.MaxInstallTime, platform,
+                                              context.WaitForExit);
     WriteLaunchResult(context, result, platform);
     if (!TellExitCode(context, rules, result, tried)) return;
     CommitRunLog(context);  // the log tells of the wait while it lasts

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "log/run_log.h"
+#include "runner/installer_pause.h"
 
 namespace quill {
 
@@ -15,15 +16,20 @@ bool HasEnded(ProcessHandle process, uint32_t exit_code, Processes& processes) {
 }
 
 LaunchOutcome WaitForProcess(ProcessHandle process, int32_t max_install_time,
-                             Processes& processes, int32_t* elapsed, uint32_t* ended_with) {
-  processes.Pause(kFirstPauseMs);
+                             bool wait_for_exit, Processes& processes, int32_t* elapsed,
+                             uint32_t* ended_with) {
+  if (!TakePause(process, kFirstPauseMs, wait_for_exit, processes)) {
+    return LaunchOutcome::LaunchFailed;
+  }
   *elapsed = 1;
   for (;;) {
     uint32_t exit_code = kStillActive;
     if (!processes.QueryExitCode(process, &exit_code)) return LaunchOutcome::LaunchFailed;
     *ended_with = exit_code;
     if (HasEnded(process, exit_code, processes)) return LaunchOutcome::Finished;
-    processes.Pause(kPollPauseMs);
+    if (!TakePause(process, kPollPauseMs, wait_for_exit, processes)) {
+      return LaunchOutcome::LaunchFailed;
+    }
     *elapsed += 3;
     if (*elapsed >= max_install_time) return LaunchOutcome::TimedOut;
   }
@@ -32,7 +38,7 @@ LaunchOutcome WaitForProcess(ProcessHandle process, int32_t max_install_time,
 }  // namespace
 
 LaunchResult LaunchAndWait(const WString& process_command_line, int32_t max_install_time,
-                           Processes& processes) {
+                           Processes& processes, bool wait_for_exit) {
   LaunchResult result;
   if (process_command_line.size() + 1 > kMaxCommandLineChars) return result;
 
@@ -42,8 +48,8 @@ LaunchResult LaunchAndWait(const WString& process_command_line, int32_t max_inst
   ProcessHandle process = 0;
   if (!processes.StartProcess(&buffer, ProcessRequest(), &process)) return result;
 
-  result.outcome = WaitForProcess(process, max_install_time, processes, &result.elapsed_seconds,
-                                  &result.exit_code);
+  result.outcome = WaitForProcess(process, max_install_time, wait_for_exit, processes,
+                                  &result.elapsed_seconds, &result.exit_code);
   processes.CloseProcessHandles(process);
   return result;
 }

@@ -26,8 +26,10 @@ struct LaunchResult {
 
 // `process_command_line` is what the platform is handed (see
 // ProcessCommandLine); one that does not fit the platform fails to launch.
+// With `wait_for_exit` each pause ends early when the process ends (see
+// TakePause); the outcome and the count are those of the polling.
 LaunchResult LaunchAndWait(const WString& process_command_line, int32_t max_install_time,
-                           Processes& processes);
+                           Processes& processes, bool wait_for_exit = false);
 
 // The end record and the result record for the outcome.
 void WriteLaunchResult(RunContext& context, const LaunchResult& result, Clock& clock);

@@ -113,21 +113,35 @@ TEST_P(RealInstallersOnBothWindows, VistaInEnglishInstallsNsisAndMsiPackages) {
   EXPECT_FALSE(machine().Exists("C:\\QuillDemo\\LegacyRuntime"));
 }
 
+// Again with WaitForExit=1: the same installers, the same log.
 TEST_F(RealInstallers, JapaneseXpMachineGetsTheUsFallbackAndSkipsTheViewer) {
-  const RunResult result = RunShare("winxp", "ja_JP.UTF-8");
-  ASSERT_TRUE(result.finished) << result.output;
-  EXPECT_EQ(1u, result.exit_code);
   const std::string apps = "C:\\DARezad\\Apps\\";
-  EXPECT_EQ(Opening("WINXP", "0x411", "37") +
-                Installed("0xFFFF", "Reader", apps + "Reader\\US\\reader.exe /S /D=C:\\QuillDemo\\Reader") +
-                Installed("0xFFFF", "Tool",
-                          "C:\\windows\\system32\\msiexec.exe /i " + apps + "Tool\\tool.msi /qn") +
-                Installed("0xDEMO-PC", "Notes", apps + "Quill Notes\\notes.exe /S /D=C:\\QuillDemo\\Notes") +
-                Installed("0xFFFF_WINXP", "LegacyRuntime", apps + "Legacy\\legacy.exe /S"),
-            Log());
-  EXPECT_TRUE(machine().Exists("C:\\QuillDemo\\Reader\\Reader-US.txt"));
-  EXPECT_TRUE(machine().Exists("C:\\QuillDemo\\LegacyRuntime\\LegacyRuntime-any.txt"));
-  EXPECT_FALSE(machine().Exists("C:\\QuillDemo\\Viewer"));
+  const std::string expected =
+      Opening("WINXP", "0x411", "37") +
+      Installed("0xFFFF", "Reader", apps + "Reader\\US\\reader.exe /S /D=C:\\QuillDemo\\Reader") +
+      Installed("0xFFFF", "Tool", "C:\\windows\\system32\\msiexec.exe /i " + apps + "Tool\\tool.msi /qn") +
+      Installed("0xDEMO-PC", "Notes", apps + "Quill Notes\\notes.exe /S /D=C:\\QuillDemo\\Notes") +
+      Installed("0xFFFF_WINXP", "LegacyRuntime", apps + "Legacy\\legacy.exe /S");
+  for (const bool wait_for_exit : {false, true}) {
+    SCOPED_TRACE(wait_for_exit ? "WaitForExit=1" : "as specified");
+    if (wait_for_exit) {
+      std::string ini;
+      ASSERT_TRUE(machine().ReadFile(kShareIni, &ini));
+      ASSERT_TRUE(machine().Remove(kLog));
+      ASSERT_TRUE(machine().Remove("C:\\QuillDemo"));
+      const size_t settings = ini.find("[Settings]\r\n");
+      ASSERT_NE(std::string::npos, settings);
+      ini.insert(settings + 12, "WaitForExit=1\r\n");
+      ASSERT_TRUE(machine().WriteFile(kShareIni, ini));
+    }
+    const RunResult result = RunShare("winxp", "ja_JP.UTF-8");
+    ASSERT_TRUE(result.finished) << result.output;
+    EXPECT_EQ(1u, result.exit_code);
+    EXPECT_EQ(expected, Log());
+    EXPECT_TRUE(machine().Exists("C:\\QuillDemo\\Reader\\Reader-US.txt"));
+    EXPECT_TRUE(machine().Exists("C:\\QuillDemo\\LegacyRuntime\\LegacyRuntime-any.txt"));
+    EXPECT_FALSE(machine().Exists("C:\\QuillDemo\\Viewer"));
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "fake_platform.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/utf.h"
 
@@ -123,7 +124,7 @@ void FakePlatform::AddIniFile(const WString& path, const WString& text) {
 void FakePlatform::MakeUnreadable(const WString& path) { entries_[Key(path)].unreadable = true; }
 
 void FakePlatform::AddProgram(const WString& command_line, double seconds, uint32_t exit_code) {
-  programs_[Narrow(command_line)] = Program{static_cast<int64_t>(seconds * 1000), exit_code};
+  programs_[Narrow(command_line)] = Program{std::llround(seconds * 1000), exit_code};
 }
 
 void FakePlatform::AddProgramTries(const WString& command_line, double seconds,
@@ -268,6 +269,20 @@ bool FakePlatform::IsStillRunning(ProcessHandle process) {
   Record("IsStillRunning");
   const Process& p = processes_[process];
   return now_ms - p.started_ms < p.program.run_ms;
+}
+
+// The clock moves on by the time waited: to the process's end, or by all of it.
+ProcessWait FakePlatform::WaitForEnd(ProcessHandle process, uint32_t milliseconds) {
+  Record("WaitForEnd " + std::to_string(milliseconds));
+  if (Fails("WaitForEnd") || open_handles_.count(process) == 0) return ProcessWait::kFailed;
+  const Process& p = processes_[process];
+  const int64_t left = std::max<int64_t>(0, p.started_ms + p.program.run_ms - now_ms);
+  if (left > milliseconds) {
+    now_ms += milliseconds;
+    return ProcessWait::kStillRunning;
+  }
+  now_ms += left;
+  return ProcessWait::kEnded;
 }
 
 void FakePlatform::CloseProcessHandles(ProcessHandle process) {

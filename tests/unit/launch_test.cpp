@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "fake_platform.h"
 #include "log/run_log.h"
 #include "runner/launch.h"
@@ -13,6 +16,8 @@ std::vector<std::string> Pauses(const FakePlatform& platform) {
   return platform.CallsNamed("Pause");
 }
 
+// Waiting on the process (WaitForExit=1) ends a pause early when the
+// installer ends, and must give the outcome and the count of the polling.
 TEST(LaunchAndWaitTest, PollScheduleAndOutcomes) {
   struct Case {
     double runs_for;
@@ -22,8 +27,18 @@ TEST(LaunchAndWaitTest, PollScheduleAndOutcomes) {
     size_t queries;
   };
   const Case cases[] = {
+      {0, 300, LaunchOutcome::Finished, 1, 1},
       {0.5, 300, LaunchOutcome::Finished, 1, 1},
+      {1, 300, LaunchOutcome::Finished, 1, 1},
+      {1.001, 300, LaunchOutcome::Finished, 4, 2},
+      {4, 300, LaunchOutcome::Finished, 4, 2},
+      {4.001, 300, LaunchOutcome::Finished, 7, 3},
       {5, 300, LaunchOutcome::Finished, 7, 3},
+      {7, 300, LaunchOutcome::Finished, 7, 3},
+      {7.001, 300, LaunchOutcome::Finished, 10, 4},
+      {298, 300, LaunchOutcome::Finished, 298, 100},
+      {298.001, 300, LaunchOutcome::TimedOut, 301, 100},
+      {300, 300, LaunchOutcome::TimedOut, 301, 100},
       {kNeverEnds, 300, LaunchOutcome::TimedOut, 301, 100},
       {kNeverEnds, 5, LaunchOutcome::TimedOut, 7, 2},
       {kNeverEnds, 7, LaunchOutcome::TimedOut, 7, 2},
@@ -34,24 +49,36 @@ TEST(LaunchAndWaitTest, PollScheduleAndOutcomes) {
       {0.5, -5, LaunchOutcome::Finished, 1, 1},
       {3.9, 4, LaunchOutcome::TimedOut, 4, 1},
   };
-  for (const Case& c : cases) {
-    FakePlatform platform;
-    platform.AddProgram(u"C:\\Apps\\setup.exe /s", c.runs_for, 0xC0000005);
-    const LaunchResult result =
-        LaunchAndWait(u"C:\\Apps\\setup.exe /s", c.max_install_time, platform);
-    const std::string label =
-        std::to_string(c.runs_for) + "s, limit " + std::to_string(c.max_install_time);
-    EXPECT_EQ(c.outcome, result.outcome) << label;
-    EXPECT_EQ(c.elapsed, result.elapsed_seconds) << label;
-    if (c.outcome == LaunchOutcome::Finished) {
-      EXPECT_EQ(0xC0000005u, result.exit_code) << label;
+  for (const bool wait_for_exit : {false, true}) {
+    const std::string pause = wait_for_exit ? "WaitForEnd" : "Pause";
+    for (const Case& c : cases) {
+      FakePlatform platform;
+      platform.AddProgram(u"C:\\Apps\\setup.exe /s", c.runs_for, 0xC0000005);
+      const int64_t started_ms = platform.now_ms;
+      const LaunchResult result =
+          LaunchAndWait(u"C:\\Apps\\setup.exe /s", c.max_install_time, platform, wait_for_exit);
+      const std::string label = pause + ", " + std::to_string(c.runs_for) + "s, limit " +
+                                std::to_string(c.max_install_time);
+      EXPECT_EQ(c.outcome, result.outcome) << label;
+      EXPECT_EQ(c.elapsed, result.elapsed_seconds) << label;
+      if (c.outcome == LaunchOutcome::Finished) {
+        EXPECT_EQ(0xC0000005u, result.exit_code) << label;
+      }
+      EXPECT_EQ(c.queries, platform.CallsNamed("QueryExitCode").size()) << label;
+      const std::vector<std::string> pauses = platform.CallsNamed(pause);
+      ASSERT_FALSE(pauses.empty()) << label;
+      EXPECT_EQ(pause + " 1000", pauses.front()) << label;
+      for (size_t i = 1; i < pauses.size(); ++i) EXPECT_EQ(pause + " 3000", pauses[i]) << label;
+      EXPECT_EQ(pauses.size(), platform.CallsNamed("Pause").size() +
+                                   platform.CallsNamed("WaitForEnd").size())
+          << label << ": one way of pausing only";
+      // Polling sleeps every counted second; waiting stops at the installer's end.
+      const int64_t counted_ms = int64_t{c.elapsed} * 1000;
+      const int64_t waited_ms =
+          wait_for_exit ? std::min<int64_t>(counted_ms, std::llround(c.runs_for * 1000)) : counted_ms;
+      EXPECT_EQ(waited_ms, platform.now_ms - started_ms) << label;
+      EXPECT_EQ(0, platform.open_process_handles()) << label;
     }
-    EXPECT_EQ(c.queries, platform.CallsNamed("QueryExitCode").size()) << label;
-    const std::vector<std::string> pauses = Pauses(platform);
-    ASSERT_FALSE(pauses.empty());
-    EXPECT_EQ("Pause 1000", pauses.front());
-    for (size_t i = 1; i < pauses.size(); ++i) EXPECT_EQ("Pause 3000", pauses[i]) << label;
-    EXPECT_EQ(0, platform.open_process_handles()) << label;
   }
 }
 
@@ -63,23 +90,39 @@ TEST(LaunchAndWaitTest, ProgramThatCannotStartFailsAtOnceWithoutPause) {
   EXPECT_TRUE(platform.CallsNamed("QueryExitCode").empty());
 }
 
-TEST(LaunchAndWaitTest, FailingExitCodeQueryIsAFailedLaunchAndLeavesTheProcess) {
-  FakePlatform platform;
-  platform.AddProgram(u"x.exe", kNeverEnds);
-  platform.FailOn("QueryExitCode");
-  const LaunchResult result = LaunchAndWait(u"x.exe", 300, platform);
-  EXPECT_EQ(LaunchOutcome::LaunchFailed, result.outcome);
-  EXPECT_EQ(std::vector<std::string>{"Pause 1000"}, Pauses(platform));
-  EXPECT_EQ(0, platform.open_process_handles());
+// A failed wait on the process ends the wait as a failed query does.
+TEST(LaunchAndWaitTest, FailingExitCodeQueryOrWaitIsAFailedLaunchAndLeavesTheProcess) {
+  struct Case {
+    bool wait_for_exit;
+    const char* failing;
+    std::vector<std::string> calls;
+  };
+  const Case cases[] = {
+      {false, "QueryExitCode", {"Pause 1000", "QueryExitCode 1796547904"}},
+      {true, "QueryExitCode", {"WaitForEnd 1000", "QueryExitCode 1796547904"}},
+      {true, "WaitForEnd", {"WaitForEnd 1000"}},
+  };
+  for (const Case& c : cases) {
+    FakePlatform platform;
+    platform.AddProgram(u"x.exe", kNeverEnds);
+    platform.FailOn(c.failing);
+    const LaunchResult result = LaunchAndWait(u"x.exe", 300, platform, c.wait_for_exit);
+    EXPECT_EQ(LaunchOutcome::LaunchFailed, result.outcome) << c.failing;
+    std::vector<std::string> calls = platform.calls();
+    ASSERT_EQ(c.calls.size() + 2, calls.size()) << c.failing;
+    EXPECT_EQ(c.calls, std::vector<std::string>(calls.begin() + 1, calls.end() - 1)) << c.failing;
+    EXPECT_EQ("CloseProcessHandles", calls.back()) << c.failing;
+  }
 }
 
 TEST(LaunchAndWaitTest, ExitCode259IsToldApartFromARunningProcess) {
-  FakePlatform platform;
-  platform.AddProgram(u"x.exe", 2, kStillActive);
-  const LaunchResult result = LaunchAndWait(u"x.exe", 300, platform);
-  EXPECT_EQ(LaunchOutcome::Finished, result.outcome);
-  EXPECT_EQ(4, result.elapsed_seconds);
-  EXPECT_EQ(kStillActive, result.exit_code);
+  for (const bool wait_for_exit : {false, true}) {
+    FakePlatform platform;
+    platform.AddProgram(u"x.exe", 2, kStillActive);
+    const LaunchResult result = LaunchAndWait(u"x.exe", 300, platform, wait_for_exit);
+    EXPECT_EQ(LaunchOutcome::Finished, result.outcome);
+    EXPECT_EQ(4, result.elapsed_seconds);
+  }
 }
 
 TEST(LaunchAndWaitTest, RequestsTheDocumentedProcessCreation) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "fake_platform.h"
 #include "run/entry.h"
 #include "run/install_time.h"
@@ -40,9 +42,14 @@ struct Machine {
   RunContext context;
 };
 
+std::string MaskTimeStamps(const std::string& log) {
+  static const std::regex stamp("[0-9]{2}:[0-9]{2}:[0-9]{2} [A-Za-z]+, [A-Za-z]+ [0-9]{2}, [0-9]{4}");
+  return std::regex_replace(log, stamp, "<STAMP>");
+}
+
+// WaitForExit=1 ends each wait when its installer ends: the same log but
+// for the time stamps. Any other value leaves the run exactly as it was.
 TEST(RunSequenceTest, FullRunOnWindowsXp) {
-  Machine m;
-  EXPECT_EQ(1, m.Run());
   const std::string expected =
       Opening("WINXP") +
       "LCID          => 0x409\r\n"
@@ -62,8 +69,34 @@ TEST(RunSequenceTest, FullRunOnWindowsXp) {
       "START:: 09:05:11 Sunday, December 06, 2026\r\n"
       "END  :: 09:05:12 Sunday, December 06, 2026\r\n"
       "RESULT   => Command finished in less than 1 seconds.\r\n\r\n";
-  EXPECT_EQ(expected, m.Log());
-  EXPECT_EQ(0, m.platform.open_append_files()) << "closed after pass 1";
+  struct Case {
+    WString setting;
+    bool waits_for_exit;
+  };
+  const Case cases[] = {
+      {u"", false},
+      {u"WaitForExit=0\n", false},
+      {u"WaitForExit=yes\n", false},
+      {u"WaitForExit=01\n", false},
+      {u"WaitForExit=1\n", true},
+      {u"waitforexit=1\n", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.setting));
+    Machine m(u"AppInstlPath=C:\\Share\n" + c.setting);
+    EXPECT_EQ(1, m.Run());
+    EXPECT_EQ(MaskTimeStamps(expected), MaskTimeStamps(m.Log()));
+    EXPECT_EQ(0, m.platform.open_append_files()) << "closed after pass 1";
+    if (c.waits_for_exit) {
+      EXPECT_TRUE(m.platform.CallsNamed("Pause").empty());
+      // 5 s, 0.2 s and 0.2 s of installers, where polling slept 9 s.
+      EXPECT_NE(std::string::npos, m.Log().find("END  :: 09:05:08 Sunday"));
+      EXPECT_EQ(1796547903000 + 5400, m.platform.now_ms);
+    } else {
+      EXPECT_TRUE(m.platform.CallsNamed("WaitForEnd").empty());
+      EXPECT_EQ(expected, m.Log());
+    }
+  }
 }
 
 // Before each installer starts, the log's bytes up to its START record are

@@ -71,6 +71,21 @@ TEST_F(ProcessesTest, AFiveSecondProcessRunsAtOneSecondAndHasEndedAtSeven) {
   platform_.CloseProcessHandles(process);
 }
 
+// A wait on the process that ends with it, not with its time-out.
+TEST_F(ProcessesTest, AWaitOnATwoSecondProcessOutlastsOneSecondAndEndsWithIt) {
+  const DWORD started = GetTickCount();
+  const ProcessHandle process = StartWaitExit("2", "0");
+  EXPECT_EQ(ProcessWait::kStillRunning, platform_.WaitForEnd(process, 1000));
+  EXPECT_GE(GetTickCount() - started, 1000u);
+
+  EXPECT_EQ(ProcessWait::kEnded, platform_.WaitForEnd(process, 10000));
+  EXPECT_LT(GetTickCount() - started, 6000u) << "long before the 11 s of the two time-outs";
+  EXPECT_FALSE(platform_.IsStillRunning(process));
+  EXPECT_EQ(ProcessWait::kEnded, platform_.WaitForEnd(process, 0));
+  platform_.CloseProcessHandles(process);
+  EXPECT_EQ(ProcessWait::kFailed, platform_.WaitForEnd(process, 0)) << "the handle is gone";
+}
+
 TEST_F(ProcessesTest, ExitCodesComeThroughWhole) {
   const struct {
     const char* code;
@@ -159,6 +174,7 @@ TEST_F(ProcessesTest, UnknownHandlesAreNeitherQueriedNorClosed) {
   EXPECT_FALSE(platform_.QueryExitCode(999, &code));
   EXPECT_EQ(code, 5u);
   EXPECT_FALSE(platform_.IsStillRunning(999));
+  EXPECT_EQ(ProcessWait::kFailed, platform_.WaitForEnd(999, 0));
   platform_.CloseProcessHandles(999);
 }
 

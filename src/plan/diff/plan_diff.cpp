@@ -163,6 +163,7 @@ void CompareSettings(const Matrix& before, const Matrix& after, MatrixDiff* diff
   compare("log path", ToUtf8(a.log_path), ToUtf8(b.log_path));
   compare("MaxInstallTime", std::to_string(a.max_install_time) + " seconds",
           std::to_string(b.max_install_time) + " seconds");
+  compare("WaitForExit", a.wait_for_exit ? "yes" : "no", b.wait_for_exit ? "yes" : "no");
   compare("AppInstlPath", ToUtf8(a.app_instl_path), ToUtf8(b.app_instl_path));
   compare("exit codes", ExitCodesText(a), ExitCodesText(b));
   auto ending = [](const Prelude& prelude) {

@@ -11,6 +11,7 @@
 #include "plan/text/case_fold.h"
 #include "run/install_time.h"
 #include "runner/application_command.h"
+#include "runner/installer_pause.h"
 
 namespace quill::plan {
 
@@ -39,6 +40,7 @@ class IniLint {
     CheckNulCharacters();
     CheckSectionsAndKeys();
     CheckSettings();
+    CheckWaitForExit();
     for (const IniSection& section : ini_.sections()) {
       if (IsListSection(section)) CheckList(section, ini_.Name(section).str());
     }
@@ -176,6 +178,14 @@ class IniLint {
           "MaxInstallTime " + std::to_string(seconds) +
               " lets each installer run only about 4 seconds");
     }
+  }
+
+  void CheckWaitForExit() {
+    const WString text = Value(u"Settings", kWaitForExitKey);
+    if (text.empty() || text == u"0" || TurnsOnWaitForExit(text)) return;
+    Add(LineOf(u"Settings", kWaitForExitKey), "wait-for-exit-not-0-or-1", Severity::kWarning,
+        "WaitForExit \"" + ToUtf8(text) +
+            "\" is neither 0 nor 1: only 1 ends each wait when its installer does");
   }
 
   void CheckList(const IniSection& section, const WString& list) {

@@ -127,7 +127,8 @@ void WriteTextHead(const Matrix& matrix, std::ostream& out) {
   const PlanSettings& settings = matrix.prelude.settings;
   out << "settings: log " << ToUtf8(settings.log_path) << ", MaxInstallTime "
       << settings.max_install_time << " seconds, AppInstlPath "
-      << (settings.app_instl_path.empty() ? "(not given)" : ToUtf8(settings.app_instl_path));
+      << (settings.app_instl_path.empty() ? "(not given)" : ToUtf8(settings.app_instl_path))
+      << (settings.wait_for_exit ? ", WaitForExit 1" : "");
   if (ExitKeysGiven(settings)) out << ", exit codes " << ExitCodesText(settings);
   out << "\n";
   if (matrix.prelude.ending != PlanEnding::kBothPasses) {
@@ -156,6 +157,7 @@ void WriteJsonHead(const Matrix& matrix, JsonObjectWriter& json) {
   const PlanSettings& settings = matrix.prelude.settings;
   json.Member("settings", {{"log_path", ToUtf8(settings.log_path)},
                            {"max_install_time", settings.max_install_time},
+                           {"wait_for_exit", settings.wait_for_exit},
                            {"AppInstlPath", ToUtf8(settings.app_instl_path)},
                            {"language_table", ToUtf8(settings.language_table_path)}});
   if (ExitKeysGiven(settings)) json.Member("exit_codes", ExitCodesText(settings));

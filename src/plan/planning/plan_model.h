@@ -56,6 +56,8 @@ struct PlanSettings {
   WString log_path;
   WString max_install_time_text;
   int32_t max_install_time = 300;
+  WString wait_for_exit_text;
+  bool wait_for_exit = false;  // each wait ends with its installer
   WString app_instl_path;
   WString language_table_path;
   // The exit-code keys as read (empty: not given), and the run's reading.

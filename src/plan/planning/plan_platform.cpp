@@ -89,6 +89,7 @@ bool PlanPlatform::QueryExitCode(ProcessHandle, uint32_t* exit_code) {
 }
 
 bool PlanPlatform::IsStillRunning(ProcessHandle) { return false; }
+ProcessWait PlanPlatform::WaitForEnd(ProcessHandle, uint32_t) { return ProcessWait::kEnded; }
 void PlanPlatform::CloseProcessHandles(ProcessHandle) {}
 void PlanPlatform::Pause(uint32_t) {}
 

@@ -11,6 +11,7 @@
 #include "run/install_time.h"
 #include "runner/exit_settings.h"
 #include "runner/install_pass.h"
+#include "runner/installer_pause.h"
 
 namespace quill::plan {
 
@@ -125,6 +126,8 @@ Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_
     settings.max_install_time = ParseInstallTime(settings.max_install_time_text, platform);
   }
   ReadExitSettings(ini_path, platform, settings);
+  settings.wait_for_exit_text = ReadSetting(kWaitForExitKey, ini_path, platform);
+  settings.wait_for_exit = TurnsOnWaitForExit(settings.wait_for_exit_text);
 
   settings.app_instl_path = ReadSetting(u"AppInstlPath", ini_path, platform);
   if (settings.app_instl_path.empty()) {
@@ -164,6 +167,7 @@ void PrepareContext(const Prelude& prelude, const WString& system_id, RunContext
   context.BusyCodes = prelude.settings.busy_codes;
   context.BusyRetries = prelude.settings.busy_retries;
   context.BusyRetryPause = prelude.settings.busy_retry_pause;
+  context.WaitForExit = prelude.settings.wait_for_exit;
   context.LanguageTablePath = prelude.settings.language_table_path;
   context.LcidText = prelude.language.lcid_text;
   context.LanguageCode = prelude.language.language_code;

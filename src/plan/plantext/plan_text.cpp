@@ -73,6 +73,10 @@ void WritePlanText(const Plan& plan, std::ostream& out) {
   Field(out, "MaxInstallTime",
         OrNotGiven(settings.max_install_time_text) + " -> " +
             std::to_string(settings.max_install_time) + " seconds");
+  Field(out, "WaitForExit",
+        OrNotGiven(settings.wait_for_exit_text) +
+            (settings.wait_for_exit ? " -> yes: each wait ends when its installer does"
+                                    : " -> no: every pause is slept whole"));
   Field(out, "AppInstlPath", OrNotGiven(settings.app_instl_path));
   if (!settings.language_table_path.empty()) {
     Field(out, "language table", ToUtf8(settings.language_table_path));
@@ -138,6 +142,8 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
                       {"log_path", ToUtf8(settings.log_path)},
                       {"MaxInstallTime", ToUtf8(settings.max_install_time_text)},
                       {"max_install_time", settings.max_install_time},
+                      {"WaitForExit", ToUtf8(settings.wait_for_exit_text)},
+                      {"wait_for_exit", settings.wait_for_exit},
                       {"AppInstlPath", ToUtf8(settings.app_instl_path)},
                       {"language_table", ToUtf8(settings.language_table_path)}};
   if (ExitKeysGiven(settings)) json["settings"]["exit_codes"] = ExitCodesText(settings);

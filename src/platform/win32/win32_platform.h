@@ -35,6 +35,7 @@ class Win32Platform : public Platform {
                     ProcessHandle* process) override;
   bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) override;
   bool IsStillRunning(ProcessHandle process) override;
+  ProcessWait WaitForEnd(ProcessHandle process, uint32_t milliseconds) override;
   void CloseProcessHandles(ProcessHandle process) override;
   void Pause(uint32_t milliseconds) override;
 

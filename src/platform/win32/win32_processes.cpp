@@ -53,6 +53,16 @@ bool Win32Platform::IsStillRunning(ProcessHandle process) {
   return WaitForSingleObject(found->second.process, 0) == WAIT_TIMEOUT;
 }
 
+ProcessWait Win32Platform::WaitForEnd(ProcessHandle process, uint32_t milliseconds) {
+  const auto found = processes_.find(process);
+  if (found == processes_.end()) return ProcessWait::kFailed;
+  switch (WaitForSingleObject(found->second.process, milliseconds)) {
+    case WAIT_OBJECT_0: return ProcessWait::kEnded;
+    case WAIT_TIMEOUT: return ProcessWait::kStillRunning;
+    default: return ProcessWait::kFailed;
+  }
+}
+
 void Win32Platform::CloseProcessHandles(ProcessHandle process) {
   const auto found = processes_.find(process);
   if (found == processes_.end()) return;

@@ -81,6 +81,7 @@ struct KnownEdit {
   std::string extra_machine;  // a machine only NEW has a section for
   std::function<bool(const DeploymentShape&, int, const std::string&, int)> changes;
   const char* new_rule;  // the one new lint finding's rule, or null
+  std::string setting;   // the one setting that changes, as the text tells it, or empty
 };
 
 TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
@@ -91,27 +92,31 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
        [](const DeploymentShape& s, int m, const std::string& system, int) {
          return ListsInPass0(s, m, 7) || (system == "VISTA64" && 6 + m % 5 == 7);
        },
-       nullptr},
+       nullptr, ""},
       {"machine 2 gets one more application", "[0x1002]\r\n",
        "[0x1002]\r\nAPP5=App0\r\n", "",
-       [](const DeploymentShape&, int m, const std::string&, int) { return m == 2; }, nullptr},
+       [](const DeploymentShape&, int m, const std::string&, int) { return m == 2; }, nullptr, ""},
       {"the common VISTA32 list loses its application", "[0xFFFF_VISTA32]\r\nAPP1=App5\r\n",
        "[0xFFFF_VISTA32]\r\n", "",
        [](const DeploymentShape&, int, const std::string& system, int) {
          return system == "VISTA32";
        },
-       nullptr},
+       nullptr, ""},
       {"a machine only NEW names runs its own list", "[App0]\r\n",
        "[0x9999]\r\nAPP1=App9\r\n[App0]\r\n", "0x9999",
-       [](const DeploymentShape&, int m, const std::string&, int) { return m < 0; }, nullptr},
+       [](const DeploymentShape&, int m, const std::string&, int) { return m < 0; }, nullptr, ""},
       {"a key after a gap: no plan changes, one new finding", "[0x1003]\r\n",
        "[0x1003]\r\nAPP9=App1\r\n", "",
        [](const DeploymentShape&, int, const std::string&, int) { return false; },
-       "app-key-unreachable"},
+       "app-key-unreachable", ""},
       {"SuccessCodes while exit codes are not recorded: no plan changes, one new finding",
        "AppPath=C:\\Apps\\App7\r\n", "AppPath=C:\\Apps\\App7\r\nSuccessCodes=0,3010\r\n", "",
        [](const DeploymentShape&, int, const std::string&, int) { return false; },
-       "exit-key-while-off"},
+       "exit-key-while-off", ""},
+      {"the wait ends with each installer: no plan changes, one setting", "MaxInstallTime=600\r\n",
+       "MaxInstallTime=600\r\nWaitForExit=1\r\n", "",
+       [](const DeploymentShape&, int, const std::string&, int) { return false; }, nullptr,
+       "WaitForExit no yes"},
   };
   TempTree tree;
   const BenchFiles old_files = WriteBenchDeployment(tree, shape, "old.ini", "image");
@@ -142,6 +147,12 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
     if (edit.new_rule) {
       EXPECT_EQ(edit.new_rule, diff["new_findings"][0]["rule"]);
     }
+    std::string settings;
+    for (const auto& setting : diff["settings"]) {
+      settings += setting["name"].get<std::string>() + " " + setting["old"].get<std::string>() +
+                  " " + setting["new"].get<std::string>();
+    }
+    EXPECT_EQ(edit.setting, settings);
 
     // Machines whose sections read the same are not planned: planning every
     // one must tell the same.

@@ -50,9 +50,13 @@ const std::string kGood =
 const std::string kGoodTable = "[07]\nLCID=0x407\n[09]\nLCID=0x409\n";
 
 TEST(LintTest, ACleanDeploymentExitsZero) {
-  const Linted linted = Lint(kGood, kGoodTable);
-  EXPECT_EQ(0, linted.status) << linted.text;
-  EXPECT_NE(std::string::npos, linted.text.find("0 errors, 0 warnings"));
+  for (const char* wait : {"", "WaitForExit=0\n", "WaitForExit=1\n"}) {
+    std::string ini = kGood;
+    ini.insert(ini.find("[0xFFFF]"), wait);
+    const Linted linted = Lint(ini, kGoodTable);
+    EXPECT_EQ(0, linted.status) << linted.text;
+    EXPECT_NE(std::string::npos, linted.text.find("0 errors, 0 warnings")) << wait;
+  }
 }
 
 TEST(LintTest, IniRulesFireOnTheirLines) {
@@ -86,6 +90,8 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
       {settings + "MaxInstallTime=0x3C\n", "deploy.ini:3:", "max-install-time-not-a-number", 1},
       {settings + "MaxInstallTime=5 min\n", "deploy.ini:3:", "max-install-time-not-a-number", 1},
       {settings + "MaxInstallTime=-5\n", "deploy.ini:3:", "max-install-time-too-short", 1},
+      {settings + "WaitForExit=yes\n", "deploy.ini:3:", "wait-for-exit-not-0-or-1", 1},
+      {settings + "WaitForExit=2\n", "deploy.ini:3:", "wait-for-exit-not-0-or-1", 1},
       {"[Settings]\nLogFile=x\n", "deploy.ini:1:", "missing-appinstlpath", 2},
       {settings + "[0xFFFF]\n[0xFFFF_WIN7]\nAPP1=Reader\n" + reader, "deploy.ini:4:",
        "unknown-system-word", 1},

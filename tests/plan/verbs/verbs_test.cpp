@@ -44,6 +44,7 @@ TEST(VerbsTest, PlanAsText) {
   ASSERT_EQ(0, d.Run()) << d.err.str();
   const std::string text = d.out.str();
   for (const char* line : {
+           "  WaitForExit     (not given) -> no: every pause is slept whole\n",
            "machine   SystemID 0xAB12, OSType VISTA32\n",
            "  log path        C:LOGS\\RUN.LOG\n",
            "  MaxInstallTime  0x3C -> 0 seconds\n",
@@ -59,6 +60,12 @@ TEST(VerbsTest, PlanAsText) {
     EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
   }
   EXPECT_EQ(std::string::npos, text.find("assumptions")) << text;
+
+  d.tree.File("deploy.ini", "[Settings]\r\nWaitForExit=1\r\n" + std::string(kIni).substr(12));
+  ASSERT_EQ(0, d.Run()) << d.err.str();
+  EXPECT_NE(std::string::npos,
+            d.out.str().find("  WaitForExit     1 -> yes: each wait ends when its installer does\n"))
+      << d.out.str();
 }
 
 // With exit codes recorded, the plan shows the retry and each launch's
@@ -103,6 +110,7 @@ TEST(VerbsTest, PlanAsJson) {
   EXPECT_EQ(0, plan["exit_code"]);
   EXPECT_EQ(1u, plan["passes"].size());
   EXPECT_TRUE(plan["language"]["table_read"].get<bool>());
+  EXPECT_FALSE(plan["settings"]["wait_for_exit"].get<bool>());
   const nlohmann::json& reader = plan["passes"][0]["entries"][0];
   EXPECT_EQ("C:\\Apps\\Reader\\07\\setup.exe /s", reader["command_line"]);
   EXPECT_EQ("assumed", reader["file_questions"][0]["basis"]);
