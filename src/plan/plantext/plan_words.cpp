@@ -1,6 +1,7 @@
 #include "plan/plantext/plan_words.h"
 
 #include "base/utf.h"
+#include "runner/application_command.h"
 
 namespace quill::plan {
 
@@ -58,6 +59,30 @@ std::string SkipText(const PlanEntry& entry) {
     }
   }
   return "";
+}
+
+namespace {
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+}  // namespace
+
+std::string AppPathSearchText(const WString& app_path) {
+  const bool share = app_path.size() > 1 && IsSeparator(app_path[0]) && IsSeparator(app_path[1]);
+  const bool from_drive = app_path.size() > 2 && app_path[1] == u':' && IsSeparator(app_path[2]);
+  if (app_path.empty() || share || from_drive) return "";
+  if (IsSeparator(app_path[0]) || (app_path.size() > 1 && app_path[1] == u':')) {
+    return "AppPath is not a full path: the current directory decides which installer starts";
+  }
+  return "AppPath is not a full path: the installer is searched for in the current directory "
+         "and along PATH, where others may have put one";
+}
+
+std::string CodeNotAFolderText(const WString& language_code) {
+  if (!LeavesItsFolder(language_code)) return "";
+  return "language code " + ToUtf8(language_code) +
+         " is no folder name: %LANG% takes no folder from it (GlobalSwitches, or the "
+         "application is skipped)";
 }
 
 }  // namespace quill::plan

@@ -16,6 +16,13 @@ const char* SkipName(SkipReason skip);
 std::string EndingText(const Plan& plan);
 std::string SkipText(const PlanEntry& entry);
 
+// The risks a deployment shows, told alike by lint and plan; "" where there
+// is none. An AppPath that is no full path leaves it to the current
+// directory (and, without a drive, to PATH) which installer starts.
+std::string AppPathSearchText(const WString& app_path);
+// A language code that is no folder name gives %LANG% no folder.
+std::string CodeNotAFolderText(const WString& language_code);
+
 }  // namespace quill::plan
 
 #endif  // QUILL_PLAN_PLANTEXT_PLAN_WORDS_H_

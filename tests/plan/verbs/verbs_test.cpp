@@ -61,6 +61,34 @@ TEST(VerbsTest, PlanAsText) {
   EXPECT_EQ(std::string::npos, text.find("assumptions")) << text;
 }
 
+// A relative AppPath and a language code that is no folder name are named
+// under the lines they concern.
+TEST(VerbsTest, PlanNamesTheRisksItsDeploymentShows) {
+  Deployment d;
+  d.tree.File("deploy.ini", std::string(kIni) +
+                                "[0xAB12]\r\nAPP1=Rel\r\n[Rel]\r\nAppPath=Apps\\Rel\r\nAppSwitches=r.exe\r\n");
+  d.tree.File("c/AppInstl/LANG.INI", "[..\\Temp]\r\nLCID=0x407\r\n");
+  d.tree.Directory("c/Apps/Temp");
+  ASSERT_EQ(0, d.Run()) << d.err.str();
+  const std::string text = d.out.str();
+  for (const char* line : {
+           "language  LCID 0x407 -> language code ..\\Temp (table read)\n"
+           "          language code ..\\Temp is no folder name: %LANG% takes no folder from it",
+           "  0xFFFF APP1 Reader: skipped, no language folder",
+           "  0xAB12 APP1 Rel: launch Apps\\Rel\\r.exe\n"
+           "    AppPath is not a full path: the installer is searched for in the current directory "
+           "and along PATH",
+       }) {
+    EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
+  }
+  d.options.json = true;
+  ASSERT_EQ(0, d.Run()) << d.err.str();
+  const nlohmann::json plan = nlohmann::json::parse(d.out.str());
+  EXPECT_TRUE(plan["language"].contains("code_not_a_folder"));
+  EXPECT_TRUE(plan["passes"][0]["entries"][2].contains("apppath_search")) << d.out.str();
+  EXPECT_FALSE(plan["passes"][0]["entries"][0].contains("apppath_search"));
+}
+
 TEST(VerbsTest, PlanAsJson) {
   Deployment d;
   d.options.json = true;
