@@ -10,8 +10,20 @@ const char kIdentityEntryPoint[] = "zylGetMachineId";
 
 namespace {
 
+// The library in the running program's folder, by its full path; empty when
+// that folder is not known. A bare name would let the loader search on
+// through the system folders, the current directory and PATH, where anyone
+// may have put a library of that name.
+WString LibraryBesideProgram(Libraries& libraries) {
+  const WString program = libraries.RunningProgramPath();
+  const size_t folder_end = program.find_last_of(u"\\/");
+  if (folder_end == WString::npos) return WString();
+  return program.substr(0, folder_end + 1) + kIdentityLibrary;
+}
+
 LibraryHandle LoadIdentityLibrary(Libraries& libraries) {
-  const LibraryHandle library = libraries.LoadModule(kIdentityLibrary);
+  const WString beside = LibraryBesideProgram(libraries);
+  const LibraryHandle library = beside.empty() ? 0 : libraries.LoadModule(beside);
   return library != 0 ? library : libraries.LoadModule(kIdentityLibraryFallback);
 }
 

@@ -3,6 +3,8 @@
 
 // The machine identifier, asked of the outside identity library ZYLNT.DLL,
 // which is loaded, called and released inside one call, with COM around it.
+// It is loaded by full path from two places only: the running program's
+// folder, then \SYSTEM.SAV\UTIL on the current drive.
 #include "base/run_context.h"
 #include "platform/platform.h"
 

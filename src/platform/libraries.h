@@ -2,7 +2,8 @@
 #define QUILL_PLATFORM_LIBRARIES_H_
 
 // Why: the machine identifier comes from an outside library that is loaded,
-// called and released inside COM; the tests stand in for it.
+// called and released inside COM, by its full path from the folder of the
+// running program; the tests stand in for it.
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,9 @@ class Libraries {
 
   virtual void InitializeCom() = 0;
   virtual void UninitializeCom() = 0;
+  // The full path of the running program's own file (its module file name),
+  // however long; empty when the platform cannot give it.
+  virtual WString RunningProgramPath() = 0;
   // 0 when the library cannot be loaded.
   virtual LibraryHandle LoadModule(const WString& path) = 0;
   // 0 when the library has no export of that 8-bit name.

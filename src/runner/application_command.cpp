@@ -1,5 +1,7 @@
 #include "runner/application_command.h"
 
+#include <string_view>
+
 #include "base/profile_value.h"
 
 namespace quill {
@@ -21,6 +23,17 @@ const char16_t* FallbackFolder(const WString& language_code) {
 
 }  // namespace
 
+bool LeavesItsFolder(const WString& name) {
+  bool only_dots_and_blanks = !name.empty();
+  for (char16_t c : name) {
+    if (c < 0x20 || std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) {
+      return true;
+    }
+    only_dots_and_blanks = only_dots_and_blanks && (c == u'.' || c == u' ');
+  }
+  return only_dots_and_blanks;
+}
+
 void ReplaceAll(WString& text, const WString& from, const WString& to) {
   if (from.empty()) return;
   WString result;
@@ -36,7 +49,9 @@ void ReplaceAll(WString& text, const WString& from, const WString& to) {
 int SubstituteLanguage(WString& switches, const WString& command_so_far,
                        const RunContext& context, FileSystem& files) {
   WString folder = context.LanguageCode;
-  if (!Exists(command_so_far + folder, files)) {
+  // A code from the language table that is no folder name (..\..\x, D:\x)
+  // would take the installer from outside AppPath: it finds no folder.
+  if (LeavesItsFolder(folder) || !Exists(command_so_far + folder, files)) {
     const char16_t* fallback = FallbackFolder(context.LanguageCode);
     if (fallback == nullptr || !Exists(command_so_far + fallback, files)) return 0;
     folder = fallback;

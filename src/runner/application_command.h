@@ -22,10 +22,15 @@ ApplicationCommand BuildApplicationCommand(const WString& app_section,
 
 // Puts the language code, or its "US"/"SP" fallback, in place of every
 // "%LANG%" in `switches` when a folder of that name exists under
-// `command_so_far` (AppPath and the backslash). 1 when replaced; on 0 the
-// switches are unchanged.
+// `command_so_far` (AppPath and the backslash); a code that leaves its
+// folder has none. 1 when replaced; on 0 the switches are unchanged.
 int SubstituteLanguage(WString& switches, const WString& command_so_far,
                        const RunContext& context, FileSystem& files);
+
+// Whether `name`, put under a folder, would name something other than one
+// entry of it: it holds a separator, a colon or a character no file name
+// holds, or it is dots (and blanks) only. An empty name stays in the folder.
+bool LeavesItsFolder(const WString& name);
 
 // Every occurrence, left to right, without scanning the inserted text again.
 void ReplaceAll(WString& text, const WString& from, const WString& to);

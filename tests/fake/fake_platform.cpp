@@ -329,11 +329,39 @@ void FakePlatform::UninitializeCom() {
   --com_depth_;
 }
 
+WString FakePlatform::RunningProgramPath() {
+  Record("RunningProgramPath");
+  return Fails("RunningProgramPath") ? WString() : program_path;
+}
+
+// The library the loader takes for `path`, or "". A bare name is searched
+// for as Windows does: beside the program, then (past the system folders,
+// which hold none here) in the current directory. A path from the root
+// lies on the current drive.
+std::string FakePlatform::FoundLibrary(const WString& path) const {
+  const size_t slash = program_path.rfind(u'\\');
+  const WString program_folder = slash == WString::npos ? WString() : program_path.substr(0, slash + 1);
+  const size_t name_at = path.rfind(u'\\') + 1;  // 0 for a bare name
+  std::vector<std::string> keys = {Key(path)};
+  if (name_at == 0) {
+    keys = {Key(path), Key(current_directory + u"\\" + path)};
+  } else if (Key(path.substr(0, name_at)) == Key(program_folder)) {
+    keys.push_back(Key(path.substr(name_at)));
+  } else if (path[0] == u'\\' && path.size() > 1 && path[1] != u'\\') {
+    keys.push_back(Key(current_directory.substr(0, current_directory.find(u':') + 1) + path));
+  }
+  for (const std::string& key : keys) {
+    if (libraries_.count(key) > 0) return key;
+  }
+  return std::string();
+}
+
 LibraryHandle FakePlatform::LoadModule(const WString& path) {
   Record("LoadModule " + Narrow(path));
-  if (Fails("LoadModule") || libraries_.count(Key(path)) == 0) return 0;
+  const std::string found = FoundLibrary(path);
+  if (Fails("LoadModule") || found.empty()) return 0;
   const LibraryHandle handle = next_handle_++;
-  loaded_[handle] = Key(path);
+  loaded_[handle] = found;
   return handle;
 }
 

@@ -37,11 +37,14 @@ class FakePlatform : public Platform {
     bool has_entry = true;
     std::string writes;  // what the entry point leaves in the buffer
   };
+  // By full path; a bare name ("ZYLNT.DLL") lies beside the running program,
+  // wherever program_path puts it.
   void AddLibrary(const WString& path, const FakeLibrary& library);
   // Every call of the named operation fails from now on.
   void FailOn(const std::string& operation) { failing_.insert(operation); }
 
   std::string command_line = "QUILLRUN.EXE";
+  WString program_path = u"C:\\QUILLRUN\\QUILLRUN.EXE";  // the module's own file name
   WString current_directory = u"C:\\Work";
   VersionRecord version = {kVersionRecordBytes, 5, 1, kPlatformWin32Nt};
   bool has_is_wow64 = true;
@@ -90,6 +93,7 @@ class FakePlatform : public Platform {
   bool ToLocalTime(int64_t seconds, LocalTime* local) override;
   void InitializeCom() override;
   void UninitializeCom() override;
+  WString RunningProgramPath() override;
   LibraryHandle LoadModule(const WString& path) override;
   ExportAddress FindExport(LibraryHandle library, const std::string& name) override;
   void CallMachineIdEntry(ExportAddress entry, char* buffer) override;
@@ -128,6 +132,7 @@ class FakePlatform : public Platform {
   bool Fails(const std::string& operation) const { return failing_.count(operation) > 0; }
   static std::string Key(const WString& path);
   bool ParentExists(const WString& path) const;
+  std::string FoundLibrary(const WString& path) const;
 
   std::map<std::string, Entry> entries_;
   std::map<std::string, std::map<std::string, std::map<std::string, WString>>> inis_;

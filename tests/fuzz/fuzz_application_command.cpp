@@ -19,8 +19,9 @@ namespace {
 const std::vector<WString> kPieces = {
     u"%LANG%", u"%LANG%", u"%lang%", u"%LANG", u"%",      u"LANG%",  u" ",         u"  ", u"\t",
     u"\\",     u"x",      u"a b",    u"US",    u"SP",     u"12",     u"02",        u"37", u"16",
-    u".exe",   u"setup",  u"/s",     u"C:",    u"\u00E9", u"\u03A9", u"\U0001D518"};
-const std::vector<WString> kCodes = {u"", u"12", u"02", u"37", u"16", u"US", u"%LANG%", u"a b"};
+    u".exe",   u"setup",  u"/s",     u"C:",    u"\u00E9", u"\u03A9", u"\U0001D518", u"..", u"/"};
+const std::vector<WString> kCodes = {u"",   u"12",     u"02",  u"37",       u"16",
+                                     u"US", u"%LANG%", u"a b", u"..\\..\\x", u"."};
 
 // Every occurrence of `from`, left to right, found in `text` as it was.
 WString SplitAndJoin(const WString& text, const WString& from, const WString& to) {
@@ -30,6 +31,14 @@ WString SplitAndJoin(const WString& text, const WString& from, const WString& to
     result += text.substr(at, found - at) + to;
   }
   return result + text.substr(at);
+}
+
+// Put under AppPath, it would name something other than one entry there.
+bool LeavesTheFolder(const WString& code) {
+  for (char16_t c : code) {
+    if (c < 0x20 || WString(u"\\/:*?\"<>|").find(c) != WString::npos) return true;
+  }
+  return !code.empty() && code.find_first_not_of(u". ") == WString::npos;
 }
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
@@ -87,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const WString& code = context.LanguageCode;
     const char16_t* fallback =
         (code == u"02" || code == u"37") ? u"US" : (code == u"16" ? u"SP" : nullptr);
-    if (platform.Exists(so_far + code)) {
+    if (!LeavesTheFolder(code) && platform.Exists(so_far + code)) {
       expected = SplitAndJoin(switches, u"%LANG%", code);
     } else if (fallback != nullptr && platform.Exists(so_far + fallback)) {
       expected = SplitAndJoin(switches, u"%LANG%", fallback);

@@ -49,8 +49,61 @@ TEST(SystemIdTest, LibraryBesideTheProgramWinsAndTheSecondIsNotLoaded) {
   RunContext context;
   GetSystemID(context, platform);
   EXPECT_EQ(u"0xFIRST", context.SystemID);
-  EXPECT_EQ(std::vector<std::string>{"LoadModule ZYLNT.DLL"}, platform.CallsNamed("LoadModule"));
+  EXPECT_EQ(std::vector<std::string>{"LoadModule C:\\QUILLRUN\\ZYLNT.DLL"},
+            platform.CallsNamed("LoadModule"));
   EXPECT_EQ(std::vector<std::string>{"FindExport zylGetMachineId"}, platform.CallsNamed("FindExport"));
+}
+
+// The library is asked for by full path, beside the running program and then
+// under \SYSTEM.SAV\UTIL on the current drive; a library anywhere else (the
+// current directory, which a bare name would search) is never found.
+TEST(SystemIdTest, TheLibraryIsAskedForByFullPathInItsTwoPlacesOnly) {
+  const WString fallback = u"\\SYSTEM.SAV\\UTIL\\ZYLNT.DLL";
+  const WString deep = u"\\\\?\\C:\\" + WString(300, u'd') + u"\\";
+  struct Case {
+    const char* name;
+    WString program;  // empty: the platform cannot give it
+    WString current;
+    WString library;  // where the one library lies
+    std::vector<WString> asked;
+    WString system_id;
+  };
+  const Case cases[] = {
+      {"beside", u"C:\\QUILLRUN\\QUILLRUN.EXE", u"C:\\Work", u"C:\\QUILLRUN\\ZYLNT.DLL",
+       {u"C:\\QUILLRUN\\ZYLNT.DLL"}, u"0xID"},
+      {"blanks and accents", u"C:\\Program Files\\Quill \u00dcn\\QUILLRUN.EXE", u"C:\\Work",
+       u"C:\\Program Files\\Quill \u00dcn\\ZYLNT.DLL",
+       {u"C:\\Program Files\\Quill \u00dcn\\ZYLNT.DLL"}, u"0xID"},
+      {"share", u"\\\\deploy\\share$\\QUILLRUN.EXE", u"C:\\Work", u"\\\\deploy\\share$\\ZYLNT.DLL",
+       {u"\\\\deploy\\share$\\ZYLNT.DLL"}, u"0xID"},
+      {"long path", deep + u"QUILLRUN.EXE", u"C:\\Work", deep + u"ZYLNT.DLL", {deep + u"ZYLNT.DLL"},
+       u"0xID"},
+      {"SYSTEM.SAV", u"C:\\QUILLRUN\\QUILLRUN.EXE", u"C:\\Work", u"C:\\SYSTEM.SAV\\UTIL\\ZYLNT.DLL",
+       {u"C:\\QUILLRUN\\ZYLNT.DLL", fallback}, u"0xID"},
+      {"SYSTEM.SAV on D:", u"C:\\QUILLRUN\\QUILLRUN.EXE", u"D:\\Tools",
+       u"D:\\SYSTEM.SAV\\UTIL\\ZYLNT.DLL", {u"C:\\QUILLRUN\\ZYLNT.DLL", fallback}, u"0xID"},
+      {"C: when on D:", u"C:\\QUILLRUN\\QUILLRUN.EXE", u"D:\\Tools",
+       u"C:\\SYSTEM.SAV\\UTIL\\ZYLNT.DLL", {u"C:\\QUILLRUN\\ZYLNT.DLL", fallback}, u""},
+      {"program path unknown", u"", u"C:\\Work", u"C:\\SYSTEM.SAV\\UTIL\\ZYLNT.DLL", {fallback},
+       u"0xID"},
+      {"program path without folder", u"QUILLRUN.EXE", u"C:\\QUILLRUN", u"C:\\QUILLRUN\\ZYLNT.DLL",
+       {fallback}, u""},
+      {"planted in the current directory", u"C:\\QUILLRUN\\QUILLRUN.EXE", u"C:\\Work",
+       u"C:\\Work\\ZYLNT.DLL", {u"C:\\QUILLRUN\\ZYLNT.DLL", fallback}, u""},
+  };
+  for (const Case& c : cases) {
+    FakePlatform platform;
+    platform.program_path = c.program;
+    if (c.program.empty()) platform.FailOn("RunningProgramPath");
+    platform.current_directory = c.current;
+    platform.AddLibrary(c.library, {true, "ID"});
+    RunContext context;
+    EXPECT_EQ(c.system_id.empty() ? 0 : 1, GetSystemID(context, platform)) << c.name;
+    EXPECT_EQ(c.system_id, context.SystemID) << c.name;
+    std::vector<std::string> asked;
+    for (const WString& path : c.asked) asked.push_back("LoadModule " + Narrow(path));
+    EXPECT_EQ(asked, platform.CallsNamed("LoadModule")) << c.name;
+  }
 }
 
 }  // namespace

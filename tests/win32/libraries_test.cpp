@@ -129,6 +129,18 @@ TEST_F(LibrariesTest, ReleasingTheLibraryUnloadsIt) {
   EXPECT_EQ(GetModuleHandleW(L"ZYLNT.DLL"), nullptr);
 }
 
+// The path the library's folder is taken from: whole, however small the
+// buffer it is first asked with (Windows XP cuts it there without a NUL).
+TEST_F(LibrariesTest, TheRunningProgramsPathIsWholeFromAnyFirstBuffer) {
+  const WString path = platform_.RunningProgramPath();
+  EXPECT_EQ(path.rfind(BuildDirectory() + u"\\", 0), 0u) << "not this test program's folder";
+  EXPECT_NE(GetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str())),
+            INVALID_FILE_ATTRIBUTES);
+  for (size_t first : {size_t{1}, size_t{7}, path.size(), path.size() + 1, size_t{40000}}) {
+    EXPECT_EQ(Win32Platform::ModuleFileName(first), path) << "first buffer " << first;
+  }
+}
+
 TEST_F(LibrariesTest, ComIsInitialisedForTheThreadUntilUninitialised) {
   platform_.InitializeCom();
   // A second initialisation on an initialised thread answers S_FALSE.

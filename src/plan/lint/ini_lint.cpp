@@ -8,6 +8,7 @@
 #include "plan/lint/exit_code_lint.h"
 #include "plan/planning/pass_trace.h"
 #include "plan/planning/planner.h"
+#include "plan/plantext/plan_words.h"
 #include "plan/text/case_fold.h"
 #include "run/install_time.h"
 #include "runner/application_command.h"
@@ -241,6 +242,10 @@ class IniLint {
     if (app_path.back() == u'\\') {
       Add(LineOf(application, u"AppPath"), "apppath-trailing-backslash", Severity::kWarning,
           "AppPath ends in a backslash; the command line gets two in a row");
+    }
+    const std::string searched = AppPathSearchText(app_path);
+    if (!searched.empty()) {
+      Add(LineOf(application, u"AppPath"), "apppath-not-full-path", Severity::kWarning, searched);
     }
     for (const char16_t* name : {u"AppSwitches", u"GlobalSwitches"}) CheckPlaceholderCase(application, name);
     CheckLanguageSkips(application, app_path);

@@ -5,6 +5,8 @@
 #include "base/utf.h"
 #include "facts/language_table.h"
 #include "plan/planning/table_scan.h"
+#include "plan/plantext/plan_words.h"
+#include "runner/application_command.h"
 
 namespace quill::plan {
 
@@ -103,6 +105,7 @@ std::vector<Finding> LintLanguageTable(const std::string& bytes, const std::stri
   const std::vector<TableLine> lines = ScanLanguageTable(bytes, system);
   int bad_header_line = 0;
   int header_line = 0;
+  int told_not_a_folder = 0;  // the header line last told to be no folder name
   std::map<WString, std::pair<WString, int>> first_match;  // by the LCID text it matches
   for (const TableLine& line : lines) {
     if (line.piece) {
@@ -133,6 +136,11 @@ std::vector<Finding> LintLanguageTable(const std::string& bytes, const std::stri
         break;
       case TableLineKind::kLcid: {
         CheckLcidValue(line, lint);
+        if (told_not_a_folder != header_line && LeavesItsFolder(line.section)) {
+          lint.Add(header_line, "language-code-not-a-folder", Severity::kWarning,
+                   CodeNotAFolderText(line.section));
+          told_not_a_folder = header_line;
+        }
         uint32_t lcid = 0;
         if (!ParseLcidValue(LcidValue(line.text), &lcid)) break;
         const WString matches = LcidValue(line.text);

@@ -102,6 +102,7 @@ bool PlanPlatform::ToLocalTime(int64_t seconds, LocalTime* local) {
 
 void PlanPlatform::InitializeCom() {}
 void PlanPlatform::UninitializeCom() {}
+WString PlanPlatform::RunningProgramPath() { return WString(); }
 LibraryHandle PlanPlatform::LoadModule(const WString&) { return 0; }
 ExportAddress PlanPlatform::FindExport(LibraryHandle, const std::string&) { return 0; }
 void PlanPlatform::CallMachineIdEntry(ExportAddress, char*) {}

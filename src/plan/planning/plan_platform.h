@@ -79,6 +79,7 @@ class PlanPlatform : public Platform {
 
   void InitializeCom() override;
   void UninitializeCom() override;
+  WString RunningProgramPath() override;
   LibraryHandle LoadModule(const WString& path) override;
   ExportAddress FindExport(LibraryHandle library, const std::string& name) override;
   void CallMachineIdEntry(ExportAddress entry, char* buffer) override;

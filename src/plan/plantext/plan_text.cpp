@@ -24,19 +24,25 @@ std::string AnswerText(const FileAnswer& answer) {
   return text + " (" + BasisName(answer.basis) + ": " + answer.local + ")";
 }
 
+// Told under the line it concerns, only where the deployment shows it.
+void WriteRisk(const std::string& risk, const std::string& indent, std::ostream& out) {
+  if (!risk.empty()) out << indent << risk << "\n";
+}
+
 void WriteLanguage(const PlanLanguage& language, std::ostream& out) {
   const std::string code = language.language_code.empty()
                                ? "no language code"
                                : "language code " + ToUtf8(language.language_code);
   if (!language.by_lcid) {
     out << "language  " << code << " (given)\n";
-    return;
+  } else {
+    std::string source = language.table_read      ? "table read"
+                         : language.fallback_read ? "table unreadable, copy C:\\LANG_INI.TXT read"
+                                                  : "no table could be read";
+    out << "language  LCID " << ToUtf8(language.lcid_text) << " -> " << code << " (" << source
+        << (language.matched ? "" : ", no section matched") << ")\n";
   }
-  std::string source = language.table_read      ? "table read"
-                       : language.fallback_read ? "table unreadable, copy C:\\LANG_INI.TXT read"
-                                                : "no table could be read";
-  out << "language  LCID " << ToUtf8(language.lcid_text) << " -> " << code << " (" << source
-      << (language.matched ? "" : ", no section matched") << ")\n";
+  WriteRisk(CodeNotAFolderText(language.language_code), "          ", out);
 }
 
 }  // namespace
@@ -55,6 +61,7 @@ void WriteEntriesText(const std::vector<PlanEntry>& entries, const char* indent,
       out << indent << "  started as " << ToUtf8(entry.handed) << "\n";
     }
     if (entry.exit_codes_judged) out << indent << "  success codes " << SuccessCodesText(entry) << "\n";
+    WriteRisk(AppPathSearchText(entry.app_path), std::string(indent) + "  ", out);
   }
 }
 
@@ -125,6 +132,8 @@ nlohmann::ordered_json EntryJson(const PlanEntry& entry) {
     json["started_as"] = ToUtf8(entry.handed);
     if (entry.language_template) json["language_template"] = true;
     if (entry.exit_codes_judged) json["success_codes"] = SuccessCodesText(entry);
+    const std::string searched = AppPathSearchText(entry.app_path);
+    if (!searched.empty()) json["apppath_search"] = searched;
   } else {
     json["skipped"] = SkipName(entry.skip);
     json["reason"] = SkipText(entry);
@@ -154,6 +163,8 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
                       {"matched", language.matched == 1},
                       {"table_read", language.table_read},
                       {"fallback_read", language.fallback_read}};
+  const std::string not_a_folder = CodeNotAFolderText(language.language_code);
+  if (!not_a_folder.empty()) json["language"]["code_not_a_folder"] = not_a_folder;
   json["passes"] = nlohmann::ordered_json::array();
   for (const PassPlan& pass : plan.passes) {
     nlohmann::ordered_json entries = nlohmann::ordered_json::array();

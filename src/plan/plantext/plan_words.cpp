@@ -2,6 +2,7 @@
 
 #include "base/utf.h"
 #include "runner/exit_codes.h"
+#include "runner/application_command.h"
 
 namespace quill::plan {
 
@@ -93,6 +94,30 @@ std::string SuccessCodesText(const PlanEntry& entry) {
     return "SuccessCodes \"" + ToUtf8(entry.success_codes) + "\" does not read: " + defaults;
   }
   return CodesText(codes) + " (SuccessCodes)";
+}
+
+namespace {
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+}  // namespace
+
+std::string AppPathSearchText(const WString& app_path) {
+  const bool share = app_path.size() > 1 && IsSeparator(app_path[0]) && IsSeparator(app_path[1]);
+  const bool from_drive = app_path.size() > 2 && app_path[1] == u':' && IsSeparator(app_path[2]);
+  if (app_path.empty() || share || from_drive) return "";
+  if (IsSeparator(app_path[0]) || (app_path.size() > 1 && app_path[1] == u':')) {
+    return "AppPath is not a full path: the current directory decides which installer starts";
+  }
+  return "AppPath is not a full path: the installer is searched for in the current directory "
+         "and along PATH, where others may have put one";
+}
+
+std::string CodeNotAFolderText(const WString& language_code) {
+  if (!LeavesItsFolder(language_code)) return "";
+  return "language code " + ToUtf8(language_code) +
+         " is no folder name: %LANG% takes no folder from it (GlobalSwitches, or the "
+         "application is skipped)";
 }
 
 }  // namespace quill::plan

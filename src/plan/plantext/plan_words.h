@@ -24,6 +24,12 @@ std::string ExitCodesText(const PlanSettings& settings);
 // "0, 3010 (SuccessCodes)", "0, 1707, 3010, 1641 (default)", or that the
 // list does not read and the defaults are used.
 std::string SuccessCodesText(const PlanEntry& entry);
+// The risks a deployment shows, told alike by lint and plan; "" where there
+// is none. An AppPath that is no full path leaves it to the current
+// directory (and, without a drive, to PATH) which installer starts.
+std::string AppPathSearchText(const WString& app_path);
+// A language code that is no folder name gives %LANG% no folder.
+std::string CodeNotAFolderText(const WString& language_code);
 
 }  // namespace quill::plan
 

@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include <vector>
+
 #include "platform/win32/win32_export.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
@@ -18,6 +20,22 @@ HMODULE ModuleOf(LibraryHandle library) {
 }
 
 }  // namespace
+
+WString Win32Platform::ModuleFileName(size_t first_buffer_chars) {
+  // A path that fills the buffer may have been cut (XP then leaves it without
+  // a NUL), so the buffer doubles until the path fits, up to the longest path
+  // Windows has.
+  constexpr size_t kLongestPath = 32767;
+  for (size_t size = first_buffer_chars > 0 ? first_buffer_chars : 1;; size *= 2) {
+    std::vector<wchar_t> buffer(size, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(size));
+    if (length == 0) return WString();
+    if (length < size) return FromWide(buffer.data(), length);
+    if (size > kLongestPath) return WString();
+  }
+}
+
+WString Win32Platform::RunningProgramPath() { return ModuleFileName(MAX_PATH); }
 
 void Win32Platform::InitializeCom() { CoInitialize(nullptr); }
 

@@ -46,6 +46,10 @@ class Win32Platform : public Platform {
   // Libraries (win32_libraries.cpp)
   void InitializeCom() override;
   void UninitializeCom() override;
+  WString RunningProgramPath() override;
+  // The running program's path asked for with a buffer of that many
+  // characters first, grown as the path needs.
+  static WString ModuleFileName(size_t first_buffer_chars);
   LibraryHandle LoadModule(const WString& path) override;
   ExportAddress FindExport(LibraryHandle library, const std::string& name) override;
   void CallMachineIdEntry(ExportAddress entry, char* buffer) override;

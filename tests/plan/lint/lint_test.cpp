@@ -82,6 +82,8 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
        "app-without-apppath", 2},
       {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\\\n", "deploy.ini:6:",
        "apppath-trailing-backslash", 1},
+      {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=Apps\\A\n", "deploy.ini:6:", "apppath-not-full-path", 1},
+      {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=\\Apps\\A\n", "deploy.ini:6:", "apppath-not-full-path", 1},
       {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\nAppSwitches=%Lang%\\s.exe\n",
        "deploy.ini:7:", "lang-placeholder-case", 1},
       {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\" + std::string(300, 'a') + "\n",
@@ -162,6 +164,8 @@ TEST(LintTest, LanguageTableRules) {
       {"[07]\nLCID=0x407\n[7]\nLCID=0X407\n", 4, "lcid-duplicate"},
       {"[07]\nLCID=0x407\n\x1A[09]\nLCID=0x409\n", 3, "table-ctrl-z"},
       {"[07]\n" + std::string(300, 'x') + "\nLCID=0x407\n", 2, "table-line-too-long"},
+      {"[07]\nLCID=0x407\n[..\\..\\Temp]\nLCID=0x409\n", 3, "language-code-not-a-folder"},
+      {"[C:x]\nLCID=0x409\n", 1, "language-code-not-a-folder"},
   };
   PlanFixture machine("");
   for (const Case& c : cases) {
@@ -173,7 +177,8 @@ TEST(LintTest, LanguageTableRules) {
   }
   // A clean table has nothing to say, and nothing on a section named twice
   // with different locales.
-  EXPECT_TRUE(LintLanguageTable(kGoodTable + "[07]\nLCID=0x807\n", "LANG.INI", *machine.platform)
+  EXPECT_TRUE(LintLanguageTable(kGoodTable + "[07]\nLCID=0x807\n[zh.TW]\nLCID=0x404\n",
+                                "LANG.INI", *machine.platform)
                   .empty());
 }
 

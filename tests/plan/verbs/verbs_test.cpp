@@ -14,9 +14,10 @@ namespace {
 const char kIni[] =
     "[Settings]\r\nLogFile=logs\\run.log\r\nMaxInstallTime=0x3C\r\nAppInstlPath=C:\\AppInstl\r\n"
     "[0xFFFF]\r\nAPP1=Reader\r\nAPP2=Gone\r\n"
-    "[0xAB12_VISTA32]\r\nAPP1=Tool\r\n"
+    "[0xAB12]\r\nAPP1=Rel\r\n[0xAB12_VISTA32]\r\nAPP1=Tool\r\n"
     "[Reader]\r\nAppPath=C:\\Apps\\Reader\r\nAppSwitches=%LANG%\\setup.exe /s\r\n"
-    "[Tool]\r\nAppPath=C:\\Program Files\\Tool\r\nAppSwitches=tool.exe /q\r\n";
+    "[Tool]\r\nAppPath=C:\\Program Files\\Tool\r\nAppSwitches=tool.exe /q\r\n"
+    "[Rel]\r\nAppPath=Apps\\Rel\r\nAppSwitches=r.exe\r\n";
 
 struct Deployment {
   Deployment() {
@@ -52,6 +53,8 @@ TEST(VerbsTest, PlanAsText) {
            "pass 0    lists 0xFFFF, 0xAB12\n",
            "  0xFFFF APP1 Reader: launch C:\\Apps\\Reader\\07\\setup.exe /s\n",
            "  0xFFFF APP2 Gone: skipped, no section [Gone] in the INI file\n",
+           "  0xAB12 APP1 Rel: launch Apps\\Rel\\r.exe\n    AppPath is not a full path: the "
+           "installer is searched for in the current directory and along PATH",
            "pass 1    lists 0xFFFF_VISTA32, 0xAB12_VISTA32\n",
            "  0xAB12_VISTA32 APP1 Tool: launch C:\\Program Files\\Tool\\tool.exe /q\n",
            "    started as \"C:\\Program Files\\Tool\\tool.exe\" /q\n",
@@ -95,6 +98,18 @@ TEST(VerbsTest, ExitCodeKeysInPlanAndDiff) {
   EXPECT_EQ(1, RunDiffVerb(diff, out, err)) << err.str();
   EXPECT_NE(std::string::npos, out.str().find("not recorded")) << out.str();
   EXPECT_NE(std::string::npos, out.str().find("success codes 0, 3010 (SuccessCodes)")) << out.str();
+}
+
+// A language code that is no folder name is named under the language line.
+TEST(VerbsTest, PlanNamesALanguageCodeThatIsNoFolderName) {
+  Deployment d;
+  d.options.lcid.clear();
+  d.options.language_code = "..\\Temp";
+  ASSERT_EQ(0, d.Run()) << d.err.str();
+  EXPECT_NE(std::string::npos, d.out.str().find("language  language code ..\\Temp (given)\n"
+                                                "          language code ..\\Temp is no folder "
+                                                "name: %LANG% takes no folder from it"))
+      << d.out.str();
 }
 
 TEST(VerbsTest, PlanAsJson) {
