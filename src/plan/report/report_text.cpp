@@ -148,7 +148,9 @@ void WriteOutcome(const RunRow& run, RowWriter& row) {
       return;
     case RunOutcome::kMissingAppInstlPath: row << "error: AppInstlPath not given"; return;
     case RunOutcome::kMissingLanguageTable: row << "error: cannot open " << Shown(run.error.Utf8()); return;
-    case RunOutcome::kCutShort: row << "cut short during an application"; return;
+    case RunOutcome::kCutShort:
+      row << (run.applications.empty() ? "cut short" : "cut short during an application");
+      return;
   }
 }
 

@@ -131,14 +131,11 @@ void RunBuilder::Stamp(const RecordSpan& record, StampRead* stamp) {
 
 void RunBuilder::Take(const RecordSpan& record) {
   if (first_banner_line_.waiting) {
-    first_banner_line_.waiting = false;
     if (record.record == LogRecord::kBannerSecondLine) {
+      first_banner_line_.waiting = false;
       Open(first_banner_line_.line);
     } else {
-      RecordSpan first;
-      first.cut_short = first_banner_line_.cut_short;
-      first.line = first_banner_line_.line;
-      TakeInRun(first);
+      TakeWaitingLine();
     }
   }
   if (record.record == LogRecord::kBannerFirstLine) {
@@ -156,15 +153,29 @@ const RunRow* RunBuilder::Next() {
   return &done_[handed_out_++];
 }
 
+// A first banner line that no second followed: a line of the run at hand.
+void RunBuilder::TakeWaitingLine() {
+  if (!first_banner_line_.waiting) return;
+  first_banner_line_.waiting = false;
+  RecordSpan first;
+  first.cut_short = first_banner_line_.cut_short;
+  first.line = first_banner_line_.line;
+  TakeInRun(first);
+}
+
 void RunBuilder::Finish() {
-  if (first_banner_line_.waiting) {
-    first_banner_line_.waiting = false;
-    RecordSpan first;
-    first.cut_short = first_banner_line_.cut_short;
-    first.line = first_banner_line_.line;
-    TakeInRun(first);
-  }
+  TakeWaitingLine();
   Close();
+}
+
+void RunBuilder::CutShort(LogRecord record) {
+  // A banner torn opens no run, and leaves the one before it whole.
+  const bool banner = record == LogRecord::kBannerFirstLine || record == LogRecord::kBannerSecondLine;
+  if (banner) return;
+  TakeWaitingLine();
+  if (!open_) return;
+  ++run_.cut_short_records;
+  if (run_.outcome == RunOutcome::kApplicationsRun) run_.outcome = RunOutcome::kCutShort;
 }
 
 void RunBuilder::Reset() {

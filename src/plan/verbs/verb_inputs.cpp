@@ -71,28 +71,6 @@ int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& opt
   return kAllGood;
 }
 
-bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err) {
-  path_ = path;
-  if (path.empty()) return true;
-  if (path == "-") {
-    stream_ = &out;
-    return true;
-  }
-  file_ = std::make_unique<std::ofstream>(std::filesystem::u8path(path), std::ios::binary);
-  stream_ = file_.get();
-  if (*file_) return true;
-  err << "quillplan " << verb_ << ": cannot write " << Shown(path) << "\n";
-  return false;
-}
-
-bool Output::Close(std::ostream& err) {
-  if (!file_) return true;
-  file_->close();
-  if (!file_->fail()) return true;
-  err << "quillplan " << verb_ << ": writing " << Shown(path_) << " failed\n";
-  return false;
-}
-
 void TellProblems(const char* verb, const std::vector<FileProblem>& problems, std::ostream& err) {
   for (const FileProblem& problem : problems) {
     err << "quillplan " << verb << ": " << Shown(problem.file);

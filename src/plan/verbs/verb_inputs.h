@@ -4,7 +4,6 @@
 // Turning a verb's options into what it works on; each reports its own
 // failure on `err` and gives the verb's exit status for it.
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -34,23 +33,6 @@ class VerbMachine {
   IniFile ini_;
   std::unique_ptr<MachineFiles> files_;
   std::unique_ptr<PlanPlatform> platform_;
-};
-
-// An output file, or standard output for "-"; failures told as the verb's.
-class Output {
- public:
-  explicit Output(const char* verb) : verb_(verb) {}
-  bool Open(const std::string& path, std::ostream& out, std::ostream& err);
-  std::ostream* stream() const { return stream_; }
-  bool is_file() const { return file_ != nullptr; }
-  const std::string& path() const { return path_; }
-  bool Close(std::ostream& err);
-
- private:
-  const char* verb_;
-  std::string path_;
-  std::unique_ptr<std::ofstream> file_;
-  std::ostream* stream_ = nullptr;
 };
 
 // The files a fleet's reading skipped and the lines it passed over, one a line.

@@ -76,6 +76,23 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
          o.fleet = true;
        },
        kFound, {"runs: 2 on 1 models (SystemIDs); 0 ended in an error, 0 cut short", "Tool "}, {"a.log:13: a line that holds no record"}},
+      {"4: a banner after 70,000 NUL bytes, and after a torn line of 300,000 bytes",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("share/a.log", good + std::string(70000, '\0') +
+                                             OneRun(u"10:00:00", u"10:00:02", u"Tool") +
+                                             std::string(300000, 'x') +
+                                             OneRun(u"11:00:00", u"11:00:02", u"Last"))};
+         o.fleet = true;
+       },
+       kFound, {"runs: 3 on 1 models (SystemIDs); 0 ended in an error, 0 cut short", "Tool ", "Last "}, {}},
+      {"4: a log torn inside a record: the run is cut short, the value not read",
+       [&](const TempTree& t, ReportOptions& o) {
+         const std::string torn = OneRun(u"10:00:00", u"10:00:02", u"Tool", u"0xA1B2");
+         o.logs = {t.File("share/a.log", good + torn.substr(0, torn.find("0xA1") + 4))};
+         o.fleet = true;
+       },
+       kAllGood, {"runs: 2 on 2 models (SystemIDs); 0 ended in an error, 1 cut short", "still failing on 1 (1 of them cut short)"}, {},
+       {"0xA1"}},
       {"4: a log that begins with NUL bytes, past the first 4 KiB",
        [&](const TempTree& t, ReportOptions& o) {
          t.File("share/a.log", std::string(5000, '\0') + good);

@@ -2,7 +2,10 @@
 // one table for every verb, the status of each row as --help states it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <thread>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -35,11 +38,15 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
   const std::string listed_ini = tree.File("listed.ini", Slurp(good_ini) + "[0xAB12]\r\nAPP1=X\r\n"
                                            "[X]\r\nAppPath=C:\\X\r\nAppSwitches=x.exe\r\n");
   const std::string out = tree.Path("out.txt");
+  const std::string kept = tree.File("kept.html", "<html>the last good page</html>\n");
+  std::filesystem::create_symlink(log, tree.Path("log-link.csv"));
+  std::filesystem::create_hard_link(pc_log, tree.Path("pcs-hard.csv"));
   struct Row {
     std::vector<std::string> arguments;
     int status;
     std::string output;  // where stdout goes
     std::string says = "";  // a text stdout holds
+    std::string intact = "";  // a file the run leaves as it was
   } rows[] = {
       {{"--version"}, 0, out, "quillplan 1.0.0"},
       {{"--help"}, 0, out, "  3  usage: an unknown verb or option"},
@@ -70,7 +77,23 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
       {{"report", log, log + ".gone"}, 1, out, "files: 1 run logs read, 1 skipped"},
       {{"report", log + ".gone"}, 2, out},
       {{"report", "--csv", "-", log}, 0, out, "log file,run,run start"},
+      // An output that is an input, or another output, is refused before
+      // anything is written; a run that fails leaves the old output.
+      {{"report", log, "--csv", log}, 3, out, "", log},
+      {{"report", log, "--csv", tree.Path("log-link.csv")}, 3, out, "", log},
+      {{"report", tree.Path("pcs"), "--html", tree.Path("pcs-hard.csv")}, 3, out, "", pc_log},
+      {{"report", tree.Path("pcs"), "--html", pc_log}, 3, out, "", pc_log},
+      {{"report", log, "--csv", kept, "--html", tree.Path("./kept.html")}, 3, out, "", kept},
+      {{"report", log, "--csv", "-", "--json"}, 3, out},
+      {{"report", log + ".gone", "--html", kept}, 2, out, "", kept},
+      {{"diff", good_ini, listed_ini, "--fleet", pc_log, "--csv", listed_ini}, 3, out, "", listed_ini},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", pc_log, "--csv", table}, 3, out, "", table},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", pc_log, "--csv", "-", "--json"}, 3, out},
   };
+  std::map<std::string, std::string> before;
+  for (const Row& row : rows) {
+    if (!row.intact.empty()) before[row.intact] = Slurp(row.intact);
+  }
   for (const Row& row : rows) {
     std::vector<std::string> arguments = {QUILLPLAN_BINARY};
     arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
@@ -78,10 +101,54 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
     std::string shown;
     for (const std::string& argument : row.arguments) shown += " " + argument;
     EXPECT_EQ(row.status, run.status) << shown;
+    if (!row.intact.empty()) {
+      EXPECT_EQ(before.at(row.intact), Slurp(row.intact)) << shown;
+    }
     if (!row.says.empty()) {
       EXPECT_NE(std::string::npos, Slurp(out).find(row.says)) << shown;
     }
   }
+}
+
+// An output is whole or absent: of two reports writing one page at once,
+// the page is one of the two; a run whose write fails midway (the file
+// size limit reached) leaves the old page.
+TEST(ExitStatusTest, OutputsAreWholeOrAbsent) {
+  TempTree tree;
+  std::string run = std::string(109, '*') + "\r\nQUILLRUN starts at: 09:05:03 Sunday, "
+                    "December 06, 2026\r\n" + std::string(109, '*') + "\r\n\r\n"
+                    "SystemID      => 0xAB12\r\nOSType\t\t  => WINXP\r\n";
+  for (int pc = 0; pc < 300; ++pc) {
+    tree.File("a/PC" + std::to_string(pc) + ".LOG", run);
+    tree.File("b/PC" + std::to_string(pc) + ".LOG", run + (pc % 2 ? "" : "LCID          => 0x407\r\n"));
+  }
+  const std::string page = tree.Path("page.html");
+  std::string alone[2];
+  for (int side = 0; side < 2; ++side) {
+    RunTimed({QUILLPLAN_BINARY, "report", tree.Path(side ? "b" : "a"), "--html", page}, "/dev/null");
+    alone[side] = Slurp(page);
+  }
+  ASSERT_NE(alone[0], alone[1]);
+  for (int round = 0; round < 5; ++round) {
+    std::thread writers[4];
+    for (int i = 0; i < 4; ++i) {
+      writers[i] = std::thread([&, i] {
+        RunTimed({QUILLPLAN_BINARY, "report", tree.Path(i % 2 ? "b" : "a"), "--html", page}, "/dev/null");
+      });
+    }
+    for (std::thread& writer : writers) writer.join();
+    const std::string written = Slurp(page);
+    EXPECT_TRUE(written == alone[0] || written == alone[1]) << "round " << round;
+  }
+  const std::string last = Slurp(page);
+  const TimedRun limited = RunTimed({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 8; exec \"$0\" \"$@\"",
+                                     QUILLPLAN_BINARY, "report", tree.Path("a"), "--html", page},
+                                    "/dev/null");
+  EXPECT_EQ(2, limited.status);
+  EXPECT_EQ(last, Slurp(page));
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(tree.root())) files += entry.is_regular_file();
+  EXPECT_EQ(1u, files) << "no part left behind";
 }
 
 // A log is held a run at a time, an INI file as its text and a few bytes
