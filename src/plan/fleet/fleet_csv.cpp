@@ -5,6 +5,7 @@
 #include "base/utf.h"
 #include "plan/report/report_text.h"
 #include "plan/tally/pc_latest.h"
+#include "plan/text/shown_text.h"
 
 namespace quill::plan {
 
@@ -33,7 +34,7 @@ const char* RunState(const RunRow& run) {
 
 std::string CsvField(const std::string& field) {
   const bool formula = !field.empty() && std::string("=+-@\t\r").find(field[0]) != std::string::npos;
-  const std::string text = formula ? "'" + field : field;
+  const std::string text = ValidUtf8(formula ? "'" + field : field);
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) {

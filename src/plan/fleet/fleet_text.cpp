@@ -10,6 +10,7 @@
 #include "plan/tally/run_filter.h"
 #include "plan/text/civil_time.h"
 #include "plan/text/shown_text.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -179,7 +180,7 @@ nlohmann::ordered_json FailingPcJson(const FailingPc& pc) {
 }
 
 std::string Dumped(const nlohmann::ordered_json& json) {
-  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  return JsonText(json, 2);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "base/utf.h"
 #include "plan/text/civil_time.h"
 #include "plan/text/shown_text.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -213,7 +214,7 @@ nlohmann::ordered_json TotalsJson(const Totals& totals) {
 
 // `json` as dump(2) would write it `depth` levels down.
 std::string Nested(const nlohmann::ordered_json& json, int depth) {
-  const std::string text = json.dump(2);
+  const std::string text = JsonText(json, 2);
   const std::string indent(static_cast<size_t>(depth) * 2, ' ');
   std::string nested;
   for (char c : text) {

@@ -16,6 +16,7 @@
 #include "plan/verbs/output_file.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -156,7 +157,7 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   if (options.json) {
     nlohmann::ordered_json json = DiffJson(diff, options.old_ini, options.new_ini);
     json["exit_status"] = diff.changes() ? kFound : kAllGood;
-    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    out << JsonText(json, 2) << "\n";
   } else {
     WriteDiffText(diff, options.old_ini, options.new_ini, out);
   }

@@ -8,6 +8,7 @@
 #include "plan/planning/planner.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -31,7 +32,7 @@ int RunPlanVerb(const PlanOptions& options, std::ostream& raw_out, std::ostream&
 
   const Plan plan = PlanRun(request, platform);
   if (options.json) {
-    out << PlanJson(plan).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    out << JsonText(PlanJson(plan), 2) << "\n";
   } else {
     WritePlanText(plan, out);
   }

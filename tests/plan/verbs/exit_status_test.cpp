@@ -2,6 +2,7 @@
 // one table for every verb, the status of each row as --help states it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -10,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "bench_process.h"
+#include "plan/text/shown_text.h"
 #include "temp_tree.h"
 
 namespace quill::plan {
@@ -19,6 +23,18 @@ namespace {
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Nothing that drives a terminal or is not UTF-8.
+bool TerminalSafe(const std::string& text) {
+  if (ValidUtf8(text) != text) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
+    if ((c < 0x20 && c != '\n') || c == 0x7F || (c == 0xC2 && next < 0xA0)) return false;
+    if (text.compare(i, 3, "\xE2\x80\xAE") == 0) return false;
+  }
+  return true;
 }
 
 TEST(ExitStatusTest, OneMeaningInEveryVerb) {
@@ -38,6 +54,13 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
   const std::string listed_ini = tree.File("listed.ini", Slurp(good_ini) + "[0xAB12]\r\nAPP1=X\r\n"
                                            "[X]\r\nAppPath=C:\\X\r\nAppSwitches=x.exe\r\n");
   const std::string out = tree.Path("out.txt");
+  // A share's worst: a log named with a line feed, a right-to-left
+  // override and bytes that are not UTF-8, which names no SystemID; a
+  // SystemID with a C1 control.
+  tree.File("hostile/PC\n\xE2\x80\xAE\xFF\xFE\x80.LOG", Slurp(log));
+  tree.File("hostile/PC2.LOG", Slurp(log) + "SystemID      => 0xAB12\x85\r\nOSType\t\t  => WINXP\r\n"
+                               "LCID          => 0x407\r\n");
+  const std::string hostile = tree.Path("hostile");
   const std::string kept = tree.File("kept.html", "<html>the last good page</html>\n");
   std::filesystem::create_symlink(log, tree.Path("log-link.csv"));
   std::filesystem::create_hard_link(pc_log, tree.Path("pcs-hard.csv"));
@@ -89,6 +112,15 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
       {{"diff", good_ini, listed_ini, "--fleet", pc_log, "--csv", listed_ini}, 3, out, "", listed_ini},
       {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", pc_log, "--csv", table}, 3, out, "", table},
       {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", pc_log, "--csv", "-", "--json"}, 3, out},
+      // Every verb's output is valid, and safe on a terminal, whatever the logs hold.
+      {{"report", hostile}, 0, out, "PC\\x0a\\xe2\\x80\\xae\\xff\\xfe\\x80.LOG"},
+      {{"report", hostile, "--json"}, 0, out},
+      {{"report", hostile, "--csv", "-"}, 0, out, "PC\n\xE2\x80\xAE\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {{"matrix", listed_ini, "--lang-table", table, "--fleet", hostile}, 0, out, "PC\\x0a"},
+      {{"matrix", listed_ini, "--lang-table", table, "--fleet", hostile, "--json"}, 0, out},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", hostile}, 0, out, "PC\\x0a"},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", hostile, "--json"}, 0, out},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", hostile, "--csv", "-"}, 0, out},
   };
   std::map<std::string, std::string> before;
   for (const Row& row : rows) {
@@ -106,6 +138,17 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
     }
     if (!row.says.empty()) {
       EXPECT_NE(std::string::npos, Slurp(out).find(row.says)) << shown;
+    }
+    if (row.output != out) continue;
+    const std::string written = Slurp(out);
+    // A CSV is data, whose cells may hold line ends; but it is UTF-8.
+    if (std::count(row.arguments.begin(), row.arguments.end(), "--csv")) {
+      EXPECT_EQ(ValidUtf8(written), written) << shown;
+    } else {
+      EXPECT_TRUE(TerminalSafe(written)) << shown << "\n" << written;
+    }
+    if (std::count(row.arguments.begin(), row.arguments.end(), "--json") && row.status < 3) {
+      EXPECT_TRUE(nlohmann::json::accept(written)) << shown << "\n" << written;
     }
   }
 }
