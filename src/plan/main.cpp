@@ -4,6 +4,7 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -165,6 +166,14 @@ int Main(int argc, char** argv) {
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
     return status == 0 ? quill::plan::kAllGood : quill::plan::kUsage;
+  }
+  // A date given empty is no date, not no filter.
+  for (const auto& [option, date] : {std::make_pair("--since", &report.since),
+                                     std::make_pair("--until", &report.until)}) {
+    if (*report_verb && report_verb->get_option(option)->count() > 0 && date->empty()) {
+      std::cerr << "quillplan report: " << option << " \"\" is no date; give one as 2026-03-31\n";
+      return quill::plan::kUsage;
+    }
   }
   if (plan.lcid.empty() && !code->count() && *plan_verb) {
     std::cerr << "quillplan plan: give --lcid or --language-code\n";

@@ -73,6 +73,8 @@ void FailingPcs(const FleetTotals& totals, int top, std::ostream& out) {
   }
 }
 
+constexpr size_t kOutsideNamed = 10;
+
 void Trend(const RunTrend& trend, std::ostream& out) {
   const auto points = trend.Points();
   if (points.empty()) return;
@@ -81,6 +83,15 @@ void Trend(const RunTrend& trend, std::ostream& out) {
   for (const TrendPoint& point : points) {
     out << std::left << std::setw(12) << IsoDate(point.first_day) << std::right << std::setw(10)
         << point.runs << std::setw(10) << point.failed_runs << std::setw(10) << point.pcs << "\n";
+  }
+  const RunTrend::Outside outside = trend.RunsOutside();
+  if (outside.runs == 0) return;
+  out << "outside the trend, by clocks far from the others': " << outside.runs << " runs\n";
+  for (size_t i = 0; i < outside.days.size() && i < kOutsideNamed; ++i) {
+    out << "  " << IsoDate(outside.days[i].first) << "  " << Shown(outside.days[i].second) << "\n";
+  }
+  if (outside.days.size() > kOutsideNamed) {
+    out << "  ... " << outside.days.size() - kOutsideNamed << " more days: --json lists all\n";
   }
 }
 
@@ -277,6 +288,13 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
                                        {"runs", point.runs},
                                        {"failed_runs", point.failed_runs},
                                        {"pcs", point.pcs}});
+  }
+  const RunTrend::Outside outside = totals.trend.RunsOutside();
+  if (outside.runs > 0) {
+    json["trend"]["runs_outside"] = outside.runs;
+    for (const auto& [day, file] : outside.days) {
+      json["trend"]["days_outside"].push_back({{"day", IsoDate(day)}, {"log", file}});
+    }
   }
   if (totals.slowest.seconds >= 0) {
     json["slowest_run"] = {{"file", totals.slowest.file},

@@ -53,7 +53,8 @@ int MonthOf(std::string_view date) {
 bool ReadTime(std::string_view time, LocalTime* local) {
   return time.size() == 8 && time[2] == ':' && time[5] == ':' &&
          ReadNumber(time, 0, 2, &local->hour) && ReadNumber(time, 3, 2, &local->minute) &&
-         ReadNumber(time, 6, 2, &local->second);
+         ReadNumber(time, 6, 2, &local->second) &&
+         IsRealTime(local->hour, local->minute, local->second);
 }
 
 // "Sunday, December 06, 2026": the day and year close the text.
@@ -63,7 +64,8 @@ bool ReadDate(std::string_view date, LocalTime* local) {
   return local->month != 0 && year_comma != std::string_view::npos && year_comma >= 3 &&
          date.size() - year_comma - 2 == 4 && date[year_comma - 3] == ' ' &&
          ReadNumber(date, year_comma - 2, 2, &local->day) &&
-         ReadNumber(date, year_comma + 2, 4, &local->year);
+         ReadNumber(date, year_comma + 2, 4, &local->year) &&
+         IsRealDate(local->year, local->month, local->day);
 }
 
 // The "%d" the program wrote: an int32, or nothing when it does not read.

@@ -52,6 +52,11 @@ bool ReadFilter(const ReportOptions& options, RunFilter* filter, std::ostream& e
     }
     *bound = (*days + day_after) * 86400;
   }
+  if (!options.since.empty() && !options.until.empty() && *filter->since >= *filter->until) {
+    err << "quillplan report: --since " << Shown(options.since) << " is after --until "
+        << Shown(options.until) << ": no day is between them\n";
+    return false;
+  }
   filter->app = options.app;
   filter->model = options.model;
   filter->os = options.os;

@@ -170,6 +170,81 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
        },
        kAllGood, {"durations unknown: 2 with END before START", "slowest run: 4 s"}, {},
        {"-3600", " -"}},
+      {"5: stamps that name no real moment are unreadable, and counted apart",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("share/a.log",
+                          good + Replaced(good, "December 06, 2026", "February 29, 2100") +
+                              Replaced(Replaced(good, "December 06, 2026", "February 30, 2026"),
+                                       "09:00:00", "25:61:61") +
+                              Replaced(OneRun(u"09:00:00", u"12:00:00"), "December 06, 2026",
+                                       "January 01, 0000"))};
+         o.fleet = true;
+       },
+       kAllGood, {"3 runs without a readable time", "slowest run: 6 s"}, {}, {"2100-03-01", "0000-"}},
+      {"6: a PC whose clock says 1980 among others: counted and named, not drawn",
+       [&](const TempTree& t, ReportOptions& o) {
+         t.File("share/a.log", good + Replaced(good, "December 06", "December 07"));
+         t.File("share/b.log", Replaced(good, "December 06, 2026", "January 01, 1980"));
+         o.logs = {t.Path("share")};
+       },
+       kAllGood, {"outside the trend, by clocks far from the others': 1 runs\n  1980-01-01  ", "b.log",
+                  "2026-12-07           1"}, {}, {"week from", "1980-01-02"}},
+      {"6: runs 91 days apart are drawn per week",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("share/a.log", good + Replaced(good, "December 06", "September 06"))};
+         o.fleet = true;
+       },
+       kAllGood, {"week from"}, {}},
+      {"6: runs 90 days apart are drawn per day",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("share/a.log", good + Replaced(good, "December 06", "September 07"))};
+         o.fleet = true;
+       },
+       kAllGood, {"2026-09-07"}, {}, {"week from", "outside the trend"}},
+      {"13: a run at midnight on the --since day is in, one at midnight after --until is out",
+       [&](const TempTree& t, ReportOptions& o) {
+         const std::string midnight = OneRun(u"00:00:00", u"00:00:01");
+         o.logs = {t.File("share/a.log", Replaced(midnight, "December 06", "December 05") + midnight +
+                                             Replaced(midnight, "December 06", "December 07"))};
+         o.fleet = true;
+         o.since = o.until = "2026-12-06";
+       },
+       kAllGood, {"runs: 1 on 1 models"}, {}},
+      {"13: --since -001-01-01 --until ",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("a.log", good)};
+         o.since = "-001-01-01";
+         o.until = "";
+       },
+       kUsage, {}, {"is no date"}},
+      {"13: --since  201-11-05 --until ",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("a.log", good)};
+         o.since = " 201-11-05";
+         o.until = "";
+       },
+       kUsage, {}, {"is no date"}},
+      {"13: --since 2026- 1-05 --until ",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("a.log", good)};
+         o.since = "2026- 1-05";
+         o.until = "";
+       },
+       kUsage, {}, {"is no date"}},
+      {"13: --since 2100-02-29 --until ",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("a.log", good)};
+         o.since = "2100-02-29";
+         o.until = "";
+       },
+       kUsage, {}, {"is no date"}},
+      {"13: --since 2030-01-01 --until 2020-01-01",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("a.log", good)};
+         o.since = "2030-01-01";
+         o.until = "2020-01-01";
+       },
+       kUsage, {}, {"is after --until"}},
       {"13: the report's own output files in the folder it reads",
        [&](const TempTree& t, ReportOptions& o) {
          t.File("share/a.log", good);

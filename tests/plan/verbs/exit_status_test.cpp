@@ -108,6 +108,7 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
       {{"report", tree.Path("pcs"), "--html", pc_log}, 3, out, "", pc_log},
       {{"report", log, "--csv", kept, "--html", tree.Path("./kept.html")}, 3, out, "", kept},
       {{"report", log, "--csv", "-", "--json"}, 3, out},
+      {{"report", log, "--since", ""}, 3, out},
       {{"report", log + ".gone", "--html", kept}, 2, out, "", kept},
       {{"diff", good_ini, listed_ini, "--fleet", pc_log, "--csv", listed_ini}, 3, out, "", listed_ini},
       {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", pc_log, "--csv", table}, 3, out, "", table},
