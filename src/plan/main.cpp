@@ -45,8 +45,12 @@ const char kExitStatus[] =
     "  0  all good: nothing found, nothing changed, every input read\n"
     "  1  something found: lint warnings, changes in diff, files or lines report skipped\n"
     "  2  trouble: an input could not be read or is not what it should be (lint errors,\n"
-    "     a file that is no run log), an output could not be written, or memory ran out\n"
-    "  3  usage: an unknown verb or option, a missing or malformed argument\n";
+    "     a log named alone that is no run log), an output could not be written, or\n"
+    "     memory ran out\n"
+    "  3  usage: an unknown verb or option, a missing or malformed argument, an output\n"
+    "     that is an input or another output\n"
+    "A file that is no run log among the logs is named on stderr: report counts it as\n"
+    "skipped (1); diff --fleet and matrix --fleet keep their answer (0 or 1).\n";
 
 // The first word that is no option must be a verb; CLI11 would only say
 // that one is required.

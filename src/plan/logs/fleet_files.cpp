@@ -36,6 +36,10 @@ class Walker {
     const std::string text = Utf8(path);
     std::error_code error;
     const fs::file_status own = fs::symlink_status(path, error);
+    if (error == std::errc::filename_too_long) {
+      visit_({text, "cannot be read: path too long"});
+      return;
+    }
     if (error || !fs::exists(own)) {
       visit_({text, "cannot be read: no such file or folder"});
       return;

@@ -49,7 +49,11 @@ const RunRow* RunFilter::Pass(const RunRow& run, RunRow* narrowed) const {
     if (since && *run.start.seconds < *since) return nullptr;
     if (until && *run.start.seconds >= *until) return nullptr;
   }
-  if (!model.empty() && !SameIgnoringCase(model, run.system_id.Utf8())) return nullptr;
+  // A model as the log shows it, or without its "0x".
+  if (!model.empty() && !SameIgnoringCase(model, run.system_id.Utf8()) &&
+      !SameIgnoringCase("0x" + model, run.system_id.Utf8())) {
+    return nullptr;
+  }
   if (!os.empty()) {
     const std::string os_type = run.os_type.Utf8();
     if (!SameIgnoringCase(os, os_type.empty() ? "(none)" : os_type)) return nullptr;

@@ -20,6 +20,13 @@ int MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineF
       err << "quillplan: --map wants PREFIX=DIR, as C:=/srv/image; not " << Shown(text) << "\n";
       return kUsage;
     }
+    // A folder that is not there would answer every question "missing".
+    std::error_code error;
+    if (!std::filesystem::is_directory(std::filesystem::u8path(mapping.local_directory), error)) {
+      err << "quillplan: --map " << Shown(text) << ": " << Shown(mapping.local_directory)
+          << " is no folder\n";
+      return kTrouble;
+    }
     map.Add(mapping);
   }
   std::string bytes;

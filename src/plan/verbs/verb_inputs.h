@@ -39,7 +39,8 @@ class VerbMachine {
 void TellProblems(const char* verb, const std::vector<FileProblem>& problems, std::ostream& err);
 
 // The PCs of the logs and folders, read as report reads them: kAllGood, or
-// kTrouble when a file was skipped or no log was read at all.
+// kTrouble when a file that may be a log could not be read, or no log was
+// read at all; a file that is no run log is only named.
 int LoadFleet(const char* verb, const std::vector<std::string>& paths,
               const std::vector<std::string>& not_inputs, FleetFacts* fleet, std::ostream& err);
 

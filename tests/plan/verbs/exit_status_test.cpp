@@ -61,6 +61,9 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
   tree.File("hostile/PC2.LOG", Slurp(log) + "SystemID      => 0xAB12\x85\r\nOSType\t\t  => WINXP\r\n"
                                "LCID          => 0x407\r\n");
   const std::string hostile = tree.Path("hostile");
+  tree.File("readme/PC1.LOG", Slurp(pc_log));
+  tree.File("readme/README.txt", "Collected by the task sequence.\r\n");
+  const std::string readme = tree.Path("readme");
   const std::string kept = tree.File("kept.html", "<html>the last good page</html>\n");
   std::filesystem::create_symlink(log, tree.Path("log-link.csv"));
   std::filesystem::create_hard_link(pc_log, tree.Path("pcs-hard.csv"));
@@ -109,6 +112,16 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
       {{"report", log, "--csv", kept, "--html", tree.Path("./kept.html")}, 3, out, "", kept},
       {{"report", log, "--csv", "-", "--json"}, 3, out},
       {{"report", log, "--since", ""}, 3, out},
+      // A file that is no run log is named; the fleet's answer stands.
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", readme}, 1, out, "touched: 1 PC"},
+      {{"matrix", listed_ini, "--lang-table", table, "--fleet", readme}, 0, out, "WINXP    07 (0x407)  A     1"},
+      {{"report", readme}, 1, out, "files: 1 run logs read, 1 skipped"},
+      // A map's folder must be there; a SystemID and a model in either form.
+      {{"plan", good_ini, "--system-id", "AB12", "--os", "WINXP", "--lcid", "0x407", "--map", "C:=" + tree.Path("none")}, 2, out},
+      {{"plan", good_ini, "--system-id", "AB12", "--os", "WINXP", "--lcid", "0x407", "--map", "C:=/dev/zero"}, 2, out},
+      {{"diff", good_ini, good_ini, "--old-map", "C:=" + tree.Path("none")}, 2, out},
+      {{"plan", listed_ini, "--system-id", "0xAB12", "--os", "WINXP", "--lcid", "0x407", "--lang-table", table}, 0, out, "x.exe"},
+      {{"report", "--fleet", "--model", "AB12", pc_log}, 0, out, "runs: 1 on 1 models"},
       {{"report", log + ".gone", "--html", kept}, 2, out, "", kept},
       {{"diff", good_ini, listed_ini, "--fleet", pc_log, "--csv", listed_ini}, 3, out, "", listed_ini},
       {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", pc_log, "--csv", table}, 3, out, "", table},

@@ -1,0 +1,48 @@
+// quillplan's text from outside made safe: any bytes as a JSON string, as
+// text for a terminal, and as a date of an option.
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "fuzz_support.h"
+#include "plan/tally/run_filter.h"
+#include "plan/text/json_text.h"
+#include "plan/text/shown_text.h"
+
+using quill::fuzz::Check;
+
+namespace {
+
+// No byte a terminal acts on, and UTF-8 throughout.
+bool TerminalSafe(const std::string& text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
+    if (c < 0x20 || c == 0x7F || (c == 0xC2 && next < 0xA0)) return false;
+    if (text.compare(i, 3, "\xE2\x80\xAE") == 0 || text.compare(i, 3, "\xE2\x81\xA6") == 0) return false;
+  }
+  return quill::plan::ValidUtf8(text) == text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(bytes), size);
+
+  const std::string json = quill::plan::JsonText(nlohmann::ordered_json({{"name", text}}), 2);
+  Check(nlohmann::json::accept(json), "the JSON parses");
+  Check(TerminalSafe(json), "the JSON is safe on a terminal");
+  const std::string read = nlohmann::json::parse(json)["name"].get<std::string>();
+  if (quill::plan::ValidUtf8(text) == text) Check(read == text, "valid text reads back as it was");
+
+  const std::string shown = quill::plan::Shown(text);
+  Check(TerminalSafe(shown), "shown text is safe on a terminal");
+  if (TerminalSafe(text) && text.find('\\') == std::string::npos) {
+    Check(shown == text, "safe text is shown as it is");
+  }
+
+  if (const auto days = quill::plan::IsoDateDays(text)) {
+    Check(quill::plan::IsoDate(*days) == text, "a date read is written back the same");
+  }
+  return 0;
+}
