@@ -158,6 +158,19 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
          o.logs = {t.File("a.log", utf16)};
        },
        kTrouble, {}, {"a.log: not a run log: it is UTF-16 text"}},
+      {"10: a UTF-16 file without its mark, alone",
+       [&](const TempTree& t, ReportOptions& o) {
+         std::string utf16;
+         for (char c : std::string("QUILLRUN starts at: 09:00:00\r\n")) utf16 += std::string{c, '\0'};
+         o.logs = {t.File("a.log", utf16)};
+       },
+       kTrouble, {}, {"a.log: not a run log: it is UTF-16 text"}},
+      {"4: two lines that hold no record: the note names the first",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("share/a.log", good + "torn\r\n" + good + "torn again\r\n")};
+         o.fleet = true;
+       },
+       kFound, {}, {"a.log:13: 2 lines hold no record (the first here)"}},
       {"10: a binary file alone",
        [&](const TempTree& t, ReportOptions& o) {
          o.logs = {t.File("a.exe", std::string("MZ\x90\0\x03", 5) + std::string(9000, '\x7f'))};
