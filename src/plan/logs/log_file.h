@@ -15,7 +15,7 @@ namespace quill::plan {
 struct FileIdentity {
   uint64_t device = 0;
   uint64_t inode = 0;
-  std::string path;  // where the system gives no numbers: the full path
+  std::string path;  // for a system that gives no numbers; both here do
   bool operator<(const FileIdentity& other) const;
 };
 
