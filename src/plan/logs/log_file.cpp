@@ -39,6 +39,11 @@ bool FileIdentity::operator<(const FileIdentity& other) const {
   return std::tie(device, inode, path) < std::tie(other.device, other.inode, other.path);
 }
 
+std::string Utf8Path(const std::filesystem::path& path) {
+  const auto text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 bool IdentityOf(const std::string& path, FileIdentity* identity) {
 #ifdef _WIN32
   // The volume and the file index: the same file by any name, hard links too.

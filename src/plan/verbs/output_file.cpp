@@ -23,19 +23,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Utf8(const fs::path& path) {
-  const auto text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-bool SameFile(const FileIdentity& a, const FileIdentity& b) { return !(a < b) && !(b < a); }
-
 // Two paths to one file, whether or not it exists yet.
 bool SamePath(const std::string& a, const std::string& b) {
   if (a == b) return true;
   if (a == "-" || b == "-") return false;
   FileIdentity first, second;
-  if (IdentityOf(a, &first) && IdentityOf(b, &second)) return SameFile(first, second);
+  if (IdentityOf(a, &first) && IdentityOf(b, &second)) return first == second;
   std::error_code error;
   return fs::absolute(fs::u8path(a), error).lexically_normal() ==
          fs::absolute(fs::u8path(b), error).lexically_normal();
@@ -54,7 +47,7 @@ std::string WhyAnInput(const std::string& output, const FileIdentity& written,
   for (const auto* paths : {&inputs.files, &inputs.log_paths}) {
     for (const std::string& input : *paths) {
       FileIdentity identity;
-      if (IdentityOf(input, &identity) && SameFile(identity, written)) {
+      if (IdentityOf(input, &identity) && identity == written) {
         return "is " + Shown(input) + ", an input of this run";
       }
     }
@@ -66,7 +59,7 @@ std::string WhyAnInput(const std::string& output, const FileIdentity& written,
     ForEachFile(inputs.log_paths, {}, [&](const FoundFile& found) {
       FileIdentity identity;
       reached = reached || (found.problem.empty() && IdentityOf(found.path, &identity) &&
-                            SameFile(identity, written));
+                            identity == written);
     });
   }
   if (reached) return "is a run log among the inputs of this run";
@@ -82,7 +75,7 @@ std::string TemporaryName(const fs::path& target) {
   std::random_device random;
   char tail[48];
   std::snprintf(tail, sizeof tail, ".quillplan-%d-%08x.part", process, random());
-  return Utf8(target) + tail;
+  return Utf8Path(target) + tail;
 }
 
 // `from` put in place of `to` in one step: a reader sees the old file or the new.
@@ -138,7 +131,7 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
     const fs::path resolved = fs::canonical(target, error);
     if (!error) target = resolved;
   }
-  target_ = Utf8(target);
+  target_ = Utf8Path(target);
   const fs::file_status status = fs::status(target, error);
   // A device or a pipe (/dev/stdout) is written as it is.
   const bool in_place = fs::exists(status) && !fs::is_regular_file(status);

@@ -55,6 +55,16 @@ struct BadInput {
 
 TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
   const std::string good = OneRun(u"09:00:00", u"09:00:06");
+  // Option dates that name no day, or no days: a usage error with the reason.
+  const auto DateRow = [&](const char* since, const char* until, const char* why) {
+    return BadInput{"13: a date of an option",
+                    [=](const TempTree& t, ReportOptions& o) {
+                      o.logs = {t.File("a.log", good)};
+                      o.since = since;
+                      o.until = until;
+                    },
+                    kUsage, {}, {why}};
+  };
   const BadInput rows[] = {
       {"1: a named pipe in a folder",
        [&](const TempTree& t, ReportOptions& o) {
@@ -223,41 +233,11 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
          o.since = o.until = "2026-12-06";
        },
        kAllGood, {"runs: 1 on 1 models"}, {}},
-      {"13: --since -001-01-01 --until ",
-       [&](const TempTree& t, ReportOptions& o) {
-         o.logs = {t.File("a.log", good)};
-         o.since = "-001-01-01";
-         o.until = "";
-       },
-       kUsage, {}, {"is no date"}},
-      {"13: --since  201-11-05 --until ",
-       [&](const TempTree& t, ReportOptions& o) {
-         o.logs = {t.File("a.log", good)};
-         o.since = " 201-11-05";
-         o.until = "";
-       },
-       kUsage, {}, {"is no date"}},
-      {"13: --since 2026- 1-05 --until ",
-       [&](const TempTree& t, ReportOptions& o) {
-         o.logs = {t.File("a.log", good)};
-         o.since = "2026- 1-05";
-         o.until = "";
-       },
-       kUsage, {}, {"is no date"}},
-      {"13: --since 2100-02-29 --until ",
-       [&](const TempTree& t, ReportOptions& o) {
-         o.logs = {t.File("a.log", good)};
-         o.since = "2100-02-29";
-         o.until = "";
-       },
-       kUsage, {}, {"is no date"}},
-      {"13: --since 2030-01-01 --until 2020-01-01",
-       [&](const TempTree& t, ReportOptions& o) {
-         o.logs = {t.File("a.log", good)};
-         o.since = "2030-01-01";
-         o.until = "2020-01-01";
-       },
-       kUsage, {}, {"is after --until"}},
+      DateRow("-001-01-01", "", "is no date"),
+      DateRow(" 201-11-05", "", "is no date"),
+      DateRow("2026- 1-05", "", "is no date"),
+      DateRow("2100-02-29", "", "is no date"),
+      DateRow("2030-01-01", "2020-01-01", "is after --until"),
       {"13: the report's own output files in the folder it reads",
        [&](const TempTree& t, ReportOptions& o) {
          t.File("share/a.log", good);
