@@ -136,6 +136,7 @@ TEST(LintTest, LanguageTableRules) {
       {std::string("\xFF\xFE[\0" "0\0" "7\0]\0", 10), 1, "table-utf16"},
       {"\xEF\xBB\xBF[07]\nLCID=0x407\n", 1, "table-utf8-bom"},
       {"[07]\nLCID=0x0407\n", 2, "lcid-leading-zero"},
+      {"[07]\nLCID=0x100000000\n", 2, "lcid-too-long"},
       {"[07]\nLCID = 0x407\n", 2, "lcid-blank-after-equals"},
       {"[07]\nLCID=0x407 ; German\n", 2, "lcid-trailing-text"},
       {"[07]\nLCID=1031\n", 2, "lcid-not-hex"},
