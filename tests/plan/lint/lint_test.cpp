@@ -96,6 +96,10 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
        "nul-character", 1},
       {settings + "[]\nAPP1=Reader\n", "deploy.ini:3:", "empty-section-name", 1, "duplicate-section"},
       {utf16, "deploy.ini:0:", "utf16-without-mark", 2, "duplicate-section"},
+      // NUL padding after the text: lint reads what plan reads, and names it.
+      {settings + "appinstlpath=D:\\\n" + std::string(500, '\0'), "deploy.ini:3:", "duplicate-key", 1,
+       "utf16-without-mark"},
+      {settings + "appinstlpath=D:\\\n" + std::string(500, '\0'), "deploy.ini:4:", "nul-character", 1},
   };
   for (const Case& c : cases) {
     const Linted linted = Lint(c.ini, kGoodTable);
