@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "base/utf.h"
+#include "plan/windows/ini_text.h"
 #include "plan/windows/local_file.h"
 #include "plan/text/shown_text.h"
 
@@ -39,6 +40,24 @@ int MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineF
   return kAllGood;
 }
 
+// The fewest characters `size` bytes hold in the encoding the file's mark
+// names: one a byte without a mark, two bytes a character in UTF-16, at
+// most four in UTF-8. `in` is left at its start.
+uintmax_t FewestCharacters(std::ifstream& in, uintmax_t size) {
+  std::string opening(3, '\0');
+  in.read(&opening[0], 3);
+  opening.resize(static_cast<size_t>(in.gcount()));
+  in.clear();
+  in.seekg(0);
+  switch (DetectIniEncoding(opening)) {
+    case IniEncoding::kUtf8: return size / 4;
+    case IniEncoding::kUtf16LittleEndian:
+    case IniEncoding::kUtf16BigEndian: return size / 2;
+    case IniEncoding::kAnsi: break;
+  }
+  return size;
+}
+
 }  // namespace
 
 int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& options,
@@ -54,8 +73,15 @@ int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& opt
     return kTrouble;
   }
   bool failed = false;
-  // Its size, where told, lets the text be kept without growing.
+  const auto too_long = [&]() {
+    err << "quillplan: " << Shown(ini_path) << " is too long: an INI file of more than "
+        << IniFile::kLongestText << " characters is not read\n";
+    return kTrouble;
+  };
+  // Its size, where told, lets the text be kept without growing, and tells
+  // a file too long before a byte is read.
   const uintmax_t size = std::filesystem::file_size(local, error);
+  if (!error && FewestCharacters(in, size) > IniFile::kLongestText) return too_long();
   ini_ = IniFile::FromPieces(
       [&in, &failed](std::string* piece) {
         piece->resize(1u << 20);
@@ -69,11 +95,7 @@ int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& opt
     err << "quillplan: reading " << Shown(ini_path) << " failed\n";
     return kTrouble;
   }
-  if (ini_.too_long()) {
-    err << "quillplan: " << Shown(ini_path) << " is too long: an INI file of more than "
-        << IniFile::kLongestText << " characters is not read\n";
-    return kTrouble;
-  }
+  if (ini_.too_long()) return too_long();
   platform_ = std::make_unique<PlanPlatform>(ini_, FromUtf8(ini_path), *files_);
   return kAllGood;
 }

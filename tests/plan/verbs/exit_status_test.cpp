@@ -231,6 +231,9 @@ TEST(ExitStatusTest, MemoryFollowsTheWorkNotTheFile) {
     }
   }
   const std::string ini_path = tree.File("big.ini", ini);
+  // Past the longest text an INI file may hold, and sparse: told by its size, not read.
+  const std::string huge_ini = tree.File("huge.ini", "[Settings]\r\n");
+  std::filesystem::resize_file(huge_ini, 2200000000u);
   // A child's peak as the kernel counts it starts from this process's own
   // (its memory before the exec), so each is measured over a bare run.
   const long bare = RunTimed({QUILLPLAN_BINARY, "--version"}, "/dev/null").peak_kib;
@@ -243,6 +246,7 @@ TEST(ExitStatusTest, MemoryFollowsTheWorkNotTheFile) {
       // 16 MB of INI file: about 28 MB, which took 81 MB, and 57 MB for two, which took 160 MB
       {{"lint", ini_path}, 40 << 10},
       {{"diff", ini_path, ini_path}, 80 << 10},
+      {{"lint", huge_ini}, 16 << 10},
   };
   for (const auto& row : rows) {
     std::vector<std::string> arguments = {QUILLPLAN_BINARY};
