@@ -19,7 +19,11 @@ bool TerminalSafe(const std::string& text) {
     const auto c = static_cast<unsigned char>(text[i]);
     const auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
     if ((c < 0x20 && c != '\n') || c == 0x7F || (c == 0xC2 && next < 0xA0)) return false;
-    if (text.compare(i, 3, "\xE2\x80\xAE") == 0 || text.compare(i, 3, "\xE2\x81\xA6") == 0) return false;
+    // The bidirectional controls: U+061C, U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069.
+    const auto third = static_cast<unsigned char>(i + 2 < text.size() ? text[i + 2] : 0);
+    if (c == 0xD8 && next == 0x9C) return false;
+    if (c == 0xE2 && next == 0x80 && (third == 0x8E || third == 0x8F || (third >= 0xAA && third <= 0xAE))) return false;
+    if (c == 0xE2 && next == 0x81 && third >= 0xA6 && third <= 0xA9) return false;
   }
   return quill::plan::ValidUtf8(text) == text;
 }
