@@ -17,6 +17,7 @@
 #include "plan/fleet/duration_counts.h"
 #include "plan/fleet/fleet_csv.h"
 #include "plan/page/fleet_charts.h"
+#include "plan/tally/run_filter.h"
 #include "plan/text/shown_text.h"
 #include "plan/verbs/verbs.h"
 #include "plan/text/civil_time.h"
@@ -505,6 +506,10 @@ TEST(FleetNumbersTest, PercentilesByNearestRank) {
   for (const auto& [number, grouped] : numbers) EXPECT_EQ(grouped, Grouped(number));
   EXPECT_EQ(std::string(22, 'a'), Shortened(std::string(22, 'a'), 22));
   EXPECT_EQ(22u, Columns(Shortened(std::string(23, 'a'), 22)));
+  // Every day from 1900 to 2200 as an option's date and back.
+  for (int64_t day = DaysFromCivil(1900, 1, 1); day <= DaysFromCivil(2200, 12, 31); ++day) {
+    ASSERT_EQ(day, IsoDateDays(IsoDate(day))) << IsoDate(day);
+  }
 }
 
 TEST(FleetPageTest, NamesFromTheLogAreTextOnThePage) {
