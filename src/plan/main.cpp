@@ -4,6 +4,7 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -44,8 +45,12 @@ const char kExitStatus[] =
     "  0  all good: nothing found, nothing changed, every input read\n"
     "  1  something found: lint warnings, changes in diff, files or lines report skipped\n"
     "  2  trouble: an input could not be read or is not what it should be (lint errors,\n"
-    "     a file that is no run log), an output could not be written, or memory ran out\n"
-    "  3  usage: an unknown verb or option, a missing or malformed argument\n";
+    "     a log named alone that is no run log), an output could not be written, or\n"
+    "     memory ran out\n"
+    "  3  usage: an unknown verb or option, a missing or malformed argument, an output\n"
+    "     that is an input or another output\n"
+    "A file that is no run log among the logs is named on stderr: report counts it as\n"
+    "skipped (1); diff --fleet and matrix --fleet keep their answer (0 or 1).\n";
 
 // The first word that is no option must be a verb; CLI11 would only say
 // that one is required.
@@ -165,6 +170,14 @@ int Main(int argc, char** argv) {
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
     return status == 0 ? quill::plan::kAllGood : quill::plan::kUsage;
+  }
+  // A date given empty is no date, not no filter.
+  for (const auto& [option, date] : {std::make_pair("--since", &report.since),
+                                     std::make_pair("--until", &report.until)}) {
+    if (*report_verb && report_verb->get_option(option)->count() > 0 && date->empty()) {
+      std::cerr << "quillplan report: " << option << " \"\" is no date; give one as 2026-03-31\n";
+      return quill::plan::kUsage;
+    }
   }
   if (plan.lcid.empty() && !code->count() && *plan_verb) {
     std::cerr << "quillplan plan: give --lcid or --language-code\n";

@@ -6,6 +6,7 @@
 #include "plan/report/report_text.h"
 #include "plan/tally/pc_latest.h"
 #include "plan/text/exit_meanings.h"
+#include "plan/text/shown_text.h"
 
 namespace quill::plan {
 
@@ -45,7 +46,7 @@ std::string ExitFields(const AppRow* app) {
 
 std::string CsvField(const std::string& field) {
   const bool formula = !field.empty() && std::string("=+-@\t\r").find(field[0]) != std::string::npos;
-  const std::string text = formula ? "'" + field : field;
+  const std::string text = ValidUtf8(formula ? "'" + field : field);
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) {

@@ -11,6 +11,7 @@
 #include "plan/text/civil_time.h"
 #include "plan/text/exit_meanings.h"
 #include "plan/text/shown_text.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -107,6 +108,8 @@ void ExitCodes(const FleetTotals& totals, int top, std::ostream& out) {
   }
 }
 
+constexpr size_t kOutsideNamed = 10;
+
 void Trend(const RunTrend& trend, std::ostream& out) {
   const auto points = trend.Points();
   if (points.empty()) return;
@@ -115,6 +118,15 @@ void Trend(const RunTrend& trend, std::ostream& out) {
   for (const TrendPoint& point : points) {
     out << std::left << std::setw(12) << IsoDate(point.first_day) << std::right << std::setw(10)
         << point.runs << std::setw(10) << point.failed_runs << std::setw(10) << point.pcs << "\n";
+  }
+  const RunTrend::Outside outside = trend.RunsOutside();
+  if (outside.runs == 0) return;
+  out << "outside the trend, by clocks far from the others': " << outside.runs << " runs\n";
+  for (size_t i = 0; i < outside.days.size() && i < kOutsideNamed; ++i) {
+    out << "  " << IsoDate(outside.days[i].first) << "  " << Shown(outside.days[i].second) << "\n";
+  }
+  if (outside.days.size() > kOutsideNamed) {
+    out << "  ... " << outside.days.size() - kOutsideNamed << " more days: --json lists all\n";
   }
 }
 
@@ -229,7 +241,7 @@ nlohmann::ordered_json ExitCodesJson(const ExitCounts& exits) {
 }
 
 std::string Dumped(const nlohmann::ordered_json& json) {
-  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  return JsonText(json, 2);
 }
 
 }  // namespace
@@ -339,6 +351,13 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
                                        {"runs", point.runs},
                                        {"failed_runs", point.failed_runs},
                                        {"pcs", point.pcs}});
+  }
+  const RunTrend::Outside outside = totals.trend.RunsOutside();
+  if (outside.runs > 0) {
+    json["trend"]["runs_outside"] = outside.runs;
+    for (const auto& [day, file] : outside.days) {
+      json["trend"]["days_outside"].push_back({{"day", IsoDate(day)}, {"log", file}});
+    }
   }
   if (totals.slowest.seconds >= 0) {
     json["slowest_run"] = {{"file", totals.slowest.file},

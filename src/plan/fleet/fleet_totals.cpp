@@ -10,7 +10,7 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
   ++runs;
   const bool failed = RunFailed(run);
   pcs.TakeRun(file, number, run);
-  trend.TakeRun(run, failed);
+  trend.TakeRun(file, run, failed);
   groups.TakeRun(run, failed);
   error_runs += run.outcome == RunOutcome::kMissingAppInstlPath ||
                 run.outcome == RunOutcome::kMissingLanguageTable;

@@ -63,7 +63,7 @@ void FleetFacts::TakeProblem(const FileProblem& problem) { problems_.push_back(p
 
 bool FleetFacts::any_skipped() const {
   return std::any_of(problems_.begin(), problems_.end(),
-                     [](const FileProblem& problem) { return problem.skipped; });
+                     [](const FileProblem& problem) { return problem.skipped && !problem.no_log; });
 }
 
 }  // namespace quill::plan

@@ -45,6 +45,8 @@ class FleetFacts : public FleetSink {
   // Files skipped and lines passed over, as report tells them.
   const std::vector<FileProblem>& problems() const { return problems_; }
   int64_t log_files() const { return log_files_; }
+  // A file skipped that may have been a log: one that could not be read.
+  // A file that is no run log is named, and leaves the answer as it is.
   bool any_skipped() const;
 
  private:

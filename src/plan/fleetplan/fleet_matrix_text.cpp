@@ -11,6 +11,7 @@
 #include "plan/matrix/machine_json.h"
 #include "plan/matrix/matrix_text.h"
 #include "plan/plantext/plan_words.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -130,7 +131,7 @@ void WriteFleetMatrixJson(const Matrix& matrix, const FleetFacts& fleet, std::os
                                 {"cells", cells},
                                 {"variants", variants}});
   }
-  std::string text = json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  std::string text = JsonText(json, 2);
   text.erase(text.size() - 2);  // "\n}": the PCs apart follow, one a line
   out << text << ",\n";
   WriteApartJson(fleet, out);

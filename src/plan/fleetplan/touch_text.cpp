@@ -5,6 +5,8 @@
 #include "plan/fleet/fleet_csv.h"
 #include "plan/lint/finding.h"
 #include "plan/matrix/matrix_text.h"
+#include "plan/text/json_text.h"
+#include "plan/text/shown_text.h"
 
 namespace quill::plan {
 
@@ -44,11 +46,11 @@ void WriteWhat(const TouchingChange& change, std::ostream& out) {
 
 // Names and values from the files are carried whatever their bytes.
 std::string Compact(const nlohmann::ordered_json& json) {
-  return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return JsonText(json);
 }
 
 std::string Pretty(const nlohmann::ordered_json& json) {
-  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  return JsonText(json, 2);
 }
 
 }  // namespace
@@ -66,7 +68,7 @@ void WriteApartText(const FleetFacts& fleet, std::ostream& out) {
   out << "apart, not planned: " << Counted(static_cast<int64_t>(fleet.apart().size()), "PC", "PCs")
       << "\n";
   for (size_t i = 0; i < fleet.apart().size() && i < kPcsShown; ++i) {
-    out << "  " << fleet.apart()[i].file << ": " << fleet.apart()[i].reason << "\n";
+    out << "  " << Shown(fleet.apart()[i].file) << ": " << Shown(fleet.apart()[i].reason) << "\n";
   }
   if (fleet.apart().size() > kPcsShown)
     out << "  and " << fleet.apart().size() - kPcsShown << " more\n";
@@ -84,7 +86,7 @@ void WriteApartJson(const FleetFacts& fleet, std::ostream& out) {
 
 void WriteTouchText(const FleetTouch& touch, const FleetFacts& fleet, const std::string& before,
                     const std::string& after, std::ostream& out) {
-  out << "old " << before << "\nnew " << after << "\n" << FleetLine(fleet) << "\n";
+  out << "old " << Shown(before) << "\nnew " << Shown(after) << "\n" << FleetLine(fleet) << "\n";
   out << "touched: " << Counted(touch.touched_pcs, "PC", "PCs") << " by "
       << Counted(static_cast<int64_t>(touch.changes.size()), "change", "changes") << " (of "
       << touch.diff.groups.size() + touch.diff.settings.size() << " in the deployment)\n";
@@ -96,7 +98,7 @@ void WriteTouchText(const FleetTouch& touch, const FleetFacts& fleet, const std:
     ForEachPc(change, fleet, [&](const FleetPc& pc) {
       if (shown++ >= kPcsShown) return;
       const PcWords words = WordsOf(pc, touch, fleet);
-      out << "    " << pc.file << "  " << words.system_id << " " << words.system << " "
+      out << "    " << Shown(pc.file) << "  " << words.system_id << " " << words.system << " "
           << words.language << "\n";
     });
     if (change.pcs > static_cast<int64_t>(kPcsShown)) {

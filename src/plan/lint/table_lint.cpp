@@ -83,6 +83,11 @@ void CheckLcidValue(const TableLine& line, TableLint& lint) {
   if (value.size() > 3 && value[2] == u'0') {
     lint.Add(line.line, "lcid-leading-zero", Severity::kError,
              "\"" + shown + "\" never matches: a locale is written without leading zeros");
+    return;
+  }
+  if (hex > 10) {
+    lint.Add(line.line, "lcid-too-long", Severity::kError,
+             "\"" + shown + "\" never matches: a locale has at most eight hexadecimal digits");
   }
 }
 

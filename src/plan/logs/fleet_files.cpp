@@ -13,11 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Utf8(const fs::path& path) {
-  const auto text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 class Walker {
  public:
   Walker(const std::vector<std::string>& not_inputs,
@@ -33,9 +28,13 @@ class Walker {
 
  private:
   void Walk(const fs::path& path, bool named) {
-    const std::string text = Utf8(path);
+    const std::string text = Utf8Path(path);
     std::error_code error;
     const fs::file_status own = fs::symlink_status(path, error);
+    if (error == std::errc::filename_too_long) {
+      visit_({text, "cannot be read: path too long"});
+      return;
+    }
     if (error || !fs::exists(own)) {
       visit_({text, "cannot be read: no such file or folder"});
       return;

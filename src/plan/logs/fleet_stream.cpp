@@ -45,7 +45,7 @@ bool ReadLogThrough(const std::string& path, LogReading reading, const std::vect
   why_not = WhyNotALog(file.Opening());
   if (file.read_failed()) why_not = "cannot be read: a read failed";
   if (!why_not.empty() && (reading == LogReading::kSkim || file.read_failed())) {
-    Tell(sinks, {path, 0, why_not, true});
+    Tell(sinks, {path, 0, why_not, true, !file.read_failed()});
     return false;
   }
   stream.Restart(file);
@@ -57,7 +57,8 @@ bool ReadLogThrough(const std::string& path, LogReading reading, const std::vect
   }
   if (runs == 0) {
     if (why_not.empty()) why_not = "not a run log: no run's banner in it";
-    Tell(sinks, {path, 0, stream.tally().read_failed ? "cannot be read: a read failed" : why_not, true});
+    const bool failed = stream.tally().read_failed;
+    Tell(sinks, {path, 0, failed ? "cannot be read: a read failed" : why_not, true, !failed});
     return false;
   }
   for (FleetSink* sink : sinks) sink->EndLog(path, stream.tally());

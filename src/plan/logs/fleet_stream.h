@@ -19,6 +19,7 @@ struct FileProblem {
   int64_t line = 0;  // 0 when no line tells more
   std::string reason;
   bool skipped = true;  // false: the file was read and counted all the same
+  bool no_log = false;  // skipped as a file that is no run log (a README among the logs)
 };
 
 class FleetSink {

@@ -8,7 +8,7 @@
 #include <tuple>
 
 #ifdef _WIN32
-#include <cwctype>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -39,15 +39,25 @@ bool FileIdentity::operator<(const FileIdentity& other) const {
   return std::tie(device, inode, path) < std::tie(other.device, other.inode, other.path);
 }
 
+std::string Utf8Path(const std::filesystem::path& path) {
+  const auto text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 bool IdentityOf(const std::string& path, FileIdentity* identity) {
 #ifdef _WIN32
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::canonical(std::filesystem::u8path(path), error);
-  if (error) return false;
-  std::wstring text = full.wstring();
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  const auto utf8 = std::filesystem::path(text).u8string();
-  *identity = {0, 0, std::string(utf8.begin(), utf8.end())};
+  // The volume and the file index: the same file by any name, hard links too.
+  const HANDLE handle = CreateFileW(std::filesystem::u8path(path).wstring().c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION information;
+  const bool known = GetFileInformationByHandle(handle, &information) != 0;
+  CloseHandle(handle);
+  if (!known) return false;
+  *identity = {information.dwVolumeSerialNumber,
+               (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow,
+               ""};
   return true;
 #else
   struct stat status;

@@ -5,6 +5,7 @@
 // blocking and read only when it is a regular file: a named pipe, a device
 // or a socket on a share would otherwise stop a report for ever.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "plan/report/run_stream.h"
@@ -15,9 +16,13 @@ namespace quill::plan {
 struct FileIdentity {
   uint64_t device = 0;
   uint64_t inode = 0;
-  std::string path;  // where the system gives no numbers: the full path
+  std::string path;  // for a system that gives no numbers; both here do
   bool operator<(const FileIdentity& other) const;
+  bool operator==(const FileIdentity& other) const { return !(*this < other) && !(other < *this); }
 };
+
+// A path of the host as UTF-8.
+std::string Utf8Path(const std::filesystem::path& path);
 
 // The identity of what `path` leads to; false when it does not exist.
 bool IdentityOf(const std::string& path, FileIdentity* identity);

@@ -5,6 +5,7 @@
 #include "base/utf.h"
 #include "plan/plantext/plan_text.h"
 #include "plan/plantext/plan_words.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -33,7 +34,7 @@ std::string Array(const std::vector<std::string>& elements, const std::string& l
   return text + line_start + "]";
 }
 
-std::string Quoted(const std::string& text) { return nlohmann::ordered_json(text).dump(); }
+std::string Quoted(const std::string& text) { return JsonText(nlohmann::ordered_json(text)); }
 
 }  // namespace
 
@@ -74,7 +75,7 @@ std::string MachineJsonText(const MachineMatrix& machine, size_t indent) {
     std::vector<std::vector<std::string>> texts(passes.size());
     for (size_t p = 0; p < passes.size(); ++p) {
       for (const PlanEntry& entry : passes[p].entries) {
-        texts[p].push_back(Indented(EntryJson(entry).dump(2), at8));
+        texts[p].push_back(Indented(JsonText(EntryJson(entry), 2), at8));
       }
     }
     return texts;

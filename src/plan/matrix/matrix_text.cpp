@@ -10,6 +10,7 @@
 #include "plan/matrix/machine_json.h"
 #include "plan/plantext/plan_text.h"
 #include "plan/plantext/plan_words.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -104,12 +105,12 @@ class JsonObjectWriter {
 
  private:
   void Key(const char* key) {
-    out_ << (first_member_ ? "{\n  " : ",\n  ") << nlohmann::ordered_json(key).dump() << ": ";
+    out_ << (first_member_ ? "{\n  " : ",\n  ") << JsonText(nlohmann::ordered_json(key)) << ": ";
     first_member_ = false;
   }
   // JSON text holds no raw line feed but between its tokens.
   void Value(const nlohmann::ordered_json& value, const char* line_start) {
-    const std::string text = value.dump(2);
+    const std::string text = JsonText(value, 2);
     size_t from = 0;
     for (size_t at; (at = text.find('\n', from)) != std::string::npos; from = at + 1) {
       out_.write(text.data() + from, static_cast<std::streamsize>(at - from));
@@ -225,7 +226,7 @@ void WriteMatrixText(const Matrix& matrix, std::ostream& out) {
 
 void WriteMatrixJson(const Matrix& matrix, std::ostream& out) {
   if (!matrix.problem.empty()) {
-    out << nlohmann::ordered_json({{"problem", matrix.problem}}).dump(2) << "\n";
+    out << JsonText(nlohmann::ordered_json({{"problem", matrix.problem}}), 2) << "\n";
     return;
   }
   JsonSink sink(out);

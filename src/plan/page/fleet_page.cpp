@@ -7,6 +7,7 @@
 #include "base/utf.h"
 #include "plan/fleet/fleet_text.h"
 #include "plan/page/fleet_charts.h"
+#include "plan/tally/run_filter.h"
 #include "plan/report/report_text.h"
 #include "plan/tally/outcome_groups.h"
 #include "plan/text/exit_meanings.h"
@@ -196,7 +197,15 @@ void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& 
   if (!totals.trend.Points().empty()) {
     out << "<section id=\"trend\">\n<h2>Runs, failed runs and PCs reporting per "
         << (totals.trend.weekly() ? "week" : "day") << "</h2>\n"
-        << TrendSvg(totals.trend) << "</section>\n";
+        << TrendSvg(totals.trend);
+    const RunTrend::Outside outside = totals.trend.RunsOutside();
+    if (outside.runs > 0) {
+      out << "<p class=\"note\">Not drawn: " << Grouped(outside.runs)
+          << " runs on days far from the others (a PC's clock set wrong), the first in "
+          << Escaped(outside.days.front().second) << " on " << IsoDate(outside.days.front().first)
+          << ".</p>\n";
+    }
+    out << "</section>\n";
   }
 
   const size_t apps = totals.apps.size();

@@ -52,10 +52,13 @@ size_t FindLineEnds(const char* from, const char* to, const char** ends, size_t 
 // A log's bytes cut into lines as they arrive, one character per byte. LF,
 // CR LF and a lone CR each end a line: a log copied through an old Mac
 // tool, or torn by a crash, still reads. A line longer than any record
-// keeps its first kLongestLine bytes, so one line never holds the memory.
+// keeps its first kLongestLine bytes and its last kLongestTail, with a NUL
+// between: one line never holds the memory, and a banner after garbage of
+// any length still opens its run.
 class LogLines {
  public:
   static constexpr size_t kLongestLine = 64u << 10;
+  static constexpr size_t kLongestTail = 64u << 10;
   // Hands each line ended in `bytes` to `take(line, number)`. A line that
   // lies whole in `bytes` is handed as it lies there, uncopied. The line
   // ends are looked for many at a time: most lines are shorter than the
@@ -73,11 +76,11 @@ class LogLines {
         const char* const end = ends[i];
         if (end < at) continue;  // the LF of a CR LF
         const size_t length = static_cast<size_t>(end - at);
-        if (line_.empty()) {
-          take(std::string_view(at, std::min(length, kLongestLine)), ++number_);
+        if (line_.empty() && length <= kLongestLine) {
+          take(std::string_view(at, length), ++number_);
         } else {
           Keep(at, length);
-          take(std::string_view(line_), ++number_);
+          take(Kept(), ++number_);
           line_.clear();
         }
         at = end + 1;
@@ -90,21 +93,43 @@ class LogLines {
     }
     Keep(at, static_cast<size_t>(to - at));
   }
-  // The last line, when the log does not end with a line end.
+  // The last line, when the log does not end with a line end: a line torn
+  // by a crash. Gives whether there was one.
   template <typename Take>
-  void End(Take&& take) {
-    if (!line_.empty()) take(std::string_view(line_), ++number_);
+  bool End(Take&& take) {
+    if (line_.empty()) return false;
+    take(Kept(), ++number_);
     line_.clear();
+    return true;
   }
 
  private:
   static constexpr size_t kEndsAtOnce = 128;
-  // What fits of a line's bytes after those kept of it.
+  // What fits of a line's bytes after those kept of it; past the head,
+  // the last kLongestTail bytes.
   void Keep(const char* bytes, size_t size) {
-    line_.append(bytes, std::min(size, kLongestLine - std::min(kLongestLine, line_.size())));
+    const size_t head = std::min(size, kLongestLine - std::min(kLongestLine, line_.size()));
+    line_.append(bytes, head);
+    bytes += head;
+    size -= head;
+    if (size >= kLongestTail) {
+      tail_.assign(bytes + size - kLongestTail, kLongestTail);
+    } else if (size > 0) {
+      tail_.append(bytes, size);
+      if (tail_.size() > 2 * kLongestTail) tail_.erase(0, tail_.size() - kLongestTail);
+    }
+  }
+  std::string_view Kept() {
+    if (!tail_.empty()) {
+      line_ += '\0';
+      line_.append(tail_, tail_.size() - std::min(tail_.size(), kLongestTail), std::string::npos);
+      tail_.clear();
+    }
+    return line_;
   }
 
   std::string line_;
+  std::string tail_;
   int64_t number_ = 0;
   bool after_cr_ = false;
 };

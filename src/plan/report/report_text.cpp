@@ -10,6 +10,7 @@
 #include "plan/text/civil_time.h"
 #include "plan/text/exit_meanings.h"
 #include "plan/text/shown_text.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -157,7 +158,9 @@ void WriteOutcome(const RunRow& run, RowWriter& row) {
       return;
     case RunOutcome::kMissingAppInstlPath: row << "error: AppInstlPath not given"; return;
     case RunOutcome::kMissingLanguageTable: row << "error: cannot open " << Shown(run.error.Utf8()); return;
-    case RunOutcome::kCutShort: row << "cut short during an application"; return;
+    case RunOutcome::kCutShort:
+      row << (run.applications.empty() ? "cut short" : "cut short during an application");
+      return;
   }
 }
 
@@ -239,7 +242,7 @@ nlohmann::ordered_json TotalsWithExits(const ReportWriter::Totals& totals) {
 
 // `json` as dump(2) would write it `depth` levels down.
 std::string Nested(const nlohmann::ordered_json& json, int depth) {
-  const std::string text = json.dump(2);
+  const std::string text = JsonText(json, 2);
   const std::string indent(static_cast<size_t>(depth) * 2, ' ');
   std::string nested;
   for (char c : text) {

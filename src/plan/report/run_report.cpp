@@ -53,7 +53,8 @@ int MonthOf(std::string_view date) {
 bool ReadTime(std::string_view time, LocalTime* local) {
   return time.size() == 8 && time[2] == ':' && time[5] == ':' &&
          ReadNumber(time, 0, 2, &local->hour) && ReadNumber(time, 3, 2, &local->minute) &&
-         ReadNumber(time, 6, 2, &local->second);
+         ReadNumber(time, 6, 2, &local->second) &&
+         IsRealTime(local->hour, local->minute, local->second);
 }
 
 // "Sunday, December 06, 2026": the day and year close the text.
@@ -63,7 +64,8 @@ bool ReadDate(std::string_view date, LocalTime* local) {
   return local->month != 0 && year_comma != std::string_view::npos && year_comma >= 3 &&
          date.size() - year_comma - 2 == 4 && date[year_comma - 3] == ' ' &&
          ReadNumber(date, year_comma - 2, 2, &local->day) &&
-         ReadNumber(date, year_comma + 2, 4, &local->year);
+         ReadNumber(date, year_comma + 2, 4, &local->year) &&
+         IsRealDate(local->year, local->month, local->day);
 }
 
 // The "%d" the program wrote: an int32, or nothing when it does not read.
@@ -134,14 +136,11 @@ void RunBuilder::Stamp(const RecordSpan& record, StampRead* stamp) {
 
 void RunBuilder::Take(const RecordSpan& record) {
   if (first_banner_line_.waiting) {
-    first_banner_line_.waiting = false;
     if (record.record == LogRecord::kBannerSecondLine) {
+      first_banner_line_.waiting = false;
       Open(first_banner_line_.line);
     } else {
-      RecordSpan first;
-      first.cut_short = first_banner_line_.cut_short;
-      first.line = first_banner_line_.line;
-      TakeInRun(first);
+      TakeWaitingLine();
     }
   }
   if (record.record == LogRecord::kBannerFirstLine) {
@@ -159,15 +158,29 @@ const RunRow* RunBuilder::Next() {
   return &done_[handed_out_++];
 }
 
+// A first banner line that no second followed: a line of the run at hand.
+void RunBuilder::TakeWaitingLine() {
+  if (!first_banner_line_.waiting) return;
+  first_banner_line_.waiting = false;
+  RecordSpan first;
+  first.cut_short = first_banner_line_.cut_short;
+  first.line = first_banner_line_.line;
+  TakeInRun(first);
+}
+
 void RunBuilder::Finish() {
-  if (first_banner_line_.waiting) {
-    first_banner_line_.waiting = false;
-    RecordSpan first;
-    first.cut_short = first_banner_line_.cut_short;
-    first.line = first_banner_line_.line;
-    TakeInRun(first);
-  }
+  TakeWaitingLine();
   Close();
+}
+
+void RunBuilder::CutShort(LogRecord record) {
+  // A banner torn opens no run, and leaves the one before it whole.
+  const bool banner = record == LogRecord::kBannerFirstLine || record == LogRecord::kBannerSecondLine;
+  if (banner) return;
+  TakeWaitingLine();
+  if (!open_) return;
+  ++run_.cut_short_records;
+  if (run_.outcome == RunOutcome::kApplicationsRun) run_.outcome = RunOutcome::kCutShort;
 }
 
 void RunBuilder::Reset() {

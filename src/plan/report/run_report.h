@@ -76,12 +76,15 @@ class RunBuilder {
   // called; nothing when none is left. Valid until the next Take or Finish.
   const RunRow* Next();
   void Finish();
+  // The log ended inside a `record` of the run at hand.
+  void CutShort(LogRecord record);
   int64_t records_outside_runs() const { return records_outside_runs_; }
   // Ready for another log; the room stays.
   void Reset();
 
  private:
   void Open(int64_t line);
+  void TakeWaitingLine();
   void Close();
   void TakeInRun(const RecordSpan& record);
   void TakeApplicationRecord(const RecordSpan& record);

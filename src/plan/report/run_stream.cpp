@@ -30,13 +30,22 @@ void RunStream::Restart(ByteSource& source) {
 // One chunk of the log through lines and records into the builder; false
 // at the end.
 bool RunStream::ReadMore() {
-  auto take = [this](std::string_view line, int64_t number) {
+  auto take = [this](std::string_view line, int64_t number, bool torn) {
     tally_.lines = number;
     if (FindRecords(line, number, &records_)) {
       ++tally_.unknown_lines;
       if (tally_.first_unknown_lines.size() < LogTally::kUnknownLinesKept) {
         tally_.first_unknown_lines.push_back(number);
       }
+    }
+    // A log that ends inside a record: the record's value is not whole,
+    // and its run was cut short, whichever verb reads it.
+    if (torn && !records_.empty()) {
+      const LogRecord last = records_.back().record;
+      records_.pop_back();
+      for (const RecordSpan& record : records_) builder_.Take(record);
+      builder_.CutShort(last);
+      return;
     }
     for (const RecordSpan& record : records_) builder_.Take(record);
   };
@@ -46,10 +55,11 @@ bool RunStream::ReadMore() {
     got = 0;
   }
   if (got == 0) {
-    lines_.End(take);
+    lines_.End([&take](std::string_view line, int64_t number) { take(line, number, true); });
     return false;
   }
-  lines_.Feed(chunk_.get(), got, take);
+  lines_.Feed(chunk_.get(), got,
+              [&take](std::string_view line, int64_t number) { take(line, number, false); });
   return true;
 }
 

@@ -21,15 +21,19 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::optional<int64_t> IsoDateDays(const std::string& text) {
-  int year = 0, month = 0, day = 0;
-  char tail = 0;
-  if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3 ||
-      text[4] != '-' || text[7] != '-' || month < 1 || month > 12 || day < 1) {
-    return std::nullopt;
+  // Digits where digits stand: no sign, no blank, nothing after.
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+  int parts[3] = {};
+  const size_t from[] = {0, 5, 8};
+  const size_t count[] = {4, 2, 2};
+  for (int part = 0; part < 3; ++part) {
+    for (size_t i = from[part]; i < from[part] + count[part]; ++i) {
+      if (text[i] < '0' || text[i] > '9') return std::nullopt;
+      parts[part] = parts[part] * 10 + (text[i] - '0');
+    }
   }
-  const int64_t days = DaysFromCivil(year, month, day);
-  if (CivilFromSeconds(days * 86400).day != day) return std::nullopt;  // 2026-02-30
-  return days;
+  if (!IsRealDate(parts[0], parts[1], parts[2])) return std::nullopt;
+  return DaysFromCivil(parts[0], parts[1], parts[2]);
 }
 
 std::string IsoDate(int64_t days) {
@@ -45,7 +49,11 @@ const RunRow* RunFilter::Pass(const RunRow& run, RunRow* narrowed) const {
     if (since && *run.start.seconds < *since) return nullptr;
     if (until && *run.start.seconds >= *until) return nullptr;
   }
-  if (!model.empty() && !SameIgnoringCase(model, run.system_id.Utf8())) return nullptr;
+  // A model as the log shows it, or without its "0x".
+  if (!model.empty() && !SameIgnoringCase(model, run.system_id.Utf8()) &&
+      !SameIgnoringCase("0x" + model, run.system_id.Utf8())) {
+    return nullptr;
+  }
   if (!os.empty()) {
     const std::string os_type = run.os_type.Utf8();
     if (!SameIgnoringCase(os, os_type.empty() ? "(none)" : os_type)) return nullptr;

@@ -2,6 +2,17 @@
 
 namespace quill::plan {
 
+bool IsRealDate(int year, int month, int day) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+bool IsRealTime(int hour, int minute, int second) {
+  return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60;
+}
+
 // Howard Hinnant's algorithms, eras of 400 years.
 int64_t DaysFromCivil(int year, int month, int day) {
   const int64_t y = static_cast<int64_t>(year) - (month <= 2 ? 1 : 0);

@@ -9,6 +9,12 @@
 
 namespace quill::plan {
 
+// Whether a date and a time of day name a real moment, as a Windows clock
+// can hold it: years 1601 to 9999, no February 29 outside a leap year, no
+// hour past 23. Stamps of logs and dates of options are checked alike.
+bool IsRealDate(int year, int month, int day);
+bool IsRealTime(int hour, int minute, int second);
+
 // Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
 int64_t DaysFromCivil(int year, int month, int day);
 

@@ -3,8 +3,10 @@
 
 // Text from logs, INI files and file names made safe to show on a
 // terminal: a control character in the data (an escape sequence, a line
-// end, a C1 control) or a byte that is not UTF-8 is shown as \xNN, so a log
-// can neither drive the terminal nor forge a line of the report.
+// end, a C1 control, a bidirectional control) or a byte that is not UTF-8
+// is shown as \xNN a byte, so a log can neither drive the terminal, nor
+// forge a line of the report, nor show a name backwards. One escaper for
+// every verb: Shown for a piece of text, ShownOutput for all a verb writes.
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -14,6 +16,10 @@ namespace quill::plan {
 
 // `text` is UTF-8, or meant to be.
 std::string Shown(const std::string& text);
+
+// `text` with each byte that is not part of UTF-8 made U+FFFD: for files
+// whose readers want UTF-8 (CSV), where an escape would be read as text.
+std::string ValidUtf8(const std::string& text);
 
 // The columns UTF-8 text takes on a terminal: a character each, however
 // many bytes it has, so that padding does not count bytes.
@@ -34,11 +40,12 @@ class ShownOutput : public std::streambuf {
   int sync() override;
 
  private:
-  void Put(unsigned char c);
   int Drain();
 
   std::ostream& out_;
-  bool after_c2_ = false;  // a lead byte that may open a C1 control
+  std::string pending_;  // a sequence the last write ended inside
+  std::string shown_;    // room for what is written, used again
+
 };
 
 }  // namespace quill::plan

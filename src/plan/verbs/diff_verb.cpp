@@ -13,8 +13,10 @@
 #include "plan/fleetplan/touch_text.h"
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
+#include "plan/verbs/output_file.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -52,13 +54,20 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
     err << "quillplan diff: --csv lists the PCs of a fleet: give --fleet\n";
     return kUsage;
   }
+  VerbInputs inputs{{options.old_ini, options.new_ini}, options.fleet};
+  for (const MachineFileOptions* side : {&options.old_files, &options.new_files}) {
+    if (!side->language_table.empty()) inputs.files.push_back(side->language_table);
+  }
+  if (const int status = RefuseOutputClashes(
+          "diff", {{"--csv", options.csv}, {"--json", options.json ? "-" : ""}}, inputs, err)) {
+    return status;
+  }
   Output csv_file("diff");
   if (!csv_file.Open(options.csv, raw_out, err)) return kTrouble;
   FleetFacts fleet;
   int fleet_status = kAllGood;
   if (with_fleet) {
-    std::vector<std::string> not_inputs;
-    if (csv_file.is_file()) not_inputs.push_back(csv_file.path());
+    const std::vector<std::string> not_inputs = csv_file.written_paths();
     fleet_status = LoadFleet("diff", options.fleet, not_inputs, &fleet, err);
   }
   const std::unique_ptr<Workers> workers = MakeWorkers();
@@ -148,7 +157,7 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   if (options.json) {
     nlohmann::ordered_json json = DiffJson(diff, options.old_ini, options.new_ini);
     json["exit_status"] = diff.changes() ? kFound : kAllGood;
-    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    out << JsonText(json, 2) << "\n";
   } else {
     WriteDiffText(diff, options.old_ini, options.new_ini, out);
   }

@@ -9,6 +9,7 @@
 #include "plan/planning/plan_platform.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -38,7 +39,7 @@ int RunLintVerb(const LintOptions& options, std::ostream& raw_out, std::ostream&
     json["errors"] = errors;
     json["warnings"] = warnings;
     json["exit_status"] = status;
-    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    out << JsonText(json, 2) << "\n";
     return status;
   }
   for (const Finding& finding : findings) {

@@ -8,6 +8,7 @@
 #include "plan/planning/planner.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
+#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -19,7 +20,10 @@ int RunPlanVerb(const PlanOptions& options, std::ostream& raw_out, std::ostream&
   if (const int status = machine.Load(options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
   PlanRequest request;
-  request.machine_id = FromUtf8(options.system_id);
+  // The identity library's value, or the SystemID the log shows, "0x" and all.
+  const bool prefixed = options.system_id.size() > 2 && options.system_id[0] == '0' &&
+                        (options.system_id[1] == 'x' || options.system_id[1] == 'X');
+  request.machine_id = FromUtf8(prefixed ? options.system_id.substr(2) : options.system_id);
   request.windows = WindowsKindFor(FromUtf8(options.os));
   request.language_table = options.files.language_table;
   request.language.by_lcid = !options.lcid.empty();
@@ -31,7 +35,7 @@ int RunPlanVerb(const PlanOptions& options, std::ostream& raw_out, std::ostream&
 
   const Plan plan = PlanRun(request, platform);
   if (options.json) {
-    out << PlanJson(plan).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    out << JsonText(PlanJson(plan), 2) << "\n";
   } else {
     WritePlanText(plan, out);
   }

@@ -13,6 +13,7 @@
 #include "plan/page/fleet_page.h"
 #include "plan/report/report_text.h"
 #include "plan/tally/run_filter.h"
+#include "plan/verbs/output_file.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
 
@@ -51,6 +52,11 @@ bool ReadFilter(const ReportOptions& options, RunFilter* filter, std::ostream& e
     }
     *bound = (*days + day_after) * 86400;
   }
+  if (!options.since.empty() && !options.until.empty() && *filter->since >= *filter->until) {
+    err << "quillplan report: --since " << Shown(options.since) << " is after --until "
+        << Shown(options.until) << ": no day is between them\n";
+    return false;
+  }
   filter->app = options.app;
   filter->model = options.model;
   filter->os = options.os;
@@ -60,19 +66,22 @@ bool ReadFilter(const ReportOptions& options, RunFilter* filter, std::ostream& e
 }  // namespace
 
 int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream& err) {
-  if (options.csv == "-" && options.html == "-") {
-    err << "quillplan report: --csv - and --html - cannot both take standard output\n";
-    return kUsage;
-  }
   RunFilter filter;
   if (!ReadFilter(options, &filter, err)) return kUsage;
+  // Only JSON asks for standard output: the text gives way to a file given as "-".
+  if (const int status = RefuseOutputClashes(
+          "report",
+          {{"--csv", options.csv}, {"--html", options.html}, {"--json", options.json ? "-" : ""}},
+          {{}, options.logs}, err)) {
+    return status;
+  }
   Output csv_file("report"), html_file("report");
   if (!csv_file.Open(options.csv, out, err) || !html_file.Open(options.html, out, err)) {
     return kTrouble;
   }
   std::vector<std::string> not_inputs;
   for (const Output* output : {&csv_file, &html_file}) {
-    if (output->is_file()) not_inputs.push_back(output->path());
+    for (const std::string& path : output->written_paths()) not_inputs.push_back(path);
   }
   // Standard output holds what was asked of it: the CSV or the page given
   // as "-", else the report.
@@ -96,14 +105,15 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
   FilteredSink filtered(filter, sinks);
   StreamFleet(options.logs, not_inputs, one_log ? LogReading::kWhole : LogReading::kSkim,
               filter.any() ? std::vector<FleetSink*>{&filtered} : sinks);
+  TellProblems("report", totals.problems, err);
+  // No log read: the old outputs stay as they were.
+  if (totals.log_files == 0) return kTrouble;
   // The page lists more PCs than the terminal: it scrolls.
   if (html_file.stream()) {
     WriteFleetPage(totals, std::max<size_t>(100, static_cast<size_t>(options.top)), *html_file.stream());
   }
   const bool csv_written = csv_file.Close(err);
   if (!html_file.Close(err) || !csv_written) return kTrouble;
-
-  TellProblems("report", totals.problems, err);
   if (!one_log && report_shown) {
     if (options.json) {
       WriteFleetJson(totals, out);
@@ -111,7 +121,6 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
       WriteFleetText(totals, options.top, out);
     }
   }
-  if (totals.log_files == 0) return kTrouble;
   return totals.problems.empty() ? kAllGood : kFound;
 }
 

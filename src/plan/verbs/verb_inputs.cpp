@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "base/utf.h"
+#include "plan/windows/ini_text.h"
 #include "plan/windows/local_file.h"
 #include "plan/text/shown_text.h"
 
@@ -20,6 +21,13 @@ int MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineF
       err << "quillplan: --map wants PREFIX=DIR, as C:=/srv/image; not " << Shown(text) << "\n";
       return kUsage;
     }
+    // A folder that is not there would answer every question "missing".
+    std::error_code error;
+    if (!std::filesystem::is_directory(std::filesystem::u8path(mapping.local_directory), error)) {
+      err << "quillplan: --map " << Shown(text) << ": " << Shown(mapping.local_directory)
+          << " is no folder\n";
+      return kTrouble;
+    }
     map.Add(mapping);
   }
   std::string bytes;
@@ -30,6 +38,24 @@ int MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineF
   *files = std::make_unique<MachineFiles>(
       std::move(map), options.assume_missing ? Assumption::kMissing : Assumption::kPresent);
   return kAllGood;
+}
+
+// The fewest characters `size` bytes hold in the encoding the file's mark
+// names: one a byte without a mark, two bytes a character in UTF-16, at
+// most four in UTF-8. `in` is left at its start.
+uintmax_t FewestCharacters(std::ifstream& in, uintmax_t size) {
+  std::string opening(3, '\0');
+  in.read(&opening[0], 3);
+  opening.resize(static_cast<size_t>(in.gcount()));
+  in.clear();
+  in.seekg(0);
+  switch (DetectIniEncoding(opening)) {
+    case IniEncoding::kUtf8: return size / 4;
+    case IniEncoding::kUtf16LittleEndian:
+    case IniEncoding::kUtf16BigEndian: return size / 2;
+    case IniEncoding::kAnsi: break;
+  }
+  return size;
 }
 
 }  // namespace
@@ -47,8 +73,15 @@ int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& opt
     return kTrouble;
   }
   bool failed = false;
-  // Its size, where told, lets the text be kept without growing.
+  const auto too_long = [&]() {
+    err << "quillplan: " << Shown(ini_path) << " is too long: an INI file of more than "
+        << IniFile::kLongestText << " characters is not read\n";
+    return kTrouble;
+  };
+  // Its size, where told, lets the text be kept without growing, and tells
+  // a file too long before a byte is read.
   const uintmax_t size = std::filesystem::file_size(local, error);
+  if (!error && FewestCharacters(in, size) > IniFile::kLongestText) return too_long();
   ini_ = IniFile::FromPieces(
       [&in, &failed](std::string* piece) {
         piece->resize(1u << 20);
@@ -62,35 +95,9 @@ int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& opt
     err << "quillplan: reading " << Shown(ini_path) << " failed\n";
     return kTrouble;
   }
-  if (ini_.too_long()) {
-    err << "quillplan: " << Shown(ini_path) << " is too long: an INI file of more than "
-        << IniFile::kLongestText << " characters is not read\n";
-    return kTrouble;
-  }
+  if (ini_.too_long()) return too_long();
   platform_ = std::make_unique<PlanPlatform>(ini_, FromUtf8(ini_path), *files_);
   return kAllGood;
-}
-
-bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err) {
-  path_ = path;
-  if (path.empty()) return true;
-  if (path == "-") {
-    stream_ = &out;
-    return true;
-  }
-  file_ = std::make_unique<std::ofstream>(std::filesystem::u8path(path), std::ios::binary);
-  stream_ = file_.get();
-  if (*file_) return true;
-  err << "quillplan " << verb_ << ": cannot write " << Shown(path) << "\n";
-  return false;
-}
-
-bool Output::Close(std::ostream& err) {
-  if (!file_) return true;
-  file_->close();
-  if (!file_->fail()) return true;
-  err << "quillplan " << verb_ << ": writing " << Shown(path_) << " failed\n";
-  return false;
 }
 
 void TellProblems(const char* verb, const std::vector<FileProblem>& problems, std::ostream& err) {

@@ -4,7 +4,6 @@
 // Turning a verb's options into what it works on; each reports its own
 // failure on `err` and gives the verb's exit status for it.
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -36,28 +35,12 @@ class VerbMachine {
   std::unique_ptr<PlanPlatform> platform_;
 };
 
-// An output file, or standard output for "-"; failures told as the verb's.
-class Output {
- public:
-  explicit Output(const char* verb) : verb_(verb) {}
-  bool Open(const std::string& path, std::ostream& out, std::ostream& err);
-  std::ostream* stream() const { return stream_; }
-  bool is_file() const { return file_ != nullptr; }
-  const std::string& path() const { return path_; }
-  bool Close(std::ostream& err);
-
- private:
-  const char* verb_;
-  std::string path_;
-  std::unique_ptr<std::ofstream> file_;
-  std::ostream* stream_ = nullptr;
-};
-
 // The files a fleet's reading skipped and the lines it passed over, one a line.
 void TellProblems(const char* verb, const std::vector<FileProblem>& problems, std::ostream& err);
 
 // The PCs of the logs and folders, read as report reads them: kAllGood, or
-// kTrouble when a file was skipped or no log was read at all.
+// kTrouble when a file that may be a log could not be read, or no log was
+// read at all; a file that is no run log is only named.
 int LoadFleet(const char* verb, const std::vector<std::string>& paths,
               const std::vector<std::string>& not_inputs, FleetFacts* fleet, std::ostream& err);
 

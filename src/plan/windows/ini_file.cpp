@@ -334,8 +334,10 @@ class IniFile::Reader {
     if (!contents.as_bytes) contents.units.reserve(static_cast<size_t>(Wide() ? hint / 2 : hint));
     if (contents.encoding != IniEncoding::kAnsi) return;
     const size_t looked = std::min(opening.size(), kOpening) & ~size_t{1};
+    // A NUL beside a byte that is none: padding of NUL bytes (a copy cut
+    // short, a disk's slack) is no UTF-16, and counts for neither side.
     size_t nul_at[2] = {0, 0};
-    for (size_t i = 0; i < looked; ++i) nul_at[i % 2] += opening[i] == '\0';
+    for (size_t i = 0; i < looked; ++i) nul_at[i % 2] += opening[i] == '\0' && opening[i ^ 1] != '\0';
     contents.utf16_without_mark = looked >= 4 && (nul_at[0] * 4 > looked || nul_at[1] * 4 > looked);
   }
 

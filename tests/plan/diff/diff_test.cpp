@@ -102,6 +102,18 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
          return system == "VISTA32";
        },
        nullptr, ""},
+      {"the common VISTA64 list loses its application", "[0xFFFF_VISTA64]\r\nAPP1=App4\r\n",
+       "[0xFFFF_VISTA64]\r\n", "",
+       [](const DeploymentShape&, int, const std::string& system, int) {
+         return system == "VISTA64";
+       },
+       nullptr, ""},
+      {"machine 2's VISTA64 list gets one more application", "[0x1002_VISTA64]\r\n",
+       "[0x1002_VISTA64]\r\nAPP3=App0\r\n", "",
+       [](const DeploymentShape&, int m, const std::string& system, int) {
+         return m == 2 && system == "VISTA64";
+       },
+       nullptr, ""},
       {"a machine only NEW names runs its own list", "[App0]\r\n",
        "[0x9999]\r\nAPP1=App9\r\n[App0]\r\n", "0x9999",
        [](const DeploymentShape&, int m, const std::string&, int) { return m < 0; }, nullptr, ""},

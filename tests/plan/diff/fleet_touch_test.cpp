@@ -201,6 +201,11 @@ TEST(FleetTouchTest, PcsApartWithTheirReasons) {
       {run("0xAB12", "WINXP", "0x407") + run("0xAB12", "WINXP", ""),
        "its latest run ended before its LCID (cut short)"},
       {run("0xAB12", "WINXP", "0x40z"), "its latest run's LCID \"0x40z\" is no locale"},
+      // A SystemID in other case is the same fact: sections are found without regard to it.
+      {run("0xab12", "WINXP", "0x407"), ""},
+      // A log torn inside its LCID record: the value is not read, the run was cut short.
+      {run("0xAB12", "WINXP", "") + "LCID          => 0x4",
+       "its latest run ended before its LCID (cut short)"},
   };
   std::map<std::string, std::string> expected;
   for (size_t i = 0; i < std::size(rows); ++i) {
@@ -219,7 +224,8 @@ TEST(FleetTouchTest, PcsApartWithTheirReasons) {
   std::map<std::string, std::string> apart;
   for (const auto& pc : json["apart"]) apart[pc["log"]] = pc["reason"];
   EXPECT_EQ(expected, apart);
-  EXPECT_EQ(2, json["planned_pcs"].get<int>());
+  EXPECT_EQ(3, json["planned_pcs"].get<int>());
+  EXPECT_EQ(2, json["facts"].get<int>());
 }
 
 }  // namespace

@@ -55,6 +55,16 @@ struct BadInput {
 
 TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
   const std::string good = OneRun(u"09:00:00", u"09:00:06");
+  // Option dates that name no day, or no days: a usage error with the reason.
+  const auto DateRow = [&](const char* since, const char* until, const char* why) {
+    return BadInput{"13: a date of an option",
+                    [=](const TempTree& t, ReportOptions& o) {
+                      o.logs = {t.File("a.log", good)};
+                      o.since = since;
+                      o.until = until;
+                    },
+                    kUsage, {}, {why}};
+  };
   const BadInput rows[] = {
       {"1: a named pipe in a folder",
        [&](const TempTree& t, ReportOptions& o) {
@@ -76,6 +86,23 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
          o.fleet = true;
        },
        kFound, {"runs: 2 on 1 models (SystemIDs); 0 ended in an error, 0 cut short", "Tool "}, {"a.log:13: a line that holds no record"}},
+      {"4: a banner after 70,000 NUL bytes, and after a torn line of 300,000 bytes",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("share/a.log", good + std::string(70000, '\0') +
+                                             OneRun(u"10:00:00", u"10:00:02", u"Tool") +
+                                             std::string(300000, 'x') +
+                                             OneRun(u"11:00:00", u"11:00:02", u"Last"))};
+         o.fleet = true;
+       },
+       kFound, {"runs: 3 on 1 models (SystemIDs); 0 ended in an error, 0 cut short", "Tool ", "Last "}, {}},
+      {"4: a log torn inside a record: the run is cut short, the value not read",
+       [&](const TempTree& t, ReportOptions& o) {
+         const std::string torn = OneRun(u"10:00:00", u"10:00:02", u"Tool", u"0xA1B2");
+         o.logs = {t.File("share/a.log", good + torn.substr(0, torn.find("0xA1") + 4))};
+         o.fleet = true;
+       },
+       kAllGood, {"runs: 2 on 2 models (SystemIDs); 0 ended in an error, 1 cut short", "still failing on 1 (1 of them cut short)"}, {},
+       {"0xA1"}},
       {"4: a log that begins with NUL bytes, past the first 4 KiB",
        [&](const TempTree& t, ReportOptions& o) {
          t.File("share/a.log", std::string(5000, '\0') + good);
@@ -141,6 +168,19 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
          o.logs = {t.File("a.log", utf16)};
        },
        kTrouble, {}, {"a.log: not a run log: it is UTF-16 text"}},
+      {"10: a UTF-16 file without its mark, alone",
+       [&](const TempTree& t, ReportOptions& o) {
+         std::string utf16;
+         for (char c : std::string("QUILLRUN starts at: 09:00:00\r\n")) utf16 += std::string{c, '\0'};
+         o.logs = {t.File("a.log", utf16)};
+       },
+       kTrouble, {}, {"a.log: not a run log: it is UTF-16 text"}},
+      {"4: two lines that hold no record: the note names the first",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("share/a.log", good + "torn\r\n" + good + "torn again\r\n")};
+         o.fleet = true;
+       },
+       kFound, {}, {"a.log:13: 2 lines hold no record (the first here)"}},
       {"10: a binary file alone",
        [&](const TempTree& t, ReportOptions& o) {
          o.logs = {t.File("a.exe", std::string("MZ\x90\0\x03", 5) + std::string(9000, '\x7f'))};
@@ -153,6 +193,51 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
        },
        kAllGood, {"durations unknown: 2 with END before START", "slowest run: 4 s"}, {},
        {"-3600", " -"}},
+      {"5: stamps that name no real moment are unreadable, and counted apart",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("share/a.log",
+                          good + Replaced(good, "December 06, 2026", "February 29, 2100") +
+                              Replaced(Replaced(good, "December 06, 2026", "February 30, 2026"),
+                                       "09:00:00", "25:61:61") +
+                              Replaced(OneRun(u"09:00:00", u"12:00:00"), "December 06, 2026",
+                                       "January 01, 0000"))};
+         o.fleet = true;
+       },
+       kAllGood, {"3 runs without a readable time", "slowest run: 6 s"}, {}, {"2100-03-01", "0000-"}},
+      {"6: a PC whose clock says 1980 among others: counted and named, not drawn",
+       [&](const TempTree& t, ReportOptions& o) {
+         t.File("share/a.log", good + Replaced(good, "December 06", "December 07"));
+         t.File("share/b.log", Replaced(good, "December 06, 2026", "January 01, 1980"));
+         o.logs = {t.Path("share")};
+       },
+       kAllGood, {"outside the trend, by clocks far from the others': 1 runs\n  1980-01-01  ", "b.log",
+                  "2026-12-07           1"}, {}, {"week from", "1980-01-02"}},
+      {"6: runs 91 days apart are drawn per week",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("share/a.log", good + Replaced(good, "December 06", "September 06"))};
+         o.fleet = true;
+       },
+       kAllGood, {"week from"}, {}},
+      {"6: runs 90 days apart are drawn per day",
+       [&](const TempTree& t, ReportOptions& o) {
+         o.logs = {t.File("share/a.log", good + Replaced(good, "December 06", "September 07"))};
+         o.fleet = true;
+       },
+       kAllGood, {"2026-09-07"}, {}, {"week from", "outside the trend"}},
+      {"13: a run at midnight on the --since day is in, one at midnight after --until is out",
+       [&](const TempTree& t, ReportOptions& o) {
+         const std::string midnight = OneRun(u"00:00:00", u"00:00:01");
+         o.logs = {t.File("share/a.log", Replaced(midnight, "December 06", "December 05") + midnight +
+                                             Replaced(midnight, "December 06", "December 07"))};
+         o.fleet = true;
+         o.since = o.until = "2026-12-06";
+       },
+       kAllGood, {"runs: 1 on 1 models"}, {}},
+      DateRow("-001-01-01", "", "is no date"),
+      DateRow(" 201-11-05", "", "is no date"),
+      DateRow("2026- 1-05", "", "is no date"),
+      DateRow("2100-02-29", "", "is no date"),
+      DateRow("2030-01-01", "2020-01-01", "is after --until"),
       {"13: the report's own output files in the folder it reads",
        [&](const TempTree& t, ReportOptions& o) {
          t.File("share/a.log", good);

@@ -16,6 +16,9 @@
 #include "log/log_record.h"
 #include "plan/fleet/duration_counts.h"
 #include "plan/fleet/fleet_csv.h"
+#include "plan/page/fleet_charts.h"
+#include "plan/tally/run_filter.h"
+#include "plan/text/shown_text.h"
 #include "plan/verbs/verbs.h"
 #include "plan/text/civil_time.h"
 #include "temp_tree.h"
@@ -499,8 +502,17 @@ TEST(FleetNumbersTest, PercentilesByNearestRank) {
   const std::pair<const char*, const char*> fields[] = {
       {"plain", "plain"}, {"a,b", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""}, {"two\r\nlines", "\"two\r\nlines\""},
       {"lone\rCR", "\"lone\rCR\""}, {"lone\nLF", "\"lone\nLF\""}, {"=1+1", "'=1+1"},
-      {"-x,y", "\"'-x,y\""}, {"a=b", "a=b"}};
+      {"-x,y", "\"'-x,y\""}, {"a=b", "a=b"}, {"PC\xFF\xFE\x80.LOG", "PC\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD.LOG"}};
   for (const auto& [field, quoted] : fields) EXPECT_EQ(quoted, CsvField(field));
+  // The page's numbers and names: grouped by thousands, and 22 characters kept whole.
+  const std::pair<int64_t, const char*> numbers[] = {{0, "0"}, {123, "123"}, {1234, "1,234"}, {123456, "123,456"}, {1234567, "1,234,567"}};
+  for (const auto& [number, grouped] : numbers) EXPECT_EQ(grouped, Grouped(number));
+  EXPECT_EQ(std::string(22, 'a'), Shortened(std::string(22, 'a'), 22));
+  EXPECT_EQ(22u, Columns(Shortened(std::string(23, 'a'), 22)));
+  // Every day from 1900 to 2200 as an option's date and back.
+  for (int64_t day = DaysFromCivil(1900, 1, 1); day <= DaysFromCivil(2200, 12, 31); ++day) {
+    ASSERT_EQ(day, IsoDateDays(IsoDate(day))) << IsoDate(day);
+  }
 }
 
 TEST(FleetPageTest, NamesFromTheLogAreTextOnThePage) {

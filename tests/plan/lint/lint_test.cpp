@@ -115,6 +115,10 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
       {settings + "LogExitCodes=1\nBusyRetryPause=7200\n", "deploy.ini:4:", "exit-setting-clamped", 1},
       {settings + "LogExitCodes=1\n[Spare]\nAppPath=C:\\S\nSuccessCodes=0\n", "deploy.ini:6:",
        "success-codes-unread", 1, "exit-codes-unreadable"},
+      // NUL padding after the text: lint reads what plan reads, and names it.
+      {settings + "appinstlpath=D:\\\n" + std::string(500, '\0'), "deploy.ini:3:", "duplicate-key", 1,
+       "utf16-without-mark"},
+      {settings + "appinstlpath=D:\\\n" + std::string(500, '\0'), "deploy.ini:4:", "nul-character", 1},
   };
   for (const Case& c : cases) {
     const Linted linted = Lint(c.ini, kGoodTable);
@@ -155,6 +159,7 @@ TEST(LintTest, LanguageTableRules) {
       {std::string("\xFF\xFE[\0" "0\0" "7\0]\0", 10), 1, "table-utf16"},
       {"\xEF\xBB\xBF[07]\nLCID=0x407\n", 1, "table-utf8-bom"},
       {"[07]\nLCID=0x0407\n", 2, "lcid-leading-zero"},
+      {"[07]\nLCID=0x100000000\n", 2, "lcid-too-long"},
       {"[07]\nLCID = 0x407\n", 2, "lcid-blank-after-equals"},
       {"[07]\nLCID=0x407 ; German\n", 2, "lcid-trailing-text"},
       {"[07]\nLCID=1031\n", 2, "lcid-not-hex"},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <sstream>
 
@@ -157,6 +158,84 @@ TEST(ReportTest, ARunCutShortAndLinesThatHoldNoRecord) {
   }
 }
 
+// The record finder against a plain scanner that tries every opening at
+// every byte, longest first: records planted at every offset of lines of
+// lengths around the finder's steps, among text that holds none.
+TEST(ReportTest, TheFinderAgreesWithAPlainScanner) {
+  const LogRecord kinds[] = {
+      LogRecord::kBannerFirstLine, LogRecord::kBannerSecondLine, LogRecord::kSystemIdentity,
+      LogRecord::kOSTypeIdentity,  LogRecord::kMissingKeyError,  LogRecord::kFileOpenError,
+      LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,     LogRecord::kProcessing,
+      LogRecord::kLaunched,        LogRecord::kStart,            LogRecord::kEnd,
+      LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed, LogRecord::kResultTimedOut};
+  auto text_of = [](LogRecord kind, std::vector<WString> values, int32_t number) {
+    std::string text = EncodeLogText(FormatLogRecord(kind, {std::move(values), number}));
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+  };
+  std::vector<std::pair<std::string, LogRecord>> openings;  // the text before the first value
+  for (LogRecord kind : kinds) {
+    const std::string text = text_of(kind, {u"\x01", u"\x01"}, 1234567);
+    openings.emplace_back(text.substr(0, std::min(text.find('\x01'), text.find("1234567"))), kind);
+  }
+  std::stable_sort(openings.begin(), openings.end(),
+                   [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+  // Where records start, and of what kind; true first when text opens no record.
+  auto plain_scan = [&openings](const std::string& line, std::vector<std::pair<size_t, LogRecord>>* found) {
+    bool unknown = false;
+    for (size_t at = 0; at < line.size();) {
+      const auto opening = std::find_if(openings.begin(), openings.end(), [&](const auto& o) {
+        return line.compare(at, o.first.size(), o.first) == 0;
+      });
+      if (opening == openings.end()) {
+        unknown = unknown || found->empty();
+        ++at;
+        continue;
+      }
+      found->emplace_back(at, opening->second);
+      at += opening->first.size();
+    }
+    return unknown || found->empty();
+  };
+  // Text that opens no record: near misses of openings among plain bytes.
+  const std::string fillers[] = {"x", "RESULT   => Command finisheD ", std::string(110, '*') + "x",
+                                 "RESULT   => Failed to launch the command.xyz", "QUILLRUN starts at",
+                                 "SYSTEMID      => "};
+  // Each with the values of its last record.
+  const std::pair<std::string, std::vector<std::string>> planted[] = {
+      {text_of(LogRecord::kLaunched, {u""}, 0), {""}},
+      {text_of(LogRecord::kStart, {u"09:05:03", u""}, 0), {"09:05:03", ""}},
+      {text_of(LogRecord::kResultFinished, {}, 42), {"42"}},
+      {text_of(LogRecord::kBannerSecondLine, {u"09:05:03", u"Sunday, December 06, 2026"}, 0),
+       {"09:05:03", "Sunday, December 06, 2026"}},
+      {text_of(LogRecord::kProcessing, {u"0xFFFF", u"Office"}, 0) +
+           text_of(LogRecord::kEnd, {u"09:05:04", u"Sunday"}, 0),
+       {"09:05:04", "Sunday"}}};
+  for (const std::string& filler : fillers) {
+    for (size_t length : {0, 7, 8, 9, 15, 16, 17, 63, 64, 65, 127, 128, 129}) {
+      std::string around;
+      while (around.size() < length) around += filler;
+      around.resize(length);
+      for (const auto& [record, values] : planted) {
+        for (size_t at = 0; at <= length; at += (length > 20 && at + 20 < length ? 3 : 1)) {
+          const std::string line = around.substr(0, at) + record + around.substr(at);
+          std::vector<std::pair<size_t, LogRecord>> expected;
+          const bool unknown = plain_scan(line, &expected);
+          std::vector<RecordSpan> spans;
+          ASSERT_EQ(unknown, FindRecords(line, 1, &spans)) << line;
+          ASSERT_EQ(expected.size(), spans.size()) << line;
+          for (size_t i = 0; i < spans.size(); ++i) EXPECT_EQ(expected[i].second, spans[i].record) << line;
+          if (at < length) continue;
+          // A record that ends the line is whole, its values as written.
+          EXPECT_FALSE(spans.back().cut_short) << line;
+          ASSERT_EQ(values.size(), spans.back().value_count) << line;
+          for (size_t v = 0; v < values.size(); ++v) EXPECT_EQ(values[v], spans.back().values[v]) << line;
+        }
+      }
+    }
+  }
+}
+
 TEST(ReportTest, StampsReadBackAsTheyWereWritten) {
   struct Case {
     const char16_t* time;
@@ -171,12 +250,19 @@ TEST(ReportTest, StampsReadBackAsTheyWereWritten) {
       {u"", u"", false},
       {u"09:05:03", u"Sunday, December 06, 99999999999", false},  // past any int
       {u"09:05:03", u"Sunday, December 99999999999906, 2026", false},
+      // No such moment: read as one, it would be a day later or a year 0.
+      {u"09:05:03", u"Monday, February 29, 2100", false},
+      {u"25:61:61", u"Monday, February 30, 2026", false},
+      {u"24:00:00", u"Sunday, December 06, 2026", false},
+      {u"09:05:03", u"Saturday, January 01, 0000", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.reads, ReadStamp(c.time, c.date).has_value()) << ToUtf8(c.date);
   }
   EXPECT_EQ(86400, *ReadStamp(u"00:00:00", u"Friday, March 01, 2024") -
                        *ReadStamp(u"00:00:00", u"Thursday, February 29, 2024"));
+  EXPECT_EQ(86400, *ReadStamp(u"00:00:00", u"Monday, March 01, 2100") -
+                       *ReadStamp(u"00:00:00", u"Sunday, February 28, 2100"));
 }
 
 TEST(ReportTest, NumbersPastTheirRangeAreUnreadableNotWrapped) {

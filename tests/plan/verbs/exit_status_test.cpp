@@ -2,12 +2,19 @@
 // one table for every verb, the status of each row as --help states it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <thread>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "bench_process.h"
+#include "plan/text/shown_text.h"
 #include "temp_tree.h"
 
 namespace quill::plan {
@@ -16,6 +23,18 @@ namespace {
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Nothing that drives a terminal or is not UTF-8.
+bool TerminalSafe(const std::string& text) {
+  if (ValidUtf8(text) != text) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
+    if ((c < 0x20 && c != '\n') || c == 0x7F || (c == 0xC2 && next < 0xA0)) return false;
+    if (text.compare(i, 3, "\xE2\x80\xAE") == 0) return false;
+  }
+  return true;
 }
 
 TEST(ExitStatusTest, OneMeaningInEveryVerb) {
@@ -35,11 +54,25 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
   const std::string listed_ini = tree.File("listed.ini", Slurp(good_ini) + "[0xAB12]\r\nAPP1=X\r\n"
                                            "[X]\r\nAppPath=C:\\X\r\nAppSwitches=x.exe\r\n");
   const std::string out = tree.Path("out.txt");
+  // A share's worst: a log named with a line feed, a right-to-left
+  // override and bytes that are not UTF-8, which names no SystemID; a
+  // SystemID with a C1 control.
+  tree.File("hostile/PC\n\xE2\x80\xAE\xFF\xFE\x80.LOG", Slurp(log));
+  tree.File("hostile/PC2.LOG", Slurp(log) + "SystemID      => 0xAB12\x85\r\nOSType\t\t  => WINXP\r\n"
+                               "LCID          => 0x407\r\n");
+  const std::string hostile = tree.Path("hostile");
+  tree.File("readme/PC1.LOG", Slurp(pc_log));
+  tree.File("readme/README.txt", "Collected by the task sequence.\r\n");
+  const std::string readme = tree.Path("readme");
+  const std::string kept = tree.File("kept.html", "<html>the last good page</html>\n");
+  std::filesystem::create_symlink(log, tree.Path("log-link.csv"));
+  std::filesystem::create_hard_link(pc_log, tree.Path("pcs-hard.csv"));
   struct Row {
     std::vector<std::string> arguments;
     int status;
     std::string output;  // where stdout goes
     std::string says = "";  // a text stdout holds
+    std::string intact = "";  // a file the run leaves as it was
   } rows[] = {
       {{"--version"}, 0, out, "quillplan 1.0.0"},
       {{"--help"}, 0, out, "  3  usage: an unknown verb or option"},
@@ -70,7 +103,43 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
       {{"report", log, log + ".gone"}, 1, out, "files: 1 run logs read, 1 skipped"},
       {{"report", log + ".gone"}, 2, out},
       {{"report", "--csv", "-", log}, 0, out, "log file,run,run start"},
+      // An output that is an input, or another output, is refused before
+      // anything is written; a run that fails leaves the old output.
+      {{"report", log, "--csv", log}, 3, out, "", log},
+      {{"report", log, "--csv", tree.Path("log-link.csv")}, 3, out, "", log},
+      {{"report", tree.Path("pcs"), "--html", tree.Path("pcs-hard.csv")}, 3, out, "", pc_log},
+      {{"report", tree.Path("pcs"), "--html", pc_log}, 3, out, "", pc_log},
+      {{"report", log, "--csv", kept, "--html", tree.Path("./kept.html")}, 3, out, "", kept},
+      {{"report", log, "--csv", "-", "--json"}, 3, out},
+      {{"report", log, "--since", ""}, 3, out},
+      // A file that is no run log is named; the fleet's answer stands.
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", readme}, 1, out, "touched: 1 PC"},
+      {{"matrix", listed_ini, "--lang-table", table, "--fleet", readme}, 0, out, "WINXP    07 (0x407)  A     1"},
+      {{"report", readme}, 1, out, "files: 1 run logs read, 1 skipped"},
+      // A map's folder must be there; a SystemID and a model in either form.
+      {{"plan", good_ini, "--system-id", "AB12", "--os", "WINXP", "--lcid", "0x407", "--map", "C:=" + tree.Path("none")}, 2, out},
+      {{"plan", good_ini, "--system-id", "AB12", "--os", "WINXP", "--lcid", "0x407", "--map", "C:=/dev/zero"}, 2, out},
+      {{"diff", good_ini, good_ini, "--old-map", "C:=" + tree.Path("none")}, 2, out},
+      {{"plan", listed_ini, "--system-id", "0xAB12", "--os", "WINXP", "--lcid", "0x407", "--lang-table", table}, 0, out, "x.exe"},
+      {{"report", "--fleet", "--model", "AB12", pc_log}, 0, out, "runs: 1 on 1 models"},
+      {{"report", log + ".gone", "--html", kept}, 2, out, "", kept},
+      {{"diff", good_ini, listed_ini, "--fleet", pc_log, "--csv", listed_ini}, 3, out, "", listed_ini},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", pc_log, "--csv", table}, 3, out, "", table},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", pc_log, "--csv", "-", "--json"}, 3, out},
+      // Every verb's output is valid, and safe on a terminal, whatever the logs hold.
+      {{"report", hostile}, 0, out, "PC\\x0a\\xe2\\x80\\xae\\xff\\xfe\\x80.LOG"},
+      {{"report", hostile, "--json"}, 0, out},
+      {{"report", hostile, "--csv", "-"}, 0, out, "PC\n\xE2\x80\xAE\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {{"matrix", listed_ini, "--lang-table", table, "--fleet", hostile}, 0, out, "PC\\x0a"},
+      {{"matrix", listed_ini, "--lang-table", table, "--fleet", hostile, "--json"}, 0, out},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", hostile}, 0, out, "PC\\x0a"},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", hostile, "--json"}, 0, out},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", hostile, "--csv", "-"}, 0, out},
   };
+  std::map<std::string, std::string> before;
+  for (const Row& row : rows) {
+    if (!row.intact.empty()) before[row.intact] = Slurp(row.intact);
+  }
   for (const Row& row : rows) {
     std::vector<std::string> arguments = {QUILLPLAN_BINARY};
     arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
@@ -78,10 +147,65 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
     std::string shown;
     for (const std::string& argument : row.arguments) shown += " " + argument;
     EXPECT_EQ(row.status, run.status) << shown;
+    if (!row.intact.empty()) {
+      EXPECT_EQ(before.at(row.intact), Slurp(row.intact)) << shown;
+    }
     if (!row.says.empty()) {
       EXPECT_NE(std::string::npos, Slurp(out).find(row.says)) << shown;
     }
+    if (row.output != out) continue;
+    const std::string written = Slurp(out);
+    // A CSV is data, whose cells may hold line ends; but it is UTF-8.
+    if (std::count(row.arguments.begin(), row.arguments.end(), "--csv")) {
+      EXPECT_EQ(ValidUtf8(written), written) << shown;
+    } else {
+      EXPECT_TRUE(TerminalSafe(written)) << shown << "\n" << written;
+    }
+    if (std::count(row.arguments.begin(), row.arguments.end(), "--json") && row.status < 3) {
+      EXPECT_TRUE(nlohmann::json::accept(written)) << shown << "\n" << written;
+    }
   }
+}
+
+// An output is whole or absent: of two reports writing one page at once,
+// the page is one of the two; a run whose write fails midway (the file
+// size limit reached) leaves the old page.
+TEST(ExitStatusTest, OutputsAreWholeOrAbsent) {
+  TempTree tree;
+  std::string run = std::string(109, '*') + "\r\nQUILLRUN starts at: 09:05:03 Sunday, "
+                    "December 06, 2026\r\n" + std::string(109, '*') + "\r\n\r\n"
+                    "SystemID      => 0xAB12\r\nOSType\t\t  => WINXP\r\n";
+  for (int pc = 0; pc < 300; ++pc) {
+    tree.File("a/PC" + std::to_string(pc) + ".LOG", run);
+    tree.File("b/PC" + std::to_string(pc) + ".LOG", run + (pc % 2 ? "" : "LCID          => 0x407\r\n"));
+  }
+  const std::string page = tree.Path("page.html");
+  std::string alone[2];
+  for (int side = 0; side < 2; ++side) {
+    RunTimed({QUILLPLAN_BINARY, "report", tree.Path(side ? "b" : "a"), "--html", page}, "/dev/null");
+    alone[side] = Slurp(page);
+  }
+  ASSERT_NE(alone[0], alone[1]);
+  for (int round = 0; round < 5; ++round) {
+    std::thread writers[4];
+    for (int i = 0; i < 4; ++i) {
+      writers[i] = std::thread([&, i] {
+        RunTimed({QUILLPLAN_BINARY, "report", tree.Path(i % 2 ? "b" : "a"), "--html", page}, "/dev/null");
+      });
+    }
+    for (std::thread& writer : writers) writer.join();
+    const std::string written = Slurp(page);
+    EXPECT_TRUE(written == alone[0] || written == alone[1]) << "round " << round;
+  }
+  const std::string last = Slurp(page);
+  const TimedRun limited = RunTimed({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 8; exec \"$0\" \"$@\"",
+                                     QUILLPLAN_BINARY, "report", tree.Path("a"), "--html", page},
+                                    "/dev/null");
+  EXPECT_EQ(2, limited.status);
+  EXPECT_EQ(last, Slurp(page));
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(tree.root())) files += entry.is_regular_file();
+  EXPECT_EQ(1u, files) << "no part left behind";
 }
 
 // A log is held a run at a time, an INI file as its text and a few bytes
@@ -107,6 +231,9 @@ TEST(ExitStatusTest, MemoryFollowsTheWorkNotTheFile) {
     }
   }
   const std::string ini_path = tree.File("big.ini", ini);
+  // Past the longest text an INI file may hold, and sparse: told by its size, not read.
+  const std::string huge_ini = tree.File("huge.ini", "[Settings]\r\n");
+  std::filesystem::resize_file(huge_ini, 2200000000u);
   // A child's peak as the kernel counts it starts from this process's own
   // (its memory before the exec), so each is measured over a bare run.
   const long bare = RunTimed({QUILLPLAN_BINARY, "--version"}, "/dev/null").peak_kib;
@@ -119,6 +246,7 @@ TEST(ExitStatusTest, MemoryFollowsTheWorkNotTheFile) {
       // 16 MB of INI file: about 28 MB, which took 81 MB, and 57 MB for two, which took 160 MB
       {{"lint", ini_path}, 40 << 10},
       {{"diff", ini_path, ini_path}, 80 << 10},
+      {{"lint", huge_ini}, 16 << 10},
   };
   for (const auto& row : rows) {
     std::vector<std::string> arguments = {QUILLPLAN_BINARY};

@@ -1,0 +1,181 @@
+#include "plan/verbs/output_file.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "plan/logs/fleet_files.h"
+#include "plan/logs/log_file.h"
+#include "plan/text/shown_text.h"
+#include "plan/verbs/verbs.h"
+
+namespace quill::plan {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Two paths to one file, whether or not it exists yet.
+bool SamePath(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  if (a == "-" || b == "-") return false;
+  FileIdentity first, second;
+  if (IdentityOf(a, &first) && IdentityOf(b, &second)) return first == second;
+  std::error_code error;
+  return fs::absolute(fs::u8path(a), error).lexically_normal() ==
+         fs::absolute(fs::u8path(b), error).lexically_normal();
+}
+
+bool IsRunLog(const std::string& path) {
+  LogFile log;
+  std::string why_not;
+  return log.Open(path, &why_not) && WhyNotALog(log.Opening()).empty();
+}
+
+// Why the existing file `output` must not be written: it is one of the
+// inputs, or a run log that a folder among them holds. Empty when it may.
+std::string WhyAnInput(const std::string& output, const FileIdentity& written,
+                       const VerbInputs& inputs) {
+  for (const auto* paths : {&inputs.files, &inputs.log_paths}) {
+    for (const std::string& input : *paths) {
+      FileIdentity identity;
+      if (IdentityOf(input, &identity) && identity == written) {
+        return "is " + Shown(input) + ", an input of this run";
+      }
+    }
+  }
+  // A run log that a folder among them holds, by any name: walked only
+  // for an output that is a run log, which a report's own output never is.
+  bool reached = false;
+  if (!inputs.log_paths.empty() && IsRunLog(output)) {
+    ForEachFile(inputs.log_paths, {}, [&](const FoundFile& found) {
+      FileIdentity identity;
+      reached = reached || (found.problem.empty() && IdentityOf(found.path, &identity) &&
+                            identity == written);
+    });
+  }
+  if (reached) return "is a run log among the inputs of this run";
+  return "";
+}
+
+std::string TemporaryName(const fs::path& target) {
+#ifdef _WIN32
+  const int process = _getpid();
+#else
+  const int process = static_cast<int>(::getpid());
+#endif
+  std::random_device random;
+  char tail[48];
+  std::snprintf(tail, sizeof tail, ".quillplan-%d-%08x.part", process, random());
+  return Utf8Path(target) + tail;
+}
+
+// `from` put in place of `to` in one step: a reader sees the old file or the new.
+bool Replace(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+  return MoveFileExW(fs::u8path(from).wstring().c_str(), fs::u8path(to).wstring().c_str(),
+                     MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+  return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+}  // namespace
+
+int RefuseOutputClashes(const char* verb, const std::vector<OutputAsked>& outputs,
+                        const VerbInputs& inputs, std::ostream& err) {
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    const OutputAsked& output = outputs[i];
+    if (output.path.empty()) continue;
+    FileIdentity written;
+    const bool exists = output.path != "-" && IdentityOf(output.path, &written);
+    for (size_t j = i + 1; j < outputs.size(); ++j) {
+      if (outputs[j].path.empty() || !SamePath(output.path, outputs[j].path)) continue;
+      err << "quillplan " << verb << ": " << output.option << " and " << outputs[j].option
+          << " cannot both write "
+          << (output.path == "-" ? std::string("standard output") : Shown(output.path)) << "\n";
+      return kUsage;
+    }
+    if (!exists) continue;
+    const std::string why = WhyAnInput(output.path, written, inputs);
+    if (!why.empty()) {
+      err << "quillplan " << verb << ": " << Shown(output.path) << ": not written: it " << why
+          << " (" << output.option << " would replace it)\n";
+      return kUsage;
+    }
+  }
+  return kAllGood;
+}
+
+Output::~Output() { Discard(); }
+
+bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err) {
+  path_ = path;
+  if (path.empty()) return true;
+  if (path == "-") {
+    stream_ = &out;
+    return true;
+  }
+  std::error_code error;
+  fs::path target = fs::u8path(path);
+  // A link stays a link: the file it leads to is replaced.
+  if (fs::is_symlink(fs::symlink_status(target, error))) {
+    const fs::path resolved = fs::canonical(target, error);
+    if (!error) target = resolved;
+  }
+  target_ = Utf8Path(target);
+  const fs::file_status status = fs::status(target, error);
+  // A device or a pipe (/dev/stdout) is written as it is.
+  const bool in_place = fs::exists(status) && !fs::is_regular_file(status);
+  if (!in_place) temporary_ = TemporaryName(target);
+  file_ = std::make_unique<std::ofstream>(fs::u8path(in_place ? target_ : temporary_),
+                                          std::ios::binary);
+  stream_ = file_.get();
+  if (*file_) {
+    if (fs::is_regular_file(status)) {
+      fs::permissions(fs::u8path(temporary_), status.permissions(), error);  // as the old file's
+    }
+    return true;
+  }
+  temporary_.clear();
+  err << "quillplan " << verb_ << ": " << Shown(path) << ": cannot be written\n";
+  return false;
+}
+
+std::vector<std::string> Output::written_paths() const {
+  std::vector<std::string> paths;
+  if (file_) paths.push_back(path_);
+  if (!temporary_.empty()) paths.push_back(temporary_);
+  return paths;
+}
+
+bool Output::Close(std::ostream& err) {
+  if (!file_) return true;
+  file_->close();
+  if (!file_->fail() && (temporary_.empty() || Replace(temporary_, target_))) {
+    temporary_.clear();
+    return true;
+  }
+  err << "quillplan " << verb_ << ": " << Shown(path_) << ": writing it failed; "
+      << (temporary_.empty() ? "it may be incomplete" : "the old file is left as it was") << "\n";
+  Discard();
+  return false;
+}
+
+void Output::Discard() {
+  if (temporary_.empty()) return;
+  if (file_) file_->close();
+  std::error_code error;
+  fs::remove(fs::u8path(temporary_), error);
+  temporary_.clear();
+}
+
+}  // namespace quill::plan
