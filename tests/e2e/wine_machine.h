@@ -83,9 +83,9 @@ struct Target {
 std::string TargetName(const Target& target);  // e.g. "program32_on_windows64"
 inline void PrintTo(const Target& target, std::ostream* out) { *out << TargetName(target); }
 
-// False where this machine cannot run 32-bit code: the test run is then
-// told why in QUILL_E2E_NO_32BIT, and the 64-bit program stands in for the
-// 32-bit one on 64-bit Windows.
+// False where this machine cannot run 32-bit code (scripts/lib/runs-32bit),
+// or where QUILL_E2E_NO_32BIT tells the run why not: the 64-bit program then
+// stands in for the 32-bit one on 64-bit Windows.
 bool Runs32BitPrograms();
 // The program that ships, the 32-bit one, on a 64-bit Windows: every case.
 Target Shipped();

@@ -1,0 +1,21 @@
+# Takes back the -O2 that the targets of a folder and of the folders below it
+# ask for themselves: a build that only runs tests (the sanitized one) need
+# not pay for it, and under the sanitizers -O2 triples the compile time.
+#   quill_unoptimised(FOLDER)   after add_subdirectory(FOLDER)
+function(quill_unoptimised folder)
+  get_directory_property(targets DIRECTORY ${folder} BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    if(NOT type STREQUAL "INTERFACE_LIBRARY")
+      get_target_property(options ${target} COMPILE_OPTIONS)
+      if(options)
+        list(REMOVE_ITEM options -O2)
+        set_target_properties(${target} PROPERTIES COMPILE_OPTIONS "${options}")
+      endif()
+    endif()
+  endforeach()
+  get_directory_property(folders DIRECTORY ${folder} SUBDIRECTORIES)
+  foreach(below IN LISTS folders)
+    quill_unoptimised(${below})
+  endforeach()
+endfunction()
