@@ -1,14 +1,18 @@
 // quillplan: shows what a run of the installer driver would do on a given
 // machine, lints its input files, and reads its run logs.
 #include <cstring>
-#include <iostream>
+#include <memory>
 #include <new>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "base/utf.h"
+#include "plan/host/console.h"
+#include "plan/host/wildcards.h"
+#include "plan/verbs/path_arguments.h"
 #include "plan/verbs/verbs.h"
 #include "plan/text/shown_text.h"
 
@@ -49,23 +53,23 @@ const char kExitStatus[] =
 
 // The first word that is no option must be a verb; CLI11 would only say
 // that one is required.
-bool UnknownVerb(int argc, char** argv) {
+bool UnknownVerb(int argc, char** argv, std::ostream& err) {
   if (argc < 2 || argv[1][0] == '-') return false;
   for (const char* verb : kVerbs) {
     if (std::strcmp(argv[1], verb) == 0) return false;
   }
-  std::cerr << "quillplan: no verb " << quill::plan::Shown(argv[1])
+  err << "quillplan: no verb " << quill::plan::Shown(argv[1])
             << "; the verbs are plan, matrix, lint, report and diff (quillplan --help)\n";
   return true;
 }
 
-int Main(int argc, char** argv) {
+int Main(int argc, char** argv, std::ostream& out, std::ostream& err) {
   CLI::App app{"quillplan: what a QUILLRUN.EXE run would do, lint of its INI files, and run-log "
                "reports"};
   app.require_subcommand(1);
   app.set_version_flag("--version", "quillplan " QUILLPLAN_VERSION);
   app.footer(kExitStatus);
-  if (UnknownVerb(argc, argv)) return quill::plan::kUsage;
+  if (UnknownVerb(argc, argv, err)) return quill::plan::kUsage;
 
   quill::plan::PlanOptions plan;
   CLI::App* plan_verb = AddVerb(app, "plan", "the launches a run would make on one machine", "INI",
@@ -163,12 +167,24 @@ int Main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error);
+    const int status = app.exit(error, out, err);
     return status == 0 ? quill::plan::kAllGood : quill::plan::kUsage;
   }
   if (plan.lcid.empty() && !code->count() && *plan_verb) {
-    std::cerr << "quillplan plan: give --lcid or --language-code\n";
+    err << "quillplan plan: give --lcid or --language-code\n";
     return quill::plan::kUsage;
+  }
+  // Where the shell leaves wildcards to the tool, each input path is expanded.
+  const std::unique_ptr<quill::plan::Wildcards> wildcards = quill::plan::MakeWildcards();
+  const char* verb = app.get_subcommands().front()->get_name().c_str();
+  std::vector<std::string*> single = {&plan.ini, &matrix.ini, &lint.ini, &diff.old_ini, &diff.new_ini};
+  for (MachineFileOptions* files : {&plan.files, &matrix.files, &lint.files, &diff_both,
+                                    &diff.old_files, &diff.new_files}) {
+    single.push_back(&files->language_table);
+  }
+  if (const int status = quill::plan::ExpandInputPaths(*wildcards, verb, single,
+                                                       {&matrix.fleet, &report.logs, &diff.fleet}, err)) {
+    return status;
   }
   if (*diff_verb) {
     for (MachineFileOptions* side : {&diff.old_files, &diff.new_files}) {
@@ -176,29 +192,32 @@ int Main(int argc, char** argv) {
       if (side->language_table.empty()) side->language_table = diff_both.language_table;
       side->assume_missing = diff_both.assume_missing;
     }
-    return quill::plan::RunDiffVerb(diff, std::cout, std::cerr);
+    return quill::plan::RunDiffVerb(diff, out, err);
   }
-  if (*plan_verb) return quill::plan::RunPlanVerb(plan, std::cout, std::cerr);
-  if (*matrix_verb) return quill::plan::RunMatrixVerb(matrix, std::cout, std::cerr);
-  if (*lint_verb) return quill::plan::RunLintVerb(lint, std::cout, std::cerr);
-  return quill::plan::RunReportVerb(report, std::cout, std::cerr);
+  if (*plan_verb) return quill::plan::RunPlanVerb(plan, out, err);
+  if (*matrix_verb) return quill::plan::RunMatrixVerb(matrix, out, err);
+  if (*lint_verb) return quill::plan::RunLintVerb(lint, out, err);
+  return quill::plan::RunReportVerb(report, out, err);
 }
 
 // Whatever a verb says, it is an error when it could not be written; and
 // memory that runs out is told, not an abort.
 int Guarded(int argc, char** argv) {
+  quill::plan::StandardStreams streams;
+  std::ostream& out = streams.out();
+  std::ostream& err = streams.err();
   int status = quill::plan::kTrouble;
   try {
-    status = Main(argc, argv);
+    status = Main(argc, argv, out, err);
   } catch (const std::bad_alloc&) {
-    std::cerr << "quillplan: out of memory\n";
+    err << "quillplan: out of memory\n";
     return quill::plan::kTrouble;
   } catch (const std::exception& error) {
-    std::cerr << "quillplan: " << quill::plan::Shown(error.what()) << "\n";
+    err << "quillplan: " << quill::plan::Shown(error.what()) << "\n";
     return quill::plan::kTrouble;
   }
-  if (!std::cout.flush()) {
-    std::cerr << "quillplan: cannot write to standard output\n";
+  if (!out.flush()) {
+    err << "quillplan: cannot write to standard output\n";
     return quill::plan::kTrouble;
   }
   return status;

@@ -15,6 +15,8 @@
 #include <unistd.h>
 #endif
 
+#include "plan/host/host_path.h"
+
 namespace quill::plan {
 
 namespace {
@@ -42,7 +44,7 @@ bool FileIdentity::operator<(const FileIdentity& other) const {
 bool IdentityOf(const std::string& path, FileIdentity* identity) {
 #ifdef _WIN32
   std::error_code error;
-  const std::filesystem::path full = std::filesystem::canonical(std::filesystem::u8path(path), error);
+  const std::filesystem::path full = std::filesystem::canonical(HostPath(path), error);
   if (error) return false;
   std::wstring text = full.wstring();
   for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
@@ -60,7 +62,7 @@ bool IdentityOf(const std::string& path, FileIdentity* identity) {
 std::string KindOf(const std::string& path, bool follow_link) {
 #ifdef _WIN32
   std::error_code error;
-  const auto local = std::filesystem::u8path(path);
+  const auto local = HostPath(path);
   const auto status = follow_link ? std::filesystem::status(local, error)
                                   : std::filesystem::symlink_status(local, error);
   if (error) return "not there";
@@ -88,11 +90,11 @@ LogFile::~LogFile() {
 bool LogFile::Open(const std::string& path, std::string* why_not) {
 #ifdef _WIN32
   std::error_code error;
-  if (!std::filesystem::is_regular_file(std::filesystem::u8path(path), error)) {
+  if (!std::filesystem::is_regular_file(HostPath(path), error)) {
     *why_not = "not a file: " + KindOf(path, true);
     return false;
   }
-  file_ = _wfopen(std::filesystem::u8path(path).wstring().c_str(), L"rb");
+  file_ = _wfopen(HostPath(path).wstring().c_str(), L"rb");
   if (file_ == nullptr) {
     *why_not = std::string("cannot be read: ") + std::strerror(errno);
     return false;

@@ -7,6 +7,7 @@
 
 #include "plan/fleet/filtered_sink.h"
 #include "plan/fleet/fleet_csv.h"
+#include "plan/host/host_path.h"
 #include "plan/logs/fleet_stream.h"
 #include "plan/fleet/fleet_text.h"
 #include "plan/fleet/fleet_totals.h"
@@ -23,7 +24,7 @@ namespace {
 bool OneLog(const ReportOptions& options) {
   std::error_code error;
   return !options.fleet && options.logs.size() == 1 &&
-         !std::filesystem::is_directory(std::filesystem::u8path(options.logs[0]), error);
+         !std::filesystem::is_directory(HostPath(options.logs[0]), error);
 }
 
 // The table of one log's runs, written as they are read.

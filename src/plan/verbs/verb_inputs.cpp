@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "base/utf.h"
+#include "plan/host/host_path.h"
 #include "plan/windows/local_file.h"
 #include "plan/text/shown_text.h"
 
@@ -39,7 +40,7 @@ int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& opt
   if (const int status = MakeMachineFiles(options, &files_, err)) return status;
   // Read in pieces: a large INI file is never held beside what is read from it.
   std::error_code error;
-  const std::filesystem::path local = std::filesystem::u8path(ini_path);
+  const std::filesystem::path local = HostPath(ini_path);
   std::ifstream in;
   if (std::filesystem::is_regular_file(local, error)) in.open(local, std::ios::binary);
   if (!in.is_open() || !in) {
@@ -78,7 +79,7 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
     stream_ = &out;
     return true;
   }
-  file_ = std::make_unique<std::ofstream>(std::filesystem::u8path(path), std::ios::binary);
+  file_ = std::make_unique<std::ofstream>(HostPath(path), std::ios::binary);
   stream_ = file_.get();
   if (*file_) return true;
   err << "quillplan " << verb_ << ": cannot write " << Shown(path) << "\n";
