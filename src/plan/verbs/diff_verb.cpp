@@ -13,6 +13,7 @@
 #include "plan/fleetplan/touch_text.h"
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
+#include "plan/verbs/error_form.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
 
@@ -49,7 +50,7 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   std::ostream out(&shown);
   const bool with_fleet = !options.fleet.empty();
   if (!options.csv.empty() && !with_fleet) {
-    err << "quillplan diff: --csv lists the PCs of a fleet: give --fleet\n";
+    TellError(err, "diff", "--csv", "lists the PCs of a fleet; give --fleet");
     return kUsage;
   }
   Output csv_file("diff");
@@ -65,7 +66,7 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   Side sides[] = {{options.old_ini, options.old_files}, {options.new_ini, options.new_files}};
   workers->Run(2, [&](size_t i) {
     Side& side = sides[i];
-    side.load_status = side.machine.Load(side.ini, side.files, side.err);
+    side.load_status = side.machine.Load("diff", side.ini, side.files, side.err);
     if (side.load_status == kAllGood) {
       side.scope = ScopeOf(side.files.language_table, side.machine.platform());
     }
@@ -119,7 +120,7 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   });
   for (const Side& side : sides) {
     if (!side.matrix.problem.empty()) {
-      err << "quillplan diff: " << Shown(side.ini) << ": " << side.matrix.problem << "\n";
+      TellError(err, "diff", side.ini, side.matrix.problem);
       return kTrouble;
     }
   }

@@ -1,6 +1,6 @@
 #include "plan/verbs/path_arguments.h"
 
-#include "plan/text/shown_text.h"
+#include "plan/verbs/error_form.h"
 #include "plan/verbs/verbs.h"
 
 namespace quill::plan {
@@ -11,8 +11,8 @@ int ExpandInputPaths(Wildcards& wildcards, const char* verb, const std::vector<s
     if (path->empty()) continue;
     const std::vector<std::string> found = wildcards.Expand(*path);
     if (found.size() > 1) {
-      err << "quillplan " << verb << ": " << Shown(*path) << ": names " << found.size()
-          << " files where one is read\n";
+      TellError(err, verb, *path,
+                "names " + std::to_string(found.size()) + " files where one is read");
       return kUsage;
     }
     if (found.size() == 1) *path = found[0];

@@ -14,6 +14,7 @@
 #include "plan/page/fleet_page.h"
 #include "plan/report/report_text.h"
 #include "plan/tally/run_filter.h"
+#include "plan/verbs/error_form.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
 
@@ -47,7 +48,7 @@ bool ReadFilter(const ReportOptions& options, RunFilter* filter, std::ostream& e
     if (text->empty()) continue;
     const auto days = IsoDateDays(*text);
     if (!days) {
-      err << "quillplan report: " << flag << " " << Shown(*text) << " is no date; give one as 2026-03-31\n";
+      TellError(err, "report", std::string(flag) + " " + *text, "is no date; give one as 2026-03-31");
       return false;
     }
     *bound = (*days + day_after) * 86400;
@@ -62,7 +63,7 @@ bool ReadFilter(const ReportOptions& options, RunFilter* filter, std::ostream& e
 
 int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream& err) {
   if (options.csv == "-" && options.html == "-") {
-    err << "quillplan report: --csv - and --html - cannot both take standard output\n";
+    TellError(err, "report", "--csv -", "--html - takes standard output too; give one of them a file");
     return kUsage;
   }
   RunFilter filter;

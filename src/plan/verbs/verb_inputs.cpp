@@ -1,5 +1,7 @@
 #include "plan/verbs/verb_inputs.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -7,25 +9,27 @@
 #include "plan/host/host_path.h"
 #include "plan/windows/local_file.h"
 #include "plan/text/shown_text.h"
+#include "plan/verbs/error_form.h"
 
 namespace quill::plan {
 
 namespace {
 
-int MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineFiles>* files,
-                     std::ostream& err) {
+int MakeMachineFiles(const char* verb, const MachineFileOptions& options,
+                     std::unique_ptr<MachineFiles>* files, std::ostream& err) {
   PathMap map;
   for (const std::string& text : options.maps) {
     PathMapping mapping;
     if (!ParsePathMapping(text, &mapping)) {
-      err << "quillplan: --map wants PREFIX=DIR, as C:=/srv/image; not " << Shown(text) << "\n";
+      TellError(err, verb, "--map " + text, "wants PREFIX=DIR, as C:=/srv/image");
       return kUsage;
     }
     map.Add(mapping);
   }
   std::string bytes;
   if (!options.language_table.empty() && !ReadLocalFile(options.language_table, &bytes)) {
-    err << "quillplan: cannot read the language table " << Shown(options.language_table) << "\n";
+    TellError(err, verb, options.language_table,
+              "the language table cannot be read: " + WhyNotOpened(options.language_table, errno));
     return kTrouble;
   }
   *files = std::make_unique<MachineFiles>(
@@ -35,16 +39,17 @@ int MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineF
 
 }  // namespace
 
-int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& options,
-                      std::ostream& err) {
-  if (const int status = MakeMachineFiles(options, &files_, err)) return status;
+int VerbMachine::Load(const char* verb, const std::string& ini_path,
+                      const MachineFileOptions& options, std::ostream& err) {
+  if (const int status = MakeMachineFiles(verb, options, &files_, err)) return status;
   // Read in pieces: a large INI file is never held beside what is read from it.
   std::error_code error;
   const std::filesystem::path local = HostPath(ini_path);
   std::ifstream in;
+  errno = 0;
   if (std::filesystem::is_regular_file(local, error)) in.open(local, std::ios::binary);
   if (!in.is_open() || !in) {
-    err << "quillplan: cannot read " << Shown(ini_path) << "\n";
+    TellError(err, verb, ini_path, "cannot be read: " + WhyNotOpened(ini_path, errno));
     return kTrouble;
   }
   bool failed = false;
@@ -60,12 +65,13 @@ int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& opt
       },
       error ? 0 : size);
   if (failed) {
-    err << "quillplan: reading " << Shown(ini_path) << " failed\n";
+    TellError(err, verb, ini_path, "cannot be read: reading failed part of the way");
     return kTrouble;
   }
   if (ini_.too_long()) {
-    err << "quillplan: " << Shown(ini_path) << " is too long: an INI file of more than "
-        << IniFile::kLongestText << " characters is not read\n";
+    TellError(err, verb, ini_path,
+              "too long: an INI file of more than " + std::to_string(IniFile::kLongestText) +
+                  " characters is not read");
     return kTrouble;
   }
   platform_ = std::make_unique<PlanPlatform>(ini_, FromUtf8(ini_path), *files_);
@@ -79,10 +85,11 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
     stream_ = &out;
     return true;
   }
+  errno = 0;
   file_ = std::make_unique<std::ofstream>(HostPath(path), std::ios::binary);
   stream_ = file_.get();
   if (*file_) return true;
-  err << "quillplan " << verb_ << ": cannot write " << Shown(path) << "\n";
+  TellError(err, verb_, path, "cannot be written: " + WhyNotWritten(path, errno));
   return false;
 }
 
@@ -90,7 +97,8 @@ bool Output::Close(std::ostream& err) {
   if (!file_) return true;
   file_->close();
   if (!file_->fail()) return true;
-  err << "quillplan " << verb_ << ": writing " << Shown(path_) << " failed\n";
+  TellError(err, verb_, path_, std::string("cannot be written: ") +
+                                   (errno != 0 ? std::strerror(errno) : "writing failed"));
   return false;
 }
 
@@ -107,7 +115,7 @@ int LoadFleet(const char* verb, const std::vector<std::string>& paths,
   StreamFleet(paths, not_inputs, LogReading::kSkim, {fleet});
   TellProblems(verb, fleet->problems(), err);
   if (fleet->log_files() == 0) {
-    err << "quillplan " << verb << ": no run log read; the fleet has no PCs\n";
+    TellError(err, verb, "--fleet", "no run log read; the fleet has no PCs");
     return kTrouble;
   }
   return fleet->any_skipped() ? kTrouble : kAllGood;
