@@ -13,7 +13,8 @@ extern char** environ;
 
 namespace quill::plan {
 
-TimedRun RunTimed(const std::vector<std::string>& arguments, const std::string& output_file) {
+TimedRun RunTimed(const std::vector<std::string>& arguments, const std::string& output_file,
+                  const std::string& error_file) {
   TimedRun run;
   std::vector<char*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -22,6 +23,10 @@ TimedRun RunTimed(const std::vector<std::string>& arguments, const std::string& 
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
+  if (!error_file.empty()) {
+    posix_spawn_file_actions_addopen(&actions, 2, error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+  }
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);

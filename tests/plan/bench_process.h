@@ -15,7 +15,9 @@ struct TimedRun {
   long long output_bytes = 0;
 };
 
-TimedRun RunTimed(const std::vector<std::string>& arguments, const std::string& output_file);
+// Standard error goes to `error_file` when one is named.
+TimedRun RunTimed(const std::vector<std::string>& arguments, const std::string& output_file,
+                  const std::string& error_file = "");
 
 // The best of `runs` by time. Another run is taken only while the best is
 // past `limit` but within twice it, where a shared machine's noise may be

@@ -5,6 +5,7 @@
 #include <set>
 #include <system_error>
 
+#include "plan/host/host_path.h"
 #include "plan/logs/log_file.h"
 
 namespace quill::plan {
@@ -29,8 +30,9 @@ class Walker {
  private:
   void Walk(const fs::path& path, bool named) {
     const std::string text = Utf8Path(path);
+    const fs::path host = HostPath(text);  // the path as told, the host's to open
     std::error_code error;
-    const fs::file_status own = fs::symlink_status(path, error);
+    const fs::file_status own = fs::symlink_status(host, error);
     if (error == std::errc::filename_too_long) {
       visit_({text, "cannot be read: path too long"});
       return;
@@ -44,7 +46,7 @@ class Walker {
                     "(name it on the command line to read it)"});
       return;
     }
-    const fs::file_status status = fs::status(path, error);
+    const fs::file_status status = fs::status(host, error);
     if (error || !fs::exists(status)) {
       visit_({text, "cannot be read: a link that leads nowhere"});
       return;
@@ -60,8 +62,8 @@ class Walker {
       return;
     }
     std::vector<fs::path> entries;
-    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
-      entries.push_back(it->path());
+    for (fs::directory_iterator it(host, error), end; !error && it != end; it.increment(error)) {
+      entries.push_back(path / it->path().filename());
     }
     if (error) {
       visit_({text, "folder cannot be read: " + error.message()});

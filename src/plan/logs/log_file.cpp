@@ -15,6 +15,8 @@
 #include <unistd.h>
 #endif
 
+#include "plan/host/host_path.h"
+
 namespace quill::plan {
 
 namespace {
@@ -47,7 +49,7 @@ std::string Utf8Path(const std::filesystem::path& path) {
 bool IdentityOf(const std::string& path, FileIdentity* identity) {
 #ifdef _WIN32
   // The volume and the file index: the same file by any name, hard links too.
-  const HANDLE handle = CreateFileW(std::filesystem::u8path(path).wstring().c_str(), 0,
+  const HANDLE handle = CreateFileW(HostPath(path).wstring().c_str(), 0,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
@@ -70,7 +72,7 @@ bool IdentityOf(const std::string& path, FileIdentity* identity) {
 std::string KindOf(const std::string& path, bool follow_link) {
 #ifdef _WIN32
   std::error_code error;
-  const auto local = std::filesystem::u8path(path);
+  const auto local = HostPath(path);
   const auto status = follow_link ? std::filesystem::status(local, error)
                                   : std::filesystem::symlink_status(local, error);
   if (error) return "not there";
@@ -98,11 +100,11 @@ LogFile::~LogFile() {
 bool LogFile::Open(const std::string& path, std::string* why_not) {
 #ifdef _WIN32
   std::error_code error;
-  if (!std::filesystem::is_regular_file(std::filesystem::u8path(path), error)) {
+  if (!std::filesystem::is_regular_file(HostPath(path), error)) {
     *why_not = "not a file: " + KindOf(path, true);
     return false;
   }
-  file_ = _wfopen(std::filesystem::u8path(path).wstring().c_str(), L"rb");
+  file_ = _wfopen(HostPath(path).wstring().c_str(), L"rb");
   if (file_ == nullptr) {
     *why_not = std::string("cannot be read: ") + std::strerror(errno);
     return false;

@@ -13,6 +13,7 @@
 #include "plan/fleetplan/touch_text.h"
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
+#include "plan/verbs/error_form.h"
 #include "plan/verbs/output_file.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
@@ -43,6 +44,123 @@ struct Side {
   std::vector<Finding> findings;
 };
 
+// Both sides read side by side; kAllGood, or the first side's trouble, each
+// side's messages told in the sides' order.
+int LoadSides(Side (&sides)[2], Workers& workers, std::ostream& err) {
+  workers.Run(2, [&](size_t i) {
+    Side& side = sides[i];
+    side.load_status = side.machine.Load("diff", side.ini, side.files, side.err);
+    if (side.load_status == kAllGood) {
+      side.scope = ScopeOf(side.files.language_table, side.machine.platform());
+    }
+  });
+  for (const Side& side : sides) {
+    err << side.err.str();
+    if (side.load_status != kAllGood) return side.load_status;
+  }
+  return kAllGood;
+}
+
+// What each side plans beyond its own machines and locales, so that both
+// make the same cells: the other side's machines it lacks, or the fleet's.
+// With the same files on both sides, only the machines whose sections read
+// otherwise are planned.
+void ChooseScopes(const DiffOptions& options, Side (&sides)[2], const FleetFacts* fleet,
+                  MatrixScope (&more)[2]) {
+  Side& before = sides[0];
+  Side& after = sides[1];
+  // Each side adds the other's machines it lacks: only those are kept, and
+  // the long lists go before the matrices are made.
+  std::vector<WString> after_only = MissingNames(after.scope.machines, before.scope.machines);
+  std::vector<WString> before_only = MissingNames(before.scope.machines, after.scope.machines);
+  MatrixScope fleet_scope;
+  if (fleet != nullptr) fleet_scope = FleetScope(*fleet);
+  std::shared_ptr<std::vector<WString>> planned_only;
+  if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
+    // Every machine a matrix may hold is looked at, one list after the
+    // other: one not looked at would be left out unseen.
+    const std::vector<WString> fleet_only =
+        MissingNames(MissingNames(fleet_scope.machines, before.scope.machines), after_only);
+    planned_only = std::make_shared<std::vector<WString>>();
+    const std::vector<WString>* lists[] = {&before.scope.machines, &after_only, &fleet_only};
+    for (const std::vector<WString>* machines : lists) {
+      const std::vector<WString> otherwise = MachinesReadingOtherwise(
+          before.machine.platform().ini(), after.machine.platform().ini(), *machines);
+      planned_only->insert(planned_only->end(), otherwise.begin(), otherwise.end());
+    }
+  }
+  more[0] = std::move(after.scope);
+  more[1] = std::move(before.scope);
+  if (fleet != nullptr) {
+    more[0] = more[1] = std::move(fleet_scope);
+  } else {
+    more[0].machines = std::move(after_only);
+    more[1].machines = std::move(before_only);
+  }
+  more[0].planned_only = more[1].planned_only = planned_only;
+}
+
+// Each side's matrix over its scope and its lint findings, side by side;
+// kAllGood, or kTrouble told.
+int PlanSides(Side (&sides)[2], MatrixScope (&more)[2], Workers& workers, std::ostream& err) {
+  workers.Run(2, [&](size_t i) {
+    Side& side = sides[i];
+    // One planner a side: the sides already take both cores, and another
+    // planner would copy what is known of the files.
+    side.matrix = MakeMatrix(side.files.language_table, side.machine.platform(), more[i],
+                             nullptr, nullptr);
+    // Its lists of machines are in the matrix now, or in none of it.
+    more[i] = MatrixScope();
+    if (side.matrix.problem.empty()) {
+      side.findings = LintDeployment(side.ini, side.files.language_table, side.machine.platform());
+    }
+  });
+  for (const Side& side : sides) {
+    if (!side.matrix.problem.empty()) {
+      TellError(err, "diff", side.ini, side.matrix.problem);
+      return kTrouble;
+    }
+  }
+  return kAllGood;
+}
+
+// The PCs each change touches: the CSV, and the text or JSON unless the
+// CSV takes standard output.
+int WriteFleetTouch(const DiffOptions& options, const Side (&sides)[2], const FleetFacts& fleet,
+                    int fleet_status, Output& csv_file, std::ostream& out, std::ostream& err) {
+  FleetTouch touch;
+  TouchFleet(sides[0].matrix, sides[1].matrix, fleet, &touch);
+  touch.diff.new_findings = NewFindings(sides[0].findings, sides[1].findings);
+  const int status = fleet_status != kAllGood ? fleet_status
+                     : touch.touched_pcs > 0  ? kFound
+                                              : kAllGood;
+  // The CSV's cells are made inert as report's are.
+  if (csv_file.stream() != nullptr) WriteTouchCsv(touch, fleet, *csv_file.stream());
+  if (!csv_file.Close(err)) return kTrouble;
+  if (options.csv == "-") return status;
+  if (options.json) {
+    WriteTouchJson(touch, fleet, options.old_ini, options.new_ini, status, out);
+  } else {
+    WriteTouchText(touch, fleet, options.old_ini, options.new_ini, out);
+  }
+  return status;
+}
+
+// The cells whose plan changes, grouped by change, and the new findings.
+int WriteMatrixDiff(const DiffOptions& options, const Side (&sides)[2], std::ostream& out) {
+  MatrixDiff diff = CompareMatrices(sides[0].matrix, sides[1].matrix);
+  diff.new_findings = NewFindings(sides[0].findings, sides[1].findings);
+  const int status = diff.changes() ? kFound : kAllGood;
+  if (options.json) {
+    nlohmann::ordered_json json = DiffJson(diff, options.old_ini, options.new_ini);
+    json["exit_status"] = status;
+    out << JsonText(json, 2) << "\n";
+  } else {
+    WriteDiffText(diff, options.old_ini, options.new_ini, out);
+  }
+  return status;
+}
+
 }  // namespace
 
 int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream& err) {
@@ -51,7 +169,7 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   std::ostream out(&shown);
   const bool with_fleet = !options.fleet.empty();
   if (!options.csv.empty() && !with_fleet) {
-    err << "quillplan diff: --csv lists the PCs of a fleet: give --fleet\n";
+    TellError(err, "diff", "--csv", "lists the PCs of a fleet; give --fleet");
     return kUsage;
   }
   VerbInputs inputs{{options.old_ini, options.new_ini}, options.fleet};
@@ -72,96 +190,12 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   }
   const std::unique_ptr<Workers> workers = MakeWorkers();
   Side sides[] = {{options.old_ini, options.old_files}, {options.new_ini, options.new_files}};
-  workers->Run(2, [&](size_t i) {
-    Side& side = sides[i];
-    side.load_status = side.machine.Load(side.ini, side.files, side.err);
-    if (side.load_status == kAllGood) {
-      side.scope = ScopeOf(side.files.language_table, side.machine.platform());
-    }
-  });
-  for (const Side& side : sides) {
-    err << side.err.str();
-    if (side.load_status != kAllGood) return side.load_status;
-  }
-  // Each side over both sides' machines and locales: the same cells.
-  Side& before = sides[0];
-  Side& after = sides[1];
-  // Each side adds the other's machines it lacks: only those are kept, and
-  // the long lists go before the matrices are made.
-  std::vector<WString> after_only = MissingNames(after.scope.machines, before.scope.machines);
-  std::vector<WString> before_only = MissingNames(before.scope.machines, after.scope.machines);
-  MatrixScope fleet_scope;
-  if (with_fleet) fleet_scope = FleetScope(fleet);
-  std::shared_ptr<std::vector<WString>> planned_only;
-  if (!options.every_machine && SameFiles(options.old_files, options.new_files)) {
-    // Every machine a matrix may hold is looked at, one list after the
-    // other: one not looked at would be left out unseen.
-    const std::vector<WString> fleet_only =
-        MissingNames(MissingNames(fleet_scope.machines, before.scope.machines), after_only);
-    planned_only = std::make_shared<std::vector<WString>>();
-    const std::vector<WString>* lists[] = {&before.scope.machines, &after_only, &fleet_only};
-    for (const std::vector<WString>* machines : lists) {
-      const std::vector<WString> otherwise = MachinesReadingOtherwise(
-          before.machine.platform().ini(), after.machine.platform().ini(), *machines);
-      planned_only->insert(planned_only->end(), otherwise.begin(), otherwise.end());
-    }
-  }
-  MatrixScope more[] = {std::move(after.scope), std::move(before.scope)};
-  if (with_fleet) {
-    more[0] = more[1] = std::move(fleet_scope);
-  } else {
-    more[0].machines = std::move(after_only);
-    more[1].machines = std::move(before_only);
-  }
-  more[0].planned_only = more[1].planned_only = planned_only;
-  workers->Run(2, [&](size_t i) {
-    Side& side = sides[i];
-    // One planner a side: the sides already take both cores, and another
-    // planner would copy what is known of the files.
-    side.matrix = MakeMatrix(side.files.language_table, side.machine.platform(), more[i],
-                             nullptr, nullptr);
-    // Its lists of machines are in the matrix now, or in none of it.
-    more[i] = MatrixScope();
-    if (side.matrix.problem.empty()) {
-      side.findings = LintDeployment(side.ini, side.files.language_table, side.machine.platform());
-    }
-  });
-  for (const Side& side : sides) {
-    if (!side.matrix.problem.empty()) {
-      err << "quillplan diff: " << Shown(side.ini) << ": " << side.matrix.problem << "\n";
-      return kTrouble;
-    }
-  }
-  if (with_fleet) {
-    FleetTouch touch;
-    TouchFleet(before.matrix, after.matrix, fleet, &touch);
-    touch.diff.new_findings = NewFindings(before.findings, after.findings);
-    const int status = fleet_status != kAllGood ? fleet_status
-                       : touch.touched_pcs > 0  ? kFound
-                                                : kAllGood;
-    // The CSV's cells are made inert as report's are.
-    if (csv_file.stream() != nullptr) {
-      WriteTouchCsv(touch, fleet, *csv_file.stream());
-    }
-    if (!csv_file.Close(err)) return kTrouble;
-    if (options.csv == "-") return status;
-    if (options.json) {
-      WriteTouchJson(touch, fleet, options.old_ini, options.new_ini, status, out);
-    } else {
-      WriteTouchText(touch, fleet, options.old_ini, options.new_ini, out);
-    }
-    return status;
-  }
-  MatrixDiff diff = CompareMatrices(before.matrix, after.matrix);
-  diff.new_findings = NewFindings(before.findings, after.findings);
-  if (options.json) {
-    nlohmann::ordered_json json = DiffJson(diff, options.old_ini, options.new_ini);
-    json["exit_status"] = diff.changes() ? kFound : kAllGood;
-    out << JsonText(json, 2) << "\n";
-  } else {
-    WriteDiffText(diff, options.old_ini, options.new_ini, out);
-  }
-  return diff.changes() ? kFound : kAllGood;
+  if (const int status = LoadSides(sides, *workers, err)) return status;
+  MatrixScope more[2];
+  ChooseScopes(options, sides, with_fleet ? &fleet : nullptr, more);
+  if (const int status = PlanSides(sides, more, *workers, err)) return status;
+  if (with_fleet) return WriteFleetTouch(options, sides, fleet, fleet_status, csv_file, out, err);
+  return WriteMatrixDiff(options, sides, out);
 }
 
 }  // namespace quill::plan

@@ -7,6 +7,7 @@
 #include "base/utf.h"
 #include "plan/lint/deployment_lint.h"
 #include "plan/planning/plan_platform.h"
+#include "plan/verbs/error_form.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
 #include "plan/text/json_text.h"
@@ -18,7 +19,7 @@ int RunLintVerb(const LintOptions& options, std::ostream& raw_out, std::ostream&
   ShownOutput shown(raw_out);
   std::ostream out(&shown);
   VerbMachine machine;
-  if (const int status = machine.Load(options.ini, options.files, err)) return status;
+  if (const int status = machine.Load("lint", options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
   const std::vector<Finding> findings =
       LintDeployment(options.ini, options.files.language_table, platform);

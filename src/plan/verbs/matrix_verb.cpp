@@ -7,6 +7,7 @@
 #include "plan/fleetplan/fleet_matrix_text.h"
 #include "plan/matrix/matrix.h"
 #include "plan/matrix/matrix_text.h"
+#include "plan/verbs/error_form.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
 
@@ -17,7 +18,7 @@ int RunMatrixVerb(const MatrixOptions& options, std::ostream& raw_out, std::ostr
   ShownOutput shown(raw_out);
   std::ostream out(&shown);
   VerbMachine machine;
-  if (const int status = machine.Load(options.ini, options.files, err)) return status;
+  if (const int status = machine.Load("matrix", options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
   const std::unique_ptr<Workers> workers = MakeWorkers();
   if (!options.fleet.empty()) {
@@ -26,7 +27,7 @@ int RunMatrixVerb(const MatrixOptions& options, std::ostream& raw_out, std::ostr
     const Matrix matrix = MakeMatrix(options.files.language_table, platform, FleetScope(fleet),
                                      nullptr, workers.get());
     if (!matrix.problem.empty()) {
-      err << "quillplan matrix: " << matrix.problem << "\n";
+      TellError(err, "matrix", options.ini, matrix.problem);
       return kTrouble;
     }
     if (options.json) {
@@ -38,7 +39,7 @@ int RunMatrixVerb(const MatrixOptions& options, std::ostream& raw_out, std::ostr
   }
   const Matrix matrix =
       WriteMatrixAsMade(options.files.language_table, platform, options.json, out, workers.get());
-  if (!matrix.problem.empty()) err << "quillplan matrix: " << matrix.problem << "\n";
+  if (!matrix.problem.empty()) TellError(err, "matrix", options.ini, matrix.problem);
   return matrix.problem.empty() ? kAllGood : kTrouble;
 }
 

@@ -1,5 +1,6 @@
 #include "plan/verbs/output_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -14,7 +15,9 @@
 
 #include "plan/logs/fleet_files.h"
 #include "plan/logs/log_file.h"
+#include "plan/host/host_path.h"
 #include "plan/text/shown_text.h"
+#include "plan/verbs/error_form.h"
 #include "plan/verbs/verbs.h"
 
 namespace quill::plan {
@@ -81,7 +84,7 @@ std::string TemporaryName(const fs::path& target) {
 // `from` put in place of `to` in one step: a reader sees the old file or the new.
 bool Replace(const std::string& from, const std::string& to) {
 #ifdef _WIN32
-  return MoveFileExW(fs::u8path(from).wstring().c_str(), fs::u8path(to).wstring().c_str(),
+  return MoveFileExW(HostPath(from).wstring().c_str(), HostPath(to).wstring().c_str(),
                      MOVEFILE_REPLACE_EXISTING) != 0;
 #else
   return std::rename(from.c_str(), to.c_str()) == 0;
@@ -99,16 +102,15 @@ int RefuseOutputClashes(const char* verb, const std::vector<OutputAsked>& output
     const bool exists = output.path != "-" && IdentityOf(output.path, &written);
     for (size_t j = i + 1; j < outputs.size(); ++j) {
       if (outputs[j].path.empty() || !SamePath(output.path, outputs[j].path)) continue;
-      err << "quillplan " << verb << ": " << output.option << " and " << outputs[j].option
-          << " cannot both write "
-          << (output.path == "-" ? std::string("standard output") : Shown(output.path)) << "\n";
+      TellError(err, verb, output.path == "-" ? std::string("standard output") : output.path,
+                std::string("cannot be written by both ") + output.option + " and " + outputs[j].option);
       return kUsage;
     }
     if (!exists) continue;
     const std::string why = WhyAnInput(output.path, written, inputs);
     if (!why.empty()) {
-      err << "quillplan " << verb << ": " << Shown(output.path) << ": not written: it " << why
-          << " (" << output.option << " would replace it)\n";
+      TellError(err, verb, output.path,
+                "not written: it " + why + " (" + std::string(output.option) + " would replace it)");
       return kUsage;
     }
   }
@@ -125,7 +127,7 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
     return true;
   }
   std::error_code error;
-  fs::path target = fs::u8path(path);
+  fs::path target = HostPath(path);
   // A link stays a link: the file it leads to is replaced.
   if (fs::is_symlink(fs::symlink_status(target, error))) {
     const fs::path resolved = fs::canonical(target, error);
@@ -136,17 +138,19 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
   // A device or a pipe (/dev/stdout) is written as it is.
   const bool in_place = fs::exists(status) && !fs::is_regular_file(status);
   if (!in_place) temporary_ = TemporaryName(target);
-  file_ = std::make_unique<std::ofstream>(fs::u8path(in_place ? target_ : temporary_),
+  errno = 0;
+  file_ = std::make_unique<std::ofstream>(HostPath(in_place ? target_ : temporary_),
                                           std::ios::binary);
+  const int opened_errno = errno;
   stream_ = file_.get();
   if (*file_) {
     if (fs::is_regular_file(status)) {
-      fs::permissions(fs::u8path(temporary_), status.permissions(), error);  // as the old file's
+      fs::permissions(HostPath(temporary_), status.permissions(), error);  // as the old file's
     }
     return true;
   }
   temporary_.clear();
-  err << "quillplan " << verb_ << ": " << Shown(path) << ": cannot be written\n";
+  TellError(err, verb_, path, "cannot be written: " + WhyNotWritten(path, opened_errno));
   return false;
 }
 
@@ -164,8 +168,9 @@ bool Output::Close(std::ostream& err) {
     temporary_.clear();
     return true;
   }
-  err << "quillplan " << verb_ << ": " << Shown(path_) << ": writing it failed; "
-      << (temporary_.empty() ? "it may be incomplete" : "the old file is left as it was") << "\n";
+  TellError(err, verb_, path_,
+            std::string("cannot be written: writing failed; ") +
+                (temporary_.empty() ? "it may be incomplete" : "the old file is left as it was"));
   Discard();
   return false;
 }
@@ -174,7 +179,7 @@ void Output::Discard() {
   if (temporary_.empty()) return;
   if (file_) file_->close();
   std::error_code error;
-  fs::remove(fs::u8path(temporary_), error);
+  fs::remove(HostPath(temporary_), error);
   temporary_.clear();
 }
 

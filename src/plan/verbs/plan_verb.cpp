@@ -6,6 +6,7 @@
 #include "plan/planning/plan_platform.h"
 #include "plan/plantext/plan_text.h"
 #include "plan/planning/planner.h"
+#include "plan/verbs/error_form.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
 #include "plan/text/json_text.h"
@@ -17,7 +18,7 @@ int RunPlanVerb(const PlanOptions& options, std::ostream& raw_out, std::ostream&
   ShownOutput shown(raw_out);
   std::ostream out(&shown);
   VerbMachine machine;
-  if (const int status = machine.Load(options.ini, options.files, err)) return status;
+  if (const int status = machine.Load("plan", options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
   PlanRequest request;
   // The identity library's value, or the SystemID the log shows, "0x" and all.
@@ -29,7 +30,7 @@ int RunPlanVerb(const PlanOptions& options, std::ostream& raw_out, std::ostream&
   request.language.by_lcid = !options.lcid.empty();
   request.language.code = FromUtf8(options.language_code);
   if (request.language.by_lcid && !ParseLcid(options.lcid, &request.language.lcid)) {
-    err << "quillplan: --lcid wants a number such as 0x407; not " << Shown(options.lcid) << "\n";
+    TellError(err, "plan", "--lcid " + options.lcid, "wants a number such as 0x407");
     return kUsage;
   }
 

@@ -7,6 +7,7 @@
 
 #include "plan/fleet/filtered_sink.h"
 #include "plan/fleet/fleet_csv.h"
+#include "plan/host/host_path.h"
 #include "plan/logs/fleet_stream.h"
 #include "plan/fleet/fleet_text.h"
 #include "plan/fleet/fleet_totals.h"
@@ -14,6 +15,7 @@
 #include "plan/report/report_text.h"
 #include "plan/tally/run_filter.h"
 #include "plan/verbs/output_file.h"
+#include "plan/verbs/error_form.h"
 #include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
 
@@ -24,7 +26,7 @@ namespace {
 bool OneLog(const ReportOptions& options) {
   std::error_code error;
   return !options.fleet && options.logs.size() == 1 &&
-         !std::filesystem::is_directory(std::filesystem::u8path(options.logs[0]), error);
+         !std::filesystem::is_directory(HostPath(options.logs[0]), error);
 }
 
 // The table of one log's runs, written as they are read.
@@ -47,14 +49,14 @@ bool ReadFilter(const ReportOptions& options, RunFilter* filter, std::ostream& e
     if (text->empty()) continue;
     const auto days = IsoDateDays(*text);
     if (!days) {
-      err << "quillplan report: " << flag << " " << Shown(*text) << " is no date; give one as 2026-03-31\n";
+      TellError(err, "report", std::string(flag) + " " + *text, "is no date; give one as 2026-03-31");
       return false;
     }
     *bound = (*days + day_after) * 86400;
   }
   if (!options.since.empty() && !options.until.empty() && *filter->since >= *filter->until) {
-    err << "quillplan report: --since " << Shown(options.since) << " is after --until "
-        << Shown(options.until) << ": no day is between them\n";
+    TellError(err, "report", "--since " + options.since,
+              "is after --until " + options.until + ": no day is between them");
     return false;
   }
   filter->app = options.app;

@@ -1,38 +1,42 @@
 #include "plan/verbs/verb_inputs.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "base/utf.h"
 #include "plan/windows/ini_text.h"
+#include "plan/host/host_path.h"
 #include "plan/windows/local_file.h"
 #include "plan/text/shown_text.h"
+#include "plan/verbs/error_form.h"
 
 namespace quill::plan {
 
 namespace {
 
-int MakeMachineFiles(const MachineFileOptions& options, std::unique_ptr<MachineFiles>* files,
-                     std::ostream& err) {
+int MakeMachineFiles(const char* verb, const MachineFileOptions& options,
+                     std::unique_ptr<MachineFiles>* files, std::ostream& err) {
   PathMap map;
   for (const std::string& text : options.maps) {
     PathMapping mapping;
     if (!ParsePathMapping(text, &mapping)) {
-      err << "quillplan: --map wants PREFIX=DIR, as C:=/srv/image; not " << Shown(text) << "\n";
+      TellError(err, verb, "--map " + text, "wants PREFIX=DIR, as C:=/srv/image");
       return kUsage;
     }
     // A folder that is not there would answer every question "missing".
     std::error_code error;
-    if (!std::filesystem::is_directory(std::filesystem::u8path(mapping.local_directory), error)) {
-      err << "quillplan: --map " << Shown(text) << ": " << Shown(mapping.local_directory)
-          << " is no folder\n";
+    if (!std::filesystem::is_directory(HostPath(mapping.local_directory), error)) {
+      TellError(err, verb, "--map " + text, mapping.local_directory + " is no folder");
       return kTrouble;
     }
     map.Add(mapping);
   }
   std::string bytes;
   if (!options.language_table.empty() && !ReadLocalFile(options.language_table, &bytes)) {
-    err << "quillplan: cannot read the language table " << Shown(options.language_table) << "\n";
+    TellError(err, verb, options.language_table,
+              "the language table cannot be read: " + WhyNotOpened(options.language_table, errno));
     return kTrouble;
   }
   *files = std::make_unique<MachineFiles>(
@@ -60,22 +64,24 @@ uintmax_t FewestCharacters(std::ifstream& in, uintmax_t size) {
 
 }  // namespace
 
-int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& options,
-                      std::ostream& err) {
-  if (const int status = MakeMachineFiles(options, &files_, err)) return status;
+int VerbMachine::Load(const char* verb, const std::string& ini_path,
+                      const MachineFileOptions& options, std::ostream& err) {
+  if (const int status = MakeMachineFiles(verb, options, &files_, err)) return status;
   // Read in pieces: a large INI file is never held beside what is read from it.
   std::error_code error;
-  const std::filesystem::path local = std::filesystem::u8path(ini_path);
+  const std::filesystem::path local = HostPath(ini_path);
   std::ifstream in;
+  errno = 0;
   if (std::filesystem::is_regular_file(local, error)) in.open(local, std::ios::binary);
   if (!in.is_open() || !in) {
-    err << "quillplan: cannot read " << Shown(ini_path) << "\n";
+    TellError(err, verb, ini_path, "cannot be read: " + WhyNotOpened(ini_path, errno));
     return kTrouble;
   }
   bool failed = false;
   const auto too_long = [&]() {
-    err << "quillplan: " << Shown(ini_path) << " is too long: an INI file of more than "
-        << IniFile::kLongestText << " characters is not read\n";
+    TellError(err, verb, ini_path,
+              "too long: an INI file of more than " + std::to_string(IniFile::kLongestText) +
+                  " characters is not read");
     return kTrouble;
   };
   // Its size, where told, lets the text be kept without growing, and tells
@@ -92,7 +98,7 @@ int VerbMachine::Load(const std::string& ini_path, const MachineFileOptions& opt
       },
       error ? 0 : size);
   if (failed) {
-    err << "quillplan: reading " << Shown(ini_path) << " failed\n";
+    TellError(err, verb, ini_path, "cannot be read: reading failed part of the way");
     return kTrouble;
   }
   if (ini_.too_long()) return too_long();
@@ -113,7 +119,7 @@ int LoadFleet(const char* verb, const std::vector<std::string>& paths,
   StreamFleet(paths, not_inputs, LogReading::kSkim, {fleet});
   TellProblems(verb, fleet->problems(), err);
   if (fleet->log_files() == 0) {
-    err << "quillplan " << verb << ": no run log read; the fleet has no PCs\n";
+    TellError(err, verb, "--fleet", "no run log read; the fleet has no PCs");
     return kTrouble;
   }
   return fleet->any_skipped() ? kTrouble : kAllGood;

@@ -26,7 +26,8 @@ class VerbMachine {
  public:
   // kAllGood, or why not: kTrouble for a file that cannot be read, kUsage
   // for an option that does not parse.
-  int Load(const std::string& ini_path, const MachineFileOptions& options, std::ostream& err);
+  int Load(const char* verb, const std::string& ini_path, const MachineFileOptions& options,
+           std::ostream& err);
   PlanPlatform& platform() { return *platform_; }
 
  private:

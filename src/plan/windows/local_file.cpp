@@ -5,11 +5,13 @@
 #include <iterator>
 #include <system_error>
 
+#include "plan/host/host_path.h"
+
 namespace quill::plan {
 
 bool ReadLocalFile(const std::string& path, std::string* bytes) {
   std::error_code error;
-  const std::filesystem::path local = std::filesystem::u8path(path);
+  const std::filesystem::path local = HostPath(path);
   if (!std::filesystem::is_regular_file(local, error)) return false;
   std::ifstream in(local, std::ios::binary);
   if (!in) return false;

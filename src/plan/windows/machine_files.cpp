@@ -4,6 +4,7 @@
 #include <system_error>
 #include <utility>
 
+#include "plan/host/host_path.h"
 #include "plan/text/case_fold.h"
 #include "plan/windows/local_file.h"
 #include "platform/file_system.h"
@@ -91,7 +92,7 @@ FileAnswer MachineFiles::Question(const WString& windows_path, bool remember) {
                                                       : kFileAttributeNormal;
   } else {
     std::error_code error;
-    const fs::file_status status = fs::status(fs::u8path(answer.local), error);
+    const fs::file_status status = fs::status(HostPath(answer.local), error);
     answer.exists = !error && fs::exists(status);
     answer.attributes = fs::is_directory(status) ? kFileAttributeDirectory : kFileAttributeNormal;
   }

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "base/utf.h"
+#include "plan/host/host_path.h"
 #include "plan/text/case_fold.h"
 
 namespace quill::plan {
@@ -81,10 +82,10 @@ LocalPath PathMap::ResolveName(const std::string& directory, const WString& name
   if (listing == listings_.end()) {
     Listing names;
     std::error_code error;
-    fs::directory_iterator it(fs::u8path(directory), error);
+    fs::directory_iterator it(HostPath(directory), error);
     names.listed = !error;
     for (fs::directory_iterator end; !error && it != end; it.increment(error)) {
-      LocalPath entry{it->path().u8string(), LocalKind::kMissing};
+      LocalPath entry{(fs::u8path(directory) / it->path().filename()).u8string(), LocalKind::kMissing};
       std::error_code type_error;
       if (it->exists(type_error) && !type_error) {
         entry.kind = it->is_directory(type_error) ? LocalKind::kDirectory : LocalKind::kFile;

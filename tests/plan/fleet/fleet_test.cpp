@@ -398,7 +398,7 @@ TEST_F(FleetTest, LatestRunPerPCPeriodTrendAndRatesAsTheTruthWithEachFilter) {
     options.until = bad;
     std::string out, err;
     EXPECT_EQ(kUsage, Report(options, &out, &err)) << bad;
-    EXPECT_NE(std::string::npos, err.find("--until " + std::string(bad) + " is no date")) << err;
+    EXPECT_NE(std::string::npos, err.find("--until " + std::string(bad) + ": is no date")) << err;
   }
 }
 

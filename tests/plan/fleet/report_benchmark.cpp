@@ -3,7 +3,7 @@
 // same files (the floor), their ratio, and its peak memory. Figures, not a
 // test: past the goal it says so and ends with status 1.
 //   quill_plan_report_bench          20,000 logs (48 MB): scripts/test runs this
-//   quill_plan_report_bench --full   100,000 logs (about 240 MB; writing them
+//   quill_plan_report_bench --full   100,000 logs (about 295 MB; writing them
 //                                    takes minutes on a shared disk)
 //   quill_plan_report_bench LOGS
 #include <malloc.h>

@@ -20,6 +20,7 @@ TEST(MachineFilesTest, AnswersFromListingsAreTheHostsAnswers) {
   tree.Directory("c/Apps/Reader/07");
   tree.File("c/Apps/Reader/setup.exe", "x");
   tree.File("c/Apps/plain.txt", "x");
+  tree.File("share/Setup/x.exe", "x");
   std::filesystem::create_directory_symlink(tree.Path("c/Apps/Reader"), tree.Path("c/Apps/Link"));
   std::filesystem::create_symlink(tree.Path("c/nowhere"), tree.Path("c/Apps/Gone"));
   struct Row {
@@ -35,10 +36,16 @@ TEST(MachineFilesTest, AnswersFromListingsAreTheHostsAnswers) {
       {u"C:\\Apps\\Link\\07", kDirectory},     {u"C:\\Apps\\Link", kDirectory},
       {u"C:\\Apps\\Gone", kMissing},           {u"C:\\Apps\\plain.txt\\x", kMissing},
       {u"C:\\Nowhere\\x", kMissing},           {u"C:\\Apps\\Reader\\07\\..\\setup.exe", kFile},
+      // A share answered as a drive is, by its server and share names.
+      {u"\\\\SERVER\\apps\\setup\\X.EXE", kFile}, {u"\\\\server\\Apps\\Setup", kDirectory},
+      {u"\\\\server\\Apps\\y.exe", kMissing},
   };
   for (bool reversed : {false, true}) {
     PathMap map;
     map.Add({u"C:", tree.Path("c")});
+    PathMapping share;
+    ASSERT_TRUE(ParsePathMapping("\\\\Server\\Apps=" + tree.Path("share"), &share));
+    map.Add(share);
     MachineFiles files(std::move(map), Assumption::kPresent);
     for (size_t i = 0; i < rows.size(); ++i) {
       const Row& row = rows[reversed ? rows.size() - 1 - i : i];

@@ -8,6 +8,8 @@
 #include <map>
 #include <thread>
 #include <iterator>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,11 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
       {{"--version"}, 0, out, "quillplan 1.0.0"},
       {{"--help"}, 0, out, "  3  usage: an unknown verb or option"},
       {{"bogus"}, 3, out},
+      {{}, 3, out},
+      {{"plan", good_ini, "--system-id", "AB12", "--os", "WINXP"}, 3, out},
+      {{"plan", good_ini, "--system-id", "AB12", "--os", "WINXP", "--lcid", "0x407", "--language-code", "07"}, 3, out},
+      {{"report", "--top", "-1", log}, 3, out},
+      {{"lint", tree.root()}, 2, out},
       {{"diff", good_ini}, 3, out},
       {{"report", "--no-such-option", log}, 3, out},
       {{"report", "--csv", "-", "--html", "-", log}, 3, out},
@@ -140,10 +147,14 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
   for (const Row& row : rows) {
     if (!row.intact.empty()) before[row.intact] = Slurp(row.intact);
   }
+  // Every error in one form: the verb (none before one is known), what it
+  // is about, the cause.
+  const std::regex one_form("quillplan( (plan|matrix|lint|report|diff))?: [^ ].*: [^ ].*");
+  const std::string errors = tree.Path("errors.txt");
   for (const Row& row : rows) {
     std::vector<std::string> arguments = {QUILLPLAN_BINARY};
     arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
-    const TimedRun run = RunTimed(arguments, row.output);
+    const TimedRun run = RunTimed(arguments, row.output, errors);
     std::string shown;
     for (const std::string& argument : row.arguments) shown += " " + argument;
     EXPECT_EQ(row.status, run.status) << shown;
@@ -152,6 +163,16 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
     }
     if (!row.says.empty()) {
       EXPECT_NE(std::string::npos, Slurp(out).find(row.says)) << shown;
+    }
+    std::istringstream told(Slurp(errors));
+    int lines = 0;
+    for (std::string line; std::getline(told, line); ++lines) {
+      EXPECT_TRUE(std::regex_match(line, one_form)) << shown << ": " << line;
+    }
+    // Trouble and usage are told; lint's errors are its findings, on stdout.
+    const bool lint = !row.arguments.empty() && row.arguments[0] == "lint";
+    if (run.status >= 2 && !lint) {
+      EXPECT_GT(lines, 0) << shown;
     }
     if (row.output != out) continue;
     const std::string written = Slurp(out);
