@@ -35,10 +35,13 @@ const char* RunState(const RunRow& run) {
 // keep working; empty where no code was recorded.
 std::string ExitFields(const AppRow* app) {
   std::string fields;
-  const bool coded = app != nullptr && app->exit_code;
-  Fields(fields, {coded ? ExitCodeShown(*app->exit_code) : "",
-                  coded && app->verdict ? ToUtf8(ExitVerdictWords(*app->verdict)) : "",
-                  coded ? ExitMeaning(*app->exit_code) : ""});
+  if (app == nullptr || !app->exit_code) {
+    Fields(fields, {"", "", ""});
+    return "," + fields;
+  }
+  const auto code = *app->exit_code;
+  Fields(fields, {ExitCodeShown(code), app->verdict ? ToUtf8(ExitVerdictWords(*app->verdict)) : "",
+                  ExitMeaning(code)});
   return "," + fields;
 }
 

@@ -48,18 +48,18 @@ std::pair<int64_t, int64_t> RunTrend::Covered() const {
 }
 
 bool RunTrend::weekly() const {
-  const auto [first, last] = Covered();
-  return !days_.empty() && last - first >= kMostDays;
+  const auto [from, to] = Covered();
+  return !days_.empty() && to - from >= kMostDays;
 }
 
 std::vector<TrendPoint> RunTrend::Points() const {
   std::vector<TrendPoint> points;
   if (days_.empty()) return points;
-  const auto [first, last] = Covered();
+  const auto [from, to] = Covered();
   const bool by_week = weekly();
   const auto& counted = by_week ? weeks_ : days_;
   const int64_t step = by_week ? 7 : 1;
-  for (int64_t at = by_week ? WeekOf(first) : first; at <= last; at += step) {
+  for (int64_t at = by_week ? WeekOf(from) : from; at <= to; at += step) {
     const auto found = counted.find(at);
     const Counts counts = found == counted.end() ? Counts{} : found->second;
     points.push_back({at, counts.runs, counts.failed_runs, counts.pcs});
@@ -69,9 +69,9 @@ std::vector<TrendPoint> RunTrend::Points() const {
 
 RunTrend::Outside RunTrend::RunsOutside() const {
   Outside outside;
-  const auto [first, last] = Covered();
+  const auto [from, to] = Covered();
   for (const auto& [day, counts] : days_) {
-    if (day >= first && day <= last) continue;
+    if (day >= from && day <= to) continue;
     outside.runs += counts.runs;
     outside.days.emplace_back(day, counts.first_log);
   }
