@@ -14,6 +14,10 @@ bool IsWhiteSpace(char16_t c, SystemInfo& system);
 // Removes leading and trailing white space; inner white space stays.
 void Trim(WString& text, SystemInfo& system);
 
+// What separates the words of a command line or of a list of exit codes:
+// the space and the tab, nothing else.
+inline bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
 }  // namespace quill
 
 #endif  // QUILL_BASE_TRIM_H_

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <string>
 
+#include "base/trim.h"
+
 namespace quill {
 
 namespace {
-
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
 int HexDigit(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';

@@ -2,11 +2,11 @@
 
 #include <vector>
 
+#include "base/trim.h"
+
 namespace quill {
 
 namespace {
-
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
 bool HasBlank(const WString& text) {
   for (char16_t c : text) {

@@ -9,10 +9,10 @@
 namespace quill {
 namespace {
 
-const std::string kStars(109, '*');
+const std::string kBannerStars(109, '*');
 
 std::string Opening(const std::string& os_type) {
-  return kStars + "\r\nQUILLRUN starts at: 09:05:03 Sunday, December 06, 2026\r\n" + kStars +
+  return kBannerStars + "\r\nQUILLRUN starts at: 09:05:03 Sunday, December 06, 2026\r\n" + kBannerStars +
          "\r\n\r\nSystemID      => 0xPC42\r\nOSType\t\t  => " + os_type + "\r\n";
 }
 

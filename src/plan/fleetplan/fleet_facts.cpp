@@ -66,4 +66,9 @@ bool FleetFacts::any_skipped() const {
                      [](const FileProblem& problem) { return problem.skipped && !problem.no_log; });
 }
 
+int64_t FleetFacts::skipped_files() const {
+  return std::count_if(problems_.begin(), problems_.end(),
+                       [](const FileProblem& problem) { return problem.skipped; });
+}
+
 }  // namespace quill::plan

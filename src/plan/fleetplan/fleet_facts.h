@@ -48,6 +48,8 @@ class FleetFacts : public FleetSink {
   // A file skipped that may have been a log: one that could not be read.
   // A file that is no run log is named, and leaves the answer as it is.
   bool any_skipped() const;
+  // Files not taken for PCs, logs or not, as report counts them.
+  int64_t skipped_files() const;
 
  private:
   struct Latest {

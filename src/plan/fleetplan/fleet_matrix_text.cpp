@@ -39,7 +39,7 @@ int64_t PcsIn(const Occupied& cells) {
 
 // The variants of the occupied cells in the order they first occur, and
 // each one's place in that order: they are named A, B, ... afresh.
-struct Shown {
+struct ShownVariants {
   std::vector<int> variants;
   std::map<int, int> place;
   std::string Name(const MachineMatrix& machine, std::pair<int, int> cell) const {
@@ -47,8 +47,8 @@ struct Shown {
   }
 };
 
-Shown VariantsIn(const MachineMatrix& machine, const Occupied& cells) {
-  Shown shown;
+ShownVariants VariantsIn(const MachineMatrix& machine, const Occupied& cells) {
+  ShownVariants shown;
   for (const auto& cell : cells) {
     const int variant = machine.cells[cell.first.first][cell.first.second];
     if (shown.place.emplace(variant, static_cast<int>(shown.variants.size())).second) {
@@ -79,7 +79,7 @@ void WriteFleetMatrixText(const Matrix& matrix, const FleetFacts& fleet, std::os
     out << cells << " cells occupied, of " << occupied.size() << " machines\n";
     for (const auto& [m, cells_of] : occupied) {
       const MachineMatrix& machine = matrix.machines[m];
-      const Shown shown = VariantsIn(machine, cells_of);
+      const ShownVariants shown = VariantsIn(machine, cells_of);
       const size_t plans = shown.variants.size();
       out << "machine " << ToUtf8(machine.system_id) << ": " << PcsIn(cells_of) << " PCs in "
           << cells_of.size() << (cells_of.size() == 1 ? " cell, " : " cells, ") << plans
@@ -106,12 +106,13 @@ void WriteFleetMatrixJson(const Matrix& matrix, const FleetFacts& fleet, std::os
   nlohmann::ordered_json json;
   json["pcs"] = fleet.pcs().size() + fleet.apart().size();
   json["planned_pcs"] = fleet.pcs().size();
+  json["skipped_files"] = fleet.skipped_files();
   json["facts"] = fleet.facts().size();
   json["ending"] = EndingName(matrix.prelude.ending);
   json["machines"] = nlohmann::ordered_json::array();
   for (const auto& [m, cells_of] : OccupiedCells(matrix, fleet)) {
     const MachineMatrix& machine = matrix.machines[m];
-    const Shown shown = VariantsIn(machine, cells_of);
+    const ShownVariants shown = VariantsIn(machine, cells_of);
     nlohmann::ordered_json cells = nlohmann::ordered_json::array();
     for (const auto& [cell, pcs] : cells_of) {
       cells.push_back({{"system", SystemLabel(matrix.systems[cell.second])},

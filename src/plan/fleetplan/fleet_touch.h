@@ -27,6 +27,7 @@ struct FleetTouch {
   // Those that touch a PC, settings first, then the most PCs first.
   std::vector<TouchingChange> changes;
   int64_t touched_pcs = 0;  // each PC once, however many changes touch it
+  size_t deployment_changes = 0;  // as plain diff counts them, whatever the fleet
 };
 
 // Both matrices made over FleetScope(fleet). The diff's groups point into

@@ -60,7 +60,10 @@ std::string FleetLine(const FleetFacts& fleet) {
          Counted(static_cast<int64_t>(fleet.pcs().size() + fleet.apart().size()), "PC", "PCs") +
          " (one per log), " + std::to_string(fleet.pcs().size()) + " planned as " +
          Counted(static_cast<int64_t>(fleet.facts().size()), "fact", "facts") +
-         " (SystemID x OSType x LCID), " + std::to_string(fleet.apart().size()) + " apart";
+         " (SystemID x OSType x LCID), " + std::to_string(fleet.apart().size()) + " apart" +
+         (fleet.skipped_files() > 0
+              ? "; " + Counted(fleet.skipped_files(), "file", "files") + " skipped, named on stderr"
+              : "");
 }
 
 void WriteApartText(const FleetFacts& fleet, std::ostream& out) {
@@ -89,7 +92,7 @@ void WriteTouchText(const FleetTouch& touch, const FleetFacts& fleet, const std:
   out << "old " << Shown(before) << "\nnew " << Shown(after) << "\n" << FleetLine(fleet) << "\n";
   out << "touched: " << Counted(touch.touched_pcs, "PC", "PCs") << " by "
       << Counted(static_cast<int64_t>(touch.changes.size()), "change", "changes") << " (of "
-      << touch.diff.groups.size() + touch.diff.settings.size() << " in the deployment)\n";
+      << touch.deployment_changes << " in the deployment)\n";
   for (size_t c = 0; c < touch.changes.size(); ++c) {
     const TouchingChange& change = touch.changes[c];
     out << "change " << c + 1 << ": " << Counted(change.pcs, "PC", "PCs") << "\n";
@@ -118,8 +121,10 @@ void WriteTouchJson(const FleetTouch& touch, const FleetFacts& fleet, const std:
   head["new"] = after;
   head["pcs"] = fleet.pcs().size() + fleet.apart().size();
   head["planned_pcs"] = fleet.pcs().size();
+  head["skipped_files"] = fleet.skipped_files();
   head["facts"] = fleet.facts().size();
   head["touched_pcs"] = touch.touched_pcs;
+  head["deployment_changes"] = touch.deployment_changes;
   std::string text = Pretty(head);
   text.erase(text.size() - 2);  // "\n}": the object goes on
   out << text << ",\n  \"changes\": [";

@@ -89,8 +89,9 @@ void ChooseScopes(const DiffOptions& options, Side (&sides)[2], const FleetFacts
       planned_only->insert(planned_only->end(), otherwise.begin(), otherwise.end());
     }
   }
-  more[0] = std::move(after.scope);
-  more[1] = std::move(before.scope);
+  // The sides' scopes are copied: a fleet's diff makes both kinds of matrix.
+  more[0] = after.scope;
+  more[1] = before.scope;
   if (fleet != nullptr) {
     more[0] = more[1] = std::move(fleet_scope);
   } else {
@@ -124,12 +125,28 @@ int PlanSides(Side (&sides)[2], MatrixScope (&more)[2], Workers& workers, std::o
   return kAllGood;
 }
 
+// The changes plain diff tells of the same two deployments: a fleet's
+// matrices hold only its PCs' cells, and the count must not depend on them.
+size_t DeploymentChanges(const DiffOptions& options, Side (&sides)[2], Workers& workers) {
+  MatrixScope more[2];
+  ChooseScopes(options, sides, nullptr, more);
+  Matrix matrices[2];
+  workers.Run(2, [&](size_t i) {
+    matrices[i] = MakeMatrix(sides[i].files.language_table, sides[i].machine.platform(), more[i],
+                             nullptr, nullptr);
+  });
+  const MatrixDiff diff = CompareMatrices(matrices[0], matrices[1]);
+  return diff.settings.size() + diff.groups.size();
+}
+
 // The PCs each change touches: the CSV, and the text or JSON unless the
 // CSV takes standard output.
-int WriteFleetTouch(const DiffOptions& options, const Side (&sides)[2], const FleetFacts& fleet,
-                    int fleet_status, Output& csv_file, std::ostream& out, std::ostream& err) {
+int WriteFleetTouch(const DiffOptions& options, Side (&sides)[2], const FleetFacts& fleet,
+                    int fleet_status, Workers& workers, Output& csv_file, std::ostream& out,
+                    std::ostream& err) {
   FleetTouch touch;
   TouchFleet(sides[0].matrix, sides[1].matrix, fleet, &touch);
+  touch.deployment_changes = DeploymentChanges(options, sides, workers);
   touch.diff.new_findings = NewFindings(sides[0].findings, sides[1].findings);
   const int status = fleet_status != kAllGood ? fleet_status
                      : touch.touched_pcs > 0  ? kFound
@@ -194,7 +211,9 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   MatrixScope more[2];
   ChooseScopes(options, sides, with_fleet ? &fleet : nullptr, more);
   if (const int status = PlanSides(sides, more, *workers, err)) return status;
-  if (with_fleet) return WriteFleetTouch(options, sides, fleet, fleet_status, csv_file, out, err);
+  if (with_fleet) {
+    return WriteFleetTouch(options, sides, fleet, fleet_status, *workers, csv_file, out, err);
+  }
   return WriteMatrixDiff(options, sides, out);
 }
 

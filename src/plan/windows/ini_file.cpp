@@ -78,10 +78,13 @@ bool InSection(const IniSection& section, uint32_t key) {
 
 static_assert(sizeof(IniSection) == 16, "a section is kept in 16 bytes");
 
+}  // namespace
+
 // Open addressing: a slot holds an index and one, or 0; at most half are
 // taken, so a probe ends soon. The bits an index does not need hold a part
 // of its name's hash, so that a probe reads a name only where that part
 // matches: in a large file the names lie far apart, each read a cache miss.
+// Not in the anonymous namespace: IniFile's contents hold it.
 class IndexTable {
  public:
   // For `entries` indices below `limit`.
@@ -120,6 +123,8 @@ class IndexTable {
   std::vector<uint32_t> slots_;
   uint32_t index_mask_ = ~0u;
 };
+
+namespace {
 
 // The platform hands names and values on as NUL-terminated strings.
 WString UpToNul(const WString& text) { return text.substr(0, text.find(u'\0')); }

@@ -63,12 +63,13 @@ std::map<std::string, std::set<std::string>> CsvFiles(const std::string& csv) {
   return files;
 }
 
-struct KnownEdit {
+struct KnownFleetEdit {
   const char* name;
   std::string from;  // text of the generated INI file, replaced by `to`
   std::string to;
   std::string new_table;  // the language table of NEW, when it has its own
   std::function<bool(const RunTruth&)> touches;
+  int plain = 1;  // diff's answer without the fleet
 };
 
 TEST(FleetTouchTest, EachKnownEditTouchesExactlyItsPcs) {
@@ -84,7 +85,7 @@ TEST(FleetTouchTest, EachKnownEditTouchesExactlyItsPcs) {
   }
   std::string table = BenchLanguageTable(shape);
   table.replace(table.find("[03]"), 4, "[X3]");
-  const std::vector<KnownEdit> edits = {
+  const std::vector<KnownFleetEdit> edits = {
       {"machine 2's list", "[0x1002]\r\n", "[0x1002]\r\nAPP5=App0\r\n", "",
        [](const RunTruth& run) { return run.system_id == "0x1002"; }},
       {"the common VISTA32 list", "[0xFFFF_VISTA32]\r\nAPP1=App5\r\n", "[0xFFFF_VISTA32]\r\n", "",
@@ -93,9 +94,11 @@ TEST(FleetTouchTest, EachKnownEditTouchesExactlyItsPcs) {
        [](const RunTruth& run) { return run.lcid == "0x404"; }},
       {"machine 5's list: no PC runs it", "[0x1005]\r\n", "[0x1005]\r\nAPP5=App0\r\n", "",
        [](const RunTruth&) { return false; }},
+      {"[Settings] read alike", "MaxInstallTime=600\r\n", "MaxInstallTime = 600 \r\n", "",
+       [](const RunTruth&) { return false; }, 0},
   };
   const std::string ini = BenchIni(shape);
-  for (const KnownEdit& edit : edits) {
+  for (const KnownFleetEdit& edit : edits) {
     SCOPED_TRACE(edit.name);
     std::set<std::string> expected;
     for (const auto& [file, run] : latest) {
@@ -111,9 +114,13 @@ TEST(FleetTouchTest, EachKnownEditTouchesExactlyItsPcs) {
     options.new_files.language_table = edit.new_table;
     const int touched = expected.empty() ? 0 : 1;
     std::ostringstream err;
-    // Without the fleet every edit changes cells.
+    options.json = true;
     std::ostringstream plain;
-    EXPECT_EQ(1, RunDiffVerb(options, plain, err)) << err.str();
+    EXPECT_EQ(edit.plain, RunDiffVerb(options, plain, err)) << err.str();
+    options.json = false;
+    const nlohmann::json whole = nlohmann::json::parse(plain.str());
+    // One count for the deployment, whatever the fleet's cells.
+    const size_t deployment_changes = whole["settings"].size() + whole["changes"].size();
 
     options.fleet = {tree.Path("logs")};
     options.csv = tree.Path("touched.csv");
@@ -122,6 +129,9 @@ TEST(FleetTouchTest, EachKnownEditTouchesExactlyItsPcs) {
     const std::string count = "touched: " + std::to_string(expected.size()) +
                               (expected.size() == 1 ? " PC by" : " PCs by");
     EXPECT_NE(std::string::npos, text.str().find(count)) << text.str();
+    EXPECT_NE(std::string::npos,
+              text.str().find("(of " + std::to_string(deployment_changes) + " in the deployment)"))
+        << text.str();
     const std::map<std::string, std::set<std::string>> csv = CsvFiles(Slurp(options.csv));
     EXPECT_EQ(expected, csv.at("change"));
     EXPECT_EQ(apart, csv.at("apart"));
@@ -146,6 +156,7 @@ TEST(FleetTouchTest, EachKnownEditTouchesExactlyItsPcs) {
     }
     EXPECT_EQ(expected, named);
     EXPECT_EQ(static_cast<int64_t>(expected.size()), json["touched_pcs"].get<int64_t>());
+    EXPECT_EQ(deployment_changes, json["deployment_changes"].get<size_t>());
     EXPECT_EQ(apart.size(), json["apart"].size());
     EXPECT_EQ(touched == 1, !expected.empty() && expected.size() < latest.size() - apart.size());
   }

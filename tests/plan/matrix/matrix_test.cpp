@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "plan/matrix/kept_plans.h"
 #include "plan/matrix/machine_json.h"
 #include "plan/matrix/matrix.h"
 #include "bench_deployment.h"
@@ -68,6 +69,61 @@ TEST(MatrixTest, CellsShareAPlanWhenOnlyTheLanguageCodeDiffers) {
   for (const MachineMatrix* machine : machines) {
     EXPECT_EQ(MachineJson(*machine).dump(2), MachineJsonText(*machine, 0));
   }
+}
+
+// A pass is kept once; one that differs in anything but the language code
+// is kept apart.
+TEST(MatrixTest, PassesThatDifferInOneThingAreKeptApart) {
+  PlanEntry base;
+  base.list_section = u"0xFFFF";
+  base.app_key = u"APP1";
+  base.app_section = u"Reader";
+  base.app_path = u"C:\\Reader";
+  base.app_switches = u"%LANG%\\setup.exe /s";
+  base.launched = true;
+  base.command_line = u"C:\\Reader\\07\\setup.exe /s";
+  base.handed = u"\"C:\\Reader\\07\\setup.exe\" /s";
+  struct Case {
+    const char* what;
+    const char16_t* code;  // of the language the edited pass is made in
+    std::function<void(PlanEntry&)> edit;
+    bool kept_apart;
+  };
+  const Case cases[] = {
+      {"the same in another language", u"09", [](PlanEntry& e) {
+         e.command_line = u"C:\\Reader\\09\\setup.exe /s";
+         e.handed = u"\"C:\\Reader\\09\\setup.exe\" /s";
+       }, false},
+      {"the quotation ends elsewhere", u"07",
+       [](PlanEntry& e) { e.handed = u"\"" + e.command_line + u"\""; }, true},
+      {"handed as built", u"07", [](PlanEntry& e) { e.handed = e.command_line; }, true},
+      {"another AppPath", u"07", [](PlanEntry& e) {
+         e.app_path = u"C:\\Other";
+         e.command_line = u"C:\\Other\\07\\setup.exe /s";
+         e.handed = u"\"C:\\Other\\07\\setup.exe\" /s";
+       }, true},
+      {"exit codes judged", u"07", [](PlanEntry& e) { e.exit_codes_judged = true; }, true},
+      {"its own SuccessCodes", u"07", [](PlanEntry& e) { e.success_codes = u"0"; }, true},
+  };
+  for (const Case& c : cases) {
+    std::vector<PassPlan> plans;
+    PassPlan pass;
+    pass.entries = {base};
+    EXPECT_EQ(0, Remember(pass, u"07", plans)) << c.what;
+    c.edit(pass.entries[0]);
+    EXPECT_EQ(c.kept_apart ? 1 : 0, Remember(pass, c.code, plans)) << c.what;
+  }
+  // Two skips for different reasons, their names alike.
+  std::vector<PassPlan> plans;
+  for (SkipReason reason : {SkipReason::kNoLanguageFolder, SkipReason::kNoAppPath}) {
+    PassPlan pass;
+    pass.entries = {base};
+    pass.entries[0].launched = false;
+    pass.entries[0].command_line = pass.entries[0].handed = u"";
+    pass.entries[0].skip = reason;
+    Remember(pass, u"07", plans);
+  }
+  EXPECT_EQ(2u, plans.size());
 }
 
 TEST(MatrixTest, WithoutATableThereIsNoMatrix) {

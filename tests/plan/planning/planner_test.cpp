@@ -7,12 +7,12 @@ namespace quill::plan {
 namespace {
 
 const std::string kSettings = "[Settings]\nAppInstlPath=C:\\AppInstl\nMaxInstallTime=45\n";
-const std::string kTable = "[07]\nLCID=0x407\n[37]\nLCID=0x809\n[16]\nLCID=0xc0a\n";
+const std::string kPlannerTable = "[07]\nLCID=0x407\n[37]\nLCID=0x809\n[16]\nLCID=0xc0a\n";
 
 struct Machine : PlanFixture {
   explicit Machine(const std::string& lists, Assumption assumption = Assumption::kMissing)
       : PlanFixture(kSettings + lists, assumption) {
-    Add("AppInstl/LANG.INI", kTable);
+    Add("AppInstl/LANG.INI", kPlannerTable);
   }
 };
 
@@ -100,7 +100,7 @@ TEST(PlannerTest, EndingsOfARun) {
   };
   for (const Case& c : cases) {
     PlanFixture m(c.ini);
-    if (c.table) m.Add("AppInstl/LANG.INI", kTable);
+    if (c.table) m.Add("AppInstl/LANG.INI", kPlannerTable);
     const Plan plan = m.Run(c.machine_id, c.windows, 0x407);
     EXPECT_EQ(c.ending, plan.ending) << c.ini;
     EXPECT_EQ(c.passes, static_cast<int>(plan.passes.size()));

@@ -120,7 +120,8 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
       {{"report", log, "--csv", "-", "--json"}, 3, out},
       {{"report", log, "--since", ""}, 3, out},
       // A file that is no run log is named; the fleet's answer stands.
-      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", readme}, 1, out, "touched: 1 PC"},
+      {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", readme}, 1, out,
+       "0 apart; 1 file skipped, named on stderr\ntouched: 1 PC"},
       {{"matrix", listed_ini, "--lang-table", table, "--fleet", readme}, 0, out, "WINXP    07 (0x407)  A     1"},
       {{"report", readme}, 1, out, "files: 1 run logs read, 1 skipped"},
       // A map's folder must be there; a SystemID and a model in either form.

@@ -59,6 +59,11 @@ TEST(IniFileTest, ValuesAsTheProfileReaderGivesThem) {
       // any run of CR and LF ends a line; Ctrl-Z is white space
       {"[A]\rk=1\r\rj=2", "A", "j", "2"},
       {"[A]\r\nk=1\x1A\r\n", "A", "k", "1"},
+      // a section of more keys than are looked through finds them all the same
+      {"[A]\nk=1\nb=\nc=\nd=\ne=\nf=\ng=\nh=\nK=2\n", "A", "k", "1"},
+      {"[A]\nk=1\nb=\nc=\nd=\ne=\nf=\ng=\nh=\nK=2\n", "A", "h", ""},
+      {"[A]\na=\nb=\nc=\nd=\ne=\nf=\ng=\nh=8\n", "A", "h", "8"},
+      {"[A]\na=1\nb=\nc=\nd=\ne=\nf=\ng=\nh=8\n", "A", "a", "1"},
       // missing section, key, or both
       {"[A]\nk=1\n", "B", "k", ""},
       {"[A]\nk=1\n", "A", "j", ""},
@@ -103,27 +108,67 @@ TEST(IniFileTest, DefaultLosesTrailingBlanksAndQuotes) {
   EXPECT_EQ("x y", Read(ini, "A", "k", 260, "\"x y\""));
 }
 
+// ASCII text as a file of `encoding` holds it, without a mark.
+std::string Encoded(const std::string& ascii, IniEncoding encoding) {
+  if (encoding != IniEncoding::kUtf16LittleEndian && encoding != IniEncoding::kUtf16BigEndian)
+    return ascii;
+  std::string bytes;
+  for (char c : ascii) {
+    bytes += encoding == IniEncoding::kUtf16BigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  }
+  return bytes;
+}
+
+IniFile InPieces(const std::string& bytes, size_t piece) {
+  size_t at = 0;
+  return IniFile::FromPieces([&](std::string* next) {
+    *next = bytes.substr(at, piece);
+    at += next->size();
+    return !next->empty();
+  });
+}
+
 TEST(IniFileTest, EncodingsByByteOrderMark) {
   struct Case {
-    std::string bytes;
-    IniEncoding encoding;
+    std::string mark;
+    std::string body;
+    IniEncoding written;
+    IniEncoding read;
+    const char* value;  // of k in [A]
+    bool utf16_without_mark;
   };
+  const std::string utf16_le = Bytes("[\0A\0]\0\n\0k\0=\0\xE9\0t\0\xE9\0 \0\xAC\x20\n\0");
+  const std::string utf16_be = Bytes("\0[\0A\0]\0\n\0k\0=\0\xE9\0t\0\xE9\0 \x20\xAC\0\n");
+  const char* const accents = "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC";
   const Case cases[] = {
-      {"[A]\nk=\xE9t\xE9 \x80\n", IniEncoding::kAnsi},  // Windows-1252
-      {"\xEF\xBB\xBF[A]\nk=\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\n", IniEncoding::kUtf8},
-      {Bytes("\xFF\xFE[\0A\0]\0\n\0k\0=\0\xE9\0t\0\xE9\0 \0\xAC\x20\n\0"),
-       IniEncoding::kUtf16LittleEndian},
-      {Bytes("\xFE\xFF\0[\0A\0]\0\n\0k\0=\0\xE9\0t\0\xE9\0 \x20\xAC\0\n"),
-       IniEncoding::kUtf16BigEndian},
+      {"", "[A]\nk=\xE9t\xE9 \x80\n", IniEncoding::kAnsi, IniEncoding::kAnsi, accents, false},  // Windows-1252
+      {"\xEF\xBB\xBF", "[A]\nk=\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\n", IniEncoding::kUtf8, IniEncoding::kUtf8,
+       accents, false},
+      {"\xFF\xFE", utf16_le, IniEncoding::kUtf16LittleEndian, IniEncoding::kUtf16LittleEndian,
+       accents, false},
+      {"\xFE\xFF", utf16_be, IniEncoding::kUtf16BigEndian, IniEncoding::kUtf16BigEndian, accents,
+       false},
+      // Without its mark, UTF-16 is read as ANSI, reads nothing, and says so.
+      {"", utf16_le, IniEncoding::kUtf16LittleEndian, IniEncoding::kAnsi, "", true},
+      {"", utf16_be, IniEncoding::kUtf16BigEndian, IniEncoding::kAnsi, "", true},
+      // With a UTF-8 mark missing, the same bytes read as the ANSI code page.
+      {"", "[A]\nk=\xC3\xA9\n", IniEncoding::kAnsi, IniEncoding::kAnsi, "\xC3\x83\xC2\xA9", false},
   };
+  // Also past the opening that tells the encoding, read whole and in pieces
+  // that cut characters in two.
+  std::string comments;
+  for (int line = 0; line < 100; ++line) comments += std::string(59, ';') + "\n";
   for (const Case& c : cases) {
-    const IniFile ini = IniFile::FromBytes(c.bytes);
-    EXPECT_EQ(c.encoding, ini.encoding());
-    EXPECT_EQ("\xC3\xA9t\xC3\xA9 \xE2\x82\xAC", Read(ini, "A", "k")) << EncodingName(c.encoding);
+    for (const std::string& before : {std::string(), Encoded(comments, c.written)}) {
+      const std::string bytes = c.mark + before + c.body;
+      for (const IniFile& ini : {IniFile::FromBytes(bytes), InPieces(bytes, 7)}) {
+        SCOPED_TRACE(std::string(EncodingName(c.written)) + " after " + std::to_string(before.size()));
+        EXPECT_EQ(c.read, ini.encoding());
+        EXPECT_EQ(c.value, Read(ini, "A", "k"));
+        EXPECT_EQ(c.utf16_without_mark, ini.utf16_without_mark());
+      }
+    }
   }
-  // With a UTF-8 mark missing, the same bytes read as the ANSI code page.
-  const IniFile ansi = IniFile::FromBytes("[A]\nk=\xC3\xA9\n");
-  EXPECT_EQ("\xC3\x83\xC2\xA9", Read(ansi, "A", "k"));
 }
 
 TEST(IniFileTest, NamesFoldOnlyTheLettersAToZ) {
@@ -137,7 +182,8 @@ TEST(IniFileTest, NamesFoldOnlyTheLettersAToZ) {
 TEST(IniFileTest, LinesAreCountedForFindings) {
   // Also with a CR LF across the place where counting resumes: 4096.
   for (const std::string& opening : {std::string(), std::string(4095, ';') + "\r\n"}) {
-    const IniFile ini = IniFile::FromBytes(opening + "; top\r\n\r\n[A]\r\nk=1\r\r\n\nj=2\n");
+    const IniFile ini =
+        IniFile::FromBytes(opening + "; top\r\n\r\n[A]\r\nk=1" + std::string(1, '\0') + "\r\r\n\nj=2\n");
     const IniLines lines(ini);
     const int before = opening.empty() ? 0 : 1;
     const IniSection* section = ini.FindSection(u"A");
@@ -147,6 +193,7 @@ TEST(IniFileTest, LinesAreCountedForFindings) {
     EXPECT_EQ(7 + before, lines.Of(*ini.FindKey(u"A", u"j")));
     EXPECT_EQ(1, lines.Of(ini.Keys(ini.sections().front()).front()));
     EXPECT_EQ(0, lines.Of(ini.sections().front()));
+    EXPECT_EQ(std::vector<int>{4 + before}, ini.nul_lines());
   }
 }
 
