@@ -44,15 +44,13 @@ ensure_wine32_where_it_runs() {
   ensure_packages "${QUILL_WINE32_PACKAGES[@]}"
 }
 
-# What compiling needs, and what running the Windows programs needs.
-QUILL_COMPILE_PACKAGES=(
+# What building and testing the project needs.
+QUILL_BUILD_PACKAGES=(
   cmake ninja-build g++ libgtest-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  ccache libcli11-dev nlohmann-json3-dev
+  wine wine64 xvfb xdotool tzdata ccache
+  libcli11-dev nlohmann-json3-dev
 )
-QUILL_WINE_PACKAGES=(wine wine64 xvfb xdotool tzdata)
-# What building and testing the project needs.
-QUILL_BUILD_PACKAGES=("${QUILL_COMPILE_PACKAGES[@]}" "${QUILL_WINE_PACKAGES[@]}")
 # Wine's 32-bit half, beside wine64: the program that ships is 32-bit.
 QUILL_WINE32_PACKAGES=(wine32:i386)
 # What the fuzz targets and the static analysis need: clang with its
