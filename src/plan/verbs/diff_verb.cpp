@@ -141,12 +141,12 @@ size_t DeploymentChanges(const DiffOptions& options, Side (&sides)[2], Workers& 
 
 // The PCs each change touches: the CSV, and the text or JSON unless the
 // CSV takes standard output.
-int WriteFleetTouch(const DiffOptions& options, Side (&sides)[2], const FleetFacts& fleet,
-                    int fleet_status, Workers& workers, Output& csv_file, std::ostream& out,
-                    std::ostream& err) {
+int WriteFleetTouch(const DiffOptions& options, const Side (&sides)[2], const FleetFacts& fleet,
+                    int fleet_status, size_t deployment_changes, Output& csv_file,
+                    std::ostream& out, std::ostream& err) {
   FleetTouch touch;
   TouchFleet(sides[0].matrix, sides[1].matrix, fleet, &touch);
-  touch.deployment_changes = DeploymentChanges(options, sides, workers);
+  touch.deployment_changes = deployment_changes;
   touch.diff.new_findings = NewFindings(sides[0].findings, sides[1].findings);
   const int status = fleet_status != kAllGood ? fleet_status
                      : touch.touched_pcs > 0  ? kFound
@@ -208,11 +208,15 @@ int RunDiffVerb(const DiffOptions& options, std::ostream& raw_out, std::ostream&
   const std::unique_ptr<Workers> workers = MakeWorkers();
   Side sides[] = {{options.old_ini, options.old_files}, {options.new_ini, options.new_files}};
   if (const int status = LoadSides(sides, *workers, err)) return status;
+  // Counted before the fleet's matrices are made, so that the deployment's
+  // are gone by then.
+  const size_t deployment_changes = with_fleet ? DeploymentChanges(options, sides, *workers) : 0;
   MatrixScope more[2];
   ChooseScopes(options, sides, with_fleet ? &fleet : nullptr, more);
   if (const int status = PlanSides(sides, more, *workers, err)) return status;
   if (with_fleet) {
-    return WriteFleetTouch(options, sides, fleet, fleet_status, *workers, csv_file, out, err);
+    return WriteFleetTouch(options, sides, fleet, fleet_status, deployment_changes, csv_file, out,
+                           err);
   }
   return WriteMatrixDiff(options, sides, out);
 }
