@@ -30,6 +30,16 @@ enum class LogRecord {
   // Written only when the input INI file asks for exit codes.
   kExitCode,          // code, verdict
   kExitCodesUnread,   // key and value, section
+  // Written only when the input INI file asks for restarts (and exit codes).
+  kRestartsUnused,
+  kRestartStop,           // restart number, bound, application section
+  kRestartBound,          // bound
+  kRestartNotRegistered,
+  kRebootStartedEnd,
+  kRebootStartedAtBound,  // bound
+  kResume,                // restart number, bound, APP key, list section
+  kResumeStale,           // restart number, bound
+  kResumeUnread,
 };
 
 struct LogValues {

@@ -6,8 +6,10 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/libraries.h"
+#include "platform/machine_registry.h"
 #include "platform/processes.h"
 #include "platform/profile_reader.h"
+#include "platform/restart_request.h"
 #include "platform/system_info.h"
 #include "platform/user_interface.h"
 
@@ -19,7 +21,9 @@ class Platform : public ProfileReader,
                  public Clock,
                  public Libraries,
                  public SystemInfo,
-                 public UserInterface {};
+                 public UserInterface,
+                 public MachineRegistry,
+                 public RestartRequest {};
 
 }  // namespace quill
 

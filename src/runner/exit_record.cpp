@@ -8,7 +8,7 @@
 namespace quill {
 
 bool TellExitCode(RunContext& context, AppExitRules& rules, const LaunchResult& result,
-                  int32_t tried) {
+                  int32_t tried, ExitVerdict* told) {
   if (context.LogExitCodes != 1 || result.outcome != LaunchOutcome::Finished) return false;
   const bool busy = std::find(context.BusyCodes.begin(), context.BusyCodes.end(),
                               result.exit_code) != context.BusyCodes.end();
@@ -19,6 +19,7 @@ bool TellExitCode(RunContext& context, AppExitRules& rules, const LaunchResult& 
     WriteLogRecord(context, LogRecord::kExitCodesUnread, {{rules.unread, rules.section}});
     rules.unread.clear();  // told once, not at every try
   }
+  if (told != nullptr) *told = verdict;
   WriteLogRecord(context, LogRecord::kExitCode,
                  {{ExitCodeText(result.exit_code), ExitVerdictWords(verdict)}});
   return again;
