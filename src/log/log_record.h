@@ -32,13 +32,13 @@ enum class LogRecord {
   kExitCodesUnread,   // key and value, section
   // Written only when the input INI file asks for restarts (and exit codes).
   kRestartsUnused,
-  kRestartStop,           // restart number, bound, application section
+  kRestartStop,           // "1 of 2", application section
   kRestartBound,          // bound
   kRestartNotRegistered,
   kRebootStartedEnd,
   kRebootStartedAtBound,  // bound
-  kResume,                // restart number, bound, APP key, list section
-  kResumeStale,           // restart number, bound
+  kResume,                // "1 of 2", "APP2 of [0xFFFF]"
+  kResumeStale,           // "1 of 2"
   kResumeUnread,
 };
 

@@ -48,16 +48,16 @@ void Recall(RunContext& context, Platform& platform) {
     WriteLogRecord(context, LogRecord::kResumeUnread);
     return;
   }
-  const WString bound = Decimal(context.MaxRestarts);
+  const WString restart = Decimal(memory.restarts) + u" of " + Decimal(context.MaxRestarts);
   if (!IsSameDeployment(memory, context, platform)) {
-    WriteLogRecord(context, LogRecord::kResumeStale, {{Decimal(memory.restarts), bound}});
+    WriteLogRecord(context, LogRecord::kResumeStale, {{restart}});
     return;
   }
   context.RestartsMade = memory.restarts;
   context.ResumeAfter = memory.after;
   WriteLogRecord(context, LogRecord::kResume,
-                 {{Decimal(memory.restarts), bound, u"APP" + Decimal(memory.after.number),
-                   ListSection(memory.after, context)}});
+                 {{restart, u"APP" + Decimal(memory.after.number) + u" of [" +
+                                ListSection(memory.after, context) + u"]"}});
 }
 
 // The memory first, then the command that reads it: a resumption is never
@@ -135,7 +135,7 @@ bool GoesOnAfter(ExitVerdict verdict, const WalkPosition& position, const WStrin
     return EndRun(context, LogRecord::kRebootStartedEnd);
   }
   EndRun(context, LogRecord::kRestartStop,
-         {{Decimal(context.RestartsMade + 1), bound, app_section}});
+         {{Decimal(context.RestartsMade + 1) + u" of " + bound, app_section}});
   if (!started) platform.RequestRestart();
   return false;
 }
