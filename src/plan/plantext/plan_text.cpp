@@ -156,6 +156,10 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
                       {"AppInstlPath", ToUtf8(settings.app_instl_path)},
                       {"language_table", ToUtf8(settings.language_table_path)}};
   if (ExitKeysGiven(settings)) json["settings"]["exit_codes"] = ExitCodesText(settings);
+  if (!settings.max_restarts_text.empty()) {
+    json["settings"]["MaxRestarts"] = ToUtf8(settings.max_restarts_text);
+    json["settings"]["max_restarts"] = settings.max_restarts;
+  }
   const PlanLanguage& language = plan.language;
   json["language"] = {{"by_lcid", language.by_lcid},
                       {"lcid", ToUtf8(language.lcid_text)},

@@ -21,6 +21,10 @@ const LogRecord kAllRecords[] = {
     LogRecord::kLaunched,        LogRecord::kStart,            LogRecord::kEnd,
     LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed, LogRecord::kResultTimedOut,
     LogRecord::kExitCode,        LogRecord::kExitCodesUnread,
+    LogRecord::kRestartsUnused,  LogRecord::kRestartStop,      LogRecord::kRestartBound,
+    LogRecord::kRestartNotRegistered, LogRecord::kRebootStartedEnd,
+    LogRecord::kRebootStartedAtBound, LogRecord::kResume,      LogRecord::kResumeStale,
+    LogRecord::kResumeUnread,
 };
 // The third banner line is the first one again; which it is, the block tells.
 

@@ -113,6 +113,9 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
        "deploy.ini:9:", "exit-codes-unreadable", 1},
       {settings + "LogExitCodes=1\nBusyRetries=lots\n", "deploy.ini:4:", "exit-setting-unreadable", 1},
       {settings + "LogExitCodes=1\nBusyRetryPause=7200\n", "deploy.ini:4:", "exit-setting-clamped", 1},
+      {settings + "MaxRestarts=2\n", "deploy.ini:3:", "exit-key-while-off", 1},
+      {settings + "LogExitCodes=1\nMaxRestarts=11\n", "deploy.ini:4:", "exit-setting-clamped", 1},
+      {settings + "LogExitCodes=1\nMaxRestarts=two\n", "deploy.ini:4:", "exit-setting-unreadable", 1},
       {settings + "LogExitCodes=1\n[Spare]\nAppPath=C:\\S\nSuccessCodes=0\n", "deploy.ini:6:",
        "success-codes-unread", 1, "exit-codes-unreadable"},
       // NUL padding after the text: lint reads what plan reads, and names it.
