@@ -31,7 +31,8 @@ std::string Cell(std::string text) {
   const size_t from = text.find_first_not_of(' ');
   const size_t to = text.find_last_not_of(' ');
   text = from == std::string::npos ? "" : text.substr(from, to - from + 1);
-  if (text.size() >= 2 && text.front() == '`' && text.back() == '`') text = text.substr(1, text.size() - 2);
+  if (text.size() >= 2 && text.front() == '`' && text.back() == '`')
+    text = text.substr(1, text.size() - 2);
   return text;
 }
 
@@ -95,8 +96,9 @@ TEST(DocumentedKeysTest, EveryKeyTheProgramReadsHasItsRow) {
   platform.AddDirectory(Widen(share));
   platform.AddDirectory(Widen(log.substr(0, log.rfind('\\'))));
   platform.AddFile(Widen(share + "\\LANG.INI"), "[12]\r\nLCID=0x409\r\n");
-  platform.AddIniFile(u"C:\\Deploy\\deploy.ini",
-                      Widen(settings + "[0xFFFF]\nAPP1=" + ExampleOf(rows, "APPn") + "\n" + application));
+  platform.AddIniFile(
+      u"C:\\Deploy\\deploy.ini",
+      Widen(settings + "[0xFFFF]\nAPP1=" + ExampleOf(rows, "APPn") + "\n" + application));
   RunContext context;
   RunFromCommandLine(context, platform);
 
@@ -109,10 +111,12 @@ TEST(DocumentedKeysTest, EveryKeyTheProgramReadsHasItsRow) {
   }
   for (const KeyRow& row : rows) documented.insert({row.key, row.in});
   for (const auto& [key, in] : read) {
-    EXPECT_TRUE(documented.count({key, in})) << "read without its row in docs/quillrun.md: " << key << " in " << in;
+    EXPECT_TRUE(documented.count({key, in}))
+        << "read without its row in docs/quillrun.md: " << key << " in " << in;
   }
   for (const auto& [key, in] : documented) {
-    EXPECT_TRUE(read.count({key, in})) << "a row of docs/quillrun.md the program never reads: " << key << " in " << in;
+    EXPECT_TRUE(read.count({key, in}))
+        << "a row of docs/quillrun.md the program never reads: " << key << " in " << in;
   }
 }
 
@@ -137,10 +141,12 @@ TEST(DocumentedKeysTest, DefaultsAndBoundsAreTheCodes) {
       {"WaitForExit", {{"off"}, {"`1` turns it on"}}},
       {"LogExitCodes", {{"off"}, {"`1` turns it on"}}},
       {"BusyCodes", {{number(kBusyCode)}, {}}},
-      {"BusyRetries", {{"0"}, {"0 to " + number(kMostBusyRetries), "more counts as " + number(kMostBusyRetries)}}},
+      {"BusyRetries",
+       {{"0"}, {"0 to " + number(kMostBusyRetries), "more counts as " + number(kMostBusyRetries)}}},
       {"BusyRetryPause",
        {{number(kDefaultBusyRetryPause)},
-        {"0 to " + number(kLongestBusyRetryPause), "more counts as " + number(kLongestBusyRetryPause)}}},
+        {"0 to " + number(kLongestBusyRetryPause),
+         "more counts as " + number(kLongestBusyRetryPause)}}},
       {"SuccessCodes", {success, {}}},
   };
   for (const KeyRow& row : DocumentedKeys()) {

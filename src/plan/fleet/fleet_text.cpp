@@ -375,7 +375,8 @@ Json GroupsJson(const std::map<std::string, GroupTotals>& groups, bool language)
     row["application_runs"] = group->application_runs;
     for (size_t i = 0; i < 4; ++i) row[kOutcomeKeys[i]] = group->outcomes[i];
     for (size_t i = 1; i < 4; ++i) {
-      row[std::string(kOutcomeKeys[i]) + "_rate"] = Rate(group->outcomes[i], group->application_runs);
+      row[std::string(kOutcomeKeys[i]) + "_rate"] =
+          Rate(group->outcomes[i], group->application_runs);
     }
     rows.push_back(row);
   }

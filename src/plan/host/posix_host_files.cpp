@@ -66,9 +66,7 @@ bool InputFile::Open(const std::string& path, std::string* why_not) {
 
 bool InputFile::Read(char* into, size_t size, size_t* got) {
   ssize_t read = -1;
-  do {
-    read = ::read(descriptor_, into, size);
-  } while (read < 0 && errno == EINTR);
+  do { read = ::read(descriptor_, into, size); } while (read < 0 && errno == EINTR);
   *got = read > 0 ? static_cast<size_t>(read) : 0;
   return read >= 0;
 }

@@ -22,9 +22,9 @@ bool IdentityOf(const std::string& path, FileIdentity* identity) {
   const bool known = GetFileInformationByHandle(handle, &information) != 0;
   CloseHandle(handle);
   if (!known) return false;
-  *identity = {information.dwVolumeSerialNumber,
-               (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow,
-               ""};
+  *identity = {
+      information.dwVolumeSerialNumber,
+      (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow, ""};
   return true;
 }
 

@@ -119,8 +119,8 @@ void CheckLcidLine(const TableLine& line, TableState& state, TableLint& lint) {
   uint32_t lcid = 0;
   if (!ParseLcidValue(LcidValue(line.text), &lcid)) return;
   const WString matches = LcidValue(line.text);
-  const auto found =
-      state.first_match.emplace(UpperCaseAtoZ(matches), std::make_pair(line.section, state.header_line));
+  const auto found = state.first_match.emplace(UpperCaseAtoZ(matches),
+                                               std::make_pair(line.section, state.header_line));
   if (!found.second && found.first->second.second != state.header_line) {
     lint.Add(line.line, "lcid-duplicate", Severity::kWarning,
              "LCID " + ToUtf8(matches) + " is also in section [" +

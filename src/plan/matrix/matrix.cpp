@@ -272,7 +272,8 @@ std::vector<MatrixLanguage> MatrixLanguages(const std::string& table, const Matr
     language.choice.lcid = lcid;
     others.push_back(language);
   }
-  AddMissing(others, &languages, [](const MatrixLanguage& language) { return language.choice.lcid; });
+  AddMissing(others, &languages,
+             [](const MatrixLanguage& language) { return language.choice.lcid; });
   if (!more.only) languages.push_back(unknown);
   return languages;
 }

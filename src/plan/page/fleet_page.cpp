@@ -224,8 +224,8 @@ void OutcomesSection(const FleetTotals& totals, std::ostream& out) {
 void SlowestSection(const SlowestRun& slowest, std::ostream& out) {
   if (slowest.seconds < 0) return;
   out << "<section id=\"slowest\">\n<h2>The slowest run</h2>\n<p class=\"note\">"
-      << Grouped(slowest.seconds) << " s from " << Escaped(StampText(slowest.run.start))
-      << " on " << Escaped(slowest.run.system_id.Utf8()) << " "
+      << Grouped(slowest.seconds) << " s from " << Escaped(StampText(slowest.run.start)) << " on "
+      << Escaped(slowest.run.system_id.Utf8()) << " "
       << Escaped(OSTypeShown(slowest.run.os_type.Utf8())) << ": run " << slowest.run_number
       << " of " << Escaped(slowest.file) << "</p>\n"
       << SlowestRunSvg(slowest) << "</section>\n";

@@ -7,11 +7,11 @@
 
 #include "base/ascii.h"
 #include "base/utf.h"
-#include "plan/windows/ini_text.h"
 #include "plan/host/host_path.h"
-#include "plan/windows/local_file.h"
 #include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
+#include "plan/windows/ini_text.h"
+#include "plan/windows/local_file.h"
 
 namespace quill::plan {
 
