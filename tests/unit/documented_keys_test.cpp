@@ -96,6 +96,9 @@ TEST(DocumentedKeysTest, EveryKeyTheProgramReadsHasItsRow) {
   platform.AddDirectory(Widen(share));
   platform.AddDirectory(Widen(log.substr(0, log.rfind('\\'))));
   platform.AddFile(Widen(share + "\\LANG.INI"), "[12]\r\nLCID=0x409\r\n");
+  // No folder "12" under AppPath: GlobalSwitches is read, and its installer ends.
+  platform.AddProgram(Widen(ExampleOf(rows, "AppPath") + "\\" + ExampleOf(rows, "GlobalSwitches")),
+                      1);
   platform.AddIniFile(
       u"C:\\Deploy\\deploy.ini",
       Widen(settings + "[0xFFFF]\nAPP1=" + ExampleOf(rows, "APPn") + "\n" + application));
