@@ -12,6 +12,7 @@
 #include "fake_platform.h"
 #include "run/entry.h"
 #include "runner/exit_codes.h"
+#include "runner/deployment_memory.h"
 #include "runner/exit_settings.h"
 
 namespace quill {
@@ -151,6 +152,8 @@ TEST(DocumentedKeysTest, DefaultsAndBoundsAreTheCodes) {
         {"0 to " + number(kLongestBusyRetryPause),
          "more counts as " + number(kLongestBusyRetryPause)}}},
       {"SuccessCodes", {success, {}}},
+      {"MaxRestarts",
+       {{"0"}, {"0 to " + number(kMostRestarts), "more counts as " + number(kMostRestarts)}}},
   };
   for (const KeyRow& row : DocumentedKeys()) {
     const auto found = facts.find(row.key);

@@ -264,7 +264,7 @@ class PatternTable {
   }
 
  private:
-  static constexpr size_t kMostOpenings = 24;
+  static constexpr size_t kMostOpenings = 32;
 
   // Those of one first byte side by side, the longer first.
   static std::vector<Pattern> SortedPatterns() {
