@@ -38,10 +38,10 @@ struct RunContext {
   int32_t BusyRetryPause = 0;      // run sequence: seconds between tries
   bool WaitForExit = false;        // run sequence
   // A run that meets a reboot verdict restarts Windows and resumes after it.
-  int32_t MaxRestarts = 0;     // run sequence: 0 unless LogExitCodes=1
-  int32_t RestartsMade = 0;    // run sequence: by this deployment before this run
-  WalkPosition ResumeAfter;    // run sequence: the installers up to it ran before
-  int RunStopped = 0;          // install pass: 1 once the run ends for a restart
+  int32_t MaxRestarts = 0;   // run sequence: 0 unless LogExitCodes=1
+  int32_t RestartsMade = 0;  // run sequence: by this deployment before this run
+  WalkPosition ResumeAfter;  // run sequence: the installers up to it ran before
+  int RunStopped = 0;        // install pass: 1 once the run ends for a restart
 
   std::unique_ptr<LogStream> RunLogStream;  // run log
   int LogOpen = 0;                          // run log

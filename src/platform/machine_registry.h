@@ -21,8 +21,7 @@ class MachineRegistry {
   // False when the value is absent, is not text, or cannot be read.
   virtual bool ReadMachineValue(const WString& key, const WString& name, WString* data) = 0;
   // Creates the key when missing; true once the value is written and on disk.
-  virtual bool WriteMachineValue(const WString& key, const WString& name,
-                                 const WString& data) = 0;
+  virtual bool WriteMachineValue(const WString& key, const WString& name, const WString& data) = 0;
   // True when the value is gone, whether or not it was there.
   virtual bool DeleteMachineValue(const WString& key, const WString& name) = 0;
 };

@@ -39,7 +39,9 @@ class Restarts : public ::testing::TestWithParam<Target> {
   WineMachine& machine() { return WineMachine::For(GetParam()); }
   std::string ini() const { return root_ + "\\deploy.ini"; }
   std::string log() const { return root_ + "\\RUN.LOG"; }
-  std::string Installer(size_t i) const { return root_ + "\\Apps\\a" + std::to_string(i + 1) + ".exe"; }
+  std::string Installer(size_t i) const {
+    return root_ + "\\Apps\\a" + std::to_string(i + 1) + ".exe";
+  }
 
   // One stand-in installer per code, each of its own name, leaving footprints.
   void WriteDeployment(const std::vector<int>& codes, const std::string& settings) {
@@ -51,9 +53,9 @@ class Restarts : public ::testing::TestWithParam<Target> {
       sections += "[A" + n + "]\r\nAppPath=" + root_ + "\\Apps\r\nAppSwitches=a" + n + ".exe 0 " +
                   std::to_string(codes[i]) + "\r\n";
     }
-    ASSERT_TRUE(machine().WriteFile(ini(), "[Settings]\r\nAppInstlPath=" + root_ + "\r\nLogFile=" +
-                                               log() + "\r\nLogExitCodes=1\r\nWaitForExit=1\r\n" +
-                                               settings + lists + sections));
+    ASSERT_TRUE(machine().WriteFile(
+        ini(), "[Settings]\r\nAppInstlPath=" + root_ + "\r\nLogFile=" + log() +
+                   "\r\nLogExitCodes=1\r\nWaitForExit=1\r\n" + settings + lists + sections));
   }
   RunResult RunQuill() {
     RunOptions options;

@@ -454,10 +454,10 @@ bool FakePlatform::ReadFileStamp(const WString& path, FileStamp* stamp) {
 WString FakePlatform::FullPath(const WString& path) {
   Record("FullPath " + Narrow(path));
   if (Fails("FullPath")) return WString();
-  const bool drive_relative = path.size() >= 2 && path[1] == u':' &&
-                              (path.size() == 2 || path[2] != u'\\');
-  if (!drive_relative || Upper(Narrow(path.substr(0, 2))) !=
-                             Upper(Narrow(current_directory.substr(0, 2)))) {
+  const bool drive_relative =
+      path.size() >= 2 && path[1] == u':' && (path.size() == 2 || path[2] != u'\\');
+  if (!drive_relative ||
+      Upper(Narrow(path.substr(0, 2))) != Upper(Narrow(current_directory.substr(0, 2)))) {
     return path;
   }
   return current_directory + u"\\" + path.substr(2);
@@ -471,8 +471,7 @@ bool FakePlatform::ReadMachineValue(const WString& key, const WString& name, WSt
   return true;
 }
 
-bool FakePlatform::WriteMachineValue(const WString& key, const WString& name,
-                                     const WString& data) {
+bool FakePlatform::WriteMachineValue(const WString& key, const WString& name, const WString& data) {
   Record("WriteMachineValue " + Narrow(key) + " " + Narrow(name) + " " + Narrow(data));
   if (Fails("WriteMachineValue")) return false;
   AddMachineValue(key, name, data);

@@ -11,8 +11,8 @@
 #include "base/run_context.h"
 #include "fake_platform.h"
 #include "run/entry.h"
-#include "runner/exit_codes.h"
 #include "runner/deployment_memory.h"
+#include "runner/exit_codes.h"
 #include "runner/exit_settings.h"
 
 namespace quill {

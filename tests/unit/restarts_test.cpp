@@ -23,14 +23,15 @@ struct Deployment {
     platform.AddDirectory(u"C:\\SYSTEM.SAV");
     platform.AddDirectory(u"C:\\Share");
     platform.AddFile(u"C:\\Share\\LANG.INI", "[12]\r\nLCID=0x409\r\n");
-    for (size_t i = 0; i < codes.size(); ++i) {
-      platform.AddProgram(Command(i), 0.2, codes[i]);
-    }
+    for (size_t i = 0; i < codes.size(); ++i) { platform.AddProgram(Command(i), 0.2, codes[i]); }
     WriteIni(settings);
   }
-  WString Command(size_t i) const { return u"C:\\Apps\\a" + Widen(std::to_string(i + 1)) + u".exe"; }
+  WString Command(size_t i) const {
+    return u"C:\\Apps\\a" + Widen(std::to_string(i + 1)) + u".exe";
+  }
   void WriteIni(const WString& settings, const WString& path = kIni) {
-    WString text = u"[Settings]\nAppInstlPath=C:\\Share\nWaitForExit=1\n" + settings + u"[0xFFFF]\n";
+    WString text =
+        u"[Settings]\nAppInstlPath=C:\\Share\nWaitForExit=1\n" + settings + u"[0xFFFF]\n";
     for (size_t i = 0; i < codes.size(); ++i) {
       const WString n = Widen(std::to_string(i + 1));
       text += u"APP" + n + u"=A" + n + u"\n";
@@ -56,8 +57,8 @@ struct Deployment {
   std::vector<int> Starts() const {
     std::vector<int> starts;
     for (size_t i = 0; i < codes.size(); ++i) {
-      starts.push_back(static_cast<int>(
-          platform.CallsNamed("StartProcess " + Narrow(Command(i))).size()));
+      starts.push_back(
+          static_cast<int>(platform.CallsNamed("StartProcess " + Narrow(Command(i))).size()));
     }
     return starts;
   }
@@ -90,42 +91,92 @@ TEST(RestartTest, ARunStopsAtARebootVerdictAndResumesAfterIt) {
   };
   const std::string kOn = "LogExitCodes=1\nMaxRestarts=";
   const Case cases[] = {
-      {u"LogExitCodes=1\nMaxRestarts=2\n", {0, 3010, 0, 3010, 0}, "", {1, 1, 1, 1, 1}, {0, 0, 1}, 2,
+      {u"LogExitCodes=1\nMaxRestarts=2\n",
+       {0, 3010, 0, 3010, 0},
+       "",
+       {1, 1, 1, 1, 1},
+       {0, 0, 1},
+       2,
        "*\nRESTART   => The run stops for restart 1 of 2 and resumes after \"A2\".\n"
        "*\nRESUME    => Restart 1 of 2 is done: the run resumes after APP2 of [0xFFFF].\n"
        "RESTART   => The run stops for restart 2 of 2 and resumes after \"A4\".\n"
        "*\nRESUME    => Restart 2 of 2 is done: the run resumes after APP4 of [0xFFFF].\n"},
-      {u"LogExitCodes=1\nMaxRestarts=1\n", {3010, 0, 3010, 0}, "", {1, 1, 1, 1}, {0, 1}, 1,
+      {u"LogExitCodes=1\nMaxRestarts=1\n",
+       {3010, 0, 3010, 0},
+       "",
+       {1, 1, 1, 1},
+       {0, 1},
+       1,
        "*\nRESTART   => The run stops for restart 1 of 1 and resumes after \"A1\".\n"
        "*\nRESUME    => Restart 1 of 1 is done: the run resumes after APP1 of [0xFFFF].\n"
        "RESTART   => The bound of 1 restarts is reached: the run goes on without restarting, "
        "and Windows needs a restart.\n"},
       // An installer that restarts Windows itself: the run only ends.
-      {u"LogExitCodes=1\nMaxRestarts=3\n", {1641, 0}, "", {1, 1}, {0, 1}, 0,
+      {u"LogExitCodes=1\nMaxRestarts=3\n",
+       {1641, 0},
+       "",
+       {1, 1},
+       {0, 1},
+       0,
        "*\nRESTART   => The run stops for restart 1 of 3 and resumes after \"A1\".\n"
        "*\nRESUME    => Restart 1 of 3 is done: the run resumes after APP1 of [0xFFFF].\n"},
-      {u"LogExitCodes=1\n", {0, 1641, 0}, "", {1, 1, 0}, {0}, 0,
+      {u"LogExitCodes=1\n",
+       {0, 1641, 0},
+       "",
+       {1, 1, 0},
+       {0},
+       0,
        "*\nRESTART   => Windows is restarting: the run ends here, and no installer after this "
        "one is started.\n"},
-      {u"LogExitCodes=1\nMaxRestarts=1\n", {3010, 1641, 0}, "", {1, 1, 0}, {0, 0}, 1,
+      {u"LogExitCodes=1\nMaxRestarts=1\n",
+       {3010, 1641, 0},
+       "",
+       {1, 1, 0},
+       {0, 0},
+       1,
        "*\nRESTART   => The run stops for restart 1 of 1 and resumes after \"A1\".\n"
        "*\nRESUME    => Restart 1 of 1 is done: the run resumes after APP1 of [0xFFFF].\n"
        "RESTART   => Windows is restarting and the bound of 1 restarts is reached: the run ends "
        "here and does not resume.\n"},
-      {u"MaxRestarts=2\n", {3010, 0}, "", {1, 1}, {1}, 0,
+      {u"MaxRestarts=2\n",
+       {3010, 0},
+       "",
+       {1, 1},
+       {1},
+       0,
        "*\nRESTART   => MaxRestarts is not used without LogExitCodes=1.\n"},
       {u"LogExitCodes=1\nMaxRestarts=0\n", {3010, 0}, "", {1, 1}, {1}, 0, "*\n"},
-      {u"LogExitCodes=1\nMaxRestarts=25\n", {3010, 0}, "", {1, 1}, {0, 1}, 1,
+      {u"LogExitCodes=1\nMaxRestarts=25\n",
+       {3010, 0},
+       "",
+       {1, 1},
+       {0, 1},
+       1,
        "*\nRESTART   => The run stops for restart 1 of 10 and resumes after \"A1\".\n"
        "*\nRESUME    => Restart 1 of 10 is done: the run resumes after APP1 of [0xFFFF].\n"},
-      {u"LogExitCodes=1\nMaxRestarts=1\n", {3010, 0}, "WriteMachineValue", {1, 1}, {1}, 0,
+      {u"LogExitCodes=1\nMaxRestarts=1\n",
+       {3010, 0},
+       "WriteMachineValue",
+       {1, 1},
+       {1},
+       0,
        "*\nRESTART   => The resumption cannot be registered: the run goes on without "
        "restarting, and Windows needs a restart.\n"},
-      {u"LogExitCodes=1\nMaxRestarts=1\n", {3010, 0}, "ReadFileStamp", {1, 1}, {1}, 0,
+      {u"LogExitCodes=1\nMaxRestarts=1\n",
+       {3010, 0},
+       "ReadFileStamp",
+       {1, 1},
+       {1},
+       0,
        "*\nRESTART   => The resumption cannot be registered: the run goes on without "
        "restarting, and Windows needs a restart.\n"},
       // Windows refuses to restart: the resumption waits for the next start.
-      {u"LogExitCodes=1\nMaxRestarts=1\n", {3010, 0}, "RequestRestart", {1, 1}, {0, 1}, 1,
+      {u"LogExitCodes=1\nMaxRestarts=1\n",
+       {3010, 0},
+       "RequestRestart",
+       {1, 1},
+       {0, 1},
+       1,
        "*\nRESTART   => The run stops for restart 1 of 1 and resumes after \"A1\".\n"
        "*\nRESUME    => Restart 1 of 1 is done: the run resumes after APP1 of [0xFFFF].\n"},
   };

@@ -70,10 +70,11 @@ std::string CsvField(const std::string& field) {
 
 FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
   std::string header;
-  Fields(header, {"log file", "run", "run start", "SystemID", "OSType", "LCID", "language code",
-                  "list section", "application", "command line", "start", "end", "outcome",
-                  "seconds", "run outcome", "latest run of its log", "exit code", "exit verdict",
-                  "exit meaning", "run restart"});
+  Fields(header, {"log file",    "run",          "run start",     "SystemID",
+                  "OSType",      "LCID",         "language code", "list section",
+                  "application", "command line", "start",         "end",
+                  "outcome",     "seconds",      "run outcome",   "latest run of its log",
+                  "exit code",   "exit verdict", "exit meaning",  "run restart"});
   out_ << header << "\r\n";
 }
 

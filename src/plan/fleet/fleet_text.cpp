@@ -108,7 +108,8 @@ void ExitCodes(const FleetTotals& totals, int top, std::ostream& out) {
 }
 
 // A list of PCs in the form of the reboots' list.
-void PcList(const char* title, const std::vector<const FailingPc*>& pcs, int top, std::ostream& out) {
+void PcList(const char* title, const std::vector<const FailingPc*>& pcs, int top,
+            std::ostream& out) {
   if (pcs.empty()) return;
   const size_t shown = std::min(pcs.size(), static_cast<size_t>(std::max(top, 0)));
   out << "\n" << title << ", most recent first";

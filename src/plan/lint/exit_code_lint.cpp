@@ -6,8 +6,8 @@
 #include "base/profile_value.h"
 #include "base/utf.h"
 #include "plan/text/case_fold.h"
-#include "runner/exit_codes.h"
 #include "runner/deployment_memory.h"
+#include "runner/exit_codes.h"
 #include "runner/exit_settings.h"
 
 namespace quill::plan {
@@ -94,8 +94,8 @@ class ExitCodeLint {
     const WString& path = platform_.ini_path();
     const bool share = path.size() >= 2 && (path[0] == u'\\' || path[0] == u'/') &&
                        (path[1] == u'\\' || path[1] == u'/');
-    const bool other_drive = path.size() >= 2 && path[1] == u':' && path[0] != u'C' &&
-                             path[0] != u'c';
+    const bool other_drive =
+        path.size() >= 2 && path[1] == u':' && path[0] != u'C' && path[0] != u'c';
     if (!share && !other_drive) return;
     add_(u"Settings", u"MaxRestarts", "restart-path-not-back", Severity::kWarning,
          "the input INI file " + ToUtf8(path) + " lies " +

@@ -169,12 +169,16 @@ std::string RestartsSection(const FleetTotals& totals, size_t pcs_listed) {
                      " runs stopped for a restart (counted neither failed nor cut short); " +
                      Grouped(totals.restart_bound_runs) +
                      " went on though Windows needs a restart.</p>\n"
-                     "<h2 id=\"restart-pending\">PCs whose latest run stopped for a restart and never resumed</h2>\n"
-                     "<p class=\"note\">" + Grouped(static_cast<int64_t>(pending.size())) +
+                     "<h2 id=\"restart-pending\">PCs whose latest run stopped for a restart and "
+                     "never resumed</h2>\n"
+                     "<p class=\"note\">" +
+                     Grouped(static_cast<int64_t>(pending.size())) +
                      " PCs, most recent first.</p>\n";
   if (!pending.empty()) html += FailingPcs(pending, pcs_listed, "stopped");
-  html += "<h2 id=\"restart-bound\">PCs at the bound of their restarts: Windows needs a restart</h2>\n"
-          "<p class=\"note\">" + Grouped(static_cast<int64_t>(bound.size())) + " PCs, most recent first.</p>\n";
+  html +=
+      "<h2 id=\"restart-bound\">PCs at the bound of their restarts: Windows needs a restart</h2>\n"
+      "<p class=\"note\">" +
+      Grouped(static_cast<int64_t>(bound.size())) + " PCs, most recent first.</p>\n";
   if (!bound.empty()) html += FailingPcs(bound, pcs_listed, "restart");
   return html + "</section>\n";
 }

@@ -10,9 +10,9 @@
 #include "plan/text/case_fold.h"
 #include "run/install_time.h"
 #include "runner/exit_settings.h"
-#include "runner/restarts.h"
 #include "runner/install_pass.h"
 #include "runner/installer_pause.h"
+#include "runner/restarts.h"
 
 namespace quill::plan {
 

@@ -90,7 +90,8 @@ bool ExitKeysGiven(const PlanSettings& settings) {
 std::string ExitCodesText(const PlanSettings& settings) {
   if (!settings.log_exit_codes) return "not recorded" + RestartsText(settings);
   std::string text = "recorded and judged";
-  if (settings.busy_retries == 0) return text + "; busy codes not tried again" + RestartsText(settings);
+  if (settings.busy_retries == 0)
+    return text + "; busy codes not tried again" + RestartsText(settings);
   return text + "; busy " + CodesText(settings.busy_codes) + " tried again up to " +
          std::to_string(settings.busy_retries) + " times, " +
          std::to_string(settings.busy_retry_pause) + " s apart" + RestartsText(settings);

@@ -63,8 +63,9 @@ std::string RebootsLeft(const RunRow& run) {
 
 std::string RestartStop(const RunRow& run) {
   if (!run.stopped_for_restart) return std::string();
-  const std::string after =
-      run.applications.empty() ? std::string() : " after " + run.applications.back().app_section.Utf8();
+  const std::string after = run.applications.empty()
+                                ? std::string()
+                                : " after " + run.applications.back().app_section.Utf8();
   if (run.restart.empty()) return "ended for the restart Windows began" + after;
   return "stopped for restart " + run.restart.Utf8() + after;
 }
@@ -72,8 +73,14 @@ std::string RestartStop(const RunRow& run) {
 void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
   failed_before_ = failed_before_ || latest_failed_;
   ++runs_in_log_;
-  latest_stop_ = {file, run.system_id.Utf8(), run.os_type.Utf8(), run.start.seconds,
-                  StampText(run.start), number, false, RestartStop(run)};
+  latest_stop_ = {file,
+                  run.system_id.Utf8(),
+                  run.os_type.Utf8(),
+                  run.start.seconds,
+                  StampText(run.start),
+                  number,
+                  false,
+                  RestartStop(run)};
   latest_bound_ = latest_stop_;
   latest_bound_.what.clear();
   if (run.needs_restart) {

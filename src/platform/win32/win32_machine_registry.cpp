@@ -44,9 +44,9 @@ bool Win32Platform::WriteMachineValue(const WString& key, const WString& name,
     return false;
   }
   const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-  bool written = RegSetValueExW(opened, WideText(name), 0, REG_SZ,
-                                reinterpret_cast<const BYTE*>(WideText(data)),
-                                bytes) == ERROR_SUCCESS;
+  bool written =
+      RegSetValueExW(opened, WideText(name), 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(WideText(data)), bytes) == ERROR_SUCCESS;
   // On the disk before the machine goes down, not when Windows gets to it.
   written = written && RegFlushKey(opened) == ERROR_SUCCESS;
   RegCloseKey(opened);

@@ -112,10 +112,14 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   Report(as_csv);
   const std::string csv = Slurp(as_csv.csv);
   EXPECT_EQ(0u, csv.find("log file,")) << csv.substr(0, 300);
-  EXPECT_NE(std::string::npos, csv.find(",latest run of its log,exit code,exit verdict,exit meaning,run restart\r\n"));
-  EXPECT_NE(std::string::npos, csv.find(",failed,yes,1603,failure,fatal error during installation,\r\n"));
-  EXPECT_NE(std::string::npos, csv.find(",failed,no,0xC0000005,failure,access violation (crashed),\r\n"));
-  EXPECT_NE(std::string::npos, csv.find(",finished,yes,1618,\"busy, tried again\",another installation is already in progress,\r\n"));
+  EXPECT_NE(std::string::npos,
+            csv.find(",latest run of its log,exit code,exit verdict,exit meaning,run restart\r\n"));
+  EXPECT_NE(std::string::npos,
+            csv.find(",failed,yes,1603,failure,fatal error during installation,\r\n"));
+  EXPECT_NE(std::string::npos,
+            csv.find(",failed,no,0xC0000005,failure,access violation (crashed),\r\n"));
+  EXPECT_NE(std::string::npos, csv.find(",finished,yes,1618,\"busy, tried again\",another "
+                                        "installation is already in progress,\r\n"));
   // Without a restart record the report says nothing of restarts.
   EXPECT_EQ(std::string::npos, text.find("restarts:"));
   EXPECT_FALSE(json["pcs"].contains("restart_pending"));
@@ -125,7 +129,8 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
 // named until a later run resumes it. One at its bound needs a restart.
 TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
   const Ended reboot = {u"Driver", u"3010", u"success, reboot required"};
-  const std::pair<LogRecord, std::vector<WString>> stop = {LogRecord::kRestartStop, {u"1 of 1", u"Driver"}};
+  const std::pair<LogRecord, std::vector<WString>> stop = {LogRecord::kRestartStop,
+                                                           {u"1 of 1", u"Driver"}};
   tree_.File("share/PC-STOPPED.LOG", PcRun(u"0xC3", u"10:00:00", {reboot}, {stop}));
   tree_.File("share/PC-RESUMED.LOG",
              PcRun(u"0xC3", u"10:01:00", {reboot}, {stop}) +
@@ -141,7 +146,8 @@ TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
   ASSERT_EQ(1u, json["pcs"]["restart_pending_list"].size()) << json["pcs"].dump();
   EXPECT_NE(std::string::npos,
             json["pcs"]["restart_pending_list"][0]["file"].get<std::string>().find("PC-STOPPED"));
-  EXPECT_EQ("stopped for restart 1 of 1 after Driver", json["pcs"]["restart_pending_list"][0]["what"]);
+  EXPECT_EQ("stopped for restart 1 of 1 after Driver",
+            json["pcs"]["restart_pending_list"][0]["what"]);
   ASSERT_EQ(1u, json["pcs"]["at_restart_bound_list"].size());
   EXPECT_NE(std::string::npos,
             json["pcs"]["at_restart_bound_list"][0]["file"].get<std::string>().find("PC-RESUMED"));
@@ -149,14 +155,16 @@ TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
   EXPECT_EQ(1u, json["pcs"]["still_failing_list"].size());
 
   const std::string text = Report(ReportOptions());
-  EXPECT_NE(std::string::npos, text.find("restarts: 2 runs stopped for a restart (counted neither failed "
-                                         "nor cut short), 1 went on though Windows needs a restart\n"));
+  EXPECT_NE(std::string::npos,
+            text.find("restarts: 2 runs stopped for a restart (counted neither failed "
+                      "nor cut short), 1 went on though Windows needs a restart\n"));
   ReportOptions as_csv;
   as_csv.csv = tree_.Path("runs.csv");
   Report(as_csv);
   const std::string csv = Slurp(as_csv.csv);
-  EXPECT_NE(std::string::npos, csv.find(",finished,yes,3010,\"success, reboot required\",\"success, "
-                                        "restart required\",stopped for a restart\r\n"));
+  EXPECT_NE(std::string::npos,
+            csv.find(",finished,yes,3010,\"success, reboot required\",\"success, "
+                     "restart required\",stopped for a restart\r\n"));
 }
 
 }  // namespace
