@@ -16,10 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   quill::DeploymentMemory memory;
   memory.ini_path = u"untouched";
   if (!quill::DecodeMemory(text, &memory)) {
-    Check(memory.ini_path == u"untouched" && memory.restarts == 0, "a memory that does not read is untouched");
+    Check(memory.ini_path == u"untouched" && memory.restarts == 0,
+          "a memory that does not read is untouched");
     return 0;
   }
-  Check(memory.restarts >= 1 && memory.restarts <= quill::kMostRestarts, "restarts within the bound");
+  Check(memory.restarts >= 1 && memory.restarts <= quill::kMostRestarts,
+        "restarts within the bound");
   Check(memory.after.pass >= 0 && memory.after.pass <= 1, "a pass the run has");
   Check(memory.after.stage >= 1 && memory.after.stage <= 2, "a stage the pass has");
   Check(memory.after.number >= 1, "an APP number");

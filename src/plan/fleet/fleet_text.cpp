@@ -74,6 +74,21 @@ void FailingPcs(const FleetTotals& totals, int top, std::ostream& out) {
 }
 
 // Only where the logs recorded exit codes: a report of other logs reads as before.
+// A list of PCs, most recent first, the first `top` of them.
+void PcList(const char* title, const std::vector<const FailingPc*>& pcs, int top,
+            std::ostream& out) {
+  if (pcs.empty()) return;
+  const size_t shown = std::min(pcs.size(), static_cast<size_t>(std::max(top, 0)));
+  out << "\n" << title << ", most recent first";
+  if (shown < pcs.size()) out << " (" << shown << " of " << pcs.size() << ")";
+  out << ":\n";
+  for (size_t i = 0; i < shown; ++i) {
+    const FailingPc& pc = *pcs[i];
+    out << "  " << Padded(Shown(pc.start_text), 20) << Padded(Shown(pc.file), 30)
+        << Padded(Shown(pc.system_id), 10) << Shown(pc.what) << "\n";
+  }
+}
+
 void ExitCodes(const FleetTotals& totals, int top, std::ostream& out) {
   const ExitCounts& exits = totals.exits;
   if (exits.recorded == 0) return;
@@ -94,32 +109,7 @@ void ExitCodes(const FleetTotals& totals, int top, std::ostream& out) {
     }
     out << "    " << Padded(Shown(app->name), 20) << codes << "\n";
   }
-  const auto rebooting = totals.pcs.NeedingRebootFirst();
-  if (rebooting.empty()) return;
-  const size_t shown = std::min(rebooting.size(), static_cast<size_t>(std::max(top, 0)));
-  out << "\nPCs whose latest run left a reboot, most recent first";
-  if (shown < rebooting.size()) out << " (" << shown << " of " << rebooting.size() << ")";
-  out << ":\n";
-  for (size_t i = 0; i < shown; ++i) {
-    const RebootPc& pc = *rebooting[i];
-    out << "  " << Padded(Shown(pc.start_text), 20) << Padded(Shown(pc.file), 30)
-        << Padded(Shown(pc.system_id), 10) << Shown(pc.what) << "\n";
-  }
-}
-
-// A list of PCs in the form of the reboots' list.
-void PcList(const char* title, const std::vector<const FailingPc*>& pcs, int top,
-            std::ostream& out) {
-  if (pcs.empty()) return;
-  const size_t shown = std::min(pcs.size(), static_cast<size_t>(std::max(top, 0)));
-  out << "\n" << title << ", most recent first";
-  if (shown < pcs.size()) out << " (" << shown << " of " << pcs.size() << ")";
-  out << ":\n";
-  for (size_t i = 0; i < shown; ++i) {
-    const FailingPc& pc = *pcs[i];
-    out << "  " << Padded(Shown(pc.start_text), 20) << Padded(Shown(pc.file), 30)
-        << Padded(Shown(pc.system_id), 10) << Shown(pc.what) << "\n";
-  }
+  PcList("PCs whose latest run left a reboot", totals.pcs.NeedingRebootFirst(), top, out);
 }
 
 // Only where a run restarted, or could not: without MaxRestarts the report
