@@ -79,125 +79,92 @@ struct Deployment {
   std::vector<int> exit_codes;
 };
 
+std::string Stop(const std::string& of, const std::string& app) {
+  return "RESTART   => The run stops for restart " + of + " and resumes after \"" + app + "\".\n";
+}
+
+std::string Resume(const std::string& of, const std::string& app_key) {
+  return "*\nRESUME    => Restart " + of + " is done: the run resumes after " + app_key +
+         " of [0xFFFF].\n";
+}
+
+const std::string kNotRegistered =
+    "RESTART   => The resumption cannot be registered: the run goes on without restarting, and "
+    "Windows needs a restart.\n";
+
 TEST(RestartTest, ARunStopsAtARebootVerdictAndResumesAfterIt) {
   struct Case {
     WString settings;
     std::vector<uint32_t> codes;
     std::string fail;  // an operation that fails throughout
-    std::vector<int> starts;
-    std::vector<int> exit_codes;
-    int restart_requests;
+    std::string seen;  // starts of each installer, exit code of each run, restarts asked for
     std::string lines;
   };
-  const std::string kOn = "LogExitCodes=1\nMaxRestarts=";
+  const WString on = u"LogExitCodes=1\nMaxRestarts=";
   const Case cases[] = {
-      {u"LogExitCodes=1\nMaxRestarts=2\n",
+      {on + u"2",
        {0, 3010, 0, 3010, 0},
        "",
-       {1, 1, 1, 1, 1},
-       {0, 0, 1},
-       2,
-       "*\nRESTART   => The run stops for restart 1 of 2 and resumes after \"A2\".\n"
-       "*\nRESUME    => Restart 1 of 2 is done: the run resumes after APP2 of [0xFFFF].\n"
-       "RESTART   => The run stops for restart 2 of 2 and resumes after \"A4\".\n"
-       "*\nRESUME    => Restart 2 of 2 is done: the run resumes after APP4 of [0xFFFF].\n"},
-      {u"LogExitCodes=1\nMaxRestarts=1\n",
+       "11111 001 2",
+       Stop("1 of 2", "A2") + Resume("1 of 2", "APP2") + Stop("2 of 2", "A4") +
+           Resume("2 of 2", "APP4")},
+      {on + u"1",
        {3010, 0, 3010, 0},
        "",
-       {1, 1, 1, 1},
-       {0, 1},
-       1,
-       "*\nRESTART   => The run stops for restart 1 of 1 and resumes after \"A1\".\n"
-       "*\nRESUME    => Restart 1 of 1 is done: the run resumes after APP1 of [0xFFFF].\n"
-       "RESTART   => The bound of 1 restarts is reached: the run goes on without restarting, "
-       "and Windows needs a restart.\n"},
+       "1111 01 1",
+       Stop("1 of 1", "A1") + Resume("1 of 1", "APP1") +
+           "RESTART   => The bound of 1 restarts is reached: the run goes on without restarting, "
+           "and Windows needs a restart.\n"},
       // An installer that restarts Windows itself: the run only ends.
-      {u"LogExitCodes=1\nMaxRestarts=3\n",
-       {1641, 0},
-       "",
-       {1, 1},
-       {0, 1},
-       0,
-       "*\nRESTART   => The run stops for restart 1 of 3 and resumes after \"A1\".\n"
-       "*\nRESUME    => Restart 1 of 3 is done: the run resumes after APP1 of [0xFFFF].\n"},
-      {u"LogExitCodes=1\n",
+      {on + u"3", {1641, 0}, "", "11 01 0", Stop("1 of 3", "A1") + Resume("1 of 3", "APP1")},
+      {u"LogExitCodes=1",
        {0, 1641, 0},
        "",
-       {1, 1, 0},
-       {0},
-       0,
-       "*\nRESTART   => Windows is restarting: the run ends here, and no installer after this "
-       "one is started.\n"},
-      {u"LogExitCodes=1\nMaxRestarts=1\n",
+       "110 0 0",
+       "RESTART   => Windows is restarting: the run ends here, and no installer after this one "
+       "is started.\n"},
+      {on + u"1",
        {3010, 1641, 0},
        "",
-       {1, 1, 0},
-       {0, 0},
-       1,
-       "*\nRESTART   => The run stops for restart 1 of 1 and resumes after \"A1\".\n"
-       "*\nRESUME    => Restart 1 of 1 is done: the run resumes after APP1 of [0xFFFF].\n"
-       "RESTART   => Windows is restarting and the bound of 1 restarts is reached: the run ends "
-       "here and does not resume.\n"},
-      {u"MaxRestarts=2\n",
+       "110 00 1",
+       Stop("1 of 1", "A1") + Resume("1 of 1", "APP1") +
+           "RESTART   => Windows is restarting and the bound of 1 restarts is reached: the run "
+           "ends here and does not resume.\n"},
+      {u"MaxRestarts=2",
        {3010, 0},
        "",
-       {1, 1},
-       {1},
-       0,
-       "*\nRESTART   => MaxRestarts is not used without LogExitCodes=1.\n"},
-      {u"LogExitCodes=1\nMaxRestarts=0\n", {3010, 0}, "", {1, 1}, {1}, 0, "*\n"},
-      {u"LogExitCodes=1\nMaxRestarts=25\n",
-       {3010, 0},
-       "",
-       {1, 1},
-       {0, 1},
-       1,
-       "*\nRESTART   => The run stops for restart 1 of 10 and resumes after \"A1\".\n"
-       "*\nRESUME    => Restart 1 of 10 is done: the run resumes after APP1 of [0xFFFF].\n"},
-      {u"LogExitCodes=1\nMaxRestarts=1\n",
-       {3010, 0},
-       "WriteMachineValue",
-       {1, 1},
-       {1},
-       0,
-       "*\nRESTART   => The resumption cannot be registered: the run goes on without "
-       "restarting, and Windows needs a restart.\n"},
-      {u"LogExitCodes=1\nMaxRestarts=1\n",
-       {3010, 0},
-       "ReadFileStamp",
-       {1, 1},
-       {1},
-       0,
-       "*\nRESTART   => The resumption cannot be registered: the run goes on without "
-       "restarting, and Windows needs a restart.\n"},
+       "11 1 0",
+       "RESTART   => MaxRestarts is not used without LogExitCodes=1.\n"},
+      {on + u"0", {3010, 0}, "", "11 1 0", ""},
+      {on + u"25", {3010, 0}, "", "11 01 1", Stop("1 of 10", "A1") + Resume("1 of 10", "APP1")},
+      {on + u"1", {3010, 0}, "WriteMachineValue", "11 1 0", kNotRegistered},
+      {on + u"1", {3010, 0}, "ReadFileStamp", "11 1 0", kNotRegistered},
       // Windows refuses to restart: the resumption waits for the next start.
-      {u"LogExitCodes=1\nMaxRestarts=1\n",
+      {on + u"1",
        {3010, 0},
        "RequestRestart",
-       {1, 1},
-       {0, 1},
-       1,
-       "*\nRESTART   => The run stops for restart 1 of 1 and resumes after \"A1\".\n"
-       "*\nRESUME    => Restart 1 of 1 is done: the run resumes after APP1 of [0xFFFF].\n"},
+       "11 01 1",
+       Stop("1 of 1", "A1") + Resume("1 of 1", "APP1")},
   };
   for (const Case& c : cases) {
-    Deployment deployment(c.settings, c.codes);
+    Deployment deployment(c.settings + u"\n", c.codes);
     if (!c.fail.empty()) deployment.platform.FailOn(c.fail);
     deployment.RunAll();
-    const std::string name = Narrow(c.settings) + c.fail;
-    EXPECT_EQ(c.starts, deployment.Starts()) << name;
-    EXPECT_EQ(c.exit_codes, deployment.exit_codes) << name;
-    EXPECT_EQ(c.restart_requests, deployment.platform.restart_requests()) << name;
-    EXPECT_EQ(c.lines, deployment.RestartLines()) << name;
+    const std::string name = Narrow(c.settings) + " " + c.fail;
+    std::string seen;
+    for (int starts : deployment.Starts()) seen += std::to_string(starts);
+    seen += " ";
+    for (int code : deployment.exit_codes) seen += std::to_string(code);
+    EXPECT_EQ(c.seen, seen + " " + std::to_string(deployment.platform.restart_requests())) << name;
+    EXPECT_EQ("*\n" + c.lines, deployment.RestartLines()) << name;
     // Whatever the path, a deployment that ended leaves nothing behind.
     EXPECT_EQ(nullptr, deployment.platform.MachineValue(kMemoryKey, kMemoryName)) << name;
     EXPECT_EQ(nullptr, deployment.platform.MachineValue(kRunOnceKey, kRunOnceName)) << name;
     // Without the bound in force, the registry is never asked.
-    const bool asks = deployment.platform.calls().end() !=
-                      std::find_if(deployment.platform.calls().begin(),
-                                   deployment.platform.calls().end(), [](const std::string& call) {
-                                     return call.find("MachineValue") != std::string::npos;
-                                   });
+    const std::vector<std::string>& calls = deployment.platform.calls();
+    const bool asks = std::any_of(calls.begin(), calls.end(), [](const std::string& call) {
+      return call.find("MachineValue") != std::string::npos;
+    });
     EXPECT_EQ(name.find("LogExitCodes=1\nMaxRestarts=") != std::string::npos &&
                   name.find("MaxRestarts=0") == std::string::npos,
               asks)
@@ -230,13 +197,11 @@ TEST(RestartTest, AChangedIniFileStartsFromTheTop) {
     if (run == 0) deployment.WriteIni(u"LogExitCodes=1\nMaxRestarts=1\n;edited\n");
   });
   EXPECT_EQ((std::vector<int>{2, 2, 1}), deployment.Starts());
-  EXPECT_EQ(
-      "*\nRESTART   => The run stops for restart 1 of 1 and resumes after \"A2\".\n"
-      "*\nRESUME    => The Input INI file is not as it was at restart 1 of 1: the run starts "
-      "from the top.\n"
-      "RESTART   => The run stops for restart 1 of 1 and resumes after \"A2\".\n"
-      "*\nRESUME    => Restart 1 of 1 is done: the run resumes after APP2 of [0xFFFF].\n",
-      deployment.RestartLines());
+  EXPECT_EQ("*\n" + Stop("1 of 1", "A2") +
+                "*\nRESUME    => The Input INI file is not as it was at restart 1 of 1: the run "
+                "starts from the top.\n" +
+                Stop("1 of 1", "A2") + Resume("1 of 1", "APP2"),
+            deployment.RestartLines());
 }
 
 TEST(RestartTest, MemoryReadsBackOnlyAsWritten) {
