@@ -204,6 +204,23 @@ TEST(RestartTest, AChangedIniFileStartsFromTheTop) {
             deployment.RestartLines());
 }
 
+// The place to go on from lies in pass 1: pass 0 is passed over whole.
+TEST(RestartTest, AResumptionInPassOneSkipsPassZero) {
+  Deployment deployment(u"", {0, 3010, 0});
+  deployment.platform.AddIniFile(
+      kIni,
+      u"[Settings]\nAppInstlPath=C:\\Share\nLogExitCodes=1\nMaxRestarts=1\n[0xFFFF]\nAPP1=A1\n"
+      u"[0xFFFF_WINXP]\nAPP1=A2\nAPP2=A3\n[A1]\nAppPath=C:\\Apps\nAppSwitches=a1.exe\n"
+      u"[A2]\nAppPath=C:\\Apps\nAppSwitches=a2.exe\n[A3]\nAppPath=C:\\Apps\nAppSwitches=a3.exe\n");
+  deployment.RunAll();
+  EXPECT_EQ((std::vector<int>{1, 1, 1}), deployment.Starts());
+  EXPECT_EQ((std::vector<int>{0, 1}), deployment.exit_codes);
+  EXPECT_EQ("*\n" + Stop("1 of 1", "A2") +
+                "*\nRESUME    => Restart 1 of 1 is done: the run resumes after APP1 of "
+                "[0xFFFF_WINXP].\n",
+            deployment.RestartLines());
+}
+
 TEST(RestartTest, MemoryReadsBackOnlyAsWritten) {
   DeploymentMemory memory;
   memory.ini_path = u"C:\\A;B\\deploy.ini";
