@@ -5,6 +5,7 @@
 namespace quill::plan {
 
 void ExitCounts::Take(const AppRow& app) {
+  tried_again += app.busy_tries;
   if (!app.exit_code) return;
   ++recorded;
   ++by_code[*app.exit_code];
@@ -13,7 +14,7 @@ void ExitCounts::Take(const AppRow& app) {
     case ExitVerdict::kFailure: ++failed; break;
     case ExitVerdict::kRebootRequired: ++reboot_required; break;
     case ExitVerdict::kRebootStarted: ++reboot_started; break;
-    case ExitVerdict::kBusyTriedAgain: ++tried_again; break;
+    case ExitVerdict::kBusyTriedAgain: break;  // counted in its tries
     case ExitVerdict::kSuccess: break;
   }
 }
