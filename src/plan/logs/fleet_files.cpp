@@ -43,7 +43,7 @@ class Walker {
     }
     if (fs::is_symlink(own) && !named) {
       visit_({text, "not read: a link, and links inside folders are not followed "
-                    "(name it on the command line to read it)"});
+                    "(name it on the command line to read it)", true});
       return;
     }
     const fs::file_status status = fs::status(host, error);
@@ -52,7 +52,7 @@ class Walker {
       return;
     }
     if (!fs::is_directory(status) && !fs::is_regular_file(status)) {
-      visit_({text, "not read: " + KindOf(text, true) + ", not a file"});
+      visit_({text, "not read: " + KindOf(text, true) + ", not a file", !named});
       return;
     }
     FileIdentity identity;

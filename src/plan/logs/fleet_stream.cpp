@@ -85,7 +85,8 @@ void StreamFleet(const std::vector<std::string>& paths, const std::vector<std::s
   RunStream stream;
   ForEachFile(paths, not_inputs, [&](const FoundFile& found) {
     if (!found.problem.empty()) {
-      Tell(sinks, {found.path, 0, found.problem, true});
+      // What a folder holds besides logs is passed over as a README is.
+      Tell(sinks, {found.path, 0, found.problem, true, found.passed_over});
     } else {
       ReadLogThrough(found.path, reading, sinks, stream);
     }
