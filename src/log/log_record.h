@@ -30,6 +30,7 @@ enum class LogRecord {
   // Written only when the input INI file asks for exit codes.
   kExitCode,          // code, verdict
   kExitCodesUnread,   // key and value, section
+  kExitSettingClamped,  // key and value, section; the bound taken
 };
 
 struct LogValues {

@@ -21,9 +21,23 @@ const char16_t* FallbackFolder(const WString& language_code) {
   return nullptr;
 }
 
+// CON, NUL, COM1 ...: Windows opens the device under any folder, with any
+// extension and blanks after it.
+bool NamesADevice(const WString& name) {
+  WString stem = name.substr(0, name.find(u'.'));
+  while (!stem.empty() && stem.back() == u' ') stem.pop_back();
+  for (char16_t& c : stem) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  }
+  if (stem == u"CON" || stem == u"PRN" || stem == u"AUX" || stem == u"NUL") return true;
+  const bool numbered = stem.size() == 4 && stem[3] >= u'1' && stem[3] <= u'9';
+  return numbered && (stem.compare(0, 3, u"COM") == 0 || stem.compare(0, 3, u"LPT") == 0);
+}
+
 }  // namespace
 
 bool LeavesItsFolder(const WString& name) {
+  if (NamesADevice(name)) return true;
   bool only_dots_and_blanks = !name.empty();
   for (char16_t c : name) {
     if (c < 0x20 || std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) {

@@ -20,7 +20,7 @@ const LogRecord kAllRecords[] = {
     LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,     LogRecord::kProcessing,
     LogRecord::kLaunched,        LogRecord::kStart,            LogRecord::kEnd,
     LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed, LogRecord::kResultTimedOut,
-    LogRecord::kExitCode,        LogRecord::kExitCodesUnread,
+    LogRecord::kExitCode,        LogRecord::kExitCodesUnread, LogRecord::kExitSettingClamped,
 };
 // The third banner line is the first one again; which it is, the block tells.
 // A record kind added to the program is added here, and to the run builder.
@@ -121,6 +121,16 @@ class PatternTable {
     return nullptr;
   }
 
+  // The next opening after `opening` that also stands at `at`, if any.
+  const Opening* NextOpening(const Opening* opening, const char* at, const char* end) const {
+    const auto first = static_cast<unsigned char>(*at);
+    const Opening* const last = openings_.data() + first_at_[first] + first_count_[first];
+    for (++opening; opening < last; ++opening) {
+      if (opening->At(at, end)) return opening;
+    }
+    return nullptr;
+  }
+
   // Where the banner's first line ends [from, end) after other text, or
   // nullptr: a run torn mid-record that the next run's banner went on from.
   const char* BannerAfterText(const char* from, const char* end) const {
@@ -182,10 +192,18 @@ bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>*
   const char* const stars = table.BannerAfterText(at, end);
   const char* const record_end = stars != nullptr ? stars : end;
   if (const Opening* opening = table.OpeningAt(at, record_end)) {
-    RecordSpan& record = records->emplace_back();
-    record.record = opening->record;
-    record.line = number;
-    record.cut_short = !opening->Fill(at, record_end, &record) || stars != nullptr;
+    // Records that share an opening are told apart by the rest of their text.
+    RecordSpan record;
+    bool whole = false;
+    for (const Opening* other = opening; other != nullptr && !whole; other = table.NextOpening(other, at, record_end)) {
+      RecordSpan tried;
+      tried.record = other->record;
+      tried.line = number;
+      whole = other->Fill(at, record_end, &tried);
+      if (whole || other == opening) record = tried;
+    }
+    record.cut_short = !whole || stars != nullptr;
+    records->push_back(record);
   } else {
     unknown = true;
   }

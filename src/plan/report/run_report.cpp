@@ -262,6 +262,7 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kBannerFirstLine:
     case LogRecord::kBannerThirdLine:
     case LogRecord::kExitCodesUnread:  // told for the admin; the defaults were used
+    case LogRecord::kExitSettingClamped:
       return;
     case LogRecord::kExitCode: TakeExitCode(record); return;
     default:
