@@ -140,7 +140,7 @@ void WriteExitCode(const AppRow& app, RowWriter& row) {
     if (app.exit_record) row << "  failed: its exit record does not read";
     return;
   }
-  row << "  " << (FailedByExitCode(app) ? "failed: " : "") << ExitCodeTold(*app.exit_code);
+  row << "  " << (FailedByExitCode(app) ? "failed: " : "") << ExitCodeTold(*app.exit_code, std::string(app.command_line.bytes()));
   if (app.verdict == ExitVerdict::kBusyTriedAgain) {
     row << "; busy, no try after it";
   } else if (app.busy_tries > 0) {
@@ -209,7 +209,7 @@ nlohmann::ordered_json RunJson(const RunRow& run) {
     if (app.exit_code) {
       apps.back()["exit_code"] = *app.exit_code;
       apps.back()["exit_verdict"] = app.verdict ? ToUtf8(ExitVerdictWords(*app.verdict)) : "";
-      apps.back()["exit_meaning"] = ExitMeaning(*app.exit_code);
+      apps.back()["exit_meaning"] = ExitMeaning(*app.exit_code, std::string(app.command_line.bytes()));
     }
   }
   return {{"start", StampText(run.start)},

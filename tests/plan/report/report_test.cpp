@@ -9,6 +9,7 @@
 #include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
 #include "plan/report/run_report.h"
+#include "plan/text/exit_meanings.h"
 
 namespace quill::plan {
 namespace {
@@ -362,6 +363,27 @@ TEST(ReportTest, ExitRecordsBelongToTheApplicationThatEndedJustBefore) {
     EXPECT_EQ(c.outcome == AppOutcome::kNoResult, report.runs[0].outcome == RunOutcome::kCutShort) << c.name;
     EXPECT_TRUE(report.unknown_lines.empty()) << c.name;
   }
+
+  // A code told with the meaning that applies to what was launched.
+  const struct {
+    uint32_t code;
+    const char* command_line;
+    const char* told;
+  } meanings[] = {
+      {0x7FFFFFFF, "", "exit 2147483647"},
+      {0x80000000, "", "exit 0x80000000"},
+      {0x80070000, "", "exit 0x80070000"},  // an HRESULT that wraps no error
+      {0x80070643, "", "exit 0x80070643: fatal error during installation"},
+      {3010, "", "exit 3010: success, restart required"},
+      {1641, "", "exit 1641: success, restart started"},
+      {7, "C:\\Tools\\7za.exe x a.7z", "exit 7: if Inno Setup: cannot proceed with installation"},
+      {2, "C:\\Apps\\msiexec-wrapper.exe /s", "exit 2: if NSIS: aborted by the installer script; "
+                                               "if Inno Setup: cancelled before installing"},
+      {2, "msiexec /i missing.msi /qn", "exit 2"},
+      {2, "\"C:\\Windows\\System32\\MSIEXEC.EXE\" /i x.msi", "exit 2"},
+      {1603, "C:\\Windows\\System32\\msiexec.exe /i x.msi", "exit 1603: fatal error during installation"},
+  };
+  for (const auto& m : meanings) EXPECT_EQ(m.told, ExitCodeTold(m.code, m.command_line)) << m.command_line;
 
   LogWriter log;
   log.Banner(u"09:05:03").Language().App(u"Office", u"09:05:04", u"09:05:05")
