@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "plan/report/report_text.h"
 #include "plan/tally/run_filter.h"
@@ -36,9 +37,9 @@ std::string TimeShown(int64_t seconds) {
   return StampText(stamp);
 }
 
-void Heads(std::ostream& out, const char* first, int first_width, std::initializer_list<const char*> heads) {
+void Heads(std::ostream& out, const char* first, int first_width, const std::vector<std::string>& heads) {
   out << std::left << std::setw(first_width) << first << std::right;
-  for (const char* head : heads) out << std::setw(10) << head;
+  for (const std::string& head : heads) out << std::setw(10) << head;
   out << "\n";
 }
 
@@ -173,13 +174,19 @@ void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
   ExitCodes(totals, top, out);
 
   out << "\n";
-  Heads(out, "application", 20, {"runs", "finished", "failed", "timed out", "no result", "failed %",
-                                  "median s", "p95 s", "max s"});
+  // A column for the failures by exit code where the logs recorded any:
+  // the columns after "runs" add up to it.
+  const bool coded = totals.failed_by_exit_code > 0;
+  std::vector<std::string> heads = {"runs", "finished", "failed", "timed out", "no result"};
+  if (coded) heads.push_back("by code");
+  for (const char* head : {"failed %", "median s", "p95 s", "max s"}) heads.push_back(head);
+  Heads(out, "application", 20, heads);
   for (const AppTotals* app : totals.AppsWorstFirst()) {
     out << Padded(Shown(app->name), 20) << std::right;
     for (int64_t number : {app->runs, app->outcomes[0], app->outcomes[1], app->outcomes[2], app->outcomes[3]}) {
       out << std::setw(10) << number;
     }
+    if (coded) out << std::setw(10) << app->failed_by_exit_code;
     out << std::setw(10) << PercentShown(app->not_finished(), app->runs);
     for (int64_t number : {app->durations.Percentile(50), app->durations.Percentile(95), app->durations.Max()}) {
       out << std::setw(10) << number;

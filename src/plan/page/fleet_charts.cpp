@@ -23,9 +23,11 @@ constexpr int kRowHeight = 26;
 constexpr int kBarHeight = 16;
 constexpr size_t kLabelCharacters = 22;  // what kLabelWidth holds at 12 px
 
-const char* const kColours[] = {"#2e9d5b", "#d64545", "#e8982c", "#8a8f98"};
-const char* const kLabels[] = {"finished", "failed to launch", "timed out", "without result"};
 const char kFailedByCodeColour[] = "#8e1b1b";
+// AppOutcome's four, then failed by exit code.
+const char* const kColours[] = {"#2e9d5b", "#d64545", "#e8982c", "#8a8f98", kFailedByCodeColour};
+const char* const kLabels[] = {"finished", "failed to launch", "timed out", "without result",
+                               "failed by exit code"};
 
 constexpr int kBuckets = kDurationBuckets;
 
@@ -169,7 +171,9 @@ std::string DurationsSvg(const FleetTotals& totals, size_t most_drawn) {
   const int width = kLabelWidth + kCell * kBuckets + 190;
   const int height = 66 + kRow * static_cast<int>(apps.size());
   std::string svg = Open(width, height, "durations of each application, seconds, by outcome");
-  svg += Legend(kLabelWidth, 14);
+  bool failed_by_code = false;
+  for (const AppTotals* app : apps) failed_by_code = failed_by_code || app->failed_by_exit_code > 0;
+  svg += Legend(kLabelWidth, 14, failed_by_code);
   for (int bucket = 0; bucket < kBuckets; ++bucket) {
     svg += Text(kLabelWidth + kCell * bucket + kCell / 2.0, 34, BucketLabel(bucket),
                 "class=\"axis\" text-anchor=\"middle\"");
@@ -184,9 +188,10 @@ std::string DurationsSvg(const FleetTotals& totals, size_t most_drawn) {
     // Per bucket, the runs of each outcome: a failed launch lasts 0 s and
     // a time-out the limit, so the colours tell them from quick and slow
     // successes.
-    int64_t counts[kBuckets][4] = {};
+    constexpr size_t kBars = 5;
+    int64_t counts[kBuckets][kBars] = {};
     int64_t totals_of[kBuckets] = {};
-    for (size_t outcome = 0; outcome < 4; ++outcome) {
+    for (size_t outcome = 0; outcome < kBars; ++outcome) {
       for (int bucket = 0; bucket < kBuckets; ++bucket) {
         counts[bucket][outcome] = app->buckets_by_outcome[outcome][bucket];
         totals_of[bucket] += counts[bucket][outcome];
@@ -202,7 +207,7 @@ std::string DurationsSvg(const FleetTotals& totals, size_t most_drawn) {
     for (int bucket = 0; bucket < kBuckets; ++bucket) {
       if (totals_of[bucket] == 0) continue;
       double top = base;
-      for (size_t outcome = 0; outcome < 4; ++outcome) {
+      for (size_t outcome = 0; outcome < kBars; ++outcome) {
         const int64_t count = counts[bucket][outcome];
         if (count == 0) continue;
         const double tall = std::max(1.0, static_cast<double>(kHistogramHeight) * count / fullest);

@@ -107,6 +107,14 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   EXPECT_NE(std::string::npos, text.find("Office exit 1603: fatal error during installation"));
   EXPECT_NE(std::string::npos, text.find("PCs whose latest run left a reboot"));
   EXPECT_NE(std::string::npos, text.find("0xC0000005  1       access violation (crashed)"));
+  // The columns add up to the runs; the page's durations agree with its outcomes.
+  EXPECT_NE(std::string::npos, text.find("no result   by code  failed %")) << text;
+  EXPECT_NE(std::string::npos, text.find("\nOffice                       5         2         0         0         1         2     60.0%"))
+      << text;
+  ReportOptions as_page;
+  as_page.html = tree_.Path("page.html");
+  Report(as_page);
+  EXPECT_NE(std::string::npos, Slurp(as_page.html).find("class=\"bucket\" data-bucket=\"0\" data-outcome=\"failed by exit code\" data-count=\"2\""));
 
   ReportOptions as_csv;
   as_csv.csv = tree_.Path("runs.csv");
