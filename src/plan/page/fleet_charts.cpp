@@ -11,6 +11,7 @@
 #include "base/utf.h"
 #include "plan/report/report_text.h"
 #include "plan/text/exit_meanings.h"
+#include "plan/text/shown_text.h"
 #include "runner/exit_codes.h"
 
 namespace quill::plan {
@@ -87,9 +88,11 @@ std::string Legend(int x, int y, bool failed_by_code = false) {
 
 }  // namespace
 
+// Control characters are shown as a terminal shows them, \x1b: a page is
+// read by people, and a browser would drop some and act on others.
 std::string Escaped(const std::string& text) {
   std::string safe;
-  for (char c : text) {
+  for (char c : Shown(text)) {
     switch (c) {
       case '&': safe += "&amp;"; break;
       case '<': safe += "&lt;"; break;
