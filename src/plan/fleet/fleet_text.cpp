@@ -75,6 +75,11 @@ void FailingPcs(const FleetTotals& totals, int top, std::ostream& out) {
   }
 }
 
+// The codes listed: the commonest, and the runs of the others together.
+constexpr size_t kCodesListed = 20;
+constexpr size_t kCodesOfAnApp = 5;
+constexpr size_t kCodesInJson = 100;
+
 // Only where the logs recorded exit codes: a report of other logs reads as before.
 void ExitCodes(const FleetTotals& totals, int top, std::ostream& out) {
   const ExitCounts& exits = totals.exits;
@@ -83,16 +88,23 @@ void ExitCodes(const FleetTotals& totals, int top, std::ostream& out) {
       << exits.reboot_required << " reboots required, " << exits.reboot_started
       << " reboots started, " << exits.tried_again << " busy and tried again\n";
   out << "  " << Padded("code", 12) << Padded("runs", 8) << "meaning\n";
-  for (const auto& [code, count] : exits.MostSeen()) {
+  for (const auto& [code, count] : exits.MostSeen(kCodesListed)) {
     out << "  " << Padded(ExitCodeShown(code), 12) << Padded(std::to_string(count), 8)
         << ExitMeaning(code) << "\n";
+  }
+  if (const int64_t others = exits.RunsBeyond(kCodesListed)) {
+    out << "  " << Padded("others", 12) << Padded(std::to_string(others), 8) << "(--json lists "
+        << kCodesInJson << ")\n";
   }
   out << "  by application:\n";
   for (const AppTotals* app : totals.AppsWorstFirst()) {
     if (app->exits.recorded == 0) continue;
     std::string codes;
-    for (const auto& [code, count] : app->exits.MostSeen()) {
+    for (const auto& [code, count] : app->exits.MostSeen(kCodesOfAnApp)) {
       codes += (codes.empty() ? "" : ", ") + ExitCodeShown(code) + " x" + std::to_string(count);
+    }
+    if (const int64_t others = app->exits.RunsBeyond(kCodesOfAnApp)) {
+      codes += ", others x" + std::to_string(others);
     }
     out << "    " << Padded(Shown(app->name), 20) << codes << "\n";
   }
@@ -238,7 +250,7 @@ nlohmann::ordered_json FailingPcJson(const FailingPc& pc) {
 // The codes seen, the commonest first, each with its meaning.
 nlohmann::ordered_json ExitCodesJson(const ExitCounts& exits) {
   nlohmann::ordered_json codes = nlohmann::ordered_json::array();
-  for (const auto& [code, count] : exits.MostSeen()) {
+  for (const auto& [code, count] : exits.MostSeen(kCodesInJson)) {
     codes.push_back({{"code", code},
                      {"shown", ExitCodeShown(code)},
                      {"meaning", ExitMeaning(code)},
@@ -379,7 +391,8 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
                           {"reboots_required", exits.reboot_required},
                           {"reboots_started", exits.reboot_started},
                           {"busy_tried_again", exits.tried_again},
-                          {"most_seen", ExitCodesJson(exits)}};
+                          {"most_seen", ExitCodesJson(exits)},
+                          {"runs_of_other_codes", exits.RunsBeyond(kCodesInJson)}};
   }
   json["problems"] = Json::array();
   for (const FileProblem& problem : totals.problems) {

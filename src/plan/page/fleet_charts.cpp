@@ -362,8 +362,7 @@ std::string FailingMachinesSvg(const FleetTotals& totals, size_t most) {
 }
 
 std::string ExitCodesSvg(const ExitCounts& exits, size_t most) {
-  auto seen = exits.MostSeen();
-  if (seen.size() > most) seen.resize(most);
+  const auto seen = exits.MostSeen(most);
   const int64_t longest = seen.empty() ? 1 : std::max<int64_t>(1, seen.front().second);
   const int width = kLabelWidth + kPlotWidth + 110;
   const int height = 34 + 22 * static_cast<int>(seen.size());

@@ -111,6 +111,29 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   EXPECT_NE(std::string::npos, text.find("no result   by code  failed %")) << text;
   EXPECT_NE(std::string::npos, text.find("\nOffice                       5         2         0         0         1         2     60.0%"))
       << text;
+  // A new code in every run: the commonest listed, the others counted together.
+  std::vector<Ended> many;
+  std::vector<WString> codes;
+  for (int code = 1000; code < 1130; ++code) {
+    const std::string digits = std::to_string(code);
+    codes.emplace_back(digits.begin(), digits.end());
+  }
+  for (const auto& code : codes) many.push_back({u"Setup", code.c_str(), u"failure"});
+  ReportOptions wide;
+  wide.logs = {tree_.File("many/PC.LOG", PcRun(u"0xD4", u"09:00:00", many))};
+  wide.fleet = true;
+  std::ostringstream wide_text, wide_err;
+  RunReportVerb(wide, wide_text, wide_err);
+  EXPECT_NE(std::string::npos, wide_text.str().find("  1019        1       \n  others      110     (--json lists 100)\n"))
+      << wide_text.str();
+  EXPECT_NE(std::string::npos, wide_text.str().find("Setup               1000 x1, 1001 x1, 1002 x1, 1003 x1, 1004 x1, others x125\n"));
+  wide.json = true;
+  std::ostringstream wide_json;
+  RunReportVerb(wide, wide_json, wide_err);
+  const nlohmann::json capped = nlohmann::json::parse(wide_json.str());
+  EXPECT_EQ(100u, capped["exit_codes"]["most_seen"].size());
+  EXPECT_EQ(30, capped["exit_codes"]["runs_of_other_codes"]);
+
   ReportOptions as_page;
   as_page.html = tree_.Path("page.html");
   Report(as_page);
