@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "plan/host/host_path.h"
+#include "plan/host/part_files.h"
 #include "plan/logs/log_file.h"
 
 namespace quill::plan {
@@ -41,6 +42,8 @@ class Walker {
       visit_({text, "cannot be read: no such file or folder"});
       return;
     }
+    // Another report's output being written, or one a killed report left.
+    if (!named && IsPartFileName(Utf8Path(path.filename()))) return;
     if (fs::is_symlink(own) && !named) {
       visit_({text, "not read: a link, and links inside folders are not followed "
                     "(name it on the command line to read it)", true});

@@ -16,6 +16,7 @@
 #include "plan/logs/fleet_files.h"
 #include "plan/logs/log_file.h"
 #include "plan/host/host_path.h"
+#include "plan/host/part_files.h"
 #include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/verbs.h"
@@ -138,6 +139,7 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
   // A device or a pipe (/dev/stdout) is written as it is.
   const bool in_place = fs::exists(status) && !fs::is_regular_file(status);
   if (!in_place) temporary_ = TemporaryName(target);
+  if (!temporary_.empty()) RemoveOnSignal(temporary_);  // before it is there to be left
   errno = 0;
   file_ = std::make_unique<std::ofstream>(HostPath(in_place ? target_ : temporary_),
                                           std::ios::binary);
@@ -149,6 +151,7 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
     }
     return true;
   }
+  Forget(temporary_);
   temporary_.clear();
   TellError(err, verb_, path, "cannot be written: " + WhyNotWritten(path, opened_errno));
   return false;
@@ -165,6 +168,7 @@ bool Output::Close(std::ostream& err) {
   if (!file_) return true;
   file_->close();
   if (!file_->fail() && (temporary_.empty() || Replace(temporary_, target_))) {
+    Forget(temporary_);
     temporary_.clear();
     return true;
   }
@@ -180,6 +184,7 @@ void Output::Discard() {
   if (file_) file_->close();
   std::error_code error;
   fs::remove(HostPath(temporary_), error);
+  Forget(temporary_);
   temporary_.clear();
 }
 

@@ -1,9 +1,13 @@
 // The exit statuses as a user's script sees them: the whole program run,
 // one table for every verb, the status of each row as --help states it.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -73,6 +77,7 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
   tree.File("linked/PC1.LOG", Slurp(pc_log));
   std::filesystem::create_symlink(tree.Path("linked/PC1.LOG"), tree.Path("linked/latest.LOG"));
   ASSERT_EQ(0, mkfifo(tree.Path("linked/pipe").c_str(), 0600));
+  tree.File("linked/runs.csv.quillplan-99-0000beef.part", Slurp(pc_log));  // a killed report's
   const std::string linked = tree.Path("linked");
   std::filesystem::create_directories(tree.Path("empty"));
   std::filesystem::create_hard_link(pc_log, tree.Path("pcs-hard.csv"));
@@ -254,6 +259,37 @@ TEST(ExitStatusTest, OutputsAreWholeOrAbsent) {
   size_t files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(tree.root())) files += entry.is_regular_file();
   EXPECT_EQ(1u, files) << "no part left behind";
+
+  // Ended by a signal while it writes: its part files go with it.
+  {
+    std::ofstream big(tree.Path("big.log"), std::ios::binary);
+    for (size_t written = 0; written < (24u << 20); written += run.size()) big << run;
+  }
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+      for (int reset : {SIGINT, SIGTERM, SIGHUP}) signal(reset, SIG_DFL);
+      freopen("/dev/null", "w", stdout);
+      execl(QUILLPLAN_BINARY, QUILLPLAN_BINARY, "report", tree.Path("big.log").c_str(), "--csv",
+            tree.Path("runs.csv").c_str(), "--html", page.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    auto parts = [&] {
+      size_t found = 0;
+      for (const auto& entry : std::filesystem::directory_iterator(tree.root())) {
+        found += entry.path().extension() == ".part";
+      }
+      return found;
+    };
+    for (int wait = 0; wait < 5000 && parts() < 2; ++wait) usleep(1000);
+    EXPECT_EQ(2u, parts()) << "the report is writing";
+    kill(child, signal_number);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << signal_number;
+    EXPECT_EQ(0u, parts()) << signal_number;
+  }
 }
 
 // A log is held a run at a time, an INI file as its text and a few bytes
