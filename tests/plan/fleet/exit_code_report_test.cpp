@@ -57,6 +57,9 @@ class ExitCodeReportTest : public ::testing::Test {
     // Killed in the pause before the next try: cut short, and still failing.
     tree_.File("share/PC-KILLED.LOG", PcRun(u"0xC3", u"08:00:00", {{u"Office", u"1603", u"failure"}}) +
                                           PcRun(u"0xC3", u"09:05:00", {{u"Office", u"1618", u"busy, tried again"}}));
+    // A PC whose clock gave no readable time, cut short: last in the list.
+    tree_.File("share/PC-NOTIME.LOG", PcRun(u"0xE5", u"99:99:99", {}) +
+                                          EncodeLogText(FormatLogRecord(LogRecord::kProcessing, {{u"0xFFFF", u"Other"}, 0})));
     tree_.File("share/PC-FIXED.LOG", PcRun(u"0xB2", u"08:00:00", {{u"VPN", u"3221225477", u"failure"}}) +
                                          PcRun(u"0xB2", u"09:04:00", {{u"VPN", u"0", u"success"}}));
   }
@@ -78,7 +81,8 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   ReportOptions as_json;
   as_json.json = true;
   const nlohmann::json json = nlohmann::json::parse(Report(as_json));
-  ASSERT_EQ(2u, json["pcs"]["still_failing_list"].size()) << json["pcs"].dump();
+  ASSERT_EQ(3u, json["pcs"]["still_failing_list"].size()) << json["pcs"].dump();
+  EXPECT_NE(std::string::npos, json["pcs"]["still_failing_list"][2]["file"].get<std::string>().find("PC-NOTIME"));
   EXPECT_NE(std::string::npos, json["pcs"]["still_failing_list"][1]["file"].get<std::string>().find("PC-FATAL"));
   EXPECT_EQ("Office exit 1603: fatal error during installation",
             json["pcs"]["still_failing_list"][1]["what"]);

@@ -6,6 +6,8 @@
 
 #include "base/utf.h"
 #include "log/log_record.h"
+#include "log/time_stamp.h"
+#include "plan/text/civil_time.h"
 #include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
 #include "plan/report/run_report.h"
@@ -272,9 +274,17 @@ TEST(ReportTest, StampsReadBackAsTheyWereWritten) {
       {u"25:61:61", u"Monday, February 30, 2026", false},
       {u"24:00:00", u"Sunday, December 06, 2026", false},
       {u"09:05:03", u"Saturday, January 01, 0000", false},
+      {u"00:00:00", u"Monday, January 01, 1601", true},
+      {u"23:59:59", u"Friday, December 31, 9999", true},
+      {u"23:59:59", u"Wednesday, December 31, 1969", true},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.reads, ReadStamp(c.time, c.date).has_value()) << ToUtf8(c.date);
+    const std::optional<int64_t> read = ReadStamp(c.time, c.date);
+    EXPECT_EQ(c.reads, read.has_value()) << ToUtf8(c.date);
+    // Back to the words it was read from, its weekday too.
+    if (read) {
+      EXPECT_EQ(c.date, FormatTimeStamp(CivilFromSeconds(*read)).date) << ToUtf8(c.date);
+    }
   }
   EXPECT_EQ(86400, *ReadStamp(u"00:00:00", u"Friday, March 01, 2024") -
                        *ReadStamp(u"00:00:00", u"Thursday, February 29, 2024"));
