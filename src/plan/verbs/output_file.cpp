@@ -129,9 +129,13 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
   }
   std::error_code error;
   fs::path target = HostPath(path);
-  // A link stays a link: the file it leads to is replaced.
+  // A link stays a link: the file it leads to is replaced, or made.
   if (fs::is_symlink(fs::symlink_status(target, error))) {
-    const fs::path resolved = fs::canonical(target, error);
+    fs::path resolved = fs::canonical(target, error);
+    if (error) {  // it leads nowhere yet: to where its text says
+      const fs::path text = fs::read_symlink(target, error);
+      resolved = text.is_absolute() ? text : target.parent_path() / text;
+    }
     if (!error) target = resolved;
   }
   target_ = Utf8Path(target);

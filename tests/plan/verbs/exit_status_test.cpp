@@ -149,6 +149,8 @@ TEST(ExitStatusTest, OneMeaningInEveryVerb) {
        "0 apart; 1 file skipped, named on stderr\ntouched: 1 PC"},
       {{"matrix", listed_ini, "--lang-table", table, "--fleet", readme}, 0, out, "WINXP    07 (0x407)  A     1"},
       {{"report", readme}, 1, out, "files: 1 run logs read, 1 skipped"},
+      {{"report", tree.Path("readme/README.txt"), "--csv", tree.Path("readme/README.txt")}, 3, out, "",
+       tree.Path("readme/README.txt")},
       {{"diff", good_ini, listed_ini, "--lang-table", table, "--fleet", linked}, 1, out, "touched: 1 PC"},
       {{"matrix", listed_ini, "--lang-table", table, "--fleet", linked}, 0, out, "WINXP    07 (0x407)  A     1"},
       {{"report", linked}, 1, out, "files: 1 run logs read, 2 skipped"},
@@ -250,6 +252,22 @@ TEST(ExitStatusTest, OutputsAreWholeOrAbsent) {
     const std::string written = Slurp(page);
     EXPECT_TRUE(written == alone[0] || written == alone[1]) << "round " << round;
   }
+  // A link given as the output stays a link; the file keeps its permissions.
+  std::filesystem::permissions(page, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                         std::filesystem::perms::group_read);
+  std::filesystem::create_symlink(page, tree.Path("page-link.html"));
+  std::filesystem::remove(page);
+  ASSERT_EQ(0, RunTimed({QUILLPLAN_BINARY, "report", tree.Path("a"), "--html", tree.Path("page-link.html")},
+                        "/dev/null").status);
+  EXPECT_TRUE(std::filesystem::is_symlink(tree.Path("page-link.html")));
+  EXPECT_EQ(alone[0], Slurp(page));
+  std::filesystem::permissions(page, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                         std::filesystem::perms::group_read);
+  RunTimed({QUILLPLAN_BINARY, "report", tree.Path("b"), "--html", tree.Path("page-link.html")}, "/dev/null");
+  EXPECT_EQ(alone[1], Slurp(page));
+  EXPECT_EQ(std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read,
+            std::filesystem::status(page).permissions());
+  std::filesystem::remove(tree.Path("page-link.html"));
   const std::string last = Slurp(page);
   const TimedRun limited = RunTimed({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 8; exec \"$0\" \"$@\"",
                                      QUILLPLAN_BINARY, "report", tree.Path("a"), "--html", page},
