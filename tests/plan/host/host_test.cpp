@@ -57,6 +57,7 @@ TEST(WildcardsTest, ExpandedAsTheHostMatchesSortedWithoutRegardToCase) {
       {"C:\\logs\\PC1.LOG", {"C:\\logs\\PC1.LOG"}, {}},
       {"\\\\?\\C:\\logs", {"\\\\?\\C:\\logs"}, {}},
       {"\\\\serv*\\share\\x.log", {"\\\\serv*\\share\\x.log"}, {}},
+      {"\\\\server\\sha*\\x.log", {"\\\\server\\sha*\\x.log"}, {}},
   };
   for (const Row& row : rows) {
     host.asked.clear();
