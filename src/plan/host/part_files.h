@@ -13,9 +13,6 @@ namespace quill::plan {
 void RemoveOnSignal(const std::string& path);
 void Forget(const std::string& path);
 
-// Whether a file name is one of those: a report passes over them.
-bool IsPartFileName(const std::string& name);
-
 }  // namespace quill::plan
 
 #endif  // QUILL_PLAN_HOST_PART_FILES_H_

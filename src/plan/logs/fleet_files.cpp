@@ -5,8 +5,9 @@
 #include <set>
 #include <system_error>
 
+#include "plan/host/file_identity.h"
 #include "plan/host/host_path.h"
-#include "plan/host/part_files.h"
+#include "plan/host/put_in_place.h"
 #include "plan/logs/log_file.h"
 
 namespace quill::plan {
@@ -55,7 +56,7 @@ class Walker {
       return;
     }
     if (!fs::is_directory(status) && !fs::is_regular_file(status)) {
-      visit_({text, "not read: " + KindOf(text, true) + ", not a file", !named});
+      visit_({text, NotAFile(KindOf(text, true)), !named});
       return;
     }
     FileIdentity identity;
