@@ -33,7 +33,8 @@ void ReadCount(RunContext& context, Platform& platform, const char16_t* key, int
   }
   *count = whole > most ? most : whole;
   if (whole > most) {
-    WriteLogRecord(context, LogRecord::kExitSettingClamped, {{WString(key) + u"=" + value, u"Settings"}, most});
+    WriteLogRecord(context, LogRecord::kExitSettingClamped,
+                   {{WString(key) + u"=" + value, u"Settings"}, most});
   }
 }
 

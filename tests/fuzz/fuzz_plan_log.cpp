@@ -232,7 +232,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   // Any text after a record's opening is that record's, never another.
   const std::string first_line = any.substr(0, any.find_first_of("\r\n"));
   for (const LogRecord opening : {LogRecord::kExitCodesUnread, LogRecord::kLaunched}) {
-    const WString echoed = quill::FormatLogRecord(opening, {{quill::fuzz::Latin1(first_line), u"S"}, 0});
+    const WString echoed =
+        quill::FormatLogRecord(opening, {{quill::fuzz::Latin1(first_line), u"S"}, 0});
     const quill::plan::ReadLog one = quill::plan::ReadLogRecords(quill::EncodeLogText(echoed));
     Check(one.unknown_lines.empty() && one.records.size() == 1 && one.records[0].record == opening,
           "a value echoed in a record is read as that record's, never as records");

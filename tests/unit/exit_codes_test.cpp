@@ -132,7 +132,8 @@ TEST(ExitRecordTest, RecordedAndJudgedOnlyWhenAskedFor) {
     EXPECT_EQ(OneTry(c.after_result), run.Records()) << Narrow(c.settings + c.app_keys) << c.code;
     // Committed after the installer's last record: one that restarts the PC
     // itself cannot take them with it.
-    EXPECT_EQ(c.settings == u"LogExitCodes=1\n", run.committed_last) << Narrow(c.settings) << c.code;
+    EXPECT_EQ(c.settings == u"LogExitCodes=1\n", run.committed_last)
+        << Narrow(c.settings) << c.code;
   }
 }
 
@@ -142,7 +143,8 @@ TEST(ExitRecordTest, NoExitRecordWithoutAnEndedProcess) {
   EXPECT_NE(std::string::npos, records.find("Failed to launch the command."));
   EXPECT_EQ(std::string::npos, records.find("EXIT CODE =>"));
   // The list that does not read is told all the same, as lint says.
-  EXPECT_NE(std::string::npos, records.find("EXIT CODES   => SuccessCodes=zz in [A] does not read"));
+  EXPECT_NE(std::string::npos,
+            records.find("EXIT CODES   => SuccessCodes=zz in [A] does not read"));
   EXPECT_TRUE(run.committed_last);
 }
 
@@ -156,25 +158,48 @@ TEST(ExitRecordTest, BusyCodesAreTriedAgainWithinTheirBound) {
     WString app_keys = u"";
   };
   const Case cases[] = {
-      {u"BusyRetries=2\nBusyRetryPause=5\n", {1618, 1618, 0},
-       {"busy, tried again", "busy, tried again", "success"}, ""},
+      {u"BusyRetries=2\nBusyRetryPause=5\n",
+       {1618, 1618, 0},
+       {"busy, tried again", "busy, tried again", "success"},
+       ""},
       {u"BusyRetries=1\nBusyRetryPause=5\n", {1618, 1618, 0}, {"busy, tried again", "failure"}, ""},
-      {u"BusyRetries=1\nBusyRetryPause=5\nBusyCodes=1618,0x652\n", {1618, 1618, 0},
-       {"busy, tried again", "failure"}, ""},
-      {u"BusyRetries=3\nBusyRetryPause=5\nBusyCodes=1\n", {1, 3010}, {"busy, tried again", "success, reboot required"}, ""},
-      {u"BusyRetries=99\nBusyRetryPause=5\n", std::vector<uint32_t>(20, 1618), BusyThen(10, "failure"),
+      {u"BusyRetries=1\nBusyRetryPause=5\nBusyCodes=1618,0x652\n",
+       {1618, 1618, 0},
+       {"busy, tried again", "failure"},
+       ""},
+      {u"BusyRetries=3\nBusyRetryPause=5\nBusyCodes=1\n",
+       {1, 3010},
+       {"busy, tried again", "success, reboot required"},
+       ""},
+      {u"BusyRetries=99\nBusyRetryPause=5\n", std::vector<uint32_t>(20, 1618),
+       BusyThen(10, "failure"),
        "EXIT CODES   => BusyRetries=99 in [Settings] is past its bound: 10 is used.\r\n"},
-      {u"BusyRetries=10\nBusyRetryPause=5\n", std::vector<uint32_t>(20, 1618), BusyThen(10, "failure"), ""},
+      {u"BusyRetries=10\nBusyRetryPause=5\n", std::vector<uint32_t>(20, 1618),
+       BusyThen(10, "failure"), ""},
       {u"BusyRetries=1\n", {1618, 0}, {"busy, tried again", "success"}, "", 60000},
-      {u"BusyRetries=1\nBusyRetryPause=99999\n", {1618, 0}, {"busy, tried again", "success"},
-       "EXIT CODES   => BusyRetryPause=99999 in [Settings] is past its bound: 3600 is used.\r\n", 3600000},
-      {u"BusyRetries=1\nBusyRetryPause=3600\n", {1618, 0}, {"busy, tried again", "success"}, "", 3600000},
-      {u"BusyRetries=2\nBusyRetryPause=5\n", {1618, 1618, 0}, BusyThen(2, "success"),
-       "EXIT CODES   => SuccessCodes=zz in [A] does not read: the defaults are used.\r\n", 5000,
+      {u"BusyRetries=1\nBusyRetryPause=99999\n",
+       {1618, 0},
+       {"busy, tried again", "success"},
+       "EXIT CODES   => BusyRetryPause=99999 in [Settings] is past its bound: 3600 is used.\r\n",
+       3600000},
+      {u"BusyRetries=1\nBusyRetryPause=3600\n",
+       {1618, 0},
+       {"busy, tried again", "success"},
+       "",
+       3600000},
+      {u"BusyRetries=2\nBusyRetryPause=5\n",
+       {1618, 1618, 0},
+       BusyThen(2, "success"),
+       "EXIT CODES   => SuccessCodes=zz in [A] does not read: the defaults are used.\r\n",
+       5000,
        u"SuccessCodes=zz\n"},
-      {u"BusyRetries=two\nBusyRetryPause=5\n", {1618, 0}, {"failure"},
+      {u"BusyRetries=two\nBusyRetryPause=5\n",
+       {1618, 0},
+       {"failure"},
        "EXIT CODES   => BusyRetries=two in [Settings] does not read: the defaults are used.\r\n"},
-      {u"BusyRetries=1\nBusyRetryPause=5\nBusyCodes=busy\n", {1618, 0}, {"busy, tried again", "success"},
+      {u"BusyRetries=1\nBusyRetryPause=5\nBusyCodes=busy\n",
+       {1618, 0},
+       {"busy, tried again", "success"},
        "EXIT CODES   => BusyCodes=busy in [Settings] does not read: the defaults are used.\r\n"},
   };
   for (const Case& c : cases) {
@@ -184,7 +209,8 @@ TEST(ExitRecordTest, BusyCodesAreTriedAgainWithinTheirBound) {
     const std::string label = Narrow(c.settings);
     EXPECT_NE(std::string::npos, records.find(c.told)) << label;
     size_t told = 0;
-    for (size_t at = 0; (at = records.find("EXIT CODES   => ", at)) != std::string::npos; ++at) ++told;
+    for (size_t at = 0; (at = records.find("EXIT CODES   => ", at)) != std::string::npos; ++at)
+      ++told;
     EXPECT_EQ(c.told.empty() ? 0u : 1u, told) << label;
     size_t tries = 0, at = 0;
     for (; (at = records.find("EXIT CODE => ", at)) != std::string::npos; ++tries, ++at) {
@@ -201,8 +227,9 @@ TEST(ExitRecordTest, BusyCodesAreTriedAgainWithinTheirBound) {
     EXPECT_EQ(c.verdicts.size(), processing) << label;
     const auto pauses = run.platform.CallsNamed("Pause");
     EXPECT_EQ(c.verdicts.size() - 1,
-              static_cast<size_t>(std::count(pauses.begin(), pauses.end(),
-                                             "Pause " + std::to_string(c.pause_ms)))) << label;
+              static_cast<size_t>(
+                  std::count(pauses.begin(), pauses.end(), "Pause " + std::to_string(c.pause_ms))))
+        << label;
   }
 }
 

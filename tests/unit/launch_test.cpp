@@ -102,9 +102,10 @@ TEST(LaunchAndWaitTest, FailingExitCodeQueryOrWaitIsAFailedLaunchAndLeavesThePro
   const Case cases[] = {
       {false, "QueryExitCode", {"Pause 1000", "QueryExitCode 1796547904"}},
       {true, "QueryExitCode", {"WaitForEnd 1000", "QueryExitCode 1796547904"}},
-      {true, "WaitForEnd",
-       {"WaitForEnd 1000", "Pause 1000", "QueryExitCode 1796547904", "IsStillRunning", "WaitForEnd 3000",
-        "Pause 3000", "QueryExitCode 1796547907"},
+      {true,
+       "WaitForEnd",
+       {"WaitForEnd 1000", "Pause 1000", "QueryExitCode 1796547904", "IsStillRunning",
+        "WaitForEnd 3000", "Pause 3000", "QueryExitCode 1796547907"},
        LaunchOutcome::Finished},
   };
   for (const Case& c : cases) {

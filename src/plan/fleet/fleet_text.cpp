@@ -36,7 +36,8 @@ std::string TimeShown(int64_t seconds) {
   return StampText(stamp);
 }
 
-void Heads(std::ostream& out, const char* first, int first_width, const std::vector<std::string>& heads) {
+void Heads(std::ostream& out, const char* first, int first_width,
+           const std::vector<std::string>& heads) {
   out << std::left << std::setw(first_width) << first << std::right;
   for (const std::string& head : heads) out << std::setw(10) << head;
   out << "\n";

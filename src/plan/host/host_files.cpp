@@ -28,7 +28,8 @@ std::string PartName(const std::filesystem::path& target) {
 
 bool IsPartFileName(const std::string& name) {
   const size_t mark = name.rfind(".quillplan-");
-  if (mark == std::string::npos || name.size() < 5 || name.compare(name.size() - 5, 5, ".part") != 0) {
+  if (mark == std::string::npos || name.size() < 5 ||
+      name.compare(name.size() - 5, 5, ".part") != 0) {
     return false;
   }
   const std::string middle = name.substr(mark + 11, name.size() - 5 - mark - 11);  // PID-N

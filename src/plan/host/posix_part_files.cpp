@@ -30,7 +30,8 @@ void InstallOnce() {
     for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
       struct sigaction action;
       // A signal ignored (nohup, a background job) stays ignored.
-      if (::sigaction(signal_number, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) continue;
+      if (::sigaction(signal_number, nullptr, &action) != 0 || action.sa_handler == SIG_IGN)
+        continue;
       std::memset(&action, 0, sizeof action);
       action.sa_handler = RemoveParts;
       sigemptyset(&action.sa_mask);

@@ -46,8 +46,10 @@ class Walker {
     // Another report's output being written, or one a killed report left.
     if (!named && IsPartFileName(Utf8Path(path.filename()))) return;
     if (fs::is_symlink(own) && !named) {
-      visit_({text, "not read: a link, and links inside folders are not followed "
-                    "(name it on the command line to read it)", true});
+      visit_({text,
+              "not read: a link, and links inside folders are not followed "
+              "(name it on the command line to read it)",
+              true});
       return;
     }
     const fs::file_status status = fs::status(host, error);

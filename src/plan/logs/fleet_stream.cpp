@@ -32,7 +32,8 @@ void TellNotes(const std::string& path, const LogTally& tally, int64_t first_run
     const int64_t count = tally.unused_records.count;
     Tell(sinks, {path, tally.unused_records.first_line,
                  std::string(tally.unused_records.first_why) + "; not used" +
-                     (count == 1 ? std::string() : " (" + std::to_string(count) + " such records, the first here)"),
+                     (count == 1 ? std::string()
+                                 : " (" + std::to_string(count) + " such records, the first here)"),
                  false});
   }
   if (tally.read_failed) {

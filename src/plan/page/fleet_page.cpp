@@ -148,7 +148,8 @@ std::string ExitCodesSection(const FleetTotals& totals, size_t pcs_listed) {
     for (const auto& [code, count] : app->exits.MostSeen(10)) {
       codes += (codes.empty() ? "" : ", ") + ExitCodeShown(code) + " \u00d7" + Grouped(count);
     }
-    if (const int64_t others = app->exits.RunsBeyond(10)) codes += ", others \u00d7" + Grouped(others);
+    if (const int64_t others = app->exits.RunsBeyond(10))
+      codes += ", others \u00d7" + Grouped(others);
     html += "<tr data-app=\"" + Escaped(app->name) + "\"><td>" + Escaped(app->name) + "</td><td>" +
             Grouped(app->failed_by_exit_code) + "</td><td class=\"what\">" + Escaped(codes) + "</td></tr>\n";
   }

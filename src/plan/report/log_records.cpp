@@ -15,12 +15,15 @@ namespace quill::plan {
 namespace {
 
 const LogRecord kAllRecords[] = {
-    LogRecord::kBannerFirstLine, LogRecord::kBannerSecondLine, LogRecord::kSystemIdentity,
-    LogRecord::kOSTypeIdentity,  LogRecord::kMissingKeyError,  LogRecord::kFileOpenError,
-    LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,     LogRecord::kProcessing,
-    LogRecord::kLaunched,        LogRecord::kStart,            LogRecord::kEnd,
-    LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed, LogRecord::kResultTimedOut,
-    LogRecord::kExitCode,        LogRecord::kExitCodesUnread, LogRecord::kExitSettingClamped,
+    LogRecord::kBannerFirstLine, LogRecord::kBannerSecondLine,
+    LogRecord::kSystemIdentity,  LogRecord::kOSTypeIdentity,
+    LogRecord::kMissingKeyError, LogRecord::kFileOpenError,
+    LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,
+    LogRecord::kProcessing,      LogRecord::kLaunched,
+    LogRecord::kStart,           LogRecord::kEnd,
+    LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed,
+    LogRecord::kResultTimedOut,  LogRecord::kExitCode,
+    LogRecord::kExitCodesUnread, LogRecord::kExitSettingClamped,
 };
 // The third banner line is the first one again; which it is, the block tells.
 // A record kind added to the program is added here, and to the run builder.
@@ -88,7 +91,8 @@ struct Opening {
     }
     const bool whole = rest.size() >= last.size() &&
                        rest.compare(rest.size() - last.size(), last.size(), last) == 0;
-    record->values[record->value_count++] = whole ? rest.substr(0, rest.size() - last.size()) : rest;
+    record->values[record->value_count++] =
+        whole ? rest.substr(0, rest.size() - last.size()) : rest;
     return whole;
   }
 };
@@ -161,7 +165,8 @@ class PatternTable {
     added.text = pattern.pieces.front();
     added.record = pattern.record;
     added.holes = holes;
-    for (size_t i = 1; i + 1 < pattern.pieces.size(); ++i) added.middles.push_back(pattern.pieces[i]);
+    for (size_t i = 1; i + 1 < pattern.pieces.size(); ++i)
+      added.middles.push_back(pattern.pieces[i]);
     added.last = pattern.pieces.back();
   }
 
@@ -195,7 +200,8 @@ bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>*
     // Records that share an opening are told apart by the rest of their text.
     RecordSpan record;
     bool whole = false;
-    for (const Opening* other = opening; other != nullptr && !whole; other = table.NextOpening(other, at, record_end)) {
+    for (const Opening* other = opening; other != nullptr && !whole;
+         other = table.NextOpening(other, at, record_end)) {
       RecordSpan tried;
       tried.record = other->record;
       tried.line = number;

@@ -140,11 +140,13 @@ void WriteExitCode(const AppRow& app, RowWriter& row) {
     if (app.exit_record) row << "  failed: its exit record does not read";
     return;
   }
-  row << "  " << (FailedByExitCode(app) ? "failed: " : "") << ExitCodeTold(*app.exit_code, std::string(app.command_line.bytes()));
+  row << "  " << (FailedByExitCode(app) ? "failed: " : "")
+      << ExitCodeTold(*app.exit_code, std::string(app.command_line.bytes()));
   if (app.verdict == ExitVerdict::kBusyTriedAgain) {
     row << "; busy, no try after it";
   } else if (app.busy_tries > 0) {
-    (row << "; after ").Number(app.busy_tries) << (app.busy_tries == 1 ? " busy try" : " busy tries");
+    (row << "; after ").Number(app.busy_tries)
+        << (app.busy_tries == 1 ? " busy try" : " busy tries");
   }
 }
 
@@ -209,7 +211,8 @@ nlohmann::ordered_json RunJson(const RunRow& run) {
     if (app.exit_code) {
       apps.back()["exit_code"] = *app.exit_code;
       apps.back()["exit_verdict"] = app.verdict ? ToUtf8(ExitVerdictWords(*app.verdict)) : "";
-      apps.back()["exit_meaning"] = ExitMeaning(*app.exit_code, std::string(app.command_line.bytes()));
+      apps.back()["exit_meaning"] =
+          ExitMeaning(*app.exit_code, std::string(app.command_line.bytes()));
     }
   }
   return {{"start", StampText(run.start)},
@@ -383,8 +386,9 @@ void ReportWriter::End(const LogTally& tally) {
          << tally.records_outside_runs << " records before the first run\n";
   }
   if (tally.unused_records.count > 0) {
-    out_ << "not used: " << tally.unused_records.count << " records the program never writes so (line "
-         << tally.unused_records.first_line << ": " << tally.unused_records.first_why << ")\n";
+    out_ << "not used: " << tally.unused_records.count
+         << " records the program never writes so (line " << tally.unused_records.first_line << ": "
+         << tally.unused_records.first_why << ")\n";
   }
 }
 

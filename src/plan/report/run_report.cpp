@@ -262,8 +262,7 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kBannerFirstLine:
     case LogRecord::kBannerThirdLine:
     case LogRecord::kExitCodesUnread:  // told for the admin; the defaults were used
-    case LogRecord::kExitSettingClamped:
-      return;
+    case LogRecord::kExitSettingClamped: return;
     case LogRecord::kExitCode: TakeExitCode(record); return;
     default:
       break;
@@ -325,9 +324,11 @@ void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
 // same row, for one application is one row however often it was tried.
 bool RunBuilder::TriedAgain(const RecordSpan& processing) {
   KeptRows<AppRow>& apps = run_.applications;
-  if (apps.empty() || !app_done_ || apps.back().verdict != ExitVerdict::kBusyTriedAgain) return false;
+  if (apps.empty() || !app_done_ || apps.back().verdict != ExitVerdict::kBusyTriedAgain)
+    return false;
   AppRow& app = apps.back();
-  if (app.list_section.bytes() != processing.value(0) || app.app_section.bytes() != processing.value(1)) {
+  if (app.list_section.bytes() != processing.value(0) ||
+      app.app_section.bytes() != processing.value(1)) {
     return false;
   }
   app.outcome = AppOutcome::kNoResult;

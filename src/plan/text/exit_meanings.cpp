@@ -111,7 +111,8 @@ bool LaunchesMsiexec(const std::string& command_line) {
   // The program: up to the first blank, or within the quotation marks.
   const bool quoted = !command_line.empty() && command_line[0] == '"';
   const size_t end = quoted ? command_line.find('"', 1) : command_line.find(' ');
-  std::string program = command_line.substr(quoted ? 1 : 0, end == std::string::npos ? end : end - quoted);
+  std::string program =
+      command_line.substr(quoted ? 1 : 0, end == std::string::npos ? end : end - quoted);
   for (char& c : program) c = Lower(c);
   const std::string base = program.substr(program.find_last_of("\\/") + 1);  // npos + 1: all
   return base == "msiexec" || base == "msiexec.exe";

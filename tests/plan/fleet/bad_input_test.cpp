@@ -267,7 +267,8 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
     // What the text lacks, the page lacks too, its charts included.
     if (!options.html.empty()) {
       std::ifstream html(options.html, std::ios::binary);
-      const std::string page((std::istreambuf_iterator<char>(html)), std::istreambuf_iterator<char>());
+      const std::string page((std::istreambuf_iterator<char>(html)),
+                             std::istreambuf_iterator<char>());
       ASSERT_FALSE(page.empty());
       for (const std::string& text : row.out_lacks) EXPECT_EQ(std::string::npos, page.find(text));
     }

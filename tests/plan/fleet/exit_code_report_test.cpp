@@ -55,11 +55,13 @@ class ExitCodeReportTest : public ::testing::Test {
     tree_.File("share/PC-BUSY.LOG", PcRun(u"0xB2", u"09:03:00", {{u"VPN", u"1618", u"busy, tried again"},
                                                                 {u"VPN", u"0", u"success"}}));
     // Killed in the pause before the next try: cut short, and still failing.
-    tree_.File("share/PC-KILLED.LOG", PcRun(u"0xC3", u"08:00:00", {{u"Office", u"1603", u"failure"}}) +
-                                          PcRun(u"0xC3", u"09:05:00", {{u"Office", u"1618", u"busy, tried again"}}));
+    tree_.File("share/PC-KILLED.LOG",
+               PcRun(u"0xC3", u"08:00:00", {{u"Office", u"1603", u"failure"}}) +
+                   PcRun(u"0xC3", u"09:05:00", {{u"Office", u"1618", u"busy, tried again"}}));
     // A PC whose clock gave no readable time, cut short: last in the list.
     tree_.File("share/PC-NOTIME.LOG", PcRun(u"0xE5", u"99:99:99", {}) +
-                                          EncodeLogText(FormatLogRecord(LogRecord::kProcessing, {{u"0xFFFF", u"Other"}, 0})));
+                                          EncodeLogText(FormatLogRecord(
+                                              LogRecord::kProcessing, {{u"0xFFFF", u"Other"}, 0})));
     tree_.File("share/PC-FIXED.LOG", PcRun(u"0xB2", u"08:00:00", {{u"VPN", u"3221225477", u"failure"}}) +
                                          PcRun(u"0xB2", u"09:04:00", {{u"VPN", u"0", u"success"}}));
   }
@@ -82,8 +84,10 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   as_json.json = true;
   const nlohmann::json json = nlohmann::json::parse(Report(as_json));
   ASSERT_EQ(3u, json["pcs"]["still_failing_list"].size()) << json["pcs"].dump();
-  EXPECT_NE(std::string::npos, json["pcs"]["still_failing_list"][2]["file"].get<std::string>().find("PC-NOTIME"));
-  EXPECT_NE(std::string::npos, json["pcs"]["still_failing_list"][1]["file"].get<std::string>().find("PC-FATAL"));
+  EXPECT_NE(std::string::npos,
+            json["pcs"]["still_failing_list"][2]["file"].get<std::string>().find("PC-NOTIME"));
+  EXPECT_NE(std::string::npos,
+            json["pcs"]["still_failing_list"][1]["file"].get<std::string>().find("PC-FATAL"));
   EXPECT_EQ("Office exit 1603: fatal error during installation",
             json["pcs"]["still_failing_list"][1]["what"]);
   EXPECT_EQ("cut short while Office ran", json["pcs"]["still_failing_list"][0]["what"]);
@@ -113,7 +117,8 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   EXPECT_NE(std::string::npos, text.find("0xC0000005  1       access violation (crashed)"));
   // The columns add up to the runs; the page's durations agree with its outcomes.
   EXPECT_NE(std::string::npos, text.find("no result   by code  failed %")) << text;
-  EXPECT_NE(std::string::npos, text.find("\nOffice                       5         2         0         0         1         2     60.0%"))
+  EXPECT_NE(std::string::npos, text.find("\nOffice                       5         2         0     "
+                                         "    0         1         2     60.0%"))
       << text;
   // A new code in every run: the commonest listed, the others counted together.
   std::vector<Ended> many;
@@ -128,9 +133,13 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   wide.fleet = true;
   std::ostringstream wide_text, wide_err;
   RunReportVerb(wide, wide_text, wide_err);
-  EXPECT_NE(std::string::npos, wide_text.str().find("  1019        1       \n  others      110     (--json lists 100)\n"))
+  EXPECT_NE(
+      std::string::npos,
+      wide_text.str().find("  1019        1       \n  others      110     (--json lists 100)\n"))
       << wide_text.str();
-  EXPECT_NE(std::string::npos, wide_text.str().find("Setup               1000 x1, 1001 x1, 1002 x1, 1003 x1, 1004 x1, others x125\n"));
+  EXPECT_NE(std::string::npos,
+            wide_text.str().find(
+                "Setup               1000 x1, 1001 x1, 1002 x1, 1003 x1, 1004 x1, others x125\n"));
   wide.json = true;
   std::ostringstream wide_json;
   RunReportVerb(wide, wide_json, wide_err);
@@ -141,7 +150,9 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   ReportOptions as_page;
   as_page.html = tree_.Path("page.html");
   Report(as_page);
-  EXPECT_NE(std::string::npos, Slurp(as_page.html).find("class=\"bucket\" data-bucket=\"0\" data-outcome=\"failed by exit code\" data-count=\"2\""));
+  EXPECT_NE(std::string::npos, Slurp(as_page.html)
+                                   .find("class=\"bucket\" data-bucket=\"0\" data-outcome=\"failed "
+                                         "by exit code\" data-count=\"2\""));
 
   ReportOptions as_csv;
   as_csv.csv = tree_.Path("runs.csv");
@@ -151,7 +162,8 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   EXPECT_NE(std::string::npos, csv.find(",latest run of its log,exit code,exit verdict,exit meaning\r\n"));
   EXPECT_NE(std::string::npos, csv.find(",failed,yes,1603,failure,fatal error during installation\r\n"));
   EXPECT_NE(std::string::npos, csv.find(",failed,no,0xC0000005,failure,access violation (crashed)\r\n"));
-  EXPECT_NE(std::string::npos, csv.find(",cut-short,yes,1618,\"busy, tried again\",another installation is already in progress\r\n"));
+  EXPECT_NE(std::string::npos, csv.find(",cut-short,yes,1618,\"busy, tried again\",another "
+                                        "installation is already in progress\r\n"));
 }
 
 }  // namespace

@@ -7,10 +7,10 @@
 #include "base/utf.h"
 #include "log/log_record.h"
 #include "log/time_stamp.h"
-#include "plan/text/civil_time.h"
 #include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
 #include "plan/report/run_report.h"
+#include "plan/text/civil_time.h"
 #include "plan/text/exit_meanings.h"
 
 namespace quill::plan {
@@ -104,12 +104,14 @@ TEST(ReportTest, RunsAndApplicationsWithTheirOutcomes) {
 
 TEST(ReportTest, ARecordOpensOnlyAtTheStartOfALine) {
   // Values the program echoes from the INI file, that hold record texts.
-  const char16_t* echoed[] = {u"EXIT CODE => 0, success", u"RESULT   => Command did not finish in 300 seconds.",
+  const char16_t* echoed[] = {u"EXIT CODE => 0, success",
+                              u"RESULT   => Command did not finish in 300 seconds.",
                               u"QUILLRUN starts at: 10:00:00 Sunday, December 06, 2026",
                               u"Processing: SysID => \"0xFFFF\", Application => \"X\""};
   for (const char16_t* value : echoed) {
     LogWriter log;
-    log.Banner(u"09:05:03").Language()
+    log.Banner(u"09:05:03")
+        .Language()
         .Record(LogRecord::kProcessing, {u"0xFFFF", u"Office"})
         .Record(LogRecord::kLaunched, {WString(u"C:\\setup.exe ") + value})
         .Record(LogRecord::kStart, {u"09:05:04", u"Sunday, December 06, 2026"})
@@ -143,15 +145,21 @@ TEST(ReportTest, ARunCutShortAndLinesThatHoldNoRecord) {
   // A banner line opens its run whatever precedes it: its line of stars
   // missing, overwritten by NUL bytes, or glued to a line torn by a crash.
   const std::string stars(109, '*');
-  for (const std::string& before : {std::string(), std::string(40, '\0'),
-                                    stars.substr(0, 50) + std::string(59, '\0') + "\r\n",
-                                    "LAUNCHED => \"C:\\Ne" + stars + "\r\n"}) {
+  for (const std::string& before :
+       {std::string(), std::string(40, '\0'), stars.substr(0, 50) + std::string(59, '\0') + "\r\n",
+        "LAUNCHED => \"C:\\Ne" + stars + "\r\n"}) {
     LogWriter two;
-    two.Banner(u"09:05:03").Language().App(u"Reader", u"09:05:04", u"09:05:05")
-        .Record(LogRecord::kResultFinished, {}, 1).Record(LogRecord::kExitCode, {u"1603", u"failure"})
-        .Raw(before).Record(LogRecord::kBannerSecondLine, {u"10:00:00", u"Sunday, December 06, 2026"})
-        .Record(LogRecord::kSystemIdentity, {u"0xCD34"}).Language()
-        .App(u"Reader", u"10:00:01", u"10:00:02").Record(LogRecord::kResultFinished, {}, 1)
+    two.Banner(u"09:05:03")
+        .Language()
+        .App(u"Reader", u"09:05:04", u"09:05:05")
+        .Record(LogRecord::kResultFinished, {}, 1)
+        .Record(LogRecord::kExitCode, {u"1603", u"failure"})
+        .Raw(before)
+        .Record(LogRecord::kBannerSecondLine, {u"10:00:00", u"Sunday, December 06, 2026"})
+        .Record(LogRecord::kSystemIdentity, {u"0xCD34"})
+        .Language()
+        .App(u"Reader", u"10:00:01", u"10:00:02")
+        .Record(LogRecord::kResultFinished, {}, 1)
         .Record(LogRecord::kExitCode, {u"0", u"success"});
     const RunReport runs = MakeRunReport(ReadLogRecords(two.bytes()));
     ASSERT_EQ(2u, runs.runs.size()) << before.size();
@@ -182,13 +190,15 @@ TEST(ReportTest, ARunCutShortAndLinesThatHoldNoRecord) {
 // longest first, at the start of the line after its NUL bytes: records
 // planted at every offset of lines among text that opens none or one.
 TEST(ReportTest, TheFinderAgreesWithAPlainScanner) {
-  const LogRecord kinds[] = {
-      LogRecord::kBannerFirstLine, LogRecord::kBannerSecondLine, LogRecord::kSystemIdentity,
-      LogRecord::kOSTypeIdentity,  LogRecord::kMissingKeyError,  LogRecord::kFileOpenError,
-      LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,     LogRecord::kProcessing,
-      LogRecord::kLaunched,        LogRecord::kStart,            LogRecord::kEnd,
-      LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed, LogRecord::kResultTimedOut,
-      LogRecord::kExitCode,        LogRecord::kExitCodesUnread};
+  const LogRecord kinds[] = {LogRecord::kBannerFirstLine, LogRecord::kBannerSecondLine,
+                             LogRecord::kSystemIdentity,  LogRecord::kOSTypeIdentity,
+                             LogRecord::kMissingKeyError, LogRecord::kFileOpenError,
+                             LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,
+                             LogRecord::kProcessing,      LogRecord::kLaunched,
+                             LogRecord::kStart,           LogRecord::kEnd,
+                             LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed,
+                             LogRecord::kResultTimedOut,  LogRecord::kExitCode,
+                             LogRecord::kExitCodesUnread};
   auto text_of = [](LogRecord kind, std::vector<WString> values, int32_t number) {
     std::string text = EncodeLogText(FormatLogRecord(kind, {std::move(values), number}));
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
@@ -218,9 +228,13 @@ TEST(ReportTest, TheFinderAgreesWithAPlainScanner) {
     return nuls || opening == openings.end();
   };
   // Text that opens no record: near misses of openings among plain bytes.
-  const std::string fillers[] = {"x", "RESULT   => Command finisheD ", std::string(110, '*') + "x",
-                                 "RESULT   => Failed to launch the command.xyz", "QUILLRUN starts at",
-                                 "SYSTEMID      => ", std::string(3, '\0')};
+  const std::string fillers[] = {"x",
+                                 "RESULT   => Command finisheD ",
+                                 std::string(110, '*') + "x",
+                                 "RESULT   => Failed to launch the command.xyz",
+                                 "QUILLRUN starts at",
+                                 "SYSTEMID      => ",
+                                 std::string(3, '\0')};
   // Each with the values of its last record.
   const std::pair<std::string, std::vector<std::string>> planted[] = {
       {text_of(LogRecord::kLaunched, {u""}, 0), {""}},
@@ -318,9 +332,10 @@ TEST(ReportTest, ExitRecordsBelongToTheApplicationThatEndedJustBefore) {
     return records;
   };
   const Records busy = then(finished, {exit(u"1618", u"busy, tried again")});
-  const Records again = then(busy, {{LogRecord::kProcessing, {u"0xFFFF", u"Office"}},
-                                    {LogRecord::kStart, {u"09:06:05", u"Sunday, December 06, 2026"}},
-                                    {LogRecord::kResultFinished, {}}});
+  const Records again =
+      then(busy, {{LogRecord::kProcessing, {u"0xFFFF", u"Office"}},
+                  {LogRecord::kStart, {u"09:06:05", u"Sunday, December 06, 2026"}},
+                  {LogRecord::kResultFinished, {}}});
   struct Case {
     const char* name;
     Records after_app;  // the records after START and END
@@ -331,15 +346,19 @@ TEST(ReportTest, ExitRecordsBelongToTheApplicationThatEndedJustBefore) {
     AppOutcome outcome = AppOutcome::kFinished;
   };
   const Case cases[] = {
-      {"failure", then(finished, {exit(u"1603", u"failure")}), 1603, ExitVerdict::kFailure, 0, true},
+      {"failure", then(finished, {exit(u"1603", u"failure")}), 1603, ExitVerdict::kFailure, 0,
+       true},
       {"reboot", then(finished, {exit(u"3010", u"success, reboot required")}), 3010,
        ExitVerdict::kRebootRequired, 0, false},
-      {"largest", then(finished, {exit(u"4294967295", u"failure")}), 0xFFFFFFFFu, ExitVerdict::kFailure, 0, true},
+      {"largest", then(finished, {exit(u"4294967295", u"failure")}), 0xFFFFFFFFu,
+       ExitVerdict::kFailure, 0, true},
       // What the reader cannot use is named, and never taken for a success.
-      {"past 32 bits", then(finished, {exit(u"4294967296", u"success")}), std::nullopt, std::nullopt, 1, true},
+      {"past 32 bits", then(finished, {exit(u"4294967296", u"success")}), std::nullopt,
+       std::nullopt, 1, true},
       {"twenty digits", then(finished, {exit(u"00000000000000000000", u"success")}), std::nullopt,
        std::nullopt, 1, true},
-      {"below zero", then(finished, {exit(u"-1", u"success")}), std::nullopt, std::nullopt, 1, true},
+      {"below zero", then(finished, {exit(u"-1", u"success")}), std::nullopt, std::nullopt, 1,
+       true},
       {"hex", then(finished, {exit(u"0x643", u"success")}), std::nullopt, std::nullopt, 1, true},
       {"empty", then(finished, {exit(u"", u"success")}), std::nullopt, std::nullopt, 1, true},
       {"unknown words", then(finished, {exit(u"0", u"fine")}), 0, std::nullopt, 1, true},
@@ -347,15 +366,28 @@ TEST(ReportTest, ExitRecordsBelongToTheApplicationThatEndedJustBefore) {
       {"FAILURE.", then(finished, {exit(u"1603", u"FAILURE")}), 1603, std::nullopt, 1, true},
       {"repeated", then(finished, {exit(u"0", u"success"), exit(u"1603", u"failure")}), 0,
        ExitVerdict::kSuccess, 1, false},
-      {"after a failed launch", {{LogRecord::kResultLaunchFailed, {}}, exit(u"0", u"success")}, std::nullopt,
-       std::nullopt, 1, false, AppOutcome::kLaunchFailed},
-      {"after a time-out", {{LogRecord::kResultTimedOut, {}}, exit(u"0", u"success")}, std::nullopt,
-       std::nullopt, 1, false, AppOutcome::kTimedOut},
-      {"before its result", then({exit(u"0", u"success")}, finished), std::nullopt, std::nullopt, 1, false},
+      {"after a failed launch",
+       {{LogRecord::kResultLaunchFailed, {}}, exit(u"0", u"success")},
+       std::nullopt,
+       std::nullopt,
+       1,
+       false,
+       AppOutcome::kLaunchFailed},
+      {"after a time-out",
+       {{LogRecord::kResultTimedOut, {}}, exit(u"0", u"success")},
+       std::nullopt,
+       std::nullopt,
+       1,
+       false,
+       AppOutcome::kTimedOut},
+      {"before its result", then({exit(u"0", u"success")}, finished), std::nullopt, std::nullopt, 1,
+       false},
       // A busy try is neither finished nor failed; one that no try follows cuts its run short.
       {"busy, the end", busy, 1618, ExitVerdict::kBusyTriedAgain, 0, false, AppOutcome::kNoResult},
-      {"busy, then tried", then(again, {exit(u"0", u"success")}), 0, ExitVerdict::kSuccess, 0, false},
-      {"busy, then failed", then(again, {exit(u"1603", u"failure")}), 1603, ExitVerdict::kFailure, 0, true},
+      {"busy, then tried", then(again, {exit(u"0", u"success")}), 0, ExitVerdict::kSuccess, 0,
+       false},
+      {"busy, then failed", then(again, {exit(u"1603", u"failure")}), 1603, ExitVerdict::kFailure,
+       0, true},
   };
   for (const Case& c : cases) {
     LogWriter log;
@@ -370,7 +402,8 @@ TEST(ReportTest, ExitRecordsBelongToTheApplicationThatEndedJustBefore) {
     EXPECT_EQ(c.outcome, app.outcome) << c.name;
     EXPECT_EQ(c.failed, FailedByExitCode(app)) << c.name;
     EXPECT_EQ(c.unused, report.unused_records.count) << c.name;
-    EXPECT_EQ(c.outcome == AppOutcome::kNoResult, report.runs[0].outcome == RunOutcome::kCutShort) << c.name;
+    EXPECT_EQ(c.outcome == AppOutcome::kNoResult, report.runs[0].outcome == RunOutcome::kCutShort)
+        << c.name;
     EXPECT_TRUE(report.unknown_lines.empty()) << c.name;
   }
 
@@ -387,13 +420,16 @@ TEST(ReportTest, ExitRecordsBelongToTheApplicationThatEndedJustBefore) {
       {3010, "", "exit 3010: success, restart required"},
       {1641, "", "exit 1641: success, restart started"},
       {7, "C:\\Tools\\7za.exe x a.7z", "exit 7: if Inno Setup: cannot proceed with installation"},
-      {2, "C:\\Apps\\msiexec-wrapper.exe /s", "exit 2: if NSIS: aborted by the installer script; "
-                                               "if Inno Setup: cancelled before installing"},
+      {2, "C:\\Apps\\msiexec-wrapper.exe /s",
+       "exit 2: if NSIS: aborted by the installer script; "
+       "if Inno Setup: cancelled before installing"},
       {2, "msiexec /i missing.msi /qn", "exit 2"},
       {2, "\"C:\\Windows\\System32\\MSIEXEC.EXE\" /i x.msi", "exit 2"},
-      {1603, "C:\\Windows\\System32\\msiexec.exe /i x.msi", "exit 1603: fatal error during installation"},
+      {1603, "C:\\Windows\\System32\\msiexec.exe /i x.msi",
+       "exit 1603: fatal error during installation"},
   };
-  for (const auto& m : meanings) EXPECT_EQ(m.told, ExitCodeTold(m.code, m.command_line)) << m.command_line;
+  for (const auto& m : meanings)
+    EXPECT_EQ(m.told, ExitCodeTold(m.code, m.command_line)) << m.command_line;
 
   LogWriter log;
   log.Banner(u"09:05:03").Language().App(u"Office", u"09:05:04", u"09:05:05")

@@ -21,11 +21,11 @@ TEST(TextTest, ControlsAreEscapedOnATerminalAndInJson) {
   } rows[] = {
       {"R\xC3\xA9seau", "R\xC3\xA9seau", "R\xC3\xA9seau"},
       {"\x1b[2J", "\\x1b[2J", "\\u001b[2J"},
-      {"a\x7f", "a\\x7f", "a\\u007f"},                      // DEL
-      {"\xC2\x9F", "\\xc2\\x9f", "\\u009f"},                 // the last C1 control
-      {"\xC2\xA0", "\xC2\xA0", "\xC2\xA0"},                  // the first character past them
-      {"\xE2\x80\xAE", "\\xe2\\x80\\xae", "\\u202e"},        // right-to-left override
-      {"\xFF", "\\xff", "\xEF\xBF\xBD"},                     // no UTF-8
+      {"a\x7f", "a\\x7f", "a\\u007f"},                 // DEL
+      {"\xC2\x9F", "\\xc2\\x9f", "\\u009f"},           // the last C1 control
+      {"\xC2\xA0", "\xC2\xA0", "\xC2\xA0"},            // the first character past them
+      {"\xE2\x80\xAE", "\\xe2\\x80\\xae", "\\u202e"},  // right-to-left override
+      {"\xFF", "\\xff", "\xEF\xBF\xBD"},               // no UTF-8
   };
   for (const auto& row : rows) {
     EXPECT_EQ(row.shown, Shown(row.data)) << row.shown;
