@@ -32,6 +32,8 @@ enum class LogRecord {
   kExitCodesUnread,     // key and value, section
   kExitSettingClamped,  // key and value, section; the bound taken
 };
+// The last of them: a reader of the log takes every record up to it.
+constexpr LogRecord kLastLogRecord = LogRecord::kExitSettingClamped;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order

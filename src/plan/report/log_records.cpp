@@ -14,19 +14,16 @@ namespace quill::plan {
 
 namespace {
 
-const LogRecord kAllRecords[] = {
-    LogRecord::kBannerFirstLine, LogRecord::kBannerSecondLine,
-    LogRecord::kSystemIdentity,  LogRecord::kOSTypeIdentity,
-    LogRecord::kMissingKeyError, LogRecord::kFileOpenError,
-    LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,
-    LogRecord::kProcessing,      LogRecord::kLaunched,
-    LogRecord::kStart,           LogRecord::kEnd,
-    LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed,
-    LogRecord::kResultTimedOut,  LogRecord::kExitCode,
-    LogRecord::kExitCodesUnread, LogRecord::kExitSettingClamped,
-};
-// The third banner line is the first one again; which it is, the block tells.
-// A record kind added to the program is added here, and to the run builder.
+// Every record the program writes. The third banner line is the first one
+// again; which it is, the block tells.
+std::vector<LogRecord> AllRecords() {
+  std::vector<LogRecord> records;
+  for (int k = 0; k <= static_cast<int>(kLastLogRecord); ++k) {
+    if (static_cast<LogRecord>(k) != LogRecord::kBannerThirdLine)
+      records.push_back(static_cast<LogRecord>(k));
+  }
+  return records;
+}
 
 constexpr char16_t kTextHole = 0x0001;
 constexpr int32_t kNumberHole = -1234567890;
@@ -148,7 +145,7 @@ class PatternTable {
   // Those of one first byte side by side, the longer first.
   static std::vector<Pattern> SortedPatterns() {
     std::vector<Pattern> patterns;
-    for (LogRecord record : kAllRecords) patterns.push_back(MakePattern(record));
+    for (LogRecord record : AllRecords()) patterns.push_back(MakePattern(record));
     std::stable_sort(patterns.begin(), patterns.end(), [](const Pattern& a, const Pattern& b) {
       const auto x = static_cast<unsigned char>(a.pieces.front()[0]);
       const auto y = static_cast<unsigned char>(b.pieces.front()[0]);

@@ -5,7 +5,8 @@
 // texts the program writes with, so the two cannot drift apart. A record
 // opens only at the start of a line: a value the program echoes (a setting
 // from the INI file, a command line) never reads as a record of its own. A
-// new record kind is a line of kAllRecords and a case of the run builder.
+// new record kind of the program is read at once; the run builder gives it
+// its meaning.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>

@@ -190,15 +190,9 @@ TEST(ReportTest, ARunCutShortAndLinesThatHoldNoRecord) {
 // longest first, at the start of the line after its NUL bytes: records
 // planted at every offset of lines among text that opens none or one.
 TEST(ReportTest, TheFinderAgreesWithAPlainScanner) {
-  const LogRecord kinds[] = {LogRecord::kBannerFirstLine, LogRecord::kBannerSecondLine,
-                             LogRecord::kSystemIdentity,  LogRecord::kOSTypeIdentity,
-                             LogRecord::kMissingKeyError, LogRecord::kFileOpenError,
-                             LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,
-                             LogRecord::kProcessing,      LogRecord::kLaunched,
-                             LogRecord::kStart,           LogRecord::kEnd,
-                             LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed,
-                             LogRecord::kResultTimedOut,  LogRecord::kExitCode,
-                             LogRecord::kExitCodesUnread};
+  std::vector<LogRecord> kinds;
+  for (int k = 0; k <= static_cast<int>(kLastLogRecord); ++k)
+    kinds.push_back(static_cast<LogRecord>(k));
   auto text_of = [](LogRecord kind, std::vector<WString> values, int32_t number) {
     std::string text = EncodeLogText(FormatLogRecord(kind, {std::move(values), number}));
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
