@@ -179,7 +179,7 @@ void Count(const RunRow& run, Totals& totals) {
   totals.ends_before_starts += EndsBeforeStart(run.start, run.end);
   for (const AppRow& app : run.applications) {
     ++totals.applications;
-    totals.exit_codes += app.exit_code.has_value();
+    totals.exit_codes += app.exit_record;  // whether or not it reads
     if (FailedByExitCode(app)) {
       ++totals.failed_by_exit_code;
     } else {

@@ -435,6 +435,22 @@ TEST(ReportTest, ExitRecordsBelongToTheApplicationThatEndedJustBefore) {
       << text.str();
   EXPECT_NE(std::string::npos, text.str().find("0 finished, 0 failed to launch, 0 timed out, 0 without result, "
                                                "1 failed by exit code\n"));
+  // One that does not read is told as such, and counted among the failures.
+  LogWriter unread;
+  unread.Banner(u"09:05:03")
+      .Language()
+      .App(u"Office", u"09:05:04", u"09:05:05")
+      .Record(LogRecord::kResultFinished, {}, 1)
+      .Record(LogRecord::kExitCode, {u"-1", u"success"});
+  std::ostringstream told;
+  WriteReportText(MakeRunReport(ReadLogRecords(unread.bytes())), told);
+  EXPECT_NE(std::string::npos, told.str().find("1  failed: its exit record does not read\n"))
+      << told.str();
+  EXPECT_NE(std::string::npos,
+            told.str().find("0 without result, 1 failed by exit code\nnot used: 1 records "
+                            "the program never writes so (line 16: an exit code that does "
+                            "not read)\n"))
+      << told.str();
 }
 
 }  // namespace
