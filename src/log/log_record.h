@@ -14,23 +14,26 @@ enum class LogRecord {
   kBannerFirstLine,
   kBannerSecondLine,  // time, date
   kBannerThirdLine,
-  kSystemIdentity,    // SystemID
-  kOSTypeIdentity,    // OSType
-  kMissingKeyError,   // key name
-  kFileOpenError,     // LanguageTablePath
-  kLocaleLanguage,    // LcidText
-  kCodeLanguage,      // LanguageCode
-  kProcessing,        // list section, application section
-  kLaunched,          // command line
-  kStart,             // time, date
-  kEnd,               // time, date
-  kResultFinished,    // elapsed seconds
+  kSystemIdentity,   // SystemID
+  kOSTypeIdentity,   // OSType
+  kMissingKeyError,  // key name
+  kFileOpenError,    // LanguageTablePath
+  kLocaleLanguage,   // LcidText
+  kCodeLanguage,     // LanguageCode
+  kProcessing,       // list section, application section
+  kLaunched,         // command line
+  kStart,            // time, date
+  kEnd,              // time, date
+  kResultFinished,   // elapsed seconds
   kResultLaunchFailed,
-  kResultTimedOut,    // MaxInstallTime
+  kResultTimedOut,  // MaxInstallTime
   // Written only when the input INI file asks for exit codes.
-  kExitCode,          // code, verdict
-  kExitCodesUnread,   // key and value, section
+  kExitCode,            // code, verdict
+  kExitCodesUnread,     // key and value, section
+  kExitSettingClamped,  // key and value, section; the bound taken
 };
+// The last of them: a reader of the log takes every record up to it.
+constexpr LogRecord kLastLogRecord = LogRecord::kExitSettingClamped;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order
