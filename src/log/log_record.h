@@ -30,6 +30,11 @@ enum class LogRecord {
   // Written only when the input INI file asks for exit codes.
   kExitCode,          // code, verdict
   kExitCodesUnread,   // key and value, section
+  // Written only when the input INI file names a HashList.
+  kHashListUnread,      // the list's path
+  kHashListLineUnread,  // the list's path, line number
+  kVerified,            // file, line number
+  kNotVerified,         // file, why
 };
 
 struct LogValues {

@@ -96,6 +96,12 @@ class PlanPlatform : public Platform {
 
   int ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override;
 
+  // HeldFiles (plan_held_files.cpp): the machine's file, where a binding or
+  // a mapping gives one, hashed on the host; the system folder of Windows.
+  HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
+  void ReleaseHeld(HeldFile file) override;
+  WString SystemFolder() override;
+
  private:
   void Record(Event event);
 
@@ -109,6 +115,7 @@ class PlanPlatform : public Platform {
   Journal reusable_journal_;
   TrimmedValues trimmed_values_;
   ProcessHandle next_process_ = 1;
+  std::unordered_map<std::string, std::string> digests_;  // by local path
 };
 
 }  // namespace quill::plan

@@ -1,0 +1,25 @@
+#ifndef QUILL_RUNNER_WINDOWS_PATH_H_
+#define QUILL_RUNNER_WINDOWS_PATH_H_
+
+// Paths as Windows resolves and compares them, for matching the files a
+// command line names with the lines of a hash list: one spelling of a file
+// must not pass where another is refused.
+#include "platform/wide_string.h"
+
+namespace quill {
+
+// `path` made full against `folder` (itself full): "C:\x", "C:/x" and
+// "\\server\share\x" stand as they are, "\x" takes the folder's drive,
+// anything else goes under the folder. Either separator; "." and ".."
+// steps and doubled separators are resolved, the result uses "\".
+WString FullWindowsPath(const WString& path, const WString& folder);
+
+// The key two spellings of one path share: full, and A to Z folded.
+WString PathKey(const WString& full_path);
+
+// The folder part of a full path, without the last separator.
+WString ParentFolder(const WString& full_path);
+
+}  // namespace quill
+
+#endif  // QUILL_RUNNER_WINDOWS_PATH_H_
