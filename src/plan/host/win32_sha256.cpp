@@ -11,13 +11,15 @@ namespace quill::plan {
 namespace {
 
 constexpr DWORD kBlock = 1 << 20;
+// The headers give it only to builds for Server 2003 and later.
+constexpr ALG_ID kCalgSha256 = ALG_CLASS_HASH | ALG_TYPE_ANY | 12;
 
 // One hash object of the AES provider, which alone offers SHA-256 on XP.
 class Sha256 {
  public:
   Sha256() {
     if (CryptAcquireContextW(&provider_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
-      if (!CryptCreateHash(provider_, CALG_SHA_256, 0, 0, &hash_)) hash_ = 0;
+      if (!CryptCreateHash(provider_, kCalgSha256, 0, 0, &hash_)) hash_ = 0;
     }
   }
   ~Sha256() {
