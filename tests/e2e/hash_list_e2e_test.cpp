@@ -21,7 +21,7 @@ namespace {
 const std::string kIni = "C:\\DARezad\\AppInstl\\QuillRun.ini";
 const std::string kLog = "C:\\SYSTEM.SAV\\UTIL\\QUILLRUN.LOG";
 
-std::string Output(const std::string& command) {
+std::string ShellOutput(const std::string& command) {
   std::string text;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return text;
@@ -93,16 +93,16 @@ TEST_F(HashList, ListedInstallersStartChangedAndUnlistedOnesNever) {
   EXPECT_EQ(1u, result.exit_code);
   std::string log;
   ASSERT_TRUE(machine().ReadFile(kLog, &log));
-  for (const std::string& verified :
+  for (const std::string verified :
        {"C:\\DARezad\\Apps\\Reader\\12\\reader.exe, line 1", "C:\\DARezad\\Apps\\Tool\\tool.msi, line 2",
         "C:\\DARezad\\Apps\\Quill Notes\\notes.exe, line 3"}) {
     EXPECT_NE(std::string::npos, log.find("\r\nVERIFIED => " + verified + " of the hash list.\r\n"))
         << verified << "\n" << log;
   }
-  const std::string listed_viewer = Output("cd " + share + " && sha256sum Apps/Viewer/12/viewer.exe");
+  const std::string listed_viewer = ShellOutput("cd " + share + " && sha256sum Apps/Viewer/12/viewer.exe");
   EXPECT_NE(std::string::npos,
             log.find("NOT VERIFIED => C:\\DARezad\\Apps\\Viewer\\12\\viewer.exe: expected " +
-                     Output("cd " + share + " && head -4 installers.sha256 | tail -1 | cut -c1-64 | tr -d '\\n'") +
+                     ShellOutput("cd " + share + " && head -4 installers.sha256 | tail -1 | cut -c1-64 | tr -d '\\n'") +
                      ", found " + listed_viewer.substr(0, 64) + ".\r\nEND  :: "))
       << log;
   EXPECT_NE(std::string::npos,
@@ -115,7 +115,7 @@ TEST_F(HashList, ListedInstallersStartChangedAndUnlistedOnesNever) {
   EXPECT_FALSE(machine().Exists("C:\\QuillDemo\\Viewer"));
   EXPECT_FALSE(machine().Exists("C:\\QuillDemo\\Drivers64"));
 
-  const std::string json = Output("'" QUILLPLAN_BINARY "' report " + Host("C:\\SYSTEM.SAV\\UTIL") + " --json");
+  const std::string json = ShellOutput("'" QUILLPLAN_BINARY "' report " + Host("C:\\SYSTEM.SAV\\UTIL") + " --json");
   const size_t failing = json.find("\"still_failing_list\"");
   ASSERT_NE(std::string::npos, failing) << json;
   const std::string pcs = json.substr(failing, json.find(']', failing) - failing);
@@ -125,8 +125,8 @@ TEST_F(HashList, ListedInstallersStartChangedAndUnlistedOnesNever) {
 
   // quillplan's list of the whole folder is sha256sum's, and sha256sum -c takes it.
   const std::string by_sha256sum =
-      Output("cd " + share + " && find Apps -type f | LC_ALL=C sort | tr '\\n' '\\0' | xargs -0 sha256sum");
-  const std::string by_quillplan = Output("cd " + share + " && '" QUILLPLAN_BINARY "' hash Apps");
+      ShellOutput("cd " + share + " && find Apps -type f | LC_ALL=C sort | tr '\\n' '\\0' | xargs -0 sha256sum");
+  const std::string by_quillplan = ShellOutput("cd " + share + " && '" QUILLPLAN_BINARY "' hash Apps");
   EXPECT_EQ(by_sha256sum, by_quillplan);
   EXPECT_EQ(0, std::system(("cd " + share + " && '" QUILLPLAN_BINARY "' hash Apps | sha256sum -c --quiet -").c_str()));
 }
