@@ -96,17 +96,17 @@ TEST_F(HashList, ListedInstallersStartChangedAndUnlistedOnesNever) {
   for (const std::string verified :
        {"C:\\DARezad\\Apps\\Reader\\12\\reader.exe, line 1", "C:\\DARezad\\Apps\\Tool\\tool.msi, line 2",
         "C:\\DARezad\\Apps\\Quill Notes\\notes.exe, line 3"}) {
-    EXPECT_NE(std::string::npos, log.find("\r\nVERIFIED => " + verified + " of the hash list.\r\n"))
+    EXPECT_NE(std::string::npos, log.find("\r\nSHA-256 VERIFIED => " + verified + " of the list.\r\n"))
         << verified << "\n" << log;
   }
   const std::string listed_viewer = ShellOutput("cd " + share + " && sha256sum Apps/Viewer/12/viewer.exe");
   EXPECT_NE(std::string::npos,
-            log.find("NOT VERIFIED => C:\\DARezad\\Apps\\Viewer\\12\\viewer.exe: expected " +
+            log.find("SHA-256 NOT VERIFIED => C:\\DARezad\\Apps\\Viewer\\12\\viewer.exe: expected " +
                      ShellOutput("cd " + share + " && head -4 installers.sha256 | tail -1 | cut -c1-64 | tr -d '\\n'") +
                      ", found " + listed_viewer.substr(0, 64) + ".\r\nEND  :: "))
       << log;
   EXPECT_NE(std::string::npos,
-            log.find("NOT VERIFIED => C:\\DARezad\\Apps\\Drivers\\drivers64.exe: not in the list.\r\n"))
+            log.find("SHA-256 NOT VERIFIED => C:\\DARezad\\Apps\\Drivers\\drivers64.exe: not in the list.\r\n"))
       << log;
   for (const char* file : {"C:\\QuillDemo\\Reader\\Reader-12.txt", "C:\\QuillDemo\\Notes\\Notes-any.txt",
                            "C:\\Program Files\\QuillDemoTool\\tool.txt"}) {
@@ -156,7 +156,7 @@ TEST_F(HashList, A200MbInstallerIsVerifiedInAtMostThreeTimesSha256sumAndHalfASec
   }
   std::string log;
   ASSERT_TRUE(machine().ReadFile(kLog, &log));
-  EXPECT_NE(std::string::npos, log.find("VERIFIED => C:\\Big\\big.exe, line 1 of the hash list.")) << log;
+  EXPECT_NE(std::string::npos, log.find("SHA-256 VERIFIED => C:\\Big\\big.exe, line 1 of the list.")) << log;
   const double verify = std::max(0.0, with - without);
   const double megabytes = 200.0 + 0.1;
   std::printf("200 MB installer: sha256sum %.2f s (%.0f MB/s); verified by QUILLRUN.EXE in %.2f s "

@@ -140,25 +140,25 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
   const Case cases[] = {
       {"no key", u"", kHashB + "  a.exe\n", u"a.exe /s", "", ""},
       {"listed", key, kHashA + "  a.exe\n", u"a.exe /s", "",
-       "VERIFIED => C:\\Kit\\a.exe, line 1 of the hash list.\r\n"},
+       "SHA-256 VERIFIED => C:\\Kit\\a.exe, line 1 of the list.\r\n"},
       {"full path", u"HashList=C:\\Kit\\list.sha256\n", "\n" + kHashA + " *C:/KIT/A.EXE\n", u"a.exe /s", "",
-       "VERIFIED => C:\\Kit\\a.exe, line 2 of the hash list.\r\n"},
+       "SHA-256 VERIFIED => C:\\Kit\\a.exe, line 2 of the list.\r\n"},
       {"changed", key, kHashA + "  b.exe\n", u"b.exe", "",
-       "NOT VERIFIED => C:\\Kit\\b.exe: " + expected_a + ", found " + kHashB + ".\r\n"},
+       "SHA-256 NOT VERIFIED => C:\\Kit\\b.exe: " + expected_a + ", found " + kHashB + ".\r\n"},
       {"not listed", key, kHashA + "  a.exe\nnonsense\n", u"B.exe",
-       "HASH LIST => C:\\Kit\\list.sha256, line 2, does not read.\r\n",
-       "NOT VERIFIED => C:\\Kit\\B.exe: not in the list.\r\n"},
+       "SHA-256 LIST => C:\\Kit\\list.sha256, line 2, does not read.\r\n",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\B.exe: not in the list.\r\n"},
       {"no list", key, "-", u"a.exe /s",
-       "HASH LIST => Error reading C:\\Kit\\list.sha256: no installer is started.\r\n",
-       "NOT VERIFIED => C:\\Kit\\a.exe: the hash list cannot be read.\r\n"},
+       "SHA-256 LIST => Error reading C:\\Kit\\list.sha256: no installer is started.\r\n",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: the hash list cannot be read.\r\n"},
       {"missing", key, kHashA + "  gone.exe\n", u"gone.exe", "",
-       "NOT VERIFIED => C:\\Kit\\gone.exe: " + expected_a + ", cannot be opened.\r\n"},
+       "SHA-256 NOT VERIFIED => C:\\Kit\\gone.exe: " + expected_a + ", cannot be opened.\r\n"},
       {"twice", key, kHashA + "  a.exe\n" + kHashB + "  A.exe\n", u"a.exe /s", "",
-       "NOT VERIFIED => C:\\Kit\\a.exe: listed twice with different hashes.\r\n"},
+       "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: listed twice with different hashes.\r\n"},
       {"package", key, kHashA + "  ../Work/x.msi\n", msi, "",
-       "VERIFIED => C:\\Work\\x.msi, line 1 of the hash list.\r\n"},
+       "SHA-256 VERIFIED => C:\\Work\\x.msi, line 1 of the list.\r\n"},
       {"package changed", key, kHashB + "  ../Work/x.msi\n", msi, "",
-       "NOT VERIFIED => C:\\Work\\x.msi: expected " + kHashB + ", found " + kHashA + ".\r\n"},
+       "SHA-256 NOT VERIFIED => C:\\Work\\x.msi: expected " + kHashB + ", found " + kHashA + ".\r\n"},
   };
   for (const Case& c : cases) {
     const WString app_path = c.switches == msi ? u"C:\\WINDOWS\\system32" : u"C:\\Kit";
@@ -168,7 +168,7 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
     run.platform.AddProgram(u"C:\\Kit\\a.exe /s", 0.5);
     run.platform.AddProgram(app_path + u"\\" + c.switches, 0.5);
     const std::string records = run.Records();
-    const bool verified = c.checked.rfind("VERIFIED", 0) == 0 || c.settings.empty();
+    const bool verified = c.checked.rfind("SHA-256 VERIFIED", 0) == 0 || c.settings.empty();
     EXPECT_EQ(c.told, records.substr(0, records.find("Processing"))) << c.what;
     EXPECT_EQ(c.checked, Cut(records, "2026\r\n", "END  ::")) << c.what;
     EXPECT_EQ(verified ? 1u : 0u, run.platform.CallsNamed("StartProcess").size()) << c.what;
@@ -206,7 +206,7 @@ TEST(HashListRunTest, AFileThatCannotBeHashedIsNotStarted) {
   run.platform.AddFile(u"C:\\Kit\\list.sha256", kHashA + "  a.exe\n");
   run.platform.AddProgram(u"C:\\Kit\\a.exe /s", 0.5);
   run.platform.FailOn("HashFile");
-  EXPECT_NE(std::string::npos, run.Records().find("NOT VERIFIED => C:\\Kit\\a.exe: expected " + kHashA +
+  EXPECT_NE(std::string::npos, run.Records().find("SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: expected " + kHashA +
                                                   ", cannot be hashed.\r\nEND  ::"));
   EXPECT_TRUE(run.platform.CallsNamed("StartProcess").empty());
 }

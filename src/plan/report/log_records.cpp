@@ -21,6 +21,8 @@ const LogRecord kAllRecords[] = {
     LogRecord::kLaunched,        LogRecord::kStart,            LogRecord::kEnd,
     LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed, LogRecord::kResultTimedOut,
     LogRecord::kExitCode,        LogRecord::kExitCodesUnread,
+    LogRecord::kHashListUnread,  LogRecord::kHashListLineUnread, LogRecord::kVerified,
+    LogRecord::kNotVerified,
 };
 // The third banner line is the first one again; which it is, the block tells.
 

@@ -102,6 +102,7 @@ void MakeReady(AppRow* app, int64_t line) {
   app->exit_code.reset();
   app->verdict.reset();
   app->exit_record = false;
+  app->not_verified = nullptr;
   app->cut_short = false;
   app->line = line;
 }
@@ -258,6 +259,9 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kBannerFirstLine:
     case LogRecord::kBannerThirdLine:
     case LogRecord::kExitCodesUnread:  // told for the admin; the defaults were used
+    case LogRecord::kHashListUnread:  // each application then says it was not verified
+    case LogRecord::kHashListLineUnread:
+    case LogRecord::kVerified:
       return;
     case LogRecord::kExitCode: TakeExitCode(record); return;
     default:
@@ -294,6 +298,7 @@ void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
       app.outcome = AppOutcome::kLaunchFailed;
       app_done_ = true;
       break;
+    case LogRecord::kNotVerified: app.not_verified = NotVerifiedReason(record.value(1)); break;
     case LogRecord::kResultTimedOut:
       app.outcome = AppOutcome::kTimedOut;
       app.counted_seconds = NumberOf(record);
@@ -328,6 +333,19 @@ void RunBuilder::TakeExitCode(const RecordSpan& record) {
   app.cut_short = app.cut_short || record.cut_short;
   app.exit_code = ReadExitCode(record.value(0));
   if (app.exit_code) app.verdict = ReadExitVerdict(record.value(1));
+}
+
+const char* NotVerifiedReason(std::string_view why) {
+  const auto ends = [why](std::string_view end) {
+    return why.size() >= end.size() && why.substr(why.size() - end.size()) == end;
+  };
+  if (why == "not in the list") return "not in the list";
+  if (why == "the hash list cannot be read") return "hash list unreadable";
+  if (why == "listed twice with different hashes") return "listed twice";
+  if (why.rfind("expected ", 0) != 0) return "other";
+  if (ends(", cannot be opened")) return "cannot be opened";
+  if (ends(", cannot be hashed")) return "cannot be hashed";
+  return why.find(", found ") != std::string_view::npos ? "hash differs" : "other";
 }
 
 bool FailedByExitCode(const AppRow& app) {
