@@ -105,7 +105,11 @@ void ReadHashList(RunContext& context, Platform& platform) {
       ReadProfileValue(u"Settings", kHashListKey, context.InputIniPath, platform, platform);
   if (value.empty()) return;
   const WString ini = FullWindowsPath(context.InputIniPath, CurrentFolder(platform));
-  context.HashList = FullWindowsPath(value, ParentFolder(ini));
+  ReadHashListFile(FullWindowsPath(value, ParentFolder(ini)), context, platform);
+}
+
+void ReadHashListFile(const WString& list_path, RunContext& context, Platform& platform) {
+  context.HashList = list_path;
   std::string bytes;
   if (!platform.ReadFileBytes(context.HashList, &bytes)) {
     WriteLogRecord(context, LogRecord::kHashListUnread, {{context.HashList}});

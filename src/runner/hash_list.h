@@ -29,6 +29,8 @@ ParsedHashList ParseHashList(const std::string& bytes, const WString& list_folde
 // told in the log. A value given relative is taken from the input INI
 // file's folder.
 void ReadHashList(RunContext& context, Platform& platform);
+// The list at its full path read into the context, its failures told.
+void ReadHashListFile(const WString& list_path, RunContext& context, Platform& platform);
 
 // The current folder, however long, for what is relative to it.
 constexpr size_t kLongestPathChars = 32768;

@@ -16,7 +16,7 @@ WString Wide(const std::string& ascii) { return WString(ascii.begin(), ascii.end
 
 // Why `path` may not be started; empty when it is listed, matches and is
 // now held in `held`.
-WString Verify(const WString& path, RunContext& context, HeldFiles& files,
+WString Verify(const WString& path, const RunContext& context, HeldFiles& files,
                std::vector<HeldFile>* held, int32_t* line) {
   if (!context.HashListRead) return u"the hash list cannot be read";
   const auto found = context.ListedHashes.find(PathKey(path));
@@ -39,20 +39,31 @@ WString Verify(const WString& path, RunContext& context, HeldFiles& files,
 
 bool VerifyAll(const WString& handed, RunContext& context, Platform& platform,
                std::vector<HeldFile>* held) {
-  for (const WString& path :
-       InstallerFiles(handed, CurrentFolder(platform), platform.SystemFolder())) {
-    int32_t line = 0;
-    const WString why = Verify(path, context, platform, held, &line);
-    if (!why.empty()) {
-      WriteLogRecord(context, LogRecord::kNotVerified, {{path, why}});
+  for (const FileCheck& check : CheckInstallerFiles(handed, context, platform, held)) {
+    if (!check.why.empty()) {
+      WriteLogRecord(context, LogRecord::kNotVerified, {{check.file, check.why}});
       return false;
     }
-    WriteLogRecord(context, LogRecord::kVerified, {{path}, line});
+    WriteLogRecord(context, LogRecord::kVerified, {{check.file}, check.line});
   }
   return true;
 }
 
 }  // namespace
+
+std::vector<FileCheck> CheckInstallerFiles(const WString& handed, const RunContext& context,
+                                           Platform& platform, std::vector<HeldFile>* held) {
+  std::vector<FileCheck> checks;
+  for (const WString& path :
+       InstallerFiles(handed, CurrentFolder(platform), platform.SystemFolder())) {
+    FileCheck check;
+    check.file = path;
+    check.why = Verify(path, context, platform, held, &check.line);
+    checks.push_back(check);
+    if (!check.why.empty()) break;
+  }
+  return checks;
+}
 
 LaunchResult LaunchVerified(const WString& handed, RunContext& context, Platform& platform) {
   if (context.HashList.empty()) {

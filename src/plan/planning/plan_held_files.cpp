@@ -1,11 +1,12 @@
 #include "plan/host/file_sha256.h"
 #include "plan/planning/plan_platform.h"
+#include "runner/windows_path.h"
 
 namespace quill::plan {
 
 HoldResult PlanPlatform::HoldAndHash(const WString& path, std::string* digest, HeldFile* file) {
   const std::string local = files_.Locate(path);
-  if (local.empty()) return HoldResult::kCannotOpen;
+  if (local.empty()) return AssumedAsListed(path, digest, file);
   // A matrix plans the same installer for many machines: hashed once.
   auto found = digests_.find(local);
   if (found == digests_.end()) {
@@ -14,6 +15,18 @@ HoldResult PlanPlatform::HoldAndHash(const WString& path, std::string* digest, H
     found = digests_.emplace(local, computed).first;
   }
   *digest = found->second;
+  *file = 1;
+  return HoldResult::kHeld;
+}
+
+HoldResult PlanPlatform::AssumedAsListed(const WString& path, std::string* digest, HeldFile* file) {
+  if (files_.assumption() != Assumption::kPresent || listed_ == nullptr) return HoldResult::kCannotOpen;
+  const auto found = listed_->find(PathKey(path));
+  if (found == listed_->end() || found->second.sha256.size() != 64) return HoldResult::kCannotOpen;
+  digest->clear();
+  for (size_t i = 0; i < 64; i += 2) {
+    digest->push_back(static_cast<char>(std::stoi(found->second.sha256.substr(i, 2), nullptr, 16)));
+  }
   *file = 1;
   return HoldResult::kHeld;
 }

@@ -8,6 +8,7 @@
 // launched process has ended at once. The clock stands still. Nothing on
 // the host is changed.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -18,6 +19,7 @@
 #include "plan/planning/language_class.h"
 #include "plan/windows/ini_file.h"
 #include "plan/windows/machine_files.h"
+#include "base/run_context.h"
 #include "platform/platform.h"
 
 namespace quill::plan {
@@ -101,9 +103,13 @@ class PlanPlatform : public Platform {
   HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
   void ReleaseHeld(HeldFile file) override;
   WString SystemFolder() override;
+  // The list's hashes by path key: a file no binding or mapping answers is
+  // taken to be as listed while the files are assumed present.
+  void set_listed(const std::map<WString, ListedHash>* listed) { listed_ = listed; }
 
  private:
   void Record(Event event);
+  HoldResult AssumedAsListed(const WString& path, std::string* digest, HeldFile* file);
 
   const IniFile& ini_;
   WString ini_path_;
@@ -116,6 +122,7 @@ class PlanPlatform : public Platform {
   TrimmedValues trimmed_values_;
   ProcessHandle next_process_ = 1;
   std::unordered_map<std::string, std::string> digests_;  // by local path
+  const std::map<WString, ListedHash>* listed_ = nullptr;
 };
 
 }  // namespace quill::plan
