@@ -70,7 +70,11 @@ std::vector<Finding> LintHashList(const std::string& ini_file, const std::string
   const WString given =
       ReadProfileValue(u"Settings", kHashListKey, platform.ini_path(), platform, platform);
   if (given.empty()) return findings;  // no matrix made for nothing
-  const Matrix matrix = MakeMatrix(language_table, platform);
+  // Besides the machines with sections, one with none runs the common
+  // lists only; no section can be named with "]".
+  MatrixScope anyone;
+  anyone.machines.push_back(u"0x]");
+  const Matrix matrix = MakeMatrix(language_table, platform, anyone, nullptr, nullptr);
   const PlanSettings& settings = matrix.prelude.settings;
   if (settings.hash_list_text.empty()) return findings;
   const int line = HashListLine(platform);
