@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 
+#include "child_process.h"
 #include "wine_machine.h"
 
 namespace quill::e2e {
@@ -20,16 +21,6 @@ namespace {
 
 const std::string kIni = "C:\\DARezad\\AppInstl\\QuillRun.ini";
 const std::string kLog = "C:\\SYSTEM.SAV\\UTIL\\QUILLRUN.LOG";
-
-std::string ShellOutput(const std::string& command) {
-  std::string text;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return text;
-  char buffer[4096];
-  for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
-  pclose(pipe);
-  return text;
-}
 
 double SecondsOf(const std::function<void()>& work) {
   const auto started = std::chrono::steady_clock::now();

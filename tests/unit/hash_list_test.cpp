@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "fake_platform.h"
+#include "one_app_run.h"
 #include "log/run_log.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
@@ -94,30 +95,14 @@ TEST(InstallerFilesTest, TheProgramOrWhatTheSystemsMsiexecInstalls) {
 }
 
 // One application through a pass, with the list at C:\Kit\list.sha256.
-struct CheckedRun {
-  CheckedRun(const WString& settings, const WString& switches,
-             const WString& app_path = u"C:\\Kit") {
-    platform.AddIniFile(u"C:\\Kit\\in.ini", u"[Settings]\nLogFile=C:\\r.log\n" + settings +
-                                                u"[0xFFFF]\nAPP1=A\n[A]\nAppPath=" + app_path +
-                                                u"\nAppSwitches=" + switches + u"\n");
+struct CheckedRun : OneAppRun {
+  CheckedRun(const WString& settings, const WString& switches, const WString& app_path = u"C:\\Kit")
+      : OneAppRun(u"C:\\Kit\\in.ini", settings,
+                  u"AppPath=" + app_path + u"\nAppSwitches=" + switches + u"\n") {
     platform.AddFile(u"C:\\Kit\\a.exe", "a");
     platform.AddFile(u"C:\\Kit\\b.exe", "b");
     platform.AddFile(u"C:\\Work\\x.msi", "a");
-    context.InputIniPath = u"C:\\Kit\\in.ini";
-    context.SystemID = u"0x1234";
   }
-  // The records after the identity lines.
-  std::string Records() {
-    OpenRunLog(context, platform);
-    ReadHashList(context, platform);
-    RunInstallPass(0, context, platform);
-    CloseRunLog(context);
-    const std::string bytes = platform.FileBytes(u"C:\\R.LOG");
-    const std::string identity = "OSType\t\t  => \r\n";
-    return bytes.substr(bytes.find(identity) + identity.size());
-  }
-  FakePlatform platform;
-  RunContext context;
 };
 
 std::string Cut(const std::string& text, const std::string& from, const std::string& to) {
