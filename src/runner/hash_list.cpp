@@ -91,11 +91,14 @@ ParsedHashList ParseHashList(const std::string& bytes, const WString& list_folde
     if (IsBlankLine(line)) continue;
     std::string sha256;
     std::string path;
-    if (!ReadLine(line, &sha256, &path) || path.find('\0') != std::string::npos) {
+    const WString full = ReadLine(line, &sha256, &path) && path.find('\0') == std::string::npos
+                             ? FullWindowsPath(FromUtf8(path), list_folder)
+                             : WString();
+    if (full.empty()) {
       list.unread_lines.push_back(number);
       continue;
     }
-    Enter(list, PathKey(FullWindowsPath(FromUtf8(path), list_folder)), sha256, number);
+    Enter(list, PathKey(full), sha256, number);
   }
   return list;
 }

@@ -108,11 +108,17 @@ std::vector<WString> CommandWords(const WString& text) {
 std::vector<WString> InstallerFiles(const WString& handed, const WString& current_folder,
                                     const WString& system_folder) {
   size_t after = 0;
-  const WString program =
-      FullWindowsPath(WithExtension(ProgramToken(handed, &after)), current_folder);
-  if (!IsSystemMsiexec(program, system_folder)) return {program};
+  const WString token = WithExtension(ProgramToken(handed, &after));
+  // Windows searches for a program not named by a full path, the running
+  // program's own folder first: which file starts is not this one's to say.
+  if (!IsFullWindowsPath(token)) return {token};
+  const WString program = FullWindowsPath(token, current_folder);
+  if (!IsSystemMsiexec(program, system_folder)) return {program.empty() ? token : program};
   std::vector<WString> files = MsiexecFiles(CommandWords(handed.substr(after)));
-  for (WString& file : files) file = FullWindowsPath(file, current_folder);
+  for (WString& file : files) {
+    const WString full = FullWindowsPath(file, current_folder);
+    if (!full.empty()) file = full;
+  }
   return files;
 }
 

@@ -16,8 +16,10 @@ namespace quill {
 // files are instead the packages, patches and transforms it is told to
 // install: /i, /package, /p, /update, PATCH= and TRANSFORMS= ("@" and "|"
 // dropped, ":" ones lie inside the package). Other arguments are outputs
-// or data and are left alone. Relative paths are taken from
-// `current_folder`; every path comes back full.
+// or data and are left alone. A package's relative path is taken from
+// `current_folder`, as msiexec takes it. A path that cannot be told full
+// comes back as written: a program not named by a full path (Windows would
+// search for it), "D:x", a share named "..".
 std::vector<WString> InstallerFiles(const WString& handed, const WString& current_folder,
                                     const WString& system_folder);
 

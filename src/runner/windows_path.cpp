@@ -27,8 +27,21 @@ size_t RootLength(const WString& path) {
   return path.size();
 }
 
+// "\\server\share" with a name for each.
+bool IsGoodShare(const WString& root) {
+  const size_t slash = root.find_first_of(u"\\/", 2);
+  if (slash == WString::npos) return false;
+  const WString server = root.substr(2, slash - 2);
+  const WString share = root.substr(slash + 1);
+  for (const WString& name : {server, share}) {
+    if (name.empty() || name == u"." || name == u"..") return false;
+  }
+  return true;
+}
+
 WString Normalised(const WString& joined) {
   const size_t root_length = RootLength(joined);
+  if (IsUnc(joined) && !IsGoodShare(joined.substr(0, root_length))) return WString();
   WString root = joined.substr(0, root_length);
   for (char16_t& c : root) {
     if (c == u'/') c = u'\\';
@@ -65,9 +78,13 @@ WString FullWindowsPath(const WString& path, const WString& folder) {
   // folder given here can stand for when it lies on that drive.
   if (HasDrive(path)) {
     const bool same_drive = HasDrive(folder) && PathKey(folder.substr(0, 1)) == PathKey(path.substr(0, 1));
-    return Normalised((same_drive ? folder : path.substr(0, 2)) + u"\\" + path.substr(2));
+    return same_drive ? Normalised(folder + u"\\" + path.substr(2)) : WString();
   }
   return Normalised(folder + u"\\" + path);
+}
+
+bool IsFullWindowsPath(const WString& path) {
+  return IsUnc(path) || (HasDrive(path) && path.size() > 2 && IsSeparator(path[2]));
 }
 
 WString PathKey(const WString& full_path) {

@@ -11,8 +11,14 @@ namespace quill {
 // `path` made full against `folder` (itself full): "C:\x", "C:/x" and
 // "\\server\share\x" stand as they are, "\x" takes the folder's drive,
 // anything else goes under the folder. Either separator; "." and ".."
-// steps and doubled separators are resolved, the result uses "\".
+// steps and doubled separators are resolved as Windows resolves them, never
+// above the drive or the share; the result uses "\". Empty where Windows
+// would take it otherwise than can be told here: "D:x" relative to drive
+// D's own current folder, a share named "." or "..".
 WString FullWindowsPath(const WString& path, const WString& folder);
+
+// A drive and a separator, or a share: a path no search can take elsewhere.
+bool IsFullWindowsPath(const WString& path);
 
 // The key two spellings of one path share: full, and A to Z folded.
 WString PathKey(const WString& full_path);

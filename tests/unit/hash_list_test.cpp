@@ -33,6 +33,8 @@ TEST(HashListTest, LinesReadAsSha256sumWritesThem) {
       {kHashA + "  a b.exe", "C:\\DEPLOY\\A B.EXE", kHashA},
       {"\\" + kHashA + "  dir\\\\x.exe", "C:\\DEPLOY\\DIR\\X.EXE", kHashA},
       {"\\" + kHashA + "  dir\\nx.exe", "", ""},
+      {kHashA + "  D:x.exe", "", ""},
+      {kHashA + "  //srv/../x.exe", "", ""},
       {kHashA + " setup.exe", "", ""},
       {kHashA + "  ", "", ""},
       {kHashA.substr(1) + "  setup.exe", "", ""},
@@ -73,7 +75,11 @@ TEST(InstallerFilesTest, TheProgramOrWhatTheSystemsMsiexecInstalls) {
   const Case cases[] = {
       {u"C:\\A\\setup.exe /s /log C:\\l.txt", {u"C:\\A\\setup.exe"}},
       {u"\"C:\\Program Files\\A\\setup\" /s", {u"C:\\Program Files\\A\\setup.exe"}},
-      {u"Kit\\setup.exe", {u"C:\\Work\\Kit\\setup.exe"}},
+      {u"Kit\\setup.exe", {u"Kit\\setup.exe"}},
+      {u"\\Kit\\setup /s", {u"\\Kit\\setup.exe"}},
+      {u"C:\\A\\..\\..\\B\\.\\x.exe", {u"C:\\B\\x.exe"}},
+      {u"\\\\srv\\s\\..\\..\\x.exe", {u"\\\\srv\\s\\x.exe"}},
+      {u"\\\\srv\\..\\x.exe", {u"\\\\srv\\..\\x.exe"}},
       {u"C:\\Tools\\msiexec.exe /i x.msi", {u"C:\\Tools\\msiexec.exe"}},
       {u"C:\\WINDOWS\\system32\\msiexec.exe /i Kit\\x.msi /qn /l*v C:\\x.log",
        {u"C:\\Work\\Kit\\x.msi"}},
@@ -119,6 +125,7 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
     WString switches;
     std::string told;  // before the first processing record
     std::string checked;  // between the start record and the end record
+    WString app_path = u"C:\\Kit";
   };
   const std::string expected_a = "expected " + kHashA;
   const WString key = u"HashList=list.sha256\n";
@@ -136,6 +143,9 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
       {"no list", key, "-", u"a.exe /s",
        "SHA-256 LIST => Error reading C:\\Kit\\list.sha256: no installer is started.\r\n",
        "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: the hash list cannot be read.\r\n"},
+      {"relative", key, kHashA + "  a.exe\n", u"a.exe /s", "",
+       "SHA-256 NOT VERIFIED => Kit\\a.exe: not a full path, so Windows would search for it.\r\n",
+       u"Kit"},
       {"missing", key, kHashA + "  gone.exe\n", u"gone.exe", "",
        "SHA-256 NOT VERIFIED => C:\\Kit\\gone.exe: " + expected_a + ", cannot be opened.\r\n"},
       {"twice", key, kHashA + "  a.exe\n" + kHashB + "  A.exe\n", u"a.exe /s", "",
@@ -146,7 +156,7 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
        "SHA-256 NOT VERIFIED => C:\\Work\\x.msi: expected " + kHashB + ", found " + kHashA + ".\r\n"},
   };
   for (const Case& c : cases) {
-    const WString app_path = c.switches == msi ? u"C:\\WINDOWS\\system32" : u"C:\\Kit";
+    const WString app_path = c.switches == msi ? u"C:\\WINDOWS\\system32" : c.app_path;
     CheckedRun run(c.settings, c.switches, app_path);
     if (c.list != "-") run.platform.AddFile(u"C:\\Kit\\list.sha256", c.list);
     run.platform.current_directory = u"C:\\Work";

@@ -342,6 +342,7 @@ const char* NotVerifiedReason(std::string_view why) {
   if (why == "not in the list") return "not in the list";
   if (why == "the hash list cannot be read") return "hash list unreadable";
   if (why == "listed twice with different hashes") return "listed twice";
+  if (why == "not a full path, so Windows would search for it") return "not a full path";
   if (why.rfind("expected ", 0) != 0) return "other";
   if (ends(", cannot be opened")) return "cannot be opened";
   if (ends(", cannot be hashed")) return "cannot be hashed";
