@@ -1,5 +1,6 @@
 #include "runner/hash_list.h"
 
+#include "base/ascii.h"
 #include "base/profile_value.h"
 #include "base/utf.h"
 #include "log/run_log.h"
@@ -12,13 +13,6 @@ const char16_t kHashListKey[] = u"HashList";
 namespace {
 
 constexpr size_t kHexDigits = 64;
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // sha256sum writes "\\" for a backslash and "\n" for a line feed in a name
 // and marks the line with a leading backslash; a Windows name holds no
@@ -45,7 +39,7 @@ bool ReadLine(std::string line, std::string* sha256, std::string* path) {
   if (line.size() < kHexDigits + 3) return false;
   sha256->clear();
   for (size_t i = 0; i < kHexDigits; ++i) {
-    const int value = HexValue(line[i]);
+    const int value = HexDigit(static_cast<unsigned char>(line[i]));
     if (value < 0) return false;
     *sha256 += "0123456789abcdef"[value];
   }

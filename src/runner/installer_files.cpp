@@ -1,5 +1,6 @@
 #include "runner/installer_files.h"
 
+#include "base/ascii.h"
 #include "base/trim.h"
 #include "runner/windows_path.h"
 
@@ -40,7 +41,7 @@ bool IsSystemMsiexec(const WString& program, const WString& system_folder) {
 
 bool IsOption(const WString& word, const char16_t* name) {
   if (word.size() < 2 || (word[0] != u'/' && word[0] != u'-')) return false;
-  return PathKey(word.substr(1)) == PathKey(name);
+  return UpperCaseAtoZ(word.substr(1)) == UpperCaseAtoZ(name);
 }
 
 // The items of a ";" list; a transform's "@" or "|" says where it is kept,
@@ -75,7 +76,7 @@ std::vector<WString> MsiexecFiles(const std::vector<WString>& words) {
     }
     const size_t equals = word.find(u'=');
     if (equals == WString::npos) continue;
-    const WString property = PathKey(word.substr(0, equals));
+    const WString property = UpperCaseAtoZ(word.substr(0, equals));
     if (property == u"TRANSFORMS" || property == u"PATCH") AddItems(word.substr(equals + 1), &files);
   }
   return files;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/ascii.h"
+
 namespace quill {
 
 namespace {
@@ -87,13 +89,7 @@ bool IsFullWindowsPath(const WString& path) {
   return IsUnc(path) || (HasDrive(path) && path.size() > 2 && IsSeparator(path[2]));
 }
 
-WString PathKey(const WString& full_path) {
-  WString key = full_path;
-  for (char16_t& c : key) {
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-  }
-  return key;
-}
+WString PathKey(const WString& full_path) { return UpperCaseAtoZ(full_path); }
 
 WString ParentFolder(const WString& full_path) {
   const size_t slash = full_path.find_last_of(u"\\/");

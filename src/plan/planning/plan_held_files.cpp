@@ -1,3 +1,4 @@
+#include "base/ascii.h"
 #include "plan/host/file_sha256.h"
 #include "plan/planning/plan_platform.h"
 #include "runner/windows_path.h"
@@ -24,8 +25,10 @@ HoldResult PlanPlatform::AssumedAsListed(const WString& path, std::string* diges
   const auto found = listed_->find(PathKey(path));
   if (found == listed_->end() || found->second.sha256.size() != 64) return HoldResult::kCannotOpen;
   digest->clear();
-  for (size_t i = 0; i < 64; i += 2) {
-    digest->push_back(static_cast<char>(std::stoi(found->second.sha256.substr(i, 2), nullptr, 16)));
+  const std::string& hex = found->second.sha256;
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    digest->push_back(static_cast<char>(HexDigit(static_cast<unsigned char>(hex[i])) * 16 +
+                                        HexDigit(static_cast<unsigned char>(hex[i + 1]))));
   }
   *file = 1;
   return HoldResult::kHeld;
