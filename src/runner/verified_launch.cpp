@@ -19,7 +19,7 @@ WString Wide(const std::string& ascii) { return WString(ascii.begin(), ascii.end
 WString Verify(const WString& path, const RunContext& context, HeldFiles& files,
                std::vector<HeldFile>* held, int32_t* line) {
   if (!context.HashListRead) return u"the hash list cannot be read";
-  if (!IsFullWindowsPath(path)) return u"not a full path, so Windows would search for it";
+  if (!IsResolvedFullPath(path)) return u"not a full path, so Windows would search for it";
   const auto found = context.ListedHashes.find(PathKey(path));
   if (found == context.ListedHashes.end()) return u"not in the list";
   if (found->second.sha256.empty()) return u"listed twice with different hashes";

@@ -89,6 +89,10 @@ bool IsFullWindowsPath(const WString& path) {
   return IsUnc(path) || (HasDrive(path) && path.size() > 2 && IsSeparator(path[2]));
 }
 
+bool IsResolvedFullPath(const WString& path) {
+  return IsFullWindowsPath(path) && FullWindowsPath(path, WString()) == path;
+}
+
 WString PathKey(const WString& full_path) { return UpperCaseAtoZ(full_path); }
 
 WString ParentFolder(const WString& full_path) {

@@ -20,6 +20,10 @@ WString FullWindowsPath(const WString& path, const WString& folder);
 // A drive and a separator, or a share: a path no search can take elsewhere.
 bool IsFullWindowsPath(const WString& path);
 
+// Full and as FullWindowsPath gives it: the file Windows opens by it is
+// the one it names.
+bool IsResolvedFullPath(const WString& path);
+
 // The key two spellings of one path share: full, and A to Z folded.
 WString PathKey(const WString& full_path);
 
