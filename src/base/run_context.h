@@ -39,8 +39,8 @@ struct RunContext {
   int32_t BusyRetryPause = 0;      // run sequence: seconds between tries
   bool WaitForExit = false;        // run sequence
   // With a HashList, installers start only when their files match it.
-  WString HashList;                             // run sequence: full path; empty: off
-  bool HashListRead = false;                    // run sequence
+  WString HashList;                            // run sequence: full path; empty: off
+  bool HashListRead = false;                   // run sequence
   std::map<WString, ListedHash> ListedHashes;  // run sequence: by path key
 
   std::unique_ptr<LogStream> RunLogStream;  // run log

@@ -14,22 +14,22 @@ enum class LogRecord {
   kBannerFirstLine,
   kBannerSecondLine,  // time, date
   kBannerThirdLine,
-  kSystemIdentity,    // SystemID
-  kOSTypeIdentity,    // OSType
-  kMissingKeyError,   // key name
-  kFileOpenError,     // LanguageTablePath
-  kLocaleLanguage,    // LcidText
-  kCodeLanguage,      // LanguageCode
-  kProcessing,        // list section, application section
-  kLaunched,          // command line
-  kStart,             // time, date
-  kEnd,               // time, date
-  kResultFinished,    // elapsed seconds
+  kSystemIdentity,   // SystemID
+  kOSTypeIdentity,   // OSType
+  kMissingKeyError,  // key name
+  kFileOpenError,    // LanguageTablePath
+  kLocaleLanguage,   // LcidText
+  kCodeLanguage,     // LanguageCode
+  kProcessing,       // list section, application section
+  kLaunched,         // command line
+  kStart,            // time, date
+  kEnd,              // time, date
+  kResultFinished,   // elapsed seconds
   kResultLaunchFailed,
-  kResultTimedOut,    // MaxInstallTime
+  kResultTimedOut,  // MaxInstallTime
   // Written only when the input INI file asks for exit codes.
-  kExitCode,          // code, verdict
-  kExitCodesUnread,   // key and value, section
+  kExitCode,         // code, verdict
+  kExitCodesUnread,  // key and value, section
   // Written only when the input INI file names a HashList.
   kHashListUnread,      // the list's path
   kHashListLineUnread,  // the list's path, line number

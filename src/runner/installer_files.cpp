@@ -32,8 +32,7 @@ bool IsSystemMsiexec(const WString& program, const WString& system_folder) {
   if (system_folder.empty()) return false;
   const WString key = PathKey(program);
   const WString windows = ParentFolder(system_folder);
-  for (const WString& folder :
-       {system_folder, windows + u"\\SysWOW64", windows + u"\\Sysnative"}) {
+  for (const WString& folder : {system_folder, windows + u"\\SysWOW64", windows + u"\\Sysnative"}) {
     if (key == PathKey(FullWindowsPath(u"msiexec.exe", folder))) return true;
   }
   return false;
@@ -77,7 +76,8 @@ std::vector<WString> MsiexecFiles(const std::vector<WString>& words) {
     const size_t equals = word.find(u'=');
     if (equals == WString::npos) continue;
     const WString property = UpperCaseAtoZ(word.substr(0, equals));
-    if (property == u"TRANSFORMS" || property == u"PATCH") AddItems(word.substr(equals + 1), &files);
+    if (property == u"TRANSFORMS" || property == u"PATCH")
+      AddItems(word.substr(equals + 1), &files);
   }
   return files;
 }

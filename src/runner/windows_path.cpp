@@ -12,7 +12,9 @@ bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
-bool HasDrive(const WString& path) { return path.size() >= 2 && IsLetter(path[0]) && path[1] == u':'; }
+bool HasDrive(const WString& path) {
+  return path.size() >= 2 && IsLetter(path[0]) && path[1] == u':';
+}
 
 bool IsUnc(const WString& path) {
   return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
@@ -79,7 +81,8 @@ WString FullWindowsPath(const WString& path, const WString& folder) {
   // "C:x" is relative to drive C's own current folder, which only the
   // folder given here can stand for when it lies on that drive.
   if (HasDrive(path)) {
-    const bool same_drive = HasDrive(folder) && PathKey(folder.substr(0, 1)) == PathKey(path.substr(0, 1));
+    const bool same_drive =
+        HasDrive(folder) && PathKey(folder.substr(0, 1)) == PathKey(path.substr(0, 1));
     return same_drive ? Normalised(folder + u"\\" + path.substr(2)) : WString();
   }
   return Normalised(folder + u"\\" + path);

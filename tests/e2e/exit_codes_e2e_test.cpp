@@ -54,8 +54,8 @@ class ExitCodes : public Deployment {
     return machine().ReadFile(log, &bytes) ? MaskedSeconds(MaskTimeStamps(bytes)) : "<no log>";
   }
   std::string Report(const std::string& options) {
-    return ShellOutput("'" QUILLPLAN_BINARY "' report '" + machine().HostPath(root_ + "\\logs") + "' " +
-                  options + " 2>&1");
+    return ShellOutput("'" QUILLPLAN_BINARY "' report '" + machine().HostPath(root_ + "\\logs") +
+                       "' " + options + " 2>&1");
   }
 };
 

@@ -14,9 +14,8 @@ HoldResult FakePlatform::HoldAndHash(const WString& path, std::string* digest, H
   }
   unsigned char out[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
-  if (Fails("HashFile") ||
-      EVP_Digest(it->second.bytes.data(), it->second.bytes.size(), out, &length, EVP_sha256(),
-                 nullptr) != 1) {
+  if (Fails("HashFile") || EVP_Digest(it->second.bytes.data(), it->second.bytes.size(), out,
+                                      &length, EVP_sha256(), nullptr) != 1) {
     return HoldResult::kCannotHash;
   }
   digest->assign(reinterpret_cast<char*>(out), length);

@@ -97,7 +97,8 @@ TEST(DocumentedKeysTest, EveryKeyTheProgramReadsHasItsRow) {
   platform.AddDirectory(Widen(log.substr(0, log.rfind('\\'))));
   platform.AddFile(Widen(share + "\\LANG.INI"), "[12]\r\nLCID=0x409\r\n");
   // No folder "12" under AppPath: GlobalSwitches is read, and its installer ends.
-  const std::string installer = ExampleOf(rows, "AppPath") + "\\" + ExampleOf(rows, "GlobalSwitches");
+  const std::string installer =
+      ExampleOf(rows, "AppPath") + "\\" + ExampleOf(rows, "GlobalSwitches");
   platform.AddProgram(Widen(installer), 1);
   // The HashList vouches for the installer's bytes, so that it starts.
   platform.AddFile(Widen(installer.substr(0, installer.find(' '))), "x");

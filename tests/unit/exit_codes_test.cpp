@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "fake_platform.h"
-#include "one_app_run.h"
 #include "log/run_log.h"
+#include "one_app_run.h"
 #include "runner/exit_codes.h"
 #include "runner/exit_settings.h"
 #include "runner/install_pass.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "fake_platform.h"
-#include "one_app_run.h"
 #include "log/run_log.h"
+#include "one_app_run.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
 #include "runner/installer_files.h"
@@ -12,8 +12,10 @@
 namespace quill {
 namespace {
 
-const std::string kHashA = "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";  // "a"
-const std::string kHashB = "3e23e8160039594a33894f6564e1b1348bbd7a0088d42c4acb73eeaed59c009d";  // "b"
+const std::string kHashA =
+    "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";  // "a"
+const std::string kHashB =
+    "3e23e8160039594a33894f6564e1b1348bbd7a0088d42c4acb73eeaed59c009d";  // "b"
 
 TEST(HashListTest, LinesReadAsSha256sumWritesThem) {
   struct Case {
@@ -58,10 +60,10 @@ TEST(HashListTest, LinesReadAsSha256sumWritesThem) {
 }
 
 TEST(HashListTest, AFileListedTwiceWithDifferentHashesMatchesNeither) {
-  const ParsedHashList list = ParseHashList("\xEF\xBB\xBF" + kHashA + "  x.exe\n" + kHashA +
-                                                "  X.EXE\n" + kHashB + "  y.exe\n" + kHashA +
-                                                "  ./Y.exe\n",
-                                            u"C:\\D");
+  const ParsedHashList list =
+      ParseHashList("\xEF\xBB\xBF" + kHashA + "  x.exe\n" + kHashA + "  X.EXE\n" + kHashB +
+                        "  y.exe\n" + kHashA + "  ./Y.exe\n",
+                    u"C:\\D");
   EXPECT_EQ(kHashA, list.by_path.at(u"C:\\D\\X.EXE").sha256);
   EXPECT_EQ("", list.by_path.at(u"C:\\D\\Y.EXE").sha256);
   EXPECT_TRUE(list.unread_lines.empty());
@@ -88,7 +90,8 @@ TEST(InstallerFilesTest, TheProgramOrWhatTheSystemsMsiexecInstalls) {
       {u"C:\\WINDOWS\\SysWOW64\\msiexec.exe -p D:\\fix.msp REINSTALL=ALL", {u"D:\\fix.msp"}},
       {u"C:\\WINDOWS\\Sysnative\\msiexec.exe /update \"p1.msp;D:\\p2.msp\"",
        {u"C:\\Work\\p1.msp", u"D:\\p2.msp"}},
-      {u"C:\\WINDOWS\\system32\\msiexec.exe /i D:\\x.msi TRANSFORMS=\"@t1.mst;:lang.mst;|D:\\t2.mst\""
+      {u"C:\\WINDOWS\\system32\\msiexec.exe /i D:\\x.msi "
+       u"TRANSFORMS=\"@t1.mst;:lang.mst;|D:\\t2.mst\""
        u" PATCH=D:\\p.msp",
        {u"D:\\x.msi", u"C:\\Work\\t1.mst", u"D:\\t2.mst", u"D:\\p.msp"}},
       {u"C:\\WINDOWS\\system32\\msiexec.exe /x {11111111-2222-3333-4444-555555555555} /qn", {}},
@@ -123,7 +126,7 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
     WString settings;
     std::string list;  // "-": no list file
     WString switches;
-    std::string told;  // before the first processing record
+    std::string told;     // before the first processing record
     std::string checked;  // between the start record and the end record
     WString app_path = u"C:\\Kit";
   };
@@ -133,8 +136,8 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
       {"no key", u"", kHashB + "  a.exe\n", u"a.exe /s", "", ""},
       {"listed", key, kHashA + "  a.exe\n", u"a.exe /s", "",
        "SHA-256 VERIFIED => C:\\Kit\\a.exe, line 1 of the list.\r\n"},
-      {"full path", u"HashList=C:\\Kit\\list.sha256\n", "\n" + kHashA + " *C:/KIT/A.EXE\n", u"a.exe /s", "",
-       "SHA-256 VERIFIED => C:\\Kit\\a.exe, line 2 of the list.\r\n"},
+      {"full path", u"HashList=C:\\Kit\\list.sha256\n", "\n" + kHashA + " *C:/KIT/A.EXE\n",
+       u"a.exe /s", "", "SHA-256 VERIFIED => C:\\Kit\\a.exe, line 2 of the list.\r\n"},
       {"changed", key, kHashA + "  b.exe\n", u"b.exe", "",
        "SHA-256 NOT VERIFIED => C:\\Kit\\b.exe: " + expected_a + ", found " + kHashB + ".\r\n"},
       {"not listed", key, kHashA + "  a.exe\nnonsense\n", u"B.exe",
@@ -153,7 +156,8 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
       {"package", key, kHashA + "  ../Work/x.msi\n", msi, "",
        "SHA-256 VERIFIED => C:\\Work\\x.msi, line 1 of the list.\r\n"},
       {"package changed", key, kHashB + "  ../Work/x.msi\n", msi, "",
-       "SHA-256 NOT VERIFIED => C:\\Work\\x.msi: expected " + kHashB + ", found " + kHashA + ".\r\n"},
+       "SHA-256 NOT VERIFIED => C:\\Work\\x.msi: expected " + kHashB + ", found " + kHashA +
+           ".\r\n"},
   };
   for (const Case& c : cases) {
     const WString app_path = c.switches == msi ? u"C:\\WINDOWS\\system32" : c.app_path;
@@ -167,7 +171,8 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
     EXPECT_EQ(c.told, records.substr(0, records.find("Processing"))) << c.what;
     EXPECT_EQ(c.checked, Cut(records, "2026\r\n", "END  ::")) << c.what;
     EXPECT_EQ(verified ? 1u : 0u, run.platform.CallsNamed("StartProcess").size()) << c.what;
-    EXPECT_NE(verified, records.find("Failed to launch the command.") != std::string::npos) << c.what;
+    EXPECT_NE(verified, records.find("Failed to launch the command.") != std::string::npos)
+        << c.what;
     EXPECT_EQ(0, run.platform.held_files()) << c.what;
     // Without the key the calls are those of a run that never heard of it.
     EXPECT_EQ(c.settings.empty(), run.platform.CallsNamed("SystemFolder").empty()) << c.what;
@@ -191,8 +196,9 @@ TEST(HashListRunTest, HeldFromBeforeTheHashUntilTheWaitIsOver) {
       if (call.rfind(name, 0) == 0) order.push_back(name);
     }
   }
-  EXPECT_EQ((std::vector<std::string>{"HoldAndHash", "StartProcess", "QueryExitCode", "ReleaseHeld"}),
-            order);
+  EXPECT_EQ(
+      (std::vector<std::string>{"HoldAndHash", "StartProcess", "QueryExitCode", "ReleaseHeld"}),
+      order);
   EXPECT_TRUE(run.platform.WriteFile(u"C:\\Kit\\a.exe", "after the wait"));
 }
 
@@ -201,8 +207,9 @@ TEST(HashListRunTest, AFileThatCannotBeHashedIsNotStarted) {
   run.platform.AddFile(u"C:\\Kit\\list.sha256", kHashA + "  a.exe\n");
   run.platform.AddProgram(u"C:\\Kit\\a.exe /s", 0.5);
   run.platform.FailOn("HashFile");
-  EXPECT_NE(std::string::npos, run.Records().find("SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: expected " + kHashA +
-                                                  ", cannot be hashed.\r\nEND  ::"));
+  EXPECT_NE(std::string::npos,
+            run.Records().find("SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: expected " + kHashA +
+                               ", cannot be hashed.\r\nEND  ::"));
   EXPECT_TRUE(run.platform.CallsNamed("StartProcess").empty());
 }
 

@@ -17,8 +17,8 @@ namespace quill {
 struct OneAppRun {
   // `app` holds [A]'s lines: AppPath, AppSwitches and any other key.
   OneAppRun(const WString& ini_path, const WString& settings, const WString& app) {
-    platform.AddIniFile(ini_path, u"[Settings]\nLogFile=C:\\r.log\n" + settings +
-                                      u"[0xFFFF]\nAPP1=A\n[A]\n" + app);
+    platform.AddIniFile(
+        ini_path, u"[Settings]\nLogFile=C:\\r.log\n" + settings + u"[0xFFFF]\nAPP1=A\n[A]\n" + app);
     context.InputIniPath = ini_path;
     context.SystemID = u"0x1234";
   }

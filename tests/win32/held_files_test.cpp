@@ -45,7 +45,8 @@ TEST_F(HeldFilesTest, HashedAsSha256sumHashesAndHeldAgainstWritesUntilReleased) 
   } cases[] = {
       {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
       {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-      {std::string(3u << 20, 'a') + "b", "78734bbf075402e4fb21210183c18f0378f590ab117524913ba6fb545339c69a"},
+      {std::string(3u << 20, 'a') + "b",
+       "78734bbf075402e4fb21210183c18f0378f590ab117524913ba6fb545339c69a"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes.size());
@@ -82,8 +83,9 @@ TEST_F(HeldFilesTest, AHeldProgramStartsAndWhatCannotBeOpenedIsSaid) {
 
   EXPECT_EQ(HoldResult::kCannotOpen, platform_.HoldAndHash(At(u"missing.exe"), &digest, &file));
   EXPECT_EQ(HoldResult::kCannotOpen, platform_.HoldAndHash(scratch_, &digest, &file)) << "a folder";
-  HANDLE writer = CreateFileW(Wide(program).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE writer =
+      CreateFileW(Wide(program).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, writer);
   EXPECT_EQ(HoldResult::kCannotOpen, platform_.HoldAndHash(program, &digest, &file))
       << "open elsewhere for writing";

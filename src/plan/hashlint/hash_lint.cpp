@@ -86,7 +86,8 @@ std::vector<Finding> LintHashList(const std::string& ini_file, const std::string
   LintListLines(settings, platform, &findings);
   std::map<WString, std::pair<WString, WString>> refused;
   CollectChecks(matrix, &refused);
-  for (const auto& [file, why] : refused) findings.push_back(RefusedFinding(ini_file, line, file, why));
+  for (const auto& [file, why] : refused)
+    findings.push_back(RefusedFinding(ini_file, line, file, why));
   return findings;
 }
 

@@ -79,7 +79,8 @@ void CheckHashes(PlanEntry& entry, const RunContext& context, PlanPlatform& plat
   QuietJournal quiet(platform);
   WString handed = entry.handed;
   if (!entry.launched) {
-    handed = ProcessCommandLine(BuildApplicationCommand(entry.app_section, context, platform), platform);
+    handed =
+        ProcessCommandLine(BuildApplicationCommand(entry.app_section, context, platform), platform);
   }
   std::vector<HeldFile> held;
   entry.hash_checks = CheckInstallerFiles(handed, context, platform, &held);

@@ -21,7 +21,8 @@ HoldResult PlanPlatform::HoldAndHash(const WString& path, std::string* digest, H
 }
 
 HoldResult PlanPlatform::AssumedAsListed(const WString& path, std::string* digest, HeldFile* file) {
-  if (files_.assumption() != Assumption::kPresent || listed_ == nullptr) return HoldResult::kCannotOpen;
+  if (files_.assumption() != Assumption::kPresent || listed_ == nullptr)
+    return HoldResult::kCannotOpen;
   const auto found = listed_->find(PathKey(path));
   if (found == listed_->end() || found->second.sha256.size() != 64) return HoldResult::kCannotOpen;
   digest->clear();

@@ -15,11 +15,11 @@
 #include <utility>
 #include <vector>
 
+#include "base/run_context.h"
 #include "plan/planning/journal.h"
 #include "plan/planning/language_class.h"
 #include "plan/windows/ini_file.h"
 #include "plan/windows/machine_files.h"
-#include "base/run_context.h"
 #include "platform/platform.h"
 
 namespace quill::plan {

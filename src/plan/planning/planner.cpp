@@ -12,9 +12,9 @@
 #include "run/install_time.h"
 #include "runner/exit_settings.h"
 #include "runner/hash_list.h"
-#include "runner/windows_path.h"
 #include "runner/install_pass.h"
 #include "runner/installer_pause.h"
+#include "runner/windows_path.h"
 
 namespace quill::plan {
 
@@ -84,7 +84,8 @@ void ReadHashListSettings(const WString& ini_path, PlanPlatform& platform, PlanS
   const WString windows_ini =
       platform.files().WindowsPathOf(ToUtf8(ini_path)).value_or(FullWindowsPath(ini_path, u"C:\\"));
   RunContext context;
-  ReadHashListFile(FullWindowsPath(settings.hash_list_text, ParentFolder(windows_ini)), context, platform);
+  ReadHashListFile(FullWindowsPath(settings.hash_list_text, ParentFolder(windows_ini)), context,
+                   platform);
   settings.hash_list_path = context.HashList;
   settings.hash_list_read = context.HashListRead;
   settings.listed_hashes = std::move(context.ListedHashes);

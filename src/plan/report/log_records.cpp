@@ -15,13 +15,26 @@ namespace quill::plan {
 namespace {
 
 const LogRecord kAllRecords[] = {
-    LogRecord::kBannerFirstLine, LogRecord::kBannerSecondLine, LogRecord::kSystemIdentity,
-    LogRecord::kOSTypeIdentity,  LogRecord::kMissingKeyError,  LogRecord::kFileOpenError,
-    LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,     LogRecord::kProcessing,
-    LogRecord::kLaunched,        LogRecord::kStart,            LogRecord::kEnd,
-    LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed, LogRecord::kResultTimedOut,
-    LogRecord::kExitCode,        LogRecord::kExitCodesUnread,
-    LogRecord::kHashListUnread,  LogRecord::kHashListLineUnread, LogRecord::kVerified,
+    LogRecord::kBannerFirstLine,
+    LogRecord::kBannerSecondLine,
+    LogRecord::kSystemIdentity,
+    LogRecord::kOSTypeIdentity,
+    LogRecord::kMissingKeyError,
+    LogRecord::kFileOpenError,
+    LogRecord::kLocaleLanguage,
+    LogRecord::kCodeLanguage,
+    LogRecord::kProcessing,
+    LogRecord::kLaunched,
+    LogRecord::kStart,
+    LogRecord::kEnd,
+    LogRecord::kResultFinished,
+    LogRecord::kResultLaunchFailed,
+    LogRecord::kResultTimedOut,
+    LogRecord::kExitCode,
+    LogRecord::kExitCodesUnread,
+    LogRecord::kHashListUnread,
+    LogRecord::kHashListLineUnread,
+    LogRecord::kVerified,
     LogRecord::kNotVerified,
 };
 // The third banner line is the first one again; which it is, the block tells.

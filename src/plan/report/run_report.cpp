@@ -259,10 +259,9 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kBannerFirstLine:
     case LogRecord::kBannerThirdLine:
     case LogRecord::kExitCodesUnread:  // told for the admin; the defaults were used
-    case LogRecord::kHashListUnread:  // each application then says it was not verified
+    case LogRecord::kHashListUnread:   // each application then says it was not verified
     case LogRecord::kHashListLineUnread:
-    case LogRecord::kVerified:
-      return;
+    case LogRecord::kVerified: return;
     case LogRecord::kExitCode: TakeExitCode(record); return;
     default:
       break;

@@ -207,8 +207,10 @@ std::pair<std::string, std::string> ParseErrorParts(const std::string& message) 
       {std::regex("A subcommand is required"), "verb",
        "one is required: plan, matrix, lint, report, diff or hash"},
       {std::regex("(.+) is required"), "$1", "is required"},
-      {std::regex("The following arguments? (?:was|were) not expected: (.+)"), "$1", "not expected"},
-      {std::regex("Expected (.+) arguments to (.+), got (.+)"), "$2", "expects $1 arguments, got $3"},
+      {std::regex("The following arguments? (?:was|were) not expected: (.+)"), "$1",
+       "not expected"},
+      {std::regex("Expected (.+) arguments to (.+), got (.+)"), "$2",
+       "expects $1 arguments, got $3"},
       {std::regex("(.+) excludes (.+)"), "$1", "cannot be given with $2"},
       {std::regex("(.+) requires (.+)"), "$1", "needs $2"},
       {std::regex("Could not convert: (.+) = (.+)"), "$1", "cannot take $2"},
@@ -230,8 +232,9 @@ bool ParseCommandLine(int argc, char** argv, const char* version, CommandLine* l
   // The first word that is no option must be a verb; CLI11 would only say
   // that one is required.
   if (line->verb.empty() && argc >= 2 && argv[1][0] != '-') {
-    TellError(err, "", argv[1],
-              "no such verb; the verbs are plan, matrix, lint, report, diff and hash (quillplan --help)");
+    TellError(
+        err, "", argv[1],
+        "no such verb; the verbs are plan, matrix, lint, report, diff and hash (quillplan --help)");
     *status = kUsage;
     return false;
   }
@@ -289,10 +292,9 @@ int ExpandWildcards(Wildcards& wildcards, CommandLine* line, std::ostream& err) 
                                     &line->diff.old_files, &line->diff.new_files}) {
     single.push_back(&files->language_table);
   }
-  return ExpandInputPaths(wildcards, line->verb.c_str(), single,
-                          {&line->matrix.fleet, &line->report.logs, &line->diff.fleet,
-                           &line->hash.paths},
-                          err);
+  return ExpandInputPaths(
+      wildcards, line->verb.c_str(), single,
+      {&line->matrix.fleet, &line->report.logs, &line->diff.fleet, &line->hash.paths}, err);
 }
 
 int RunVerb(const CommandLine& line, std::ostream& out, std::ostream& err) {

@@ -8,10 +8,10 @@
 #include "plan/hashlint/hash_lint.h"
 #include "plan/lint/deployment_lint.h"
 #include "plan/planning/plan_platform.h"
+#include "plan/text/json_text.h"
+#include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/text/shown_text.h"
-#include "plan/text/json_text.h"
 
 namespace quill::plan {
 

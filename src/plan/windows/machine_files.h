@@ -40,7 +40,9 @@ class MachineFiles {
   // The local file that answers for a Windows path; empty when none does.
   std::string Locate(const WString& windows_path);
   // The Windows path a mapping gives a local path; nothing outside them.
-  std::optional<WString> WindowsPathOf(const std::string& local) const { return map_.ToWindows(local); }
+  std::optional<WString> WindowsPathOf(const std::string& local) const {
+    return map_.ToWindows(local);
+  }
   // The file's bytes when a binding or a mapping gives a readable file.
   bool ReadBytes(const WString& windows_path, std::string* bytes);
 

@@ -51,11 +51,13 @@ void PathMap::Add(const PathMapping& mapping) {
 
 std::optional<WString> PathMap::ToWindows(const std::string& local_path) const {
   std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(std::filesystem::u8path(local_path), error);
+  const std::filesystem::path full =
+      std::filesystem::absolute(std::filesystem::u8path(local_path), error);
   for (const auto& [names, directory] : mappings_) {
     const std::filesystem::path root =
         std::filesystem::absolute(std::filesystem::u8path(directory), error);
-    const std::filesystem::path below = full.lexically_normal().lexically_relative(root.lexically_normal());
+    const std::filesystem::path below =
+        full.lexically_normal().lexically_relative(root.lexically_normal());
     if (error || below.empty() || *below.begin() == "..") continue;
     WString windows;
     for (const WString& name : names) windows += (windows.empty() ? u"" : u"\\") + name;

@@ -90,8 +90,8 @@ class Win32CryptoApi {
 HoldResult Win32Platform::HoldAndHash(const WString& path, std::string* digest, HeldFile* file) {
   // Shared for reading only: nobody may write, rename or delete it while
   // it is held, and the installer may still read and run it.
-  HANDLE handle = CreateFileW(WideText(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE handle = CreateFileW(WideText(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return HoldResult::kCannotOpen;
   std::shared_ptr<void> held(handle, CloseHandle);
   if (!crypto_) crypto_ = Win32CryptoApi::Load(SystemFolder());

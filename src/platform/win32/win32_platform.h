@@ -82,7 +82,7 @@ class Win32Platform : public Platform {
   };
   std::map<ProcessHandle, ProcessHandles> processes_;
   ProcessHandle next_process_ = 1;
-  std::shared_ptr<class Win32CryptoApi> crypto_;     // loaded at the first hash
+  std::shared_ptr<class Win32CryptoApi> crypto_;    // loaded at the first hash
   std::map<HeldFile, std::shared_ptr<void>> held_;  // open handles, closed on release
   HeldFile next_held_ = 1;
 };

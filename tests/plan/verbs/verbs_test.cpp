@@ -73,15 +73,19 @@ TEST(VerbsTest, PlanAsText) {
 
   // With a HashList: the listed installer against its line, the others refused.
   d.tree.File("c/Apps/Reader/07/setup.exe", "a");
-  d.tree.File("c/l.sha256", "\nca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb  "
-                             "Apps/Reader/07/setup.exe\n");
-  d.tree.File("deploy.ini", "[Settings]\r\nHashList=C:\\l.sha256\r\n" + std::string(kIni).substr(12));
+  d.tree.File("c/l.sha256",
+              "\nca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb  "
+              "Apps/Reader/07/setup.exe\n");
+  d.tree.File("deploy.ini",
+              "[Settings]\r\nHashList=C:\\l.sha256\r\n" + std::string(kIni).substr(12));
   ASSERT_EQ(0, d.Run()) << d.err.str();
   for (const char* line : {
-           "  HashList        C:\\l.sha256: 1 files listed; an installer starts only when its files match\n",
+           "  HashList        C:\\l.sha256: 1 files listed; an installer starts only when its "
+           "files match\n",
            "  0xFFFF APP1 Reader: launch C:\\Apps\\Reader\\07\\setup.exe /s\n"
            "    verified C:\\Apps\\Reader\\07\\setup.exe against line 2 of the HashList\n",
-           "  0xAB12_VISTA32 APP1 Tool: skipped, SHA-256 not verified: C:\\Program Files\\Tool\\tool.exe: "
+           "  0xAB12_VISTA32 APP1 Tool: skipped, SHA-256 not verified: C:\\Program "
+           "Files\\Tool\\tool.exe: "
            "not in the list (the run logs a failed launch)\n",
        }) {
     EXPECT_NE(std::string::npos, d.out.str().find(line)) << line << "\n" << d.out.str();
@@ -108,8 +112,9 @@ TEST(VerbsTest, HashListsFilesAsSha256sumDoes) {
   const std::string a = "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";
   const std::string b = "3e23e8160039594a33894f6564e1b1348bbd7a0088d42c4acb73eeaed59c009d";
   EXPECT_EQ(0, status) << err.str();
-  EXPECT_EQ(a + "  k.txt\n" + a + "  k/a b/x.exe\n\\" + a + "  k/back\\\\slash.exe\n" + b + "  k/z.exe\n",
-            out.str());
+  EXPECT_EQ(
+      a + "  k.txt\n" + a + "  k/a b/x.exe\n\\" + a + "  k/back\\\\slash.exe\n" + b + "  k/z.exe\n",
+      out.str());
   EXPECT_EQ(2, missing);
   EXPECT_EQ("", none.str());
   EXPECT_NE(std::string::npos, err.str().find("quillplan hash: gone: cannot be read")) << err.str();
