@@ -269,5 +269,47 @@ TEST(VerbsTest, ReportOfALogFile) {
   EXPECT_EQ(kTrouble, RunReportVerb(options, out, err));
 }
 
+// A run whose HashList kept two installers from starting: each counts as
+// a failed launch with its cause, and the causes are counted.
+TEST(VerbsTest, ReportCountsWhatTheHashListKeptFromStarting) {
+  const std::string stars(109, '*');
+  auto app = [](const std::string& name, const std::string& checked, const std::string& result) {
+    return "Processing: SysID => \"0xFFFF\", Application => \"" + name +
+           "\"\r\nLAUNCHED => \"C:\\" + name +
+           ".exe\"\r\nSTART:: 09:05:03 Sunday, December 06, 2026\r\n" + checked +
+           "END  :: 09:05:04 Sunday, December 06, 2026\r\nRESULT   => " + result + "\r\n\r\n";
+  };
+  const std::string failed = "Failed to launch the command.";
+  const std::string log =
+      stars + "\r\nQUILLRUN starts at: 09:05:03 Sunday, December 06, 2026\r\n" + stars +
+      "\r\n\r\nSystemID      => 0xPC\r\nOSType\t\t  => WINXP\r\nLCID          => 0x409\r\n"
+      "Language Code => 12\r\n\r\nSHA-256 LIST => C:\\l.sha256, line 3, does not read.\r\n" +
+      app("Good", "SHA-256 VERIFIED => C:\\Good.exe, line 1 of the list.\r\n",
+          "Command finished in less than 1 seconds.") +
+      app("Changed",
+          "SHA-256 NOT VERIFIED => C:\\Changed.exe: expected " + std::string(64, 'a') + ", found " +
+              std::string(64, 'b') + ".\r\n",
+          failed) +
+      app("Unlisted", "SHA-256 NOT VERIFIED => C:\\Unlisted.exe: not in the list.\r\n", failed);
+  TempTree tree;
+  ReportOptions options;
+  options.logs = {tree.File("PC.LOG", log)};
+  options.json = true;
+  for (const bool fleet : {false, true}) {
+    options.fleet = fleet;
+    std::ostringstream out, err;
+    ASSERT_EQ(0, RunReportVerb(options, out, err)) << err.str();
+    const nlohmann::json report = nlohmann::json::parse(out.str());
+    const nlohmann::json& totals = report["totals"];
+    EXPECT_EQ(2, totals["failed_to_launch"]) << out.str();
+    EXPECT_EQ((nlohmann::json{{"hash differs", 1}, {"not in the list", 1}}),
+              totals["not_verified"]);
+    if (fleet) {
+      EXPECT_EQ("Changed not verified: hash differs, Unlisted not verified: not in the list",
+                report["pcs"]["still_failing_list"][0]["what"]);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quill::plan
