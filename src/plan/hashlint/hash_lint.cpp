@@ -14,7 +14,7 @@ namespace quill::plan {
 
 namespace {
 
-int HashListLine(PlanPlatform& platform) {
+int HashListLine(const PlanPlatform& platform) {
   const IniKey* key = platform.ini().FindKey(u"Settings", kHashListKey);
   return key != nullptr ? IniLines(platform.ini()).Of(*key) : 0;
 }
