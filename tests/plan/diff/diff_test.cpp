@@ -93,8 +93,7 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
          return ListsInPass0(s, m, 7) || (system == "VISTA64" && 6 + m % 5 == 7);
        },
        nullptr, ""},
-      {"machine 2 gets one more application", "[0x1002]\r\n",
-       "[0x1002]\r\nAPP5=App0\r\n", "",
+      {"machine 2 gets one more application", "[0x1002]\r\n", "[0x1002]\r\nAPP5=App0\r\n", "",
        [](const DeploymentShape&, int m, const std::string&, int) { return m == 2; }, nullptr, ""},
       {"the common VISTA32 list loses its application", "[0xFFFF_VISTA32]\r\nAPP1=App5\r\n",
        "[0xFFFF_VISTA32]\r\n", "",
