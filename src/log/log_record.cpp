@@ -30,6 +30,8 @@ WString Template(LogRecord record) {
     case LogRecord::kResultTimedOut: return u"RESULT   => Command did not finish in %d seconds.\n\n";
     case LogRecord::kExitCode: return u"EXIT CODE => %s, %s.\n\n";
     case LogRecord::kExitCodesUnread: return u"EXIT CODES   => %s in [%s] does not read: the defaults are used.\n";
+    case LogRecord::kExitSettingClamped:
+      return u"EXIT CODES   => %s in [%s] is past its bound: %d is used.\n";
     case LogRecord::kHashListUnread:
       return u"SHA-256 LIST => Error reading %s: no installer is started.\n";
     case LogRecord::kHashListLineUnread: return u"SHA-256 LIST => %s, line %d, does not read.\n";

@@ -66,24 +66,27 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
     std::string rule;
     int status;
     std::string absent = "";  // a rule that must not fire: the cause is named, not its echo
+    size_t times = 0;         // how often the rule fires, where it matters
   };
   const std::string settings = "[Settings]\nAppInstlPath=C:\\AppInstl\n";  // lines 1-2
   std::string utf16;  // without its byte-order mark
   for (char c : kGood) utf16 += std::string{c, '\0'};
   const std::string reader = "[Reader]\nAppPath=C:\\R\nAppSwitches=r.exe\n";
   const Case cases[] = {
-      {settings + "[0xFFFF]\nAPP1=Reader\nAPP2=Reader\nAPP4=Reader\n" + reader, "deploy.ini:6:",
-       "app-key-unreachable", 1},
-      {settings + "[0xFFFF]\nAPP1=Reader\nAPP2=\nAPP3=Reader\n" + reader, "deploy.ini:6:",
-       "app-key-unreachable", 1},
+      {settings + "[0xFFFF]\nAPP1=Reader\nAPP2=Reader\nAPP4=Reader\n" + reader,
+       "deploy.ini:6:", "app-key-unreachable", 1},
+      {settings + "[0xFFFF]\nAPP1=Reader\nAPP2=\nAPP3=Reader\n" + reader,
+       "deploy.ini:6:", "app-key-unreachable", 1},
       {settings + "[0xAB]\nAPP01=Reader\n" + reader, "deploy.ini:4:", "app-key-unreachable", 1},
       {settings + "[0xFFFF]\nAPP1=Nowhere\n", "deploy.ini:4:", "app-section-missing", 2},
-      {settings + "[0xFFFF]\nAPP1=Empty\n[Empty]\nAppSwitches=x.exe\n", "deploy.ini:4:",
-       "app-without-apppath", 2},
-      {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\\\n", "deploy.ini:6:",
-       "apppath-trailing-backslash", 1},
-      {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=Apps\\A\n", "deploy.ini:6:", "apppath-not-full-path", 1},
-      {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=\\Apps\\A\n", "deploy.ini:6:", "apppath-not-full-path", 1},
+      {settings + "[0xFFFF]\nAPP1=Empty\n[Empty]\nAppSwitches=x.exe\n",
+       "deploy.ini:4:", "app-without-apppath", 2},
+      {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\\\n",
+       "deploy.ini:6:", "apppath-trailing-backslash", 1},
+      {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=Apps\\A\n",
+       "deploy.ini:6:", "apppath-not-full-path", 1},
+      {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=\\Apps\\A\n",
+       "deploy.ini:6:", "apppath-not-full-path", 1},
       {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\nAppSwitches=%Lang%\\s.exe\n",
        "deploy.ini:7:", "lang-placeholder-case", 1},
       {settings + "[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\" + std::string(300, 'a') + "\n",
@@ -95,30 +98,43 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
       {settings + "WaitForExit=yes\n", "deploy.ini:3:", "wait-for-exit-not-0-or-1", 1},
       {settings + "WaitForExit=2\n", "deploy.ini:3:", "wait-for-exit-not-0-or-1", 1},
       {"[Settings]\nLogFile=x\n", "deploy.ini:1:", "missing-appinstlpath", 2},
-      {settings + "[0xFFFF]\n[0xFFFF_WIN7]\nAPP1=Reader\n" + reader, "deploy.ini:4:",
-       "unknown-system-word", 1},
+      {settings + "[0xFFFF]\n[0xFFFF_WIN7]\nAPP1=Reader\n" + reader,
+       "deploy.ini:4:", "unknown-system-word", 1},
       {settings + "[Settings]\nLogFile=x\n", "deploy.ini:3:", "duplicate-section", 1},
       {settings + "appinstlpath=D:\\\n", "deploy.ini:3:", "duplicate-key", 1},
       {settings + "AppInstlPath\n", "deploy.ini:3:", "line-without-equals", 1},
-      {settings + std::string("[0xFFFF]\nAPP1=Reader\0x\n", 23) + reader, "deploy.ini:4:",
-       "nul-character", 1},
-      {settings + "[]\nAPP1=Reader\n", "deploy.ini:3:", "empty-section-name", 1, "duplicate-section"},
+      {settings + std::string("[0xFFFF]\nAPP1=Reader\0x\n", 23) + reader,
+       "deploy.ini:4:", "nul-character", 1},
+      {settings + "[]\nAPP1=Reader\n", "deploy.ini:3:", "empty-section-name", 1,
+       "duplicate-section"},
       {utf16, "deploy.ini:0:", "utf16-without-mark", 2, "duplicate-section"},
       {settings + "LogExitCodes=yes\n", "deploy.ini:3:", "log-exit-codes-not-one", 1},
       {settings + "BusyRetries=2\n", "deploy.ini:3:", "exit-key-while-off", 1},
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "SuccessCodes=0\n", "deploy.ini:8:",
-       "exit-key-while-off", 1},
-      {settings + "LogExitCodes=1\nBusyCodes=1618;1619\n", "deploy.ini:4:", "exit-codes-unreadable", 1},
-      {settings + "LogExitCodes=1\n[0xFFFF]\nAPP1=Reader\n" + reader + "SuccessCodes=0,4294967296\n",
+      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "SuccessCodes=0\n",
+       "deploy.ini:8:", "exit-key-while-off", 1},
+      {settings + "LogExitCodes=1\nBusyCodes=1618;1619\n", "deploy.ini:4:", "exit-codes-unreadable",
+       1},
+      {settings + "LogExitCodes=1\n[0xFFFF]\nAPP1=Reader\n" + reader +
+           "SuccessCodes=0,4294967296\n",
        "deploy.ini:9:", "exit-codes-unreadable", 1},
-      {settings + "LogExitCodes=1\nBusyRetries=lots\n", "deploy.ini:4:", "exit-setting-unreadable", 1},
-      {settings + "LogExitCodes=1\nBusyRetryPause=7200\n", "deploy.ini:4:", "exit-setting-clamped", 1},
-      {settings + "LogExitCodes=1\n[Spare]\nAppPath=C:\\S\nSuccessCodes=0\n", "deploy.ini:6:",
-       "success-codes-unread", 1, "exit-codes-unreadable"},
+      {settings + "LogExitCodes=1\nBusyRetries=lots\n", "deploy.ini:4:", "exit-setting-unreadable",
+       1},
+      {settings + "LogExitCodes=1\nBusyRetryPause=7200\n", "deploy.ini:4:", "exit-setting-clamped",
+       1},
+      // At their bounds; values unread while recording is off; a section named twice told once.
+      {settings + "LogExitCodes=1\nBusyRetries=10\nBusyRetryPause=3600\nBusyCodes=x\n",
+       "deploy.ini:6:", "exit-codes-unreadable", 1, "exit-setting-clamped"},
+      {settings + "BusyCodes=zz\n", "deploy.ini:3:", "exit-key-while-off", 1,
+       "exit-codes-unreadable"},
+      {settings + "LogExitCodes=1\n[0xFFFF]\nAPP1=Reader\n" + reader + "SuccessCodes=zz\n" + reader,
+       "deploy.ini:9:", "exit-codes-unreadable", 1, "", 1},
+      {settings + "LogExitCodes=1\n[Spare]\nAppPath=C:\\S\nSuccessCodes=0\n",
+       "deploy.ini:6:", "success-codes-unread", 1, "exit-codes-unreadable"},
       // NUL padding after the text: lint reads what plan reads, and names it.
-      {settings + "appinstlpath=D:\\\n" + std::string(500, '\0'), "deploy.ini:3:", "duplicate-key", 1,
-       "utf16-without-mark"},
-      {settings + "appinstlpath=D:\\\n" + std::string(500, '\0'), "deploy.ini:4:", "nul-character", 1},
+      {settings + "appinstlpath=D:\\\n" + std::string(500, '\0'), "deploy.ini:3:", "duplicate-key",
+       1, "utf16-without-mark"},
+      {settings + "appinstlpath=D:\\\n" + std::string(500, '\0'), "deploy.ini:4:", "nul-character",
+       1},
   };
   for (const Case& c : cases) {
     const Linted linted = Lint(c.ini, kGoodTable);
@@ -126,6 +142,13 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
     EXPECT_EQ(c.status, linted.status) << c.rule << "\n" << linted.text;
     if (!c.absent.empty()) {
       EXPECT_EQ(std::string::npos, linted.text.find(c.absent)) << linted.text;
+    }
+    if (c.times > 0) {
+      size_t fired = 0;
+      for (size_t at = 0; (at = linted.text.find("[" + c.rule + "]", at)) != std::string::npos;
+           ++at)
+        ++fired;
+      EXPECT_EQ(c.times, fired) << linted.text;
     }
   }
 }
