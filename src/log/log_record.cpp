@@ -32,6 +32,11 @@ WString Template(LogRecord record) {
     case LogRecord::kExitCodesUnread: return u"EXIT CODES   => %s in [%s] does not read: the defaults are used.\n";
     case LogRecord::kExitSettingClamped:
       return u"EXIT CODES   => %s in [%s] is past its bound: %d is used.\n";
+    case LogRecord::kHashListUnread:
+      return u"SHA-256 LIST => Error reading %s: no installer is started.\n";
+    case LogRecord::kHashListLineUnread: return u"SHA-256 LIST => %s, line %d, does not read.\n";
+    case LogRecord::kVerified: return u"SHA-256 VERIFIED => %s, line %d of the list.\n";
+    case LogRecord::kNotVerified: return u"SHA-256 NOT VERIFIED => %s: %s.\n";
   }
   return WString();
 }

@@ -31,9 +31,14 @@ enum class LogRecord {
   kExitCode,            // code, verdict
   kExitCodesUnread,     // key and value, section
   kExitSettingClamped,  // key and value, section; the bound taken
+  // Written only when the input INI file names a HashList.
+  kHashListUnread,      // the list's path
+  kHashListLineUnread,  // the list's path, line number
+  kVerified,            // file, line number
+  kNotVerified,         // file, why
 };
 // The last of them: a reader of the log takes every record up to it.
-constexpr LogRecord kLastLogRecord = LogRecord::kExitSettingClamped;
+constexpr LogRecord kLastLogRecord = LogRecord::kNotVerified;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order

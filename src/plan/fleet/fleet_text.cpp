@@ -180,6 +180,7 @@ void Summary(const FleetTotals& totals, std::ostream& out) {
       << " failed to launch, " << o[2] << " timed out, " << o[3] << " without result";
   if (totals.exits.recorded > 0) out << ", " << totals.failed_by_exit_code << " failed by exit code";
   out << "\n";
+  if (!totals.not_verified.empty()) out << totals.not_verified.Text() << "\n";
   if (totals.ends_before_starts > 0) {
     out << "durations unknown: " << totals.ends_before_starts
         << " with END before START (a clock set back)\n";
@@ -332,6 +333,7 @@ Json TotalsJson(const FleetTotals& totals) {
                   {"ends_before_starts", totals.ends_before_starts}};
   for (size_t i = 0; i < 4; ++i) counted[kOutcomeKeys[i]] = totals.outcomes[i];
   if (totals.exits.recorded > 0) counted["failed_by_exit_code"] = totals.failed_by_exit_code;
+  if (!totals.not_verified.empty()) counted["not_verified"] = totals.not_verified.Json();
   return counted;
 }
 

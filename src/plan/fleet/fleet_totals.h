@@ -13,6 +13,7 @@
 
 #include "plan/fleet/duration_counts.h"
 #include "plan/logs/fleet_stream.h"
+#include "plan/report/not_verified_counts.h"
 #include "plan/report/run_report.h"
 #include "plan/tally/exit_counts.h"
 #include "plan/tally/outcome_groups.h"
@@ -61,6 +62,7 @@ struct FleetTotals : FleetSink {
   OutcomeCounts outcomes{};
   int64_t failed_by_exit_code = 0;
   ExitCounts exits;  // empty unless the logs recorded exit codes
+  NotVerifiedCounts not_verified;  // empty unless a HashList kept some from starting
   std::set<std::string> machines;
   std::map<std::string, AppTotals> apps;
   std::map<std::pair<std::string, std::string>, MachineTotals> machine_os;

@@ -180,6 +180,7 @@ void Count(const RunRow& run, Totals& totals) {
   for (const AppRow& app : run.applications) {
     ++totals.applications;
     totals.exit_codes += app.exit_record;  // whether or not it reads
+    totals.not_verified.Take(app);
     if (FailedByExitCode(app)) {
       ++totals.failed_by_exit_code;
     } else {
@@ -244,6 +245,7 @@ nlohmann::ordered_json TotalsJson(const Totals& totals) {
 // With the exit codes only where the log recorded them: other logs read as before.
 nlohmann::ordered_json TotalsWithExits(const ReportWriter::Totals& totals) {
   nlohmann::ordered_json json = TotalsJson(totals);
+  if (!totals.not_verified.empty()) json["not_verified"] = totals.not_verified.Json();
   if (totals.exit_codes == 0) return json;
   json["exit_codes"] = totals.exit_codes;
   json["failed_by_exit_code"] = totals.failed_by_exit_code;
@@ -377,6 +379,7 @@ void ReportWriter::End(const LogTally& tally) {
        << totals.by_outcome[2] << " timed out, " << totals.by_outcome[3] << " without result";
   if (totals.exit_codes > 0) out_ << ", " << totals.failed_by_exit_code << " failed by exit code";
   out_ << "\n";
+  if (!totals.not_verified.empty()) out_ << totals.not_verified.Text() << "\n";
   if (totals.ends_before_starts > 0) {
     out_ << "durations unknown: " << totals.ends_before_starts
          << " with END before START (a clock set back)\n";

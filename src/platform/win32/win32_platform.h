@@ -4,6 +4,7 @@
 // The platform as the real Windows API gives it. One object per process,
 // built by WinMain (or by a test) and handed to the code that needs it.
 #include <map>
+#include <memory>
 
 #include "platform/platform.h"
 
@@ -68,6 +69,11 @@ class Win32Platform : public Platform {
   // UserInterface (win32_user_interface.cpp)
   int ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override;
 
+  // HeldFiles (win32_held_files.cpp)
+  HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
+  void ReleaseHeld(HeldFile file) override;
+  WString SystemFolder() override;
+
  private:
   // The two handles a started process comes with, kept until released.
   struct ProcessHandles {
@@ -76,6 +82,9 @@ class Win32Platform : public Platform {
   };
   std::map<ProcessHandle, ProcessHandles> processes_;
   ProcessHandle next_process_ = 1;
+  std::shared_ptr<class Win32CryptoApi> crypto_;    // loaded at the first hash
+  std::map<HeldFile, std::shared_ptr<void>> held_;  // open handles, closed on release
+  HeldFile next_held_ = 1;
 };
 
 }  // namespace quill
