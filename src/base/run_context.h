@@ -4,7 +4,9 @@
 // What a run has learned, handed from one step to the next. Each field has
 // one writer, named beside it; every other step only reads it.
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/log_stream.h"
@@ -20,6 +22,13 @@ struct WalkPosition {
   int32_t pass = 0;
   int32_t stage = 0;
   int32_t number = 0;
+};
+
+// A file's line in the HashList: 64 lower-case hex digits (empty when two
+// lines give it different hashes) and the line's number.
+struct ListedHash {
+  std::string sha256;
+  int32_t line = 0;
 };
 
 struct RunContext {
@@ -42,6 +51,10 @@ struct RunContext {
   int32_t RestartsMade = 0;  // run sequence: by this deployment before this run
   WalkPosition ResumeAfter;  // run sequence: the installers up to it ran before
   int RunStopped = 0;        // install pass: 1 once the run ends for a restart
+  // With a HashList, installers start only when their files match it.
+  WString HashList;                            // run sequence: full path; empty: off
+  bool HashListRead = false;                   // run sequence
+  std::map<WString, ListedHash> ListedHashes;  // run sequence: by path key
 
   std::unique_ptr<LogStream> RunLogStream;  // run log
   int LogOpen = 0;                          // run log

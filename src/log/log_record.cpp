@@ -42,6 +42,13 @@ WString Template(LogRecord record) {
     case LogRecord::kResumeStale: return u"RESUME    => The Input INI file is not as it was at restart %s: the run starts from the top.\n\n";
     case LogRecord::kResumeUnread: return u"RESUME    => The memory of an earlier restart does not read: the run starts from the top.\n\n";
       // clang-format on
+    case LogRecord::kExitSettingClamped:
+      return u"EXIT CODES   => %s in [%s] is past its bound: %d is used.\n";
+    case LogRecord::kHashListUnread:
+      return u"SHA-256 LIST => Error reading %s: no installer is started.\n";
+    case LogRecord::kHashListLineUnread: return u"SHA-256 LIST => %s, line %d, does not read.\n";
+    case LogRecord::kVerified: return u"SHA-256 VERIFIED => %s, line %d of the list.\n";
+    case LogRecord::kNotVerified: return u"SHA-256 NOT VERIFIED => %s: %s.\n";
   }
   return WString();
 }

@@ -28,8 +28,14 @@ enum class LogRecord {
   kResultLaunchFailed,
   kResultTimedOut,  // MaxInstallTime
   // Written only when the input INI file asks for exit codes.
-  kExitCode,         // code, verdict
-  kExitCodesUnread,  // key and value, section
+  kExitCode,            // code, verdict
+  kExitCodesUnread,     // key and value, section
+  kExitSettingClamped,  // key and value, section; the bound taken
+  // Written only when the input INI file names a HashList.
+  kHashListUnread,      // the list's path
+  kHashListLineUnread,  // the list's path, line number
+  kVerified,            // file, line number
+  kNotVerified,         // file, why
   // Written only when the input INI file asks for restarts (and exit codes).
   kRestartsUnused,
   kRestartStop,   // "1 of 2", application section
@@ -41,6 +47,8 @@ enum class LogRecord {
   kResumeStale,           // "1 of 2"
   kResumeUnread,
 };
+// The last of them: a reader of the log takes every record up to it.
+constexpr LogRecord kLastLogRecord = LogRecord::kResumeUnread;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order

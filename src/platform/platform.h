@@ -5,6 +5,7 @@
 // implementation is Win32; the tests hand in a fake that records every call.
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/held_files.h"
 #include "platform/libraries.h"
 #include "platform/machine_registry.h"
 #include "platform/processes.h"
@@ -22,6 +23,7 @@ class Platform : public ProfileReader,
                  public Libraries,
                  public SystemInfo,
                  public UserInterface,
+                 public HeldFiles,
                  public MachineRegistry,
                  public RestartRequest {};
 

@@ -10,6 +10,7 @@
 #include "runner/launch.h"
 #include "runner/process_command_line.h"
 #include "runner/restarts.h"
+#include "runner/verified_launch.h"
 
 namespace quill {
 
@@ -37,9 +38,8 @@ ExitVerdict InstallApplication(const WString& list_section, const WString& app_s
     WriteLogRecord(context, LogRecord::kLaunched, {{command.command_line}});
     WriteStampedRecord(context, LogRecord::kStart, platform);
     CommitRunLog(context);
-    const LaunchResult result = LaunchAndWait(ProcessCommandLine(command, platform),
-                                              context.MaxInstallTime, platform,
-                                              context.WaitForExit);
+    const LaunchResult result =
+        LaunchVerified(ProcessCommandLine(command, platform), context, platform);
     WriteLaunchResult(context, result, platform);
     if (!TellExitCode(context, rules, result, tried, &verdict)) return verdict;
     CommitRunLog(context);  // the log tells of the wait while it lasts

@@ -1,5 +1,6 @@
 #include "runner/restarts.h"
 
+#include <cstdint>
 #include <string>
 
 #include "base/profile_value.h"
@@ -100,9 +101,15 @@ void PrepareRestarts(RunContext& context, Platform& platform) {
     WriteLogRecord(context, LogRecord::kRestartsUnused);
     return;
   }
-  if (!ParseBoundedCount(value, kMostRestarts, &context.MaxRestarts)) {
+  int32_t whole = 0;
+  if (!ParseBoundedCount(value, INT32_MAX, &whole)) {
     WriteLogRecord(context, LogRecord::kExitCodesUnread, {{u"MaxRestarts=" + value, u"Settings"}});
     return;
+  }
+  context.MaxRestarts = whole > kMostRestarts ? kMostRestarts : whole;
+  if (whole > kMostRestarts) {
+    WriteLogRecord(context, LogRecord::kExitSettingClamped,
+                   {{u"MaxRestarts=" + value, u"Settings"}, kMostRestarts});
   }
   if (context.MaxRestarts > 0) Recall(context, platform);
 }

@@ -5,6 +5,7 @@
 // run for a scripted time on a fake clock, identity libraries and the machine
 // facts. Every call is recorded in order, and any operation can be made to fail.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -122,6 +123,18 @@ class FakePlatform : public Platform {
   // The last request handed to StartProcess.
   ProcessRequest last_request;
 
+  // HeldFiles (fake_held_files.cpp): a held file refuses writes, as the
+  // real one denies them; `while_held` runs once a file has been held, as
+  // another process at work in that moment.
+  HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
+  void ReleaseHeld(HeldFile file) override;
+  WString SystemFolder() override;
+  // Another process's write of the whole file; false while it is held.
+  bool WriteFile(const WString& path, const std::string& bytes);
+  int held_files() const { return static_cast<int>(held_.size()); }
+  WString system_folder = u"C:\\WINDOWS\\system32";
+  std::function<void(const WString& path)> while_held;
+
  private:
   friend class FakeAppendFile;
   struct Entry {
@@ -158,6 +171,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> calls_;
   std::vector<MessageBoxCall> message_boxes_;
   std::map<std::string, WString> machine_values_;  // by key and name, upper case
+  std::map<HeldFile, std::string> held_;  // by handle: the file's key
   uint64_t next_handle_ = 100;
   uint64_t next_write_time_ = 1;
   int restart_requests_ = 0;

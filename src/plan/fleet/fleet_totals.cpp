@@ -38,9 +38,11 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
     }
     app.exits.Take(row);
     exits.Take(row);
+    not_verified.Take(row);
     if (const auto seconds = SecondsBetween(row.start, row.end)) {
       app.durations.Add(*seconds);
-      ++app.buckets_by_outcome[static_cast<size_t>(row.outcome)][DurationBucket(*seconds)];
+      const size_t bar = FailedByExitCode(row) ? 4 : static_cast<size_t>(row.outcome);
+      ++app.buckets_by_outcome[bar][DurationBucket(*seconds)];
     }
     ends_before_starts += EndsBeforeStart(row.start, row.end);
   }

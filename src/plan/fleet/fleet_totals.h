@@ -13,6 +13,7 @@
 
 #include "plan/fleet/duration_counts.h"
 #include "plan/logs/fleet_stream.h"
+#include "plan/report/not_verified_counts.h"
 #include "plan/report/run_report.h"
 #include "plan/tally/exit_counts.h"
 #include "plan/tally/outcome_groups.h"
@@ -29,7 +30,8 @@ struct AppTotals {
   int64_t failed_by_exit_code = 0;  // ended, with a code that means failure
   ExitCounts exits;
   DurationCounts durations;  // END minus START, where both read
-  std::array<BucketCounts, 4> buckets_by_outcome{};  // the histogram, coloured by outcome
+  // The histogram, coloured by outcome: AppOutcome's four, then failed by exit code.
+  std::array<BucketCounts, 5> buckets_by_outcome{};
   int64_t not_finished() const { return runs - outcomes[0]; }
 };
 
@@ -65,6 +67,7 @@ struct FleetTotals : FleetSink {
   OutcomeCounts outcomes{};
   int64_t failed_by_exit_code = 0;
   ExitCounts exits;  // empty unless the logs recorded exit codes
+  NotVerifiedCounts not_verified;  // empty unless a HashList kept some from starting
   std::set<std::string> machines;
   std::map<std::string, AppTotals> apps;
   std::map<std::pair<std::string, std::string>, MachineTotals> machine_os;

@@ -3,10 +3,12 @@
 
 // What a run would do on one machine, as quillplan shows it.
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "plan/windows/machine_files.h"
 #include "platform/wide_string.h"
+#include "runner/verified_launch.h"
 
 namespace quill::plan {
 
@@ -18,7 +20,7 @@ enum class PlanEnding {
   kUnrecognisedSystem,   // after pass 0
 };
 
-enum class SkipReason { kNone, kNoSection, kNoAppPath, kNoLanguageFolder };
+enum class SkipReason { kNone, kNoSection, kNoAppPath, kNoLanguageFolder, kNotVerified };
 
 struct FileQuestionAsked {
   WString path;
@@ -42,6 +44,8 @@ struct PlanEntry {
   std::vector<FileQuestionAsked> questions;  // asked while the command was built
   bool exit_codes_judged = false;  // the run records and judges its exit code
   WString success_codes;           // its SuccessCodes as read; empty: the defaults
+  // With a HashList: its files as checked, up to the first that fails.
+  std::vector<FileCheck> hash_checks;
 };
 
 struct PassPlan {
@@ -71,6 +75,11 @@ struct PlanSettings {
   int32_t busy_retry_pause = 0;
   WString max_restarts_text;
   int32_t max_restarts = 0;  // 0 too where LogExitCodes=1 is not given
+  // The HashList as read (empty: not given), its full path, and its lines.
+  WString hash_list_text;
+  WString hash_list_path;
+  bool hash_list_read = false;
+  std::map<WString, ListedHash> listed_hashes;
 };
 
 struct PlanLanguage {

@@ -61,6 +61,10 @@ void WriteEntriesText(const std::vector<PlanEntry>& entries, const char* indent,
       out << indent << "  started as " << ToUtf8(entry.handed) << "\n";
     }
     if (entry.exit_codes_judged) out << indent << "  success codes " << SuccessCodesText(entry) << "\n";
+    for (const FileCheck& check : entry.hash_checks) {
+      out << indent << "  verified " << ToUtf8(check.file) << " against line " << check.line
+          << " of the HashList\n";
+    }
     WriteRisk(AppPathSearchText(entry.app_path), std::string(indent) + "  ", out);
   }
 }
@@ -89,6 +93,7 @@ void WritePlanText(const Plan& plan, std::ostream& out) {
     Field(out, "language table", ToUtf8(settings.language_table_path));
   }
   if (ExitKeysGiven(settings)) Field(out, "exit codes", ExitCodesText(settings));
+  if (!settings.hash_list_text.empty()) Field(out, "HashList", HashListText(settings));
   if (plan.ending == PlanEnding::kBothPasses || plan.ending == PlanEnding::kUnrecognisedSystem) {
     WriteLanguage(plan.language, out);
   }
@@ -132,6 +137,9 @@ nlohmann::ordered_json EntryJson(const PlanEntry& entry) {
     json["started_as"] = ToUtf8(entry.handed);
     if (entry.language_template) json["language_template"] = true;
     if (entry.exit_codes_judged) json["success_codes"] = SuccessCodesText(entry);
+    for (const FileCheck& check : entry.hash_checks) {
+      json["verified"].push_back({{"file", ToUtf8(check.file)}, {"hash_list_line", check.line}});
+    }
     const std::string searched = AppPathSearchText(entry.app_path);
     if (!searched.empty()) json["apppath_search"] = searched;
   } else {
@@ -159,6 +167,10 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
   if (!settings.max_restarts_text.empty()) {
     json["settings"]["MaxRestarts"] = ToUtf8(settings.max_restarts_text);
     json["settings"]["max_restarts"] = settings.max_restarts;
+  }
+  if (!settings.hash_list_text.empty()) {
+    json["settings"]["HashList"] = ToUtf8(settings.hash_list_text);
+    json["settings"]["hash_list"] = HashListText(settings);
   }
   const PlanLanguage& language = plan.language;
   json["language"] = {{"by_lcid", language.by_lcid},

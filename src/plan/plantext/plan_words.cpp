@@ -1,5 +1,7 @@
 #include "plan/plantext/plan_words.h"
 
+#include <algorithm>
+
 #include "base/utf.h"
 #include "runner/exit_codes.h"
 #include "runner/application_command.h"
@@ -23,6 +25,7 @@ const char* SkipName(SkipReason skip) {
     case SkipReason::kNoSection: return "no-section";
     case SkipReason::kNoAppPath: return "no-apppath";
     case SkipReason::kNoLanguageFolder: return "no-language-folder";
+    case SkipReason::kNotVerified: return "not-verified";
   }
   return "";
 }
@@ -50,6 +53,11 @@ std::string SkipText(const PlanEntry& entry) {
     case SkipReason::kNone: return "";
     case SkipReason::kNoSection: return "no section " + section + " in the INI file";
     case SkipReason::kNoAppPath: return "section " + section + " has no AppPath";
+    case SkipReason::kNotVerified: {
+      const FileCheck& failed = entry.hash_checks.back();
+      return "SHA-256 not verified: " + ToUtf8(failed.file) + ": " + ToUtf8(failed.why) +
+             " (the run logs a failed launch)";
+    }
     case SkipReason::kNoLanguageFolder: {
       std::string tried;
       for (const FileQuestionAsked& asked : entry.questions) {
@@ -63,6 +71,13 @@ std::string SkipText(const PlanEntry& entry) {
 }
 
 namespace {
+
+// The run judges a code by whether it is listed: order and repeats do nothing.
+std::vector<uint32_t> SortedOnce(std::vector<uint32_t> codes) {
+  std::sort(codes.begin(), codes.end());
+  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+  return codes;
+}
 
 std::string CodesText(const std::vector<uint32_t>& codes) {
   std::string text;
@@ -92,7 +107,7 @@ std::string ExitCodesText(const PlanSettings& settings) {
   std::string text = "recorded and judged";
   if (settings.busy_retries == 0)
     return text + "; busy codes not tried again" + RestartsText(settings);
-  return text + "; busy " + CodesText(settings.busy_codes) + " tried again up to " +
+  return text + "; busy " + CodesText(SortedOnce(settings.busy_codes)) + " tried again up to " +
          std::to_string(settings.busy_retries) + " times, " +
          std::to_string(settings.busy_retry_pause) + " s apart" + RestartsText(settings);
 }
@@ -105,6 +120,12 @@ std::string SuccessCodesText(const PlanEntry& entry) {
     return "SuccessCodes \"" + ToUtf8(entry.success_codes) + "\" does not read: " + defaults;
   }
   return CodesText(codes) + " (SuccessCodes)";
+}
+
+std::string SuccessCodesJudged(const PlanEntry& entry) {
+  std::vector<uint32_t> codes = DefaultSuccessCodes();
+  if (!entry.success_codes.empty()) ParseExitCodes(entry.success_codes, &codes);
+  return CodesText(SortedOnce(codes));
 }
 
 namespace {
@@ -129,6 +150,14 @@ std::string CodeNotAFolderText(const WString& language_code) {
   return "language code " + ToUtf8(language_code) +
          " is no folder name: %LANG% takes no folder from it (GlobalSwitches, or the "
          "application is skipped)";
+}
+
+std::string HashListText(const PlanSettings& settings) {
+  if (settings.hash_list_text.empty()) return "";
+  const std::string path = ToUtf8(settings.hash_list_path);
+  if (!settings.hash_list_read) return path + ": cannot be read, so no installer is started";
+  return path + ": " + std::to_string(settings.listed_hashes.size()) +
+         " files listed; an installer starts only when its files match";
 }
 
 }  // namespace quill::plan

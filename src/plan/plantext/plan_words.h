@@ -24,6 +24,12 @@ std::string ExitCodesText(const PlanSettings& settings);
 // "0, 3010 (SuccessCodes)", "0, 1707, 3010, 1641 (default)", or that the
 // list does not read and the defaults are used.
 std::string SuccessCodesText(const PlanEntry& entry);
+// The codes the run takes for success, as a set: "0, 1641, 1707, 3010"
+// whether the list is left out, written out, or in another order.
+std::string SuccessCodesJudged(const PlanEntry& entry);
+// "C:\Kit\installers.sha256: 12 files listed", or that it cannot be read
+// and nothing is started; "" when HashList is not given.
+std::string HashListText(const PlanSettings& settings);
 // The risks a deployment shows, told alike by lint and plan; "" where there
 // is none. An AppPath that is no full path leaves it to the current
 // directory (and, without a drive, to PATH) which installer starts.

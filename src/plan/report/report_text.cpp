@@ -136,9 +136,18 @@ void WriteOutcome(const AppRow& app, RowWriter& row) {
 // After the seconds, where the run recorded it: "failed: exit 1603: fatal
 // error during installation".
 void WriteExitCode(const AppRow& app, RowWriter& row) {
-  if (!app.exit_code) return;
-  row << "  " << (FailedByExitCode(app) ? "failed: " : "") << ExitCodeTold(*app.exit_code);
-  if (app.verdict == ExitVerdict::kBusyTriedAgain) row << "; tried again";
+  if (!app.exit_code) {
+    if (app.exit_record) row << "  failed: its exit record does not read";
+    return;
+  }
+  row << "  " << (FailedByExitCode(app) ? "failed: " : "")
+      << ExitCodeTold(*app.exit_code, std::string(app.command_line.bytes()));
+  if (app.verdict == ExitVerdict::kBusyTriedAgain) {
+    row << "; busy, no try after it";
+  } else if (app.busy_tries > 0) {
+    (row << "; after ").Number(app.busy_tries)
+        << (app.busy_tries == 1 ? " busy try" : " busy tries");
+  }
 }
 
 const char* RunOutcomeName(RunOutcome outcome) {
@@ -170,7 +179,8 @@ void Count(const RunRow& run, Totals& totals) {
   totals.ends_before_starts += EndsBeforeStart(run.start, run.end);
   for (const AppRow& app : run.applications) {
     ++totals.applications;
-    totals.exit_codes += app.exit_code.has_value();
+    totals.exit_codes += app.exit_record;  // whether or not it reads
+    totals.not_verified.Take(app);
     if (FailedByExitCode(app)) {
       ++totals.failed_by_exit_code;
     } else {
@@ -202,7 +212,8 @@ nlohmann::ordered_json RunJson(const RunRow& run) {
     if (app.exit_code) {
       apps.back()["exit_code"] = *app.exit_code;
       apps.back()["exit_verdict"] = app.verdict ? ToUtf8(ExitVerdictWords(*app.verdict)) : "";
-      apps.back()["exit_meaning"] = ExitMeaning(*app.exit_code);
+      apps.back()["exit_meaning"] =
+          ExitMeaning(*app.exit_code, std::string(app.command_line.bytes()));
     }
   }
   return {{"start", StampText(run.start)},
@@ -234,6 +245,7 @@ nlohmann::ordered_json TotalsJson(const Totals& totals) {
 // With the exit codes only where the log recorded them: other logs read as before.
 nlohmann::ordered_json TotalsWithExits(const ReportWriter::Totals& totals) {
   nlohmann::ordered_json json = TotalsJson(totals);
+  if (!totals.not_verified.empty()) json["not_verified"] = totals.not_verified.Json();
   if (totals.exit_codes == 0) return json;
   json["exit_codes"] = totals.exit_codes;
   json["failed_by_exit_code"] = totals.failed_by_exit_code;
@@ -257,6 +269,7 @@ LogTally TallyOf(const RunReport& report) {
   tally.unknown_lines = static_cast<int64_t>(report.unknown_lines.size());
   tally.first_unknown_lines = report.unknown_lines;
   tally.records_outside_runs = report.records_outside_runs;
+  tally.unused_records = report.unused_records;
   return tally;
 }
 
@@ -348,7 +361,13 @@ void ReportWriter::End(const LogTally& tally) {
     if (tally.unknown_lines > static_cast<int64_t>(tally.first_unknown_lines.size())) {
       out_ << ",\n  \"unknown_line_count\": " << tally.unknown_lines;
     }
-    out_ << ",\n  \"records_outside_runs\": " << tally.records_outside_runs << "\n}\n";
+    out_ << ",\n  \"records_outside_runs\": " << tally.records_outside_runs;
+    if (tally.unused_records.count > 0) {
+      out_ << ",\n  \"unused_records\": " << tally.unused_records.count
+           << ",\n  \"first_unused_record\": {\"line\": " << tally.unused_records.first_line
+           << ", \"why\": \"" << tally.unused_records.first_why << "\"}";
+    }
+    out_ << "\n}\n";
     return;
   }
   if (totals_.runs == 0) Header(rows_);
@@ -360,6 +379,7 @@ void ReportWriter::End(const LogTally& tally) {
        << totals.by_outcome[2] << " timed out, " << totals.by_outcome[3] << " without result";
   if (totals.exit_codes > 0) out_ << ", " << totals.failed_by_exit_code << " failed by exit code";
   out_ << "\n";
+  if (!totals.not_verified.empty()) out_ << totals.not_verified.Text() << "\n";
   if (totals.ends_before_starts > 0) {
     out_ << "durations unknown: " << totals.ends_before_starts
          << " with END before START (a clock set back)\n";
@@ -367,6 +387,11 @@ void ReportWriter::End(const LogTally& tally) {
   if (tally.unknown_lines > 0 || tally.records_outside_runs > 0) {
     out_ << "not read: " << tally.unknown_lines << " lines that hold no record, "
          << tally.records_outside_runs << " records before the first run\n";
+  }
+  if (tally.unused_records.count > 0) {
+    out_ << "not used: " << tally.unused_records.count
+         << " records the program never writes so (line " << tally.unused_records.first_line << ": "
+         << tally.unused_records.first_why << ")\n";
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "plan/report/not_verified_counts.h"
 #include "plan/report/run_report.h"
 #include "plan/report/run_stream.h"
 #include "plan/report/text_block.h"
@@ -39,6 +40,7 @@ class ReportWriter {
     int64_t ends_before_starts = 0;
     int64_t exit_codes = 0;           // recorded, where the log has them
     int64_t failed_by_exit_code = 0;  // not among by_outcome's finished
+    NotVerifiedCounts not_verified;   // among by_outcome's failed to launch
   };
 
  private:

@@ -102,6 +102,8 @@ void MakeReady(AppRow* app, int64_t line) {
   app->exit_code.reset();
   app->verdict.reset();
   app->exit_record = false;
+  app->busy_tries = 0;
+  app->not_verified = nullptr;
   app->cut_short = false;
   app->line = line;
 }
@@ -135,14 +137,16 @@ void RunBuilder::Stamp(const RecordSpan& record, StampRead* stamp) {
 }
 
 void RunBuilder::Take(const RecordSpan& record) {
-  if (first_banner_line_.waiting) {
-    if (record.record == LogRecord::kBannerSecondLine) {
-      first_banner_line_.waiting = false;
-      Open(first_banner_line_.line);
-    } else {
-      TakeWaitingLine();
-    }
+  if (record.record == LogRecord::kBannerSecondLine) {
+    // Opens a run whatever came before it: its line of stars may be
+    // missing, or overwritten by a crash.
+    const bool waiting = first_banner_line_.waiting;
+    first_banner_line_.waiting = false;
+    Open(waiting ? first_banner_line_.line : record.line);
+    TakeInRun(record);
+    return;
   }
+  TakeWaitingLine();
   if (record.record == LogRecord::kBannerFirstLine) {
     first_banner_line_ = {true, record.cut_short, record.line};
     return;
@@ -189,6 +193,7 @@ void RunBuilder::Reset() {
   done_count_ = handed_out_ = 0;
   app_done_ = false;
   records_outside_runs_ = 0;
+  unused_records_ = UnusedRecords();
 }
 
 // The row of the run is one handed back earlier: its applications and
@@ -280,7 +285,10 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kBannerFirstLine:
     case LogRecord::kBannerThirdLine:
     case LogRecord::kExitCodesUnread:  // told for the admin; the defaults were used
-      return;
+    case LogRecord::kExitSettingClamped:
+    case LogRecord::kHashListUnread:  // each application then says it was not verified
+    case LogRecord::kHashListLineUnread:
+    case LogRecord::kVerified: return;
     case LogRecord::kExitCode: TakeExitCode(record); return;
     default:
       break;
@@ -289,7 +297,8 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
 }
 
 void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
-  if (record.record == LogRecord::kProcessing) app_done_ = true;  // a new application
+  // A new application, or the next try of one that met a busy code.
+  if (record.record == LogRecord::kProcessing && !TriedAgain(record)) app_done_ = true;
   AppRow& app = CurrentApp(record);
   app.cut_short = app.cut_short || record.cut_short;
   bool stamped = false;
@@ -316,6 +325,7 @@ void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
       app.outcome = AppOutcome::kLaunchFailed;
       app_done_ = true;
       break;
+    case LogRecord::kNotVerified: app.not_verified = NotVerifiedReason(record.value(1)); break;
     case LogRecord::kResultTimedOut:
       app.outcome = AppOutcome::kTimedOut;
       app.counted_seconds = NumberOf(record);
@@ -337,23 +347,76 @@ void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
   }
 }
 
-// Belongs to the application whose result came just before it; one
-// anywhere else is not this program's, and is passed over.
+// The next try of the application that met a busy code just before: the
+// same row, for one application is one row however often it was tried.
+bool RunBuilder::TriedAgain(const RecordSpan& processing) {
+  KeptRows<AppRow>& apps = run_.applications;
+  if (apps.empty() || !app_done_ || apps.back().verdict != ExitVerdict::kBusyTriedAgain)
+    return false;
+  AppRow& app = apps.back();
+  if (app.list_section.bytes() != processing.value(0) ||
+      app.app_section.bytes() != processing.value(1)) {
+    return false;
+  }
+  app.outcome = AppOutcome::kNoResult;
+  app.counted_seconds.reset();
+  app.exit_code.reset();
+  app.verdict.reset();
+  app.exit_record = false;
+  app_done_ = false;
+  return true;
+}
+
+// Belongs to the application whose result "finished" came just before it;
+// one anywhere else is not this program's, and is named.
 void RunBuilder::TakeExitCode(const RecordSpan& record) {
   KeptRows<AppRow>& apps = run_.applications;
-  if (apps.empty() || !app_done_ || apps.back().outcome != AppOutcome::kFinished ||
-      apps.back().exit_record) {
+  if (apps.empty() || !app_done_) {
+    unused_records_.Take(record.line, "an exit record before its application's result");
     return;
   }
   AppRow& app = apps.back();
+  if (app.exit_record) {
+    unused_records_.Take(record.line, "a second exit record for one application");
+    return;
+  }
+  if (app.outcome != AppOutcome::kFinished) {
+    unused_records_.Take(record.line, "an exit record after an application that did not finish");
+    return;
+  }
   app.exit_record = true;
   app.cut_short = app.cut_short || record.cut_short;
-  app.exit_code = ReadExitCode(record.value(0));
+  if (!record.cut_short) app.exit_code = ReadExitCode(record.value(0));
   if (app.exit_code) app.verdict = ReadExitVerdict(record.value(1));
+  if (!app.exit_code) {
+    unused_records_.Take(record.line, "an exit code that does not read");
+  } else if (!app.verdict) {
+    unused_records_.Take(record.line, "an exit verdict that does not read");
+  } else if (app.verdict == ExitVerdict::kBusyTriedAgain) {
+    // Neither finished nor failed: the next try tells, and a log that
+    // ends here was cut short.
+    ++app.busy_tries;
+    app.outcome = AppOutcome::kNoResult;
+  }
+}
+
+const char* NotVerifiedReason(std::string_view why) {
+  const auto ends = [why](std::string_view end) {
+    return why.size() >= end.size() && why.substr(why.size() - end.size()) == end;
+  };
+  if (why == "not in the list") return "not in the list";
+  if (why == "the hash list cannot be read") return "hash list unreadable";
+  if (why == "listed twice with different hashes") return "listed twice";
+  if (why == "not a full path, so Windows would search for it") return "not a full path";
+  if (why.rfind("expected ", 0) != 0) return "other";
+  if (ends(", cannot be opened")) return "cannot be opened";
+  if (ends(", cannot be hashed")) return "cannot be hashed";
+  return why.find(", found ") != std::string_view::npos ? "hash differs" : "other";
 }
 
 bool FailedByExitCode(const AppRow& app) {
-  return app.outcome == AppOutcome::kFinished && app.verdict == ExitVerdict::kFailure;
+  return app.outcome == AppOutcome::kFinished &&
+         (app.verdict == ExitVerdict::kFailure || (app.exit_record && !app.verdict));
 }
 
 std::optional<uint32_t> ReadExitCode(std::string_view text) {
@@ -418,6 +481,7 @@ RunReport MakeRunReport(const ReadLog& log) {
   builder.Finish();
   while (const RunRow* run = builder.Next()) report.runs.push_back(*run);
   report.records_outside_runs = builder.records_outside_runs();
+  report.unused_records = builder.unused_records();
   return report;
 }
 

@@ -39,6 +39,9 @@ struct AppRow {
   std::optional<uint32_t> exit_code;
   std::optional<ExitVerdict> verdict;
   bool exit_record = false;  // one was read for it, whether or not its values read
+  int32_t busy_tries = 0;    // tries that met a busy code and were made again
+  // Why the HashList kept it from starting ("hash differs"); null: it did not.
+  const char* not_verified = nullptr;
   bool cut_short = false;                  // a record of it was cut short
   int64_t line = 0;
 };
@@ -64,10 +67,25 @@ struct RunRow {
   LogText restart;  // "1 of 2", of the stop
 };
 
+// Records that stand where the program never writes them, or whose values
+// do not read: counted, and the first named, never guessed at.
+struct UnusedRecords {
+  int64_t count = 0;
+  int64_t first_line = 0;
+  const char* first_why = "";
+  void Take(int64_t line, const char* why) {
+    if (count++ == 0) {
+      first_line = line;
+      first_why = why;
+    }
+  }
+};
+
 struct RunReport {
   std::vector<RunRow> runs;
   int64_t records_outside_runs = 0;
   std::vector<int64_t> unknown_lines;
+  UnusedRecords unused_records;
 };
 
 // Runs made from records as they come, handed out one at a time as each
@@ -84,6 +102,7 @@ class RunBuilder {
   // The log ended inside a `record` of the run at hand.
   void CutShort(LogRecord record);
   int64_t records_outside_runs() const { return records_outside_runs_; }
+  const UnusedRecords& unused_records() const { return unused_records_; }
   // Ready for another log; the room stays.
   void Reset();
 
@@ -95,6 +114,7 @@ class RunBuilder {
   void TakeApplicationRecord(const RecordSpan& record);
   void TakeExitCode(const RecordSpan& record);
   bool TakeRestartRecord(const RecordSpan& record);  // false: not one of them
+  bool TriedAgain(const RecordSpan& processing);
   AppRow& CurrentApp(const RecordSpan& record);
   void Stamp(const RecordSpan& record, StampRead* stamp);
 
@@ -112,6 +132,7 @@ class RunBuilder {
   size_t handed_out_ = 0;
   bool app_done_ = false;
   int64_t records_outside_runs_ = 0;
+  UnusedRecords unused_records_;
   struct DateRead {
     std::string text;
     bool read = false;
@@ -127,7 +148,12 @@ std::optional<int64_t> SecondsBetween(const StampRead& start, const StampRead& e
 // Both stamps read, and the end is before the start.
 bool EndsBeforeStart(const StampRead& start, const StampRead& end);
 
-// An application that ended but failed by its exit code.
+// Why a NOT VERIFIED record's file was kept from starting, in a word or
+// two: "not in the list", "hash differs", "cannot be opened", ...
+const char* NotVerifiedReason(std::string_view why);
+
+// An application that ended but failed by its exit code, or whose exit
+// record does not read: that is never taken for a success.
 bool FailedByExitCode(const AppRow& app);
 // The exit record's values: "3010" and "success, reboot required".
 std::optional<uint32_t> ReadExitCode(std::string_view text);

@@ -15,7 +15,7 @@ namespace quill::plan {
 
 namespace {
 
-const char* const kVerbs[] = {"plan", "matrix", "lint", "report", "diff"};
+const char* const kVerbs[] = {"plan", "matrix", "lint", "report", "diff", "hash"};
 
 // One table for every verb; the README shows it as it stands here.
 const char kExitStatus[] =
@@ -176,6 +176,17 @@ void AddDiff(CLI::App& app, DiffOptions* diff, MachineFileOptions* both) {
                "in both is not planned again.");
 }
 
+void AddHash(CLI::App& app, HashOptions* hash) {
+  CLI::App* verb = AddVerb(app, "hash",
+                           "SHA-256 of the files and folders given, in sha256sum's format, for "
+                           "[Settings] HashList=",
+                           "quillplan hash Apps > installers.sha256");
+  verb->add_option("PATH", hash->paths,
+                   "files and folders, walked whole; the list names them relative to the "
+                   "current folder, with /, sorted")
+      ->required();
+}
+
 // Each side's files: its own, then those given for both.
 void JoinSides(DiffOptions* diff, const MachineFileOptions& both) {
   for (MachineFileOptions* side : {&diff->old_files, &diff->new_files}) {
@@ -183,6 +194,36 @@ void JoinSides(DiffOptions* diff, const MachineFileOptions& both) {
     if (side->language_table.empty()) side->language_table = both.language_table;
     side->assume_missing = both.assume_missing;
   }
+}
+
+// A value given empty is no value, not no filter; one that is an option
+// (`--csv --json`) was an option forgotten its value.
+bool ValuesGiven(const CLI::App& app, CommandLine* line, std::ostream& err) {
+  std::vector<std::pair<const char*, const std::string*>> values;
+  if (line->verb == "report") {
+    const ReportOptions& r = line->report;
+    values = {{"--since", &r.since}, {"--until", &r.until}, {"--csv", &r.csv}, {"--html", &r.html},
+              {"--app", &r.app},     {"--model", &r.model}, {"--os", &r.os}};
+  } else if (line->verb == "diff") {
+    values = {{"--csv", &line->diff.csv}};
+  } else {
+    return true;
+  }
+  const CLI::App* verb = app.get_subcommand(line->verb);
+  for (const auto& [option, value] : values) {
+    if (verb->count(option) == 0) continue;
+    const bool date = option == std::string("--since") || option == std::string("--until");
+    std::string cause;
+    if (value->empty()) {
+      cause = date ? "\"\" is no date; give one as 2026-03-31" : "wants a value, not \"\"";
+    } else if (value->rfind("--", 0) == 0) {
+      cause = "wants a value, not the option " + *value;
+    }
+    if (cause.empty()) continue;
+    TellError(err, line->verb, option, cause + " (quillplan " + line->verb + " --help)");
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -194,10 +235,15 @@ std::pair<std::string, std::string> ParseErrorParts(const std::string& message) 
     const char* cause;  // with $N of the match
   } kForms[] = {
       {std::regex("A subcommand is required"), "verb",
-       "one is required: plan, matrix, lint, report or diff"},
+       "one is required: plan, matrix, lint, report, diff or hash"},
+      {std::regex("(.+): \\d+ required ([^ ]+) missing"), "$1", "wants a value ($2)"},
+      {std::regex("(.+): At Most (\\d+) required but received (\\d+)"), "$1",
+       "is given $3 times; give it at most $2"},
       {std::regex("(.+) is required"), "$1", "is required"},
-      {std::regex("The following arguments? (?:was|were) not expected: (.+)"), "$1", "not expected"},
-      {std::regex("Expected (.+) arguments to (.+), got (.+)"), "$2", "expects $1 arguments, got $3"},
+      {std::regex("The following arguments? (?:was|were) not expected: (.+)"), "$1",
+       "not expected"},
+      {std::regex("Expected (.+) arguments to (.+), got (.+)"), "$2",
+       "expects $1 arguments, got $3"},
       {std::regex("(.+) excludes (.+)"), "$1", "cannot be given with $2"},
       {std::regex("(.+) requires (.+)"), "$1", "needs $2"},
       {std::regex("Could not convert: (.+) = (.+)"), "$1", "cannot take $2"},
@@ -219,8 +265,9 @@ bool ParseCommandLine(int argc, char** argv, const char* version, CommandLine* l
   // The first word that is no option must be a verb; CLI11 would only say
   // that one is required.
   if (line->verb.empty() && argc >= 2 && argv[1][0] != '-') {
-    TellError(err, "", argv[1],
-              "no such verb; the verbs are plan, matrix, lint, report and diff (quillplan --help)");
+    TellError(
+        err, "", argv[1],
+        "no such verb; the verbs are plan, matrix, lint, report, diff and hash (quillplan --help)");
     *status = kUsage;
     return false;
   }
@@ -235,6 +282,7 @@ bool ParseCommandLine(int argc, char** argv, const char* version, CommandLine* l
   AddLint(app, &line->lint);
   AddReport(app, &line->report);
   AddDiff(app, &line->diff, &diff_both);
+  AddHash(app, &line->hash);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -254,17 +302,9 @@ bool ParseCommandLine(int argc, char** argv, const char* version, CommandLine* l
     *status = kUsage;
     return false;
   }
-  // A date given empty is no date, not no filter.
-  if (line->verb == "report") {
-    const CLI::App* report = app.get_subcommand("report");
-    for (const auto& [option, date] : {std::make_pair("--since", &line->report.since),
-                                       std::make_pair("--until", &line->report.until)}) {
-      if (report->count(option) > 0 && date->empty()) {
-        TellError(err, "report", option, "\"\" is no date; give one as 2026-03-31");
-        *status = kUsage;
-        return false;
-      }
-    }
+  if (!ValuesGiven(app, line, err)) {
+    *status = kUsage;
+    return false;
   }
   if (line->verb == "diff") JoinSides(&line->diff, diff_both);
   return true;
@@ -277,8 +317,9 @@ int ExpandWildcards(Wildcards& wildcards, CommandLine* line, std::ostream& err) 
                                     &line->diff.old_files, &line->diff.new_files}) {
     single.push_back(&files->language_table);
   }
-  return ExpandInputPaths(wildcards, line->verb.c_str(), single,
-                          {&line->matrix.fleet, &line->report.logs, &line->diff.fleet}, err);
+  return ExpandInputPaths(
+      wildcards, line->verb.c_str(), single,
+      {&line->matrix.fleet, &line->report.logs, &line->diff.fleet, &line->hash.paths}, err);
 }
 
 int RunVerb(const CommandLine& line, std::ostream& out, std::ostream& err) {
@@ -286,6 +327,7 @@ int RunVerb(const CommandLine& line, std::ostream& out, std::ostream& err) {
   if (line.verb == "matrix") return RunMatrixVerb(line.matrix, out, err);
   if (line.verb == "lint") return RunLintVerb(line.lint, out, err);
   if (line.verb == "diff") return RunDiffVerb(line.diff, out, err);
+  if (line.verb == "hash") return RunHashVerb(line.hash, out, err);
   return RunReportVerb(line.report, out, err);
 }
 

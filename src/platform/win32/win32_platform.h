@@ -4,6 +4,7 @@
 // The platform as the real Windows API gives it. One object per process,
 // built by WinMain (or by a test) and handed to the code that needs it.
 #include <map>
+#include <memory>
 
 #include "platform/platform.h"
 
@@ -77,6 +78,10 @@ class Win32Platform : public Platform {
 
   // RestartRequest (win32_restart_request.cpp)
   bool RequestRestart() override;
+  // HeldFiles (win32_held_files.cpp)
+  HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
+  void ReleaseHeld(HeldFile file) override;
+  WString SystemFolder() override;
 
  private:
   // The two handles a started process comes with, kept until released.
@@ -86,6 +91,9 @@ class Win32Platform : public Platform {
   };
   std::map<ProcessHandle, ProcessHandles> processes_;
   ProcessHandle next_process_ = 1;
+  std::shared_ptr<class Win32CryptoApi> crypto_;    // loaded at the first hash
+  std::map<HeldFile, std::shared_ptr<void>> held_;  // open handles, closed on release
+  HeldFile next_held_ = 1;
 };
 
 }  // namespace quill

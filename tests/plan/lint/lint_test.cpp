@@ -68,6 +68,7 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
     std::string rule;
     int status;
     std::string absent = "";  // a rule that must not fire: the cause is named, not its echo
+    size_t times = 0;         // how often the rule fires, where it matters
   };
   const std::string settings = "[Settings]\nAppInstlPath=C:\\AppInstl\n";  // lines 1-2
   std::string utf16;  // without its byte-order mark
@@ -126,6 +127,13 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
       {settings + "LogExitCodes=1\nMaxRestarts=11\n", "deploy.ini:4:", "exit-setting-clamped", 1},
       {settings + "LogExitCodes=1\nMaxRestarts=two\n", "deploy.ini:4:", "exit-setting-unreadable",
        1},
+      // At their bounds; values unread while recording is off; a section named twice told once.
+      {settings + "LogExitCodes=1\nBusyRetries=10\nBusyRetryPause=3600\nBusyCodes=x\n",
+       "deploy.ini:6:", "exit-codes-unreadable", 1, "exit-setting-clamped"},
+      {settings + "BusyCodes=zz\n", "deploy.ini:3:", "exit-key-while-off", 1,
+       "exit-codes-unreadable"},
+      {settings + "LogExitCodes=1\n[0xFFFF]\nAPP1=Reader\n" + reader + "SuccessCodes=zz\n" + reader,
+       "deploy.ini:9:", "exit-codes-unreadable", 1, "", 1},
       {settings + "LogExitCodes=1\n[Spare]\nAppPath=C:\\S\nSuccessCodes=0\n",
        "deploy.ini:6:", "success-codes-unread", 1, "exit-codes-unreadable"},
       // NUL padding after the text: lint reads what plan reads, and names it.
@@ -140,6 +148,13 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
     EXPECT_EQ(c.status, linted.status) << c.rule << "\n" << linted.text;
     if (!c.absent.empty()) {
       EXPECT_EQ(std::string::npos, linted.text.find(c.absent)) << linted.text;
+    }
+    if (c.times > 0) {
+      size_t fired = 0;
+      for (size_t at = 0; (at = linted.text.find("[" + c.rule + "]", at)) != std::string::npos;
+           ++at)
+        ++fired;
+      EXPECT_EQ(c.times, fired) << linted.text;
     }
   }
 }
@@ -218,6 +233,62 @@ TEST(LintTest, WithoutATableItSaysSoAndStillLints) {
   const Linted linted = Lint("[Settings]\nAppInstlPath=C:\\Nowhere\n", "");
   EXPECT_TRUE(HasFinding(linted.text, "deploy.ini:0:", "language-table-not-checked")) << linted.text;
   EXPECT_EQ(0, linted.status);
+}
+
+const std::string kShaA =
+    "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";  // "a"
+const std::string kShaB =
+    "3e23e8160039594a33894f6564e1b1348bbd7a0088d42c4acb73eeaed59c009d";  // "b"
+
+// The list against the files --map answers: each installer a run reaches
+// (07, 09, and the GlobalSwitches one for a language without a folder).
+TEST(LintTest, HashListFindingsNameWhatTheListLacksAndWhatIsStale) {
+  struct Case {
+    std::string list;
+    std::vector<std::string> rules;  // "where rule", in any order
+    int status;
+  };
+  const std::string all = kShaA + "  Apps/Reader/07/setup.exe\n" + kShaB +
+                          "  Apps/Reader/09/setup.exe\n" + kShaA + " *apps\\reader\\setup.exe\n";
+  const Case cases[] = {
+      {all, {}, 0},
+      {all + "not a line\n", {"list.sha256:4: hash-list-line-unread"}, 2},
+      {kShaA + "  Apps/Reader/07/setup.exe\n" + kShaA + "  Apps/Reader/09/setup.exe\n" + kShaA +
+           "  Apps/Reader/setup.exe\n",
+       {"deploy.ini:3: hash-list-stale"},
+       2},
+      {kShaA + "  Apps/Reader/07/setup.exe\n" + kShaB + "  Apps/Reader/09/setup.exe\n",
+       {"deploy.ini:3: hash-list-missing-installer"},
+       2},
+      {"-", {"deploy.ini:3: hash-list-unreadable"}, 2},
+  };
+  for (const Case& c : cases) {
+    TempTree tree;
+    LintOptions options;
+    std::string ini = kGood;
+    ini.insert(ini.find("[0xFFFF]"), "HashList=C:\\list.sha256\n");
+    options.ini = tree.File("deploy.ini", ini);
+    options.files.language_table = tree.File("LANG.INI", kGoodTable);
+    options.files.maps.push_back("C:=" + tree.Directory("c"));
+    tree.File("c/Apps/Reader/07/setup.exe", "a");
+    tree.File("c/Apps/Reader/09/setup.exe", "b");
+    tree.File("c/Apps/Reader/setup.exe", "a");
+    if (c.list != "-") tree.File("c/list.sha256", c.list);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunLintVerb(options, out, err);
+    const std::string text = out.str() + err.str();
+    EXPECT_EQ(c.status, status) << text;
+    size_t hash_findings = 0;
+    for (size_t at = 0; (at = text.find("[hash-list-", at)) != std::string::npos; ++at)
+      ++hash_findings;
+    EXPECT_EQ(c.rules.size(), hash_findings) << text;
+    for (const std::string& rule : c.rules) {
+      EXPECT_TRUE(HasFinding(text, rule.substr(0, rule.find(' ')), rule.substr(rule.find(' ') + 1)))
+          << rule << "\n"
+          << text;
+    }
+  }
 }
 
 }  // namespace
