@@ -16,6 +16,14 @@ namespace quill {
 
 constexpr int32_t kDefaultMaxInstallTime = 300;
 
+// Where an installer stands in the walk of a run: pass 0 or 1, stage 1 (the
+// common section) or 2 (the machine section), its APP number.
+struct WalkPosition {
+  int32_t pass = 0;
+  int32_t stage = 0;
+  int32_t number = 0;
+};
+
 // A file's line in the HashList: 64 lower-case hex digits (empty when two
 // lines give it different hashes) and the line's number.
 struct ListedHash {
@@ -38,6 +46,11 @@ struct RunContext {
   int32_t BusyRetries = 0;         // run sequence: tries after the first
   int32_t BusyRetryPause = 0;      // run sequence: seconds between tries
   bool WaitForExit = false;        // run sequence
+  // A run that meets a reboot verdict restarts Windows and resumes after it.
+  int32_t MaxRestarts = 0;   // run sequence: 0 unless LogExitCodes=1
+  int32_t RestartsMade = 0;  // run sequence: by this deployment before this run
+  WalkPosition ResumeAfter;  // run sequence: the installers up to it ran before
+  int RunStopped = 0;        // install pass: 1 once the run ends for a restart
   // With a HashList, installers start only when their files match it.
   WString HashList;                            // run sequence: full path; empty: off
   bool HashListRead = false;                   // run sequence

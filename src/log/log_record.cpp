@@ -30,6 +30,18 @@ WString Template(LogRecord record) {
     case LogRecord::kResultTimedOut: return u"RESULT   => Command did not finish in %d seconds.\n\n";
     case LogRecord::kExitCode: return u"EXIT CODE => %s, %s.\n\n";
     case LogRecord::kExitCodesUnread: return u"EXIT CODES   => %s in [%s] does not read: the defaults are used.\n";
+    // One line a record, as scripts/check-docs reads them.
+    // clang-format off
+    case LogRecord::kRestartsUnused: return u"RESTART   => MaxRestarts is not used without LogExitCodes=1.\n";
+    case LogRecord::kRestartStop: return u"RESTART   => The run stops for restart %s and resumes after \"%s\".\n\n";
+    case LogRecord::kRestartBound: return u"RESTART   => The bound of %s restarts is reached: the run goes on without restarting, and Windows needs a restart.\n\n";
+    case LogRecord::kRestartNotRegistered: return u"RESTART   => The resumption cannot be registered: the run goes on without restarting, and Windows needs a restart.\n\n";
+    case LogRecord::kRebootStartedEnd: return u"RESTART   => Windows is restarting: the run ends here, and no installer after this one is started.\n\n";
+    case LogRecord::kRebootStartedAtBound: return u"RESTART   => Windows is restarting and the bound of %s restarts is reached: the run ends here and does not resume.\n\n";
+    case LogRecord::kResume: return u"RESUME    => Restart %s is done: the run resumes after %s.\n\n";
+    case LogRecord::kResumeStale: return u"RESUME    => The Input INI file is not as it was at restart %s: the run starts from the top.\n\n";
+    case LogRecord::kResumeUnread: return u"RESUME    => The memory of an earlier restart does not read: the run starts from the top.\n\n";
+      // clang-format on
     case LogRecord::kExitSettingClamped:
       return u"EXIT CODES   => %s in [%s] is past its bound: %d is used.\n";
     case LogRecord::kHashListUnread:

@@ -36,9 +36,19 @@ enum class LogRecord {
   kHashListLineUnread,  // the list's path, line number
   kVerified,            // file, line number
   kNotVerified,         // file, why
+  // Written only when the input INI file asks for restarts (and exit codes).
+  kRestartsUnused,
+  kRestartStop,   // "1 of 2", application section
+  kRestartBound,  // bound
+  kRestartNotRegistered,
+  kRebootStartedEnd,
+  kRebootStartedAtBound,  // bound
+  kResume,                // "1 of 2", "APP2 of [0xFFFF]"
+  kResumeStale,           // "1 of 2"
+  kResumeUnread,
 };
 // The last of them: a reader of the log takes every record up to it.
-constexpr LogRecord kLastLogRecord = LogRecord::kNotVerified;
+constexpr LogRecord kLastLogRecord = LogRecord::kResumeUnread;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order

@@ -29,6 +29,15 @@ class AppendFile {
   virtual bool Close() = 0;
 };
 
+// What tells one version of a file from another without reading it.
+struct FileStamp {
+  uint64_t size = 0;
+  uint64_t write_time = 0;  // the platform's own count; compared, never shown
+  bool operator==(const FileStamp& other) const {
+    return size == other.size && write_time == other.write_time;
+  }
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -49,6 +58,10 @@ class FileSystem {
   // The file's bytes, untranslated, up to its end or to a read that fails;
   // false only when it cannot be opened.
   virtual bool ReadFileBytes(const WString& path, std::string* bytes) = 0;
+  // Size and last write time; false when nothing is there.
+  virtual bool ReadFileStamp(const WString& path, FileStamp* stamp) = 0;
+  // The path made whole (drive, folders, no "." or ".."); empty on failure.
+  virtual WString FullPath(const WString& path) = 0;
 };
 
 }  // namespace quill

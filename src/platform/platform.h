@@ -7,8 +7,10 @@
 #include "platform/file_system.h"
 #include "platform/held_files.h"
 #include "platform/libraries.h"
+#include "platform/machine_registry.h"
 #include "platform/processes.h"
 #include "platform/profile_reader.h"
+#include "platform/restart_request.h"
 #include "platform/system_info.h"
 #include "platform/user_interface.h"
 
@@ -21,7 +23,9 @@ class Platform : public ProfileReader,
                  public Libraries,
                  public SystemInfo,
                  public UserInterface,
-                 public HeldFiles {};
+                 public HeldFiles,
+                 public MachineRegistry,
+                 public RestartRequest {};
 
 }  // namespace quill
 

@@ -10,6 +10,7 @@
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
 #include "runner/installer_pause.h"
+#include "runner/restarts.h"
 
 namespace quill {
 
@@ -53,11 +54,18 @@ int RunSequence(RunContext& context, Platform& platform) {
   WriteLogRecord(context, LogRecord::kCodeLanguage, {{context.LanguageCode}});
   ReadExitCodeSettings(context, platform);
   ReadHashList(context, platform);
+  PrepareRestarts(context, platform);
 
   RunInstallPass(0, context, platform);
+  if (context.RunStopped) return 0;  // for a restart: the log is closed
   // An unrecognised system ends after pass 0; the log is written out at exit.
-  if (!DetectOSType(context, platform)) return 0;
+  if (!DetectOSType(context, platform)) {
+    ForgetDeployment(context, platform);
+    return 0;
+  }
   RunInstallPass(1, context, platform);
+  if (context.RunStopped) return 0;
+  ForgetDeployment(context, platform);
   CloseRunLog(context);
   return 1;
 }

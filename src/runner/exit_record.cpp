@@ -8,7 +8,7 @@
 namespace quill {
 
 bool TellExitCode(RunContext& context, AppExitRules& rules, const LaunchResult& result,
-                  int32_t tried) {
+                  int32_t tried, ExitVerdict* told) {
   if (context.LogExitCodes != 1) return false;
   // Told whatever the outcome: lint promises the log says so.
   if (!rules.unread.empty()) {
@@ -24,6 +24,7 @@ bool TellExitCode(RunContext& context, AppExitRules& rules, const LaunchResult& 
   const bool again = busy && tried <= context.BusyRetries;
   const ExitVerdict verdict =
       again ? ExitVerdict::kBusyTriedAgain : JudgeExitCode(result.exit_code, rules.success_codes);
+  if (told != nullptr) *told = verdict;
   WriteLogRecord(context, LogRecord::kExitCode,
                  {{ExitCodeText(result.exit_code), ExitVerdictWords(verdict)}});
   // An installer that restarts the PC itself (1641) may take the program

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/run_context.h"
+#include "runner/exit_codes.h"
 #include "runner/exit_settings.h"
 #include "runner/launch.h"
 
@@ -15,8 +16,9 @@ namespace quill {
 // Judges the code of a finished launch and writes its record, then commits
 // the log; nothing while exit codes are not asked for. True when
 // the code is a busy one and try number `tried` may be followed by another.
+// `told` gets the verdict written, and stays as it is when none is.
 bool TellExitCode(RunContext& context, AppExitRules& rules, const LaunchResult& result,
-                  int32_t tried);
+                  int32_t tried, ExitVerdict* told = nullptr);
 
 }  // namespace quill
 

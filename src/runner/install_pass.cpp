@@ -9,6 +9,7 @@
 #include "runner/exit_settings.h"
 #include "runner/launch.h"
 #include "runner/process_command_line.h"
+#include "runner/restarts.h"
 #include "runner/verified_launch.h"
 
 namespace quill {
@@ -26,10 +27,12 @@ WString AppKey(int32_t number) {
   return u"APP" + WString(digits.begin(), digits.end());
 }
 
-void InstallApplication(const WString& list_section, const WString& app_section,
-                        const ApplicationCommand& command, RunContext& context,
-                        Platform& platform) {
+// Gives the verdict on the last try; a failure when none was told.
+ExitVerdict InstallApplication(const WString& list_section, const WString& app_section,
+                               const ApplicationCommand& command, RunContext& context,
+                               Platform& platform) {
   AppExitRules rules = ReadAppExitRules(app_section, context, platform);
+  ExitVerdict verdict = ExitVerdict::kFailure;
   for (int32_t tried = 1;; ++tried) {
     WriteLogRecord(context, LogRecord::kProcessing, {{list_section, app_section}});
     WriteLogRecord(context, LogRecord::kLaunched, {{command.command_line}});
@@ -38,20 +41,25 @@ void InstallApplication(const WString& list_section, const WString& app_section,
     const LaunchResult result =
         LaunchVerified(ProcessCommandLine(command, platform), context, platform);
     WriteLaunchResult(context, result, platform);
-    if (!TellExitCode(context, rules, result, tried)) return;
+    if (!TellExitCode(context, rules, result, tried, &verdict)) return verdict;
     CommitRunLog(context);  // the log tells of the wait while it lasts
     platform.Pause(static_cast<uint32_t>(context.BusyRetryPause) * 1000u);
   }
 }
 
-void WalkListSection(const WString& list_section, RunContext& context, Platform& platform) {
-  for (int32_t number = 1;; ++number) {
-    const WString app_section =
-        ReadProfileValue(list_section, AppKey(number), context.InputIniPath, platform, platform);
-    if (app_section.empty()) return;
+// False when the run ends within the section.
+bool WalkListSection(WalkPosition position, const WString& list_section, RunContext& context,
+                     Platform& platform) {
+  for (position.number = 1;; ++position.number) {
+    const WString app_section = ReadProfileValue(list_section, AppKey(position.number),
+                                                 context.InputIniPath, platform, platform);
+    if (app_section.empty()) return true;
+    if (RanBeforeRestart(position, context)) continue;
     const ApplicationCommand command = BuildApplicationCommand(app_section, context, platform);
     if (command.command_line.empty()) continue;  // skipped without a trace
-    InstallApplication(list_section, app_section, command, context, platform);
+    const ExitVerdict verdict =
+        InstallApplication(list_section, app_section, command, context, platform);
+    if (!GoesOnAfter(verdict, position, app_section, context, platform)) return false;
   }
 }
 
@@ -66,8 +74,9 @@ WString MachineListSection(int pass, const RunContext& context) {
 }
 
 int RunInstallPass(int pass, RunContext& context, Platform& platform) {
-  WalkListSection(CommonListSection(pass, context), context, platform);
-  WalkListSection(MachineListSection(pass, context), context, platform);
+  if (WalkListSection({pass, 1, 0}, CommonListSection(pass, context), context, platform)) {
+    WalkListSection({pass, 2, 0}, MachineListSection(pass, context), context, platform);
+  }
   return 1;
 }
 

@@ -89,6 +89,7 @@ void FakePlatform::AddFile(const WString& path, const std::string& bytes, uint32
   Entry entry;
   entry.attributes = attributes;
   entry.bytes = bytes;
+  entry.written = next_write_time_++;
   entries_[Key(path)] = entry;
 }
 
@@ -135,6 +136,15 @@ void FakePlatform::AddProgramTries(const WString& command_line, double seconds,
 
 void FakePlatform::AddLibrary(const WString& path, const FakeLibrary& library) {
   libraries_[Key(path)] = library;
+}
+
+void FakePlatform::AddMachineValue(const WString& key, const WString& name, const WString& data) {
+  machine_values_[Upper(Narrow(key + u"\\" + name))] = data;
+}
+
+const WString* FakePlatform::MachineValue(const WString& key, const WString& name) const {
+  auto it = machine_values_.find(Upper(Narrow(key + u"\\" + name)));
+  return it == machine_values_.end() ? nullptr : &it->second;
 }
 
 bool FakePlatform::Exists(const WString& path) const { return entries_.count(Key(path)) > 0; }
@@ -429,6 +439,56 @@ bool FakePlatform::IsSpace(char16_t c) {
   // What Windows classes as space above U+00FF.
   return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
          c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+bool FakePlatform::ReadFileStamp(const WString& path, FileStamp* stamp) {
+  Record("ReadFileStamp " + Narrow(path));
+  auto it = entries_.find(Key(path));
+  if (Fails("ReadFileStamp") || it == entries_.end()) return false;
+  stamp->size = it->second.bytes.size();
+  stamp->write_time = it->second.written;
+  return true;
+}
+
+// A drive-relative path is taken from the current directory of that drive.
+WString FakePlatform::FullPath(const WString& path) {
+  Record("FullPath " + Narrow(path));
+  if (Fails("FullPath")) return WString();
+  const bool drive_relative =
+      path.size() >= 2 && path[1] == u':' && (path.size() == 2 || path[2] != u'\\');
+  if (!drive_relative ||
+      Upper(Narrow(path.substr(0, 2))) != Upper(Narrow(current_directory.substr(0, 2)))) {
+    return path;
+  }
+  return current_directory + u"\\" + path.substr(2);
+}
+
+bool FakePlatform::ReadMachineValue(const WString& key, const WString& name, WString* data) {
+  Record("ReadMachineValue " + Narrow(key) + " " + Narrow(name));
+  const WString* value = MachineValue(key, name);
+  if (Fails("ReadMachineValue") || value == nullptr) return false;
+  *data = *value;
+  return true;
+}
+
+bool FakePlatform::WriteMachineValue(const WString& key, const WString& name, const WString& data) {
+  Record("WriteMachineValue " + Narrow(key) + " " + Narrow(name) + " " + Narrow(data));
+  if (Fails("WriteMachineValue")) return false;
+  AddMachineValue(key, name, data);
+  return true;
+}
+
+bool FakePlatform::DeleteMachineValue(const WString& key, const WString& name) {
+  Record("DeleteMachineValue " + Narrow(key) + " " + Narrow(name));
+  if (Fails("DeleteMachineValue")) return false;
+  machine_values_.erase(Upper(Narrow(key + u"\\" + name)));
+  return true;
+}
+
+bool FakePlatform::RequestRestart() {
+  Record("RequestRestart");
+  ++restart_requests_;
+  return !Fails("RequestRestart");
 }
 
 int FakePlatform::ShowMessageBox(const WString& text, const WString& caption, uint32_t style) {

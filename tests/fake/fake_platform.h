@@ -41,6 +41,8 @@ class FakePlatform : public Platform {
   // By full path; a bare name ("ZYLNT.DLL") lies beside the running program,
   // wherever program_path puts it.
   void AddLibrary(const WString& path, const FakeLibrary& library);
+  // A value under HKEY_LOCAL_MACHINE, as a deployment left it.
+  void AddMachineValue(const WString& key, const WString& name, const WString& data);
   // Every call of the named operation fails from now on.
   void FailOn(const std::string& operation) { failing_.insert(operation); }
 
@@ -71,6 +73,9 @@ class FakePlatform : public Platform {
   int loaded_libraries() const { return static_cast<int>(loaded_.size()); }
   int open_process_handles() const { return static_cast<int>(open_handles_.size()); }
   int open_append_files() const { return open_append_files_; }
+  // Null when the value is absent.
+  const WString* MachineValue(const WString& key, const WString& name) const;
+  int restart_requests() const { return restart_requests_; }
 
   // --- Platform -----------------------------------------------------------
   WString ReadPrivateProfileString(const WString& section, const WString& key,
@@ -83,6 +88,8 @@ class FakePlatform : public Platform {
   WString CurrentDirectory(size_t buffer_chars) override;
   std::unique_ptr<AppendFile> OpenForAppend(const WString& path) override;
   bool ReadFileBytes(const WString& path, std::string* bytes) override;
+  bool ReadFileStamp(const WString& path, FileStamp* stamp) override;
+  WString FullPath(const WString& path) override;
   bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
                     ProcessHandle* process) override;
   bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) override;
@@ -108,6 +115,10 @@ class FakePlatform : public Platform {
   WString AnsiToWide(const std::string& text) override;
   bool IsSpace(char16_t c) override;
   int ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override;
+  bool ReadMachineValue(const WString& key, const WString& name, WString* data) override;
+  bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
+  bool DeleteMachineValue(const WString& key, const WString& name) override;
+  bool RequestRestart() override;
 
   // The last request handed to StartProcess.
   ProcessRequest last_request;
@@ -131,6 +142,7 @@ class FakePlatform : public Platform {
     uint32_t attributes = kFileAttributeNormal;
     bool unreadable = false;
     std::string bytes;
+    uint64_t written = 0;  // a new number at every AddFile
   };
   struct Program {
     int64_t run_ms;
@@ -158,8 +170,11 @@ class FakePlatform : public Platform {
   std::set<std::string> failing_;
   std::vector<std::string> calls_;
   std::vector<MessageBoxCall> message_boxes_;
+  std::map<std::string, WString> machine_values_;  // by key and name, upper case
   std::map<HeldFile, std::string> held_;  // by handle: the file's key
   uint64_t next_handle_ = 100;
+  uint64_t next_write_time_ = 1;
+  int restart_requests_ = 0;
   int com_depth_ = 0;
   int open_append_files_ = 0;
 };

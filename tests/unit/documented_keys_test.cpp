@@ -11,6 +11,7 @@
 #include "base/run_context.h"
 #include "fake_platform.h"
 #include "run/entry.h"
+#include "runner/deployment_memory.h"
 #include "runner/exit_codes.h"
 #include "runner/exit_settings.h"
 
@@ -157,6 +158,8 @@ TEST(DocumentedKeysTest, DefaultsAndBoundsAreTheCodes) {
         {"0 to " + number(kLongestBusyRetryPause),
          "more counts as " + number(kLongestBusyRetryPause)}}},
       {"SuccessCodes", {success, {}}},
+      {"MaxRestarts",
+       {{"0"}, {"0 to " + number(kMostRestarts), "more counts as " + number(kMostRestarts)}}},
       {"HashList", {{"off"}, {"sha256sum"}}},
   };
   for (const KeyRow& row : DocumentedKeys()) {

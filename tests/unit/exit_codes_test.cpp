@@ -117,7 +117,10 @@ TEST(ExitRecordTest, RecordedAndJudgedOnlyWhenAskedFor) {
       {u"LogExitCodes=0\n", u"SuccessCodes=0\n", 1603, ""},
       {u"LogExitCodes=1\n", u"", 0, "EXIT CODE => 0, success.\r\n\r\n"},
       {u"LogExitCodes=1\n", u"", 3010, "EXIT CODE => 3010, success, reboot required.\r\n\r\n"},
-      {u"LogExitCodes=1\n", u"", 1641, "EXIT CODE => 1641, success, reboot started.\r\n\r\n"},
+      {u"LogExitCodes=1\n", u"", 1641,
+       "EXIT CODE => 1641, success, reboot started.\r\n\r\n"
+       "RESTART   => Windows is restarting: the run ends here, and no installer after this one "
+       "is started.\r\n\r\n"},
       {u"LogExitCodes=1\n", u"", 1603, "EXIT CODE => 1603, failure.\r\n\r\n"},
       {u"LogExitCodes=1\n", u"", 0xC0000005, "EXIT CODE => 3221225477, failure.\r\n\r\n"},
       {u"LogExitCodes=1\n", u"SuccessCodes=0x643\n", 1603, "EXIT CODE => 1603, success.\r\n\r\n"},

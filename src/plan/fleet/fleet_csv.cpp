@@ -45,6 +45,15 @@ std::string ExitFields(const AppRow* app) {
   return "," + fields;
 }
 
+// The run's restart, after the exit fields: empty without MaxRestarts.
+std::string RestartField(const RunRow& run) {
+  const char* words = run.stopped_for_restart && run.needs_restart ? "stopped, at the bound"
+                      : run.stopped_for_restart                    ? "stopped for a restart"
+                      : run.needs_restart                          ? "needs a restart"
+                                                                   : "";
+  return "," + CsvField(words);
+}
+
 }  // namespace
 
 std::string CsvField(const std::string& field) {
@@ -61,10 +70,11 @@ std::string CsvField(const std::string& field) {
 
 FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
   std::string header;
-  Fields(header, {"log file", "run", "run start", "SystemID", "OSType", "LCID", "language code",
-                  "list section", "application", "command line", "start", "end", "outcome",
-                  "seconds", "run outcome", "latest run of its log", "exit code", "exit verdict",
-                  "exit meaning"});
+  Fields(header, {"log file",    "run",          "run start",     "SystemID",
+                  "OSType",      "LCID",         "language code", "list section",
+                  "application", "command line", "start",         "end",
+                  "outcome",     "seconds",      "run outcome",   "latest run of its log",
+                  "exit code",   "exit verdict", "exit meaning",  "run restart"});
   out_ << header << "\r\n";
 }
 
@@ -90,7 +100,7 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
                    run.os_type.Utf8(), run.lcid.Utf8(), run.language_code.Utf8(), "", "", "", "",
                    "", "", "", state});
     row_ends_.push_back(rows_.size());
-    exit_fields_.push_back(ExitFields(nullptr));
+    exit_fields_.push_back(ExitFields(nullptr) + RestartField(run));
   }
   for (const AppRow& app : run.applications) {
     const auto seconds = SecondsBetween(app.start, app.end);
@@ -101,7 +111,7 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
                 app.end.written() ? StampText(app.end) : "", AppOutcomeName(app.outcome),
                 seconds ? std::to_string(*seconds) : "", state});
     row_ends_.push_back(rows_.size());
-    exit_fields_.push_back(ExitFields(&app));
+    exit_fields_.push_back(ExitFields(&app) + RestartField(run));
   }
 }
 

@@ -81,6 +81,21 @@ constexpr size_t kCodesOfAnApp = 5;
 constexpr size_t kCodesInJson = 100;
 
 // Only where the logs recorded exit codes: a report of other logs reads as before.
+// A list of PCs, most recent first, the first `top` of them.
+void PcList(const char* title, const std::vector<const FailingPc*>& pcs, int top,
+            std::ostream& out) {
+  if (pcs.empty()) return;
+  const size_t shown = std::min(pcs.size(), static_cast<size_t>(std::max(top, 0)));
+  out << "\n" << title << ", most recent first";
+  if (shown < pcs.size()) out << " (" << shown << " of " << pcs.size() << ")";
+  out << ":\n";
+  for (size_t i = 0; i < shown; ++i) {
+    const FailingPc& pc = *pcs[i];
+    out << "  " << Padded(Shown(pc.start_text), 20) << Padded(Shown(pc.file), 30)
+        << Padded(Shown(pc.system_id), 10) << Shown(pc.what) << "\n";
+  }
+}
+
 void ExitCodes(const FleetTotals& totals, int top, std::ostream& out) {
   const ExitCounts& exits = totals.exits;
   if (exits.recorded == 0) return;
@@ -108,17 +123,20 @@ void ExitCodes(const FleetTotals& totals, int top, std::ostream& out) {
     }
     out << "    " << Padded(Shown(app->name), 20) << codes << "\n";
   }
-  const auto rebooting = totals.pcs.NeedingRebootFirst();
-  if (rebooting.empty()) return;
-  const size_t shown = std::min(rebooting.size(), static_cast<size_t>(std::max(top, 0)));
-  out << "\nPCs whose latest run left a reboot, most recent first";
-  if (shown < rebooting.size()) out << " (" << shown << " of " << rebooting.size() << ")";
-  out << ":\n";
-  for (size_t i = 0; i < shown; ++i) {
-    const RebootPc& pc = *rebooting[i];
-    out << "  " << Padded(Shown(pc.start_text), 20) << Padded(Shown(pc.file), 30)
-        << Padded(Shown(pc.system_id), 10) << Shown(pc.what) << "\n";
-  }
+  PcList("PCs whose latest run left a reboot", totals.pcs.NeedingRebootFirst(), top, out);
+}
+
+// Only where a run restarted, or could not: without MaxRestarts the report
+// stays as it was.
+void Restarts(const FleetTotals& totals, int top, std::ostream& out) {
+  if (!totals.restarts_seen()) return;
+  out << "\nrestarts: " << totals.restart_stopped_runs
+      << " runs stopped for a restart (counted neither failed nor cut short), "
+      << totals.restart_bound_runs << " went on though Windows needs a restart\n";
+  PcList("PCs whose latest run stopped for a restart and never resumed",
+         totals.pcs.RestartPendingFirst(), top, out);
+  PcList("PCs at the bound of their restarts: Windows needs a restart",
+         totals.pcs.AtRestartBoundFirst(), top, out);
 }
 
 constexpr size_t kOutsideNamed = 10;
@@ -242,6 +260,7 @@ void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
   Summary(totals, out);
   FailingPcs(totals, top, out);
   ExitCodes(totals, top, out);
+  Restarts(totals, top, out);
   ApplicationTable(totals, out);
   GroupTable("OSType", totals.groups.by_os, false, out);
   GroupTable("language", totals.groups.by_language, true, out);
@@ -333,6 +352,10 @@ Json TotalsJson(const FleetTotals& totals) {
                   {"ends_before_starts", totals.ends_before_starts}};
   for (size_t i = 0; i < 4; ++i) counted[kOutcomeKeys[i]] = totals.outcomes[i];
   if (totals.exits.recorded > 0) counted["failed_by_exit_code"] = totals.failed_by_exit_code;
+  if (totals.restarts_seen()) {
+    counted["restart_stopped_runs"] = totals.restart_stopped_runs;
+    counted["restart_bound_runs"] = totals.restart_bound_runs;
+  }
   if (!totals.not_verified.empty()) counted["not_verified"] = totals.not_verified.Json();
   return counted;
 }
@@ -350,6 +373,18 @@ Json PcsJson(const FleetTotals& totals) {
     for (const RebootPc* pc : totals.pcs.NeedingRebootFirst()) {
       pcs["needing_reboot_list"].push_back(FailingPcJson(*pc));
       pcs["needing_reboot_list"].back()["state"] = "reboot";
+    }
+  }
+  if (!totals.restarts_seen()) return pcs;
+  const std::pair<const char*, std::vector<const FailingPc*>> lists[] = {
+      {"restart_pending", totals.pcs.RestartPendingFirst()},
+      {"at_restart_bound", totals.pcs.AtRestartBoundFirst()}};
+  for (const auto& [name, list] : lists) {
+    pcs[name] = list.size();
+    Json& json = pcs[std::string(name) + "_list"] = Json::array();
+    for (const FailingPc* pc : list) {
+      json.push_back(FailingPcJson(*pc));
+      json.back()["state"] = name;
     }
   }
   return pcs;

@@ -15,6 +15,8 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
   error_runs += run.outcome == RunOutcome::kMissingAppInstlPath ||
                 run.outcome == RunOutcome::kMissingLanguageTable;
   cut_short_runs += run.outcome == RunOutcome::kCutShort;
+  restart_stopped_runs += run.stopped_for_restart;
+  restart_bound_runs += run.needs_restart;
   MachineTotals& machine = MachineOf(run);
   ++machine.runs;
   machine.failed_runs += failed;

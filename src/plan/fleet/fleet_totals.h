@@ -55,6 +55,11 @@ struct FleetTotals : FleetSink {
   int64_t runs = 0;
   int64_t error_runs = 0;
   int64_t cut_short_runs = 0;
+  // With MaxRestarts: runs that stopped for a restart (neither failed nor
+  // cut short) and runs that went on though Windows needs a restart.
+  int64_t restart_stopped_runs = 0;
+  int64_t restart_bound_runs = 0;
+  bool restarts_seen() const { return restart_stopped_runs + restart_bound_runs > 0; }
   int64_t application_runs = 0;
   // END before START (a clock set back, a change of daylight-saving time):
   // the duration is unknown, not below zero, and counted here instead.

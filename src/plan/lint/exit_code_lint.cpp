@@ -6,6 +6,7 @@
 #include "base/profile_value.h"
 #include "base/utf.h"
 #include "plan/text/case_fold.h"
+#include "runner/deployment_memory.h"
 #include "runner/exit_codes.h"
 #include "runner/exit_settings.h"
 
@@ -29,6 +30,7 @@ class ExitCodeLint {
     CheckCodes(u"Settings", u"BusyCodes", on, "1618");
     CheckCount(u"BusyRetries", on, kMostBusyRetries);
     CheckCount(u"BusyRetryPause", on, kLongestBusyRetryPause);
+    if (CheckCount(u"MaxRestarts", on, kMostRestarts)) CheckResumablePath();
     const IniFile& ini = platform_.ini();
     for (const IniSection& section : ini.sections()) {
       const WString name = ini.Name(section).str();
@@ -67,19 +69,38 @@ class ExitCodeLint {
              "): the run says so in its log and uses " + defaults);
   }
 
-  void CheckCount(const WString& key, bool on, int32_t most) {
+  // True when the run takes a count above 0.
+  bool CheckCount(const WString& key, bool on, int32_t most) {
     WString value;
-    if (!Read(u"Settings", key, on, &value)) return;
+    if (!Read(u"Settings", key, on, &value)) return false;
     int32_t count = 0;
     if (!ParseBoundedCount(value, std::numeric_limits<int32_t>::max(), &count)) {
       add_(u"Settings", key, "exit-setting-unreadable", Severity::kWarning,
            ToUtf8(key) + " \"" + ToUtf8(value) +
                "\" is not a whole number: the run says so in its log and keeps the default");
-    } else if (count > most) {
+      return false;
+    }
+    if (count > most) {
       add_(u"Settings", key, "exit-setting-clamped", Severity::kWarning,
            ToUtf8(key) + " " + ToUtf8(value) + " is more than " + std::to_string(most) +
                ": the run takes " + std::to_string(most) + ", and says so in its log");
     }
+    return count > 0;
+  }
+
+  // Windows starts the resumption before any share is connected and with
+  // only the system's drive sure to be there.
+  void CheckResumablePath() {
+    const WString& path = platform_.ini_path();
+    const bool share = path.size() >= 2 && (path[0] == u'\\' || path[0] == u'/') &&
+                       (path[1] == u'\\' || path[1] == u'/');
+    const bool other_drive =
+        path.size() >= 2 && path[1] == u':' && path[0] != u'C' && path[0] != u'c';
+    if (!share && !other_drive) return;
+    add_(u"Settings", u"MaxRestarts", "restart-path-not-back", Severity::kWarning,
+         "the input INI file " + ToUtf8(path) + " lies " +
+             (share ? "on a share" : "on a drive other than C:") +
+             ": after a restart the resumption may not find it (copy it to C: first)");
   }
 
   PlanPlatform& platform_;

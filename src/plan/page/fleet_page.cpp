@@ -161,6 +161,30 @@ std::string ExitCodesSection(const FleetTotals& totals, size_t pcs_listed) {
   return html + "</section>\n";
 }
 
+// Only where a run restarted, or could not.
+std::string RestartsSection(const FleetTotals& totals, size_t pcs_listed) {
+  if (!totals.restarts_seen()) return std::string();
+  const auto pending = totals.pcs.RestartPendingFirst();
+  const auto bound = totals.pcs.AtRestartBoundFirst();
+  std::string html = "<section id=\"restarts\">\n<h2>Restarts</h2>\n<p class=\"note\">" +
+                     Grouped(totals.restart_stopped_runs) +
+                     " runs stopped for a restart (counted neither failed nor cut short); " +
+                     Grouped(totals.restart_bound_runs) +
+                     " went on though Windows needs a restart.</p>\n"
+                     "<h2 id=\"restart-pending\">PCs whose latest run stopped for a restart and "
+                     "never resumed</h2>\n"
+                     "<p class=\"note\">" +
+                     Grouped(static_cast<int64_t>(pending.size())) +
+                     " PCs, most recent first.</p>\n";
+  if (!pending.empty()) html += FailingPcs(pending, pcs_listed, "stopped");
+  html +=
+      "<h2 id=\"restart-bound\">PCs at the bound of their restarts: Windows needs a restart</h2>\n"
+      "<p class=\"note\">" +
+      Grouped(static_cast<int64_t>(bound.size())) + " PCs, most recent first.</p>\n";
+  if (!bound.empty()) html += FailingPcs(bound, pcs_listed, "restart");
+  return html + "</section>\n";
+}
+
 std::string Problems(const FleetTotals& totals) {
   std::string html = "<table class=\"problems\"><tr><th>file</th><th>line</th><th>why</th></tr>\n";
   for (const FileProblem& problem : totals.problems) {
@@ -252,6 +276,7 @@ void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& 
   TrendSection(totals.trend, out);
   OutcomesSection(totals, out);
   out << ExitCodesSection(totals, pcs_listed);
+  out << RestartsSection(totals, pcs_listed);
   out << "<section id=\"groups\">\n<h2>By Windows and by language</h2>\n"
       << GroupTable("OSType", totals.groups.by_os, false)
       << GroupTable("language", totals.groups.by_language, true) << "</section>\n";

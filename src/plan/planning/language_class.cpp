@@ -33,6 +33,8 @@ class FolderProbe : public FileSystem {
   WString CurrentDirectory(size_t) override { return WString(); }
   std::unique_ptr<AppendFile> OpenForAppend(const WString&) override { return nullptr; }
   bool ReadFileBytes(const WString&, std::string*) override { return false; }
+  bool ReadFileStamp(const WString&, FileStamp*) override { return false; }
+  WString FullPath(const WString&) override { return WString(); }
 
   std::vector<WString> asked;
 

@@ -73,6 +73,8 @@ struct PlanSettings {
   std::vector<uint32_t> busy_codes;
   int32_t busy_retries = 0;
   int32_t busy_retry_pause = 0;
+  WString max_restarts_text;
+  int32_t max_restarts = 0;  // 0 too where LogExitCodes=1 is not given
   // The HashList as read (empty: not given), its full path, and its lines.
   WString hash_list_text;
   WString hash_list_path;

@@ -142,4 +142,18 @@ bool PlanPlatform::IsSpace(char16_t c) {
 
 int PlanPlatform::ShowMessageBox(const WString&, const WString&, uint32_t) { return 0; }
 
+bool PlanPlatform::ReadFileStamp(const WString&, FileStamp*) { return false; }
+
+WString PlanPlatform::FullPath(const WString& path) { return path; }
+
+bool PlanPlatform::ReadMachineValue(const WString&, const WString&, WString*) { return false; }
+
+bool PlanPlatform::WriteMachineValue(const WString&, const WString&, const WString&) {
+  return false;
+}
+
+bool PlanPlatform::DeleteMachineValue(const WString&, const WString&) { return true; }
+
+bool PlanPlatform::RequestRestart() { return false; }
+
 }  // namespace quill::plan

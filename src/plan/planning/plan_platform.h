@@ -67,6 +67,8 @@ class PlanPlatform : public Platform {
   WString CurrentDirectory(size_t buffer_chars) override;
   std::unique_ptr<AppendFile> OpenForAppend(const WString& path) override;
   bool ReadFileBytes(const WString& path, std::string* bytes) override;
+  bool ReadFileStamp(const WString& path, FileStamp* stamp) override;
+  WString FullPath(const WString& path) override;
 
   bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
                     ProcessHandle* process) override;
@@ -97,6 +99,12 @@ class PlanPlatform : public Platform {
   bool IsSpace(char16_t c) override;
 
   int ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override;
+  // A plan starts from the top on a machine that remembers no deployment,
+  // and neither registers a resumption nor restarts anything.
+  bool ReadMachineValue(const WString& key, const WString& name, WString* data) override;
+  bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
+  bool DeleteMachineValue(const WString& key, const WString& name) override;
+  bool RequestRestart() override;
 
   // HeldFiles (plan_held_files.cpp): the machine's file, where a binding or
   // a mapping gives one, hashed on the host; the system folder of Windows.

@@ -14,6 +14,7 @@
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
 #include "runner/installer_pause.h"
+#include "runner/restarts.h"
 #include "runner/windows_path.h"
 
 namespace quill::plan {
@@ -70,6 +71,9 @@ void ReadExitSettings(const WString& ini_path, PlanPlatform& platform, PlanSetti
   RunContext context;
   context.InputIniPath = ini_path;
   ReadExitCodeSettings(context, platform);
+  settings.max_restarts_text = ReadSetting(u"MaxRestarts", ini_path, platform);
+  PrepareRestarts(context, platform);  // the plan's machine remembers no deployment
+  settings.max_restarts = context.MaxRestarts;
   settings.log_exit_codes = context.LogExitCodes == 1;
   settings.busy_codes = context.BusyCodes;
   settings.busy_retries = context.BusyRetries;

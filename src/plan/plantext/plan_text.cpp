@@ -164,6 +164,10 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
                       {"AppInstlPath", ToUtf8(settings.app_instl_path)},
                       {"language_table", ToUtf8(settings.language_table_path)}};
   if (ExitKeysGiven(settings)) json["settings"]["exit_codes"] = ExitCodesText(settings);
+  if (!settings.max_restarts_text.empty()) {
+    json["settings"]["MaxRestarts"] = ToUtf8(settings.max_restarts_text);
+    json["settings"]["max_restarts"] = settings.max_restarts;
+  }
   if (!settings.hash_list_text.empty()) {
     json["settings"]["HashList"] = ToUtf8(settings.hash_list_text);
     json["settings"]["hash_list"] = HashListText(settings);

@@ -85,20 +85,31 @@ std::string CodesText(const std::vector<uint32_t>& codes) {
   return text;
 }
 
+std::string RestartsText(const PlanSettings& settings) {
+  if (settings.max_restarts_text.empty()) return std::string();
+  if (!settings.log_exit_codes) return "; MaxRestarts not used without LogExitCodes=1";
+  if (settings.max_restarts == 0) return "; no restarts";
+  return "; a reboot verdict restarts Windows, at most " + std::to_string(settings.max_restarts) +
+         (settings.max_restarts == 1 ? " time" : " times") +
+         ", and the run resumes after that installer";
+}
+
 }  // namespace
 
 bool ExitKeysGiven(const PlanSettings& settings) {
   return !settings.log_exit_codes_text.empty() || !settings.busy_codes_text.empty() ||
-         !settings.busy_retries_text.empty() || !settings.busy_retry_pause_text.empty();
+         !settings.busy_retries_text.empty() || !settings.busy_retry_pause_text.empty() ||
+         !settings.max_restarts_text.empty();
 }
 
 std::string ExitCodesText(const PlanSettings& settings) {
-  if (!settings.log_exit_codes) return "not recorded";
+  if (!settings.log_exit_codes) return "not recorded" + RestartsText(settings);
   std::string text = "recorded and judged";
-  if (settings.busy_retries == 0) return text + "; busy codes not tried again";
+  if (settings.busy_retries == 0)
+    return text + "; busy codes not tried again" + RestartsText(settings);
   return text + "; busy " + CodesText(SortedOnce(settings.busy_codes)) + " tried again up to " +
          std::to_string(settings.busy_retries) + " times, " +
-         std::to_string(settings.busy_retry_pause) + " s apart";
+         std::to_string(settings.busy_retry_pause) + " s apart" + RestartsText(settings);
 }
 
 std::string SuccessCodesText(const PlanEntry& entry) {

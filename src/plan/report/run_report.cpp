@@ -209,6 +209,8 @@ void RunBuilder::Open(int64_t line) {
   run_.outcome = RunOutcome::kApplicationsRun;
   run_.cut_short_records = 0;
   run_.line = line;
+  run_.stopped_for_restart = run_.needs_restart = false;
+  run_.restart.clear();
   run_end_from_app_ = true;
   open_ = true;
 }
@@ -234,6 +236,26 @@ AppRow& RunBuilder::CurrentApp(const RecordSpan& record) {
     app_done_ = false;
   }
   return apps.back();
+}
+
+bool RunBuilder::TakeRestartRecord(const RecordSpan& record) {
+  switch (record.record) {
+    case LogRecord::kRestartStop:
+      run_.restart.Assign(record.value(0));
+      run_.stopped_for_restart = true;
+      return true;
+    case LogRecord::kRebootStartedEnd: run_.stopped_for_restart = true; return true;
+    case LogRecord::kRebootStartedAtBound:
+      run_.stopped_for_restart = run_.needs_restart = true;
+      return true;
+    case LogRecord::kRestartBound:
+    case LogRecord::kRestartNotRegistered: run_.needs_restart = true; return true;
+    case LogRecord::kRestartsUnused:  // told for the admin
+    case LogRecord::kResume:
+    case LogRecord::kResumeStale:
+    case LogRecord::kResumeUnread: return true;
+    default: return false;
+  }
 }
 
 void RunBuilder::TakeInRun(const RecordSpan& record) {
@@ -271,7 +293,7 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     default:
       break;
   }
-  TakeApplicationRecord(record);
+  if (!TakeRestartRecord(record)) TakeApplicationRecord(record);
 }
 
 void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {

@@ -60,6 +60,11 @@ struct RunRow {
   KeptRows<AppRow> applications;
   int cut_short_records = 0;
   int64_t line = 0;
+  // With MaxRestarts: the run stopped for a restart (and is resumed by a
+  // later run, or by none), or went on though Windows needs a restart.
+  bool stopped_for_restart = false;
+  bool needs_restart = false;
+  LogText restart;  // "1 of 2", of the stop
 };
 
 // Records that stand where the program never writes them, or whose values
@@ -108,6 +113,7 @@ class RunBuilder {
   void TakeInRun(const RecordSpan& record);
   void TakeApplicationRecord(const RecordSpan& record);
   void TakeExitCode(const RecordSpan& record);
+  bool TakeRestartRecord(const RecordSpan& record);  // false: not one of them
   bool TriedAgain(const RecordSpan& processing);
   AppRow& CurrentApp(const RecordSpan& record);
   void Stamp(const RecordSpan& record, StampRead* stamp);

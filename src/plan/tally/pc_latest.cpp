@@ -64,9 +64,32 @@ std::string RebootsLeft(const RunRow& run) {
   return what;
 }
 
+std::string RestartStop(const RunRow& run) {
+  if (!run.stopped_for_restart) return std::string();
+  const std::string after = run.applications.empty()
+                                ? std::string()
+                                : " after " + run.applications.back().app_section.Utf8();
+  if (run.restart.empty()) return "ended for the restart Windows began" + after;
+  return "stopped for restart " + run.restart.Utf8() + after;
+}
+
 void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
   failed_before_ = failed_before_ || latest_failed_;
   ++runs_in_log_;
+  latest_stop_ = {file,
+                  run.system_id.Utf8(),
+                  run.os_type.Utf8(),
+                  run.start.seconds,
+                  StampText(run.start),
+                  number,
+                  false,
+                  RestartStop(run)};
+  latest_bound_ = latest_stop_;
+  latest_bound_.what.clear();
+  if (run.needs_restart) {
+    const std::string reboots = RebootsLeft(run);
+    latest_bound_.what = "Windows needs a restart" + (reboots.empty() ? "" : " (" + reboots + ")");
+  }
   latest_reboot_ = RebootsLeft(run);
   if (!latest_reboot_.empty()) {
     latest_reboot_pc_ = {file, run.system_id.Utf8(), run.os_type.Utf8(), run.start.seconds,
@@ -81,6 +104,10 @@ void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& ru
 
 void PcLatest::EndLog() {
   if (runs_in_log_ > 0 && !latest_reboot_.empty()) rebooting_.push_back(latest_reboot_pc_);
+  if (runs_in_log_ > 0 && !latest_stop_.what.empty()) restart_pending_.push_back(latest_stop_);
+  if (runs_in_log_ > 0 && !latest_bound_.what.empty()) at_bound_.push_back(latest_bound_);
+  latest_stop_.what.clear();
+  latest_bound_.what.clear();
   latest_reboot_.clear();
   if (runs_in_log_ > 0) {
     ++reporting_;

@@ -44,6 +44,12 @@ class PcLatest {
   // The PCs whose latest run left a reboot (known from exit codes only).
   int64_t needing_reboot() const { return static_cast<int64_t>(rebooting_.size()); }
   std::vector<const RebootPc*> NeedingRebootFirst() const;
+  // The PCs whose latest run stopped for a restart and was never resumed,
+  // and those whose latest run went on at the bound of its restarts.
+  int64_t restart_pending() const { return static_cast<int64_t>(restart_pending_.size()); }
+  std::vector<const FailingPc*> RestartPendingFirst() const { return Sorted(restart_pending_); }
+  int64_t at_restart_bound() const { return static_cast<int64_t>(at_bound_.size()); }
+  std::vector<const FailingPc*> AtRestartBoundFirst() const { return Sorted(at_bound_); }
 
  private:
   static std::vector<const FailingPc*> Sorted(const std::vector<FailingPc>& pcs);
@@ -52,6 +58,11 @@ class PcLatest {
   std::vector<RebootPc> rebooting_;
   std::string latest_reboot_;  // of the log's latest run; empty: none
   RebootPc latest_reboot_pc_;
+  std::vector<FailingPc> restart_pending_;
+  std::vector<FailingPc> at_bound_;
+  // Of the log's latest run; `what` empty: it did not stop, or is not at the bound.
+  FailingPc latest_stop_;
+  FailingPc latest_bound_;
   // The log's latest run, when it failed: told only once the log has
   // ended, for most of a busy PC's failures are followed by others.
   struct Latest {
@@ -71,6 +82,8 @@ class PcLatest {
 bool RunFailed(const RunRow& run);
 // Why a failed run failed, in a few words.
 std::string WhatFailed(const RunRow& run);
+// Where a run stopped for a restart, in a few words; empty when it did not.
+std::string RestartStop(const RunRow& run);
 // The reboots a run's applications left, in a few words; empty for none.
 std::string RebootsLeft(const RunRow& run);
 

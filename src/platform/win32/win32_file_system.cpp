@@ -56,4 +56,23 @@ bool Win32Platform::ReadFileBytes(const WString& path, std::string* bytes) {
   return true;
 }
 
+bool Win32Platform::ReadFileStamp(const WString& path, FileStamp* stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExW(WideText(path), GetFileExInfoStandard, &data)) return false;
+  stamp->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  stamp->write_time = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                      data.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
+WString Win32Platform::FullPath(const WString& path) {
+  const DWORD needed = GetFullPathNameW(WideText(path), 0, nullptr, nullptr);
+  if (needed == 0) return WString();
+  std::vector<wchar_t> buffer(needed + 1, L'\0');
+  const DWORD length =
+      GetFullPathNameW(WideText(path), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+  if (length == 0 || length >= buffer.size()) return WString();
+  return FromWide(buffer.data(), length);
+}
+
 }  // namespace quill

@@ -30,6 +30,8 @@ class Win32Platform : public Platform {
   WString CurrentDirectory(size_t buffer_chars) override;
   std::unique_ptr<AppendFile> OpenForAppend(const WString& path) override;
   bool ReadFileBytes(const WString& path, std::string* bytes) override;
+  bool ReadFileStamp(const WString& path, FileStamp* stamp) override;
+  WString FullPath(const WString& path) override;
 
   // Processes (win32_processes.cpp)
   bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
@@ -69,6 +71,13 @@ class Win32Platform : public Platform {
   // UserInterface (win32_user_interface.cpp)
   int ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override;
 
+  // MachineRegistry (win32_machine_registry.cpp)
+  bool ReadMachineValue(const WString& key, const WString& name, WString* data) override;
+  bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
+  bool DeleteMachineValue(const WString& key, const WString& name) override;
+
+  // RestartRequest (win32_restart_request.cpp)
+  bool RequestRestart() override;
   // HeldFiles (win32_held_files.cpp)
   HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
   void ReleaseHeld(HeldFile file) override;

@@ -22,7 +22,9 @@ struct Ended {
   const char16_t* verdict;
 };
 
-std::string PcRun(const char16_t* system_id, const char16_t* time, const std::vector<Ended>& apps) {
+// `after`: records written after the last application's, as a restart writes them.
+std::string PcRun(const char16_t* system_id, const char16_t* time, const std::vector<Ended>& apps,
+                  const std::vector<std::pair<LogRecord, std::vector<WString>>>& after = {}) {
   std::string log;
   auto add = [&log](LogRecord record, std::vector<WString> texts, int32_t number = 0) {
     log += EncodeLogText(FormatLogRecord(record, {std::move(texts), number}));
@@ -43,6 +45,7 @@ std::string PcRun(const char16_t* system_id, const char16_t* time, const std::ve
     add(LogRecord::kResultFinished, {}, 4);
     add(LogRecord::kExitCode, {app.code, app.verdict});
   }
+  for (const auto& [record, texts] : after) add(record, texts);
   return log;
 }
 
@@ -159,11 +162,60 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   Report(as_csv);
   const std::string csv = Slurp(as_csv.csv);
   EXPECT_EQ(0u, csv.find("log file,")) << csv.substr(0, 300);
-  EXPECT_NE(std::string::npos, csv.find(",latest run of its log,exit code,exit verdict,exit meaning\r\n"));
-  EXPECT_NE(std::string::npos, csv.find(",failed,yes,1603,failure,fatal error during installation\r\n"));
-  EXPECT_NE(std::string::npos, csv.find(",failed,no,0xC0000005,failure,access violation (crashed)\r\n"));
+  EXPECT_NE(std::string::npos,
+            csv.find(",latest run of its log,exit code,exit verdict,exit meaning,run restart\r\n"));
+  EXPECT_NE(std::string::npos,
+            csv.find(",failed,yes,1603,failure,fatal error during installation,\r\n"));
+  EXPECT_NE(std::string::npos,
+            csv.find(",failed,no,0xC0000005,failure,access violation (crashed),\r\n"));
   EXPECT_NE(std::string::npos, csv.find(",cut-short,yes,1618,\"busy, tried again\",another "
-                                        "installation is already in progress\r\n"));
+                                        "installation is already in progress,\r\n"));
+  // Without a restart record the report says nothing of restarts.
+  EXPECT_EQ(std::string::npos, text.find("restarts:"));
+  EXPECT_FALSE(json["pcs"].contains("restart_pending"));
+}
+
+// A run stopped for a restart is neither failed nor cut short; the PC is
+// named until a later run resumes it. One at its bound needs a restart.
+TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
+  ReportOptions as_json;
+  as_json.json = true;
+  const nlohmann::json before = nlohmann::json::parse(Report(as_json));
+  const Ended reboot = {u"Driver", u"3010", u"success, reboot required"};
+  const std::pair<LogRecord, std::vector<WString>> stop = {LogRecord::kRestartStop,
+                                                           {u"1 of 1", u"Driver"}};
+  tree_.File("share/PC-STOPPED.LOG", PcRun(u"0xC3", u"10:00:00", {reboot}, {stop}));
+  tree_.File("share/PC-RESUMED.LOG",
+             PcRun(u"0xC3", u"10:01:00", {reboot}, {stop}) +
+                 PcRun(u"0xC3", u"10:02:00", {reboot},
+                       {{LogRecord::kResume, {u"1 of 1", u"APP1 of [0xFFFF]"}},
+                        {LogRecord::kRestartBound, {u"1"}}}));
+  const nlohmann::json json = nlohmann::json::parse(Report(as_json));
+  EXPECT_EQ(2, json["totals"]["restart_stopped_runs"]);
+  EXPECT_EQ(1, json["totals"]["restart_bound_runs"]);
+  EXPECT_EQ(before["totals"]["cut_short_runs"], json["totals"]["cut_short_runs"]);
+  ASSERT_EQ(1u, json["pcs"]["restart_pending_list"].size()) << json["pcs"].dump();
+  EXPECT_NE(std::string::npos,
+            json["pcs"]["restart_pending_list"][0]["file"].get<std::string>().find("PC-STOPPED"));
+  EXPECT_EQ("stopped for restart 1 of 1 after Driver",
+            json["pcs"]["restart_pending_list"][0]["what"]);
+  ASSERT_EQ(1u, json["pcs"]["at_restart_bound_list"].size());
+  EXPECT_NE(std::string::npos,
+            json["pcs"]["at_restart_bound_list"][0]["file"].get<std::string>().find("PC-RESUMED"));
+  // Neither of them fails: the PCs still failing are those of before.
+  EXPECT_EQ(before["pcs"]["still_failing_list"], json["pcs"]["still_failing_list"]);
+
+  const std::string text = Report(ReportOptions());
+  EXPECT_NE(std::string::npos,
+            text.find("restarts: 2 runs stopped for a restart (counted neither failed "
+                      "nor cut short), 1 went on though Windows needs a restart\n"));
+  ReportOptions as_csv;
+  as_csv.csv = tree_.Path("runs.csv");
+  Report(as_csv);
+  const std::string csv = Slurp(as_csv.csv);
+  EXPECT_NE(std::string::npos,
+            csv.find(",finished,yes,3010,\"success, reboot required\",\"success, "
+                     "restart required\",stopped for a restart\r\n"));
 }
 
 }  // namespace

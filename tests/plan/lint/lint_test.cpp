@@ -17,10 +17,12 @@ struct Linted {
   std::string text;
 };
 
-Linted Lint(const std::string& ini, const std::string& table, const std::string& image_folder = "") {
+// `ini_prefix` goes before the INI file's path: "/" makes it "//...", a share's shape.
+Linted Lint(const std::string& ini, const std::string& table, const std::string& image_folder = "",
+            const std::string& ini_prefix = "") {
   TempTree tree;
   LintOptions options;
-  options.ini = tree.File("deploy.ini", ini);
+  options.ini = ini_prefix + tree.File("deploy.ini", ini);
   if (!table.empty()) options.files.language_table = tree.File("LANG.INI", table);
   options.files.maps.push_back("C:=" + tree.Directory("c"));
   if (!image_folder.empty()) tree.Directory("c/" + image_folder);
@@ -121,6 +123,10 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
        1},
       {settings + "LogExitCodes=1\nBusyRetryPause=7200\n", "deploy.ini:4:", "exit-setting-clamped",
        1},
+      {settings + "MaxRestarts=2\n", "deploy.ini:3:", "exit-key-while-off", 1},
+      {settings + "LogExitCodes=1\nMaxRestarts=11\n", "deploy.ini:4:", "exit-setting-clamped", 1},
+      {settings + "LogExitCodes=1\nMaxRestarts=two\n", "deploy.ini:4:", "exit-setting-unreadable",
+       1},
       // At their bounds; values unread while recording is off; a section named twice told once.
       {settings + "LogExitCodes=1\nBusyRetries=10\nBusyRetryPause=3600\nBusyCodes=x\n",
        "deploy.ini:6:", "exit-codes-unreadable", 1, "exit-setting-clamped"},
@@ -150,6 +156,19 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
         ++fired;
       EXPECT_EQ(c.times, fired) << linted.text;
     }
+  }
+}
+
+// A restart starts the resumption before any share is connected.
+TEST(LintTest, RestartsFromAShare) {
+  for (const char* bound : {"0", "2"}) {
+    const std::string settings = "LogExitCodes=1\nMaxRestarts=" + std::string(bound) + "\n";
+    std::string ini = kGood;
+    ini.insert(ini.find("[0xFFFF]"), settings);
+    const Linted share = Lint(ini, kGoodTable, "", "/");
+    EXPECT_EQ(bound[0] != '0', HasFinding(share.text, "deploy.ini:4:", "restart-path-not-back"))
+        << share.text;
+    EXPECT_FALSE(HasFinding(Lint(ini, kGoodTable).text, "", "restart-path-not-back"));
   }
 }
 

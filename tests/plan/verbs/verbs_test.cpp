@@ -125,12 +125,15 @@ TEST(VerbsTest, HashListsFilesAsSha256sumDoes) {
 TEST(VerbsTest, ExitCodeKeysInPlanAndDiff) {
   Deployment d;
   std::string ini = kIni;
-  ini.replace(ini.find("[0xFFFF]"), 0, "LogExitCodes=1\r\nBusyRetries=2\r\n");
+  ini.replace(ini.find("[0xFFFF]"), 0, "LogExitCodes=1\r\nBusyRetries=2\r\nMaxRestarts=12\r\n");
   ini.replace(ini.find("[Tool]"), 0, "SuccessCodes=0, 0xBC2\r\n");
   d.options.ini = d.tree.File("exit.ini", ini);
   ASSERT_EQ(0, d.Run()) << d.err.str();
   for (const char* line : {
-           "  exit codes      recorded and judged; busy 1618 tried again up to 2 times, 60 s apart\n",
+           "  exit codes      recorded and judged; busy 1618 tried again up to 2 times, 60 s "
+           "apart; "
+           "a reboot verdict restarts Windows, at most 10 times, and the run resumes after that "
+           "installer\n",
            "  0xFFFF APP1 Reader: launch C:\\Apps\\Reader\\07\\setup.exe /s\n"
            "    success codes 0, 3010 (SuccessCodes)\n",
            "    started as \"C:\\Program Files\\Tool\\tool.exe\" /q\n"

@@ -1,0 +1,52 @@
+// The registry values a restart leaves, the stamp that tells an edited file
+// and the path made whole, through the real API.
+#include <string>
+
+#include "platform/win32/win32_platform.h"
+#include "win32_test_support.h"
+
+namespace quill::test {
+namespace {
+
+const WString kKey = u"Software\\QuillrunPlatformTest";
+
+class MachineRegistryTest : public ScratchTest {
+ protected:
+  void TearDown() override {
+    platform_.DeleteMachineValue(kKey, u"Value");
+    ScratchTest::TearDown();
+  }
+  Win32Platform platform_;
+};
+
+TEST_F(MachineRegistryTest, AValueIsWrittenReadBackAndDeletedOnce) {
+  WString read;
+  EXPECT_FALSE(platform_.ReadMachineValue(kKey, u"Value", &read)) << "nothing there yet";
+  EXPECT_TRUE(platform_.DeleteMachineValue(kKey, u"Value")) << "gone, though never there";
+  const WString command = u"\"C:\\Program Files\\QUILLRUN.EXE\" C:\\Deploy dir\\deploy.ini";
+  ASSERT_TRUE(platform_.WriteMachineValue(kKey, u"Value", command));
+  ASSERT_TRUE(platform_.ReadMachineValue(kKey, u"VALUE", &read)) << "names without case";
+  EXPECT_EQ(Wide(command), Wide(read));
+  ASSERT_TRUE(platform_.WriteMachineValue(kKey, u"Value", u"1;2"));
+  ASSERT_TRUE(platform_.ReadMachineValue(kKey, u"Value", &read));
+  EXPECT_EQ(L"1;2", Wide(read)) << "written over whole";
+  EXPECT_TRUE(platform_.DeleteMachineValue(kKey, u"Value"));
+  EXPECT_FALSE(platform_.ReadMachineValue(kKey, u"Value", &read));
+}
+
+TEST_F(MachineRegistryTest, AStampTellsAnEditAndAPathIsMadeWhole) {
+  ASSERT_TRUE(WriteBytes(At(u"deploy.ini"), "[Settings]\r\n"));
+  FileStamp first, same, edited;
+  ASSERT_TRUE(platform_.ReadFileStamp(At(u"deploy.ini"), &first));
+  ASSERT_TRUE(platform_.ReadFileStamp(At(u"DEPLOY.INI"), &same));
+  EXPECT_TRUE(first == same);
+  EXPECT_EQ(12u, first.size);
+  ASSERT_TRUE(WriteBytes(At(u"deploy.ini"), "[Settings]\r\nMaxRestarts=1\r\n"));
+  ASSERT_TRUE(platform_.ReadFileStamp(At(u"deploy.ini"), &edited));
+  EXPECT_FALSE(first == edited);
+  EXPECT_FALSE(platform_.ReadFileStamp(At(u"missing.ini"), &edited));
+  EXPECT_EQ(Wide(At(u"deploy.ini")), Wide(platform_.FullPath(At(u"sub\\..\\deploy.ini"))));
+}
+
+}  // namespace
+}  // namespace quill::test
