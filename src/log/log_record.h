@@ -30,6 +30,11 @@ enum class LogRecord {
   // Written only when the input INI file asks for exit codes.
   kExitCode,          // code, verdict
   kExitCodesUnread,   // key and value, section
+  // Written only for an application with detection rules.
+  kInstalledAlready,  // list section, application section, rules
+  kInstalledNothing,  // rule
+  kDetectAfterRestart,  // rule
+  kDetectRuleUnread,  // key and value, section
 };
 
 struct LogValues {

@@ -5,6 +5,7 @@
 // implementation is Win32; the tests hand in a fake that records every call.
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/installed_state.h"
 #include "platform/libraries.h"
 #include "platform/processes.h"
 #include "platform/profile_reader.h"
@@ -19,7 +20,8 @@ class Platform : public ProfileReader,
                  public Clock,
                  public Libraries,
                  public SystemInfo,
-                 public UserInterface {};
+                 public UserInterface,
+                 public InstalledState {};
 
 }  // namespace quill
 

@@ -4,6 +4,7 @@
 
 #include "base/profile_value.h"
 #include "log/run_log.h"
+#include "runner/detection.h"
 #include "runner/application_command.h"
 #include "runner/exit_record.h"
 #include "runner/exit_settings.h"
@@ -26,8 +27,8 @@ WString AppKey(int32_t number) {
 }
 
 void InstallApplication(const WString& list_section, const WString& app_section,
-                        const ApplicationCommand& command, RunContext& context,
-                        Platform& platform) {
+                        const ApplicationCommand& command, const DetectRules& detect,
+                        RunContext& context, Platform& platform) {
   AppExitRules rules = ReadAppExitRules(app_section, context, platform);
   for (int32_t tried = 1;; ++tried) {
     WriteLogRecord(context, LogRecord::kProcessing, {{list_section, app_section}});
@@ -38,7 +39,9 @@ void InstallApplication(const WString& list_section, const WString& app_section,
                                               context.MaxInstallTime, platform,
                                               context.WaitForExit);
     WriteLaunchResult(context, result, platform);
-    if (!TellExitCode(context, rules, result, tried)) return;
+    if (!TellExitCode(context, rules, result, tried)) {
+      return CheckInstalledAfter(detect, rules, result, context, platform);
+    }
     CommitRunLog(context);  // the log tells of the wait while it lasts
     platform.Pause(static_cast<uint32_t>(context.BusyRetryPause) * 1000u);
   }
@@ -51,7 +54,9 @@ void WalkListSection(const WString& list_section, RunContext& context, Platform&
     if (app_section.empty()) return;
     const ApplicationCommand command = BuildApplicationCommand(app_section, context, platform);
     if (command.command_line.empty()) continue;  // skipped without a trace
-    InstallApplication(list_section, app_section, command, context, platform);
+    const DetectRules detect = ReadDetectRules(app_section, context, platform);
+    if (InstalledAlready(detect, list_section, app_section, context, platform)) continue;
+    InstallApplication(list_section, app_section, command, detect, context, platform);
   }
 }
 

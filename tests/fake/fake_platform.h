@@ -5,6 +5,7 @@
 // run for a scripted time on a fake clock, identity libraries and the machine
 // facts. Every call is recorded in order, and any operation can be made to fail.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -40,6 +41,10 @@ class FakePlatform : public Platform {
   // By full path; a bare name ("ZYLNT.DLL") lies beside the running program,
   // wherever program_path puts it.
   void AddLibrary(const WString& path, const FakeLibrary& library);
+  // A file (added when missing) with a version resource.
+  void AddFileVersion(const WString& path, FileVersion version);
+  // What a started program leaves behind: run at each start of that command.
+  void OnStart(const WString& command_line, std::function<void()> effect);
   // Every call of the named operation fails from now on.
   void FailOn(const std::string& operation) { failing_.insert(operation); }
 
@@ -53,6 +58,9 @@ class FakePlatform : public Platform {
   uint32_t lcid = 0x409;
   int64_t now_ms = 1796547903000;  // Sunday, 6 December 2026, 09:05:03 UTC
   int64_t utc_offset_seconds = 0;
+  std::map<std::string, std::string> environment;  // upper-case name, value
+  std::set<std::string> installed_products;         // "{...}" upper case
+  std::set<std::string> machine_keys_64, machine_keys_32;  // upper case, below HKLM
 
   // --- Inspection ---------------------------------------------------------
   bool Exists(const WString& path) const;
@@ -107,6 +115,11 @@ class FakePlatform : public Platform {
   WString AnsiToWide(const std::string& text) override;
   bool IsSpace(char16_t c) override;
   int ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override;
+  WString ExpandEnvironment(const WString& text) override;
+  bool IsProductInstalled(const WString& product_code) override;
+  bool NativeFileExists(const WString& path) override;
+  bool NativeFileVersion(const WString& path, FileVersion* version) override;
+  bool LocalMachineKeyExists(const WString& subkey, RegistryView view) override;
 
   // The last request handed to StartProcess.
   ProcessRequest last_request;
@@ -145,6 +158,8 @@ class FakePlatform : public Platform {
   std::set<std::string> failing_;
   std::vector<std::string> calls_;
   std::vector<MessageBoxCall> message_boxes_;
+  std::map<std::string, FileVersion> file_versions_;
+  std::map<std::string, std::function<void()>> start_effects_;
   uint64_t next_handle_ = 100;
   int com_depth_ = 0;
   int open_append_files_ = 0;

@@ -142,4 +142,17 @@ bool PlanPlatform::IsSpace(char16_t c) {
 
 int PlanPlatform::ShowMessageBox(const WString&, const WString&, uint32_t) { return 0; }
 
+WString PlanPlatform::ExpandEnvironment(const WString& text) { return text; }
+
+bool PlanPlatform::IsProductInstalled(const WString&) { return false; }
+
+bool PlanPlatform::NativeFileExists(const WString& path) {
+  const FileAnswer answer = files_.Question(path);
+  return answer.exists && answer.basis != AnswerBasis::kAssumed;
+}
+
+bool PlanPlatform::NativeFileVersion(const WString&, FileVersion*) { return false; }
+
+bool PlanPlatform::LocalMachineKeyExists(const WString&, RegistryView) { return false; }
+
 }  // namespace quill::plan

@@ -96,6 +96,14 @@ class PlanPlatform : public Platform {
 
   int ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override;
 
+  // Detection rules: only a file that a binding or a mapping shows is
+  // there; no product or key is installed on a planned machine.
+  WString ExpandEnvironment(const WString& text) override;
+  bool IsProductInstalled(const WString& product_code) override;
+  bool NativeFileExists(const WString& path) override;
+  bool NativeFileVersion(const WString& path, FileVersion* version) override;
+  bool LocalMachineKeyExists(const WString& subkey, RegistryView view) override;
+
  private:
   void Record(Event event);
 

@@ -68,7 +68,25 @@ class Win32Platform : public Platform {
   // UserInterface (win32_user_interface.cpp)
   int ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override;
 
+  // InstalledState (win32_installed_state.cpp)
+  WString ExpandEnvironment(const WString& text) override;
+  bool IsProductInstalled(const WString& product_code) override;
+  bool NativeFileExists(const WString& path) override;
+  bool NativeFileVersion(const WString& path, FileVersion* version) override;
+  bool LocalMachineKeyExists(const WString& subkey, RegistryView view) override;
+
  private:
+  // A library of the system folder, loaded at its first use and kept.
+  struct SystemLibrary {
+    explicit SystemLibrary(const wchar_t* file) : name(file) {}
+    ~SystemLibrary();
+    void* Find(const char* function);
+    const wchar_t* name;
+    void* module = nullptr;
+    bool tried = false;
+  };
+  SystemLibrary msi_{L"msi.dll"};
+  SystemLibrary version_{L"version.dll"};
   // The two handles a started process comes with, kept until released.
   struct ProcessHandles {
     void* process;
