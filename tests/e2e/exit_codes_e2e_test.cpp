@@ -8,6 +8,7 @@
 #include <regex>
 #include <string>
 
+#include "command_output.h"
 #include "deployment.h"
 
 namespace quill::e2e {
@@ -25,17 +26,6 @@ std::string Ended(const std::string& app, const std::string& command, const std:
 
 std::string ExitRecord(const std::string& code, const std::string& verdict) {
   return "EXIT CODE => " + code + ", " + verdict + ".\r\n\r\n";
-}
-
-// What a command prints, or "" when it cannot run.
-std::string Output(const std::string& command) {
-  std::string text;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return text;
-  char buffer[4096];
-  for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
-  pclose(pipe);
-  return text;
 }
 
 class ExitCodes : public Deployment {
@@ -64,7 +54,7 @@ class ExitCodes : public Deployment {
     return machine().ReadFile(log, &bytes) ? MaskedSeconds(MaskTimeStamps(bytes)) : "<no log>";
   }
   std::string Report(const std::string& options) {
-    return Output("'" QUILLPLAN_BINARY "' report '" + machine().HostPath(root_ + "\\logs") + "' " +
+    return CommandOutput("'" QUILLPLAN_BINARY "' report '" + machine().HostPath(root_ + "\\logs") + "' " +
                   options + " 2>&1");
   }
 };
