@@ -18,7 +18,13 @@ enum class PlanEnding {
   kUnrecognisedSystem,   // after pass 0
 };
 
-enum class SkipReason { kNone, kNoSection, kNoAppPath, kNoLanguageFolder };
+enum class SkipReason {
+  kNone,
+  kNoSection,
+  kNoAppPath,
+  kNoLanguageFolder,
+  kInstalledAlready,  // every detection rule holds on the machine
+};
 
 struct FileQuestionAsked {
   WString path;
@@ -42,6 +48,7 @@ struct PlanEntry {
   std::vector<FileQuestionAsked> questions;  // asked while the command was built
   bool exit_codes_judged = false;  // the run records and judges its exit code
   WString success_codes;           // its SuccessCodes as read; empty: the defaults
+  std::vector<WString> detect_rules;  // "DetectMsi=..." of each rule given, as read
 };
 
 struct PassPlan {

@@ -61,6 +61,9 @@ void WriteEntriesText(const std::vector<PlanEntry>& entries, const char* indent,
       out << indent << "  started as " << ToUtf8(entry.handed) << "\n";
     }
     if (entry.exit_codes_judged) out << indent << "  success codes " << SuccessCodesText(entry) << "\n";
+    if (!entry.detect_rules.empty()) {
+      out << indent << "  not started when installed: " << DetectRulesText(entry) << "\n";
+    }
     WriteRisk(AppPathSearchText(entry.app_path), std::string(indent) + "  ", out);
   }
 }
@@ -132,6 +135,7 @@ nlohmann::ordered_json EntryJson(const PlanEntry& entry) {
     json["started_as"] = ToUtf8(entry.handed);
     if (entry.language_template) json["language_template"] = true;
     if (entry.exit_codes_judged) json["success_codes"] = SuccessCodesText(entry);
+    if (!entry.detect_rules.empty()) json["detect_rules"] = DetectRulesText(entry);
     const std::string searched = AppPathSearchText(entry.app_path);
     if (!searched.empty()) json["apppath_search"] = searched;
   } else {

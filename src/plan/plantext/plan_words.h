@@ -24,6 +24,9 @@ std::string ExitCodesText(const PlanSettings& settings);
 // "0, 3010 (SuccessCodes)", "0, 1707, 3010, 1641 (default)", or that the
 // list does not read and the defaults are used.
 std::string SuccessCodesText(const PlanEntry& entry);
+// The application's detection rules: "DetectMsi={...} and DetectFile=...",
+// a rule that does not read marked as left out; "" without rules.
+std::string DetectRulesText(const PlanEntry& entry);
 // The risks a deployment shows, told alike by lint and plan; "" where there
 // is none. An AppPath that is no full path leaves it to the current
 // directory (and, without a drive, to PATH) which installer starts.
