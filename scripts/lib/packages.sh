@@ -54,9 +54,9 @@ QUILL_BUILD_PACKAGES=(
 # Wine's 32-bit half, beside wine64: the program that ships is 32-bit.
 QUILL_WINE32_PACKAGES=(wine32:i386)
 # What the fuzz targets and the static analysis need: clang with its
-# libFuzzer and sanitizer runtimes, and cppcheck (clang-tidy for a deeper
-# look by hand).
-QUILL_CHECK_PACKAGES=(clang libclang-rt-14-dev clang-tidy cppcheck)
+# libFuzzer and sanitizer runtimes, cppcheck, and clang-format and ctags for
+# the shape of the code (clang-tidy for a deeper look by hand).
+QUILL_CHECK_PACKAGES=(clang libclang-rt-14-dev clang-tidy cppcheck clang-format universal-ctags)
 # What the fleet report's page is looked at with.
 QUILL_PAGE_PACKAGES=(chromium jq sqlite3)
 # What the demonstration's installers are built with.

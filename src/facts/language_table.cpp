@@ -1,17 +1,16 @@
 #include "facts/language_table.h"
 
+#include "base/ascii.h"
 #include "base/trim.h"
 
 namespace quill {
 
 namespace {
 
-char16_t FoldAtoZ(char16_t c) { return (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c; }
-
 bool EqualFoldingAtoZ(const WString& a, const WString& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldAtoZ(a[i]) != FoldAtoZ(b[i])) return false;
+    if (UpperAtoZ(a[i]) != UpperAtoZ(b[i])) return false;
   }
   return true;
 }

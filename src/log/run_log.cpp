@@ -1,5 +1,6 @@
 #include "log/run_log.h"
 
+#include "base/ascii.h"
 #include "base/profile_value.h"
 #include "log/time_stamp.h"
 
@@ -7,17 +8,6 @@ namespace quill {
 
 const char16_t kDefaultLogPath[] = u"C:\\SYSTEM.SAV\\UTIL\\QUILLRUN.LOG";
 const char16_t kLogDirectory[] = u"C:\\SYSTEM.SAV\\UTIL";
-
-namespace {
-
-WString UpperCaseAtoZ(WString text) {
-  for (char16_t& c : text) {
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-  }
-  return text;
-}
-
-}  // namespace
 
 WString RunLogPath(const WString& log_file_value) {
   WString path;

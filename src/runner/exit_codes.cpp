@@ -3,18 +3,12 @@
 #include <algorithm>
 #include <string>
 
+#include "base/ascii.h"
 #include "base/trim.h"
 
 namespace quill {
 
 namespace {
-
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
 
 // One item of a list, its blanks already cut.
 bool ParseOneCode(const WString& item, uint32_t* code) {

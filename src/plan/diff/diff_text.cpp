@@ -2,16 +2,14 @@
 
 #include <map>
 
+#include "plan/text/counted.h"
+
 namespace quill::plan {
 
 namespace {
 
 // Past this many runs a list says how many more there are.
 constexpr size_t kRunsShown = 8;
-
-std::string Counted(size_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 std::string Named(const std::vector<int>& indices, const std::vector<std::string>& names,
                   const char* one, const char* many, const char* every) {

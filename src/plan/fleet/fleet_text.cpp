@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <iomanip>
 #include <string>
-#include <tuple>
 
 #include "plan/report/report_text.h"
 #include "plan/tally/run_filter.h"
@@ -144,7 +143,10 @@ std::string PeriodShown(const RunTrend& trend) {
 
 std::string OSTypeShown(const std::string& os_type) { return os_type.empty() ? "(none)" : os_type; }
 
-void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
+namespace {
+
+// The period, the files, the PCs, the runs and their outcomes.
+void Summary(const FleetTotals& totals, std::ostream& out) {
   const OutcomeCounts& o = totals.outcomes;
   const PcLatest& pcs = totals.pcs;
   out << "period: " << PeriodShown(totals.trend) << ", by the time in each run's banner";
@@ -168,10 +170,9 @@ void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
     out << "durations unknown: " << totals.ends_before_starts
         << " with END before START (a clock set back)\n";
   }
+}
 
-  FailingPcs(totals, top, out);
-  ExitCodes(totals, top, out);
-
+void ApplicationTable(const FleetTotals& totals, std::ostream& out) {
   out << "\n";
   Heads(out, "application", 20, {"runs", "finished", "failed", "timed out", "no result", "failed %",
                                   "median s", "p95 s", "max s"});
@@ -186,10 +187,9 @@ void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
     }
     out << "\n";
   }
-  GroupTable("OSType", totals.groups.by_os, false, out);
-  GroupTable("language", totals.groups.by_language, true, out);
-  Trend(totals.trend, out);
+}
 
+void MachineTable(const FleetTotals& totals, std::ostream& out) {
   out << "\n" << std::left << std::setw(20) << "SystemID" << std::setw(10) << "OSType"
       << std::right << std::setw(10) << "runs" << std::setw(13) << "failed runs" << "\n";
   for (const auto& entry : totals.machine_os) {
@@ -197,7 +197,10 @@ void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
     out << Padded(Shown(machine.system_id), 20) << Padded(Shown(OSTypeShown(machine.os_type)), 10) << std::right
         << std::setw(10) << machine.runs << std::setw(13) << machine.failed_runs << "\n";
   }
+}
 
+// The slowest run, and the files and lines that were not read.
+void Ending(const FleetTotals& totals, std::ostream& out) {
   if (totals.slowest.seconds >= 0) {
     out << "\nslowest run: " << totals.slowest.seconds << " s, run " << totals.slowest.run_number
         << " of " << Shown(totals.slowest.file) << ", from " << StampText(totals.slowest.run.start) << "\n";
@@ -210,6 +213,20 @@ void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
       out << ": " << Shown(problem.reason) << "\n";
     }
   }
+}
+
+}  // namespace
+
+void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
+  Summary(totals, out);
+  FailingPcs(totals, top, out);
+  ExitCodes(totals, top, out);
+  ApplicationTable(totals, out);
+  GroupTable("OSType", totals.groups.by_os, false, out);
+  GroupTable("language", totals.groups.by_language, true, out);
+  Trend(totals.trend, out);
+  MachineTable(totals, out);
+  Ending(totals, out);
 }
 
 namespace {
@@ -269,18 +286,24 @@ void WriteFleetJson(const FleetTotals& totals, std::ostream& out) {
   out << whole.substr(at + Dumped(kListComesHere).size()) << "\n";
 }
 
-nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
-  using Json = nlohmann::ordered_json;
-  Json json;
-  json["units"] = {{"pcs", "log files: one log lives on one PC"},
-                   {"machines", "models: SystemIDs"},
-                   {"runs", "runs of QUILLRUN.EXE"},
-                   {"application_runs", "applications launched or tried in a run"}};
-  json["period"] = {{"first_run", totals.trend.first() ? Json(TimeShown(*totals.trend.first())) : Json()},
-                    {"last_run", totals.trend.last() ? Json(TimeShown(*totals.trend.last())) : Json()},
-                    {"runs_without_time", totals.trend.runs_without_time()}};
-  json["filters"] = totals.filters;
-  json["files"] = {{"run_logs", totals.log_files}, {"skipped", totals.skipped_files}};
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json UnitsJson() {
+  return {{"pcs", "log files: one log lives on one PC"},
+          {"machines", "models: SystemIDs"},
+          {"runs", "runs of QUILLRUN.EXE"},
+          {"application_runs", "applications launched or tried in a run"}};
+}
+
+Json PeriodJson(const RunTrend& trend) {
+  return {{"first_run", trend.first() ? Json(TimeShown(*trend.first())) : Json()},
+          {"last_run", trend.last() ? Json(TimeShown(*trend.last())) : Json()},
+          {"runs_without_time", trend.runs_without_time()}};
+}
+
+Json TotalsJson(const FleetTotals& totals) {
   Json counted = {{"runs", totals.runs},
                   {"machines", totals.machines.size()},
                   {"error_runs", totals.error_runs},
@@ -289,7 +312,10 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
                   {"ends_before_starts", totals.ends_before_starts}};
   for (size_t i = 0; i < 4; ++i) counted[kOutcomeKeys[i]] = totals.outcomes[i];
   if (totals.exits.recorded > 0) counted["failed_by_exit_code"] = totals.failed_by_exit_code;
-  json["totals"] = counted;
+  return counted;
+}
+
+Json PcsJson(const FleetTotals& totals) {
   Json pcs = {{"with_runs", totals.pcs.reporting()},
               {"still_failing", totals.pcs.still_failing()},
               {"cut_short", totals.pcs.cut_short()},
@@ -304,8 +330,11 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
       pcs["needing_reboot_list"].back()["state"] = "reboot";
     }
   }
-  json["pcs"] = pcs;
-  json["applications"] = Json::array();
+  return pcs;
+}
+
+Json ApplicationsJson(const FleetTotals& totals) {
+  Json applications = Json::array();
   for (const AppTotals* app : totals.AppsWorstFirst()) {
     Json row = {{"application", app->name}, {"runs", app->runs}};
     for (size_t i = 0; i < 4; ++i) row[kOutcomeKeys[i]] = app->outcomes[i];
@@ -318,69 +347,103 @@ nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
       row["failed_by_exit_code"] = app->failed_by_exit_code;
       row["exit_codes"] = ExitCodesJson(app->exits);
     }
-    json["applications"].push_back(row);
+    applications.push_back(row);
   }
-  json["machines"] = Json::array();
+  return applications;
+}
+
+Json MachinesJson(const FleetTotals& totals) {
+  Json machines = Json::array();
   for (const auto& entry : totals.machine_os) {
-    json["machines"].push_back({{"system_id", entry.second.system_id},
-                                {"os_type", entry.second.os_type},
-                                {"runs", entry.second.runs},
-                                {"failed_runs", entry.second.failed_runs}});
+    machines.push_back({{"system_id", entry.second.system_id},
+                        {"os_type", entry.second.os_type},
+                        {"runs", entry.second.runs},
+                        {"failed_runs", entry.second.failed_runs}});
   }
-  for (const auto& [key, groups, language] :
-       {std::make_tuple("os_types", &totals.groups.by_os, false),
-        std::make_tuple("languages", &totals.groups.by_language, true)}) {
-    json[key] = Json::array();
-    for (const GroupTotals* group : OutcomeGroups::WorstFirst(*groups)) {
-      Json row = {{language ? "language_code" : "os_type", group->name}};
-      if (language) row["lcid"] = group->lcid;
-      row["runs"] = group->runs;
-      row["failed_runs"] = group->failed_runs;
-      row["failed_runs_rate"] = Rate(group->failed_runs, group->runs);
-      row["application_runs"] = group->application_runs;
-      for (size_t i = 0; i < 4; ++i) row[kOutcomeKeys[i]] = group->outcomes[i];
-      for (size_t i = 1; i < 4; ++i) {
-        row[std::string(kOutcomeKeys[i]) + "_rate"] = Rate(group->outcomes[i], group->application_runs);
-      }
-      json[key].push_back(row);
+  return machines;
+}
+
+// The OSTypes or the languages, the worst first.
+Json GroupsJson(const std::map<std::string, GroupTotals>& groups, bool language) {
+  Json rows = Json::array();
+  for (const GroupTotals* group : OutcomeGroups::WorstFirst(groups)) {
+    Json row = {{language ? "language_code" : "os_type", group->name}};
+    if (language) row["lcid"] = group->lcid;
+    row["runs"] = group->runs;
+    row["failed_runs"] = group->failed_runs;
+    row["failed_runs_rate"] = Rate(group->failed_runs, group->runs);
+    row["application_runs"] = group->application_runs;
+    for (size_t i = 0; i < 4; ++i) row[kOutcomeKeys[i]] = group->outcomes[i];
+    for (size_t i = 1; i < 4; ++i) {
+      row[std::string(kOutcomeKeys[i]) + "_rate"] =
+          Rate(group->outcomes[i], group->application_runs);
     }
+    rows.push_back(row);
   }
-  json["trend"] = {{"unit", totals.trend.weekly() ? "week" : "day"}, {"points", Json::array()}};
-  for (const TrendPoint& point : totals.trend.Points()) {
-    json["trend"]["points"].push_back({{"from", IsoDate(point.first_day)},
-                                       {"runs", point.runs},
-                                       {"failed_runs", point.failed_runs},
-                                       {"pcs", point.pcs}});
+  return rows;
+}
+
+Json TrendJson(const RunTrend& trend) {
+  Json json = {{"unit", trend.weekly() ? "week" : "day"}, {"points", Json::array()}};
+  for (const TrendPoint& point : trend.Points()) {
+    json["points"].push_back({{"from", IsoDate(point.first_day)},
+                              {"runs", point.runs},
+                              {"failed_runs", point.failed_runs},
+                              {"pcs", point.pcs}});
   }
-  const RunTrend::Outside outside = totals.trend.RunsOutside();
+  const RunTrend::Outside outside = trend.RunsOutside();
   if (outside.runs > 0) {
-    json["trend"]["runs_outside"] = outside.runs;
+    json["runs_outside"] = outside.runs;
     for (const auto& [day, file] : outside.days) {
-      json["trend"]["days_outside"].push_back({{"day", IsoDate(day)}, {"log", file}});
+      json["days_outside"].push_back({{"day", IsoDate(day)}, {"log", file}});
     }
   }
+  return json;
+}
+
+Json FleetExitCodesJson(const ExitCounts& exits) {
+  return {{"recorded", exits.recorded},
+          {"failures", exits.failed},
+          {"reboots_required", exits.reboot_required},
+          {"reboots_started", exits.reboot_started},
+          {"busy_tried_again", exits.tried_again},
+          {"most_seen", ExitCodesJson(exits)}};
+}
+
+Json ProblemsJson(const std::vector<FileProblem>& problems) {
+  Json rows = Json::array();
+  for (const FileProblem& problem : problems) {
+    rows.push_back({{"file", problem.file},
+                    {"line", problem.line},
+                    {"reason", problem.reason},
+                    {"skipped", problem.skipped}});
+  }
+  return rows;
+}
+
+}  // namespace
+
+nlohmann::ordered_json FleetJson(const FleetTotals& totals) {
+  Json json;
+  json["units"] = UnitsJson();
+  json["period"] = PeriodJson(totals.trend);
+  json["filters"] = totals.filters;
+  json["files"] = {{"run_logs", totals.log_files}, {"skipped", totals.skipped_files}};
+  json["totals"] = TotalsJson(totals);
+  json["pcs"] = PcsJson(totals);
+  json["applications"] = ApplicationsJson(totals);
+  json["machines"] = MachinesJson(totals);
+  json["os_types"] = GroupsJson(totals.groups.by_os, false);
+  json["languages"] = GroupsJson(totals.groups.by_language, true);
+  json["trend"] = TrendJson(totals.trend);
   if (totals.slowest.seconds >= 0) {
     json["slowest_run"] = {{"file", totals.slowest.file},
                            {"run", totals.slowest.run_number},
                            {"start", StampText(totals.slowest.run.start)},
                            {"seconds", totals.slowest.seconds}};
   }
-  if (totals.exits.recorded > 0) {
-    const ExitCounts& exits = totals.exits;
-    json["exit_codes"] = {{"recorded", exits.recorded},
-                          {"failures", exits.failed},
-                          {"reboots_required", exits.reboot_required},
-                          {"reboots_started", exits.reboot_started},
-                          {"busy_tried_again", exits.tried_again},
-                          {"most_seen", ExitCodesJson(exits)}};
-  }
-  json["problems"] = Json::array();
-  for (const FileProblem& problem : totals.problems) {
-    json["problems"].push_back({{"file", problem.file},
-                                {"line", problem.line},
-                                {"reason", problem.reason},
-                                {"skipped", problem.skipped}});
-  }
+  if (totals.exits.recorded > 0) json["exit_codes"] = FleetExitCodesJson(totals.exits);
+  json["problems"] = ProblemsJson(totals.problems);
   return json;
 }
 

@@ -5,16 +5,13 @@
 #include "plan/fleet/fleet_csv.h"
 #include "plan/lint/finding.h"
 #include "plan/matrix/matrix_text.h"
+#include "plan/text/counted.h"
 #include "plan/text/json_text.h"
 #include "plan/text/shown_text.h"
 
 namespace quill::plan {
 
 namespace {
-
-std::string Counted(int64_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 // The PCs a change touches, in the order their logs were read.
 template <typename Each>

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "base/ascii.h"
 #include "base/utf.h"
 #include "facts/language_table.h"
 #include "plan/planning/table_scan.h"
@@ -26,16 +27,12 @@ class TableLint {
   std::vector<Finding>& findings_;
 };
 
-bool IsHexDigit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-
 // The "0x" and hexadecimal digits that begin a value; 0 when it does not
 // begin so.
 size_t HexPrefixLength(const WString& value) {
   if (value.size() < 3 || value[0] != u'0' || (value[1] != u'x' && value[1] != u'X')) return 0;
   size_t end = 2;
-  while (end < value.size() && IsHexDigit(value[end])) ++end;
+  while (end < value.size() && HexDigit(value[end]) >= 0) ++end;
   return end > 2 ? end : 0;
 }
 
@@ -92,11 +89,44 @@ void CheckLcidValue(const TableLine& line, TableLint& lint) {
 }
 
 bool HoldsLcidInOtherCase(const WString& text) {
-  WString upper = text;
-  for (char16_t& c : upper) {
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  return UpperCaseAtoZ(text).find(u"LCID") != WString::npos && text.find(u"LCID") == WString::npos;
+}
+
+// What the lint keeps from line to line of a table.
+struct TableState {
+  int bad_header_line = 0;
+  int header_line = 0;
+  int told_not_a_folder = 0;  // the header line last told to be no folder name
+  std::map<WString, std::pair<WString, int>> first_match;  // by the LCID text it matches
+};
+
+void CheckOutsideLine(const TableLine& line, const TableState& state, TableLint& lint) {
+  if (line.text.find(u"LCID") == WString::npos && !HoldsLcidInOtherCase(line.text)) return;
+  lint.Add(line.line, "lcid-outside-section", Severity::kError,
+           state.bad_header_line > state.header_line
+               ? "this LCID line follows the unclosed \"[\" line " +
+                     std::to_string(state.bad_header_line) + " and belongs to no section"
+               : "this LCID line stands before the first section and belongs to none");
+}
+
+void CheckLcidLine(const TableLine& line, TableState& state, TableLint& lint) {
+  CheckLcidValue(line, lint);
+  if (state.told_not_a_folder != state.header_line && LeavesItsFolder(line.section)) {
+    lint.Add(state.header_line, "language-code-not-a-folder", Severity::kWarning,
+             CodeNotAFolderText(line.section));
+    state.told_not_a_folder = state.header_line;
   }
-  return upper.find(u"LCID") != WString::npos && text.find(u"LCID") == WString::npos;
+  uint32_t lcid = 0;
+  if (!ParseLcidValue(LcidValue(line.text), &lcid)) return;
+  const WString matches = LcidValue(line.text);
+  const auto found = state.first_match.emplace(UpperCaseAtoZ(matches),
+                                               std::make_pair(line.section, state.header_line));
+  if (!found.second && found.first->second.second != state.header_line) {
+    lint.Add(line.line, "lcid-duplicate", Severity::kWarning,
+             "LCID " + ToUtf8(matches) + " is also in section [" +
+                 ToUtf8(found.first->second.first) + "] at line " +
+                 std::to_string(found.first->second.second) + ", which the lookup finds first");
+  }
 }
 
 }  // namespace
@@ -106,32 +136,16 @@ std::vector<Finding> LintLanguageTable(const std::string& bytes, const std::stri
   std::vector<Finding> findings;
   TableLint lint(file, findings);
   CheckEncoding(bytes, lint);
-
-  const std::vector<TableLine> lines = ScanLanguageTable(bytes, system);
-  int bad_header_line = 0;
-  int header_line = 0;
-  int told_not_a_folder = 0;  // the header line last told to be no folder name
-  std::map<WString, std::pair<WString, int>> first_match;  // by the LCID text it matches
-  for (const TableLine& line : lines) {
+  TableState state;
+  for (const TableLine& line : ScanLanguageTable(bytes, system)) {
     if (line.piece) {
       lint.Add(line.line, "table-line-too-long", Severity::kWarning,
                "the line is longer than 259 characters; the lookup reads it as several lines");
     }
     switch (line.kind) {
-      case TableLineKind::kHeader:
-        header_line = line.line;
-        break;
-      case TableLineKind::kBadHeader:
-        bad_header_line = line.line;
-        break;
-      case TableLineKind::kOutside:
-        if (line.text.find(u"LCID") == WString::npos && !HoldsLcidInOtherCase(line.text)) break;
-        lint.Add(line.line, "lcid-outside-section", Severity::kError,
-                 bad_header_line > header_line
-                     ? "this LCID line follows the unclosed \"[\" line " +
-                           std::to_string(bad_header_line) + " and belongs to no section"
-                     : "this LCID line stands before the first section and belongs to none");
-        break;
+      case TableLineKind::kHeader: state.header_line = line.line; break;
+      case TableLineKind::kBadHeader: state.bad_header_line = line.line; break;
+      case TableLineKind::kOutside: CheckOutsideLine(line, state, lint); break;
       case TableLineKind::kOther:
         if (HoldsLcidInOtherCase(line.text)) {
           lint.Add(line.line, "lcid-lower-case", Severity::kError,
@@ -139,33 +153,9 @@ std::vector<Finding> LintLanguageTable(const std::string& bytes, const std::stri
                        "\" is not an LCID line: only the capitals \"LCID\" mark one");
         }
         break;
-      case TableLineKind::kLcid: {
-        CheckLcidValue(line, lint);
-        if (told_not_a_folder != header_line && LeavesItsFolder(line.section)) {
-          lint.Add(header_line, "language-code-not-a-folder", Severity::kWarning,
-                   CodeNotAFolderText(line.section));
-          told_not_a_folder = header_line;
-        }
-        uint32_t lcid = 0;
-        if (!ParseLcidValue(LcidValue(line.text), &lcid)) break;
-        const WString matches = LcidValue(line.text);
-        WString folded = matches;
-        for (char16_t& c : folded) {
-          if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-        }
-        const auto found = first_match.emplace(folded, std::make_pair(line.section, header_line));
-        if (!found.second && found.first->second.second != header_line) {
-          lint.Add(line.line, "lcid-duplicate", Severity::kWarning,
-                   "LCID " + ToUtf8(matches) + " is also in section [" +
-                       ToUtf8(found.first->second.first) + "] at line " +
-                       std::to_string(found.first->second.second) +
-                       ", which the lookup finds first");
-        }
-        break;
-      }
+      case TableLineKind::kLcid: CheckLcidLine(line, state, lint); break;
       case TableLineKind::kEmpty:
-      case TableLineKind::kComment:
-        break;
+      case TableLineKind::kComment: break;
     }
   }
   return findings;

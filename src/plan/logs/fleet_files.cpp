@@ -5,6 +5,7 @@
 #include <set>
 #include <system_error>
 
+#include "plan/host/file_identity.h"
 #include "plan/host/host_path.h"
 #include "plan/logs/log_file.h"
 
@@ -52,7 +53,7 @@ class Walker {
       return;
     }
     if (!fs::is_directory(status) && !fs::is_regular_file(status)) {
-      visit_({text, "not read: " + KindOf(text, true) + ", not a file"});
+      visit_({text, NotAFile(KindOf(text, true))});
       return;
     }
     FileIdentity identity;

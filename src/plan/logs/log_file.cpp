@@ -1,21 +1,7 @@
 #include "plan/logs/log_file.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <tuple>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
-#include "plan/host/host_path.h"
 
 namespace quill::plan {
 
@@ -23,126 +9,10 @@ namespace {
 
 constexpr char kBanner[] = "QUILLRUN starts at: ";
 
-#ifndef _WIN32
-std::string KindOfMode(mode_t mode) {
-  if (S_ISREG(mode)) return "a file";
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a named pipe";
-  if (S_ISSOCK(mode)) return "a socket";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  if (S_ISLNK(mode)) return "a link";
-  return "neither a file nor a folder";
-}
-#endif
-
 }  // namespace
 
-bool FileIdentity::operator<(const FileIdentity& other) const {
-  return std::tie(device, inode, path) < std::tie(other.device, other.inode, other.path);
-}
-
-std::string Utf8Path(const std::filesystem::path& path) {
-  const auto text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-bool IdentityOf(const std::string& path, FileIdentity* identity) {
-#ifdef _WIN32
-  // The volume and the file index: the same file by any name, hard links too.
-  const HANDLE handle = CreateFileW(HostPath(path).wstring().c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION information;
-  const bool known = GetFileInformationByHandle(handle, &information) != 0;
-  CloseHandle(handle);
-  if (!known) return false;
-  *identity = {information.dwVolumeSerialNumber,
-               (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow,
-               ""};
-  return true;
-#else
-  struct stat status;
-  if (::stat(path.c_str(), &status) != 0) return false;
-  *identity = {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino), ""};
-  return true;
-#endif
-}
-
-std::string KindOf(const std::string& path, bool follow_link) {
-#ifdef _WIN32
-  std::error_code error;
-  const auto local = HostPath(path);
-  const auto status = follow_link ? std::filesystem::status(local, error)
-                                  : std::filesystem::symlink_status(local, error);
-  if (error) return "not there";
-  if (std::filesystem::is_symlink(status)) return "a link";
-  if (std::filesystem::is_regular_file(status)) return "a file";
-  if (std::filesystem::is_directory(status)) return "a folder";
-  return "neither a file nor a folder";
-#else
-  struct stat status;
-  if ((follow_link ? ::stat(path.c_str(), &status) : ::lstat(path.c_str(), &status)) != 0) {
-    return "not there";
-  }
-  return KindOfMode(status.st_mode);
-#endif
-}
-
-LogFile::~LogFile() {
-#ifdef _WIN32
-  if (file_ != nullptr) std::fclose(static_cast<std::FILE*>(file_));
-#else
-  if (descriptor_ >= 0) ::close(descriptor_);
-#endif
-}
-
-bool LogFile::Open(const std::string& path, std::string* why_not) {
-#ifdef _WIN32
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(HostPath(path), error)) {
-    *why_not = "not a file: " + KindOf(path, true);
-    return false;
-  }
-  file_ = _wfopen(HostPath(path).wstring().c_str(), L"rb");
-  if (file_ == nullptr) {
-    *why_not = std::string("cannot be read: ") + std::strerror(errno);
-    return false;
-  }
-  return true;
-#else
-  // Without O_NONBLOCK, the open of a named pipe waits for a writer.
-  descriptor_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (descriptor_ < 0) {
-    *why_not = std::string("cannot be read: ") + std::strerror(errno);
-    return false;
-  }
-  struct stat status;
-  if (::fstat(descriptor_, &status) != 0) {
-    *why_not = std::string("cannot be read: ") + std::strerror(errno);
-    return false;
-  }
-  if (!S_ISREG(status.st_mode)) {
-    *why_not = "not read: " + KindOfMode(status.st_mode) + ", not a file";
-    return false;
-  }
-  return true;
-#endif
-}
-
 bool LogFile::ReadFile(char* into, size_t size, size_t* got) {
-#ifdef _WIN32
-  auto* file = static_cast<std::FILE*>(file_);
-  *got = std::fread(into, 1, size, file);
-  if (*got == 0 && std::ferror(file)) read_failed_ = true;
-#else
-  ssize_t read = -1;
-  do {
-    read = ::read(descriptor_, into, size);
-  } while (read < 0 && errno == EINTR);
-  *got = read > 0 ? static_cast<size_t>(read) : 0;
-  if (read < 0) read_failed_ = true;
-#endif
+  if (!file_.Read(into, size, got)) read_failed_ = true;
   return !read_failed_;
 }
 

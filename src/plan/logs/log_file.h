@@ -1,43 +1,19 @@
 #ifndef QUILL_PLAN_LOGS_LOG_FILE_H_
 #define QUILL_PLAN_LOGS_LOG_FILE_H_
 
-// A file of the host opened to be read as a run log. It is opened without
-// blocking and read only when it is a regular file: a named pipe, a device
-// or a socket on a share would otherwise stop a report for ever.
-#include <cstdint>
-#include <filesystem>
+// A file of the host read as a run log: its opening looked at first, to
+// tell a run log from any other file, then read again from its start.
 #include <string>
 
+#include "plan/host/input_file.h"
 #include "plan/report/run_stream.h"
 
 namespace quill::plan {
 
-// Which file a path leads to, however many paths lead there.
-struct FileIdentity {
-  uint64_t device = 0;
-  uint64_t inode = 0;
-  std::string path;  // for a system that gives no numbers; both here do
-  bool operator<(const FileIdentity& other) const;
-  bool operator==(const FileIdentity& other) const { return !(*this < other) && !(other < *this); }
-};
-
-// A path of the host as UTF-8.
-std::string Utf8Path(const std::filesystem::path& path);
-
-// The identity of what `path` leads to; false when it does not exist.
-bool IdentityOf(const std::string& path, FileIdentity* identity);
-// "a named pipe", "a device", ... for what is neither a file nor a folder.
-std::string KindOf(const std::string& path, bool follow_link);
-
 class LogFile : public ByteSource {
  public:
-  LogFile() = default;
-  ~LogFile() override;
-  LogFile(const LogFile&) = delete;
-  LogFile& operator=(const LogFile&) = delete;
-
   // False with the reason when it cannot be opened or is no regular file.
-  bool Open(const std::string& path, std::string* why_not);
+  bool Open(const std::string& path, std::string* why_not) { return file_.Open(path, why_not); }
   // The opening of the file: up to kOpening bytes of text (NUL bytes, which
   // a crash can leave in front of a banner, not counted) and at most
   // kMostAhead bytes in all. Read gives them again. Once Read has begun, the
@@ -51,11 +27,7 @@ class LogFile : public ByteSource {
  private:
   bool ReadFile(char* into, size_t size, size_t* got);
 
-#ifdef _WIN32
-  void* file_ = nullptr;  // a FILE*: the system has no descriptors
-#else
-  int descriptor_ = -1;
-#endif
+  InputFile file_;
   std::string ahead_;
   std::string opening_;
   size_t ahead_given_ = 0;

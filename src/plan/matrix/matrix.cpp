@@ -257,6 +257,46 @@ void AddMissing(const std::vector<T>& more, std::vector<T>* all, Key key) {
   }
 }
 
+// The languages of the table, and the locales of the other table before
+// the unknown one, as the lookup names them: by the section it finds, if any.
+std::vector<MatrixLanguage> MatrixLanguages(const std::string& table, const MatrixScope& more,
+                                            PlanPlatform& platform) {
+  std::vector<MatrixLanguage> languages = LanguagesOf(table, platform);
+  const MatrixLanguage unknown = languages.back();
+  languages.pop_back();
+  if (more.only) languages.clear();
+  std::vector<MatrixLanguage> others;
+  for (uint32_t lcid : more.lcids) {
+    MatrixLanguage language;
+    language.lcid_text = FormatLcid(lcid);
+    language.choice.lcid = lcid;
+    others.push_back(language);
+  }
+  AddMissing(others, &languages,
+             [](const MatrixLanguage& language) { return language.choice.lcid; });
+  if (!more.only) languages.push_back(unknown);
+  return languages;
+}
+
+// The indices in `machines` of the machines to plan.
+std::vector<size_t> PlannedMachines(const std::vector<WString>& machines, const MatrixScope& more) {
+  std::vector<size_t> planned;
+  if (more.planned_only == nullptr) {
+    planned.resize(machines.size());
+    std::iota(planned.begin(), planned.end(), size_t{0});
+    return planned;
+  }
+  // The names to plan, sorted to be looked up.
+  std::vector<const WString*> named;
+  for (const WString& machine : *more.planned_only) named.push_back(&machine);
+  auto less = [](const WString* a, const WString* b) { return LessIgnoringCase(*a, *b); };
+  std::sort(named.begin(), named.end(), less);
+  for (size_t i = 0; i < machines.size(); ++i) {
+    if (std::binary_search(named.begin(), named.end(), &machines[i], less)) planned.push_back(i);
+  }
+  return planned;
+}
+
 }  // namespace
 
 MatrixScope ScopeOf(const std::string& language_table, PlanPlatform& platform) {
@@ -282,22 +322,7 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   Assumptions assumptions(20);
   std::string table;
   if (!ReadTable(language_table, platform, &assumptions, &matrix, &table)) return matrix;
-  matrix.languages = LanguagesOf(table, platform);
-  // Locales of the other table go before the unknown one, as the lookup
-  // names them: by the section it finds, if any.
-  const MatrixLanguage unknown = matrix.languages.back();
-  matrix.languages.pop_back();
-  if (more.only) matrix.languages.clear();
-  std::vector<MatrixLanguage> others;
-  for (uint32_t lcid : more.lcids) {
-    MatrixLanguage language;
-    language.lcid_text = FormatLcid(lcid);
-    language.choice.lcid = lcid;
-    others.push_back(language);
-  }
-  AddMissing(others, &matrix.languages,
-             [](const MatrixLanguage& language) { return language.choice.lcid; });
-  if (!more.only) matrix.languages.push_back(unknown);
+  matrix.languages = MatrixLanguages(table, more, platform);
 
   std::vector<Prelude> preludes;
   for (MatrixLanguage& language : matrix.languages) {
@@ -316,23 +341,8 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
   }
   if (sink != nullptr) sink->Head(matrix);
   if (matrix.prelude.ending == PlanEnding::kBothPasses) {
-    std::vector<size_t> planned;
-    if (more.planned_only == nullptr) {
-      planned.resize(machines.size());
-      std::iota(planned.begin(), planned.end(), size_t{0});
-    } else {
-      // The names to plan, sorted to be looked up.
-      std::vector<const WString*> named;
-      for (const WString& machine : *more.planned_only) named.push_back(&machine);
-      auto less = [](const WString* a, const WString* b) { return LessIgnoringCase(*a, *b); };
-      std::sort(named.begin(), named.end(), less);
-      for (size_t i = 0; i < machines.size(); ++i) {
-        if (std::binary_search(named.begin(), named.end(), &machines[i], less)) {
-          planned.push_back(i);
-        }
-      }
-    }
-    AllMachineRows(machines, planned, preludes, platform, workers, &assumptions, &matrix, sink);
+    AllMachineRows(machines, PlannedMachines(machines, more), preludes, platform, workers,
+                   &assumptions, &matrix, sink);
     if (sink == nullptr) {
       machines.shrink_to_fit();
       matrix.machine_ids = std::move(machines);

@@ -160,69 +160,88 @@ std::string OutcomeBarsSvg(const FleetTotals& totals, size_t most_drawn) {
   return svg + "</svg>\n";
 }
 
-std::string DurationsSvg(const FleetTotals& totals, size_t most_drawn) {
-  auto apps = totals.AppsWorstFirst();
-  if (apps.size() > most_drawn) apps.resize(most_drawn);
-  constexpr int kCell = 54;
-  constexpr int kHistogramHeight = 40;
-  constexpr int kRow = kHistogramHeight + 26;
-  const int width = kLabelWidth + kCell * kBuckets + 190;
-  const int height = 66 + kRow * static_cast<int>(apps.size());
-  std::string svg = Open(width, height, "durations of each application, seconds, by outcome");
-  svg += Legend(kLabelWidth, 14);
+namespace {
+
+// The durations chart: a histogram per application, a cell per bucket.
+constexpr int kCell = 54;
+constexpr int kHistogramHeight = 40;
+constexpr int kRow = kHistogramHeight + 26;
+constexpr int kFigures = kLabelWidth + kCell * kBuckets + 56;  // where median, p95, max end
+
+std::string DurationHeads() {
+  std::string svg = Legend(kLabelWidth, 14);
   for (int bucket = 0; bucket < kBuckets; ++bucket) {
     svg += Text(kLabelWidth + kCell * bucket + kCell / 2.0, 34, BucketLabel(bucket),
                 "class=\"axis\" text-anchor=\"middle\"");
   }
-  const int figures = kLabelWidth + kCell * kBuckets + 56;
   const char* const heads[] = {"median", "p95", "max"};
   for (int i = 0; i < 3; ++i) {
-    svg += Text(figures + 60 * i, 34, heads[i], "class=\"axis\" text-anchor=\"end\"");
+    svg += Text(kFigures + 60 * i, 34, heads[i], "class=\"axis\" text-anchor=\"end\"");
   }
+  return svg;
+}
+
+// One bucket's bar, its outcomes stacked, over `base`; the top it reaches.
+double DurationBar(const AppTotals& app, int bucket, int base, int64_t fullest, std::string& svg) {
+  double top = base;
+  for (size_t outcome = 0; outcome < 4; ++outcome) {
+    const int64_t count = app.buckets_by_outcome[outcome][bucket];
+    if (count == 0) continue;
+    const double tall = std::max(1.0, static_cast<double>(kHistogramHeight) * count / fullest);
+    top -= tall;
+    svg += Rect(kLabelWidth + kCell * bucket + 3, top, kCell - 6, tall, kColours[outcome],
+                "class=\"bucket\" data-bucket=\"" + BucketLabel(bucket) + "\" data-outcome=\"" +
+                    kLabels[outcome] + "\" data-count=\"" + std::to_string(count) + "\"",
+                app.name + ": " + Grouped(count) + " runs " + kLabels[outcome] + " in " +
+                    BucketLabel(bucket) + " s");
+  }
+  return top;
+}
+
+// An application's histogram at `y`. Per bucket, the runs of each outcome:
+// a failed launch lasts 0 s and a time-out the limit, so the colours tell
+// them from quick and slow successes.
+std::string DurationRow(const AppTotals& app, int y) {
+  int64_t totals_of[kBuckets] = {};
+  for (size_t outcome = 0; outcome < 4; ++outcome) {
+    for (int bucket = 0; bucket < kBuckets; ++bucket) {
+      totals_of[bucket] += app.buckets_by_outcome[outcome][bucket];
+    }
+  }
+  const int64_t fullest = std::max<int64_t>(1, *std::max_element(totals_of, totals_of + kBuckets));
+  const int base = y + kHistogramHeight + 12;
+  std::string svg = "<g class=\"durations\" data-app=\"" + Escaped(app.name) + "\">\n";
+  svg += Label(kLabelWidth - 8, base - 4, app.name);
+  svg += "<line x1=\"" + std::to_string(kLabelWidth) + "\" x2=\"" +
+         std::to_string(kLabelWidth + kCell * kBuckets) + "\" y1=\"" + std::to_string(base) +
+         "\" y2=\"" + std::to_string(base) + "\" class=\"base\"/>\n";
+  for (int bucket = 0; bucket < kBuckets; ++bucket) {
+    if (totals_of[bucket] == 0) continue;
+    const double top = DurationBar(app, bucket, base, fullest, svg);
+    svg += Text(kLabelWidth + kCell * bucket + kCell / 2.0, top - 2, Grouped(totals_of[bucket]),
+                "class=\"count small\" text-anchor=\"middle\"");
+  }
+  const int64_t figures_of[] = {app.durations.Percentile(50), app.durations.Percentile(95),
+                                app.durations.Max()};
+  for (int i = 0; i < 3; ++i) {
+    svg += Text(kFigures + 60 * i, base - 4, std::to_string(figures_of[i]) + " s",
+                "class=\"count\" text-anchor=\"end\"");
+  }
+  return svg + "</g>\n";
+}
+
+}  // namespace
+
+std::string DurationsSvg(const FleetTotals& totals, size_t most_drawn) {
+  auto apps = totals.AppsWorstFirst();
+  if (apps.size() > most_drawn) apps.resize(most_drawn);
+  const int width = kLabelWidth + kCell * kBuckets + 190;
+  const int height = 66 + kRow * static_cast<int>(apps.size());
+  std::string svg = Open(width, height, "durations of each application, seconds, by outcome");
+  svg += DurationHeads();
   int y = 44;
   for (const AppTotals* app : apps) {
-    // Per bucket, the runs of each outcome: a failed launch lasts 0 s and
-    // a time-out the limit, so the colours tell them from quick and slow
-    // successes.
-    int64_t counts[kBuckets][4] = {};
-    int64_t totals_of[kBuckets] = {};
-    for (size_t outcome = 0; outcome < 4; ++outcome) {
-      for (int bucket = 0; bucket < kBuckets; ++bucket) {
-        counts[bucket][outcome] = app->buckets_by_outcome[outcome][bucket];
-        totals_of[bucket] += counts[bucket][outcome];
-      }
-    }
-    const int64_t fullest = std::max<int64_t>(1, *std::max_element(totals_of, totals_of + kBuckets));
-    const int base = y + kHistogramHeight + 12;
-    svg += "<g class=\"durations\" data-app=\"" + Escaped(app->name) + "\">\n";
-    svg += Label(kLabelWidth - 8, base - 4, app->name);
-    svg += "<line x1=\"" + std::to_string(kLabelWidth) + "\" x2=\"" +
-           std::to_string(kLabelWidth + kCell * kBuckets) + "\" y1=\"" + std::to_string(base) +
-           "\" y2=\"" + std::to_string(base) + "\" class=\"base\"/>\n";
-    for (int bucket = 0; bucket < kBuckets; ++bucket) {
-      if (totals_of[bucket] == 0) continue;
-      double top = base;
-      for (size_t outcome = 0; outcome < 4; ++outcome) {
-        const int64_t count = counts[bucket][outcome];
-        if (count == 0) continue;
-        const double tall = std::max(1.0, static_cast<double>(kHistogramHeight) * count / fullest);
-        top -= tall;
-        svg += Rect(kLabelWidth + kCell * bucket + 3, top, kCell - 6, tall, kColours[outcome],
-                    "class=\"bucket\" data-bucket=\"" + BucketLabel(bucket) + "\" data-outcome=\"" +
-                        kLabels[outcome] + "\" data-count=\"" + std::to_string(count) + "\"",
-                    app->name + ": " + Grouped(count) + " runs " + kLabels[outcome] + " in " +
-                        BucketLabel(bucket) + " s");
-      }
-      svg += Text(kLabelWidth + kCell * bucket + kCell / 2.0, top - 2, Grouped(totals_of[bucket]),
-                  "class=\"count small\" text-anchor=\"middle\"");
-    }
-    const int64_t figures_of[] = {app->durations.Percentile(50), app->durations.Percentile(95),
-                                  app->durations.Max()};
-    for (int i = 0; i < 3; ++i) {
-      svg += Text(figures + 60 * i, base - 4, std::to_string(figures_of[i]) + " s",
-                  "class=\"count\" text-anchor=\"end\"");
-    }
-    svg += "</g>\n";
+    svg += DurationRow(*app, y);
     y += kRow;
   }
   svg += Text(kLabelWidth, height - 4,

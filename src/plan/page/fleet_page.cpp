@@ -169,9 +169,7 @@ std::string Problems(const FleetTotals& totals) {
   return html + "</table>\n";
 }
 
-}  // namespace
-
-void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& out) {
+void Opening(const FleetTotals& totals, std::ostream& out) {
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<title>QUILLRUN fleet report</title>\n<style>" << kStyle << "</style>\n</head>\n<body>\n<main>\n"
       << "<h1>QUILLRUN fleet report</h1>\n"
@@ -182,7 +180,9 @@ void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& 
       << Grouped(static_cast<int64_t>(totals.machines.size()))
       << " models (SystemIDs). Made by quillplan report.</p>\n"
       << Tiles(totals);
+}
 
+void PcsSection(const FleetTotals& totals, size_t pcs_listed, std::ostream& out) {
   const auto failing = totals.pcs.MostRecentFirst();
   out << "<section id=\"pcs\">\n<h2>PCs to visit: their latest run still fails</h2>\n<p class=\"note\">"
       << Grouped(static_cast<int64_t>(failing.size())) << " PCs, most recent first; "
@@ -193,21 +193,24 @@ void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& 
   }
   out << ". " << Grouped(totals.pcs.fixed()) << " PCs failed before and finished their latest run.</p>\n"
       << FailingPcs(failing, pcs_listed) << "</section>\n";
+}
 
-  if (!totals.trend.Points().empty()) {
-    out << "<section id=\"trend\">\n<h2>Runs, failed runs and PCs reporting per "
-        << (totals.trend.weekly() ? "week" : "day") << "</h2>\n"
-        << TrendSvg(totals.trend);
-    const RunTrend::Outside outside = totals.trend.RunsOutside();
-    if (outside.runs > 0) {
-      out << "<p class=\"note\">Not drawn: " << Grouped(outside.runs)
-          << " runs on days far from the others (a PC's clock set wrong), the first in "
-          << Escaped(outside.days.front().second) << " on " << IsoDate(outside.days.front().first)
-          << ".</p>\n";
-    }
-    out << "</section>\n";
+void TrendSection(const RunTrend& trend, std::ostream& out) {
+  if (trend.Points().empty()) return;
+  out << "<section id=\"trend\">\n<h2>Runs, failed runs and PCs reporting per "
+      << (trend.weekly() ? "week" : "day") << "</h2>\n"
+      << TrendSvg(trend);
+  const RunTrend::Outside outside = trend.RunsOutside();
+  if (outside.runs > 0) {
+    out << "<p class=\"note\">Not drawn: " << Grouped(outside.runs)
+        << " runs on days far from the others (a PC's clock set wrong), the first in "
+        << Escaped(outside.days.front().second) << " on " << IsoDate(outside.days.front().first)
+        << ".</p>\n";
   }
+  out << "</section>\n";
+}
 
+void OutcomesSection(const FleetTotals& totals, std::ostream& out) {
   const size_t apps = totals.apps.size();
   out << "<section id=\"outcomes\">\n<h2>Application runs by outcome</h2>\n"
       << "<p class=\"note\">Worst first: the highest share of runs that did not finish"
@@ -215,26 +218,20 @@ void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& 
                                   std::to_string(apps) + ", the table holds all"
                             : "")
       << ".</p>\n"
-      << OutcomeBarsSvg(totals, kAppsDrawn) << AppTable(totals) << "</section>\n"
-      << ExitCodesSection(totals, pcs_listed);
+      << OutcomeBarsSvg(totals, kAppsDrawn) << AppTable(totals) << "</section>\n";
+}
 
-  out << "<section id=\"groups\">\n<h2>By Windows and by language</h2>\n"
-      << GroupTable("OSType", totals.groups.by_os, false)
-      << GroupTable("language", totals.groups.by_language, true) << "</section>\n";
+void SlowestSection(const SlowestRun& slowest, std::ostream& out) {
+  if (slowest.seconds < 0) return;
+  out << "<section id=\"slowest\">\n<h2>The slowest run</h2>\n<p class=\"note\">"
+      << Grouped(slowest.seconds) << " s from " << Escaped(StampText(slowest.run.start)) << " on "
+      << Escaped(slowest.run.system_id.Utf8()) << " "
+      << Escaped(OSTypeShown(slowest.run.os_type.Utf8())) << ": run " << slowest.run_number
+      << " of " << Escaped(slowest.file) << "</p>\n"
+      << SlowestRunSvg(slowest) << "</section>\n";
+}
 
-  out << "<section id=\"durations\">\n<h2>How long each application took</h2>\n"
-      << DurationsSvg(totals, kAppsDrawn) << "</section>\n";
-
-  if (totals.slowest.seconds >= 0) {
-    const SlowestRun& slowest = totals.slowest;
-    out << "<section id=\"slowest\">\n<h2>The slowest run</h2>\n<p class=\"note\">"
-        << Grouped(slowest.seconds) << " s from " << Escaped(StampText(slowest.run.start))
-        << " on " << Escaped(slowest.run.system_id.Utf8()) << " "
-        << Escaped(OSTypeShown(slowest.run.os_type.Utf8())) << ": run " << slowest.run_number
-        << " of " << Escaped(slowest.file) << "</p>\n"
-        << SlowestRunSvg(slowest) << "</section>\n";
-  }
-
+void MachinesSection(const FleetTotals& totals, std::ostream& out) {
   const size_t models_failing = totals.MachinesWithFailures().size();
   out << "<section id=\"machines\">\n<h2>Models with failed runs</h2>\n<p class=\"note\">"
       << models_failing << " of " << totals.machine_os.size()
@@ -243,7 +240,23 @@ void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& 
       << (models_failing > kMachinesDrawn ? "; the " + std::to_string(kMachinesDrawn) + " with the most are drawn" : "")
       << ".</p>\n"
       << FailingMachinesSvg(totals, kMachinesDrawn) << "</section>\n";
+}
 
+}  // namespace
+
+void WriteFleetPage(const FleetTotals& totals, size_t pcs_listed, std::ostream& out) {
+  Opening(totals, out);
+  PcsSection(totals, pcs_listed, out);
+  TrendSection(totals.trend, out);
+  OutcomesSection(totals, out);
+  out << ExitCodesSection(totals, pcs_listed);
+  out << "<section id=\"groups\">\n<h2>By Windows and by language</h2>\n"
+      << GroupTable("OSType", totals.groups.by_os, false)
+      << GroupTable("language", totals.groups.by_language, true) << "</section>\n";
+  out << "<section id=\"durations\">\n<h2>How long each application took</h2>\n"
+      << DurationsSvg(totals, kAppsDrawn) << "</section>\n";
+  SlowestSection(totals.slowest, out);
+  MachinesSection(totals, out);
   if (!totals.problems.empty()) {
     out << "<section id=\"problems\">\n<h2>Files skipped, and lines not read</h2>\n"
         << Problems(totals) << "</section>\n";

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "base/ascii.h"
 #include "base/trim.h"
 #include "facts/language_code.h"
 #include "facts/language_table.h"
@@ -54,18 +55,9 @@ bool ParseLcidValue(const WString& value, uint32_t* lcid) {
   }
   uint32_t number = 0;
   for (size_t i = 2; i < value.size(); ++i) {
-    const char16_t c = value[i];
-    uint32_t digit = 0;
-    if (c >= u'0' && c <= u'9') {
-      digit = c - u'0';
-    } else if (c >= u'a' && c <= u'f') {
-      digit = c - u'a' + 10;
-    } else if (c >= u'A' && c <= u'F') {
-      digit = c - u'A' + 10;
-    } else {
-      return false;
-    }
-    number = number * 16 + digit;
+    const int digit = HexDigit(value[i]);
+    if (digit < 0) return false;
+    number = number * 16 + static_cast<uint32_t>(digit);
   }
   *lcid = number;
   return true;

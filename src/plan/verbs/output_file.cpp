@@ -1,21 +1,14 @@
 #include "plan/verbs/output_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
-#ifdef _WIN32
-#include <process.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
+#include "plan/host/file_identity.h"
+#include "plan/host/host_path.h"
+#include "plan/host/put_in_place.h"
 #include "plan/logs/fleet_files.h"
 #include "plan/logs/log_file.h"
-#include "plan/host/host_path.h"
 #include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/verbs.h"
@@ -69,28 +62,6 @@ std::string WhyAnInput(const std::string& output, const FileIdentity& written,
   return "";
 }
 
-std::string TemporaryName(const fs::path& target) {
-#ifdef _WIN32
-  const int process = _getpid();
-#else
-  const int process = static_cast<int>(::getpid());
-#endif
-  std::random_device random;
-  char tail[48];
-  std::snprintf(tail, sizeof tail, ".quillplan-%d-%08x.part", process, random());
-  return Utf8Path(target) + tail;
-}
-
-// `from` put in place of `to` in one step: a reader sees the old file or the new.
-bool Replace(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-  return MoveFileExW(HostPath(from).wstring().c_str(), HostPath(to).wstring().c_str(),
-                     MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-  return std::rename(from.c_str(), to.c_str()) == 0;
-#endif
-}
-
 }  // namespace
 
 int RefuseOutputClashes(const char* verb, const std::vector<OutputAsked>& outputs,
@@ -137,7 +108,7 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
   const fs::file_status status = fs::status(target, error);
   // A device or a pipe (/dev/stdout) is written as it is.
   const bool in_place = fs::exists(status) && !fs::is_regular_file(status);
-  if (!in_place) temporary_ = TemporaryName(target);
+  if (!in_place) temporary_ = PartName(target);
   errno = 0;
   file_ = std::make_unique<std::ofstream>(HostPath(in_place ? target_ : temporary_),
                                           std::ios::binary);
@@ -164,7 +135,7 @@ std::vector<std::string> Output::written_paths() const {
 bool Output::Close(std::ostream& err) {
   if (!file_) return true;
   file_->close();
-  if (!file_->fail() && (temporary_.empty() || Replace(temporary_, target_))) {
+  if (!file_->fail() && (temporary_.empty() || PutInPlace(temporary_, target_))) {
     temporary_.clear();
     return true;
   }

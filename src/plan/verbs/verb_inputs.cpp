@@ -5,12 +5,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/ascii.h"
 #include "base/utf.h"
-#include "plan/windows/ini_text.h"
 #include "plan/host/host_path.h"
-#include "plan/windows/local_file.h"
 #include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
+#include "plan/windows/ini_text.h"
+#include "plan/windows/local_file.h"
 
 namespace quill::plan {
 
@@ -131,12 +132,8 @@ bool ParseLcid(const std::string& text, uint32_t* lcid) {
   if (text.size() == from || text.size() - from > 8) return false;
   uint64_t value = 0;
   for (size_t i = from; i < text.size(); ++i) {
-    const char c = text[i];
-    int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (digit < 0) return false;
+    const int digit = HexDigit(static_cast<unsigned char>(text[i]));
+    if (digit < 0 || digit >= (hex ? 16 : 10)) return false;
     value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
   }
   if (value > 0xFFFFFFFFu) return false;
