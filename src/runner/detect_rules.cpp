@@ -1,5 +1,6 @@
 #include "runner/detect_rules.h"
 
+#include "base/ascii.h"
 #include "base/profile_value.h"
 #include "base/trim.h"
 
@@ -9,13 +10,6 @@ namespace {
 
 constexpr DetectKind kKinds[] = {DetectKind::kMsi, DetectKind::kFile, DetectKind::kKey};
 
-char16_t UpperAtoZ(char16_t c) { return (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c; }
-
-WString UpperText(WString text) {
-  for (char16_t& c : text) c = UpperAtoZ(c);
-  return text;
-}
-
 WString TrimBlanks(const WString& text) {
   size_t begin = 0;
   size_t end = text.size();
@@ -24,16 +18,12 @@ WString TrimBlanks(const WString& text) {
   return text.substr(begin, end - begin);
 }
 
-bool IsHexDigit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-}
-
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", the one form Windows Installer takes.
 bool IsProductCode(const WString& code) {
   static const char kShape[] = "{********-****-****-****-************}";
   if (code.size() != sizeof kShape - 1) return false;
   for (size_t i = 0; i < code.size(); ++i) {
-    if (kShape[i] == '*' ? !IsHexDigit(code[i]) : code[i] != kShape[i]) return false;
+    if (kShape[i] == '*' ? HexDigit(code[i]) < 0 : code[i] != kShape[i]) return false;
   }
   return true;
 }
@@ -44,7 +34,7 @@ bool ParseProductCodes(const WString& value, DetectRule* rule) {
     const size_t comma = value.find(u',', begin);
     const WString code = TrimBlanks(value.substr(begin, comma - begin));
     if (!IsProductCode(code)) return false;
-    codes.push_back(UpperText(code));
+    codes.push_back(UpperCaseAtoZ(code));
     if (comma == WString::npos) break;
     begin = comma + 1;
   }
@@ -63,7 +53,7 @@ bool ParseVersion(const WString& text, FileVersion* version) {
     if (c >= u'0' && c <= u'9') {
       number = number * 10 + (c - u'0');
       digits = true;
-      if (number > 0xFFFF) return false;
+      if (number > kLargestVersionPart) return false;
       continue;
     }
     if (c != u'.' || !digits || part == 4) return false;
@@ -85,7 +75,7 @@ bool ParseFileRule(const WString& value, DetectRule* rule) {
 }
 
 bool ParseKeyRule(const WString& value, DetectRule* rule) {
-  const WString upper = UpperText(value);
+  const WString upper = UpperCaseAtoZ(value);
   for (const WString root : {u"HKLM\\", u"HKEY_LOCAL_MACHINE\\"}) {
     if (upper.compare(0, root.size(), root) != 0) continue;
     WString below = value.substr(root.size());

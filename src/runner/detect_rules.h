@@ -6,6 +6,7 @@
 // hold; a DetectMsi list holds when any of its codes does. A value that
 // does not read is told and left out: no installer is ever skipped by a
 // rule nobody can read.
+#include <cstdint>
 #include <vector>
 
 #include "base/run_context.h"
@@ -16,6 +17,9 @@
 namespace quill {
 
 enum class DetectKind { kMsi, kFile, kKey };
+
+// A version resource's numbers are 16 bits each.
+constexpr uint32_t kLargestVersionPart = 0xFFFF;
 
 struct DetectRule {
   DetectKind kind = DetectKind::kMsi;

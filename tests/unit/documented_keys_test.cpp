@@ -11,6 +11,7 @@
 #include "base/run_context.h"
 #include "fake_platform.h"
 #include "run/entry.h"
+#include "runner/detect_rules.h"
 #include "runner/exit_codes.h"
 #include "runner/exit_settings.h"
 
@@ -151,6 +152,9 @@ TEST(DocumentedKeysTest, DefaultsAndBoundsAreTheCodes) {
         {"0 to " + number(kLongestBusyRetryPause),
          "more counts as " + number(kLongestBusyRetryPause)}}},
       {"SuccessCodes", {success, {}}},
+      {"DetectMsi", {{"none"}, {"comma-separated"}}},
+      {"DetectFile", {{"none"}, {"four numbers of 0 to " + number(kLargestVersionPart)}}},
+      {"DetectKey", {{"none"}, {"`HKLM\\`", "`HKEY_LOCAL_MACHINE\\`"}}},
   };
   for (const KeyRow& row : DocumentedKeys()) {
     const auto found = facts.find(row.key);
