@@ -68,7 +68,8 @@ bool ParseVersion(const WString& text, FileVersion* version) {
 bool ParseFileRule(const WString& value, DetectRule* rule) {
   const size_t at_least = value.find(u">=");
   rule->path = TrimBlanks(value.substr(0, at_least));
-  const bool path_reads = IsFullPath(rule->path) || (rule->path.size() > 1 && rule->path[0] == u'%');
+  const bool path_reads =
+      IsFullPath(rule->path) || (rule->path.size() > 1 && rule->path[0] == u'%');
   if (!path_reads || rule->path.find(u'>') != WString::npos) return false;
   rule->has_version = at_least != WString::npos;
   return !rule->has_version || ParseVersion(TrimBlanks(value.substr(at_least + 2)), &rule->least);
@@ -101,8 +102,8 @@ const char16_t* DetectKeyName(DetectKind kind) {
 bool IsFullPath(const WString& path) {
   const bool drive = path.size() >= 3 && UpperAtoZ(path[0]) >= u'A' && UpperAtoZ(path[0]) <= u'Z' &&
                      path[1] == u':' && path[2] == u'\\';
-  const bool share = path.size() >= 5 && path.compare(0, 2, u"\\\\") == 0 &&
-                     path.find(u'\\', 3) != WString::npos;
+  const bool share =
+      path.size() >= 5 && path.compare(0, 2, u"\\\\") == 0 && path.find(u'\\', 3) != WString::npos;
   return drive || share;
 }
 

@@ -4,8 +4,8 @@
 
 #include "base/profile_value.h"
 #include "log/run_log.h"
-#include "runner/detection.h"
 #include "runner/application_command.h"
+#include "runner/detection.h"
 #include "runner/exit_record.h"
 #include "runner/exit_settings.h"
 #include "runner/launch.h"

@@ -46,17 +46,21 @@ class Detection : public ::testing::TestWithParam<Target> {
       ASSERT_TRUE(machine().Remove(path));
     }
     const std::string bits = installers64() ? "64" : "32";
-    std::string command = "'" QUILL_SOURCE_DIR "/scripts/make-share' '" + machine().HostPath("C:\\") +
-                          "' " + bits + " >/dev/null";
+    std::string command = "'" QUILL_SOURCE_DIR "/scripts/make-share' '" +
+                          machine().HostPath("C:\\") + "' " + bits + " >/dev/null";
     ASSERT_EQ(0, std::system(command.c_str())) << command;
     // The package of the demonstration, with a product code of its own.
-    command = "set -e; w=$(mktemp -d); cp '" QUILL_SOURCE_DIR "/examples/installers/tool.wxs' '" QUILL_SOURCE_DIR
-              "/examples/installers/tool.txt' \"$w\"; cd \"$w\"; sed -i 's/Id=\"\\*\"/Id=\"" +
-              ProductCode() + "\"/; s/QuillDemoTool/QuillDetect" + bits +
-              "/; s/0B7A5E2C/0B7A5E" + bits + "/" +
-              (installers64() ? "" : "; s/ProgramFiles64Folder/ProgramFilesFolder/; s/Win64=\"yes\"/Win64=\"no\"/") +
-              "' tool.wxs; wixl -a " + (installers64() ? "x64" : "x86") + " -o '" +
-              machine().HostPath(kApps + "Detect\\detect.msi") + "' tool.wxs 2>/dev/null; rm -rf \"$w\"";
+    command =
+        "set -e; w=$(mktemp -d); cp '" QUILL_SOURCE_DIR
+        "/examples/installers/tool.wxs' '" QUILL_SOURCE_DIR
+        "/examples/installers/tool.txt' \"$w\"; cd \"$w\"; sed -i 's/Id=\"\\*\"/Id=\"" +
+        ProductCode() + "\"/; s/QuillDemoTool/QuillDetect" + bits + "/; s/0B7A5E2C/0B7A5E" + bits +
+        "/" +
+        (installers64()
+             ? ""
+             : "; s/ProgramFiles64Folder/ProgramFilesFolder/; s/Win64=\"yes\"/Win64=\"no\"/") +
+        "' tool.wxs; wixl -a " + (installers64() ? "x64" : "x86") + " -o '" +
+        machine().HostPath(kApps + "Detect\\detect.msi") + "' tool.wxs 2>/dev/null; rm -rf \"$w\"";
     ASSERT_TRUE(machine().MakeDirectories(kApps + "Detect"));
     ASSERT_EQ(0, std::system(command.c_str())) << command;
     // A file only in the 64-bit system folder, and a key only in the 32-bit view.
@@ -69,22 +73,41 @@ class Detection : public ::testing::TestWithParam<Target> {
   }
 
   std::string IniText() const {
-    const std::string legacy = "AppPath=" + kApps + "Legacy\r\nAppSwitches=legacy.exe /S /D=C:\\QuillDemo\\";
+    const std::string legacy =
+        "AppPath=" + kApps + "Legacy\r\nAppSwitches=legacy.exe /S /D=C:\\QuillDemo\\";
     const std::string kernel = "DetectFile=%SystemRoot%\\System32\\kernel32.dll >= ";
-    return "[Settings]\r\nAppInstlPath=C:\\DARezad\\AppInstl\r\nMaxInstallTime=60\r\nLogExitCodes=1\r\n"
-           "LogFile=" + kLog + "\r\n"
-           "[0xFFFF]\r\nAPP1=Notes\r\nAPP2=Preinstalled\r\nAPP3=Package\r\nAPP4=Never\r\nAPP5=Plain\r\n"
+    return "[Settings]\r\nAppInstlPath=C:\\DARezad\\AppInstl\r\nMaxInstallTime=60\r\nLogExitCodes="
+           "1\r\n"
+           "LogFile=" +
+           kLog +
+           "\r\n"
+           "[0xFFFF]\r\nAPP1=Notes\r\nAPP2=Preinstalled\r\nAPP3=Package\r\nAPP4=Never\r\nAPP5="
+           "Plain\r\n"
            "APP6=Native\r\nAPP7=SameVersion\r\nAPP8=NewerVersion\r\n"
-           "[Notes]\r\nAppPath=" + kApps + "Quill Notes\r\nAppSwitches=notes.exe /S /D=C:\\QuillDemo\\Notes\r\n"
+           "[Notes]\r\nAppPath=" +
+           kApps +
+           "Quill Notes\r\nAppSwitches=notes.exe /S /D=C:\\QuillDemo\\Notes\r\n"
            "DetectFile=C:\\QuillDemo\\Notes\\Notes-any.txt\r\n"
-           "[Preinstalled]\r\n" + legacy + "Preinstalled\r\nDetectKey=HKLM\\Software\\QuillDetect\\Preinstalled\r\n"
-           "[Package]\r\nAppPath=C:\\windows\\system32\r\nAppSwitches=msiexec.exe /i " + kApps +
-           "Detect\\detect.msi /qn\r\nDetectMsi=" + ProductCode() + "\r\n"
-           "[Never]\r\n" + legacy + "Never\r\nDetectFile=C:\\QuillDemo\\Never\\nothing.txt\r\n"
-           "[Plain]\r\nAppPath=" + kApps + "Reader\r\nAppSwitches=US\\reader.exe /S /D=C:\\QuillDemo\\Reader\r\n"
-           "[Native]\r\n" + legacy + "Native\r\nDetectFile=%SystemRoot%\\System32\\quill-native.txt\r\n"
-           "[SameVersion]\r\n" + legacy + "SameVersion\r\n" + kernel + kKernelVersion + "\r\n"
-           "[NewerVersion]\r\n" + legacy + "NewerVersion\r\n" + kernel + "10.0.18362.1351\r\n";
+           "[Preinstalled]\r\n" +
+           legacy +
+           "Preinstalled\r\nDetectKey=HKLM\\Software\\QuillDetect\\Preinstalled\r\n"
+           "[Package]\r\nAppPath=C:\\windows\\system32\r\nAppSwitches=msiexec.exe /i " +
+           kApps + "Detect\\detect.msi /qn\r\nDetectMsi=" + ProductCode() +
+           "\r\n"
+           "[Never]\r\n" +
+           legacy +
+           "Never\r\nDetectFile=C:\\QuillDemo\\Never\\nothing.txt\r\n"
+           "[Plain]\r\nAppPath=" +
+           kApps +
+           "Reader\r\nAppSwitches=US\\reader.exe /S /D=C:\\QuillDemo\\Reader\r\n"
+           "[Native]\r\n" +
+           legacy +
+           "Native\r\nDetectFile=%SystemRoot%\\System32\\quill-native.txt\r\n"
+           "[SameVersion]\r\n" +
+           legacy + "SameVersion\r\n" + kernel + kKernelVersion +
+           "\r\n"
+           "[NewerVersion]\r\n" +
+           legacy + "NewerVersion\r\n" + kernel + "10.0.18362.1351\r\n";
   }
 
   std::string RunTwice() {
@@ -117,18 +140,28 @@ TEST_P(Detection, TwoRunsStartOnlyWhatIsNotInstalled) {
   };
   const std::string already = "\": installed already, ";
   const Expected expected[] = {
-      {"Notes", 1, "Application => \"Notes" + already + "DetectFile=C:\\QuillDemo\\Notes\\Notes-any.txt: not started.", 1},
+      {"Notes", 1,
+       "Application => \"Notes" + already +
+           "DetectFile=C:\\QuillDemo\\Notes\\Notes-any.txt: not started.",
+       1},
       {"Preinstalled", 0, "Application => \"Preinstalled" + already + "DetectKey=", 2},
-      {"Package", 1, "Application => \"Package" + already + "DetectMsi=" + ProductCode() + ": not started.", 1},
-      {"Never", 2, "INSTALLED => installed nothing: DetectFile=C:\\QuillDemo\\Never\\nothing.txt does not hold.", 2},
+      {"Package", 1,
+       "Application => \"Package" + already + "DetectMsi=" + ProductCode() + ": not started.", 1},
+      {"Never", 2,
+       "INSTALLED => installed nothing: DetectFile=C:\\QuillDemo\\Never\\nothing.txt does not "
+       "hold.",
+       2},
       {"Plain", 2, "Application => \"Plain\"\r\n", 2},
       {"Native", 0, "Application => \"Native" + already, 2},
       {"SameVersion", 0, "Application => \"SameVersion" + already, 2},
-      {"NewerVersion", 2, "installed nothing: DetectFile=%SystemRoot%\\System32\\kernel32.dll >= 10.0.18362.1351", 2},
+      {"NewerVersion", 2,
+       "installed nothing: DetectFile=%SystemRoot%\\System32\\kernel32.dll >= 10.0.18362.1351", 2},
   };
   for (const Expected& e : expected) {
-    EXPECT_EQ(e.starts, Occurrences(log, "Processing: SysID => \"0xFFFF\", Application => \"" + e.app + "\"\r\n"))
-        << e.app << "\n" << log;
+    EXPECT_EQ(e.starts, Occurrences(log, "Processing: SysID => \"0xFFFF\", Application => \"" +
+                                             e.app + "\"\r\n"))
+        << e.app << "\n"
+        << log;
     EXPECT_EQ(e.times, Occurrences(log, e.record)) << e.app << ": " << e.record << "\n" << log;
   }
   EXPECT_FALSE(machine().Exists("C:\\QuillDemo\\Preinstalled"));

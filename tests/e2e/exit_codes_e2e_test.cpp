@@ -54,8 +54,8 @@ class ExitCodes : public Deployment {
     return machine().ReadFile(log, &bytes) ? MaskedSeconds(MaskTimeStamps(bytes)) : "<no log>";
   }
   std::string Report(const std::string& options) {
-    return CommandOutput("'" QUILLPLAN_BINARY "' report '" + machine().HostPath(root_ + "\\logs") + "' " +
-                  options + " 2>&1");
+    return CommandOutput("'" QUILLPLAN_BINARY "' report '" + machine().HostPath(root_ + "\\logs") +
+                         "' " + options + " 2>&1");
   }
 };
 

@@ -458,8 +458,9 @@ WString FakePlatform::ExpandEnvironment(const WString& text) {
   const std::string in = Narrow(text);
   for (size_t at = 0; at < in.size();) {
     const size_t close = in[at] == '%' ? in.find('%', at + 1) : std::string::npos;
-    auto value = close == std::string::npos ? environment.end()
-                                            : environment.find(Upper(in.substr(at + 1, close - at - 1)));
+    auto value = close == std::string::npos
+                     ? environment.end()
+                     : environment.find(Upper(in.substr(at + 1, close - at - 1)));
     if (value == environment.end()) {
       out += in[at++];
       continue;

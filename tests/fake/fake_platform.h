@@ -58,8 +58,8 @@ class FakePlatform : public Platform {
   uint32_t lcid = 0x409;
   int64_t now_ms = 1796547903000;  // Sunday, 6 December 2026, 09:05:03 UTC
   int64_t utc_offset_seconds = 0;
-  std::map<std::string, std::string> environment;  // upper-case name, value
-  std::set<std::string> installed_products;         // "{...}" upper case
+  std::map<std::string, std::string> environment;          // upper-case name, value
+  std::set<std::string> installed_products;                // "{...}" upper case
   std::set<std::string> machine_keys_64, machine_keys_32;  // upper case, below HKLM
 
   // --- Inspection ---------------------------------------------------------

@@ -21,8 +21,9 @@ TEST(DetectRulesTest, ValuesReadByTheirSyntax) {
   const Case cases[] = {
       {DetectKind::kMsi, u"{1234abcd-0000-1111-2222-333344445555}", true,
        "{1234ABCD-0000-1111-2222-333344445555}"},
-      {DetectKind::kMsi, u"{00000000-0000-0000-0000-000000000001} ,\t{00000000-0000-0000-0000-000000000002}",
-       true, "{00000000-0000-0000-0000-000000000001}{00000000-0000-0000-0000-000000000002}"},
+      {DetectKind::kMsi,
+       u"{00000000-0000-0000-0000-000000000001} ,\t{00000000-0000-0000-0000-000000000002}", true,
+       "{00000000-0000-0000-0000-000000000001}{00000000-0000-0000-0000-000000000002}"},
       {DetectKind::kMsi, u"1234abcd-0000-1111-2222-333344445555", false, ""},
       {DetectKind::kMsi, u"{1234abcg-0000-1111-2222-333344445555}", false, ""},
       {DetectKind::kMsi, u"{00000000-0000-0000-0000-000000000001},", false, ""},
@@ -31,7 +32,8 @@ TEST(DetectRulesTest, ValuesReadByTheirSyntax) {
       {DetectKind::kFile, u"%ProgramFiles%\\Q\\q.exe >= 5.1.2600.0", true,
        "%ProgramFiles%\\Q\\q.exe 5.1.2600.0"},
       {DetectKind::kFile, u"c:\\a.exe>=1.2", true, "c:\\a.exe 1.2.0.0"},
-      {DetectKind::kFile, u"\\\\srv\\share\\a.exe >= 65535", true, "\\\\srv\\share\\a.exe 65535.0.0.0"},
+      {DetectKind::kFile, u"\\\\srv\\share\\a.exe >= 65535", true,
+       "\\\\srv\\share\\a.exe 65535.0.0.0"},
       {DetectKind::kFile, u"a.exe", false, ""},
       {DetectKind::kFile, u"C:a.exe", false, ""},
       {DetectKind::kFile, u"\\\\srv", false, ""},
@@ -68,9 +70,9 @@ const char16_t kCode[] = u"{00000000-0000-0000-0000-0000000000AA}";
 // Two runs of one INI file on one machine, as an administrator reruns it.
 struct TwoRuns {
   TwoRuns(const WString& settings, const WString& app_keys, uint32_t code) {
-    platform.AddIniFile(u"C:\\in.ini", u"[Settings]\nLogFile=C:\\r.log\n" + settings +
-                                           u"[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\nAppSwitches=a.exe\n" +
-                                           app_keys);
+    platform.AddIniFile(
+        u"C:\\in.ini", u"[Settings]\nLogFile=C:\\r.log\n" + settings +
+                           u"[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\nAppSwitches=a.exe\n" + app_keys);
     platform.AddDirectory(u"C:\\A");
     platform.AddProgram(u"C:\\A\\a.exe", 0.5, code);
     platform.environment["PROGRAMFILES"] = "C:\\Program Files";
@@ -107,15 +109,16 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
   struct Case {
     WString settings;
     WString keys;
-    Machine before;      // the machine as the first run finds it
-    Machine installs;    // what a start of the installer leaves behind
+    Machine before;    // the machine as the first run finds it
+    Machine installs;  // what a start of the installer leaves behind
     uint32_t code;
-    size_t starts;       // over both runs
-    std::string told;    // a record of either run; empty: no detection record
+    size_t starts;     // over both runs
+    std::string told;  // a record of either run; empty: no detection record
   };
   const WString log_codes = u"LogExitCodes=1\n";
   const WString msi = u"DetectMsi=" + WString(kCode) + u"\n";
-  const std::string already = "INSTALLED => SysID => \"0xFFFF\", Application => \"A\": installed already, ";
+  const std::string already =
+      "INSTALLED => SysID => \"0xFFFF\", Application => \"A\": installed already, ";
   const Case cases[] = {
       {log_codes, u"", nothing, file, 0, 2, ""},
       {log_codes, u"DetectFile=C:\\A\\done.txt\n", nothing, file, 0, 1,
@@ -129,7 +132,8 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
            Narrow(kCode) + " does not hold.\r\n\r\n"},
       {u"", msi, nothing, nothing, 1603, 2, "INSTALLED => installed nothing: DetectMsi="},
       {log_codes, msi, nothing, nothing, 3010, 2,
-       "INSTALLED => DetectMsi=" + Narrow(kCode) + " does not hold yet: the check waits for the restart."},
+       "INSTALLED => DetectMsi=" + Narrow(kCode) +
+           " does not hold yet: the check waits for the restart."},
       {log_codes, msi, nothing, nothing, 1603, 2, ""},
       {log_codes, msi + u"DetectFile=C:\\A\\done.txt\n", nothing, file, 0, 2,
        "installed nothing: DetectMsi="},
@@ -137,9 +141,11 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
        "installed nothing: DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1 does not hold."},
       {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1\n", version(1), nothing, 0, 0,
        already + "DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1: not started."},
-      {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1\n", version(2), nothing, 0, 0, already},
+      {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1\n", version(2), nothing, 0, 0,
+       already},
       {log_codes, u"DetectFile=C:\\A\\done.txt\nDetectKey=HKCU\\Q\n", file, nothing, 0, 0,
-       "DETECT RULE  => DetectKey=HKCU\\Q in [A] does not read: the rule is left out.\r\n" + already},
+       "DETECT RULE  => DetectKey=HKCU\\Q in [A] does not read: the rule is left out.\r\n" +
+           already},
       {log_codes, u"DetectMsi=nonsense\n", product, nothing, 0, 2,
        "DETECT RULE  => DetectMsi=nonsense in [A] does not read: the rule is left out.\r\n"
        "Processing: SysID"},

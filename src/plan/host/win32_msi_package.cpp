@@ -1,8 +1,8 @@
 #include "plan/host/msi_package.h"
 
-#include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
+#include <windows.h>
 
 #include <vector>
 

@@ -16,7 +16,8 @@ namespace {
 const char* HowItReads(DetectKind kind) {
   switch (kind) {
     case DetectKind::kMsi: return "product codes {8-4-4-4-12 hex digits}, comma-separated";
-    case DetectKind::kFile: return "a full path, then optionally >= and up to four numbers of 0 to 65535";
+    case DetectKind::kFile:
+      return "a full path, then optionally >= and up to four numbers of 0 to 65535";
     case DetectKind::kKey: return "a key under HKLM\\ or HKEY_LOCAL_MACHINE\\";
   }
   return "";
@@ -53,7 +54,8 @@ class DetectLint {
       if (!ParseDetectRule(kind, value, &rule)) {
         add_(section, key, "detect-rule-unreadable", Severity::kWarning,
              ToUtf8(key) + " \"" + ToUtf8(value) + "\" does not read (" + HowItReads(kind) +
-                 "): the run says so in its log and starts the installer as if the rule were absent");
+                 "): the run says so in its log and starts the installer as if the rule were "
+                 "absent");
       } else if (kind == DetectKind::kMsi) {
         CheckAgainstPackage(section, rule);
       }

@@ -1,9 +1,9 @@
 #include "plan/plantext/plan_words.h"
 
 #include "base/utf.h"
-#include "runner/exit_codes.h"
 #include "runner/application_command.h"
 #include "runner/detect_rules.h"
+#include "runner/exit_codes.h"
 
 namespace quill::plan {
 
@@ -50,7 +50,8 @@ std::string SkipText(const PlanEntry& entry) {
   const std::string section = "[" + ToUtf8(entry.app_section) + "]";
   switch (entry.skip) {
     case SkipReason::kNone: return "";
-    case SkipReason::kInstalledAlready: return "installed already in the mapped image: " + DetectRulesText(entry);
+    case SkipReason::kInstalledAlready:
+      return "installed already in the mapped image: " + DetectRulesText(entry);
     case SkipReason::kNoSection: return "no section " + section + " in the INI file";
     case SkipReason::kNoAppPath: return "section " + section + " has no AppPath";
     case SkipReason::kNoLanguageFolder: {
@@ -113,9 +114,11 @@ std::string DetectRulesText(const PlanEntry& entry) {
     DetectRule rule;
     bool reads = false;
     for (DetectKind kind : {DetectKind::kMsi, DetectKind::kFile, DetectKind::kKey}) {
-      if (key == DetectKeyName(kind)) reads = ParseDetectRule(kind, written.substr(equals + 1), &rule);
+      if (key == DetectKeyName(kind))
+        reads = ParseDetectRule(kind, written.substr(equals + 1), &rule);
     }
-    text += (text.empty() ? "" : " and ") + ToUtf8(written) + (reads ? "" : " (does not read: left out)");
+    text += (text.empty() ? "" : " and ") + ToUtf8(written) +
+            (reads ? "" : " (does not read: left out)");
   }
   return text;
 }
