@@ -10,6 +10,8 @@ namespace {
 
 const WString kStars(109, u'*');
 
+// One record a line, as the documents' check reads them.
+// clang-format off
 WString Template(LogRecord record) {
   switch (record) {
     case LogRecord::kBannerFirstLine: return kStars + u"\n";
@@ -37,6 +39,7 @@ WString Template(LogRecord record) {
   }
   return WString();
 }
+// clang-format on
 
 WString Decimal(int32_t number) {
   const std::string digits = std::to_string(number);

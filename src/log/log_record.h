@@ -30,11 +30,13 @@ enum class LogRecord {
   // Written only when the input INI file asks for exit codes.
   kExitCode,          // code, verdict
   kExitCodesUnread,   // key and value, section
-  // Written only for an application with detection rules.
-  kInstalledAlready,  // list section, application section, rules
-  kInstalledNothing,  // rule
-  kDetectAfterRestart,  // rule
-  kDetectRuleUnread,  // key and value, section
+  // Written only for an application with detection rules; their values: list
+  // section, application section and rules; a rule; a rule; a key and its
+  // value, and the section.
+  kInstalledAlready,
+  kInstalledNothing,
+  kDetectAfterRestart,
+  kDetectRuleUnread,
 };
 
 struct LogValues {
