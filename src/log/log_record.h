@@ -30,6 +30,7 @@ enum class LogRecord {
   // Written only when the input INI file asks for exit codes.
   kExitCode,          // code, verdict
   kExitCodesUnread,   // key and value, section
+
   // Written only for an application with detection rules; their values: list
   // section, application section and rules; a rule; a rule; a key and its
   // value, and the section.
