@@ -110,6 +110,10 @@ class Detection : public ::testing::TestWithParam<Target> {
            legacy + "NewerVersion\r\n" + kernel + "10.0.18362.1351\r\n";
   }
 
+  static std::string Quillplan(const std::string& arguments) {
+    return CommandOutput("'" QUILLPLAN_BINARY "' " + arguments + " 2>&1");
+  }
+
   std::string RunTwice() {
     for (int run = 0; run < 2; ++run) {
       RunOptions options;
@@ -166,6 +170,30 @@ TEST_P(Detection, TwoRunsStartOnlyWhatIsNotInstalled) {
   }
   EXPECT_FALSE(machine().Exists("C:\\QuillDemo\\Preinstalled"));
   EXPECT_EQ(0u, Occurrences(log, "DETECT RULE")) << log;
+  const std::string json = Quillplan("report '" + machine().HostPath(kLog) + "' --json");
+  const size_t failing = json.find("\"still_failing_list\"");
+  ASSERT_NE(std::string::npos, failing) << json;
+  const std::string listed = json.substr(failing, json.find(']', failing) - failing);
+  EXPECT_NE(std::string::npos, listed.find("DETECT.LOG")) << listed;
+  EXPECT_NE(std::string::npos, listed.find("Never")) << listed;
+  EXPECT_EQ(std::string::npos, listed.find("Notes")) << listed;
+}
+
+// quillplan over the same share: the plan names the product code, and lint
+// reads the package the rule is checked against with libmsi.
+TEST_P(Detection, QuillplanShowsAndChecksTheRules) {
+  const std::string plan =
+      Quillplan("plan '" + machine().HostPath(kIni) + "' --system-id DETECT-PC --os VISTA64 --lcid 0x409");
+  EXPECT_NE(std::string::npos, plan.find("not started when installed: DetectMsi=" + ProductCode())) << plan;
+  const std::string lint = "lint '" + machine().HostPath(kIni) + "' --map 'C:=" + machine().HostPath("C:\\") + "'";
+  EXPECT_EQ(std::string::npos, Quillplan(lint).find("[detect-")) << Quillplan(lint);
+  std::string ini = IniText();
+  const std::string other = "{5A1D0C3E-7B2F-4E61-9C0D-0000000000FF}";
+  ini.replace(ini.find(ProductCode()), ProductCode().size(), other);
+  ASSERT_TRUE(machine().WriteFile(kIni, ini));
+  const std::string findings = Quillplan(lint);
+  EXPECT_NE(std::string::npos, findings.find("[detect-msi-not-the-package] DetectMsi " + other)) << findings;
+  EXPECT_NE(std::string::npos, findings.find(ProductCode() + ": the rule never holds")) << findings;
 }
 
 }  // namespace
