@@ -1,8 +1,9 @@
 #include "plan/host/msi_package.h"
 
+#include <windows.h>
+// after windows.h, which they need
 #include <msi.h>
 #include <msiquery.h>
-#include <windows.h>
 
 #include <vector>
 
@@ -25,8 +26,8 @@ struct Handle {
 bool ReadProductCode(const std::string& local_path, std::string* code, std::string* error) {
   const WString path = FromUtf8(local_path);
   Handle database, view, record;
-  if (MsiOpenDatabaseW(reinterpret_cast<const wchar_t*>(path.c_str()), MSIDBOPEN_READONLY,
-                       &database.get) != ERROR_SUCCESS) {
+  if (MsiOpenDatabaseW(reinterpret_cast<const wchar_t*>(path.c_str()),
+                       nullptr /* MSIDBOPEN_READONLY */, &database.get) != ERROR_SUCCESS) {
     *error = "not a Windows Installer package";
     return false;
   }
