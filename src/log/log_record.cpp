@@ -32,9 +32,9 @@ WString Template(LogRecord record) {
     case LogRecord::kResultTimedOut: return u"RESULT   => Command did not finish in %d seconds.\n\n";
     case LogRecord::kExitCode: return u"EXIT CODE => %s, %s.\n\n";
     case LogRecord::kExitCodesUnread: return u"EXIT CODES   => %s in [%s] does not read: the defaults are used.\n";
-    case LogRecord::kInstalledAlready: return u"INSTALLED => SysID => \"%s\", Application => \"%s\": installed already, %s: not started.\n\n";
-    case LogRecord::kInstalledNothing: return u"INSTALLED => installed nothing: %s does not hold.\n\n";
-    case LogRecord::kDetectAfterRestart: return u"INSTALLED => %s does not hold yet: the check waits for the restart.\n\n";
+    case LogRecord::kInstalledAlready: return u"DETECTION => Application => \"%s\": installed already, %s: not started.\n\n";
+    case LogRecord::kInstalledNothing: return u"DETECTION => installed nothing: %s does not hold.\n\n";
+    case LogRecord::kDetectAfterRestart: return u"DETECTION => waiting for the restart: %s does not hold yet.\n\n";
     case LogRecord::kDetectRuleUnread: return u"DETECT RULE  => %s in [%s] does not read: the rule is left out.\n";
   }
   return WString();

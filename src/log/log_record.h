@@ -31,9 +31,9 @@ enum class LogRecord {
   kExitCode,          // code, verdict
   kExitCodesUnread,   // key and value, section
 
-  // Written only for an application with detection rules; their values: list
-  // section, application section and rules; a rule; a rule; a key and its
-  // value, and the section.
+  // Written only for an application with detection rules; their values:
+  // application section and rules; a rule; a rule; a key and its value, and
+  // the section.
   kInstalledAlready,
   kInstalledNothing,
   kDetectAfterRestart,

@@ -67,14 +67,14 @@ bool DetectRuleHolds(const DetectRule& rule, InstalledState& state, WString* hel
   return false;
 }
 
-bool InstalledAlready(const DetectRules& detect, const WString& list_section,
-                      const WString& app_section, RunContext& context, Platform& platform) {
+bool InstalledAlready(const DetectRules& detect, const WString& app_section, RunContext& context,
+                      Platform& platform) {
   for (const WString& unread : detect.unread) {
     WriteLogRecord(context, LogRecord::kDetectRuleUnread, {{unread, app_section}});
   }
   WString held;
   if (detect.rules.empty() || FirstUnheld(detect, platform, &held) != nullptr) return false;
-  WriteLogRecord(context, LogRecord::kInstalledAlready, {{list_section, app_section, held}});
+  WriteLogRecord(context, LogRecord::kInstalledAlready, {{app_section, held}});
   return true;
 }
 

@@ -20,8 +20,8 @@ bool DetectRuleHolds(const DetectRule& rule, InstalledState& state, WString* hel
 
 // Tells the rules that did not read; then true, with its record, when the
 // application has rules and every one holds: it is not started.
-bool InstalledAlready(const DetectRules& detect, const WString& list_section,
-                      const WString& app_section, RunContext& context, Platform& platform);
+bool InstalledAlready(const DetectRules& detect, const WString& app_section, RunContext& context,
+                      Platform& platform);
 
 // After the last try: an installer that ended with a success and left a
 // rule unheld installed nothing. After a reboot verdict the record says

@@ -55,7 +55,7 @@ void WalkListSection(const WString& list_section, RunContext& context, Platform&
     const ApplicationCommand command = BuildApplicationCommand(app_section, context, platform);
     if (command.command_line.empty()) continue;  // skipped without a trace
     const DetectRules detect = ReadDetectRules(app_section, context, platform);
-    if (InstalledAlready(detect, list_section, app_section, context, platform)) continue;
+    if (InstalledAlready(detect, app_section, context, platform)) continue;
     InstallApplication(list_section, app_section, command, detect, context, platform);
   }
 }

@@ -152,7 +152,7 @@ TEST_P(Detection, TwoRunsStartOnlyWhatIsNotInstalled) {
       {"Package", 1,
        "Application => \"Package" + already + "DetectMsi=" + ProductCode() + ": not started.", 1},
       {"Never", 2,
-       "INSTALLED => installed nothing: DetectFile=C:\\QuillDemo\\Never\\nothing.txt does not "
+       "DETECTION => installed nothing: DetectFile=C:\\QuillDemo\\Never\\nothing.txt does not "
        "hold.",
        2},
       {"Plain", 2, "Application => \"Plain\"\r\n", 2},

@@ -118,7 +118,7 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
   const WString log_codes = u"LogExitCodes=1\n";
   const WString msi = u"DetectMsi=" + WString(kCode) + u"\n";
   const std::string already =
-      "INSTALLED => SysID => \"0xFFFF\", Application => \"A\": installed already, ";
+      "DETECTION => Application => \"A\": installed already, ";
   const Case cases[] = {
       {log_codes, u"", nothing, file, 0, 2, ""},
       {log_codes, u"DetectFile=C:\\A\\done.txt\n", nothing, file, 0, 1,
@@ -128,12 +128,11 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
       {log_codes, u"DetectMsi={00000000-0000-0000-0000-000000000001}, " + WString(kCode) + u"\n",
        nothing, product, 0, 1, already + "DetectMsi=" + Narrow(kCode) + ": not started.\r\n\r\n"},
       {log_codes, msi, nothing, nothing, 0, 2,
-       "EXIT CODE => 0, success.\r\n\r\nINSTALLED => installed nothing: DetectMsi=" +
+       "EXIT CODE => 0, success.\r\n\r\nDETECTION => installed nothing: DetectMsi=" +
            Narrow(kCode) + " does not hold.\r\n\r\n"},
-      {u"", msi, nothing, nothing, 1603, 2, "INSTALLED => installed nothing: DetectMsi="},
+      {u"", msi, nothing, nothing, 1603, 2, "DETECTION => installed nothing: DetectMsi="},
       {log_codes, msi, nothing, nothing, 3010, 2,
-       "INSTALLED => DetectMsi=" + Narrow(kCode) +
-           " does not hold yet: the check waits for the restart."},
+       "DETECTION => waiting for the restart: DetectMsi=" + Narrow(kCode) + " does not hold yet."},
       {log_codes, msi, nothing, nothing, 1603, 2, ""},
       {log_codes, msi + u"DetectFile=C:\\A\\done.txt\n", nothing, file, 0, 2,
        "installed nothing: DetectMsi="},
@@ -158,7 +157,7 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
     const std::string log = runs.Run();
     EXPECT_EQ(c.starts, runs.platform.CallsNamed("StartProcess").size()) << label;
     if (c.told.empty()) {
-      EXPECT_EQ(std::string::npos, log.find("INSTALLED =>")) << label << log;
+      EXPECT_EQ(std::string::npos, log.find("DETECTION =>")) << label << log;
     } else {
       EXPECT_NE(std::string::npos, log.find(c.told)) << label << log;
     }

@@ -33,16 +33,29 @@ const char* RunState(const RunRow& run) {
 
 // The exit code's fields, appended after today's so that readers of those
 // keep working; empty where no code was recorded.
-std::string ExitFields(const AppRow* app) {
+// The detection columns, after the exit columns: what the rules said of
+// the application, the rule, and how many the run found installed already.
+std::string DetectionFields(const AppRow* app, const RunRow& run) {
+  const Detection detection = app != nullptr ? app->detection : Detection::kNone;
+  std::string fields;
+  Fields(fields, {detection == Detection::kInstalledNothing  ? "installed nothing"
+                  : detection == Detection::kWaitsForRestart ? "waits for the restart"
+                                                             : "",
+                  detection != Detection::kNone ? app->detect_rule.Utf8() : "",
+                  std::to_string(run.installed_already)});
+  return "," + fields;
+}
+
+std::string ExitFields(const AppRow* app, const RunRow& run) {
   std::string fields;
   if (app == nullptr || !app->exit_code) {
     Fields(fields, {"", "", ""});
-    return "," + fields;
+    return "," + fields + DetectionFields(app, run);
   }
   const auto code = *app->exit_code;
   Fields(fields, {ExitCodeShown(code), app->verdict ? ToUtf8(ExitVerdictWords(*app->verdict)) : "",
                   ExitMeaning(code)});
-  return "," + fields;
+  return "," + fields + DetectionFields(app, run);
 }
 
 }  // namespace
@@ -64,7 +77,7 @@ FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
   Fields(header, {"log file", "run", "run start", "SystemID", "OSType", "LCID", "language code",
                   "list section", "application", "command line", "start", "end", "outcome",
                   "seconds", "run outcome", "latest run of its log", "exit code", "exit verdict",
-                  "exit meaning"});
+                  "exit meaning", "detection", "detect rule", "installed already in the run"});
   out_ << header << "\r\n";
 }
 
@@ -90,7 +103,7 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
                    run.os_type.Utf8(), run.lcid.Utf8(), run.language_code.Utf8(), "", "", "", "",
                    "", "", "", state});
     row_ends_.push_back(rows_.size());
-    exit_fields_.push_back(ExitFields(nullptr));
+    exit_fields_.push_back(ExitFields(nullptr, run));
   }
   for (const AppRow& app : run.applications) {
     const auto seconds = SecondsBetween(app.start, app.end);
@@ -101,7 +114,7 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
                 app.end.written() ? StampText(app.end) : "", AppOutcomeName(app.outcome),
                 seconds ? std::to_string(*seconds) : "", state});
     row_ends_.push_back(rows_.size());
-    exit_fields_.push_back(ExitFields(&app));
+    exit_fields_.push_back(ExitFields(&app, run));
   }
 }
 

@@ -20,7 +20,8 @@ const LogRecord kAllRecords[] = {
     LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,     LogRecord::kProcessing,
     LogRecord::kLaunched,        LogRecord::kStart,            LogRecord::kEnd,
     LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed, LogRecord::kResultTimedOut,
-    LogRecord::kExitCode,        LogRecord::kExitCodesUnread,
+    LogRecord::kExitCode,        LogRecord::kExitCodesUnread,  LogRecord::kInstalledAlready,
+    LogRecord::kInstalledNothing, LogRecord::kDetectAfterRestart, LogRecord::kDetectRuleUnread,
 };
 // The third banner line is the first one again; which it is, the block tells.
 

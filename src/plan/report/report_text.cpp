@@ -139,6 +139,9 @@ void WriteExitCode(const AppRow& app, RowWriter& row) {
   if (!app.exit_code) return;
   row << "  " << (FailedByExitCode(app) ? "failed: " : "") << ExitCodeTold(*app.exit_code);
   if (app.verdict == ExitVerdict::kBusyTriedAgain) row << "; tried again";
+  if (app.detection == Detection::kInstalledNothing) row << "; failed: installed nothing";
+  if (app.detection == Detection::kWaitsForRestart) row << "; detection waits for the restart";
+  if (app.detection != Detection::kNone) row << " (" << Shown(app.detect_rule.Utf8()) << ")";
 }
 
 const char* RunOutcomeName(RunOutcome outcome) {
@@ -155,6 +158,7 @@ void WriteOutcome(const RunRow& run, RowWriter& row) {
   switch (run.outcome) {
     case RunOutcome::kApplicationsRun:
       row.Number(static_cast<int64_t>(run.applications.size())) << " applications";
+      if (run.installed_already > 0) (row << ", ").Number(run.installed_already) << " installed already";
       return;
     case RunOutcome::kMissingAppInstlPath: row << "error: AppInstlPath not given"; return;
     case RunOutcome::kMissingLanguageTable: row << "error: cannot open " << Shown(run.error.Utf8()); return;
@@ -204,6 +208,11 @@ nlohmann::ordered_json RunJson(const RunRow& run) {
       apps.back()["exit_verdict"] = app.verdict ? ToUtf8(ExitVerdictWords(*app.verdict)) : "";
       apps.back()["exit_meaning"] = ExitMeaning(*app.exit_code);
     }
+    if (app.detection != Detection::kNone) {
+      apps.back()["detection"] =
+          app.detection == Detection::kInstalledNothing ? "installed nothing" : "waits for the restart";
+      apps.back()["detect_rule"] = app.detect_rule.Utf8();
+    }
   }
   return {{"start", StampText(run.start)},
           {"end", StampText(run.end)},
@@ -216,7 +225,8 @@ nlohmann::ordered_json RunJson(const RunRow& run) {
           {"seconds", Optional(SecondsBetween(run.start, run.end))},
           {"cut_short_records", run.cut_short_records},
           {"line", run.line},
-          {"applications", apps}};
+          {"applications", apps},
+          {"installed_already", run.installed_already}};
 }
 
 nlohmann::ordered_json TotalsJson(const Totals& totals) {

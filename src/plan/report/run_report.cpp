@@ -102,6 +102,8 @@ void MakeReady(AppRow* app, int64_t line) {
   app->exit_code.reset();
   app->verdict.reset();
   app->exit_record = false;
+  app->detection = Detection::kNone;
+  app->detect_rule.clear();
   app->cut_short = false;
   app->line = line;
 }
@@ -203,6 +205,7 @@ void RunBuilder::Open(int64_t line) {
   }
   run_.outcome = RunOutcome::kApplicationsRun;
   run_.cut_short_records = 0;
+  run_.installed_already = 0;
   run_.line = line;
   run_end_from_app_ = true;
   open_ = true;
@@ -260,6 +263,13 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kExitCodesUnread:  // told for the admin; the defaults were used
       return;
     case LogRecord::kExitCode: TakeExitCode(record); return;
+    case LogRecord::kDetectRuleUnread: return;  // told for the admin; the rule was left out
+    case LogRecord::kInstalledAlready:
+      ++run_.installed_already;
+      app_done_ = true;  // what follows is another application's
+      return;
+    case LogRecord::kInstalledNothing:
+    case LogRecord::kDetectAfterRestart: TakeDetection(record); return;
     default:
       break;
   }
@@ -328,6 +338,24 @@ void RunBuilder::TakeExitCode(const RecordSpan& record) {
   app.cut_short = app.cut_short || record.cut_short;
   app.exit_code = ReadExitCode(record.value(0));
   if (app.exit_code) app.verdict = ReadExitVerdict(record.value(1));
+}
+
+// Belongs to the application that ended just before it, as an exit record.
+void RunBuilder::TakeDetection(const RecordSpan& record) {
+  KeptRows<AppRow>& apps = run_.applications;
+  if (apps.empty() || !app_done_ || apps.back().outcome != AppOutcome::kFinished ||
+      apps.back().detection != Detection::kNone) {
+    return;
+  }
+  AppRow& app = apps.back();
+  app.cut_short = app.cut_short || record.cut_short;
+  app.detection = record.record == LogRecord::kInstalledNothing ? Detection::kInstalledNothing
+                                                                : Detection::kWaitsForRestart;
+  app.detect_rule.Assign(record.value(0));
+}
+
+bool InstalledNothing(const AppRow& app) {
+  return app.outcome == AppOutcome::kFinished && app.detection == Detection::kInstalledNothing;
 }
 
 bool FailedByExitCode(const AppRow& app) {

@@ -27,6 +27,9 @@ struct StampRead {
 
 enum class AppOutcome { kFinished, kLaunchFailed, kTimedOut, kNoResult };
 
+// What the detection rules said after an installer's success.
+enum class Detection { kNone, kInstalledNothing, kWaitsForRestart };
+
 struct AppRow {
   LogText list_section;
   LogText app_section;
@@ -39,6 +42,8 @@ struct AppRow {
   std::optional<uint32_t> exit_code;
   std::optional<ExitVerdict> verdict;
   bool exit_record = false;  // one was read for it, whether or not its values read
+  Detection detection = Detection::kNone;
+  LogText detect_rule;  // the rule that did not hold
   bool cut_short = false;                  // a record of it was cut short
   int64_t line = 0;
 };
@@ -57,6 +62,7 @@ struct RunRow {
   KeptRows<AppRow> applications;
   int cut_short_records = 0;
   int64_t line = 0;
+  int32_t installed_already = 0;  // applications its rules found installed: not started
 };
 
 struct RunReport {
@@ -89,6 +95,7 @@ class RunBuilder {
   void TakeInRun(const RecordSpan& record);
   void TakeApplicationRecord(const RecordSpan& record);
   void TakeExitCode(const RecordSpan& record);
+  void TakeDetection(const RecordSpan& record);
   AppRow& CurrentApp(const RecordSpan& record);
   void Stamp(const RecordSpan& record, StampRead* stamp);
 
@@ -123,6 +130,8 @@ bool EndsBeforeStart(const StampRead& start, const StampRead& end);
 
 // An application that ended but failed by its exit code.
 bool FailedByExitCode(const AppRow& app);
+// An application whose installer succeeded and whose rules did not hold.
+bool InstalledNothing(const AppRow& app);
 // The exit record's values: "3010" and "success, reboot required".
 std::optional<uint32_t> ReadExitCode(std::string_view text);
 std::optional<ExitVerdict> ReadExitVerdict(std::string_view words);

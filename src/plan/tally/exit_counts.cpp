@@ -26,7 +26,7 @@ std::vector<std::pair<uint32_t, int64_t>> ExitCounts::MostSeen() const {
 }
 
 bool CountedAsFinished(const AppRow& app) {
-  return app.outcome == AppOutcome::kFinished && !FailedByExitCode(app);
+  return app.outcome == AppOutcome::kFinished && !FailedByExitCode(app) && !InstalledNothing(app);
 }
 
 const char* RebootLeft(const AppRow& app) {
