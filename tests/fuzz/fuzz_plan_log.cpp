@@ -175,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   std::vector<Written> written;
   while (data.remaining_bytes() > 0 && written.size() < 40) {
     auto record = static_cast<LogRecord>(
-        data.ConsumeIntegralInRange<int>(0, static_cast<int>(LogRecord::kExitCodesUnread)));
+        data.ConsumeIntegralInRange<int>(0, static_cast<int>(LogRecord::kDetectRuleUnread)));
     quill::LogValues values;
     values.texts = {quill::fuzz::FromPieces(data, kValuePieces, 12),
                     quill::fuzz::FromPieces(data, kValuePieces, 12)};
