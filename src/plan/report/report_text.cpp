@@ -136,11 +136,13 @@ void WriteOutcome(const AppRow& app, RowWriter& row) {
 // After the seconds, where the run recorded it: "failed: exit 1603: fatal
 // error during installation".
 void WriteExitCode(const AppRow& app, RowWriter& row) {
-  if (!app.exit_code) return;
-  row << "  " << (FailedByExitCode(app) ? "failed: " : "") << ExitCodeTold(*app.exit_code);
-  if (app.verdict == ExitVerdict::kBusyTriedAgain) row << "; tried again";
-  if (app.detection == Detection::kInstalledNothing) row << "; failed: installed nothing";
-  if (app.detection == Detection::kWaitsForRestart) row << "; detection waits for the restart";
+  if (app.exit_code) {
+    row << "  " << (FailedByExitCode(app) ? "failed: " : "") << ExitCodeTold(*app.exit_code);
+    if (app.verdict == ExitVerdict::kBusyTriedAgain) row << "; tried again";
+  }
+  const char* apart = app.exit_code ? "; " : "  ";
+  if (app.detection == Detection::kInstalledNothing) row << apart << "failed: installed nothing";
+  if (app.detection == Detection::kWaitsForRestart) row << apart << "detection waits for the restart";
   if (app.detection != Detection::kNone) row << " (" << Shown(app.detect_rule.Utf8()) << ")";
 }
 
