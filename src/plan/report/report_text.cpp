@@ -174,7 +174,9 @@ void Count(const RunRow& run, Totals& totals) {
   ++totals.runs;
   totals.run_seconds += SecondsBetween(run.start, run.end).value_or(0);
   totals.ends_before_starts += EndsBeforeStart(run.start, run.end);
+  totals.installed_already += run.installed_already;
   for (const AppRow& app : run.applications) {
+    totals.installed_nothing += InstalledNothing(app);
     ++totals.applications;
     totals.exit_codes += app.exit_code.has_value();
     if (FailedByExitCode(app)) {
@@ -191,7 +193,16 @@ nlohmann::ordered_json Optional(const std::optional<int64_t>& value) {
   return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json();
 }
 
+nlohmann::ordered_json RunJsonOf(const RunRow& run);
+
+// With the applications found installed only where there were any.
 nlohmann::ordered_json RunJson(const RunRow& run) {
+  nlohmann::ordered_json json = RunJsonOf(run);
+  if (run.installed_already > 0) json["installed_already"] = run.installed_already;
+  return json;
+}
+
+nlohmann::ordered_json RunJsonOf(const RunRow& run) {
   nlohmann::ordered_json apps = nlohmann::ordered_json::array();
   for (const AppRow& app : run.applications) {
     apps.push_back({{"list_section", app.list_section.Utf8()},
@@ -227,8 +238,7 @@ nlohmann::ordered_json RunJson(const RunRow& run) {
           {"seconds", Optional(SecondsBetween(run.start, run.end))},
           {"cut_short_records", run.cut_short_records},
           {"line", run.line},
-          {"applications", apps},
-          {"installed_already", run.installed_already}};
+          {"applications", apps}};
 }
 
 nlohmann::ordered_json TotalsJson(const Totals& totals) {
@@ -246,9 +256,15 @@ nlohmann::ordered_json TotalsJson(const Totals& totals) {
 // With the exit codes only where the log recorded them: other logs read as before.
 nlohmann::ordered_json TotalsWithExits(const ReportWriter::Totals& totals) {
   nlohmann::ordered_json json = TotalsJson(totals);
-  if (totals.exit_codes == 0) return json;
-  json["exit_codes"] = totals.exit_codes;
-  json["failed_by_exit_code"] = totals.failed_by_exit_code;
+  if (totals.exit_codes > 0) {
+    json["exit_codes"] = totals.exit_codes;
+    json["failed_by_exit_code"] = totals.failed_by_exit_code;
+  }
+  // The same for detection.
+  if (totals.installed_nothing > 0 || totals.installed_already > 0) {
+    json["installed_nothing"] = totals.installed_nothing;
+    json["installed_already"] = totals.installed_already;
+  }
   return json;
 }
 
@@ -371,6 +387,10 @@ void ReportWriter::End(const LogTally& tally) {
        << totals.by_outcome[0] << " finished, " << totals.by_outcome[1] << " failed to launch, "
        << totals.by_outcome[2] << " timed out, " << totals.by_outcome[3] << " without result";
   if (totals.exit_codes > 0) out_ << ", " << totals.failed_by_exit_code << " failed by exit code";
+  if (totals.installed_nothing > 0 || totals.installed_already > 0) {
+    out_ << "; " << totals.installed_nothing << " installed nothing, " << totals.installed_already
+         << " installed already and not started";
+  }
   out_ << "\n";
   if (totals.ends_before_starts > 0) {
     out_ << "durations unknown: " << totals.ends_before_starts
