@@ -69,6 +69,9 @@ class Detection : public ::testing::TestWithParam<Target> {
     reg.program = "C:\\windows\\system32\\reg.exe";
     reg.arguments = "add HKLM\\Software\\QuillDetect\\Preinstalled /reg:32 /f";
     ASSERT_TRUE(machine().Run(reg).finished);
+    // And one only in the 64-bit view, for the 32-bit program the other way round.
+    reg.arguments = "add HKLM\\Software\\QuillDetect\\Preinstalled64 /reg:64 /f";
+    ASSERT_TRUE(machine().Run(reg).finished);
     ASSERT_TRUE(machine().WriteFile(kIni, IniText()));
   }
 
@@ -83,7 +86,7 @@ class Detection : public ::testing::TestWithParam<Target> {
            "\r\n"
            "[0xFFFF]\r\nAPP1=Notes\r\nAPP2=Preinstalled\r\nAPP3=Package\r\nAPP4=Never\r\nAPP5="
            "Plain\r\n"
-           "APP6=Native\r\nAPP7=SameVersion\r\nAPP8=NewerVersion\r\n"
+           "APP6=Native\r\nAPP7=SameVersion\r\nAPP8=NewerVersion\r\nAPP9=Preinstalled64\r\n"
            "[Notes]\r\nAppPath=" +
            kApps +
            "Quill Notes\r\nAppSwitches=notes.exe /S /D=C:\\QuillDemo\\Notes\r\n"
@@ -91,6 +94,7 @@ class Detection : public ::testing::TestWithParam<Target> {
            "[Preinstalled]\r\n" +
            legacy +
            "Preinstalled\r\nDetectKey=HKLM\\Software\\QuillDetect\\Preinstalled\r\n"
+           "[Preinstalled64]\r\n" + legacy + "Preinstalled64\r\nDetectKey=HKLM\\Software\\QuillDetect\\Preinstalled64\r\n"
            "[Package]\r\nAppPath=C:\\windows\\system32\r\nAppSwitches=msiexec.exe /i " +
            kApps + "Detect\\detect.msi /qn\r\nDetectMsi=" + ProductCode() +
            "\r\n"
@@ -149,6 +153,7 @@ TEST_P(Detection, TwoRunsStartOnlyWhatIsNotInstalled) {
            "DetectFile=C:\\QuillDemo\\Notes\\Notes-any.txt: not started.",
        1},
       {"Preinstalled", 0, "Application => \"Preinstalled" + already + "DetectKey=", 2},
+      {"Preinstalled64", 0, "Application => \"Preinstalled64" + already + "DetectKey=", 2},
       {"Package", 1,
        "Application => \"Package" + already + "DetectMsi=" + ProductCode() + ": not started.", 1},
       {"Never", 2,
