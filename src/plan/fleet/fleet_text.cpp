@@ -165,6 +165,10 @@ void Summary(const FleetTotals& totals, std::ostream& out) {
       << "application runs: " << totals.application_runs << ": " << o[0] << " finished, " << o[1]
       << " failed to launch, " << o[2] << " timed out, " << o[3] << " without result";
   if (totals.exits.recorded > 0) out << ", " << totals.failed_by_exit_code << " failed by exit code";
+  if (totals.installed_nothing > 0 || totals.installed_already > 0) {
+    out << "; " << totals.installed_nothing << " installed nothing, " << totals.installed_already
+        << " installed already and not started";
+  }
   out << "\n";
   if (totals.ends_before_starts > 0) {
     out << "durations unknown: " << totals.ends_before_starts
@@ -312,6 +316,10 @@ Json TotalsJson(const FleetTotals& totals) {
                   {"ends_before_starts", totals.ends_before_starts}};
   for (size_t i = 0; i < 4; ++i) counted[kOutcomeKeys[i]] = totals.outcomes[i];
   if (totals.exits.recorded > 0) counted["failed_by_exit_code"] = totals.failed_by_exit_code;
+  if (totals.installed_nothing > 0 || totals.installed_already > 0) {
+    counted["installed_nothing"] = totals.installed_nothing;
+    counted["installed_already"] = totals.installed_already;
+  }
   return counted;
 }
 

@@ -15,6 +15,8 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
   error_runs += run.outcome == RunOutcome::kMissingAppInstlPath ||
                 run.outcome == RunOutcome::kMissingLanguageTable;
   cut_short_runs += run.outcome == RunOutcome::kCutShort;
+  installed_already += run.installed_already;
+  for (const AppRow& app : run.applications) installed_nothing += InstalledNothing(app);
   MachineTotals& machine = MachineOf(run);
   ++machine.runs;
   machine.failed_runs += failed;
