@@ -94,7 +94,9 @@ class Detection : public ::testing::TestWithParam<Target> {
            "[Preinstalled]\r\n" +
            legacy +
            "Preinstalled\r\nDetectKey=HKLM\\Software\\QuillDetect\\Preinstalled\r\n"
-           "[Preinstalled64]\r\n" + legacy + "Preinstalled64\r\nDetectKey=HKLM\\Software\\QuillDetect\\Preinstalled64\r\n"
+           "[Preinstalled64]\r\n" +
+           legacy +
+           "Preinstalled64\r\nDetectKey=HKLM\\Software\\QuillDetect\\Preinstalled64\r\n"
            "[Package]\r\nAppPath=C:\\windows\\system32\r\nAppSwitches=msiexec.exe /i " +
            kApps + "Detect\\detect.msi /qn\r\nDetectMsi=" + ProductCode() +
            "\r\n"
@@ -175,7 +177,8 @@ TEST_P(Detection, TwoRunsStartOnlyWhatIsNotInstalled) {
   }
   EXPECT_FALSE(machine().Exists("C:\\QuillDemo\\Preinstalled"));
   EXPECT_EQ(0u, Occurrences(log, "DETECT RULE")) << log;
-  const std::string json = Quillplan("report '" + machine().HostPath("C:\\SYSTEM.SAV\\UTIL") + "' --json");
+  const std::string json =
+      Quillplan("report '" + machine().HostPath("C:\\SYSTEM.SAV\\UTIL") + "' --json");
   const size_t failing = json.find("\"still_failing_list\"");
   ASSERT_NE(std::string::npos, failing) << json;
   const std::string listed = json.substr(failing, json.find(']', failing) - failing);
@@ -187,17 +190,20 @@ TEST_P(Detection, TwoRunsStartOnlyWhatIsNotInstalled) {
 // quillplan over the same share: the plan names the product code, and lint
 // reads the package the rule is checked against with libmsi.
 TEST_P(Detection, QuillplanShowsAndChecksTheRules) {
-  const std::string plan =
-      Quillplan("plan '" + machine().HostPath(kIni) + "' --system-id DETECT-PC --os VISTA64 --lcid 0x409");
-  EXPECT_NE(std::string::npos, plan.find("not started when installed: DetectMsi=" + ProductCode())) << plan;
-  const std::string lint = "lint '" + machine().HostPath(kIni) + "' --map 'C:=" + machine().HostPath("C:\\") + "'";
+  const std::string plan = Quillplan("plan '" + machine().HostPath(kIni) +
+                                     "' --system-id DETECT-PC --os VISTA64 --lcid 0x409");
+  EXPECT_NE(std::string::npos, plan.find("not started when installed: DetectMsi=" + ProductCode()))
+      << plan;
+  const std::string lint =
+      "lint '" + machine().HostPath(kIni) + "' --map 'C:=" + machine().HostPath("C:\\") + "'";
   EXPECT_EQ(std::string::npos, Quillplan(lint).find("[detect-")) << Quillplan(lint);
   std::string ini = IniText();
   const std::string other = "{5A1D0C3E-7B2F-4E61-9C0D-0000000000FF}";
   ini.replace(ini.find(ProductCode()), ProductCode().size(), other);
   ASSERT_TRUE(machine().WriteFile(kIni, ini));
   const std::string findings = Quillplan(lint);
-  EXPECT_NE(std::string::npos, findings.find("[detect-msi-not-the-package] DetectMsi " + other)) << findings;
+  EXPECT_NE(std::string::npos, findings.find("[detect-msi-not-the-package] DetectMsi " + other))
+      << findings;
   EXPECT_NE(std::string::npos, findings.find(ProductCode() + ": the rule never holds")) << findings;
 }
 

@@ -117,8 +117,7 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
   };
   const WString log_codes = u"LogExitCodes=1\n";
   const WString msi = u"DetectMsi=" + WString(kCode) + u"\n";
-  const std::string already =
-      "DETECTION => Application => \"A\": installed already, ";
+  const std::string already = "DETECTION => Application => \"A\": installed already, ";
   const Case cases[] = {
       {log_codes, u"", nothing, file, 0, 2, ""},
       {log_codes, u"DetectFile=C:\\A\\done.txt\n", nothing, file, 0, 1,

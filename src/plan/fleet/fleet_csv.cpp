@@ -74,10 +74,17 @@ std::string CsvField(const std::string& field) {
 
 FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
   std::string header;
-  Fields(header, {"log file", "run", "run start", "SystemID", "OSType", "LCID", "language code",
-                  "list section", "application", "command line", "start", "end", "outcome",
-                  "seconds", "run outcome", "latest run of its log", "exit code", "exit verdict",
-                  "exit meaning", "detection", "detect rule", "installed already in the run"});
+  Fields(header, {"log file",      "run",
+                  "run start",     "SystemID",
+                  "OSType",        "LCID",
+                  "language code", "list section",
+                  "application",   "command line",
+                  "start",         "end",
+                  "outcome",       "seconds",
+                  "run outcome",   "latest run of its log",
+                  "exit code",     "exit verdict",
+                  "exit meaning",  "detection",
+                  "detect rule",   "installed already in the run"});
   out_ << header << "\r\n";
 }
 

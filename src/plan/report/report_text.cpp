@@ -142,7 +142,8 @@ void WriteExitCode(const AppRow& app, RowWriter& row) {
   }
   const char* apart = app.exit_code ? "; " : "  ";
   if (app.detection == Detection::kInstalledNothing) row << apart << "failed: installed nothing";
-  if (app.detection == Detection::kWaitsForRestart) row << apart << "detection waits for the restart";
+  if (app.detection == Detection::kWaitsForRestart)
+    row << apart << "detection waits for the restart";
   if (app.detection != Detection::kNone) row << " (" << Shown(app.detect_rule.Utf8()) << ")";
 }
 
@@ -160,7 +161,8 @@ void WriteOutcome(const RunRow& run, RowWriter& row) {
   switch (run.outcome) {
     case RunOutcome::kApplicationsRun:
       row.Number(static_cast<int64_t>(run.applications.size())) << " applications";
-      if (run.installed_already > 0) (row << ", ").Number(run.installed_already) << " installed already";
+      if (run.installed_already > 0)
+        (row << ", ").Number(run.installed_already) << " installed already";
       return;
     case RunOutcome::kMissingAppInstlPath: row << "error: AppInstlPath not given"; return;
     case RunOutcome::kMissingLanguageTable: row << "error: cannot open " << Shown(run.error.Utf8()); return;
@@ -222,8 +224,9 @@ nlohmann::ordered_json RunJsonOf(const RunRow& run) {
       apps.back()["exit_meaning"] = ExitMeaning(*app.exit_code);
     }
     if (app.detection != Detection::kNone) {
-      apps.back()["detection"] =
-          app.detection == Detection::kInstalledNothing ? "installed nothing" : "waits for the restart";
+      apps.back()["detection"] = app.detection == Detection::kInstalledNothing
+                                     ? "installed nothing"
+                                     : "waits for the restart";
       apps.back()["detect_rule"] = app.detect_rule.Utf8();
     }
   }

@@ -43,7 +43,7 @@ struct AppRow {
   std::optional<ExitVerdict> verdict;
   bool exit_record = false;  // one was read for it, whether or not its values read
   Detection detection = Detection::kNone;
-  LogText detect_rule;  // the rule that did not hold
+  LogText detect_rule;                     // the rule that did not hold
   bool cut_short = false;                  // a record of it was cut short
   int64_t line = 0;
 };

@@ -43,10 +43,10 @@ std::string WhatFailed(const RunRow& run) {
   std::string what;
   for (const AppRow& app : run.applications) {
     if (CountedAsFinished(app)) continue;
-    const std::string failure = FailedByExitCode(app) ? ExitCodeTold(*app.exit_code)
-                                : InstalledNothing(app)
-                                    ? "installed nothing: " + app.detect_rule.Utf8() + " does not hold"
-                                    : Failure(app.outcome);
+    const std::string failure =
+        FailedByExitCode(app)   ? ExitCodeTold(*app.exit_code)
+        : InstalledNothing(app) ? "installed nothing: " + app.detect_rule.Utf8() + " does not hold"
+                                : Failure(app.outcome);
     what += (what.empty() ? "" : ", ") + app.app_section.Utf8() + " " + failure;
   }
   return what;

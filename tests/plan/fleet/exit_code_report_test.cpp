@@ -109,10 +109,15 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   Report(as_csv);
   const std::string csv = Slurp(as_csv.csv);
   EXPECT_EQ(0u, csv.find("log file,")) << csv.substr(0, 300);
-  EXPECT_NE(std::string::npos, csv.find(",latest run of its log,exit code,exit verdict,exit meaning,detection,detect rule,installed already in the run\r\n"));
-  EXPECT_NE(std::string::npos, csv.find(",failed,yes,1603,failure,fatal error during installation,,,0\r\n"));
-  EXPECT_NE(std::string::npos, csv.find(",failed,no,0xC0000005,failure,access violation (crashed),,,0\r\n"));
-  EXPECT_NE(std::string::npos, csv.find(",finished,yes,1618,\"busy, tried again\",another installation is already in progress,,,0\r\n"));
+  EXPECT_NE(std::string::npos,
+            csv.find(",latest run of its log,exit code,exit verdict,exit meaning,detection,detect "
+                     "rule,installed already in the run\r\n"));
+  EXPECT_NE(std::string::npos,
+            csv.find(",failed,yes,1603,failure,fatal error during installation,,,0\r\n"));
+  EXPECT_NE(std::string::npos,
+            csv.find(",failed,no,0xC0000005,failure,access violation (crashed),,,0\r\n"));
+  EXPECT_NE(std::string::npos, csv.find(",finished,yes,1618,\"busy, tried again\",another "
+                                        "installation is already in progress,,,0\r\n"));
 }
 
 }  // namespace

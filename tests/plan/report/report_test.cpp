@@ -340,12 +340,15 @@ TEST(ReportTest, DetectionRecordsCountApartOrFailTheApplicationBefore) {
        "1  failed: installed nothing (DetectFile=C:\\Q\\q.exe >= 2.1)\n"},
       {LogRecord::kResultFinished, LogRecord::kDetectAfterRestart, Detection::kWaitsForRestart,
        "1  detection waits for the restart (DetectFile=C:\\Q\\q.exe >= 2.1)\n"},
-      {LogRecord::kResultLaunchFailed, LogRecord::kInstalledNothing, Detection::kNone, "failed to launch "},
+      {LogRecord::kResultLaunchFailed, LogRecord::kInstalledNothing, Detection::kNone,
+       "failed to launch "},
   };
   for (const Case& c : cases) {
     LogWriter log;
-    log.Banner(u"09:05:03").Language()
-        .Record(LogRecord::kInstalledAlready, {u"Office", u"DetectMsi={00000000-0000-0000-0000-0000000000AA}"})
+    log.Banner(u"09:05:03")
+        .Language()
+        .Record(LogRecord::kInstalledAlready,
+                {u"Office", u"DetectMsi={00000000-0000-0000-0000-0000000000AA}"})
         .Record(LogRecord::kDetectRuleUnread, {u"DetectKey=HKCU\\Q", u"Reader"})
         .App(u"Reader", u"09:05:04", u"09:05:05")
         .Record(c.result, {}, 1)
@@ -361,7 +364,8 @@ TEST(ReportTest, DetectionRecordsCountApartOrFailTheApplicationBefore) {
     EXPECT_EQ(c.read == Detection::kInstalledNothing, InstalledNothing(app));
     std::ostringstream text;
     WriteReportText(report, text);
-    EXPECT_NE(std::string::npos, text.str().find("1 applications, 2 installed already")) << text.str();
+    EXPECT_NE(std::string::npos, text.str().find("1 applications, 2 installed already"))
+        << text.str();
     EXPECT_NE(std::string::npos, text.str().find(c.told)) << text.str();
   }
 }
