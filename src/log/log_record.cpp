@@ -32,6 +32,8 @@ WString Template(LogRecord record) {
     case LogRecord::kResultTimedOut: return u"RESULT   => Command did not finish in %d seconds.\n\n";
     case LogRecord::kExitCode: return u"EXIT CODE => %s, %s.\n\n";
     case LogRecord::kExitCodesUnread: return u"EXIT CODES   => %s in [%s] does not read: the defaults are used.\n";
+    case LogRecord::kExitSettingClamped:
+      return u"EXIT CODES   => %s in [%s] is past its bound: %d is used.\n";
     case LogRecord::kInstalledAlready: return u"DETECTION => Application => \"%s\": installed already, %s: not started.\n\n";
     case LogRecord::kInstalledNothing: return u"DETECTION => installed nothing: %s does not hold.\n\n";
     case LogRecord::kDetectAfterRestart: return u"DETECTION => waiting for the restart: %s does not hold yet.\n\n";

@@ -14,22 +14,23 @@ enum class LogRecord {
   kBannerFirstLine,
   kBannerSecondLine,  // time, date
   kBannerThirdLine,
-  kSystemIdentity,    // SystemID
-  kOSTypeIdentity,    // OSType
-  kMissingKeyError,   // key name
-  kFileOpenError,     // LanguageTablePath
-  kLocaleLanguage,    // LcidText
-  kCodeLanguage,      // LanguageCode
-  kProcessing,        // list section, application section
-  kLaunched,          // command line
-  kStart,             // time, date
-  kEnd,               // time, date
-  kResultFinished,    // elapsed seconds
+  kSystemIdentity,   // SystemID
+  kOSTypeIdentity,   // OSType
+  kMissingKeyError,  // key name
+  kFileOpenError,    // LanguageTablePath
+  kLocaleLanguage,   // LcidText
+  kCodeLanguage,     // LanguageCode
+  kProcessing,       // list section, application section
+  kLaunched,         // command line
+  kStart,            // time, date
+  kEnd,              // time, date
+  kResultFinished,   // elapsed seconds
   kResultLaunchFailed,
-  kResultTimedOut,    // MaxInstallTime
+  kResultTimedOut,  // MaxInstallTime
   // Written only when the input INI file asks for exit codes.
-  kExitCode,          // code, verdict
-  kExitCodesUnread,   // key and value, section
+  kExitCode,            // code, verdict
+  kExitCodesUnread,     // key and value, section
+  kExitSettingClamped,  // key and value, section; the bound taken
 
   // Written only for an application with detection rules; their values:
   // application section and rules; a rule; a rule; a key and its value, and
@@ -39,6 +40,8 @@ enum class LogRecord {
   kDetectAfterRestart,
   kDetectRuleUnread,
 };
+// The last of them: a reader of the log takes every record up to it.
+constexpr LogRecord kLastLogRecord = LogRecord::kDetectRuleUnread;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order

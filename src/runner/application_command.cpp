@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "base/ascii.h"
 #include "base/profile_value.h"
 
 namespace quill {
@@ -21,9 +22,20 @@ const char16_t* FallbackFolder(const WString& language_code) {
   return nullptr;
 }
 
+// CON, NUL, COM1 ...: Windows opens the device under any folder, with any
+// extension and blanks after it.
+bool NamesADevice(const WString& name) {
+  WString stem = UpperCaseAtoZ(name.substr(0, name.find(u'.')));
+  while (!stem.empty() && stem.back() == u' ') stem.pop_back();
+  if (stem == u"CON" || stem == u"PRN" || stem == u"AUX" || stem == u"NUL") return true;
+  const bool numbered = stem.size() == 4 && stem[3] >= u'1' && stem[3] <= u'9';
+  return numbered && (stem.compare(0, 3, u"COM") == 0 || stem.compare(0, 3, u"LPT") == 0);
+}
+
 }  // namespace
 
 bool LeavesItsFolder(const WString& name) {
+  if (NamesADevice(name)) return true;
   bool only_dots_and_blanks = !name.empty();
   for (char16_t c : name) {
     if (c < 0x20 || std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) {

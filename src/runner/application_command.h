@@ -29,7 +29,8 @@ int SubstituteLanguage(WString& switches, const WString& command_so_far,
 
 // Whether `name`, put under a folder, would name something other than one
 // entry of it: it holds a separator, a colon or a character no file name
-// holds, or it is dots (and blanks) only. An empty name stays in the folder.
+// holds, it is dots (and blanks) only, or it names a device (CON, NUL,
+// COM1, LPT1.txt). An empty name stays in the folder.
 bool LeavesItsFolder(const WString& name);
 
 // Every occurrence, left to right, without scanning the inserted text again.

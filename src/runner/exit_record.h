@@ -12,8 +12,8 @@
 
 namespace quill {
 
-// Judges the code of a finished launch and writes its record; nothing
-// while exit codes are not asked for, or when no process ended. True when
+// Judges the code of a finished launch and writes its record, then commits
+// the log; nothing while exit codes are not asked for. True when
 // the code is a busy one and try number `tried` may be followed by another.
 bool TellExitCode(RunContext& context, AppExitRules& rules, const LaunchResult& result,
                   int32_t tried);

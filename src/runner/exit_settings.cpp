@@ -1,5 +1,7 @@
 #include "runner/exit_settings.h"
 
+#include <cstdint>
+
 #include "base/profile_value.h"
 #include "log/run_log.h"
 #include "runner/exit_codes.h"
@@ -18,12 +20,21 @@ void TellUnread(RunContext& context, const WString& key, const WString& value,
   WriteLogRecord(context, LogRecord::kExitCodesUnread, {{key + u"=" + value, section}});
 }
 
-// A count setting; its default stays when it is not given or does not read.
+// A count setting; its default stays when it is not given or does not
+// read, and its bound is taken, and told, when it is past it.
 void ReadCount(RunContext& context, Platform& platform, const char16_t* key, int32_t most,
                int32_t* count) {
   const WString value = Read(u"Settings", key, context, platform);
-  if (!value.empty() && !ParseBoundedCount(value, most, count)) {
+  if (value.empty()) return;
+  int32_t whole = 0;
+  if (!ParseBoundedCount(value, INT32_MAX, &whole)) {
     TellUnread(context, key, value, u"Settings");
+    return;
+  }
+  *count = whole > most ? most : whole;
+  if (whole > most) {
+    WriteLogRecord(context, LogRecord::kExitSettingClamped,
+                   {{WString(key) + u"=" + value, u"Settings"}, most});
   }
 }
 

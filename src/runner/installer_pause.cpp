@@ -4,13 +4,12 @@ namespace quill {
 
 bool TurnsOnWaitForExit(const WString& value) { return value == u"1"; }
 
-bool TakePause(ProcessHandle process, uint32_t milliseconds, bool wait_for_exit,
+void TakePause(ProcessHandle process, uint32_t milliseconds, bool wait_for_exit,
                Processes& processes) {
-  if (!wait_for_exit) {
-    processes.Pause(milliseconds);
-    return true;
-  }
-  return processes.WaitForEnd(process, milliseconds) != ProcessWait::kFailed;
+  if (wait_for_exit && processes.WaitForEnd(process, milliseconds) != ProcessWait::kFailed) return;
+  // A wait that failed ends no installer: the pause is slept out, and the
+  // exit status asked as the polling asks it.
+  processes.Pause(milliseconds);
 }
 
 }  // namespace quill

@@ -17,8 +17,8 @@ constexpr char16_t kWaitForExitKey[] = u"WaitForExit";
 // The trimmed value that turns the wait for exit on: "1" and nothing else.
 bool TurnsOnWaitForExit(const WString& value);
 
-// False when the wait on the process failed.
-bool TakePause(ProcessHandle process, uint32_t milliseconds, bool wait_for_exit,
+// A wait on the process that fails is a pause slept out.
+void TakePause(ProcessHandle process, uint32_t milliseconds, bool wait_for_exit,
                Processes& processes);
 
 }  // namespace quill

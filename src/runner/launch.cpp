@@ -18,18 +18,14 @@ bool HasEnded(ProcessHandle process, uint32_t exit_code, Processes& processes) {
 LaunchOutcome WaitForProcess(ProcessHandle process, int32_t max_install_time,
                              bool wait_for_exit, Processes& processes, int32_t* elapsed,
                              uint32_t* ended_with) {
-  if (!TakePause(process, kFirstPauseMs, wait_for_exit, processes)) {
-    return LaunchOutcome::LaunchFailed;
-  }
+  TakePause(process, kFirstPauseMs, wait_for_exit, processes);
   *elapsed = 1;
   for (;;) {
     uint32_t exit_code = kStillActive;
     if (!processes.QueryExitCode(process, &exit_code)) return LaunchOutcome::LaunchFailed;
     *ended_with = exit_code;
     if (HasEnded(process, exit_code, processes)) return LaunchOutcome::Finished;
-    if (!TakePause(process, kPollPauseMs, wait_for_exit, processes)) {
-      return LaunchOutcome::LaunchFailed;
-    }
+    TakePause(process, kPollPauseMs, wait_for_exit, processes);
     *elapsed += 3;
     if (*elapsed >= max_install_time) return LaunchOutcome::TimedOut;
   }

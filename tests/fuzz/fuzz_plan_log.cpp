@@ -1,5 +1,8 @@
 // quillplan's reader of run logs. The provider gives any text first, then a
-// run of records that the program writes; they are read back after it. The
+// run of records that the program writes; they are read back after it. Its
+// rule: a record opens only at the start of a line, whatever the line holds
+// after; a banner line opens a run whatever precedes it; an exit record is
+// used by one application or counted as not used. The
 // log, spoiled as a crash or a copy may spoil it, is then streamed in
 // pieces, and lies twice on a share beside a pipe and links that the
 // many-file reader walks.
@@ -175,7 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   std::vector<Written> written;
   while (data.remaining_bytes() > 0 && written.size() < 40) {
     auto record = static_cast<LogRecord>(
-        data.ConsumeIntegralInRange<int>(0, static_cast<int>(LogRecord::kDetectRuleUnread)));
+        data.ConsumeIntegralInRange<int>(0, static_cast<int>(quill::kLastLogRecord)));
     quill::LogValues values;
     values.texts = {quill::fuzz::FromPieces(data, kValuePieces, 12),
                     quill::fuzz::FromPieces(data, kValuePieces, 12)};
@@ -226,6 +229,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     Check(!got.cut_short, "and whole");
     Check(got.line > any_lines, "after the text before it");
   }
+  // Any text after a record's opening is that record's, never another.
+  const std::string first_line = any.substr(0, any.find_first_of("\r\n"));
+  for (const LogRecord opening : {LogRecord::kExitCodesUnread, LogRecord::kLaunched}) {
+    const WString echoed =
+        quill::FormatLogRecord(opening, {{quill::fuzz::Latin1(first_line), u"S"}, 0});
+    const quill::plan::ReadLog one = quill::plan::ReadLogRecords(quill::EncodeLogText(echoed));
+    Check(one.unknown_lines.empty() && one.records.size() == 1 && one.records[0].record == opening,
+          "a value echoed in a record is read as that record's, never as records");
+  }
+  const quill::plan::RunReport runs = quill::plan::MakeRunReport(read);
+  size_t banners = 0;
+  size_t exit_records = 0;
+  for (const quill::plan::ReadRecord& record : read.records) {
+    banners += record.record == LogRecord::kBannerSecondLine;
+    exit_records += record.record == LogRecord::kExitCode;
+  }
+  Check(runs.runs.size() == banners, "each banner line opens a run; two runs are never merged");
+  int64_t used = runs.unused_records.count;
+  for (const auto& run : runs.runs) {
+    for (const auto& app : run.applications) {
+      // One that does not read is the application's, and counted as not used.
+      used += (app.exit_record && app.verdict) + app.busy_tries -
+              (app.verdict == quill::ExitVerdict::kBusyTriedAgain);
+    }
+  }
+  Check(used >= static_cast<int64_t>(exit_records) - runs.records_outside_runs &&
+            used <= static_cast<int64_t>(exit_records),
+        "an exit record is used by an application or counted as not used");
   // The stream reader, in pieces of any size, gives the runs the whole text does.
   const std::string spoiled = Spoiled(log, static_cast<int>(size % 4), size % 97);
   const quill::plan::RunReport whole = quill::plan::MakeRunReport(quill::plan::ReadLogRecords(spoiled));

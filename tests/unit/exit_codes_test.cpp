@@ -28,6 +28,7 @@ TEST(ExitCodesTest, ListsReadAsUnsigned32BitDecimalOrHex) {
       {u"0x100000000", false, {}},
       {u"-2147483649", false, {}},
       {u"abc", false, {}},
+      {u"1a", false, {}},
       {u"0,,1", false, {}},
       {u"1,", false, {}},
       {u"0x", false, {}},
@@ -76,6 +77,10 @@ struct ExitRun {
     OpenRunLog(context, platform);
     ReadExitCodeSettings(context, platform);
     RunInstallPass(0, context, platform);
+    const std::vector<std::string>& calls = platform.calls();
+    for (size_t i = calls.size(); i-- > 0 && calls[i].rfind("StartProcess", 0) != 0;) {
+      committed_last = committed_last || calls[i] == "Flush C:\\R.LOG";
+    }
     CloseRunLog(context);
     const std::string bytes = platform.FileBytes(u"C:\\R.LOG");
     const std::string identity = "OSType\t\t  => \r\n";
@@ -83,6 +88,7 @@ struct ExitRun {
   }
   FakePlatform platform;
   RunContext context;
+  bool committed_last = false;  // the log, after the last installer was started
 };
 
 std::string OneTry(const std::string& after_result) {
@@ -124,14 +130,22 @@ TEST(ExitRecordTest, RecordedAndJudgedOnlyWhenAskedFor) {
     ExitRun run(c.settings, c.app_keys);
     run.platform.AddProgram(u"C:\\A\\a.exe", 0.5, c.code);
     EXPECT_EQ(OneTry(c.after_result), run.Records()) << Narrow(c.settings + c.app_keys) << c.code;
+    // Committed after the installer's last record: one that restarts the PC
+    // itself cannot take them with it.
+    EXPECT_EQ(c.settings == u"LogExitCodes=1\n", run.committed_last)
+        << Narrow(c.settings) << c.code;
   }
 }
 
 TEST(ExitRecordTest, NoExitRecordWithoutAnEndedProcess) {
-  ExitRun run(u"LogExitCodes=1\nMaxInstallTime=5\n", u"");
+  ExitRun run(u"LogExitCodes=1\nMaxInstallTime=5\n", u"SuccessCodes=zz\n");
   const std::string records = run.Records();  // a.exe cannot start
   EXPECT_NE(std::string::npos, records.find("Failed to launch the command."));
-  EXPECT_EQ(std::string::npos, records.find("EXIT CODE"));
+  EXPECT_EQ(std::string::npos, records.find("EXIT CODE =>"));
+  // The list that does not read is told all the same, as lint says.
+  EXPECT_NE(std::string::npos,
+            records.find("EXIT CODES   => SuccessCodes=zz in [A] does not read"));
+  EXPECT_TRUE(run.committed_last);
 }
 
 TEST(ExitRecordTest, BusyCodesAreTriedAgainWithinTheirBound) {
@@ -139,28 +153,65 @@ TEST(ExitRecordTest, BusyCodesAreTriedAgainWithinTheirBound) {
     WString settings;
     std::vector<uint32_t> codes;
     std::vector<std::string> verdicts;  // one per try
-    std::string told;                   // a setting that did not read
+    std::string told;                   // a setting that did not read, or was clamped: once
+    uint32_t pause_ms = 5000;
+    WString app_keys = u"";
   };
   const Case cases[] = {
-      {u"BusyRetries=2\nBusyRetryPause=5\n", {1618, 1618, 0},
-       {"busy, tried again", "busy, tried again", "success"}, ""},
+      {u"BusyRetries=2\nBusyRetryPause=5\n",
+       {1618, 1618, 0},
+       {"busy, tried again", "busy, tried again", "success"},
+       ""},
       {u"BusyRetries=1\nBusyRetryPause=5\n", {1618, 1618, 0}, {"busy, tried again", "failure"}, ""},
-      {u"BusyRetries=1\nBusyRetryPause=5\nBusyCodes=1618,0x652\n", {1618, 1618, 0},
-       {"busy, tried again", "failure"}, ""},
-      {u"BusyRetries=3\nBusyRetryPause=5\nBusyCodes=1\n", {1, 3010}, {"busy, tried again", "success, reboot required"}, ""},
+      {u"BusyRetries=1\nBusyRetryPause=5\nBusyCodes=1618,0x652\n",
+       {1618, 1618, 0},
+       {"busy, tried again", "failure"},
+       ""},
+      {u"BusyRetries=3\nBusyRetryPause=5\nBusyCodes=1\n",
+       {1, 3010},
+       {"busy, tried again", "success, reboot required"},
+       ""},
       {u"BusyRetries=99\nBusyRetryPause=5\n", std::vector<uint32_t>(20, 1618),
-       BusyThen(kMostBusyRetries, "failure"), ""},
-      {u"BusyRetries=two\nBusyRetryPause=5\n", {1618, 0}, {"failure"},
+       BusyThen(10, "failure"),
+       "EXIT CODES   => BusyRetries=99 in [Settings] is past its bound: 10 is used.\r\n"},
+      {u"BusyRetries=10\nBusyRetryPause=5\n", std::vector<uint32_t>(20, 1618),
+       BusyThen(10, "failure"), ""},
+      {u"BusyRetries=1\n", {1618, 0}, {"busy, tried again", "success"}, "", 60000},
+      {u"BusyRetries=1\nBusyRetryPause=99999\n",
+       {1618, 0},
+       {"busy, tried again", "success"},
+       "EXIT CODES   => BusyRetryPause=99999 in [Settings] is past its bound: 3600 is used.\r\n",
+       3600000},
+      {u"BusyRetries=1\nBusyRetryPause=3600\n",
+       {1618, 0},
+       {"busy, tried again", "success"},
+       "",
+       3600000},
+      {u"BusyRetries=2\nBusyRetryPause=5\n",
+       {1618, 1618, 0},
+       BusyThen(2, "success"),
+       "EXIT CODES   => SuccessCodes=zz in [A] does not read: the defaults are used.\r\n",
+       5000,
+       u"SuccessCodes=zz\n"},
+      {u"BusyRetries=two\nBusyRetryPause=5\n",
+       {1618, 0},
+       {"failure"},
        "EXIT CODES   => BusyRetries=two in [Settings] does not read: the defaults are used.\r\n"},
-      {u"BusyRetries=1\nBusyRetryPause=5\nBusyCodes=busy\n", {1618, 0}, {"busy, tried again", "success"},
+      {u"BusyRetries=1\nBusyRetryPause=5\nBusyCodes=busy\n",
+       {1618, 0},
+       {"busy, tried again", "success"},
        "EXIT CODES   => BusyCodes=busy in [Settings] does not read: the defaults are used.\r\n"},
   };
   for (const Case& c : cases) {
-    ExitRun run(u"LogExitCodes=1\n" + c.settings, u"");
+    ExitRun run(u"LogExitCodes=1\n" + c.settings, c.app_keys);
     run.platform.AddProgramTries(u"C:\\A\\a.exe", 0.5, c.codes);
     const std::string records = run.Records();
     const std::string label = Narrow(c.settings);
-    EXPECT_EQ(0u, records.find(c.told)) << label;
+    EXPECT_NE(std::string::npos, records.find(c.told)) << label;
+    size_t told = 0;
+    for (size_t at = 0; (at = records.find("EXIT CODES   => ", at)) != std::string::npos; ++at)
+      ++told;
+    EXPECT_EQ(c.told.empty() ? 0u : 1u, told) << label;
     size_t tries = 0, at = 0;
     for (; (at = records.find("EXIT CODE => ", at)) != std::string::npos; ++tries, ++at) {
       const size_t comma = records.find(", ", at);
@@ -176,7 +227,9 @@ TEST(ExitRecordTest, BusyCodesAreTriedAgainWithinTheirBound) {
     EXPECT_EQ(c.verdicts.size(), processing) << label;
     const auto pauses = run.platform.CallsNamed("Pause");
     EXPECT_EQ(c.verdicts.size() - 1,
-              static_cast<size_t>(std::count(pauses.begin(), pauses.end(), "Pause 5000"))) << label;
+              static_cast<size_t>(
+                  std::count(pauses.begin(), pauses.end(), "Pause " + std::to_string(c.pause_ms))))
+        << label;
   }
 }
 

@@ -90,24 +90,30 @@ TEST(LaunchAndWaitTest, ProgramThatCannotStartFailsAtOnceWithoutPause) {
   EXPECT_TRUE(platform.CallsNamed("QueryExitCode").empty());
 }
 
-// A failed wait on the process ends the wait as a failed query does.
+// A failed query ends the wait as a failed launch; a failed wait on the
+// process is a pause slept out, and the polling goes on.
 TEST(LaunchAndWaitTest, FailingExitCodeQueryOrWaitIsAFailedLaunchAndLeavesTheProcess) {
   struct Case {
     bool wait_for_exit;
     const char* failing;
     std::vector<std::string> calls;
+    LaunchOutcome outcome = LaunchOutcome::LaunchFailed;
   };
   const Case cases[] = {
       {false, "QueryExitCode", {"Pause 1000", "QueryExitCode 1796547904"}},
       {true, "QueryExitCode", {"WaitForEnd 1000", "QueryExitCode 1796547904"}},
-      {true, "WaitForEnd", {"WaitForEnd 1000"}},
+      {true,
+       "WaitForEnd",
+       {"WaitForEnd 1000", "Pause 1000", "QueryExitCode 1796547904", "IsStillRunning",
+        "WaitForEnd 3000", "Pause 3000", "QueryExitCode 1796547907"},
+       LaunchOutcome::Finished},
   };
   for (const Case& c : cases) {
     FakePlatform platform;
-    platform.AddProgram(u"x.exe", kNeverEnds);
+    platform.AddProgram(u"x.exe", c.outcome == LaunchOutcome::Finished ? 2 : kNeverEnds);
     platform.FailOn(c.failing);
     const LaunchResult result = LaunchAndWait(u"x.exe", 300, platform, c.wait_for_exit);
-    EXPECT_EQ(LaunchOutcome::LaunchFailed, result.outcome) << c.failing;
+    EXPECT_EQ(c.outcome, result.outcome) << c.failing;
     std::vector<std::string> calls = platform.calls();
     ASSERT_EQ(c.calls.size() + 2, calls.size()) << c.failing;
     EXPECT_EQ(c.calls, std::vector<std::string>(calls.begin() + 1, calls.end() - 1)) << c.failing;

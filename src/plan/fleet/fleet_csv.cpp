@@ -54,7 +54,7 @@ std::string ExitFields(const AppRow* app, const RunRow& run) {
   }
   const auto code = *app->exit_code;
   Fields(fields, {ExitCodeShown(code), app->verdict ? ToUtf8(ExitVerdictWords(*app->verdict)) : "",
-                  ExitMeaning(code)});
+                  ExitMeaning(code, std::string(app->command_line.bytes()))});
   return "," + fields + DetectionFields(app, run);
 }
 

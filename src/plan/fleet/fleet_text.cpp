@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iomanip>
 #include <string>
+#include <vector>
 
 #include "plan/report/report_text.h"
 #include "plan/tally/run_filter.h"
@@ -35,9 +36,10 @@ std::string TimeShown(int64_t seconds) {
   return StampText(stamp);
 }
 
-void Heads(std::ostream& out, const char* first, int first_width, std::initializer_list<const char*> heads) {
+void Heads(std::ostream& out, const char* first, int first_width,
+           const std::vector<std::string>& heads) {
   out << std::left << std::setw(first_width) << first << std::right;
-  for (const char* head : heads) out << std::setw(10) << head;
+  for (const std::string& head : heads) out << std::setw(10) << head;
   out << "\n";
 }
 
@@ -73,6 +75,11 @@ void FailingPcs(const FleetTotals& totals, int top, std::ostream& out) {
   }
 }
 
+// The codes listed: the commonest, and the runs of the others together.
+constexpr size_t kCodesListed = 20;
+constexpr size_t kCodesOfAnApp = 5;
+constexpr size_t kCodesInJson = 100;
+
 // Only where the logs recorded exit codes: a report of other logs reads as before.
 void ExitCodes(const FleetTotals& totals, int top, std::ostream& out) {
   const ExitCounts& exits = totals.exits;
@@ -81,16 +88,23 @@ void ExitCodes(const FleetTotals& totals, int top, std::ostream& out) {
       << exits.reboot_required << " reboots required, " << exits.reboot_started
       << " reboots started, " << exits.tried_again << " busy and tried again\n";
   out << "  " << Padded("code", 12) << Padded("runs", 8) << "meaning\n";
-  for (const auto& [code, count] : exits.MostSeen()) {
+  for (const auto& [code, count] : exits.MostSeen(kCodesListed)) {
     out << "  " << Padded(ExitCodeShown(code), 12) << Padded(std::to_string(count), 8)
         << ExitMeaning(code) << "\n";
+  }
+  if (const int64_t others = exits.RunsBeyond(kCodesListed)) {
+    out << "  " << Padded("others", 12) << Padded(std::to_string(others), 8) << "(--json lists "
+        << kCodesInJson << ")\n";
   }
   out << "  by application:\n";
   for (const AppTotals* app : totals.AppsWorstFirst()) {
     if (app->exits.recorded == 0) continue;
     std::string codes;
-    for (const auto& [code, count] : app->exits.MostSeen()) {
+    for (const auto& [code, count] : app->exits.MostSeen(kCodesOfAnApp)) {
       codes += (codes.empty() ? "" : ", ") + ExitCodeShown(code) + " x" + std::to_string(count);
+    }
+    if (const int64_t others = app->exits.RunsBeyond(kCodesOfAnApp)) {
+      codes += ", others x" + std::to_string(others);
     }
     out << "    " << Padded(Shown(app->name), 20) << codes << "\n";
   }
@@ -178,13 +192,19 @@ void Summary(const FleetTotals& totals, std::ostream& out) {
 
 void ApplicationTable(const FleetTotals& totals, std::ostream& out) {
   out << "\n";
-  Heads(out, "application", 20, {"runs", "finished", "failed", "timed out", "no result", "failed %",
-                                  "median s", "p95 s", "max s"});
+  // A column for the failures by exit code where the logs recorded any:
+  // the columns after "runs" add up to it.
+  const bool coded = totals.failed_by_exit_code > 0;
+  std::vector<std::string> heads = {"runs", "finished", "failed", "timed out", "no result"};
+  if (coded) heads.push_back("by code");
+  for (const char* head : {"failed %", "median s", "p95 s", "max s"}) heads.push_back(head);
+  Heads(out, "application", 20, heads);
   for (const AppTotals* app : totals.AppsWorstFirst()) {
     out << Padded(Shown(app->name), 20) << std::right;
     for (int64_t number : {app->runs, app->outcomes[0], app->outcomes[1], app->outcomes[2], app->outcomes[3]}) {
       out << std::setw(10) << number;
     }
+    if (coded) out << std::setw(10) << app->failed_by_exit_code;
     out << std::setw(10) << PercentShown(app->not_finished(), app->runs);
     for (int64_t number : {app->durations.Percentile(50), app->durations.Percentile(95), app->durations.Max()}) {
       out << std::setw(10) << number;
@@ -252,7 +272,7 @@ nlohmann::ordered_json FailingPcJson(const FailingPc& pc) {
 // The codes seen, the commonest first, each with its meaning.
 nlohmann::ordered_json ExitCodesJson(const ExitCounts& exits) {
   nlohmann::ordered_json codes = nlohmann::ordered_json::array();
-  for (const auto& [code, count] : exits.MostSeen()) {
+  for (const auto& [code, count] : exits.MostSeen(kCodesInJson)) {
     codes.push_back({{"code", code},
                      {"shown", ExitCodeShown(code)},
                      {"meaning", ExitMeaning(code)},
@@ -415,7 +435,8 @@ Json FleetExitCodesJson(const ExitCounts& exits) {
           {"reboots_required", exits.reboot_required},
           {"reboots_started", exits.reboot_started},
           {"busy_tried_again", exits.tried_again},
-          {"most_seen", ExitCodesJson(exits)}};
+          {"most_seen", ExitCodesJson(exits)},
+          {"runs_of_other_codes", exits.RunsBeyond(kCodesInJson)}};
 }
 
 Json ProblemsJson(const std::vector<FileProblem>& problems) {

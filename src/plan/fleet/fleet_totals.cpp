@@ -40,7 +40,8 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
     exits.Take(row);
     if (const auto seconds = SecondsBetween(row.start, row.end)) {
       app.durations.Add(*seconds);
-      ++app.buckets_by_outcome[static_cast<size_t>(row.outcome)][DurationBucket(*seconds)];
+      const size_t bar = FailedByExitCode(row) ? 4 : static_cast<size_t>(row.outcome);
+      ++app.buckets_by_outcome[bar][DurationBucket(*seconds)];
     }
     ends_before_starts += EndsBeforeStart(row.start, row.end);
   }

@@ -29,7 +29,8 @@ struct AppTotals {
   int64_t failed_by_exit_code = 0;  // ended, with a code that means failure
   ExitCounts exits;
   DurationCounts durations;  // END minus START, where both read
-  std::array<BucketCounts, 4> buckets_by_outcome{};  // the histogram, coloured by outcome
+  // The histogram, coloured by outcome: AppOutcome's four, then failed by exit code.
+  std::array<BucketCounts, 5> buckets_by_outcome{};
   int64_t not_finished() const { return runs - outcomes[0]; }
 };
 

@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <random>
+#include <string>
 #include <tuple>
 
 #include "plan/host/file_identity.h"
@@ -23,6 +24,19 @@ std::string PartName(const std::filesystem::path& target) {
   char tail[48];
   std::snprintf(tail, sizeof tail, ".quillplan-%d-%08x.part", ProcessId(), random());
   return Utf8Path(target) + tail;
+}
+
+bool IsPartFileName(const std::string& name) {
+  const size_t mark = name.rfind(".quillplan-");
+  if (mark == std::string::npos || name.size() < 5 ||
+      name.compare(name.size() - 5, 5, ".part") != 0) {
+    return false;
+  }
+  const std::string middle = name.substr(mark + 11, name.size() - 5 - mark - 11);  // PID-N
+  const size_t dash = middle.find('-');
+  return dash != std::string::npos && dash > 0 && dash + 1 < middle.size() &&
+         middle.find_first_not_of("0123456789") == dash &&
+         middle.find_first_not_of("0123456789abcdef", dash + 1) == std::string::npos;
 }
 
 }  // namespace quill::plan

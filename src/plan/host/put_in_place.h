@@ -13,6 +13,8 @@ namespace quill::plan {
 int ProcessId();
 // "<target>.quillplan-<process>-<random>.part"
 std::string PartName(const std::filesystem::path& target);
+// Whether a file name is one of those: a report passes over them.
+bool IsPartFileName(const std::string& name);
 // `from` put in place of `to` in one step.
 bool PutInPlace(const std::string& from, const std::string& to);
 

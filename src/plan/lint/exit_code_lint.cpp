@@ -78,7 +78,7 @@ class ExitCodeLint {
     } else if (count > most) {
       add_(u"Settings", key, "exit-setting-clamped", Severity::kWarning,
            ToUtf8(key) + " " + ToUtf8(value) + " is more than " + std::to_string(most) +
-               ": the run takes " + std::to_string(most));
+               ": the run takes " + std::to_string(most) + ", and says so in its log");
     }
   }
 

@@ -7,6 +7,7 @@
 
 #include "plan/host/file_identity.h"
 #include "plan/host/host_path.h"
+#include "plan/host/put_in_place.h"
 #include "plan/logs/log_file.h"
 
 namespace quill::plan {
@@ -42,9 +43,13 @@ class Walker {
       visit_({text, "cannot be read: no such file or folder"});
       return;
     }
+    // Another report's output being written, or one a killed report left.
+    if (!named && IsPartFileName(Utf8Path(path.filename()))) return;
     if (fs::is_symlink(own) && !named) {
-      visit_({text, "not read: a link, and links inside folders are not followed "
-                    "(name it on the command line to read it)"});
+      visit_({text,
+              "not read: a link, and links inside folders are not followed "
+              "(name it on the command line to read it)",
+              true});
       return;
     }
     const fs::file_status status = fs::status(host, error);
@@ -53,7 +58,7 @@ class Walker {
       return;
     }
     if (!fs::is_directory(status) && !fs::is_regular_file(status)) {
-      visit_({text, NotAFile(KindOf(text, true))});
+      visit_({text, NotAFile(KindOf(text, true)), !named});
       return;
     }
     FileIdentity identity;

@@ -17,6 +17,7 @@ namespace quill::plan {
 struct FoundFile {
   std::string path;     // UTF-8
   std::string problem;  // why it cannot be listed or read; empty when fine
+  bool passed_over = false;  // a link, a pipe or a device in a folder: not read, by choice
 };
 
 void ForEachFile(const std::vector<std::string>& paths, const std::vector<std::string>& not_inputs,

@@ -28,6 +28,14 @@ void TellNotes(const std::string& path, const LogTally& tally, int64_t first_run
                      " records before this first banner were not counted",
                  false});
   }
+  if (tally.unused_records.count > 0) {
+    const int64_t count = tally.unused_records.count;
+    Tell(sinks, {path, tally.unused_records.first_line,
+                 std::string(tally.unused_records.first_why) + "; not used" +
+                     (count == 1 ? std::string()
+                                 : " (" + std::to_string(count) + " such records, the first here)"),
+                 false});
+  }
   if (tally.read_failed) {
     Tell(sinks, {path, tally.lines, "a read failed here; the runs before it were counted", false});
   }
@@ -78,7 +86,8 @@ void StreamFleet(const std::vector<std::string>& paths, const std::vector<std::s
   RunStream stream;
   ForEachFile(paths, not_inputs, [&](const FoundFile& found) {
     if (!found.problem.empty()) {
-      Tell(sinks, {found.path, 0, found.problem, true});
+      // What a folder holds besides logs is passed over as a README is.
+      Tell(sinks, {found.path, 0, found.problem, true, found.passed_over});
     } else {
       ReadLogThrough(found.path, reading, sinks, stream);
     }

@@ -11,6 +11,7 @@
 #include "base/utf.h"
 #include "plan/report/report_text.h"
 #include "plan/text/exit_meanings.h"
+#include "plan/text/shown_text.h"
 #include "runner/exit_codes.h"
 
 namespace quill::plan {
@@ -23,9 +24,11 @@ constexpr int kRowHeight = 26;
 constexpr int kBarHeight = 16;
 constexpr size_t kLabelCharacters = 22;  // what kLabelWidth holds at 12 px
 
-const char* const kColours[] = {"#2e9d5b", "#d64545", "#e8982c", "#8a8f98"};
-const char* const kLabels[] = {"finished", "failed to launch", "timed out", "without result"};
 const char kFailedByCodeColour[] = "#8e1b1b";
+// AppOutcome's four, then failed by exit code.
+const char* const kColours[] = {"#2e9d5b", "#d64545", "#e8982c", "#8a8f98", kFailedByCodeColour};
+const char* const kLabels[] = {"finished", "failed to launch", "timed out", "without result",
+                               "failed by exit code"};
 
 constexpr int kBuckets = kDurationBuckets;
 
@@ -85,9 +88,11 @@ std::string Legend(int x, int y, bool failed_by_code = false) {
 
 }  // namespace
 
+// Control characters are shown as a terminal shows them, \x1b: a page is
+// read by people, and a browser would drop some and act on others.
 std::string Escaped(const std::string& text) {
   std::string safe;
-  for (char c : text) {
+  for (char c : Shown(text)) {
     switch (c) {
       case '&': safe += "&amp;"; break;
       case '<': safe += "&lt;"; break;
@@ -168,8 +173,8 @@ constexpr int kHistogramHeight = 40;
 constexpr int kRow = kHistogramHeight + 26;
 constexpr int kFigures = kLabelWidth + kCell * kBuckets + 56;  // where median, p95, max end
 
-std::string DurationHeads() {
-  std::string svg = Legend(kLabelWidth, 14);
+std::string DurationHeads(bool failed_by_code) {
+  std::string svg = Legend(kLabelWidth, 14, failed_by_code);
   for (int bucket = 0; bucket < kBuckets; ++bucket) {
     svg += Text(kLabelWidth + kCell * bucket + kCell / 2.0, 34, BucketLabel(bucket),
                 "class=\"axis\" text-anchor=\"middle\"");
@@ -184,7 +189,7 @@ std::string DurationHeads() {
 // One bucket's bar, its outcomes stacked, over `base`; the top it reaches.
 double DurationBar(const AppTotals& app, int bucket, int base, int64_t fullest, std::string& svg) {
   double top = base;
-  for (size_t outcome = 0; outcome < 4; ++outcome) {
+  for (size_t outcome = 0; outcome < app.buckets_by_outcome.size(); ++outcome) {
     const int64_t count = app.buckets_by_outcome[outcome][bucket];
     if (count == 0) continue;
     const double tall = std::max(1.0, static_cast<double>(kHistogramHeight) * count / fullest);
@@ -203,7 +208,7 @@ double DurationBar(const AppTotals& app, int bucket, int base, int64_t fullest, 
 // them from quick and slow successes.
 std::string DurationRow(const AppTotals& app, int y) {
   int64_t totals_of[kBuckets] = {};
-  for (size_t outcome = 0; outcome < 4; ++outcome) {
+  for (size_t outcome = 0; outcome < app.buckets_by_outcome.size(); ++outcome) {
     for (int bucket = 0; bucket < kBuckets; ++bucket) {
       totals_of[bucket] += app.buckets_by_outcome[outcome][bucket];
     }
@@ -238,7 +243,9 @@ std::string DurationsSvg(const FleetTotals& totals, size_t most_drawn) {
   const int width = kLabelWidth + kCell * kBuckets + 190;
   const int height = 66 + kRow * static_cast<int>(apps.size());
   std::string svg = Open(width, height, "durations of each application, seconds, by outcome");
-  svg += DurationHeads();
+  bool failed_by_code = false;
+  for (const AppTotals* app : apps) failed_by_code = failed_by_code || app->failed_by_exit_code > 0;
+  svg += DurationHeads(failed_by_code);
   int y = 44;
   for (const AppTotals* app : apps) {
     svg += DurationRow(*app, y);
@@ -373,8 +380,7 @@ std::string FailingMachinesSvg(const FleetTotals& totals, size_t most) {
 }
 
 std::string ExitCodesSvg(const ExitCounts& exits, size_t most) {
-  auto seen = exits.MostSeen();
-  if (seen.size() > most) seen.resize(most);
+  const auto seen = exits.MostSeen(most);
   const int64_t longest = seen.empty() ? 1 : std::max<int64_t>(1, seen.front().second);
   const int width = kLabelWidth + kPlotWidth + 110;
   const int height = 34 + 22 * static_cast<int>(seen.size());

@@ -150,9 +150,11 @@ std::string ExitCodesSection(const FleetTotals& totals, size_t pcs_listed) {
   for (const AppTotals* app : totals.AppsWorstFirst()) {
     if (app->exits.recorded == 0) continue;
     std::string codes;
-    for (const auto& [code, count] : app->exits.MostSeen()) {
+    for (const auto& [code, count] : app->exits.MostSeen(10)) {
       codes += (codes.empty() ? "" : ", ") + ExitCodeShown(code) + " \u00d7" + Grouped(count);
     }
+    if (const int64_t others = app->exits.RunsBeyond(10))
+      codes += ", others \u00d7" + Grouped(others);
     html += "<tr data-app=\"" + Escaped(app->name) + "\"><td>" + Escaped(app->name) + "</td><td>" +
             Grouped(app->failed_by_exit_code) + "</td><td class=\"what\">" + Escaped(codes) + "</td></tr>\n";
   }

@@ -1,5 +1,7 @@
 #include "plan/plantext/plan_words.h"
 
+#include <algorithm>
+
 #include "base/utf.h"
 #include "runner/application_command.h"
 #include "runner/detect_rules.h"
@@ -68,6 +70,13 @@ std::string SkipText(const PlanEntry& entry) {
 
 namespace {
 
+// The run judges a code by whether it is listed: order and repeats do nothing.
+std::vector<uint32_t> SortedOnce(std::vector<uint32_t> codes) {
+  std::sort(codes.begin(), codes.end());
+  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+  return codes;
+}
+
 std::string CodesText(const std::vector<uint32_t>& codes) {
   std::string text;
   for (uint32_t code : codes) text += (text.empty() ? "" : ", ") + std::to_string(code);
@@ -85,7 +94,7 @@ std::string ExitCodesText(const PlanSettings& settings) {
   if (!settings.log_exit_codes) return "not recorded";
   std::string text = "recorded and judged";
   if (settings.busy_retries == 0) return text + "; busy codes not tried again";
-  return text + "; busy " + CodesText(settings.busy_codes) + " tried again up to " +
+  return text + "; busy " + CodesText(SortedOnce(settings.busy_codes)) + " tried again up to " +
          std::to_string(settings.busy_retries) + " times, " +
          std::to_string(settings.busy_retry_pause) + " s apart";
 }
@@ -98,6 +107,12 @@ std::string SuccessCodesText(const PlanEntry& entry) {
     return "SuccessCodes \"" + ToUtf8(entry.success_codes) + "\" does not read: " + defaults;
   }
   return CodesText(codes) + " (SuccessCodes)";
+}
+
+std::string SuccessCodesJudged(const PlanEntry& entry) {
+  std::vector<uint32_t> codes = DefaultSuccessCodes();
+  if (!entry.success_codes.empty()) ParseExitCodes(entry.success_codes, &codes);
+  return CodesText(SortedOnce(codes));
 }
 
 namespace {

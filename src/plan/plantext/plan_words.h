@@ -24,6 +24,9 @@ std::string ExitCodesText(const PlanSettings& settings);
 // "0, 3010 (SuccessCodes)", "0, 1707, 3010, 1641 (default)", or that the
 // list does not read and the defaults are used.
 std::string SuccessCodesText(const PlanEntry& entry);
+// The codes the run takes for success, as a set: "0, 1641, 1707, 3010"
+// whether the list is left out, written out, or in another order.
+std::string SuccessCodesJudged(const PlanEntry& entry);
 // The application's detection rules: "DetectMsi={...} and DetectFile=...",
 // a rule that does not read marked as left out; "" without rules.
 std::string DetectRulesText(const PlanEntry& entry);

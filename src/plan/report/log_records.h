@@ -2,10 +2,11 @@
 #define QUILL_PLAN_REPORT_LOG_RECORDS_H_
 
 // A run log read back into its records. The patterns come from the record
-// texts the program writes with, so the two cannot drift apart. A record cut
-// short (an older program stopped a record at a character the log could not
-// hold, and the next record went on in the same line) is found by the start
-// of the record that follows it, and is marked.
+// texts the program writes with, so the two cannot drift apart. A record
+// opens only at the start of a line: a value the program echoes (a setting
+// from the INI file, a command line) never reads as a record of its own. A
+// new record kind of the program is read at once; the run builder gives it
+// its meaning.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -29,7 +30,7 @@ struct ReadRecord {
 // valid while the line is. A log of a million runs is read without making
 // a string of any record.
 struct RecordSpan {
-  static constexpr size_t kMostValues = 2;
+  static constexpr size_t kMostValues = 3;
   LogRecord record = LogRecord::kBannerFirstLine;
   std::string_view values[kMostValues];  // its "%s" and "%d" values, in order
   size_t value_count = 0;
@@ -134,9 +135,12 @@ class LogLines {
   bool after_cr_ = false;
 };
 
-// The records of one line, in `records` (emptied first). Text that opens
-// no record is skipped up to the next record, so a banner after NUL bytes
-// or a torn line still opens its run; a line with such text gives true.
+// The records of one line, in `records` (emptied first): the one that
+// opens it, after any NUL bytes a crash left; a record that does not close
+// as its text does is marked cut short. A line that ends with the banner's
+// first line after other text was torn, and the next run went on from it:
+// two records. A line that opens with no record, or with NUL bytes,
+// gives true.
 bool FindRecords(std::string_view line, int64_t number, std::vector<RecordSpan>* records);
 // The same with the values made text.
 bool ReadLogLine(std::string_view line, int64_t number, std::vector<ReadRecord>* records);

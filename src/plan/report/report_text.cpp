@@ -133,18 +133,32 @@ void WriteOutcome(const AppRow& app, RowWriter& row) {
   }
 }
 
+// After the exit code, where the rules said anything: "failed: installed
+// nothing (DetectFile=...)".
+void WriteDetection(const AppRow& app, RowWriter& row) {
+  const char* apart = app.exit_code ? "; " : "  ";
+  if (app.detection == Detection::kInstalledNothing) row << apart << "failed: installed nothing";
+  if (app.detection == Detection::kWaitsForRestart) {
+    row << apart << "detection waits for the restart";
+  }
+  if (app.detection != Detection::kNone) row << " (" << Shown(app.detect_rule.Utf8()) << ")";
+}
+
 // After the seconds, where the run recorded it: "failed: exit 1603: fatal
 // error during installation".
 void WriteExitCode(const AppRow& app, RowWriter& row) {
-  if (app.exit_code) {
-    row << "  " << (FailedByExitCode(app) ? "failed: " : "") << ExitCodeTold(*app.exit_code);
-    if (app.verdict == ExitVerdict::kBusyTriedAgain) row << "; tried again";
+  if (!app.exit_code) {
+    if (app.exit_record) row << "  failed: its exit record does not read";
+    return;
   }
-  const char* apart = app.exit_code ? "; " : "  ";
-  if (app.detection == Detection::kInstalledNothing) row << apart << "failed: installed nothing";
-  if (app.detection == Detection::kWaitsForRestart)
-    row << apart << "detection waits for the restart";
-  if (app.detection != Detection::kNone) row << " (" << Shown(app.detect_rule.Utf8()) << ")";
+  row << "  " << (FailedByExitCode(app) ? "failed: " : "")
+      << ExitCodeTold(*app.exit_code, std::string(app.command_line.bytes()));
+  if (app.verdict == ExitVerdict::kBusyTriedAgain) {
+    row << "; busy, no try after it";
+  } else if (app.busy_tries > 0) {
+    (row << "; after ").Number(app.busy_tries)
+        << (app.busy_tries == 1 ? " busy try" : " busy tries");
+  }
 }
 
 const char* RunOutcomeName(RunOutcome outcome) {
@@ -180,7 +194,7 @@ void Count(const RunRow& run, Totals& totals) {
   for (const AppRow& app : run.applications) {
     totals.installed_nothing += InstalledNothing(app);
     ++totals.applications;
-    totals.exit_codes += app.exit_code.has_value();
+    totals.exit_codes += app.exit_record;  // whether or not it reads
     if (FailedByExitCode(app)) {
       ++totals.failed_by_exit_code;
     } else {
@@ -221,7 +235,8 @@ nlohmann::ordered_json RunJsonOf(const RunRow& run) {
     if (app.exit_code) {
       apps.back()["exit_code"] = *app.exit_code;
       apps.back()["exit_verdict"] = app.verdict ? ToUtf8(ExitVerdictWords(*app.verdict)) : "";
-      apps.back()["exit_meaning"] = ExitMeaning(*app.exit_code);
+      apps.back()["exit_meaning"] =
+          ExitMeaning(*app.exit_code, std::string(app.command_line.bytes()));
     }
     if (app.detection != Detection::kNone) {
       apps.back()["detection"] = app.detection == Detection::kInstalledNothing
@@ -288,6 +303,7 @@ LogTally TallyOf(const RunReport& report) {
   tally.unknown_lines = static_cast<int64_t>(report.unknown_lines.size());
   tally.first_unknown_lines = report.unknown_lines;
   tally.records_outside_runs = report.records_outside_runs;
+  tally.unused_records = report.unused_records;
   return tally;
 }
 
@@ -361,6 +377,7 @@ void ReportWriter::Run(const RunRow& run) {
     WriteOutcome(app, row);
     row.Pad(kOutcome).Seconds(SecondsBetween(app.start, app.end));
     WriteExitCode(app, row);
+    WriteDetection(app, row);
     row.End();
   }
   if (rows_.size() >= kRowsHeld) Flush();
@@ -379,7 +396,13 @@ void ReportWriter::End(const LogTally& tally) {
     if (tally.unknown_lines > static_cast<int64_t>(tally.first_unknown_lines.size())) {
       out_ << ",\n  \"unknown_line_count\": " << tally.unknown_lines;
     }
-    out_ << ",\n  \"records_outside_runs\": " << tally.records_outside_runs << "\n}\n";
+    out_ << ",\n  \"records_outside_runs\": " << tally.records_outside_runs;
+    if (tally.unused_records.count > 0) {
+      out_ << ",\n  \"unused_records\": " << tally.unused_records.count
+           << ",\n  \"first_unused_record\": {\"line\": " << tally.unused_records.first_line
+           << ", \"why\": \"" << tally.unused_records.first_why << "\"}";
+    }
+    out_ << "\n}\n";
     return;
   }
   if (totals_.runs == 0) Header(rows_);
@@ -402,6 +425,11 @@ void ReportWriter::End(const LogTally& tally) {
   if (tally.unknown_lines > 0 || tally.records_outside_runs > 0) {
     out_ << "not read: " << tally.unknown_lines << " lines that hold no record, "
          << tally.records_outside_runs << " records before the first run\n";
+  }
+  if (tally.unused_records.count > 0) {
+    out_ << "not used: " << tally.unused_records.count
+         << " records the program never writes so (line " << tally.unused_records.first_line << ": "
+         << tally.unused_records.first_why << ")\n";
   }
 }
 

@@ -102,6 +102,7 @@ void MakeReady(AppRow* app, int64_t line) {
   app->exit_code.reset();
   app->verdict.reset();
   app->exit_record = false;
+  app->busy_tries = 0;
   app->detection = Detection::kNone;
   app->detect_rule.clear();
   app->cut_short = false;
@@ -137,14 +138,16 @@ void RunBuilder::Stamp(const RecordSpan& record, StampRead* stamp) {
 }
 
 void RunBuilder::Take(const RecordSpan& record) {
-  if (first_banner_line_.waiting) {
-    if (record.record == LogRecord::kBannerSecondLine) {
-      first_banner_line_.waiting = false;
-      Open(first_banner_line_.line);
-    } else {
-      TakeWaitingLine();
-    }
+  if (record.record == LogRecord::kBannerSecondLine) {
+    // Opens a run whatever came before it: its line of stars may be
+    // missing, or overwritten by a crash.
+    const bool waiting = first_banner_line_.waiting;
+    first_banner_line_.waiting = false;
+    Open(waiting ? first_banner_line_.line : record.line);
+    TakeInRun(record);
+    return;
   }
+  TakeWaitingLine();
   if (record.record == LogRecord::kBannerFirstLine) {
     first_banner_line_ = {true, record.cut_short, record.line};
     return;
@@ -191,6 +194,7 @@ void RunBuilder::Reset() {
   done_count_ = handed_out_ = 0;
   app_done_ = false;
   records_outside_runs_ = 0;
+  unused_records_ = UnusedRecords();
 }
 
 // The row of the run is one handed back earlier: its applications and
@@ -261,7 +265,7 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kBannerFirstLine:
     case LogRecord::kBannerThirdLine:
     case LogRecord::kExitCodesUnread:  // told for the admin; the defaults were used
-      return;
+    case LogRecord::kExitSettingClamped: return;
     case LogRecord::kExitCode: TakeExitCode(record); return;
     case LogRecord::kDetectRuleUnread: return;  // told for the admin; the rule was left out
     case LogRecord::kInstalledAlready:
@@ -277,7 +281,8 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
 }
 
 void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
-  if (record.record == LogRecord::kProcessing) app_done_ = true;  // a new application
+  // A new application, or the next try of one that met a busy code.
+  if (record.record == LogRecord::kProcessing && !TriedAgain(record)) app_done_ = true;
   AppRow& app = CurrentApp(record);
   app.cut_short = app.cut_short || record.cut_short;
   bool stamped = false;
@@ -325,19 +330,57 @@ void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
   }
 }
 
-// Belongs to the application whose result came just before it; one
-// anywhere else is not this program's, and is passed over.
+// The next try of the application that met a busy code just before: the
+// same row, for one application is one row however often it was tried.
+bool RunBuilder::TriedAgain(const RecordSpan& processing) {
+  KeptRows<AppRow>& apps = run_.applications;
+  if (apps.empty() || !app_done_ || apps.back().verdict != ExitVerdict::kBusyTriedAgain)
+    return false;
+  AppRow& app = apps.back();
+  if (app.list_section.bytes() != processing.value(0) ||
+      app.app_section.bytes() != processing.value(1)) {
+    return false;
+  }
+  app.outcome = AppOutcome::kNoResult;
+  app.counted_seconds.reset();
+  app.exit_code.reset();
+  app.verdict.reset();
+  app.exit_record = false;
+  app_done_ = false;
+  return true;
+}
+
+// Belongs to the application whose result "finished" came just before it;
+// one anywhere else is not this program's, and is named.
 void RunBuilder::TakeExitCode(const RecordSpan& record) {
   KeptRows<AppRow>& apps = run_.applications;
-  if (apps.empty() || !app_done_ || apps.back().outcome != AppOutcome::kFinished ||
-      apps.back().exit_record) {
+  if (apps.empty() || !app_done_) {
+    unused_records_.Take(record.line, "an exit record before its application's result");
     return;
   }
   AppRow& app = apps.back();
+  if (app.exit_record) {
+    unused_records_.Take(record.line, "a second exit record for one application");
+    return;
+  }
+  if (app.outcome != AppOutcome::kFinished) {
+    unused_records_.Take(record.line, "an exit record after an application that did not finish");
+    return;
+  }
   app.exit_record = true;
   app.cut_short = app.cut_short || record.cut_short;
-  app.exit_code = ReadExitCode(record.value(0));
+  if (!record.cut_short) app.exit_code = ReadExitCode(record.value(0));
   if (app.exit_code) app.verdict = ReadExitVerdict(record.value(1));
+  if (!app.exit_code) {
+    unused_records_.Take(record.line, "an exit code that does not read");
+  } else if (!app.verdict) {
+    unused_records_.Take(record.line, "an exit verdict that does not read");
+  } else if (app.verdict == ExitVerdict::kBusyTriedAgain) {
+    // Neither finished nor failed: the next try tells, and a log that
+    // ends here was cut short.
+    ++app.busy_tries;
+    app.outcome = AppOutcome::kNoResult;
+  }
 }
 
 // Belongs to the application that ended just before it, as an exit record.
@@ -359,7 +402,8 @@ bool InstalledNothing(const AppRow& app) {
 }
 
 bool FailedByExitCode(const AppRow& app) {
-  return app.outcome == AppOutcome::kFinished && app.verdict == ExitVerdict::kFailure;
+  return app.outcome == AppOutcome::kFinished &&
+         (app.verdict == ExitVerdict::kFailure || (app.exit_record && !app.verdict));
 }
 
 std::optional<uint32_t> ReadExitCode(std::string_view text) {
@@ -424,6 +468,7 @@ RunReport MakeRunReport(const ReadLog& log) {
   builder.Finish();
   while (const RunRow* run = builder.Next()) report.runs.push_back(*run);
   report.records_outside_runs = builder.records_outside_runs();
+  report.unused_records = builder.unused_records();
   return report;
 }
 

@@ -42,6 +42,7 @@ struct AppRow {
   std::optional<uint32_t> exit_code;
   std::optional<ExitVerdict> verdict;
   bool exit_record = false;  // one was read for it, whether or not its values read
+  int32_t busy_tries = 0;    // tries that met a busy code and were made again
   Detection detection = Detection::kNone;
   LogText detect_rule;                     // the rule that did not hold
   bool cut_short = false;                  // a record of it was cut short
@@ -65,10 +66,25 @@ struct RunRow {
   int32_t installed_already = 0;  // applications its rules found installed: not started
 };
 
+// Records that stand where the program never writes them, or whose values
+// do not read: counted, and the first named, never guessed at.
+struct UnusedRecords {
+  int64_t count = 0;
+  int64_t first_line = 0;
+  const char* first_why = "";
+  void Take(int64_t line, const char* why) {
+    if (count++ == 0) {
+      first_line = line;
+      first_why = why;
+    }
+  }
+};
+
 struct RunReport {
   std::vector<RunRow> runs;
   int64_t records_outside_runs = 0;
   std::vector<int64_t> unknown_lines;
+  UnusedRecords unused_records;
 };
 
 // Runs made from records as they come, handed out one at a time as each
@@ -85,6 +101,7 @@ class RunBuilder {
   // The log ended inside a `record` of the run at hand.
   void CutShort(LogRecord record);
   int64_t records_outside_runs() const { return records_outside_runs_; }
+  const UnusedRecords& unused_records() const { return unused_records_; }
   // Ready for another log; the room stays.
   void Reset();
 
@@ -95,6 +112,7 @@ class RunBuilder {
   void TakeInRun(const RecordSpan& record);
   void TakeApplicationRecord(const RecordSpan& record);
   void TakeExitCode(const RecordSpan& record);
+  bool TriedAgain(const RecordSpan& processing);
   void TakeDetection(const RecordSpan& record);
   AppRow& CurrentApp(const RecordSpan& record);
   void Stamp(const RecordSpan& record, StampRead* stamp);
@@ -113,6 +131,7 @@ class RunBuilder {
   size_t handed_out_ = 0;
   bool app_done_ = false;
   int64_t records_outside_runs_ = 0;
+  UnusedRecords unused_records_;
   struct DateRead {
     std::string text;
     bool read = false;
@@ -128,7 +147,8 @@ std::optional<int64_t> SecondsBetween(const StampRead& start, const StampRead& e
 // Both stamps read, and the end is before the start.
 bool EndsBeforeStart(const StampRead& start, const StampRead& end);
 
-// An application that ended but failed by its exit code.
+// An application that ended but failed by its exit code, or whose exit
+// record does not read: that is never taken for a success.
 bool FailedByExitCode(const AppRow& app);
 // An application whose installer succeeded and whose rules did not hold.
 bool InstalledNothing(const AppRow& app);

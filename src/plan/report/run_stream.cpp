@@ -14,6 +14,7 @@ const RunRow* RunStream::Next() {
     if (ended_) {
       builder_.Finish();
       tally_.records_outside_runs = builder_.records_outside_runs();
+      tally_.unused_records = builder_.unused_records();
     }
   }
   return run;

@@ -28,6 +28,7 @@ struct LogTally {
   int64_t unknown_lines = 0;
   std::vector<int64_t> first_unknown_lines;  // the first kUnknownLinesKept of them
   int64_t records_outside_runs = 0;
+  UnusedRecords unused_records;
   bool read_failed = false;
 };
 

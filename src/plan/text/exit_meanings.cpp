@@ -11,18 +11,23 @@ struct Meaning {
   const char* words;
 };
 
-// Codes 1 to 8 mean different things to NSIS and to Inno Setup; which made
-// an installer, its exit code does not say, so both are told.
+// Codes 1 to 8 mean different things to NSIS and to Inno Setup, and other
+// things again to any other program; what made an installer, its exit code
+// does not say, so they are offered as what they would mean, never as the
+// answer, and not at all for Windows Installer.
+const Meaning kSetupMeanings[] = {
+    {1, "if NSIS: cancelled by the user; if Inno Setup: setup failed to initialize"},
+    {2, "if NSIS: aborted by the installer script; if Inno Setup: cancelled before installing"},
+    {3, "if Inno Setup: fatal error before installing"},
+    {4, "if Inno Setup: fatal error during installation"},
+    {5, "if Inno Setup: cancelled during installation"},
+    {6, "if Inno Setup: ended by a debugger"},
+    {7, "if Inno Setup: cannot proceed with installation"},
+    {8, "if Inno Setup: cannot proceed without a restart"},
+};
+
 const Meaning kMeanings[] = {
     {0, "success"},
-    {1, "NSIS: cancelled by the user; Inno Setup: setup failed to initialize"},
-    {2, "NSIS: aborted by the installer script; Inno Setup: cancelled before installing"},
-    {3, "Inno Setup: fatal error before installing"},
-    {4, "Inno Setup: fatal error during installation"},
-    {5, "Inno Setup: cancelled during installation"},
-    {6, "Inno Setup: ended by a debugger"},
-    {7, "Inno Setup: cannot proceed with installation"},
-    {8, "Inno Setup: cannot proceed without a restart"},
     {13, "the data is invalid"},
     {87, "a parameter is invalid"},
     {120, "function not available to a custom action"},
@@ -98,7 +103,20 @@ const char* Known(uint32_t code) {
   return nullptr;
 }
 
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 }  // namespace
+
+bool LaunchesMsiexec(const std::string& command_line) {
+  // The program: up to the first blank, or within the quotation marks.
+  const bool quoted = !command_line.empty() && command_line[0] == '"';
+  const size_t end = quoted ? command_line.find('"', 1) : command_line.find(' ');
+  std::string program =
+      command_line.substr(quoted ? 1 : 0, end == std::string::npos ? end : end - quoted);
+  for (char& c : program) c = Lower(c);
+  const std::string base = program.substr(program.find_last_of("\\/") + 1);  // npos + 1: all
+  return base == "msiexec" || base == "msiexec.exe";
+}
 
 std::string ExitCodeShown(uint32_t code) {
   if (code < 0x80000000u) return std::to_string(code);
@@ -107,8 +125,13 @@ std::string ExitCodeShown(uint32_t code) {
   return hex;
 }
 
-std::string ExitMeaning(uint32_t code) {
+std::string ExitMeaning(uint32_t code, const std::string& command_line) {
   if (const char* words = Known(code)) return words;
+  if (!LaunchesMsiexec(command_line)) {
+    for (const Meaning& meaning : kSetupMeanings) {
+      if (meaning.code == code) return meaning.words;
+    }
+  }
   // An HRESULT of facility Win32 wraps a Windows error code.
   if ((code & 0xFFFF0000u) == 0x80070000u && (code & 0xFFFFu) != 0) {
     if (const char* words = Known(code & 0xFFFFu)) return words;
@@ -116,8 +139,8 @@ std::string ExitMeaning(uint32_t code) {
   return std::string();
 }
 
-std::string ExitCodeTold(uint32_t code) {
-  const std::string meaning = ExitMeaning(code);
+std::string ExitCodeTold(uint32_t code, const std::string& command_line) {
+  const std::string meaning = ExitMeaning(code, command_line);
   return "exit " + ExitCodeShown(code) + (meaning.empty() ? "" : ": " + meaning);
 }
 

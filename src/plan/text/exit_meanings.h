@@ -12,10 +12,14 @@ namespace quill::plan {
 
 // "1603"; a value with the top bit set, as HRESULTs are, in hex: "0xC0000005".
 std::string ExitCodeShown(uint32_t code);
-// "fatal error during installation"; empty when the code is not known.
-std::string ExitMeaning(uint32_t code);
+// Whether the command line starts Windows Installer (msiexec).
+bool LaunchesMsiexec(const std::string& command_line);
+// "fatal error during installation"; empty when the code is not known. For
+// a command line of another installer or none, a small code's meaning for
+// NSIS or Inno Setup is offered: "if Inno Setup: ...".
+std::string ExitMeaning(uint32_t code, const std::string& command_line = "");
 // "exit 1603: fatal error during installation", or "exit 77".
-std::string ExitCodeTold(uint32_t code);
+std::string ExitCodeTold(uint32_t code, const std::string& command_line = "");
 
 }  // namespace quill::plan
 

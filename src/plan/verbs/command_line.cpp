@@ -185,6 +185,36 @@ void JoinSides(DiffOptions* diff, const MachineFileOptions& both) {
   }
 }
 
+// A value given empty is no value, not no filter; one that is an option
+// (`--csv --json`) was an option forgotten its value.
+bool ValuesGiven(const CLI::App& app, CommandLine* line, std::ostream& err) {
+  std::vector<std::pair<const char*, const std::string*>> values;
+  if (line->verb == "report") {
+    const ReportOptions& r = line->report;
+    values = {{"--since", &r.since}, {"--until", &r.until}, {"--csv", &r.csv}, {"--html", &r.html},
+              {"--app", &r.app},     {"--model", &r.model}, {"--os", &r.os}};
+  } else if (line->verb == "diff") {
+    values = {{"--csv", &line->diff.csv}};
+  } else {
+    return true;
+  }
+  const CLI::App* verb = app.get_subcommand(line->verb);
+  for (const auto& [option, value] : values) {
+    if (verb->count(option) == 0) continue;
+    const bool date = option == std::string("--since") || option == std::string("--until");
+    std::string cause;
+    if (value->empty()) {
+      cause = date ? "\"\" is no date; give one as 2026-03-31" : "wants a value, not \"\"";
+    } else if (value->rfind("--", 0) == 0) {
+      cause = "wants a value, not the option " + *value;
+    }
+    if (cause.empty()) continue;
+    TellError(err, line->verb, option, cause + " (quillplan " + line->verb + " --help)");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::pair<std::string, std::string> ParseErrorParts(const std::string& message) {
@@ -195,9 +225,14 @@ std::pair<std::string, std::string> ParseErrorParts(const std::string& message) 
   } kForms[] = {
       {std::regex("A subcommand is required"), "verb",
        "one is required: plan, matrix, lint, report or diff"},
+      {std::regex("(.+): \\d+ required ([^ ]+) missing"), "$1", "wants a value ($2)"},
+      {std::regex("(.+): At Most (\\d+) required but received (\\d+)"), "$1",
+       "is given $3 times; give it at most $2"},
       {std::regex("(.+) is required"), "$1", "is required"},
-      {std::regex("The following arguments? (?:was|were) not expected: (.+)"), "$1", "not expected"},
-      {std::regex("Expected (.+) arguments to (.+), got (.+)"), "$2", "expects $1 arguments, got $3"},
+      {std::regex("The following arguments? (?:was|were) not expected: (.+)"), "$1",
+       "not expected"},
+      {std::regex("Expected (.+) arguments to (.+), got (.+)"), "$2",
+       "expects $1 arguments, got $3"},
       {std::regex("(.+) excludes (.+)"), "$1", "cannot be given with $2"},
       {std::regex("(.+) requires (.+)"), "$1", "needs $2"},
       {std::regex("Could not convert: (.+) = (.+)"), "$1", "cannot take $2"},
@@ -254,17 +289,9 @@ bool ParseCommandLine(int argc, char** argv, const char* version, CommandLine* l
     *status = kUsage;
     return false;
   }
-  // A date given empty is no date, not no filter.
-  if (line->verb == "report") {
-    const CLI::App* report = app.get_subcommand("report");
-    for (const auto& [option, date] : {std::make_pair("--since", &line->report.since),
-                                       std::make_pair("--until", &line->report.until)}) {
-      if (report->count(option) > 0 && date->empty()) {
-        TellError(err, "report", option, "\"\" is no date; give one as 2026-03-31");
-        *status = kUsage;
-        return false;
-      }
-    }
+  if (!ValuesGiven(app, line, err)) {
+    *status = kUsage;
+    return false;
   }
   if (line->verb == "diff") JoinSides(&line->diff, diff_both);
   return true;

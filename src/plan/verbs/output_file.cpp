@@ -6,6 +6,7 @@
 
 #include "plan/host/file_identity.h"
 #include "plan/host/host_path.h"
+#include "plan/host/part_files.h"
 #include "plan/host/put_in_place.h"
 #include "plan/logs/fleet_files.h"
 #include "plan/logs/log_file.h"
@@ -99,9 +100,13 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
   }
   std::error_code error;
   fs::path target = HostPath(path);
-  // A link stays a link: the file it leads to is replaced.
+  // A link stays a link: the file it leads to is replaced, or made.
   if (fs::is_symlink(fs::symlink_status(target, error))) {
-    const fs::path resolved = fs::canonical(target, error);
+    fs::path resolved = fs::canonical(target, error);
+    if (error) {  // it leads nowhere yet: to where its text says
+      const fs::path text = fs::read_symlink(target, error);
+      resolved = text.is_absolute() ? text : target.parent_path() / text;
+    }
     if (!error) target = resolved;
   }
   target_ = Utf8Path(target);
@@ -109,6 +114,7 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
   // A device or a pipe (/dev/stdout) is written as it is.
   const bool in_place = fs::exists(status) && !fs::is_regular_file(status);
   if (!in_place) temporary_ = PartName(target);
+  if (!temporary_.empty()) RemoveOnSignal(temporary_);  // before it is there to be left
   errno = 0;
   file_ = std::make_unique<std::ofstream>(HostPath(in_place ? target_ : temporary_),
                                           std::ios::binary);
@@ -120,6 +126,7 @@ bool Output::Open(const std::string& path, std::ostream& out, std::ostream& err)
     }
     return true;
   }
+  Forget(temporary_);
   temporary_.clear();
   TellError(err, verb_, path, "cannot be written: " + WhyNotWritten(path, opened_errno));
   return false;
@@ -136,6 +143,7 @@ bool Output::Close(std::ostream& err) {
   if (!file_) return true;
   file_->close();
   if (!file_->fail() && (temporary_.empty() || PutInPlace(temporary_, target_))) {
+    Forget(temporary_);
     temporary_.clear();
     return true;
   }
@@ -151,6 +159,7 @@ void Output::Discard() {
   if (file_) file_->close();
   std::error_code error;
   fs::remove(HostPath(temporary_), error);
+  Forget(temporary_);
   temporary_.clear();
 }
 

@@ -109,7 +109,14 @@ int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream&
               filter.any() ? std::vector<FleetSink*>{&filtered} : sinks);
   TellProblems("report", totals.problems, err);
   // No log read: the old outputs stay as they were.
-  if (totals.log_files == 0) return kTrouble;
+  if (totals.log_files == 0) {
+    if (totals.problems.empty()) {
+      std::string given;
+      for (const std::string& path : options.logs) given += (given.empty() ? "" : ", ") + path;
+      TellError(err, "report", given, "no run log read: no file in it");
+    }
+    return kTrouble;
+  }
   // The page lists more PCs than the terminal: it scrolls.
   if (html_file.stream()) {
     WriteFleetPage(totals, std::max<size_t>(100, static_cast<size_t>(options.top)), *html_file.stream());

@@ -130,6 +130,7 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
          t.File("share/a.log", OneRun(u"09:00:00", u"09:00:01", u"\x1b[2J", u"0x\x1b[31m"));
          t.File("share/evil\nfiles: 999999 run logs read", "not a log");
          o.logs = {t.Path("share")};
+         o.html = t.Path("page.html");
        },
        kFound, {"\\x1b[2J", "0x\\x1b[31m", "evil\\x0afiles: 999999"}, {"evil\\x0afiles: 999999"},
        {"\x1b", "\nfiles: 999999"}},
@@ -262,6 +263,14 @@ TEST(BadInputTest, EachIsAnsweredWithItsStatusAndReason) {
     }
     for (const std::string& text : row.out_lacks) {
       EXPECT_EQ(std::string::npos, out.str().find(text)) << out.str();
+    }
+    // What the text lacks, the page lacks too, its charts included.
+    if (!options.html.empty()) {
+      std::ifstream html(options.html, std::ios::binary);
+      const std::string page((std::istreambuf_iterator<char>(html)),
+                             std::istreambuf_iterator<char>());
+      ASSERT_FALSE(page.empty());
+      for (const std::string& text : row.out_lacks) EXPECT_EQ(std::string::npos, page.find(text));
     }
     if (row.status == kTrouble) {
       EXPECT_EQ("", out.str()) << "no report of nothing";

@@ -54,6 +54,14 @@ class ExitCodeReportTest : public ::testing::Test {
     tree_.File("share/PC-FATAL.LOG", PcRun(u"0xA1", u"09:02:00", {{u"Office", u"1603", u"failure"}}));
     tree_.File("share/PC-BUSY.LOG", PcRun(u"0xB2", u"09:03:00", {{u"VPN", u"1618", u"busy, tried again"},
                                                                 {u"VPN", u"0", u"success"}}));
+    // Killed in the pause before the next try: cut short, and still failing.
+    tree_.File("share/PC-KILLED.LOG",
+               PcRun(u"0xC3", u"08:00:00", {{u"Office", u"1603", u"failure"}}) +
+                   PcRun(u"0xC3", u"09:05:00", {{u"Office", u"1618", u"busy, tried again"}}));
+    // A PC whose clock gave no readable time, cut short: last in the list.
+    tree_.File("share/PC-NOTIME.LOG", PcRun(u"0xE5", u"99:99:99", {}) +
+                                          EncodeLogText(FormatLogRecord(
+                                              LogRecord::kProcessing, {{u"0xFFFF", u"Other"}, 0})));
     tree_.File("share/PC-FIXED.LOG", PcRun(u"0xB2", u"08:00:00", {{u"VPN", u"3221225477", u"failure"}}) +
                                          PcRun(u"0xB2", u"09:04:00", {{u"VPN", u"0", u"success"}}));
   }
@@ -75,19 +83,23 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   ReportOptions as_json;
   as_json.json = true;
   const nlohmann::json json = nlohmann::json::parse(Report(as_json));
-  ASSERT_EQ(1u, json["pcs"]["still_failing_list"].size()) << json["pcs"].dump();
-  EXPECT_NE(std::string::npos, json["pcs"]["still_failing_list"][0]["file"].get<std::string>().find("PC-FATAL"));
+  ASSERT_EQ(3u, json["pcs"]["still_failing_list"].size()) << json["pcs"].dump();
+  EXPECT_NE(std::string::npos,
+            json["pcs"]["still_failing_list"][2]["file"].get<std::string>().find("PC-NOTIME"));
+  EXPECT_NE(std::string::npos,
+            json["pcs"]["still_failing_list"][1]["file"].get<std::string>().find("PC-FATAL"));
   EXPECT_EQ("Office exit 1603: fatal error during installation",
-            json["pcs"]["still_failing_list"][0]["what"]);
+            json["pcs"]["still_failing_list"][1]["what"]);
+  EXPECT_EQ("cut short while Office ran", json["pcs"]["still_failing_list"][0]["what"]);
   EXPECT_EQ(1, json["pcs"]["fixed"]);
   ASSERT_EQ(1u, json["pcs"]["needing_reboot_list"].size());
   EXPECT_NE(std::string::npos, json["pcs"]["needing_reboot_list"][0]["file"].get<std::string>().find("PC-REBOOT"));
   EXPECT_EQ("Office 3010, reboot required", json["pcs"]["needing_reboot_list"][0]["what"]);
-  // The 1603 and the crash count as failed, not finished; the busy try as finished.
-  EXPECT_EQ(2, json["totals"]["failed_by_exit_code"]);
-  EXPECT_EQ(5, json["totals"]["finished"]);
-  EXPECT_EQ(7, json["exit_codes"]["recorded"]);
-  EXPECT_EQ(1, json["exit_codes"]["busy_tried_again"]);
+  // The 1603s and the crash count as failed, not finished; a busy try as neither.
+  EXPECT_EQ(3, json["totals"]["failed_by_exit_code"]);
+  EXPECT_EQ(4, json["totals"]["finished"]);
+  EXPECT_EQ(8, json["exit_codes"]["recorded"]);
+  EXPECT_EQ(2, json["exit_codes"]["busy_tried_again"]);
   EXPECT_EQ(1, json["exit_codes"]["reboots_required"]);
   const auto& commonest = json["exit_codes"]["most_seen"][0];
   EXPECT_EQ(0, commonest["code"]);
@@ -99,10 +111,48 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   EXPECT_TRUE(crash_in_hex);
 
   const std::string text = Report(ReportOptions());
-  EXPECT_NE(std::string::npos, text.find(", 2 failed by exit code\n"));
+  EXPECT_NE(std::string::npos, text.find(", 3 failed by exit code\n"));
   EXPECT_NE(std::string::npos, text.find("Office exit 1603: fatal error during installation"));
   EXPECT_NE(std::string::npos, text.find("PCs whose latest run left a reboot"));
   EXPECT_NE(std::string::npos, text.find("0xC0000005  1       access violation (crashed)"));
+  // The columns add up to the runs; the page's durations agree with its outcomes.
+  EXPECT_NE(std::string::npos, text.find("no result   by code  failed %")) << text;
+  EXPECT_NE(std::string::npos, text.find("\nOffice                       5         2         0     "
+                                         "    0         1         2     60.0%"))
+      << text;
+  // A new code in every run: the commonest listed, the others counted together.
+  std::vector<Ended> many;
+  std::vector<WString> codes;
+  for (int code = 1000; code < 1130; ++code) {
+    const std::string digits = std::to_string(code);
+    codes.emplace_back(digits.begin(), digits.end());
+  }
+  for (const auto& code : codes) many.push_back({u"Setup", code.c_str(), u"failure"});
+  ReportOptions wide;
+  wide.logs = {tree_.File("many/PC.LOG", PcRun(u"0xD4", u"09:00:00", many))};
+  wide.fleet = true;
+  std::ostringstream wide_text, wide_err;
+  RunReportVerb(wide, wide_text, wide_err);
+  EXPECT_NE(
+      std::string::npos,
+      wide_text.str().find("  1019        1       \n  others      110     (--json lists 100)\n"))
+      << wide_text.str();
+  EXPECT_NE(std::string::npos,
+            wide_text.str().find(
+                "Setup               1000 x1, 1001 x1, 1002 x1, 1003 x1, 1004 x1, others x125\n"));
+  wide.json = true;
+  std::ostringstream wide_json;
+  RunReportVerb(wide, wide_json, wide_err);
+  const nlohmann::json capped = nlohmann::json::parse(wide_json.str());
+  EXPECT_EQ(100u, capped["exit_codes"]["most_seen"].size());
+  EXPECT_EQ(30, capped["exit_codes"]["runs_of_other_codes"]);
+
+  ReportOptions as_page;
+  as_page.html = tree_.Path("page.html");
+  Report(as_page);
+  EXPECT_NE(std::string::npos, Slurp(as_page.html)
+                                   .find("class=\"bucket\" data-bucket=\"0\" data-outcome=\"failed "
+                                         "by exit code\" data-count=\"2\""));
 
   ReportOptions as_csv;
   as_csv.csv = tree_.Path("runs.csv");
@@ -116,7 +166,7 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
             csv.find(",failed,yes,1603,failure,fatal error during installation,,,0\r\n"));
   EXPECT_NE(std::string::npos,
             csv.find(",failed,no,0xC0000005,failure,access violation (crashed),,,0\r\n"));
-  EXPECT_NE(std::string::npos, csv.find(",finished,yes,1618,\"busy, tried again\",another "
+  EXPECT_NE(std::string::npos, csv.find(",cut-short,yes,1618,\"busy, tried again\",another "
                                         "installation is already in progress,,,0\r\n"));
 }
 

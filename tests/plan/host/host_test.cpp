@@ -42,7 +42,8 @@ TEST(WildcardsTest, ExpandedAsTheHostMatchesSortedWithoutRegardToCase) {
     std::vector<std::string> paths;
     std::vector<std::string> asked;
   } rows[] = {
-      {"C:\\logs\\*.LOG", {"C:\\logs\\old", "C:\\logs\\PC1.LOG", "C:\\logs\\Pc10.log", "C:\\logs\\pc2.log"},
+      {"C:\\logs\\*.LOG",
+       {"C:\\logs\\old", "C:\\logs\\PC1.LOG", "C:\\logs\\Pc10.log", "C:\\logs\\pc2.log"},
        {"C:\\logs\\|*.LOG"}},
       // Folders matched on the way: only folders lead on, each listed in turn.
       {"\\\\server\\logs\\site-0*\\*.log",
@@ -57,6 +58,7 @@ TEST(WildcardsTest, ExpandedAsTheHostMatchesSortedWithoutRegardToCase) {
       {"C:\\logs\\PC1.LOG", {"C:\\logs\\PC1.LOG"}, {}},
       {"\\\\?\\C:\\logs", {"\\\\?\\C:\\logs"}, {}},
       {"\\\\serv*\\share\\x.log", {"\\\\serv*\\share\\x.log"}, {}},
+      {"\\\\server\\sha*\\x.log", {"\\\\server\\sha*\\x.log"}, {}},
   };
   for (const Row& row : rows) {
     host.asked.clear();

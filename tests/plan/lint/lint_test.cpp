@@ -66,6 +66,7 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
     std::string rule;
     int status;
     std::string absent = "";  // a rule that must not fire: the cause is named, not its echo
+    size_t times = 0;         // how often the rule fires, where it matters
   };
   const std::string settings = "[Settings]\nAppInstlPath=C:\\AppInstl\n";  // lines 1-2
   std::string utf16;  // without its byte-order mark
@@ -124,6 +125,13 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
        1},
       {settings + "LogExitCodes=1\nBusyRetryPause=7200\n", "deploy.ini:4:", "exit-setting-clamped",
        1},
+      // At their bounds; values unread while recording is off; a section named twice told once.
+      {settings + "LogExitCodes=1\nBusyRetries=10\nBusyRetryPause=3600\nBusyCodes=x\n",
+       "deploy.ini:6:", "exit-codes-unreadable", 1, "exit-setting-clamped"},
+      {settings + "BusyCodes=zz\n", "deploy.ini:3:", "exit-key-while-off", 1,
+       "exit-codes-unreadable"},
+      {settings + "LogExitCodes=1\n[0xFFFF]\nAPP1=Reader\n" + reader + "SuccessCodes=zz\n" + reader,
+       "deploy.ini:9:", "exit-codes-unreadable", 1, "", 1},
       {settings + "LogExitCodes=1\n[Spare]\nAppPath=C:\\S\nSuccessCodes=0\n",
        "deploy.ini:6:", "success-codes-unread", 1, "exit-codes-unreadable"},
       // NUL padding after the text: lint reads what plan reads, and names it.
@@ -138,6 +146,13 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
     EXPECT_EQ(c.status, linted.status) << c.rule << "\n" << linted.text;
     if (!c.absent.empty()) {
       EXPECT_EQ(std::string::npos, linted.text.find(c.absent)) << linted.text;
+    }
+    if (c.times > 0) {
+      size_t fired = 0;
+      for (size_t at = 0; (at = linted.text.find("[" + c.rule + "]", at)) != std::string::npos;
+           ++at)
+        ++fired;
+      EXPECT_EQ(c.times, fired) << linted.text;
     }
   }
 }

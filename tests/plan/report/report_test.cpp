@@ -6,9 +6,12 @@
 
 #include "base/utf.h"
 #include "log/log_record.h"
+#include "log/time_stamp.h"
 #include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
 #include "plan/report/run_report.h"
+#include "plan/text/civil_time.h"
+#include "plan/text/exit_meanings.h"
 
 namespace quill::plan {
 namespace {
@@ -99,33 +102,31 @@ TEST(ReportTest, RunsAndApplicationsWithTheirOutcomes) {
   EXPECT_EQ(3, json["totals"]["applications"]);
 }
 
-TEST(ReportTest, RecordsCutShortByANameTheLogCouldNotHold) {
-  // An older program stopped a record at a character above U+00FF, without
-  // its line end; the next record went on in the same line.
-  LogWriter log;
-  log.Banner(u"09:05:03").Language()
-      .Raw("Processing: SysID => \"0xFFFF\", Application => \"Caf")
-      .Record(LogRecord::kLaunched, {u"C:\\Apps\\Caf\\setup.exe"})
-      .Record(LogRecord::kStart, {u"09:05:04", u"Sunday, December 06, 2026"})
-      .Record(LogRecord::kEnd, {u"09:05:05", u"Sunday, December 06, 2026"})
-      .Record(LogRecord::kResultFinished, {}, 1)
-      .Record(LogRecord::kProcessing, {u"0xFFFF", u"Next"})
-      .Raw("LAUNCHED => \"C:\\Apps\\")
-      .Record(LogRecord::kStart, {u"09:05:06", u"Sunday, December 06, 2026"})
-      .Record(LogRecord::kEnd, {u"09:05:07", u"Sunday, December 06, 2026"})
-      .Record(LogRecord::kResultLaunchFailed);
-  const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
-  ASSERT_EQ(1u, report.runs.size());
-  const auto& apps = report.runs[0].applications;
-  ASSERT_EQ(2u, apps.size());
-  EXPECT_EQ("Caf", apps[0].app_section.bytes());
-  EXPECT_TRUE(apps[0].cut_short);
-  EXPECT_EQ("C:\\Apps\\Caf\\setup.exe", apps[0].command_line.bytes());
-  EXPECT_EQ(AppOutcome::kFinished, apps[0].outcome);
-  EXPECT_EQ("C:\\Apps\\", apps[1].command_line.bytes());
-  EXPECT_TRUE(apps[1].cut_short);
-  EXPECT_EQ(AppOutcome::kLaunchFailed, apps[1].outcome);
-  EXPECT_EQ(2, report.runs[0].cut_short_records);
+TEST(ReportTest, ARecordOpensOnlyAtTheStartOfALine) {
+  // Values the program echoes from the INI file, that hold record texts.
+  const char16_t* echoed[] = {u"EXIT CODE => 0, success",
+                              u"RESULT   => Command did not finish in 300 seconds.",
+                              u"QUILLRUN starts at: 10:00:00 Sunday, December 06, 2026",
+                              u"Processing: SysID => \"0xFFFF\", Application => \"X\""};
+  for (const char16_t* value : echoed) {
+    LogWriter log;
+    log.Banner(u"09:05:03")
+        .Language()
+        .Record(LogRecord::kProcessing, {u"0xFFFF", u"Office"})
+        .Record(LogRecord::kLaunched, {WString(u"C:\\setup.exe ") + value})
+        .Record(LogRecord::kStart, {u"09:05:04", u"Sunday, December 06, 2026"})
+        .Record(LogRecord::kEnd, {u"09:05:05", u"Sunday, December 06, 2026"})
+        .Record(LogRecord::kResultFinished, {}, 1)
+        .Record(LogRecord::kExitCodesUnread, {WString(u"SuccessCodes=") + value, u"Office"})
+        .Record(LogRecord::kExitCode, {u"1603", u"failure"});
+    const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
+    ASSERT_EQ(1u, report.runs.size()) << ToUtf8(value);
+    ASSERT_EQ(1u, report.runs[0].applications.size()) << ToUtf8(value);
+    EXPECT_EQ(2, SecondsBetween(report.runs[0].start, report.runs[0].end)) << ToUtf8(value);
+    EXPECT_TRUE(FailedByExitCode(report.runs[0].applications[0])) << ToUtf8(value);
+    EXPECT_EQ(0, report.unused_records.count) << ToUtf8(value);
+    EXPECT_TRUE(report.unknown_lines.empty()) << ToUtf8(value);
+  }
 }
 
 TEST(ReportTest, ARunCutShortAndLinesThatHoldNoRecord) {
@@ -140,6 +141,33 @@ TEST(ReportTest, ARunCutShortAndLinesThatHoldNoRecord) {
   EXPECT_EQ(AppOutcome::kNoResult, report.runs[0].applications[0].outcome);
   EXPECT_FALSE(report.runs[1].start.seconds.has_value());
   EXPECT_EQ(std::vector<int64_t>{1}, report.unknown_lines);
+
+  // A banner line opens its run whatever precedes it: its line of stars
+  // missing, overwritten by NUL bytes, or glued to a line torn by a crash.
+  const std::string stars(109, '*');
+  for (const std::string& before :
+       {std::string(), std::string(40, '\0'), stars.substr(0, 50) + std::string(59, '\0') + "\r\n",
+        "LAUNCHED => \"C:\\Ne" + stars + "\r\n"}) {
+    LogWriter two;
+    two.Banner(u"09:05:03")
+        .Language()
+        .App(u"Reader", u"09:05:04", u"09:05:05")
+        .Record(LogRecord::kResultFinished, {}, 1)
+        .Record(LogRecord::kExitCode, {u"1603", u"failure"})
+        .Raw(before)
+        .Record(LogRecord::kBannerSecondLine, {u"10:00:00", u"Sunday, December 06, 2026"})
+        .Record(LogRecord::kSystemIdentity, {u"0xCD34"})
+        .Language()
+        .App(u"Reader", u"10:00:01", u"10:00:02")
+        .Record(LogRecord::kResultFinished, {}, 1)
+        .Record(LogRecord::kExitCode, {u"0", u"success"});
+    const RunReport runs = MakeRunReport(ReadLogRecords(two.bytes()));
+    ASSERT_EQ(2u, runs.runs.size()) << before.size();
+    EXPECT_EQ("0xAB12", runs.runs[0].system_id.bytes()) << before.size();
+    EXPECT_TRUE(FailedByExitCode(runs.runs[0].applications[0])) << before.size();
+    EXPECT_EQ("0xCD34", runs.runs[1].system_id.bytes()) << before.size();
+    EXPECT_FALSE(FailedByExitCode(runs.runs[1].applications[0])) << before.size();
+  }
 
   // Far past the line ends the reader finds at once, ended each way a line
   // may end: 30 blocks of 9 lines, then the torn line, then a banner.
@@ -158,16 +186,13 @@ TEST(ReportTest, ARunCutShortAndLinesThatHoldNoRecord) {
   }
 }
 
-// The record finder against a plain scanner that tries every opening at
-// every byte, longest first: records planted at every offset of lines of
-// lengths around the finder's steps, among text that holds none.
+// The record finder against a plain scanner that tries every opening,
+// longest first, at the start of the line after its NUL bytes: records
+// planted at every offset of lines among text that opens none or one.
 TEST(ReportTest, TheFinderAgreesWithAPlainScanner) {
-  const LogRecord kinds[] = {
-      LogRecord::kBannerFirstLine, LogRecord::kBannerSecondLine, LogRecord::kSystemIdentity,
-      LogRecord::kOSTypeIdentity,  LogRecord::kMissingKeyError,  LogRecord::kFileOpenError,
-      LogRecord::kLocaleLanguage,  LogRecord::kCodeLanguage,     LogRecord::kProcessing,
-      LogRecord::kLaunched,        LogRecord::kStart,            LogRecord::kEnd,
-      LogRecord::kResultFinished,  LogRecord::kResultLaunchFailed, LogRecord::kResultTimedOut};
+  std::vector<LogRecord> kinds;
+  for (int k = 0; k <= static_cast<int>(kLastLogRecord); ++k)
+    kinds.push_back(static_cast<LogRecord>(k));
   auto text_of = [](LogRecord kind, std::vector<WString> values, int32_t number) {
     std::string text = EncodeLogText(FormatLogRecord(kind, {std::move(values), number}));
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
@@ -181,26 +206,29 @@ TEST(ReportTest, TheFinderAgreesWithAPlainScanner) {
   std::stable_sort(openings.begin(), openings.end(),
                    [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
   // Where records start, and of what kind; true first when text opens no record.
-  auto plain_scan = [&openings](const std::string& line, std::vector<std::pair<size_t, LogRecord>>* found) {
-    bool unknown = false;
-    for (size_t at = 0; at < line.size();) {
-      const auto opening = std::find_if(openings.begin(), openings.end(), [&](const auto& o) {
-        return line.compare(at, o.first.size(), o.first) == 0;
-      });
-      if (opening == openings.end()) {
-        unknown = unknown || found->empty();
-        ++at;
-        continue;
-      }
-      found->emplace_back(at, opening->second);
-      at += opening->first.size();
-    }
-    return unknown || found->empty();
+  const std::string stars(109, '*');
+  auto plain_scan = [&](const std::string& line, std::vector<std::pair<size_t, LogRecord>>* found) {
+    const size_t at = std::min(line.size(), line.find_first_not_of('\0'));
+    if (at == line.size()) return at != 0;
+    const bool nuls = at != 0;
+    const bool torn = line.size() - at > stars.size() &&
+                      line.compare(line.size() - stars.size(), stars.size(), stars) == 0;
+    const size_t stop = torn ? line.size() - stars.size() : line.size();
+    const auto opening = std::find_if(openings.begin(), openings.end(), [&](const auto& o) {
+      return stop - at >= o.first.size() && line.compare(at, o.first.size(), o.first) == 0;
+    });
+    if (opening != openings.end()) found->emplace_back(at, opening->second);
+    if (torn) found->emplace_back(stop, LogRecord::kBannerFirstLine);
+    return nuls || opening == openings.end();
   };
   // Text that opens no record: near misses of openings among plain bytes.
-  const std::string fillers[] = {"x", "RESULT   => Command finisheD ", std::string(110, '*') + "x",
-                                 "RESULT   => Failed to launch the command.xyz", "QUILLRUN starts at",
-                                 "SYSTEMID      => "};
+  const std::string fillers[] = {"x",
+                                 "RESULT   => Command finisheD ",
+                                 std::string(110, '*') + "x",
+                                 "RESULT   => Failed to launch the command.xyz",
+                                 "QUILLRUN starts at",
+                                 "SYSTEMID      => ",
+                                 std::string(3, '\0')};
   // Each with the values of its last record.
   const std::pair<std::string, std::vector<std::string>> planted[] = {
       {text_of(LogRecord::kLaunched, {u""}, 0), {""}},
@@ -208,9 +236,8 @@ TEST(ReportTest, TheFinderAgreesWithAPlainScanner) {
       {text_of(LogRecord::kResultFinished, {}, 42), {"42"}},
       {text_of(LogRecord::kBannerSecondLine, {u"09:05:03", u"Sunday, December 06, 2026"}, 0),
        {"09:05:03", "Sunday, December 06, 2026"}},
-      {text_of(LogRecord::kProcessing, {u"0xFFFF", u"Office"}, 0) +
-           text_of(LogRecord::kEnd, {u"09:05:04", u"Sunday"}, 0),
-       {"09:05:04", "Sunday"}}};
+      {text_of(LogRecord::kProcessing, {u"0xFFFF", u"Office"}, 0), {"0xFFFF", "Office"}},
+      {text_of(LogRecord::kLaunched, {u"C:\\Ne"}, 0).substr(0, 15) + stars, {}}};
   for (const std::string& filler : fillers) {
     for (size_t length : {0, 7, 8, 9, 15, 16, 17, 63, 64, 65, 127, 128, 129}) {
       std::string around;
@@ -225,7 +252,7 @@ TEST(ReportTest, TheFinderAgreesWithAPlainScanner) {
           ASSERT_EQ(unknown, FindRecords(line, 1, &spans)) << line;
           ASSERT_EQ(expected.size(), spans.size()) << line;
           for (size_t i = 0; i < spans.size(); ++i) EXPECT_EQ(expected[i].second, spans[i].record) << line;
-          if (at < length) continue;
+          if (at < length || expected.empty() || expected.back().first < at) continue;
           // A record that ends the line is whole, its values as written.
           EXPECT_FALSE(spans.back().cut_short) << line;
           ASSERT_EQ(values.size(), spans.back().value_count) << line;
@@ -255,9 +282,17 @@ TEST(ReportTest, StampsReadBackAsTheyWereWritten) {
       {u"25:61:61", u"Monday, February 30, 2026", false},
       {u"24:00:00", u"Sunday, December 06, 2026", false},
       {u"09:05:03", u"Saturday, January 01, 0000", false},
+      {u"00:00:00", u"Monday, January 01, 1601", true},
+      {u"23:59:59", u"Friday, December 31, 9999", true},
+      {u"23:59:59", u"Wednesday, December 31, 1969", true},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.reads, ReadStamp(c.time, c.date).has_value()) << ToUtf8(c.date);
+    const std::optional<int64_t> read = ReadStamp(c.time, c.date);
+    EXPECT_EQ(c.reads, read.has_value()) << ToUtf8(c.date);
+    // Back to the words it was read from, its weekday too.
+    if (read) {
+      EXPECT_EQ(c.date, FormatTimeStamp(CivilFromSeconds(*read)).date) << ToUtf8(c.date);
+    }
   }
   EXPECT_EQ(86400, *ReadStamp(u"00:00:00", u"Friday, March 01, 2024") -
                        *ReadStamp(u"00:00:00", u"Thursday, February 29, 2024"));
@@ -281,40 +316,114 @@ TEST(ReportTest, NumbersPastTheirRangeAreUnreadableNotWrapped) {
 }
 
 TEST(ReportTest, ExitRecordsBelongToTheApplicationThatEndedJustBefore) {
+  using Records = std::vector<std::pair<LogRecord, std::vector<WString>>>;
+  const Records finished = {{LogRecord::kResultFinished, {}}};
+  auto exit = [](const char16_t* code, const char16_t* verdict) {
+    return std::make_pair(LogRecord::kExitCode, std::vector<WString>{code, verdict});
+  };
+  auto then = [](Records records, const Records& more) {
+    records.insert(records.end(), more.begin(), more.end());
+    return records;
+  };
+  const Records busy = then(finished, {exit(u"1618", u"busy, tried again")});
+  const Records again =
+      then(busy, {{LogRecord::kProcessing, {u"0xFFFF", u"Office"}},
+                  {LogRecord::kStart, {u"09:06:05", u"Sunday, December 06, 2026"}},
+                  {LogRecord::kResultFinished, {}}});
   struct Case {
     const char* name;
-    std::vector<WString> exit_values;
-    bool after_a_finished_result;
+    Records after_app;  // the records after START and END
     std::optional<uint32_t> code;
     std::optional<ExitVerdict> verdict;
+    int64_t unused;
+    bool failed;  // by its exit code
+    AppOutcome outcome = AppOutcome::kFinished;
   };
   const Case cases[] = {
-      {"failure", {u"1603", u"failure"}, true, 1603, ExitVerdict::kFailure},
-      {"reboot", {u"3010", u"success, reboot required"}, true, 3010, ExitVerdict::kRebootRequired},
-      {"largest", {u"4294967295", u"failure"}, true, 0xFFFFFFFFu, ExitVerdict::kFailure},
-      {"past 32 bits", {u"4294967296", u"failure"}, true, std::nullopt, std::nullopt},
-      {"unknown words", {u"0", u"fine"}, true, 0, std::nullopt},
-      {"after a failed launch", {u"0", u"success"}, false, std::nullopt, std::nullopt},
+      {"failure", then(finished, {exit(u"1603", u"failure")}), 1603, ExitVerdict::kFailure, 0,
+       true},
+      {"reboot", then(finished, {exit(u"3010", u"success, reboot required")}), 3010,
+       ExitVerdict::kRebootRequired, 0, false},
+      {"largest", then(finished, {exit(u"4294967295", u"failure")}), 0xFFFFFFFFu,
+       ExitVerdict::kFailure, 0, true},
+      // What the reader cannot use is named, and never taken for a success.
+      {"past 32 bits", then(finished, {exit(u"4294967296", u"success")}), std::nullopt,
+       std::nullopt, 1, true},
+      {"twenty digits", then(finished, {exit(u"00000000000000000000", u"success")}), std::nullopt,
+       std::nullopt, 1, true},
+      {"below zero", then(finished, {exit(u"-1", u"success")}), std::nullopt, std::nullopt, 1,
+       true},
+      {"hex", then(finished, {exit(u"0x643", u"success")}), std::nullopt, std::nullopt, 1, true},
+      {"empty", then(finished, {exit(u"", u"success")}), std::nullopt, std::nullopt, 1, true},
+      {"unknown words", then(finished, {exit(u"0", u"fine")}), 0, std::nullopt, 1, true},
+      {"failed.", then(finished, {exit(u"1603", u"failed")}), 1603, std::nullopt, 1, true},
+      {"FAILURE.", then(finished, {exit(u"1603", u"FAILURE")}), 1603, std::nullopt, 1, true},
+      {"repeated", then(finished, {exit(u"0", u"success"), exit(u"1603", u"failure")}), 0,
+       ExitVerdict::kSuccess, 1, false},
+      {"after a failed launch",
+       {{LogRecord::kResultLaunchFailed, {}}, exit(u"0", u"success")},
+       std::nullopt,
+       std::nullopt,
+       1,
+       false,
+       AppOutcome::kLaunchFailed},
+      {"after a time-out",
+       {{LogRecord::kResultTimedOut, {}}, exit(u"0", u"success")},
+       std::nullopt,
+       std::nullopt,
+       1,
+       false,
+       AppOutcome::kTimedOut},
+      {"before its result", then({exit(u"0", u"success")}, finished), std::nullopt, std::nullopt, 1,
+       false},
+      // A busy try is neither finished nor failed; one that no try follows cuts its run short.
+      {"busy, the end", busy, 1618, ExitVerdict::kBusyTriedAgain, 0, false, AppOutcome::kNoResult},
+      {"busy, then tried", then(again, {exit(u"0", u"success")}), 0, ExitVerdict::kSuccess, 0,
+       false},
+      {"busy, then failed", then(again, {exit(u"1603", u"failure")}), 1603, ExitVerdict::kFailure,
+       0, true},
   };
   for (const Case& c : cases) {
     LogWriter log;
     log.Banner(u"09:05:03").Language().App(u"Office", u"09:05:04", u"09:05:05");
-    if (c.after_a_finished_result) {
-      log.Record(LogRecord::kResultFinished, {}, 1);
-    } else {
-      log.Record(LogRecord::kResultLaunchFailed);
-    }
-    log.Record(LogRecord::kExitCodesUnread, {u"SuccessCodes=x", u"Office"})
-        .Record(LogRecord::kExitCode, c.exit_values)
-        .Record(LogRecord::kExitCode, {u"1", u"failure"});  // a second one is not this application's
+    for (const auto& [record, values] : c.after_app) log.Record(record, values, 1);
     const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
     ASSERT_EQ(1u, report.runs.size()) << c.name;
     ASSERT_EQ(1u, report.runs[0].applications.size()) << c.name;
     const AppRow& app = report.runs[0].applications[0];
     EXPECT_EQ(c.code, app.exit_code) << c.name;
     EXPECT_EQ(c.verdict, app.verdict) << c.name;
+    EXPECT_EQ(c.outcome, app.outcome) << c.name;
+    EXPECT_EQ(c.failed, FailedByExitCode(app)) << c.name;
+    EXPECT_EQ(c.unused, report.unused_records.count) << c.name;
+    EXPECT_EQ(c.outcome == AppOutcome::kNoResult, report.runs[0].outcome == RunOutcome::kCutShort)
+        << c.name;
     EXPECT_TRUE(report.unknown_lines.empty()) << c.name;
   }
+
+  // A code told with the meaning that applies to what was launched.
+  const struct {
+    uint32_t code;
+    const char* command_line;
+    const char* told;
+  } meanings[] = {
+      {0x7FFFFFFF, "", "exit 2147483647"},
+      {0x80000000, "", "exit 0x80000000"},
+      {0x80070000, "", "exit 0x80070000"},  // an HRESULT that wraps no error
+      {0x80070643, "", "exit 0x80070643: fatal error during installation"},
+      {3010, "", "exit 3010: success, restart required"},
+      {1641, "", "exit 1641: success, restart started"},
+      {7, "C:\\Tools\\7za.exe x a.7z", "exit 7: if Inno Setup: cannot proceed with installation"},
+      {2, "C:\\Apps\\msiexec-wrapper.exe /s",
+       "exit 2: if NSIS: aborted by the installer script; "
+       "if Inno Setup: cancelled before installing"},
+      {2, "msiexec /i missing.msi /qn", "exit 2"},
+      {2, "\"C:\\Windows\\System32\\MSIEXEC.EXE\" /i x.msi", "exit 2"},
+      {1603, "C:\\Windows\\System32\\msiexec.exe /i x.msi",
+       "exit 1603: fatal error during installation"},
+  };
+  for (const auto& m : meanings)
+    EXPECT_EQ(m.told, ExitCodeTold(m.code, m.command_line)) << m.command_line;
 
   LogWriter log;
   log.Banner(u"09:05:03").Language().App(u"Office", u"09:05:04", u"09:05:05")
@@ -326,6 +435,22 @@ TEST(ReportTest, ExitRecordsBelongToTheApplicationThatEndedJustBefore) {
       << text.str();
   EXPECT_NE(std::string::npos, text.str().find("0 finished, 0 failed to launch, 0 timed out, 0 without result, "
                                                "1 failed by exit code\n"));
+  // One that does not read is told as such, and counted among the failures.
+  LogWriter unread;
+  unread.Banner(u"09:05:03")
+      .Language()
+      .App(u"Office", u"09:05:04", u"09:05:05")
+      .Record(LogRecord::kResultFinished, {}, 1)
+      .Record(LogRecord::kExitCode, {u"-1", u"success"});
+  std::ostringstream told;
+  WriteReportText(MakeRunReport(ReadLogRecords(unread.bytes())), told);
+  EXPECT_NE(std::string::npos, told.str().find("1  failed: its exit record does not read\n"))
+      << told.str();
+  EXPECT_NE(std::string::npos,
+            told.str().find("0 without result, 1 failed by exit code\nnot used: 1 records "
+                            "the program never writes so (line 16: an exit code that does "
+                            "not read)\n"))
+      << told.str();
 }
 
 TEST(ReportTest, DetectionRecordsCountApartOrFailTheApplicationBefore) {
