@@ -4,7 +4,9 @@
 // What a run has learned, handed from one step to the next. Each field has
 // one writer, named beside it; every other step only reads it.
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/log_stream.h"
@@ -13,6 +15,13 @@
 namespace quill {
 
 constexpr int32_t kDefaultMaxInstallTime = 300;
+
+// A file's line in the HashList: 64 lower-case hex digits (empty when two
+// lines give it different hashes) and the line's number.
+struct ListedHash {
+  std::string sha256;
+  int32_t line = 0;
+};
 
 struct RunContext {
   WString InputIniPath;       // command line
@@ -29,6 +38,10 @@ struct RunContext {
   int32_t BusyRetries = 0;         // run sequence: tries after the first
   int32_t BusyRetryPause = 0;      // run sequence: seconds between tries
   bool WaitForExit = false;        // run sequence
+  // With a HashList, installers start only when their files match it.
+  WString HashList;                            // run sequence: full path; empty: off
+  bool HashListRead = false;                   // run sequence
+  std::map<WString, ListedHash> ListedHashes;  // run sequence: by path key
 
   std::unique_ptr<LogStream> RunLogStream;  // run log
   int LogOpen = 0;                          // run log

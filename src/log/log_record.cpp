@@ -38,6 +38,11 @@ WString Template(LogRecord record) {
     case LogRecord::kInstalledNothing: return u"DETECTION => installed nothing: %s does not hold.\n\n";
     case LogRecord::kDetectAfterRestart: return u"DETECTION => waiting for the restart: %s does not hold yet.\n\n";
     case LogRecord::kDetectRuleUnread: return u"DETECT RULE  => %s in [%s] does not read: the rule is left out.\n";
+    case LogRecord::kHashListUnread:
+      return u"SHA-256 LIST => Error reading %s: no installer is started.\n";
+    case LogRecord::kHashListLineUnread: return u"SHA-256 LIST => %s, line %d, does not read.\n";
+    case LogRecord::kVerified: return u"SHA-256 VERIFIED => %s, line %d of the list.\n";
+    case LogRecord::kNotVerified: return u"SHA-256 NOT VERIFIED => %s: %s.\n";
   }
   return WString();
 }

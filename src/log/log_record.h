@@ -31,6 +31,11 @@ enum class LogRecord {
   kExitCode,            // code, verdict
   kExitCodesUnread,     // key and value, section
   kExitSettingClamped,  // key and value, section; the bound taken
+  // Written only when the input INI file names a HashList.
+  kHashListUnread,      // the list's path
+  kHashListLineUnread,  // the list's path, line number
+  kVerified,            // file, line number
+  kNotVerified,         // file, why
 
   // Written only for an application with detection rules; their values:
   // application section and rules; a rule; a rule; a key and its value, and

@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/installed_state.h"
+#include "platform/held_files.h"
 #include "platform/libraries.h"
 #include "platform/processes.h"
 #include "platform/profile_reader.h"
@@ -21,7 +22,8 @@ class Platform : public ProfileReader,
                  public Libraries,
                  public SystemInfo,
                  public UserInterface,
-                 public InstalledState {};
+                 public InstalledState,
+                 public HeldFiles {};
 
 }  // namespace quill
 

@@ -7,6 +7,7 @@
 #include "log/run_log.h"
 #include "run/install_time.h"
 #include "runner/exit_settings.h"
+#include "runner/hash_list.h"
 #include "runner/install_pass.h"
 #include "runner/installer_pause.h"
 
@@ -51,6 +52,7 @@ int RunSequence(RunContext& context, Platform& platform) {
   WriteLogRecord(context, LogRecord::kLocaleLanguage, {{context.LcidText}});
   WriteLogRecord(context, LogRecord::kCodeLanguage, {{context.LanguageCode}});
   ReadExitCodeSettings(context, platform);
+  ReadHashList(context, platform);
 
   RunInstallPass(0, context, platform);
   // An unrecognised system ends after pass 0; the log is written out at exit.

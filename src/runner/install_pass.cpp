@@ -10,6 +10,7 @@
 #include "runner/exit_settings.h"
 #include "runner/launch.h"
 #include "runner/process_command_line.h"
+#include "runner/verified_launch.h"
 
 namespace quill {
 
@@ -35,9 +36,8 @@ void InstallApplication(const WString& list_section, const WString& app_section,
     WriteLogRecord(context, LogRecord::kLaunched, {{command.command_line}});
     WriteStampedRecord(context, LogRecord::kStart, platform);
     CommitRunLog(context);
-    const LaunchResult result = LaunchAndWait(ProcessCommandLine(command, platform),
-                                              context.MaxInstallTime, platform,
-                                              context.WaitForExit);
+    const LaunchResult result =
+        LaunchVerified(ProcessCommandLine(command, platform), context, platform);
     WriteLaunchResult(context, result, platform);
     if (!TellExitCode(context, rules, result, tried)) {
       return CheckInstalledAfter(detect, rules, result, context, platform);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -121,6 +122,16 @@ std::vector<std::string> InheritedEnvironment(const std::vector<std::string>& dr
     if (!dropped) environment.push_back(text);
   }
   return environment;
+}
+
+std::string ShellOutput(const std::string& command) {
+  std::string text;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return text;
+  char buffer[4096];
+  for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
+  pclose(pipe);
+  return text;
 }
 
 }  // namespace quill::e2e

@@ -53,6 +53,9 @@ ProcessOutcome RunProcess(const ProcessCommand& command, double seconds);
 // with one of `dropped_prefixes`.
 std::vector<std::string> InheritedEnvironment(const std::vector<std::string>& dropped_prefixes);
 
+// What a shell command prints on standard output; "" when it cannot run.
+std::string ShellOutput(const std::string& command);
+
 }  // namespace quill::e2e
 
 #endif  // QUILL_TESTS_E2E_CHILD_PROCESS_H_

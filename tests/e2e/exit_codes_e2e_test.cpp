@@ -8,7 +8,7 @@
 #include <regex>
 #include <string>
 
-#include "command_output.h"
+#include "child_process.h"
 #include "deployment.h"
 
 namespace quill::e2e {
@@ -54,8 +54,8 @@ class ExitCodes : public Deployment {
     return machine().ReadFile(log, &bytes) ? MaskedSeconds(MaskTimeStamps(bytes)) : "<no log>";
   }
   std::string Report(const std::string& options) {
-    return CommandOutput("'" QUILLPLAN_BINARY "' report '" + machine().HostPath(root_ + "\\logs") +
-                         "' " + options + " 2>&1");
+    return ShellOutput("'" QUILLPLAN_BINARY "' report '" + machine().HostPath(root_ + "\\logs") +
+                       "' " + options + " 2>&1");
   }
 };
 

@@ -124,6 +124,18 @@ class FakePlatform : public Platform {
   // The last request handed to StartProcess.
   ProcessRequest last_request;
 
+  // HeldFiles (fake_held_files.cpp): a held file refuses writes, as the
+  // real one denies them; `while_held` runs once a file has been held, as
+  // another process at work in that moment.
+  HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
+  void ReleaseHeld(HeldFile file) override;
+  WString SystemFolder() override;
+  // Another process's write of the whole file; false while it is held.
+  bool WriteFile(const WString& path, const std::string& bytes);
+  int held_files() const { return static_cast<int>(held_.size()); }
+  WString system_folder = u"C:\\WINDOWS\\system32";
+  std::function<void(const WString& path)> while_held;
+
  private:
   friend class FakeAppendFile;
   struct Entry {
@@ -160,6 +172,7 @@ class FakePlatform : public Platform {
   std::vector<MessageBoxCall> message_boxes_;
   std::map<std::string, FileVersion> file_versions_;
   std::map<std::string, std::function<void()>> start_effects_;
+  std::map<HeldFile, std::string> held_;  // by handle: the file's key
   uint64_t next_handle_ = 100;
   int com_depth_ = 0;
   int open_append_files_ = 0;

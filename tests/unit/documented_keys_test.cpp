@@ -98,8 +98,14 @@ TEST(DocumentedKeysTest, EveryKeyTheProgramReadsHasItsRow) {
   platform.AddDirectory(Widen(log.substr(0, log.rfind('\\'))));
   platform.AddFile(Widen(share + "\\LANG.INI"), "[12]\r\nLCID=0x409\r\n");
   // No folder "12" under AppPath: GlobalSwitches is read, and its installer ends.
-  platform.AddProgram(Widen(ExampleOf(rows, "AppPath") + "\\" + ExampleOf(rows, "GlobalSwitches")),
-                      1);
+  const std::string installer =
+      ExampleOf(rows, "AppPath") + "\\" + ExampleOf(rows, "GlobalSwitches");
+  platform.AddProgram(Widen(installer), 1);
+  // The HashList vouches for the installer's bytes, so that it starts.
+  platform.AddFile(Widen(installer.substr(0, installer.find(' '))), "x");
+  platform.AddFile(Widen(ExampleOf(rows, "HashList")),
+                   "2d711642b726b04401627ca9fbac32f5c8530fb1903cc4db02258717921a4881  " +
+                       installer.substr(0, installer.find(' ')) + "\n");
   platform.AddIniFile(
       u"C:\\Deploy\\deploy.ini",
       Widen(settings + "[0xFFFF]\nAPP1=" + ExampleOf(rows, "APPn") + "\n" + application));
@@ -155,6 +161,7 @@ TEST(DocumentedKeysTest, DefaultsAndBoundsAreTheCodes) {
       {"DetectMsi", {{"none"}, {"comma-separated"}}},
       {"DetectFile", {{"none"}, {"four numbers of 0 to " + number(kLargestVersionPart)}}},
       {"DetectKey", {{"none"}, {"`HKLM\\`", "`HKEY_LOCAL_MACHINE\\`"}}},
+      {"HashList", {{"off"}, {"sha256sum"}}},
   };
   for (const KeyRow& row : DocumentedKeys()) {
     const auto found = facts.find(row.key);

@@ -156,6 +156,17 @@ bool SameLanguage(const MatrixLanguage& a, const MatrixLanguage& b) {
   return a.choice.by_lcid == b.choice.by_lcid && (!a.choice.by_lcid || a.choice.lcid == b.choice.lcid);
 }
 
+// How many files the two lists give another hash, add or drop.
+std::string ListedChanges(const PlanSettings& a, const PlanSettings& b) {
+  size_t changed = 0;
+  for (const auto& [key, listed] : a.listed_hashes) {
+    const auto found = b.listed_hashes.find(key);
+    changed += found == b.listed_hashes.end() || found->second.sha256 != listed.sha256;
+  }
+  for (const auto& entry : b.listed_hashes) changed += a.listed_hashes.count(entry.first) == 0;
+  return changed == 0 ? "" : std::to_string(changed) + " files added, dropped or hashed anew";
+}
+
 void CompareSettings(const Matrix& before, const Matrix& after, MatrixDiff* diff) {
   const PlanSettings& a = before.prelude.settings;
   const PlanSettings& b = after.prelude.settings;
@@ -168,6 +179,8 @@ void CompareSettings(const Matrix& before, const Matrix& after, MatrixDiff* diff
   compare("WaitForExit", a.wait_for_exit ? "yes" : "no", b.wait_for_exit ? "yes" : "no");
   compare("AppInstlPath", ToUtf8(a.app_instl_path), ToUtf8(b.app_instl_path));
   compare("exit codes", ExitCodesText(a), ExitCodesText(b));
+  compare("HashList", HashListText(a), HashListText(b));
+  compare("HashList hashes", "", ListedChanges(a, b));
   auto ending = [](const Prelude& prelude) {
     Plan plan;
     plan.ending = prelude.ending;

@@ -184,6 +184,7 @@ void Summary(const FleetTotals& totals, std::ostream& out) {
         << " installed already and not started";
   }
   out << "\n";
+  if (!totals.not_verified.empty()) out << totals.not_verified.Text() << "\n";
   if (totals.ends_before_starts > 0) {
     out << "durations unknown: " << totals.ends_before_starts
         << " with END before START (a clock set back)\n";
@@ -340,6 +341,7 @@ Json TotalsJson(const FleetTotals& totals) {
     counted["installed_nothing"] = totals.installed_nothing;
     counted["installed_already"] = totals.installed_already;
   }
+  if (!totals.not_verified.empty()) counted["not_verified"] = totals.not_verified.Json();
   return counted;
 }
 

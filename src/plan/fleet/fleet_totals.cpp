@@ -38,6 +38,7 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
     }
     app.exits.Take(row);
     exits.Take(row);
+    not_verified.Take(row);
     if (const auto seconds = SecondsBetween(row.start, row.end)) {
       app.durations.Add(*seconds);
       const size_t bar = FailedByExitCode(row) ? 4 : static_cast<size_t>(row.outcome);

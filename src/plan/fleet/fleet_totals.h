@@ -13,6 +13,7 @@
 
 #include "plan/fleet/duration_counts.h"
 #include "plan/logs/fleet_stream.h"
+#include "plan/report/not_verified_counts.h"
 #include "plan/report/run_report.h"
 #include "plan/tally/exit_counts.h"
 #include "plan/tally/outcome_groups.h"
@@ -63,6 +64,7 @@ struct FleetTotals : FleetSink {
   int64_t installed_nothing = 0;  // ended well, and the rules did not hold: failed
   int64_t installed_already = 0;  // not started: no application run
   ExitCounts exits;  // empty unless the logs recorded exit codes
+  NotVerifiedCounts not_verified;  // empty unless a HashList kept some from starting
   std::set<std::string> machines;
   std::map<std::string, AppTotals> apps;
   std::map<std::pair<std::string, std::string>, MachineTotals> machine_os;

@@ -22,8 +22,11 @@ class InputFile {
   bool Read(char* into, size_t size, size_t* got);
 
  private:
-  void* file_ = nullptr;  // Windows: a FILE*, the system has no descriptors
-  int descriptor_ = -1;   // POSIX
+#ifdef _WIN32
+  void* file_ = nullptr;  // a FILE*: the system has no descriptors
+#else
+  int descriptor_ = -1;
+#endif
 };
 
 }  // namespace quill::plan

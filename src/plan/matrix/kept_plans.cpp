@@ -75,7 +75,19 @@ void ShowTemplates(PassPlan& pass) {
   }
 }
 
+// Checked against the same lines, or refused for the same file and cause.
+bool SameChecks(const PlanEntry& x, const PlanEntry& y) {
+  if (x.hash_checks.size() != y.hash_checks.size()) return false;
+  for (size_t i = 0; i < x.hash_checks.size(); ++i) {
+    const FileCheck& a = x.hash_checks[i];
+    const FileCheck& b = y.hash_checks[i];
+    if (a.line != b.line || a.why != b.why || (!a.why.empty() && a.file != b.file)) return false;
+  }
+  return true;
+}
+
 bool SameEntry(const PlanEntry& x, const PlanEntry& y) {
+  if (!SameChecks(x, y)) return false;
   if (x.launched != y.launched || x.skip != y.skip || x.language_template != y.language_template ||
       x.app_key != y.app_key || x.app_section != y.app_section ||
       x.list_section != y.list_section || x.exit_codes_judged != y.exit_codes_judged ||

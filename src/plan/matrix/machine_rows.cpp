@@ -137,7 +137,10 @@ int Keep(PassRuns& runs, int language, LanguageAnswers& answers, std::vector<Pas
 
 LanguageSharing ShareLanguages(const std::vector<Prelude>& preludes, const IniFile& ini) {
   LanguageSharing sharing;
-  const bool marker_free = MarkerFree(ini);
+  // A HashList hashes the very file a language's folder holds: no marker
+  // stands for it, so each language is planned by a run of its own.
+  const bool hashed = !preludes.empty() && !preludes[0].settings.hash_list_text.empty();
+  const bool marker_free = MarkerFree(ini) && !hashed;
   std::map<size_t, size_t> class_of_length;
   for (size_t i = 0; i < preludes.size(); ++i) {
     const WString& code = preludes[i].language.language_code;

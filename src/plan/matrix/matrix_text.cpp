@@ -131,6 +131,7 @@ void WriteTextHead(const Matrix& matrix, std::ostream& out) {
       << (settings.app_instl_path.empty() ? "(not given)" : ToUtf8(settings.app_instl_path))
       << (settings.wait_for_exit ? ", WaitForExit 1" : "");
   if (ExitKeysGiven(settings)) out << ", exit codes " << ExitCodesText(settings);
+  if (!settings.hash_list_text.empty()) out << ", HashList " << HashListText(settings);
   out << "\n";
   if (matrix.prelude.ending != PlanEnding::kBothPasses) {
     Plan ended;

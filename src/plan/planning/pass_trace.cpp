@@ -6,6 +6,8 @@
 #include "plan/text/case_fold.h"
 #include "runner/application_command.h"
 #include "runner/install_pass.h"
+#include "runner/process_command_line.h"
+#include "runner/verified_launch.h"
 
 namespace quill::plan {
 
@@ -75,6 +77,24 @@ void AddDetectRule(const IniChars& name, const WString& value, PlanEntry* entry)
     if (!value.empty() && EqualIgnoringCase(name, key)) {
       entry->detect_rules.push_back(key + (u"=" + value));
     }
+  }
+}
+
+// What the run checked before it would start the entry: the same checks,
+// asked again of the same files without a record.
+void CheckHashes(PlanEntry& entry, const RunContext& context, PlanPlatform& platform) {
+  if (context.HashList.empty() || entry.command_line.empty()) return;
+  QuietJournal quiet(platform);
+  WString handed = entry.handed;
+  if (!entry.launched) {
+    handed =
+        ProcessCommandLine(BuildApplicationCommand(entry.app_section, context, platform), platform);
+  }
+  std::vector<HeldFile> held;
+  entry.hash_checks = CheckInstallerFiles(handed, context, platform, &held);
+  for (HeldFile file : held) platform.ReleaseHeld(file);
+  if (!entry.launched && !entry.hash_checks.empty() && !entry.hash_checks.back().why.empty()) {
+    entry.skip = SkipReason::kNotVerified;
   }
 }
 
@@ -166,6 +186,7 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
   }
   for (PlanEntry& entry : entries) {
     Complete(entry, context, platform);
+    CheckHashes(entry, context, platform);
     entry.exit_codes_judged = entry.launched && context.LogExitCodes == 1;
   }
   return entries;

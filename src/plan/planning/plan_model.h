@@ -3,10 +3,12 @@
 
 // What a run would do on one machine, as quillplan shows it.
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "plan/windows/machine_files.h"
 #include "platform/wide_string.h"
+#include "runner/verified_launch.h"
 
 namespace quill::plan {
 
@@ -23,6 +25,7 @@ enum class SkipReason {
   kNoSection,
   kNoAppPath,
   kNoLanguageFolder,
+  kNotVerified,
   kInstalledAlready,  // every detection rule holds on the machine
 };
 
@@ -49,6 +52,8 @@ struct PlanEntry {
   bool exit_codes_judged = false;  // the run records and judges its exit code
   WString success_codes;           // its SuccessCodes as read; empty: the defaults
   std::vector<WString> detect_rules;  // "DetectMsi=..." of each rule given, as read
+  // With a HashList: its files as checked, up to the first that fails.
+  std::vector<FileCheck> hash_checks;
 };
 
 struct PassPlan {
@@ -76,6 +81,11 @@ struct PlanSettings {
   std::vector<uint32_t> busy_codes;
   int32_t busy_retries = 0;
   int32_t busy_retry_pause = 0;
+  // The HashList as read (empty: not given), its full path, and its lines.
+  WString hash_list_text;
+  WString hash_list_path;
+  bool hash_list_read = false;
+  std::map<WString, ListedHash> listed_hashes;
 };
 
 struct PlanLanguage {

@@ -8,12 +8,14 @@
 // launched process has ended at once. The clock stands still. Nothing on
 // the host is changed.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "base/run_context.h"
 #include "plan/planning/journal.h"
 #include "plan/planning/language_class.h"
 #include "plan/windows/ini_file.h"
@@ -103,9 +105,18 @@ class PlanPlatform : public Platform {
   bool NativeFileExists(const WString& path) override;
   bool NativeFileVersion(const WString& path, FileVersion* version) override;
   bool LocalMachineKeyExists(const WString& subkey, RegistryView view) override;
+  // HeldFiles (plan_held_files.cpp): the machine's file, where a binding or
+  // a mapping gives one, hashed on the host; the system folder of Windows.
+  HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
+  void ReleaseHeld(HeldFile file) override;
+  WString SystemFolder() override;
+  // The list's hashes by path key: a file no binding or mapping answers is
+  // taken to be as listed while the files are assumed present.
+  void set_listed(const std::map<WString, ListedHash>* listed) { listed_ = listed; }
 
  private:
   void Record(Event event);
+  HoldResult AssumedAsListed(const WString& path, std::string* digest, HeldFile* file);
 
   const IniFile& ini_;
   WString ini_path_;
@@ -117,6 +128,8 @@ class PlanPlatform : public Platform {
   Journal reusable_journal_;
   TrimmedValues trimmed_values_;
   ProcessHandle next_process_ = 1;
+  std::unordered_map<std::string, std::string> digests_;  // by local path
+  const std::map<WString, ListedHash>* listed_ = nullptr;
 };
 
 }  // namespace quill::plan

@@ -2,6 +2,7 @@
 
 #include "base/profile_value.h"
 #include "base/trim.h"
+#include "base/utf.h"
 #include "facts/language_code.h"
 #include "facts/os_type.h"
 #include "log/log_record.h"
@@ -10,8 +11,10 @@
 #include "plan/text/case_fold.h"
 #include "run/install_time.h"
 #include "runner/exit_settings.h"
+#include "runner/hash_list.h"
 #include "runner/install_pass.h"
 #include "runner/installer_pause.h"
+#include "runner/windows_path.h"
 
 namespace quill::plan {
 
@@ -73,6 +76,21 @@ void ReadExitSettings(const WString& ini_path, PlanPlatform& platform, PlanSetti
   settings.busy_retry_pause = context.BusyRetryPause;
 }
 
+// The HashList and its lines as the run reads them. A relative one lies
+// beside the input INI file, whose Windows folder a mapping may tell.
+void ReadHashListSettings(const WString& ini_path, PlanPlatform& platform, PlanSettings& settings) {
+  settings.hash_list_text = ReadSetting(kHashListKey, ini_path, platform);
+  if (settings.hash_list_text.empty()) return;
+  const WString windows_ini =
+      platform.files().WindowsPathOf(ToUtf8(ini_path)).value_or(FullWindowsPath(ini_path, u"C:\\"));
+  RunContext context;
+  ReadHashListFile(FullWindowsPath(settings.hash_list_text, ParentFolder(windows_ini)), context,
+                   platform);
+  settings.hash_list_path = context.HashList;
+  settings.hash_list_read = context.HashListRead;
+  settings.listed_hashes = std::move(context.ListedHashes);
+}
+
 void EndWithError(Prelude& prelude, PlanEnding ending, LogRecord record, const WString& value) {
   prelude.ending = ending;
   prelude.error_record = FormatLogRecord(record, {{value}});
@@ -126,6 +144,7 @@ Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_
     settings.max_install_time = ParseInstallTime(settings.max_install_time_text, platform);
   }
   ReadExitSettings(ini_path, platform, settings);
+  ReadHashListSettings(ini_path, platform, settings);
   settings.wait_for_exit_text = ReadSetting(kWaitForExitKey, ini_path, platform);
   settings.wait_for_exit = TurnsOnWaitForExit(settings.wait_for_exit_text);
 
@@ -168,6 +187,9 @@ void PrepareContext(const Prelude& prelude, const WString& system_id, RunContext
   context.BusyRetries = prelude.settings.busy_retries;
   context.BusyRetryPause = prelude.settings.busy_retry_pause;
   context.WaitForExit = prelude.settings.wait_for_exit;
+  context.HashList = prelude.settings.hash_list_path;
+  context.HashListRead = prelude.settings.hash_list_read;
+  context.ListedHashes = prelude.settings.listed_hashes;
   context.LanguageTablePath = prelude.settings.language_table_path;
   context.LcidText = prelude.language.lcid_text;
   context.LanguageCode = prelude.language.language_code;
@@ -180,8 +202,10 @@ PassPlan PlanPass(int pass, RunContext& context, PlanPlatform& platform,
   planned.common_section = CommonListSection(pass, context);
   planned.machine_section = MachineListSection(pass, context);
   Recording recording(platform, assumptions);
+  platform.set_listed(&context.ListedHashes);
   RunInstallPass(pass, context, platform);
   planned.entries = TracePass(pass, recording.journal(), context, platform);
+  platform.set_listed(nullptr);
   return planned;
 }
 

@@ -64,6 +64,10 @@ void WriteEntriesText(const std::vector<PlanEntry>& entries, const char* indent,
     if (!entry.detect_rules.empty()) {
       out << indent << "  not started when installed: " << DetectRulesText(entry) << "\n";
     }
+    for (const FileCheck& check : entry.hash_checks) {
+      out << indent << "  verified " << ToUtf8(check.file) << " against line " << check.line
+          << " of the HashList\n";
+    }
     WriteRisk(AppPathSearchText(entry.app_path), std::string(indent) + "  ", out);
   }
 }
@@ -92,6 +96,7 @@ void WritePlanText(const Plan& plan, std::ostream& out) {
     Field(out, "language table", ToUtf8(settings.language_table_path));
   }
   if (ExitKeysGiven(settings)) Field(out, "exit codes", ExitCodesText(settings));
+  if (!settings.hash_list_text.empty()) Field(out, "HashList", HashListText(settings));
   if (plan.ending == PlanEnding::kBothPasses || plan.ending == PlanEnding::kUnrecognisedSystem) {
     WriteLanguage(plan.language, out);
   }
@@ -136,6 +141,9 @@ nlohmann::ordered_json EntryJson(const PlanEntry& entry) {
     if (entry.language_template) json["language_template"] = true;
     if (entry.exit_codes_judged) json["success_codes"] = SuccessCodesText(entry);
     if (!entry.detect_rules.empty()) json["detect_rules"] = DetectRulesText(entry);
+    for (const FileCheck& check : entry.hash_checks) {
+      json["verified"].push_back({{"file", ToUtf8(check.file)}, {"hash_list_line", check.line}});
+    }
     const std::string searched = AppPathSearchText(entry.app_path);
     if (!searched.empty()) json["apppath_search"] = searched;
   } else {
@@ -160,6 +168,10 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
                       {"AppInstlPath", ToUtf8(settings.app_instl_path)},
                       {"language_table", ToUtf8(settings.language_table_path)}};
   if (ExitKeysGiven(settings)) json["settings"]["exit_codes"] = ExitCodesText(settings);
+  if (!settings.hash_list_text.empty()) {
+    json["settings"]["HashList"] = ToUtf8(settings.hash_list_text);
+    json["settings"]["hash_list"] = HashListText(settings);
+  }
   const PlanLanguage& language = plan.language;
   json["language"] = {{"by_lcid", language.by_lcid},
                       {"lcid", ToUtf8(language.lcid_text)},

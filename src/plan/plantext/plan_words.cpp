@@ -27,6 +27,7 @@ const char* SkipName(SkipReason skip) {
     case SkipReason::kNoAppPath: return "no-apppath";
     case SkipReason::kNoLanguageFolder: return "no-language-folder";
     case SkipReason::kInstalledAlready: return "installed-already";
+    case SkipReason::kNotVerified: return "not-verified";
   }
   return "";
 }
@@ -56,6 +57,11 @@ std::string SkipText(const PlanEntry& entry) {
       return "installed already in the mapped image: " + DetectRulesText(entry);
     case SkipReason::kNoSection: return "no section " + section + " in the INI file";
     case SkipReason::kNoAppPath: return "section " + section + " has no AppPath";
+    case SkipReason::kNotVerified: {
+      const FileCheck& failed = entry.hash_checks.back();
+      return "SHA-256 not verified: " + ToUtf8(failed.file) + ": " + ToUtf8(failed.why) +
+             " (the run logs a failed launch)";
+    }
     case SkipReason::kNoLanguageFolder: {
       std::string tried;
       for (const FileQuestionAsked& asked : entry.questions) {
@@ -154,6 +160,14 @@ std::string CodeNotAFolderText(const WString& language_code) {
   return "language code " + ToUtf8(language_code) +
          " is no folder name: %LANG% takes no folder from it (GlobalSwitches, or the "
          "application is skipped)";
+}
+
+std::string HashListText(const PlanSettings& settings) {
+  if (settings.hash_list_text.empty()) return "";
+  const std::string path = ToUtf8(settings.hash_list_path);
+  if (!settings.hash_list_read) return path + ": cannot be read, so no installer is started";
+  return path + ": " + std::to_string(settings.listed_hashes.size()) +
+         " files listed; an installer starts only when its files match";
 }
 
 }  // namespace quill::plan

@@ -195,6 +195,7 @@ void Count(const RunRow& run, Totals& totals) {
     totals.installed_nothing += InstalledNothing(app);
     ++totals.applications;
     totals.exit_codes += app.exit_record;  // whether or not it reads
+    totals.not_verified.Take(app);
     if (FailedByExitCode(app)) {
       ++totals.failed_by_exit_code;
     } else {
@@ -283,6 +284,10 @@ nlohmann::ordered_json TotalsWithExits(const ReportWriter::Totals& totals) {
     json["installed_nothing"] = totals.installed_nothing;
     json["installed_already"] = totals.installed_already;
   }
+  if (!totals.not_verified.empty()) json["not_verified"] = totals.not_verified.Json();
+  if (totals.exit_codes == 0) return json;
+  json["exit_codes"] = totals.exit_codes;
+  json["failed_by_exit_code"] = totals.failed_by_exit_code;
   return json;
 }
 
@@ -418,6 +423,7 @@ void ReportWriter::End(const LogTally& tally) {
          << " installed already and not started";
   }
   out_ << "\n";
+  if (!totals.not_verified.empty()) out_ << totals.not_verified.Text() << "\n";
   if (totals.ends_before_starts > 0) {
     out_ << "durations unknown: " << totals.ends_before_starts
          << " with END before START (a clock set back)\n";

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "plan/report/not_verified_counts.h"
 #include "plan/report/run_report.h"
 #include "plan/report/run_stream.h"
 #include "plan/report/text_block.h"
@@ -41,6 +42,7 @@ class ReportWriter {
     int64_t failed_by_exit_code = 0;  // not among by_outcome's finished
     int64_t installed_nothing = 0;    // among by_outcome's finished: a failure all the same
     int64_t installed_already = 0;    // not started: no application run
+    NotVerifiedCounts not_verified;   // among by_outcome's failed to launch
   };
 
  private:

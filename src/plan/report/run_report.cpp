@@ -105,6 +105,7 @@ void MakeReady(AppRow* app, int64_t line) {
   app->busy_tries = 0;
   app->detection = Detection::kNone;
   app->detect_rule.clear();
+  app->not_verified = nullptr;
   app->cut_short = false;
   app->line = line;
 }
@@ -265,7 +266,10 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kBannerFirstLine:
     case LogRecord::kBannerThirdLine:
     case LogRecord::kExitCodesUnread:  // told for the admin; the defaults were used
-    case LogRecord::kExitSettingClamped: return;
+    case LogRecord::kExitSettingClamped:
+    case LogRecord::kHashListUnread:  // each application then says it was not verified
+    case LogRecord::kHashListLineUnread:
+    case LogRecord::kVerified: return;
     case LogRecord::kExitCode: TakeExitCode(record); return;
     case LogRecord::kDetectRuleUnread: return;  // told for the admin; the rule was left out
     case LogRecord::kInstalledAlready:
@@ -309,6 +313,7 @@ void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
       app.outcome = AppOutcome::kLaunchFailed;
       app_done_ = true;
       break;
+    case LogRecord::kNotVerified: app.not_verified = NotVerifiedReason(record.value(1)); break;
     case LogRecord::kResultTimedOut:
       app.outcome = AppOutcome::kTimedOut;
       app.counted_seconds = NumberOf(record);
@@ -399,6 +404,20 @@ void RunBuilder::TakeDetection(const RecordSpan& record) {
 
 bool InstalledNothing(const AppRow& app) {
   return app.outcome == AppOutcome::kFinished && app.detection == Detection::kInstalledNothing;
+}
+
+const char* NotVerifiedReason(std::string_view why) {
+  const auto ends = [why](std::string_view end) {
+    return why.size() >= end.size() && why.substr(why.size() - end.size()) == end;
+  };
+  if (why == "not in the list") return "not in the list";
+  if (why == "the hash list cannot be read") return "hash list unreadable";
+  if (why == "listed twice with different hashes") return "listed twice";
+  if (why == "not a full path, so Windows would search for it") return "not a full path";
+  if (why.rfind("expected ", 0) != 0) return "other";
+  if (ends(", cannot be opened")) return "cannot be opened";
+  if (ends(", cannot be hashed")) return "cannot be hashed";
+  return why.find(", found ") != std::string_view::npos ? "hash differs" : "other";
 }
 
 bool FailedByExitCode(const AppRow& app) {

@@ -45,6 +45,8 @@ struct AppRow {
   int32_t busy_tries = 0;    // tries that met a busy code and were made again
   Detection detection = Detection::kNone;
   LogText detect_rule;                     // the rule that did not hold
+  // Why the HashList kept it from starting ("hash differs"); null: it did not.
+  const char* not_verified = nullptr;
   bool cut_short = false;                  // a record of it was cut short
   int64_t line = 0;
 };
@@ -146,6 +148,10 @@ RunReport MakeRunReport(const ReadLog& log);
 std::optional<int64_t> SecondsBetween(const StampRead& start, const StampRead& end);
 // Both stamps read, and the end is before the start.
 bool EndsBeforeStart(const StampRead& start, const StampRead& end);
+
+// Why a NOT VERIFIED record's file was kept from starting, in a word or
+// two: "not in the list", "hash differs", "cannot be opened", ...
+const char* NotVerifiedReason(std::string_view why);
 
 // An application that ended but failed by its exit code, or whose exit
 // record does not read: that is never taken for a success.

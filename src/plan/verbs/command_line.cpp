@@ -15,7 +15,7 @@ namespace quill::plan {
 
 namespace {
 
-const char* const kVerbs[] = {"plan", "matrix", "lint", "report", "diff"};
+const char* const kVerbs[] = {"plan", "matrix", "lint", "report", "diff", "hash"};
 
 // One table for every verb; the README shows it as it stands here.
 const char kExitStatus[] =
@@ -176,6 +176,17 @@ void AddDiff(CLI::App& app, DiffOptions* diff, MachineFileOptions* both) {
                "in both is not planned again.");
 }
 
+void AddHash(CLI::App& app, HashOptions* hash) {
+  CLI::App* verb = AddVerb(app, "hash",
+                           "SHA-256 of the files and folders given, in sha256sum's format, for "
+                           "[Settings] HashList=",
+                           "quillplan hash Apps > installers.sha256");
+  verb->add_option("PATH", hash->paths,
+                   "files and folders, walked whole; the list names them relative to the "
+                   "current folder, with /, sorted")
+      ->required();
+}
+
 // Each side's files: its own, then those given for both.
 void JoinSides(DiffOptions* diff, const MachineFileOptions& both) {
   for (MachineFileOptions* side : {&diff->old_files, &diff->new_files}) {
@@ -224,7 +235,7 @@ std::pair<std::string, std::string> ParseErrorParts(const std::string& message) 
     const char* cause;  // with $N of the match
   } kForms[] = {
       {std::regex("A subcommand is required"), "verb",
-       "one is required: plan, matrix, lint, report or diff"},
+       "one is required: plan, matrix, lint, report, diff or hash"},
       {std::regex("(.+): \\d+ required ([^ ]+) missing"), "$1", "wants a value ($2)"},
       {std::regex("(.+): At Most (\\d+) required but received (\\d+)"), "$1",
        "is given $3 times; give it at most $2"},
@@ -254,8 +265,9 @@ bool ParseCommandLine(int argc, char** argv, const char* version, CommandLine* l
   // The first word that is no option must be a verb; CLI11 would only say
   // that one is required.
   if (line->verb.empty() && argc >= 2 && argv[1][0] != '-') {
-    TellError(err, "", argv[1],
-              "no such verb; the verbs are plan, matrix, lint, report and diff (quillplan --help)");
+    TellError(
+        err, "", argv[1],
+        "no such verb; the verbs are plan, matrix, lint, report, diff and hash (quillplan --help)");
     *status = kUsage;
     return false;
   }
@@ -270,6 +282,7 @@ bool ParseCommandLine(int argc, char** argv, const char* version, CommandLine* l
   AddLint(app, &line->lint);
   AddReport(app, &line->report);
   AddDiff(app, &line->diff, &diff_both);
+  AddHash(app, &line->hash);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -304,8 +317,9 @@ int ExpandWildcards(Wildcards& wildcards, CommandLine* line, std::ostream& err) 
                                     &line->diff.old_files, &line->diff.new_files}) {
     single.push_back(&files->language_table);
   }
-  return ExpandInputPaths(wildcards, line->verb.c_str(), single,
-                          {&line->matrix.fleet, &line->report.logs, &line->diff.fleet}, err);
+  return ExpandInputPaths(
+      wildcards, line->verb.c_str(), single,
+      {&line->matrix.fleet, &line->report.logs, &line->diff.fleet, &line->hash.paths}, err);
 }
 
 int RunVerb(const CommandLine& line, std::ostream& out, std::ostream& err) {
@@ -313,6 +327,7 @@ int RunVerb(const CommandLine& line, std::ostream& out, std::ostream& err) {
   if (line.verb == "matrix") return RunMatrixVerb(line.matrix, out, err);
   if (line.verb == "lint") return RunLintVerb(line.lint, out, err);
   if (line.verb == "diff") return RunDiffVerb(line.diff, out, err);
+  if (line.verb == "hash") return RunHashVerb(line.hash, out, err);
   return RunReportVerb(line.report, out, err);
 }
 

@@ -20,6 +20,7 @@ struct CommandLine {
   LintOptions lint;
   ReportOptions report;
   DiffOptions diff;
+  HashOptions hash;
 };
 
 // True when `line` holds a verb to run; otherwise the command line has been

@@ -11,13 +11,14 @@
 #include "plan/fleetplan/fleet_cells.h"
 #include "plan/fleetplan/fleet_touch.h"
 #include "plan/fleetplan/touch_text.h"
+#include "plan/hashlint/hash_lint.h"
 #include "plan/lint/deployment_lint.h"
 #include "plan/matrix/matrix.h"
+#include "plan/text/json_text.h"
+#include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/output_file.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/text/shown_text.h"
-#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -114,6 +115,8 @@ int PlanSides(Side (&sides)[2], MatrixScope (&more)[2], Workers& workers, std::o
     more[i] = MatrixScope();
     if (side.matrix.problem.empty()) {
       side.findings = LintDeployment(side.ini, side.files.language_table, side.machine.platform());
+      AddHashListFindings(side.ini, side.files.language_table, side.machine.platform(),
+                          &side.findings);
     }
   });
   for (const Side& side : sides) {

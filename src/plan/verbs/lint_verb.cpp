@@ -5,12 +5,13 @@
 #include <nlohmann/json.hpp>
 
 #include "base/utf.h"
+#include "plan/hashlint/hash_lint.h"
 #include "plan/lint/deployment_lint.h"
 #include "plan/planning/plan_platform.h"
+#include "plan/text/json_text.h"
+#include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/text/shown_text.h"
-#include "plan/text/json_text.h"
 
 namespace quill::plan {
 
@@ -21,8 +22,9 @@ int RunLintVerb(const LintOptions& options, std::ostream& raw_out, std::ostream&
   VerbMachine machine;
   if (const int status = machine.Load("lint", options.ini, options.files, err)) return status;
   PlanPlatform& platform = machine.platform();
-  const std::vector<Finding> findings =
+  std::vector<Finding> findings =
       LintDeployment(options.ini, options.files.language_table, platform);
+  AddHashListFindings(options.ini, options.files.language_table, platform, &findings);
 
   int errors = 0;
   int warnings = 0;

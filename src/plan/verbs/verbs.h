@@ -82,11 +82,17 @@ struct DiffOptions {
   std::string csv;  // with a fleet: a file for one row per change and PC; - for standard output
 };
 
+// Files and folders hashed into a list for [Settings] HashList=.
+struct HashOptions {
+  std::vector<std::string> paths;
+};
+
 int RunPlanVerb(const PlanOptions& options, std::ostream& out, std::ostream& err);
 int RunMatrixVerb(const MatrixOptions& options, std::ostream& out, std::ostream& err);
 int RunLintVerb(const LintOptions& options, std::ostream& out, std::ostream& err);
 int RunReportVerb(const ReportOptions& options, std::ostream& out, std::ostream& err);
 int RunDiffVerb(const DiffOptions& options, std::ostream& out, std::ostream& err);
+int RunHashVerb(const HashOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace quill::plan
 

@@ -6,6 +6,7 @@
 // path), else by the path mappings, else by the assumption, which the plan
 // then shows.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -38,6 +39,10 @@ class MachineFiles {
   FileAnswer Question(const WString& windows_path, bool remember = true);
   // The local file that answers for a Windows path; empty when none does.
   std::string Locate(const WString& windows_path);
+  // The Windows path a mapping gives a local path; nothing outside them.
+  std::optional<WString> WindowsPathOf(const std::string& local) const {
+    return map_.ToWindows(local);
+  }
   // The file's bytes when a binding or a mapping gives a readable file.
   bool ReadBytes(const WString& windows_path, std::string* bytes);
 

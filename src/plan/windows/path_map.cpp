@@ -49,6 +49,26 @@ void PathMap::Add(const PathMapping& mapping) {
   mappings_.emplace_back(WindowsPathNames(mapping.windows_prefix), mapping.local_directory);
 }
 
+std::optional<WString> PathMap::ToWindows(const std::string& local_path) const {
+  std::error_code error;
+  const std::filesystem::path full =
+      std::filesystem::absolute(std::filesystem::u8path(local_path), error);
+  for (const auto& [names, directory] : mappings_) {
+    const std::filesystem::path root =
+        std::filesystem::absolute(std::filesystem::u8path(directory), error);
+    const std::filesystem::path below =
+        full.lexically_normal().lexically_relative(root.lexically_normal());
+    if (error || below.empty() || *below.begin() == "..") continue;
+    WString windows;
+    for (const WString& name : names) windows += (windows.empty() ? u"" : u"\\") + name;
+    for (const auto& step : below) {
+      if (step != ".") windows += u"\\" + FromUtf8(step.u8string());
+    }
+    return windows;
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> PathMap::ToLocal(const WString& windows_path) {
   std::optional<LocalPath> local = Resolve(windows_path);
   if (!local) return std::nullopt;

@@ -45,6 +45,8 @@ class PathMap {
   // name below it matched without regard to case; nothing when no mapping
   // covers the path.
   std::optional<std::string> ToLocal(const WString& windows_path);
+  // The other way: the Windows path of a local one under a mapped folder.
+  std::optional<WString> ToWindows(const std::string& local_path) const;
   // The same, with what the folder's listing says of it. The files do not
   // change while quillplan runs: each folder is listed once.
   std::optional<LocalPath> Resolve(const WString& windows_path);

@@ -4,6 +4,7 @@
 // The platform as the real Windows API gives it. One object per process,
 // built by WinMain (or by a test) and handed to the code that needs it.
 #include <map>
+#include <memory>
 
 #include "platform/platform.h"
 
@@ -74,6 +75,10 @@ class Win32Platform : public Platform {
   bool NativeFileExists(const WString& path) override;
   bool NativeFileVersion(const WString& path, FileVersion* version) override;
   bool LocalMachineKeyExists(const WString& subkey, RegistryView view) override;
+  // HeldFiles (win32_held_files.cpp)
+  HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
+  void ReleaseHeld(HeldFile file) override;
+  WString SystemFolder() override;
 
  private:
   // A library of the system folder, loaded at its first use and kept.
@@ -94,6 +99,9 @@ class Win32Platform : public Platform {
   };
   std::map<ProcessHandle, ProcessHandles> processes_;
   ProcessHandle next_process_ = 1;
+  std::shared_ptr<class Win32CryptoApi> crypto_;    // loaded at the first hash
+  std::map<HeldFile, std::shared_ptr<void>> held_;  // open handles, closed on release
+  HeldFile next_held_ = 1;
 };
 
 }  // namespace quill

@@ -129,6 +129,11 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
        "MaxInstallTime=600\r\nWaitForExit=1\r\n", "",
        [](const DeploymentShape&, int, const std::string&, int) { return false; }, nullptr,
        "WaitForExit no yes"},
+      {"a HashList that cannot be read: no installer starts anywhere, one new finding",
+       "MaxInstallTime=600\r\n", "MaxInstallTime=600\r\nHashList=C:\\none.sha256\r\n", "",
+       [](const DeploymentShape&, int, const std::string&, int) { return true; },
+       "hash-list-unreadable",
+       "HashList  C:\\none.sha256: cannot be read, so no installer is started"},
       // Lists that the run reads alike: nothing changes.
       {"SuccessCodes in another order",
        "SuccessCodes=0,3010\r\n",

@@ -220,5 +220,61 @@ TEST(LintTest, WithoutATableItSaysSoAndStillLints) {
   EXPECT_EQ(0, linted.status);
 }
 
+const std::string kShaA =
+    "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";  // "a"
+const std::string kShaB =
+    "3e23e8160039594a33894f6564e1b1348bbd7a0088d42c4acb73eeaed59c009d";  // "b"
+
+// The list against the files --map answers: each installer a run reaches
+// (07, 09, and the GlobalSwitches one for a language without a folder).
+TEST(LintTest, HashListFindingsNameWhatTheListLacksAndWhatIsStale) {
+  struct Case {
+    std::string list;
+    std::vector<std::string> rules;  // "where rule", in any order
+    int status;
+  };
+  const std::string all = kShaA + "  Apps/Reader/07/setup.exe\n" + kShaB +
+                          "  Apps/Reader/09/setup.exe\n" + kShaA + " *apps\\reader\\setup.exe\n";
+  const Case cases[] = {
+      {all, {}, 0},
+      {all + "not a line\n", {"list.sha256:4: hash-list-line-unread"}, 2},
+      {kShaA + "  Apps/Reader/07/setup.exe\n" + kShaA + "  Apps/Reader/09/setup.exe\n" + kShaA +
+           "  Apps/Reader/setup.exe\n",
+       {"deploy.ini:3: hash-list-stale"},
+       2},
+      {kShaA + "  Apps/Reader/07/setup.exe\n" + kShaB + "  Apps/Reader/09/setup.exe\n",
+       {"deploy.ini:3: hash-list-missing-installer"},
+       2},
+      {"-", {"deploy.ini:3: hash-list-unreadable"}, 2},
+  };
+  for (const Case& c : cases) {
+    TempTree tree;
+    LintOptions options;
+    std::string ini = kGood;
+    ini.insert(ini.find("[0xFFFF]"), "HashList=C:\\list.sha256\n");
+    options.ini = tree.File("deploy.ini", ini);
+    options.files.language_table = tree.File("LANG.INI", kGoodTable);
+    options.files.maps.push_back("C:=" + tree.Directory("c"));
+    tree.File("c/Apps/Reader/07/setup.exe", "a");
+    tree.File("c/Apps/Reader/09/setup.exe", "b");
+    tree.File("c/Apps/Reader/setup.exe", "a");
+    if (c.list != "-") tree.File("c/list.sha256", c.list);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunLintVerb(options, out, err);
+    const std::string text = out.str() + err.str();
+    EXPECT_EQ(c.status, status) << text;
+    size_t hash_findings = 0;
+    for (size_t at = 0; (at = text.find("[hash-list-", at)) != std::string::npos; ++at)
+      ++hash_findings;
+    EXPECT_EQ(c.rules.size(), hash_findings) << text;
+    for (const std::string& rule : c.rules) {
+      EXPECT_TRUE(HasFinding(text, rule.substr(0, rule.find(' ')), rule.substr(rule.find(' ') + 1)))
+          << rule << "\n"
+          << text;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quill::plan

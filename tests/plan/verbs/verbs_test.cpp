@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <sstream>
 
@@ -69,6 +70,54 @@ TEST(VerbsTest, PlanAsText) {
   EXPECT_NE(std::string::npos,
             d.out.str().find("  WaitForExit     1 -> yes: each wait ends when its installer does\n"))
       << d.out.str();
+
+  // With a HashList: the listed installer against its line, the others refused.
+  d.tree.File("c/Apps/Reader/07/setup.exe", "a");
+  d.tree.File("c/l.sha256",
+              "\nca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb  "
+              "Apps/Reader/07/setup.exe\n");
+  d.tree.File("deploy.ini",
+              "[Settings]\r\nHashList=C:\\l.sha256\r\n" + std::string(kIni).substr(12));
+  ASSERT_EQ(0, d.Run()) << d.err.str();
+  for (const char* line : {
+           "  HashList        C:\\l.sha256: 1 files listed; an installer starts only when its "
+           "files match\n",
+           "  0xFFFF APP1 Reader: launch C:\\Apps\\Reader\\07\\setup.exe /s\n"
+           "    verified C:\\Apps\\Reader\\07\\setup.exe against line 2 of the HashList\n",
+           "  0xAB12_VISTA32 APP1 Tool: skipped, SHA-256 not verified: C:\\Program "
+           "Files\\Tool\\tool.exe: "
+           "not in the list (the run logs a failed launch)\n",
+       }) {
+    EXPECT_NE(std::string::npos, d.out.str().find(line)) << line << "\n" << d.out.str();
+  }
+}
+
+TEST(VerbsTest, HashListsFilesAsSha256sumDoes) {
+  TempTree tree;
+  tree.File("k/z.exe", "b");
+  tree.File("k/a b/x.exe", "a");
+  tree.File("k.txt", "a");
+  tree.File("k/back\\slash.exe", "a");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(tree.root());
+  std::ostringstream out;
+  std::ostringstream err;
+  HashOptions options;
+  options.paths = {"k", "k.txt", "k/z.exe"};
+  const int status = RunHashVerb(options, out, err);
+  options.paths = {"gone"};
+  std::ostringstream none;
+  const int missing = RunHashVerb(options, none, err);
+  std::filesystem::current_path(before);
+  const std::string a = "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";
+  const std::string b = "3e23e8160039594a33894f6564e1b1348bbd7a0088d42c4acb73eeaed59c009d";
+  EXPECT_EQ(0, status) << err.str();
+  EXPECT_EQ(
+      a + "  k.txt\n" + a + "  k/a b/x.exe\n\\" + a + "  k/back\\\\slash.exe\n" + b + "  k/z.exe\n",
+      out.str());
+  EXPECT_EQ(2, missing);
+  EXPECT_EQ("", none.str());
+  EXPECT_NE(std::string::npos, err.str().find("quillplan hash: gone: cannot be read")) << err.str();
 }
 
 // With exit codes recorded, the plan shows the retry and each launch's
@@ -221,6 +270,48 @@ TEST(VerbsTest, ReportOfALogFile) {
   EXPECT_EQ("2026-12-06 09:05:03", report["runs"][0]["start"]);
   options.logs[0] += ".gone";
   EXPECT_EQ(kTrouble, RunReportVerb(options, out, err));
+}
+
+// A run whose HashList kept two installers from starting: each counts as
+// a failed launch with its cause, and the causes are counted.
+TEST(VerbsTest, ReportCountsWhatTheHashListKeptFromStarting) {
+  const std::string stars(109, '*');
+  auto app = [](const std::string& name, const std::string& checked, const std::string& result) {
+    return "Processing: SysID => \"0xFFFF\", Application => \"" + name +
+           "\"\r\nLAUNCHED => \"C:\\" + name +
+           ".exe\"\r\nSTART:: 09:05:03 Sunday, December 06, 2026\r\n" + checked +
+           "END  :: 09:05:04 Sunday, December 06, 2026\r\nRESULT   => " + result + "\r\n\r\n";
+  };
+  const std::string failed = "Failed to launch the command.";
+  const std::string log =
+      stars + "\r\nQUILLRUN starts at: 09:05:03 Sunday, December 06, 2026\r\n" + stars +
+      "\r\n\r\nSystemID      => 0xPC\r\nOSType\t\t  => WINXP\r\nLCID          => 0x409\r\n"
+      "Language Code => 12\r\n\r\nSHA-256 LIST => C:\\l.sha256, line 3, does not read.\r\n" +
+      app("Good", "SHA-256 VERIFIED => C:\\Good.exe, line 1 of the list.\r\n",
+          "Command finished in less than 1 seconds.") +
+      app("Changed",
+          "SHA-256 NOT VERIFIED => C:\\Changed.exe: expected " + std::string(64, 'a') + ", found " +
+              std::string(64, 'b') + ".\r\n",
+          failed) +
+      app("Unlisted", "SHA-256 NOT VERIFIED => C:\\Unlisted.exe: not in the list.\r\n", failed);
+  TempTree tree;
+  ReportOptions options;
+  options.logs = {tree.File("PC.LOG", log)};
+  options.json = true;
+  for (const bool fleet : {false, true}) {
+    options.fleet = fleet;
+    std::ostringstream out, err;
+    ASSERT_EQ(0, RunReportVerb(options, out, err)) << err.str();
+    const nlohmann::json report = nlohmann::json::parse(out.str());
+    const nlohmann::json& totals = report["totals"];
+    EXPECT_EQ(2, totals["failed_to_launch"]) << out.str();
+    EXPECT_EQ((nlohmann::json{{"hash differs", 1}, {"not in the list", 1}}),
+              totals["not_verified"]);
+    if (fleet) {
+      EXPECT_EQ("Changed not verified: hash differs, Unlisted not verified: not in the list",
+                report["pcs"]["still_failing_list"][0]["what"]);
+    }
+  }
 }
 
 }  // namespace

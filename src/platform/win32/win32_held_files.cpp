@@ -1,0 +1,113 @@
+#include "platform/win32/win32_api.h"
+
+#include <wincrypt.h>
+
+#include <vector>
+
+#include "platform/win32/win32_export.h"
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
+
+namespace quill {
+
+namespace {
+// The headers give it only to builds for Windows Server 2003 and later; XP
+// SP3's AES provider knows it by this number all the same.
+constexpr ALG_ID kCalgSha256 = ALG_CLASS_HASH | ALG_TYPE_ANY | 12;
+}  // namespace
+
+// CryptoAPI's SHA-256, from advapi32.dll loaded by full path from the
+// system folder only once a HashList asks for a hash: the program imports
+// nothing of it, and so loads on XP whatever the provider offers there.
+// On XP SP3 only the AES provider type has SHA-256; later ones all do.
+class Win32CryptoApi {
+ public:
+  static std::shared_ptr<Win32CryptoApi> Load(const WString& system_folder) {
+    std::shared_ptr<Win32CryptoApi> api(new Win32CryptoApi);
+    if (system_folder.empty()) return nullptr;
+    api->library_ = LoadLibraryW(WideText(system_folder + u"\\advapi32.dll"));
+    if (api->library_ == nullptr || !api->Find() ||
+        !api->acquire_(&api->provider_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+      api->provider_ = 0;
+      return nullptr;
+    }
+    return api;
+  }
+  ~Win32CryptoApi() {
+    if (provider_ != 0) release_(provider_, 0);
+    if (library_ != nullptr) FreeLibrary(library_);
+  }
+  Win32CryptoApi(const Win32CryptoApi&) = delete;
+  Win32CryptoApi& operator=(const Win32CryptoApi&) = delete;
+
+  // The file read whole from where it stands into the digest.
+  bool Hash(HANDLE file, std::string* digest) {
+    HCRYPTHASH hash = 0;
+    if (!create_(provider_, kCalgSha256, 0, 0, &hash)) return false;
+    constexpr DWORD kBlock = 1 << 20;
+    std::vector<BYTE> block(kBlock);
+    bool whole = false;
+    for (DWORD got = 0; ReadFile(file, block.data(), kBlock, &got, nullptr);) {
+      if (got == 0) {
+        whole = true;
+        break;
+      }
+      if (!add_(hash, block.data(), got, 0)) break;
+    }
+    BYTE out[32];
+    DWORD size = sizeof out;
+    const bool done = whole && get_(hash, HP_HASHVAL, out, &size, 0) && size == sizeof out;
+    destroy_(hash);
+    if (done) digest->assign(reinterpret_cast<char*>(out), size);
+    return done;
+  }
+
+ private:
+  Win32CryptoApi() = default;
+
+  template <typename Function>
+  bool Look(const char* name, Function* function) {
+    const FARPROC found = GetProcAddress(library_, name);
+    *function = FunctionAt<Function>(reinterpret_cast<uintptr_t>(found));
+    return found != nullptr;
+  }
+  bool Find() {
+    return Look("CryptAcquireContextW", &acquire_) && Look("CryptReleaseContext", &release_) &&
+           Look("CryptCreateHash", &create_) && Look("CryptHashData", &add_) &&
+           Look("CryptGetHashParam", &get_) && Look("CryptDestroyHash", &destroy_);
+  }
+
+  HMODULE library_ = nullptr;
+  HCRYPTPROV provider_ = 0;
+  BOOL(WINAPI* acquire_)(HCRYPTPROV*, LPCWSTR, LPCWSTR, DWORD, DWORD) = nullptr;
+  BOOL(WINAPI* release_)(HCRYPTPROV, DWORD) = nullptr;
+  BOOL(WINAPI* create_)(HCRYPTPROV, ALG_ID, HCRYPTKEY, DWORD, HCRYPTHASH*) = nullptr;
+  BOOL(WINAPI* add_)(HCRYPTHASH, const BYTE*, DWORD, DWORD) = nullptr;
+  BOOL(WINAPI* get_)(HCRYPTHASH, DWORD, BYTE*, DWORD*, DWORD) = nullptr;
+  BOOL(WINAPI* destroy_)(HCRYPTHASH) = nullptr;
+};
+
+HoldResult Win32Platform::HoldAndHash(const WString& path, std::string* digest, HeldFile* file) {
+  // Shared for reading only: nobody may write, rename or delete it while
+  // it is held, and the installer may still read and run it.
+  HANDLE handle = CreateFileW(WideText(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return HoldResult::kCannotOpen;
+  std::shared_ptr<void> held(handle, CloseHandle);
+  if (!crypto_) crypto_ = Win32CryptoApi::Load(SystemFolder());
+  if (!crypto_ || !crypto_->Hash(handle, digest)) return HoldResult::kCannotHash;
+  *file = next_held_++;
+  held_[*file] = held;
+  return HoldResult::kHeld;
+}
+
+void Win32Platform::ReleaseHeld(HeldFile file) { held_.erase(file); }
+
+WString Win32Platform::SystemFolder() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return WString();
+  return FromWide(folder, length);
+}
+
+}  // namespace quill

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fake_platform.h"
+#include "log/run_log.h"
+#include "one_app_run.h"
+#include "runner/hash_list.h"
+#include "runner/install_pass.h"
+#include "runner/installer_files.h"
+
+namespace quill {
+namespace {
+
+const std::string kHashA =
+    "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";  // "a"
+const std::string kHashB =
+    "3e23e8160039594a33894f6564e1b1348bbd7a0088d42c4acb73eeaed59c009d";  // "b"
+
+TEST(HashListTest, LinesReadAsSha256sumWritesThem) {
+  struct Case {
+    std::string line;
+    std::string key;  // empty: the line does not read
+    std::string sha256;
+  };
+  const std::string upper = "CA978112CA1BBDCAFAC231B39A23DC4DA786EFF8147C4E72B9807785AFEE48BB";
+  const Case cases[] = {
+      {kHashA + "  setup.exe", "C:\\DEPLOY\\SETUP.EXE", kHashA},
+      {kHashA + " *Apps/Reader/Setup.exe", "C:\\DEPLOY\\APPS\\READER\\SETUP.EXE", kHashA},
+      {upper + "  apps\\x.msi\r", "C:\\DEPLOY\\APPS\\X.MSI", kHashA},
+      {kHashA + "  ../Other/./x.exe", "C:\\OTHER\\X.EXE", kHashA},
+      {kHashA + "  D:/Kit/x.exe", "D:\\KIT\\X.EXE", kHashA},
+      {kHashA + "  \\\\server\\share\\x.exe", "\\\\SERVER\\SHARE\\X.EXE", kHashA},
+      {kHashA + "  \\Root\\x.exe", "C:\\ROOT\\X.EXE", kHashA},
+      {kHashA + "  a b.exe", "C:\\DEPLOY\\A B.EXE", kHashA},
+      {"\\" + kHashA + "  dir\\\\x.exe", "C:\\DEPLOY\\DIR\\X.EXE", kHashA},
+      {"\\" + kHashA + "  dir\\nx.exe", "", ""},
+      {kHashA + "  D:x.exe", "", ""},
+      {kHashA + "  //srv/../x.exe", "", ""},
+      {kHashA + " setup.exe", "", ""},
+      {kHashA + "  ", "", ""},
+      {kHashA.substr(1) + "  setup.exe", "", ""},
+      {"g" + kHashA.substr(1) + "  setup.exe", "", ""},
+      {kHashA + "\tsetup.exe", "", ""},
+      {"SHA256 (setup.exe) = " + kHashA, "", ""},
+  };
+  for (const Case& c : cases) {
+    const ParsedHashList list = ParseHashList("\n" + c.line + "\n", u"C:\\Deploy");
+    if (c.key.empty()) {
+      EXPECT_EQ(std::vector<int32_t>{2}, list.unread_lines) << c.line;
+      EXPECT_TRUE(list.by_path.empty()) << c.line;
+      continue;
+    }
+    ASSERT_EQ(1u, list.by_path.size()) << c.line;
+    EXPECT_EQ(c.key, Narrow(list.by_path.begin()->first)) << c.line;
+    EXPECT_EQ(c.sha256, list.by_path.begin()->second.sha256) << c.line;
+    EXPECT_EQ(2, list.by_path.begin()->second.line) << c.line;
+    EXPECT_TRUE(list.unread_lines.empty()) << c.line;
+  }
+}
+
+TEST(HashListTest, AFileListedTwiceWithDifferentHashesMatchesNeither) {
+  const ParsedHashList list =
+      ParseHashList("\xEF\xBB\xBF" + kHashA + "  x.exe\n" + kHashA + "  X.EXE\n" + kHashB +
+                        "  y.exe\n" + kHashA + "  ./Y.exe\n",
+                    u"C:\\D");
+  EXPECT_EQ(kHashA, list.by_path.at(u"C:\\D\\X.EXE").sha256);
+  EXPECT_EQ("", list.by_path.at(u"C:\\D\\Y.EXE").sha256);
+  EXPECT_TRUE(list.unread_lines.empty());
+}
+
+TEST(InstallerFilesTest, TheProgramOrWhatTheSystemsMsiexecInstalls) {
+  struct Case {
+    WString handed;
+    std::vector<WString> files;
+  };
+  const Case cases[] = {
+      {u"C:\\A\\setup.exe /s /log C:\\l.txt", {u"C:\\A\\setup.exe"}},
+      {u"\"C:\\Program Files\\A\\setup\" /s", {u"C:\\Program Files\\A\\setup.exe"}},
+      {u"Kit\\setup.exe", {u"Kit\\setup.exe"}},
+      {u"\\Kit\\setup /s", {u"\\Kit\\setup.exe"}},
+      {u"C:\\A\\..\\..\\B\\.\\x.exe", {u"C:\\B\\x.exe"}},
+      {u"\\\\srv\\s\\..\\..\\x.exe", {u"\\\\srv\\s\\x.exe"}},
+      {u"\\\\srv\\..\\x.exe", {u"\\\\srv\\..\\x.exe"}},
+      {u"C:\\Tools\\msiexec.exe /i x.msi", {u"C:\\Tools\\msiexec.exe"}},
+      {u"C:\\WINDOWS\\system32\\msiexec.exe /i Kit\\x.msi /qn /l*v C:\\x.log",
+       {u"C:\\Work\\Kit\\x.msi"}},
+      {u"c:\\windows\\SYSTEM32\\MSIEXEC /PACKAGE \"\\\\srv\\s\\a b.msi\" /quiet",
+       {u"\\\\srv\\s\\a b.msi"}},
+      {u"C:\\WINDOWS\\SysWOW64\\msiexec.exe -p D:\\fix.msp REINSTALL=ALL", {u"D:\\fix.msp"}},
+      {u"C:\\WINDOWS\\Sysnative\\msiexec.exe /update \"p1.msp;D:\\p2.msp\"",
+       {u"C:\\Work\\p1.msp", u"D:\\p2.msp"}},
+      {u"C:\\WINDOWS\\system32\\msiexec.exe /i D:\\x.msi "
+       u"TRANSFORMS=\"@t1.mst;:lang.mst;|D:\\t2.mst\""
+       u" PATCH=D:\\p.msp",
+       {u"D:\\x.msi", u"C:\\Work\\t1.mst", u"D:\\t2.mst", u"D:\\p.msp"}},
+      {u"C:\\WINDOWS\\system32\\msiexec.exe /x {11111111-2222-3333-4444-555555555555} /qn", {}},
+      {u"C:\\WINDOWS\\system32\\msiexec.exe /i", {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.files, InstallerFiles(c.handed, u"C:\\Work", u"C:\\WINDOWS\\system32"))
+        << Narrow(c.handed);
+  }
+}
+
+// One application through a pass, with the list at C:\Kit\list.sha256.
+struct CheckedRun : OneAppRun {
+  CheckedRun(const WString& settings, const WString& switches, const WString& app_path = u"C:\\Kit")
+      : OneAppRun(u"C:\\Kit\\in.ini", settings,
+                  u"AppPath=" + app_path + u"\nAppSwitches=" + switches + u"\n") {
+    platform.AddFile(u"C:\\Kit\\a.exe", "a");
+    platform.AddFile(u"C:\\Kit\\b.exe", "b");
+    platform.AddFile(u"C:\\Work\\x.msi", "a");
+  }
+};
+
+std::string Cut(const std::string& text, const std::string& from, const std::string& to) {
+  const size_t begin = text.find(from) == std::string::npos ? 0 : text.find(from) + from.size();
+  return text.substr(begin, text.find(to, begin) - begin);
+}
+
+TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
+  const WString msi = u"msiexec.exe /i x.msi /qn";
+  struct Case {
+    const char* what;
+    WString settings;
+    std::string list;  // "-": no list file
+    WString switches;
+    std::string told;     // before the first processing record
+    std::string checked;  // between the start record and the end record
+    WString app_path = u"C:\\Kit";
+  };
+  const std::string expected_a = "expected " + kHashA;
+  const WString key = u"HashList=list.sha256\n";
+  const Case cases[] = {
+      {"no key", u"", kHashB + "  a.exe\n", u"a.exe /s", "", ""},
+      {"listed", key, kHashA + "  a.exe\n", u"a.exe /s", "",
+       "SHA-256 VERIFIED => C:\\Kit\\a.exe, line 1 of the list.\r\n"},
+      {"full path", u"HashList=C:\\Kit\\list.sha256\n", "\n" + kHashA + " *C:/KIT/A.EXE\n",
+       u"a.exe /s", "", "SHA-256 VERIFIED => C:\\Kit\\a.exe, line 2 of the list.\r\n"},
+      {"changed", key, kHashA + "  b.exe\n", u"b.exe", "",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\b.exe: " + expected_a + ", found " + kHashB + ".\r\n"},
+      {"not listed", key, kHashA + "  a.exe\nnonsense\n", u"B.exe",
+       "SHA-256 LIST => C:\\Kit\\list.sha256, line 2, does not read.\r\n",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\B.exe: not in the list.\r\n"},
+      {"no list", key, "-", u"a.exe /s",
+       "SHA-256 LIST => Error reading C:\\Kit\\list.sha256: no installer is started.\r\n",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: the hash list cannot be read.\r\n"},
+      {"relative", key, kHashA + "  a.exe\n", u"a.exe /s", "",
+       "SHA-256 NOT VERIFIED => Kit\\a.exe: not a full path, so Windows would search for it.\r\n",
+       u"Kit"},
+      {"missing", key, kHashA + "  gone.exe\n", u"gone.exe", "",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\gone.exe: " + expected_a + ", cannot be opened.\r\n"},
+      {"twice", key, kHashA + "  a.exe\n" + kHashB + "  A.exe\n", u"a.exe /s", "",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: listed twice with different hashes.\r\n"},
+      {"package", key, kHashA + "  ../Work/x.msi\n", msi, "",
+       "SHA-256 VERIFIED => C:\\Work\\x.msi, line 1 of the list.\r\n"},
+      {"package changed", key, kHashB + "  ../Work/x.msi\n", msi, "",
+       "SHA-256 NOT VERIFIED => C:\\Work\\x.msi: expected " + kHashB + ", found " + kHashA +
+           ".\r\n"},
+  };
+  for (const Case& c : cases) {
+    const WString app_path = c.switches == msi ? u"C:\\WINDOWS\\system32" : c.app_path;
+    CheckedRun run(c.settings, c.switches, app_path);
+    if (c.list != "-") run.platform.AddFile(u"C:\\Kit\\list.sha256", c.list);
+    run.platform.current_directory = u"C:\\Work";
+    run.platform.AddProgram(u"C:\\Kit\\a.exe /s", 0.5);
+    run.platform.AddProgram(app_path + u"\\" + c.switches, 0.5);
+    const std::string records = run.Records();
+    const bool verified = c.checked.rfind("SHA-256 VERIFIED", 0) == 0 || c.settings.empty();
+    EXPECT_EQ(c.told, records.substr(0, records.find("Processing"))) << c.what;
+    EXPECT_EQ(c.checked, Cut(records, "2026\r\n", "END  ::")) << c.what;
+    EXPECT_EQ(verified ? 1u : 0u, run.platform.CallsNamed("StartProcess").size()) << c.what;
+    EXPECT_NE(verified, records.find("Failed to launch the command.") != std::string::npos)
+        << c.what;
+    EXPECT_EQ(0, run.platform.held_files()) << c.what;
+    // Without the key the calls are those of a run that never heard of it.
+    EXPECT_EQ(c.settings.empty(), run.platform.CallsNamed("SystemFolder").empty()) << c.what;
+  }
+}
+
+TEST(HashListRunTest, HeldFromBeforeTheHashUntilTheWaitIsOver) {
+  CheckedRun run(u"HashList=list.sha256\n", u"a.exe /s");
+  run.platform.AddFile(u"C:\\Kit\\list.sha256", kHashA + "  a.exe\n");
+  run.platform.AddProgram(u"C:\\Kit\\a.exe /s", 0.5);
+  bool written = true;
+  run.platform.while_held = [&](const WString& path) {
+    written = run.platform.WriteFile(path, "changed while it was checked");
+  };
+  run.Records();
+  EXPECT_FALSE(written);
+  EXPECT_EQ("a", run.platform.FileBytes(u"C:\\Kit\\a.exe"));
+  std::vector<std::string> order;
+  for (const std::string& call : run.platform.calls()) {
+    for (const char* name : {"HoldAndHash", "StartProcess", "QueryExitCode", "ReleaseHeld"}) {
+      if (call.rfind(name, 0) == 0) order.push_back(name);
+    }
+  }
+  EXPECT_EQ(
+      (std::vector<std::string>{"HoldAndHash", "StartProcess", "QueryExitCode", "ReleaseHeld"}),
+      order);
+  EXPECT_TRUE(run.platform.WriteFile(u"C:\\Kit\\a.exe", "after the wait"));
+}
+
+TEST(HashListRunTest, AFileThatCannotBeHashedIsNotStarted) {
+  CheckedRun run(u"HashList=list.sha256\n", u"a.exe /s");
+  run.platform.AddFile(u"C:\\Kit\\list.sha256", kHashA + "  a.exe\n");
+  run.platform.AddProgram(u"C:\\Kit\\a.exe /s", 0.5);
+  run.platform.FailOn("HashFile");
+  EXPECT_NE(std::string::npos,
+            run.Records().find("SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: expected " + kHashA +
+                               ", cannot be hashed.\r\nEND  ::"));
+  EXPECT_TRUE(run.platform.CallsNamed("StartProcess").empty());
+}
+
+}  // namespace
+}  // namespace quill

@@ -1,0 +1,41 @@
+#ifndef QUILL_TESTS_UNIT_ONE_APP_RUN_H_
+#define QUILL_TESTS_UNIT_ONE_APP_RUN_H_
+
+// One application, [A] of the common list, run through pass 0 on the fake
+// with the log open and the settings of the keys beyond the specification
+// read: the records after the identity lines.
+#include <string>
+
+#include "fake_platform.h"
+#include "log/run_log.h"
+#include "runner/exit_settings.h"
+#include "runner/hash_list.h"
+#include "runner/install_pass.h"
+
+namespace quill {
+
+struct OneAppRun {
+  // `app` holds [A]'s lines: AppPath, AppSwitches and any other key.
+  OneAppRun(const WString& ini_path, const WString& settings, const WString& app) {
+    platform.AddIniFile(
+        ini_path, u"[Settings]\nLogFile=C:\\r.log\n" + settings + u"[0xFFFF]\nAPP1=A\n[A]\n" + app);
+    context.InputIniPath = ini_path;
+    context.SystemID = u"0x1234";
+  }
+  std::string Records() {
+    OpenRunLog(context, platform);
+    ReadExitCodeSettings(context, platform);
+    ReadHashList(context, platform);
+    RunInstallPass(0, context, platform);
+    CloseRunLog(context);
+    const std::string bytes = platform.FileBytes(u"C:\\R.LOG");
+    const std::string identity = "OSType\t\t  => \r\n";
+    return bytes.substr(bytes.find(identity) + identity.size());
+  }
+  FakePlatform platform;
+  RunContext context;
+};
+
+}  // namespace quill
+
+#endif  // QUILL_TESTS_UNIT_ONE_APP_RUN_H_
