@@ -17,9 +17,9 @@
 namespace quill::e2e {
 namespace {
 
-const std::string kIni = "C:\\DARezad\\AppInstl\\Detect.ini";
-const std::string kLog = "C:\\SYSTEM.SAV\\UTIL\\DETECT.LOG";
-const std::string kApps = "C:\\DARezad\\Apps\\";
+const std::string kDetectIni = "C:\\DARezad\\AppInstl\\Detect.ini";
+const std::string kDetectLog = "C:\\SYSTEM.SAV\\UTIL\\DETECT.LOG";
+const std::string kDetectApps = "C:\\DARezad\\Apps\\";
 // Wine's KERNEL32.DLL says it is this version.
 const std::string kKernelVersion = "10.0.18362.1350";
 
@@ -60,8 +60,8 @@ class Detection : public ::testing::TestWithParam<Target> {
              ? ""
              : "; s/ProgramFiles64Folder/ProgramFilesFolder/; s/Win64=\"yes\"/Win64=\"no\"/") +
         "' tool.wxs; wixl -a " + (installers64() ? "x64" : "x86") + " -o '" +
-        machine().HostPath(kApps + "Detect\\detect.msi") + "' tool.wxs 2>/dev/null; rm -rf \"$w\"";
-    ASSERT_TRUE(machine().MakeDirectories(kApps + "Detect"));
+        machine().HostPath(kDetectApps + "Detect\\detect.msi") + "' tool.wxs 2>/dev/null; rm -rf \"$w\"";
+    ASSERT_TRUE(machine().MakeDirectories(kDetectApps + "Detect"));
     ASSERT_EQ(0, std::system(command.c_str())) << command;
     // A file only in the 64-bit system folder, and a key only in the 32-bit view.
     ASSERT_TRUE(machine().WriteFile("C:\\windows\\system32\\quill-native.txt", "64-bit only\r\n"));
@@ -72,23 +72,23 @@ class Detection : public ::testing::TestWithParam<Target> {
     // And one only in the 64-bit view, for the 32-bit program the other way round.
     reg.arguments = "add HKLM\\Software\\QuillDetect\\Preinstalled64 /reg:64 /f";
     ASSERT_TRUE(machine().Run(reg).finished);
-    ASSERT_TRUE(machine().WriteFile(kIni, IniText()));
+    ASSERT_TRUE(machine().WriteFile(kDetectIni, IniText()));
   }
 
   std::string IniText() const {
     const std::string legacy =
-        "AppPath=" + kApps + "Legacy\r\nAppSwitches=legacy.exe /S /D=C:\\QuillDemo\\";
+        "AppPath=" + kDetectApps + "Legacy\r\nAppSwitches=legacy.exe /S /D=C:\\QuillDemo\\";
     const std::string kernel = "DetectFile=%SystemRoot%\\System32\\kernel32.dll >= ";
     return "[Settings]\r\nAppInstlPath=C:\\DARezad\\AppInstl\r\nMaxInstallTime=60\r\nLogExitCodes="
            "1\r\n"
            "LogFile=" +
-           kLog +
+           kDetectLog +
            "\r\n"
            "[0xFFFF]\r\nAPP1=Notes\r\nAPP2=Preinstalled\r\nAPP3=Package\r\nAPP4=Never\r\nAPP5="
            "Plain\r\n"
            "APP6=Native\r\nAPP7=SameVersion\r\nAPP8=NewerVersion\r\nAPP9=Preinstalled64\r\n"
            "[Notes]\r\nAppPath=" +
-           kApps +
+           kDetectApps +
            "Quill Notes\r\nAppSwitches=notes.exe /S /D=C:\\QuillDemo\\Notes\r\n"
            "DetectFile=C:\\QuillDemo\\Notes\\Notes-any.txt\r\n"
            "[Preinstalled]\r\n" +
@@ -98,13 +98,13 @@ class Detection : public ::testing::TestWithParam<Target> {
            legacy +
            "Preinstalled64\r\nDetectKey=HKLM\\Software\\QuillDetect\\Preinstalled64\r\n"
            "[Package]\r\nAppPath=C:\\windows\\system32\r\nAppSwitches=msiexec.exe /i " +
-           kApps + "Detect\\detect.msi /qn\r\nDetectMsi=" + ProductCode() +
+           kDetectApps + "Detect\\detect.msi /qn\r\nDetectMsi=" + ProductCode() +
            "\r\n"
            "[Never]\r\n" +
            legacy +
            "Never\r\nDetectFile=C:\\QuillDemo\\Never\\nothing.txt\r\n"
            "[Plain]\r\nAppPath=" +
-           kApps +
+           kDetectApps +
            "Reader\r\nAppSwitches=US\\reader.exe /S /D=C:\\QuillDemo\\Reader\r\n"
            "[Native]\r\n" +
            legacy +
@@ -124,7 +124,7 @@ class Detection : public ::testing::TestWithParam<Target> {
     for (int run = 0; run < 2; ++run) {
       RunOptions options;
       options.program = machine().ProgramPath(GetParam().program);
-      options.arguments = kIni;
+      options.arguments = kDetectIni;
       options.windows_version = "vista";
       options.environment["ZYLNT_MACHINE_ID"] = "DETECT-PC";
       options.time_limit_seconds = 240;
@@ -133,7 +133,7 @@ class Detection : public ::testing::TestWithParam<Target> {
       EXPECT_EQ(1u, result.exit_code);
     }
     std::string bytes;
-    return machine().ReadFile(kLog, &bytes) ? bytes : "<no log>";
+    return machine().ReadFile(kDetectLog, &bytes) ? bytes : "<no log>";
   }
 };
 
@@ -190,17 +190,17 @@ TEST_P(Detection, TwoRunsStartOnlyWhatIsNotInstalled) {
 // quillplan over the same share: the plan names the product code, and lint
 // reads the package the rule is checked against with libmsi.
 TEST_P(Detection, QuillplanShowsAndChecksTheRules) {
-  const std::string plan = Quillplan("plan '" + machine().HostPath(kIni) +
+  const std::string plan = Quillplan("plan '" + machine().HostPath(kDetectIni) +
                                      "' --system-id DETECT-PC --os VISTA64 --lcid 0x409");
   EXPECT_NE(std::string::npos, plan.find("not started when installed: DetectMsi=" + ProductCode()))
       << plan;
   const std::string lint =
-      "lint '" + machine().HostPath(kIni) + "' --map 'C:=" + machine().HostPath("C:\\") + "'";
+      "lint '" + machine().HostPath(kDetectIni) + "' --map 'C:=" + machine().HostPath("C:\\") + "'";
   EXPECT_EQ(std::string::npos, Quillplan(lint).find("[detect-")) << Quillplan(lint);
   std::string ini = IniText();
   const std::string other = "{5A1D0C3E-7B2F-4E61-9C0D-0000000000FF}";
   ini.replace(ini.find(ProductCode()), ProductCode().size(), other);
-  ASSERT_TRUE(machine().WriteFile(kIni, ini));
+  ASSERT_TRUE(machine().WriteFile(kDetectIni, ini));
   const std::string findings = Quillplan(lint);
   EXPECT_NE(std::string::npos, findings.find("[detect-msi-not-the-package] DetectMsi " + other))
       << findings;
