@@ -49,7 +49,7 @@ QUILL_BUILD_PACKAGES=(
   cmake ninja-build g++ libgtest-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool tzdata ccache
-  libcli11-dev nlohmann-json3-dev libssl-dev
+  libcli11-dev nlohmann-json3-dev libssl-dev libmsi-dev libglib2.0-dev
 )
 # Wine's 32-bit half, beside wine64: the program that ships is 32-bit.
 QUILL_WINE32_PACKAGES=(wine32:i386)

@@ -10,6 +10,8 @@ namespace {
 
 const WString kStars(109, u'*');
 
+// One record a line, as the documents' check reads them.
+// clang-format off
 WString Template(LogRecord record) {
   switch (record) {
     case LogRecord::kBannerFirstLine: return kStars + u"\n";
@@ -44,6 +46,10 @@ WString Template(LogRecord record) {
       // clang-format on
     case LogRecord::kExitSettingClamped:
       return u"EXIT CODES   => %s in [%s] is past its bound: %d is used.\n";
+    case LogRecord::kInstalledAlready: return u"DETECTION => Application => \"%s\": installed already, %s: not started.\n\n";
+    case LogRecord::kInstalledNothing: return u"DETECTION => installed nothing: %s does not hold.\n\n";
+    case LogRecord::kDetectAfterRestart: return u"DETECTION => waiting for the restart: %s does not hold yet.\n\n";
+    case LogRecord::kDetectRuleUnread: return u"DETECT RULE  => %s in [%s] does not read: the rule is left out.\n";
     case LogRecord::kHashListUnread:
       return u"SHA-256 LIST => Error reading %s: no installer is started.\n";
     case LogRecord::kHashListLineUnread: return u"SHA-256 LIST => %s, line %d, does not read.\n";
@@ -52,6 +58,7 @@ WString Template(LogRecord record) {
   }
   return WString();
 }
+// clang-format on
 
 WString Decimal(int32_t number) {
   const std::string digits = std::to_string(number);

@@ -46,9 +46,17 @@ enum class LogRecord {
   kResume,                // "1 of 2", "APP2 of [0xFFFF]"
   kResumeStale,           // "1 of 2"
   kResumeUnread,
+
+  // Written only for an application with detection rules; their values:
+  // application section and rules; a rule; a rule; a key and its value, and
+  // the section.
+  kInstalledAlready,
+  kInstalledNothing,
+  kDetectAfterRestart,
+  kDetectRuleUnread,
 };
 // The last of them: a reader of the log takes every record up to it.
-constexpr LogRecord kLastLogRecord = LogRecord::kResumeUnread;
+constexpr LogRecord kLastLogRecord = LogRecord::kDetectRuleUnread;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order

@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/held_files.h"
+#include "platform/installed_state.h"
 #include "platform/libraries.h"
 #include "platform/machine_registry.h"
 #include "platform/processes.h"
@@ -25,7 +26,8 @@ class Platform : public ProfileReader,
                  public UserInterface,
                  public HeldFiles,
                  public MachineRegistry,
-                 public RestartRequest {};
+                 public RestartRequest,
+                 public InstalledState {};
 
 }  // namespace quill
 

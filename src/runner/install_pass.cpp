@@ -5,6 +5,7 @@
 #include "base/profile_value.h"
 #include "log/run_log.h"
 #include "runner/application_command.h"
+#include "runner/detection.h"
 #include "runner/exit_record.h"
 #include "runner/exit_settings.h"
 #include "runner/launch.h"
@@ -29,8 +30,8 @@ WString AppKey(int32_t number) {
 
 // Gives the verdict on the last try; a failure when none was told.
 ExitVerdict InstallApplication(const WString& list_section, const WString& app_section,
-                               const ApplicationCommand& command, RunContext& context,
-                               Platform& platform) {
+                               const ApplicationCommand& command, const DetectRules& detect,
+                               RunContext& context, Platform& platform) {
   AppExitRules rules = ReadAppExitRules(app_section, context, platform);
   ExitVerdict verdict = ExitVerdict::kFailure;
   for (int32_t tried = 1;; ++tried) {
@@ -41,7 +42,10 @@ ExitVerdict InstallApplication(const WString& list_section, const WString& app_s
     const LaunchResult result =
         LaunchVerified(ProcessCommandLine(command, platform), context, platform);
     WriteLaunchResult(context, result, platform);
-    if (!TellExitCode(context, rules, result, tried, &verdict)) return verdict;
+    if (!TellExitCode(context, rules, result, tried, &verdict)) {
+      CheckInstalledAfter(detect, rules, result, context, platform);
+      return verdict;
+    }
     CommitRunLog(context);  // the log tells of the wait while it lasts
     platform.Pause(static_cast<uint32_t>(context.BusyRetryPause) * 1000u);
   }
@@ -57,8 +61,10 @@ bool WalkListSection(WalkPosition position, const WString& list_section, RunCont
     if (RanBeforeRestart(position, context)) continue;
     const ApplicationCommand command = BuildApplicationCommand(app_section, context, platform);
     if (command.command_line.empty()) continue;  // skipped without a trace
+    const DetectRules detect = ReadDetectRules(app_section, context, platform);
+    if (InstalledAlready(detect, app_section, context, platform)) continue;
     const ExitVerdict verdict =
-        InstallApplication(list_section, app_section, command, context, platform);
+        InstallApplication(list_section, app_section, command, detect, context, platform);
     if (!GoesOnAfter(verdict, position, app_section, context, platform)) return false;
   }
 }

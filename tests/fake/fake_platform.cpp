@@ -264,6 +264,8 @@ bool FakePlatform::StartProcess(std::vector<char16_t>* command_line, const Proce
     later.erase(later.begin());
   }
   open_handles_.insert(*process);
+  auto effect = start_effects_.find(program->first);
+  if (effect != start_effects_.end()) effect->second();
   return true;
 }
 
@@ -495,6 +497,63 @@ int FakePlatform::ShowMessageBox(const WString& text, const WString& caption, ui
   Record("ShowMessageBox");
   message_boxes_.push_back(MessageBoxCall{text, caption, style});
   return 1;
+}
+
+}  // namespace quill
+
+namespace quill {
+
+void FakePlatform::AddFileVersion(const WString& path, FileVersion version) {
+  if (!Exists(path)) AddFile(path, "MZ");
+  file_versions_[Key(path)] = version;
+}
+
+void FakePlatform::OnStart(const WString& command_line, std::function<void()> effect) {
+  start_effects_[Narrow(command_line)] = std::move(effect);
+}
+
+WString FakePlatform::ExpandEnvironment(const WString& text) {
+  Record("ExpandEnvironment " + Narrow(text));
+  std::string out;
+  const std::string in = Narrow(text);
+  for (size_t at = 0; at < in.size();) {
+    const size_t close = in[at] == '%' ? in.find('%', at + 1) : std::string::npos;
+    auto value = close == std::string::npos
+                     ? environment.end()
+                     : environment.find(Upper(in.substr(at + 1, close - at - 1)));
+    if (value == environment.end()) {
+      out += in[at++];
+      continue;
+    }
+    out += value->second;
+    at = close + 1;
+  }
+  return Widen(out);
+}
+
+bool FakePlatform::IsProductInstalled(const WString& product_code) {
+  Record("IsProductInstalled " + Narrow(product_code));
+  return !Fails("IsProductInstalled") && installed_products.count(Narrow(product_code)) > 0;
+}
+
+bool FakePlatform::NativeFileExists(const WString& path) {
+  Record("NativeFileExists " + Narrow(path));
+  return !Fails("NativeFileExists") && Exists(path);
+}
+
+bool FakePlatform::NativeFileVersion(const WString& path, FileVersion* version) {
+  Record("NativeFileVersion " + Narrow(path));
+  auto it = file_versions_.find(Key(path));
+  if (Fails("NativeFileVersion") || it == file_versions_.end()) return false;
+  *version = it->second;
+  return true;
+}
+
+bool FakePlatform::LocalMachineKeyExists(const WString& subkey, RegistryView view) {
+  const bool wide = view == RegistryView::k64Bit;
+  Record(std::string("LocalMachineKeyExists ") + (wide ? "64 " : "32 ") + Narrow(subkey));
+  const std::set<std::string>& keys = wide ? machine_keys_64 : machine_keys_32;
+  return !Fails("LocalMachineKeyExists") && keys.count(Upper(Narrow(subkey))) > 0;
 }
 
 }  // namespace quill

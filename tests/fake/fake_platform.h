@@ -43,6 +43,10 @@ class FakePlatform : public Platform {
   void AddLibrary(const WString& path, const FakeLibrary& library);
   // A value under HKEY_LOCAL_MACHINE, as a deployment left it.
   void AddMachineValue(const WString& key, const WString& name, const WString& data);
+  // A file (added when missing) with a version resource.
+  void AddFileVersion(const WString& path, FileVersion version);
+  // What a started program leaves behind: run at each start of that command.
+  void OnStart(const WString& command_line, std::function<void()> effect);
   // Every call of the named operation fails from now on.
   void FailOn(const std::string& operation) { failing_.insert(operation); }
 
@@ -56,6 +60,9 @@ class FakePlatform : public Platform {
   uint32_t lcid = 0x409;
   int64_t now_ms = 1796547903000;  // Sunday, 6 December 2026, 09:05:03 UTC
   int64_t utc_offset_seconds = 0;
+  std::map<std::string, std::string> environment;          // upper-case name, value
+  std::set<std::string> installed_products;                // "{...}" upper case
+  std::set<std::string> machine_keys_64, machine_keys_32;  // upper case, below HKLM
 
   // --- Inspection ---------------------------------------------------------
   bool Exists(const WString& path) const;
@@ -119,6 +126,11 @@ class FakePlatform : public Platform {
   bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
   bool DeleteMachineValue(const WString& key, const WString& name) override;
   bool RequestRestart() override;
+  WString ExpandEnvironment(const WString& text) override;
+  bool IsProductInstalled(const WString& product_code) override;
+  bool NativeFileExists(const WString& path) override;
+  bool NativeFileVersion(const WString& path, FileVersion* version) override;
+  bool LocalMachineKeyExists(const WString& subkey, RegistryView view) override;
 
   // The last request handed to StartProcess.
   ProcessRequest last_request;
@@ -171,6 +183,8 @@ class FakePlatform : public Platform {
   std::vector<std::string> calls_;
   std::vector<MessageBoxCall> message_boxes_;
   std::map<std::string, WString> machine_values_;  // by key and name, upper case
+  std::map<std::string, FileVersion> file_versions_;
+  std::map<std::string, std::function<void()>> start_effects_;
   std::map<HeldFile, std::string> held_;  // by handle: the file's key
   uint64_t next_handle_ = 100;
   uint64_t next_write_time_ = 1;

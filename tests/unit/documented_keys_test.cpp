@@ -12,6 +12,7 @@
 #include "fake_platform.h"
 #include "run/entry.h"
 #include "runner/deployment_memory.h"
+#include "runner/detect_rules.h"
 #include "runner/exit_codes.h"
 #include "runner/exit_settings.h"
 
@@ -160,6 +161,9 @@ TEST(DocumentedKeysTest, DefaultsAndBoundsAreTheCodes) {
       {"SuccessCodes", {success, {}}},
       {"MaxRestarts",
        {{"0"}, {"0 to " + number(kMostRestarts), "more counts as " + number(kMostRestarts)}}},
+      {"DetectMsi", {{"none"}, {"comma-separated"}}},
+      {"DetectFile", {{"none"}, {"four numbers of 0 to " + number(kLargestVersionPart)}}},
+      {"DetectKey", {{"none"}, {"`HKLM\\`", "`HKEY_LOCAL_MACHINE\\`"}}},
       {"HashList", {{"off"}, {"sha256sum"}}},
   };
   for (const KeyRow& row : DocumentedKeys()) {

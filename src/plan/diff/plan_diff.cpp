@@ -41,6 +41,8 @@ std::string Outcome(const PlanEntry& entry) {
   std::string text = "launch " + ToUtf8(entry.command_line);
   if (entry.handed != entry.command_line) text += ", started as " + ToUtf8(entry.handed);
   if (entry.exit_codes_judged) text += "; success codes " + SuccessCodesJudged(entry);
+  if (!entry.detect_rules.empty())
+    text += "; not started when installed: " + DetectRulesText(entry);
   return text;
 }
 

@@ -31,6 +31,19 @@ const char* RunState(const RunRow& run) {
   return RunFailed(run) ? "failed" : "finished";
 }
 
+// The detection columns, after the restart column: what the rules said of
+// the application, the rule, and how many the run found installed already.
+std::string DetectionFields(const AppRow* app, const RunRow& run) {
+  const Detection detection = app != nullptr ? app->detection : Detection::kNone;
+  std::string fields;
+  Fields(fields, {detection == Detection::kInstalledNothing  ? "installed nothing"
+                  : detection == Detection::kWaitsForRestart ? "waits for the restart"
+                                                             : "",
+                  detection != Detection::kNone ? app->detect_rule.Utf8() : "",
+                  std::to_string(run.installed_already)});
+  return "," + fields;
+}
+
 // The exit code's fields, appended after today's so that readers of those
 // keep working; empty where no code was recorded.
 std::string ExitFields(const AppRow* app) {
@@ -70,11 +83,18 @@ std::string CsvField(const std::string& field) {
 
 FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
   std::string header;
-  Fields(header, {"log file",    "run",          "run start",     "SystemID",
-                  "OSType",      "LCID",         "language code", "list section",
-                  "application", "command line", "start",         "end",
-                  "outcome",     "seconds",      "run outcome",   "latest run of its log",
-                  "exit code",   "exit verdict", "exit meaning",  "run restart"});
+  Fields(header, {"log file",      "run",
+                  "run start",     "SystemID",
+                  "OSType",        "LCID",
+                  "language code", "list section",
+                  "application",   "command line",
+                  "start",         "end",
+                  "outcome",       "seconds",
+                  "run outcome",   "latest run of its log",
+                  "exit code",     "exit verdict",
+                  "exit meaning",  "run restart",
+                  "detection",     "detect rule",
+                  "installed already in the run"});
   out_ << header << "\r\n";
 }
 
@@ -100,7 +120,7 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
                    run.os_type.Utf8(), run.lcid.Utf8(), run.language_code.Utf8(), "", "", "", "",
                    "", "", "", state});
     row_ends_.push_back(rows_.size());
-    exit_fields_.push_back(ExitFields(nullptr) + RestartField(run));
+    exit_fields_.push_back(ExitFields(nullptr) + RestartField(run) + DetectionFields(nullptr, run));
   }
   for (const AppRow& app : run.applications) {
     const auto seconds = SecondsBetween(app.start, app.end);
@@ -111,7 +131,7 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
                 app.end.written() ? StampText(app.end) : "", AppOutcomeName(app.outcome),
                 seconds ? std::to_string(*seconds) : "", state});
     row_ends_.push_back(rows_.size());
-    exit_fields_.push_back(ExitFields(&app) + RestartField(run));
+    exit_fields_.push_back(ExitFields(&app) + RestartField(run) + DetectionFields(&app, run));
   }
 }
 

@@ -197,6 +197,10 @@ void Summary(const FleetTotals& totals, std::ostream& out) {
       << "application runs: " << totals.application_runs << ": " << o[0] << " finished, " << o[1]
       << " failed to launch, " << o[2] << " timed out, " << o[3] << " without result";
   if (totals.exits.recorded > 0) out << ", " << totals.failed_by_exit_code << " failed by exit code";
+  if (totals.installed_nothing > 0 || totals.installed_already > 0) {
+    out << "; " << totals.installed_nothing << " installed nothing, " << totals.installed_already
+        << " installed already and not started";
+  }
   out << "\n";
   if (!totals.not_verified.empty()) out << totals.not_verified.Text() << "\n";
   if (totals.ends_before_starts > 0) {
@@ -355,6 +359,10 @@ Json TotalsJson(const FleetTotals& totals) {
   if (totals.restarts_seen()) {
     counted["restart_stopped_runs"] = totals.restart_stopped_runs;
     counted["restart_bound_runs"] = totals.restart_bound_runs;
+  }
+  if (totals.installed_nothing > 0 || totals.installed_already > 0) {
+    counted["installed_nothing"] = totals.installed_nothing;
+    counted["installed_already"] = totals.installed_already;
   }
   if (!totals.not_verified.empty()) counted["not_verified"] = totals.not_verified.Json();
   return counted;

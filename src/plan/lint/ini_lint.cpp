@@ -5,6 +5,7 @@
 
 #include "base/profile_value.h"
 #include "base/utf.h"
+#include "plan/lint/detect_lint.h"
 #include "plan/lint/exit_code_lint.h"
 #include "plan/planning/pass_trace.h"
 #include "plan/planning/planner.h"
@@ -45,11 +46,12 @@ class IniLint {
     for (const IniSection& section : ini_.sections()) {
       if (IsListSection(section)) CheckList(section, ini_.Name(section).str());
     }
-    LintExitCodeKeys(platform_, checked_,
-                     [this](const WString& section, const WString& key, const char* rule,
-                            Severity severity, const std::string& message) {
-                       Add(LineOf(section, key), rule, severity, message);
-                     });
+    const KeyFinding add = [this](const WString& section, const WString& key, const char* rule,
+                                  Severity severity, const std::string& message) {
+      Add(LineOf(section, key), rule, severity, message);
+    };
+    LintExitCodeKeys(platform_, checked_, add);
+    LintDetectRules(platform_, checked_, add);
     return std::move(findings_);
   }
 

@@ -89,8 +89,9 @@ bool SameChecks(const PlanEntry& x, const PlanEntry& y) {
 bool SameEntry(const PlanEntry& x, const PlanEntry& y) {
   if (!SameChecks(x, y)) return false;
   if (x.launched != y.launched || x.skip != y.skip || x.language_template != y.language_template ||
-      x.app_key != y.app_key || x.app_section != y.app_section || x.list_section != y.list_section ||
-      x.exit_codes_judged != y.exit_codes_judged || x.success_codes != y.success_codes) {
+      x.app_key != y.app_key || x.app_section != y.app_section ||
+      x.list_section != y.list_section || x.exit_codes_judged != y.exit_codes_judged ||
+      x.success_codes != y.success_codes || x.detect_rules != y.detect_rules) {
     return false;
   }
   if (x.language_template) {

@@ -73,6 +73,11 @@ std::string Tiles(const FleetTotals& totals) {
   html += Tile("cut_short_runs", totals.cut_short_runs, "runs cut short", "#8a8f98");
   html += Tile("error_runs", totals.error_runs, "runs ended in an error", "#d64545");
   html += Tile("skipped", totals.skipped_files, "files skipped", "#8a8f98");
+  if (totals.installed_nothing > 0 || totals.installed_already > 0) {  // detection rules
+    html += Tile("installed_nothing", totals.installed_nothing, "installed nothing", "#d64545");
+    html += Tile("installed_already", totals.installed_already, "installed already, not started",
+                 "#2e9d5b");
+  }
   return html + "</div>\n";
 }
 

@@ -72,6 +72,14 @@ class QuietJournal {
   Journal* saved_;
 };
 
+void AddDetectRule(const IniChars& name, const WString& value, PlanEntry* entry) {
+  for (const char16_t* key : {u"DetectMsi", u"DetectFile", u"DetectKey"}) {
+    if (!value.empty() && EqualIgnoringCase(name, key)) {
+      entry->detect_rules.push_back(key + (u"=" + value));
+    }
+  }
+}
+
 // What the run checked before it would start the entry: the same checks,
 // asked again of the same files without a record.
 void CheckHashes(PlanEntry& entry, const RunContext& context, PlanPlatform& platform) {
@@ -104,6 +112,8 @@ void Complete(PlanEntry& entry, const RunContext& context, PlanPlatform& platfor
     entry.skip = SkipReason::kNoSection;
   } else if (command.app_path.empty()) {
     entry.skip = SkipReason::kNoAppPath;
+  } else if (!command.command_line.empty()) {
+    entry.skip = SkipReason::kInstalledAlready;
   } else {
     entry.skip = SkipReason::kNoLanguageFolder;
   }
@@ -156,6 +166,7 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
           if (EqualIgnoringCase(name, u"SuccessCodes")) {
             entries.back().success_codes = ValueRead(event, platform, &scratch);
           }
+          AddDetectRule(name, ValueRead(event, platform, &scratch), &entries.back());
         }
         break;
       }

@@ -20,7 +20,14 @@ enum class PlanEnding {
   kUnrecognisedSystem,   // after pass 0
 };
 
-enum class SkipReason { kNone, kNoSection, kNoAppPath, kNoLanguageFolder, kNotVerified };
+enum class SkipReason {
+  kNone,
+  kNoSection,
+  kNoAppPath,
+  kNoLanguageFolder,
+  kNotVerified,
+  kInstalledAlready,  // every detection rule holds on the machine
+};
 
 struct FileQuestionAsked {
   WString path;
@@ -44,6 +51,7 @@ struct PlanEntry {
   std::vector<FileQuestionAsked> questions;  // asked while the command was built
   bool exit_codes_judged = false;  // the run records and judges its exit code
   WString success_codes;           // its SuccessCodes as read; empty: the defaults
+  std::vector<WString> detect_rules;  // "DetectMsi=..." of each rule given, as read
   // With a HashList: its files as checked, up to the first that fails.
   std::vector<FileCheck> hash_checks;
 };

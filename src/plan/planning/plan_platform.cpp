@@ -155,5 +155,17 @@ bool PlanPlatform::WriteMachineValue(const WString&, const WString&, const WStri
 bool PlanPlatform::DeleteMachineValue(const WString&, const WString&) { return true; }
 
 bool PlanPlatform::RequestRestart() { return false; }
+WString PlanPlatform::ExpandEnvironment(const WString& text) { return text; }
+
+bool PlanPlatform::IsProductInstalled(const WString&) { return false; }
+
+bool PlanPlatform::NativeFileExists(const WString& path) {
+  const FileAnswer answer = files_.Question(path);
+  return answer.exists && answer.basis != AnswerBasis::kAssumed;
+}
+
+bool PlanPlatform::NativeFileVersion(const WString&, FileVersion*) { return false; }
+
+bool PlanPlatform::LocalMachineKeyExists(const WString&, RegistryView) { return false; }
 
 }  // namespace quill::plan

@@ -106,6 +106,13 @@ class PlanPlatform : public Platform {
   bool DeleteMachineValue(const WString& key, const WString& name) override;
   bool RequestRestart() override;
 
+  // Detection rules: only a file that a binding or a mapping shows is
+  // there; no product or key is installed on a planned machine.
+  WString ExpandEnvironment(const WString& text) override;
+  bool IsProductInstalled(const WString& product_code) override;
+  bool NativeFileExists(const WString& path) override;
+  bool NativeFileVersion(const WString& path, FileVersion* version) override;
+  bool LocalMachineKeyExists(const WString& subkey, RegistryView view) override;
   // HeldFiles (plan_held_files.cpp): the machine's file, where a binding or
   // a mapping gives one, hashed on the host; the system folder of Windows.
   HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;

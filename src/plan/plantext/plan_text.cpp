@@ -61,6 +61,9 @@ void WriteEntriesText(const std::vector<PlanEntry>& entries, const char* indent,
       out << indent << "  started as " << ToUtf8(entry.handed) << "\n";
     }
     if (entry.exit_codes_judged) out << indent << "  success codes " << SuccessCodesText(entry) << "\n";
+    if (!entry.detect_rules.empty()) {
+      out << indent << "  not started when installed: " << DetectRulesText(entry) << "\n";
+    }
     for (const FileCheck& check : entry.hash_checks) {
       out << indent << "  verified " << ToUtf8(check.file) << " against line " << check.line
           << " of the HashList\n";
@@ -137,6 +140,7 @@ nlohmann::ordered_json EntryJson(const PlanEntry& entry) {
     json["started_as"] = ToUtf8(entry.handed);
     if (entry.language_template) json["language_template"] = true;
     if (entry.exit_codes_judged) json["success_codes"] = SuccessCodesText(entry);
+    if (!entry.detect_rules.empty()) json["detect_rules"] = DetectRulesText(entry);
     for (const FileCheck& check : entry.hash_checks) {
       json["verified"].push_back({{"file", ToUtf8(check.file)}, {"hash_list_line", check.line}});
     }

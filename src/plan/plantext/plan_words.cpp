@@ -3,8 +3,9 @@
 #include <algorithm>
 
 #include "base/utf.h"
-#include "runner/exit_codes.h"
 #include "runner/application_command.h"
+#include "runner/detect_rules.h"
+#include "runner/exit_codes.h"
 
 namespace quill::plan {
 
@@ -25,6 +26,7 @@ const char* SkipName(SkipReason skip) {
     case SkipReason::kNoSection: return "no-section";
     case SkipReason::kNoAppPath: return "no-apppath";
     case SkipReason::kNoLanguageFolder: return "no-language-folder";
+    case SkipReason::kInstalledAlready: return "installed-already";
     case SkipReason::kNotVerified: return "not-verified";
   }
   return "";
@@ -51,6 +53,8 @@ std::string SkipText(const PlanEntry& entry) {
   const std::string section = "[" + ToUtf8(entry.app_section) + "]";
   switch (entry.skip) {
     case SkipReason::kNone: return "";
+    case SkipReason::kInstalledAlready:
+      return "installed already in the mapped image: " + DetectRulesText(entry);
     case SkipReason::kNoSection: return "no section " + section + " in the INI file";
     case SkipReason::kNoAppPath: return "section " + section + " has no AppPath";
     case SkipReason::kNotVerified: {
@@ -133,6 +137,23 @@ namespace {
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 }  // namespace
+
+std::string DetectRulesText(const PlanEntry& entry) {
+  std::string text;
+  for (const WString& written : entry.detect_rules) {
+    const size_t equals = written.find(u'=');
+    const WString key = written.substr(0, equals);
+    DetectRule rule;
+    bool reads = false;
+    for (DetectKind kind : {DetectKind::kMsi, DetectKind::kFile, DetectKind::kKey}) {
+      if (key == DetectKeyName(kind))
+        reads = ParseDetectRule(kind, written.substr(equals + 1), &rule);
+    }
+    text += (text.empty() ? "" : " and ") + ToUtf8(written) +
+            (reads ? "" : " (does not read: left out)");
+  }
+  return text;
+}
 
 std::string AppPathSearchText(const WString& app_path) {
   const bool share = app_path.size() > 1 && IsSeparator(app_path[0]) && IsSeparator(app_path[1]);

@@ -27,6 +27,9 @@ std::string SuccessCodesText(const PlanEntry& entry);
 // The codes the run takes for success, as a set: "0, 1641, 1707, 3010"
 // whether the list is left out, written out, or in another order.
 std::string SuccessCodesJudged(const PlanEntry& entry);
+// The application's detection rules: "DetectMsi={...} and DetectFile=...",
+// a rule that does not read marked as left out; "" without rules.
+std::string DetectRulesText(const PlanEntry& entry);
 // "C:\Kit\installers.sha256: 12 files listed", or that it cannot be read
 // and nothing is started; "" when HashList is not given.
 std::string HashListText(const PlanSettings& settings);

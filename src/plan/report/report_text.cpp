@@ -133,6 +133,17 @@ void WriteOutcome(const AppRow& app, RowWriter& row) {
   }
 }
 
+// After the exit code, where the rules said anything: "failed: installed
+// nothing (DetectFile=...)".
+void WriteDetection(const AppRow& app, RowWriter& row) {
+  const char* apart = app.exit_code ? "; " : "  ";
+  if (app.detection == Detection::kInstalledNothing) row << apart << "failed: installed nothing";
+  if (app.detection == Detection::kWaitsForRestart) {
+    row << apart << "detection waits for the restart";
+  }
+  if (app.detection != Detection::kNone) row << " (" << Shown(app.detect_rule.Utf8()) << ")";
+}
+
 // After the seconds, where the run recorded it: "failed: exit 1603: fatal
 // error during installation".
 void WriteExitCode(const AppRow& app, RowWriter& row) {
@@ -164,6 +175,8 @@ void WriteOutcome(const RunRow& run, RowWriter& row) {
   switch (run.outcome) {
     case RunOutcome::kApplicationsRun:
       row.Number(static_cast<int64_t>(run.applications.size())) << " applications";
+      if (run.installed_already > 0)
+        (row << ", ").Number(run.installed_already) << " installed already";
       return;
     case RunOutcome::kMissingAppInstlPath: row << "error: AppInstlPath not given"; return;
     case RunOutcome::kMissingLanguageTable: row << "error: cannot open " << Shown(run.error.Utf8()); return;
@@ -177,7 +190,9 @@ void Count(const RunRow& run, Totals& totals) {
   ++totals.runs;
   totals.run_seconds += SecondsBetween(run.start, run.end).value_or(0);
   totals.ends_before_starts += EndsBeforeStart(run.start, run.end);
+  totals.installed_already += run.installed_already;
   for (const AppRow& app : run.applications) {
+    totals.installed_nothing += InstalledNothing(app);
     ++totals.applications;
     totals.exit_codes += app.exit_record;  // whether or not it reads
     totals.not_verified.Take(app);
@@ -195,7 +210,16 @@ nlohmann::ordered_json Optional(const std::optional<int64_t>& value) {
   return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json();
 }
 
+nlohmann::ordered_json RunJsonOf(const RunRow& run);
+
+// With the applications found installed only where there were any.
 nlohmann::ordered_json RunJson(const RunRow& run) {
+  nlohmann::ordered_json json = RunJsonOf(run);
+  if (run.installed_already > 0) json["installed_already"] = run.installed_already;
+  return json;
+}
+
+nlohmann::ordered_json RunJsonOf(const RunRow& run) {
   nlohmann::ordered_json apps = nlohmann::ordered_json::array();
   for (const AppRow& app : run.applications) {
     apps.push_back({{"list_section", app.list_section.Utf8()},
@@ -214,6 +238,12 @@ nlohmann::ordered_json RunJson(const RunRow& run) {
       apps.back()["exit_verdict"] = app.verdict ? ToUtf8(ExitVerdictWords(*app.verdict)) : "";
       apps.back()["exit_meaning"] =
           ExitMeaning(*app.exit_code, std::string(app.command_line.bytes()));
+    }
+    if (app.detection != Detection::kNone) {
+      apps.back()["detection"] = app.detection == Detection::kInstalledNothing
+                                     ? "installed nothing"
+                                     : "waits for the restart";
+      apps.back()["detect_rule"] = app.detect_rule.Utf8();
     }
   }
   return {{"start", StampText(run.start)},
@@ -245,6 +275,15 @@ nlohmann::ordered_json TotalsJson(const Totals& totals) {
 // With the exit codes only where the log recorded them: other logs read as before.
 nlohmann::ordered_json TotalsWithExits(const ReportWriter::Totals& totals) {
   nlohmann::ordered_json json = TotalsJson(totals);
+  if (totals.exit_codes > 0) {
+    json["exit_codes"] = totals.exit_codes;
+    json["failed_by_exit_code"] = totals.failed_by_exit_code;
+  }
+  // The same for detection.
+  if (totals.installed_nothing > 0 || totals.installed_already > 0) {
+    json["installed_nothing"] = totals.installed_nothing;
+    json["installed_already"] = totals.installed_already;
+  }
   if (!totals.not_verified.empty()) json["not_verified"] = totals.not_verified.Json();
   if (totals.exit_codes == 0) return json;
   json["exit_codes"] = totals.exit_codes;
@@ -343,6 +382,7 @@ void ReportWriter::Run(const RunRow& run) {
     WriteOutcome(app, row);
     row.Pad(kOutcome).Seconds(SecondsBetween(app.start, app.end));
     WriteExitCode(app, row);
+    WriteDetection(app, row);
     row.End();
   }
   if (rows_.size() >= kRowsHeld) Flush();
@@ -378,6 +418,10 @@ void ReportWriter::End(const LogTally& tally) {
        << totals.by_outcome[0] << " finished, " << totals.by_outcome[1] << " failed to launch, "
        << totals.by_outcome[2] << " timed out, " << totals.by_outcome[3] << " without result";
   if (totals.exit_codes > 0) out_ << ", " << totals.failed_by_exit_code << " failed by exit code";
+  if (totals.installed_nothing > 0 || totals.installed_already > 0) {
+    out_ << "; " << totals.installed_nothing << " installed nothing, " << totals.installed_already
+         << " installed already and not started";
+  }
   out_ << "\n";
   if (!totals.not_verified.empty()) out_ << totals.not_verified.Text() << "\n";
   if (totals.ends_before_starts > 0) {

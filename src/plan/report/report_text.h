@@ -40,6 +40,8 @@ class ReportWriter {
     int64_t ends_before_starts = 0;
     int64_t exit_codes = 0;           // recorded, where the log has them
     int64_t failed_by_exit_code = 0;  // not among by_outcome's finished
+    int64_t installed_nothing = 0;    // among by_outcome's finished: a failure all the same
+    int64_t installed_already = 0;    // not started: no application run
     NotVerifiedCounts not_verified;   // among by_outcome's failed to launch
   };
 

@@ -103,6 +103,8 @@ void MakeReady(AppRow* app, int64_t line) {
   app->verdict.reset();
   app->exit_record = false;
   app->busy_tries = 0;
+  app->detection = Detection::kNone;
+  app->detect_rule.clear();
   app->not_verified = nullptr;
   app->cut_short = false;
   app->line = line;
@@ -208,6 +210,7 @@ void RunBuilder::Open(int64_t line) {
   }
   run_.outcome = RunOutcome::kApplicationsRun;
   run_.cut_short_records = 0;
+  run_.installed_already = 0;
   run_.line = line;
   run_.stopped_for_restart = run_.needs_restart = false;
   run_.restart.clear();
@@ -290,6 +293,13 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kHashListLineUnread:
     case LogRecord::kVerified: return;
     case LogRecord::kExitCode: TakeExitCode(record); return;
+    case LogRecord::kDetectRuleUnread: return;  // told for the admin; the rule was left out
+    case LogRecord::kInstalledAlready:
+      ++run_.installed_already;
+      app_done_ = true;  // what follows is another application's
+      return;
+    case LogRecord::kInstalledNothing:
+    case LogRecord::kDetectAfterRestart: TakeDetection(record); return;
     default:
       break;
   }
@@ -398,6 +408,24 @@ void RunBuilder::TakeExitCode(const RecordSpan& record) {
     ++app.busy_tries;
     app.outcome = AppOutcome::kNoResult;
   }
+}
+
+// Belongs to the application that ended just before it, as an exit record.
+void RunBuilder::TakeDetection(const RecordSpan& record) {
+  KeptRows<AppRow>& apps = run_.applications;
+  if (apps.empty() || !app_done_ || apps.back().outcome != AppOutcome::kFinished ||
+      apps.back().detection != Detection::kNone) {
+    return;
+  }
+  AppRow& app = apps.back();
+  app.cut_short = app.cut_short || record.cut_short;
+  app.detection = record.record == LogRecord::kInstalledNothing ? Detection::kInstalledNothing
+                                                                : Detection::kWaitsForRestart;
+  app.detect_rule.Assign(record.value(0));
+}
+
+bool InstalledNothing(const AppRow& app) {
+  return app.outcome == AppOutcome::kFinished && app.detection == Detection::kInstalledNothing;
 }
 
 const char* NotVerifiedReason(std::string_view why) {

@@ -27,6 +27,9 @@ struct StampRead {
 
 enum class AppOutcome { kFinished, kLaunchFailed, kTimedOut, kNoResult };
 
+// What the detection rules said after an installer's success.
+enum class Detection { kNone, kInstalledNothing, kWaitsForRestart };
+
 struct AppRow {
   LogText list_section;
   LogText app_section;
@@ -40,6 +43,8 @@ struct AppRow {
   std::optional<ExitVerdict> verdict;
   bool exit_record = false;  // one was read for it, whether or not its values read
   int32_t busy_tries = 0;    // tries that met a busy code and were made again
+  Detection detection = Detection::kNone;
+  LogText detect_rule;                     // the rule that did not hold
   // Why the HashList kept it from starting ("hash differs"); null: it did not.
   const char* not_verified = nullptr;
   bool cut_short = false;                  // a record of it was cut short
@@ -65,6 +70,7 @@ struct RunRow {
   bool stopped_for_restart = false;
   bool needs_restart = false;
   LogText restart;  // "1 of 2", of the stop
+  int32_t installed_already = 0;  // applications its rules found installed: not started
 };
 
 // Records that stand where the program never writes them, or whose values
@@ -115,6 +121,7 @@ class RunBuilder {
   void TakeExitCode(const RecordSpan& record);
   bool TakeRestartRecord(const RecordSpan& record);  // false: not one of them
   bool TriedAgain(const RecordSpan& processing);
+  void TakeDetection(const RecordSpan& record);
   AppRow& CurrentApp(const RecordSpan& record);
   void Stamp(const RecordSpan& record, StampRead* stamp);
 
@@ -155,6 +162,8 @@ const char* NotVerifiedReason(std::string_view why);
 // An application that ended but failed by its exit code, or whose exit
 // record does not read: that is never taken for a success.
 bool FailedByExitCode(const AppRow& app);
+// An application whose installer succeeded and whose rules did not hold.
+bool InstalledNothing(const AppRow& app);
 // The exit record's values: "3010" and "success, reboot required".
 std::optional<uint32_t> ReadExitCode(std::string_view text);
 std::optional<ExitVerdict> ReadExitVerdict(std::string_view words);

@@ -43,7 +43,7 @@ int64_t ExitCounts::RunsBeyond(size_t most) const {
 }
 
 bool CountedAsFinished(const AppRow& app) {
-  return app.outcome == AppOutcome::kFinished && !FailedByExitCode(app);
+  return app.outcome == AppOutcome::kFinished && !FailedByExitCode(app) && !InstalledNothing(app);
 }
 
 const char* RebootLeft(const AppRow& app) {

@@ -44,7 +44,8 @@ std::string WhatFailed(const RunRow& run) {
   for (const AppRow& app : run.applications) {
     if (CountedAsFinished(app)) continue;
     const std::string failure =
-        app.not_verified != nullptr ? std::string("not verified: ") + app.not_verified
+        InstalledNothing(app) ? "installed nothing: " + app.detect_rule.Utf8() + " does not hold"
+        : app.not_verified != nullptr ? std::string("not verified: ") + app.not_verified
         : !FailedByExitCode(app)    ? Failure(app.outcome)
         : app.exit_code ? ExitCodeTold(*app.exit_code, std::string(app.command_line.bytes()))
                         : std::string("exit record unreadable");

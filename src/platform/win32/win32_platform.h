@@ -78,12 +78,29 @@ class Win32Platform : public Platform {
 
   // RestartRequest (win32_restart_request.cpp)
   bool RequestRestart() override;
+  // InstalledState (win32_installed_state.cpp)
+  WString ExpandEnvironment(const WString& text) override;
+  bool IsProductInstalled(const WString& product_code) override;
+  bool NativeFileExists(const WString& path) override;
+  bool NativeFileVersion(const WString& path, FileVersion* version) override;
+  bool LocalMachineKeyExists(const WString& subkey, RegistryView view) override;
   // HeldFiles (win32_held_files.cpp)
   HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
   void ReleaseHeld(HeldFile file) override;
   WString SystemFolder() override;
 
  private:
+  // A library of the system folder, loaded at its first use and kept.
+  struct SystemLibrary {
+    explicit SystemLibrary(const wchar_t* file) : name(file) {}
+    ~SystemLibrary();
+    void* Find(const char* function);
+    const wchar_t* name;
+    void* module = nullptr;
+    bool tried = false;
+  };
+  SystemLibrary msi_{L"msi.dll"};
+  SystemLibrary version_{L"version.dll"};
   // The two handles a started process comes with, kept until released.
   struct ProcessHandles {
     void* process;

@@ -163,13 +163,14 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   const std::string csv = Slurp(as_csv.csv);
   EXPECT_EQ(0u, csv.find("log file,")) << csv.substr(0, 300);
   EXPECT_NE(std::string::npos,
-            csv.find(",latest run of its log,exit code,exit verdict,exit meaning,run restart\r\n"));
+            csv.find(",latest run of its log,exit code,exit verdict,exit meaning,run restart,"
+                     "detection,detect rule,installed already in the run\r\n"));
   EXPECT_NE(std::string::npos,
-            csv.find(",failed,yes,1603,failure,fatal error during installation,\r\n"));
+            csv.find(",failed,yes,1603,failure,fatal error during installation,,,,0\r\n"));
   EXPECT_NE(std::string::npos,
-            csv.find(",failed,no,0xC0000005,failure,access violation (crashed),\r\n"));
+            csv.find(",failed,no,0xC0000005,failure,access violation (crashed),,,,0\r\n"));
   EXPECT_NE(std::string::npos, csv.find(",cut-short,yes,1618,\"busy, tried again\",another "
-                                        "installation is already in progress,\r\n"));
+                                        "installation is already in progress,,,,0\r\n"));
   // Without a restart record the report says nothing of restarts.
   EXPECT_EQ(std::string::npos, text.find("restarts:"));
   EXPECT_FALSE(json["pcs"].contains("restart_pending"));
@@ -215,7 +216,7 @@ TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
   const std::string csv = Slurp(as_csv.csv);
   EXPECT_NE(std::string::npos,
             csv.find(",finished,yes,3010,\"success, reboot required\",\"success, "
-                     "restart required\",stopped for a restart\r\n"));
+                     "restart required\",stopped for a restart,,,0\r\n"));
 }
 
 }  // namespace

@@ -453,5 +453,47 @@ TEST(ReportTest, ExitRecordsBelongToTheApplicationThatEndedJustBefore) {
       << told.str();
 }
 
+TEST(ReportTest, DetectionRecordsCountApartOrFailTheApplicationBefore) {
+  struct Case {
+    LogRecord result;
+    LogRecord detection;
+    Detection read;
+    const char* told;  // in the application's row
+  };
+  const Case cases[] = {
+      {LogRecord::kResultFinished, LogRecord::kInstalledNothing, Detection::kInstalledNothing,
+       "1  failed: installed nothing (DetectFile=C:\\Q\\q.exe >= 2.1)\n"},
+      {LogRecord::kResultFinished, LogRecord::kDetectAfterRestart, Detection::kWaitsForRestart,
+       "1  detection waits for the restart (DetectFile=C:\\Q\\q.exe >= 2.1)\n"},
+      {LogRecord::kResultLaunchFailed, LogRecord::kInstalledNothing, Detection::kNone,
+       "failed to launch "},
+  };
+  for (const Case& c : cases) {
+    LogWriter log;
+    log.Banner(u"09:05:03")
+        .Language()
+        .Record(LogRecord::kInstalledAlready,
+                {u"Office", u"DetectMsi={00000000-0000-0000-0000-0000000000AA}"})
+        .Record(LogRecord::kDetectRuleUnread, {u"DetectKey=HKCU\\Q", u"Reader"})
+        .App(u"Reader", u"09:05:04", u"09:05:05")
+        .Record(c.result, {}, 1)
+        .Record(c.detection, {u"DetectFile=C:\\Q\\q.exe >= 2.1"})
+        .Record(LogRecord::kInstalledAlready, {u"Viewer", u"DetectKey=HKLM\\Q"});
+    const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
+    ASSERT_EQ(1u, report.runs.size());
+    EXPECT_TRUE(report.unknown_lines.empty());
+    EXPECT_EQ(2, report.runs[0].installed_already);
+    ASSERT_EQ(1u, report.runs[0].applications.size()) << "installed already is no application run";
+    const AppRow& app = report.runs[0].applications[0];
+    EXPECT_EQ(c.read, app.detection);
+    EXPECT_EQ(c.read == Detection::kInstalledNothing, InstalledNothing(app));
+    std::ostringstream text;
+    WriteReportText(report, text);
+    EXPECT_NE(std::string::npos, text.str().find("1 applications, 2 installed already"))
+        << text.str();
+    EXPECT_NE(std::string::npos, text.str().find(c.told)) << text.str();
+  }
+}
+
 }  // namespace
 }  // namespace quill::plan
