@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "command_output.h"
+#include "child_process.h"
 #include "wine_machine.h"
 
 namespace quill::e2e {
@@ -117,7 +117,7 @@ class Detection : public ::testing::TestWithParam<Target> {
   }
 
   static std::string Quillplan(const std::string& arguments) {
-    return CommandOutput("'" QUILLPLAN_BINARY "' " + arguments + " 2>&1");
+    return ShellOutput("'" QUILLPLAN_BINARY "' " + arguments + " 2>&1");
   }
 
   std::string RunTwice() {

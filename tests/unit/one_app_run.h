@@ -2,8 +2,8 @@
 #define QUILL_TESTS_UNIT_ONE_APP_RUN_H_
 
 // One application, [A] of the common list, run through pass 0 on the fake
-// with the log open and the settings of the keys beyond the specification
-// read: the records after the identity lines.
+// with the log open and the settings of the opt-in keys read: the records
+// after the identity lines.
 #include <string>
 
 #include "fake_platform.h"
