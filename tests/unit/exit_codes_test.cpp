@@ -3,10 +3,9 @@
 #include <algorithm>
 
 #include "fake_platform.h"
-#include "log/run_log.h"
+#include "one_app_run.h"
 #include "runner/exit_codes.h"
 #include "runner/exit_settings.h"
-#include "runner/install_pass.h"
 
 namespace quill {
 namespace {
@@ -63,32 +62,10 @@ TEST(ExitCodesTest, JudgedByTheListOrTheDefaults) {
   }
 }
 
-// One application run through a pass with the log open; the records after
-// the identity lines.
-struct ExitRun {
-  ExitRun(const WString& settings, const WString& app_keys) {
-    platform.AddIniFile(u"C:\\in.ini", u"[Settings]\nLogFile=C:\\r.log\n" + settings +
-                                           u"[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\nAppSwitches=a.exe\n" +
-                                           app_keys);
-    context.InputIniPath = u"C:\\in.ini";
-    context.SystemID = u"0x1234";
-  }
-  std::string Records() {
-    OpenRunLog(context, platform);
-    ReadExitCodeSettings(context, platform);
-    RunInstallPass(0, context, platform);
-    const std::vector<std::string>& calls = platform.calls();
-    for (size_t i = calls.size(); i-- > 0 && calls[i].rfind("StartProcess", 0) != 0;) {
-      committed_last = committed_last || calls[i] == "Flush C:\\R.LOG";
-    }
-    CloseRunLog(context);
-    const std::string bytes = platform.FileBytes(u"C:\\R.LOG");
-    const std::string identity = "OSType\t\t  => \r\n";
-    return bytes.substr(bytes.find(identity) + identity.size());
-  }
-  FakePlatform platform;
-  RunContext context;
-  bool committed_last = false;  // the log, after the last installer was started
+// One application, C:\A\a.exe, with the keys given.
+struct ExitRun : OneAppRun {
+  ExitRun(const WString& settings, const WString& app_keys)
+      : OneAppRun(u"C:\\in.ini", settings, u"AppPath=C:\\A\nAppSwitches=a.exe\n" + app_keys) {}
 };
 
 std::string OneTry(const std::string& after_result) {

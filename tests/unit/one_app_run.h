@@ -5,6 +5,7 @@
 // with the log open and the settings of the opt-in keys read: the records
 // after the identity lines.
 #include <string>
+#include <vector>
 
 #include "fake_platform.h"
 #include "log/run_log.h"
@@ -27,6 +28,10 @@ struct OneAppRun {
     ReadExitCodeSettings(context, platform);
     ReadHashList(context, platform);
     RunInstallPass(0, context, platform);
+    const std::vector<std::string>& calls = platform.calls();
+    for (size_t i = calls.size(); i-- > 0 && calls[i].rfind("StartProcess", 0) != 0;) {
+      committed_last = committed_last || calls[i] == "Flush C:\\R.LOG";
+    }
     CloseRunLog(context);
     const std::string bytes = platform.FileBytes(u"C:\\R.LOG");
     const std::string identity = "OSType\t\t  => \r\n";
@@ -34,6 +39,7 @@ struct OneAppRun {
   }
   FakePlatform platform;
   RunContext context;
+  bool committed_last = false;  // the log, after the last installer was started
 };
 
 }  // namespace quill
