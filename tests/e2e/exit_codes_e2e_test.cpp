@@ -110,7 +110,7 @@ TEST_F(ExitCodes, MissingPackageAndABusyInstallerTriedAgain) {
   EXPECT_NE(std::string::npos, text.find("application runs: 3: 1 finished, 0 failed to launch, 0 timed out, "
                                          "0 without result, 2 failed by exit code\n"))
       << text;
-  EXPECT_NE(std::string::npos, text.find("Missing exit 2: ")) << text;
+  EXPECT_NE(std::string::npos, text.find("Missing exit 2, Fatal exit 1603")) << text;
   EXPECT_NE(std::string::npos, text.find("Fatal exit 1603: fatal error during installation")) << text;
   EXPECT_NE(std::string::npos, text.find("1 busy and tried again")) << text;
 }

@@ -35,12 +35,13 @@ const char* RunState(const RunRow& run) {
 // the application, the rule, and how many the run found installed already.
 std::string DetectionFields(const AppRow* app, const RunRow& run) {
   const Detection detection = app != nullptr ? app->detection : Detection::kNone;
+  const std::string rule =
+      app != nullptr && detection != Detection::kNone ? app->detect_rule.Utf8() : "";
   std::string fields;
   Fields(fields, {detection == Detection::kInstalledNothing  ? "installed nothing"
                   : detection == Detection::kWaitsForRestart ? "waits for the restart"
                                                              : "",
-                  detection != Detection::kNone ? app->detect_rule.Utf8() : "",
-                  std::to_string(run.installed_already)});
+                  rule, std::to_string(run.installed_already)});
   return "," + fields;
 }
 
