@@ -1,8 +1,12 @@
 #include "wine_machine.h"
 
+#include <sys/personality.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -47,6 +51,21 @@ std::string CommandLineOf(const RunOptions& options) {
   if (!options.command_line.empty()) return options.command_line;
   const std::string program = "\"" + options.program + "\"";
   return options.arguments.empty() ? program : program + " " + options.arguments;
+}
+
+// Debian's Wine starts without its preloader, so a Wine process claims the
+// addresses Windows wants at fixed places (the shared user data, a program's
+// base) only after Linux has put the loader's heap at a random one: where the
+// two meet, the process ends before it is ready and its parent's
+// CreateProcess fails. Without randomisation every start of a program is laid
+// out alike, so what starts once starts every time. Every process the harness
+// starts from now on inherits it; "" or why not.
+std::string FixAddressLayout() {
+  const int current = personality(0xffffffff);
+  if (current != -1 && personality(static_cast<unsigned long>(current) | ADDR_NO_RANDOMIZE) != -1) {
+    return "";
+  }
+  return std::strerror(errno);
 }
 
 std::string BuildOf(ProgramBits bits) {
@@ -116,6 +135,11 @@ WineMachine& WineMachine::Get(WindowsBits windows) {
   WineMachine& machine = Unmade(windows);
   if (!machine.tried_) {
     machine.tried_ = true;
+    static const std::string layout_not_fixed = FixAddressLayout();
+    if (!layout_not_fixed.empty()) {
+      std::cout << "[ e2e      ] Wine's address layout stays random (" << layout_not_fixed
+                << "): a start may fail at random" << std::endl;
+    }
     std::cout << "[ e2e      ] making the " << (windows == WindowsBits::k64 ? "64" : "32")
               << "-bit Windows: a Wine prefix and an X display..." << std::endl;
     if (machine.SetUp()) {
