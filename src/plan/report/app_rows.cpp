@@ -10,8 +10,6 @@ namespace quill::plan {
 
 namespace {
 
-constexpr size_t kWriteAt = 64u << 10;  // bytes of rows gathered before a write
-
 template <typename T>
 void Put(T value, std::string* out) {
   out->append(reinterpret_cast<const char*>(&value), sizeof value);
@@ -76,8 +74,7 @@ const char* ReasonOf(std::string_view text) {
 }
 
 void PutRow(const AppRow& app, std::string* out) {
-  const size_t length_at = out->size();
-  Put(uint32_t{0}, out);
+  out->clear();
   for (const LogText* text : {&app.list_section, &app.app_section, &app.command_line, &app.detect_rule}) {
     PutText(text->bytes(), out);
   }
@@ -93,8 +90,6 @@ void PutRow(const AppRow& app, std::string* out) {
   PutText(ReasonText(app.not_verified), out);
   Put(app.cut_short, out);
   Put(app.line, out);
-  const auto length = static_cast<uint32_t>(out->size() - length_at - sizeof(uint32_t));
-  std::memcpy(out->data() + length_at, &length, sizeof length);
 }
 
 bool GetRow(std::string_view bytes, AppRow* app) {
@@ -112,13 +107,6 @@ bool GetRow(std::string_view bytes, AppRow* app) {
 }
 
 }  // namespace
-
-// Where the iteration stands in the rows on disk.
-struct AppRows::const_iterator::DiskCursor {
-  uint64_t at = 0;  // the next row's length
-  SpilledChunk chunk;
-  AppRow row;
-};
 
 AppRows::const_iterator::const_iterator(const AppRows* rows, size_t index) : rows_(rows), index_(index) {
   Load();
@@ -141,15 +129,9 @@ AppRows::const_iterator& AppRows::const_iterator::operator++() {
 void AppRows::const_iterator::Load() {
   const size_t first = rows_->held_.size();
   if (index_ < first || index_ >= first + rows_->on_disk()) return;
-  if (!cursor_) cursor_ = std::make_shared<DiskCursor>();
+  if (!cursor_) cursor_ = std::make_shared<DiskCursor>(rows_->spilled_);
   std::string_view bytes;
-  uint32_t length = 0;
-  bool read = rows_->ReadSpilled(cursor_->at, sizeof length, &cursor_->chunk, &bytes);
-  if (read) std::memcpy(&length, bytes.data(), sizeof length);
-  read = read && rows_->ReadSpilled(cursor_->at + sizeof length, length, &cursor_->chunk, &bytes) &&
-         GetRow(bytes, &cursor_->row);
-  cursor_->at += sizeof length + length;
-  if (!read) index_ = rows_->size_;
+  if (!cursor_->reader.Next(&bytes) || !GetRow(bytes, &cursor_->row)) index_ = rows_->size_;
 }
 
 AppRows& AppRows::operator=(const AppRows& other) {
@@ -160,16 +142,12 @@ AppRows& AppRows::operator=(const AppRows& other) {
 }
 
 AppRow& AppRows::Add() {
-  if (!spilling()) {
-    const bool room_held = held_.size() < kHeld || no_file_;
-    if (!room_held && !file_) file_ = MakeScratchFile();
-    if (room_held || !file_) {
-      no_file_ = no_file_ || !room_held;
-      ++size_;
-      return held_.Add();
-    }
-  } else {
-    Spill(last_);
+  if (spilling()) {
+    PutRow(last_, &row_bytes_);
+    spilled_.Add(row_bytes_);
+  } else if (held_.size() < kHeld) {
+    ++size_;
+    return held_.Add();
   }
   ++size_;
   return last_;
@@ -178,9 +156,7 @@ AppRow& AppRows::Add() {
 void AppRows::clear() {
   held_.clear();
   size_ = 0;
-  written_ = 0;
-  pending_.clear();
-  no_file_ = false;
+  spilled_.clear();
 }
 
 const AppRow& AppRows::operator[](size_t index) const {
@@ -189,50 +165,6 @@ const AppRow& AppRows::operator[](size_t index) const {
   if (index < held_.size() || index + 1 == size_) return *at;
   looked_up_ = *at;
   return looked_up_;
-}
-
-void AppRows::Spill(const AppRow& row) {
-  PutRow(row, &pending_);
-  if (pending_.size() >= kWriteAt) Write();
-}
-
-bool AppRows::Write() {
-  if (no_file_ || !file_) return false;
-  if (!file_->Write(written_, pending_.data(), pending_.size())) {
-    no_file_ = true;  // the rows not written stay in memory
-    return false;
-  }
-  written_ += pending_.size();
-  pending_.clear();
-  return true;
-}
-
-bool AppRows::ReadSpilled(uint64_t at, size_t size, SpilledChunk* chunk,
-                          std::string_view* bytes) const {
-  if (at >= written_) {
-    const uint64_t from = at - written_;
-    if (from + size > pending_.size()) return false;
-    *bytes = std::string_view(pending_).substr(from, size);
-    return true;
-  }
-  if (at < chunk->at || at + size > chunk->at + chunk->bytes.size()) {
-    // Rows never straddle the written bytes and those pending.
-    const uint64_t wanted = std::min<uint64_t>(std::max(kWriteAt, size), written_ - at);
-    if (wanted < size) return false;
-    chunk->bytes.resize(wanted);
-    chunk->at = at;
-    size_t done = 0;
-    while (done < wanted) {
-      size_t got = 0;
-      if (!file_->Read(at + done, chunk->bytes.data() + done, wanted - done, &got) || got == 0) {
-        chunk->bytes.clear();
-        return false;
-      }
-      done += got;
-    }
-  }
-  *bytes = std::string_view(chunk->bytes).substr(at - chunk->at, size);
-  return true;
 }
 
 }  // namespace quill::plan

@@ -4,18 +4,16 @@
 // The applications of one run. A run of a few thousand is held in memory,
 // its rows' room kept from run to run; past that, the rows go to a scratch
 // file as they end, so a run of a million applications costs the memory of
-// a few thousand. Where no scratch file can be made, or the disk refuses
-// it, they stay in memory: a report is slower to lose than to grow.
+// a few thousand.
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
 #include <memory>
 #include <string>
-#include <string_view>
 
-#include "plan/host/scratch_file.h"
 #include "plan/report/app_row.h"
 #include "plan/report/kept_rows.h"
+#include "plan/spill/spilled_records.h"
 
 namespace quill::plan {
 
@@ -40,7 +38,11 @@ class AppRows {
     bool operator!=(const const_iterator& other) const { return index_ != other.index_; }
 
    private:
-    struct DiskCursor;
+    struct DiskCursor {
+      explicit DiskCursor(const SpilledRecords& records) : reader(records) {}
+      SpilledRecords::Reader reader;
+      AppRow row;
+    };
     void Load();
 
     const AppRows* rows_;
@@ -71,22 +73,12 @@ class AppRows {
  private:
   bool spilling() const { return size_ > held_.size(); }
   size_t on_disk() const { return spilling() ? size_ - held_.size() - 1 : 0; }
-  void Spill(const AppRow& row);
-  bool Write();
-  // Bytes of the rows on disk, read a chunk at a time; false when the file failed.
-  struct SpilledChunk {
-    uint64_t at = 0;
-    std::string bytes;
-  };
-  bool ReadSpilled(uint64_t at, size_t size, SpilledChunk* chunk, std::string_view* bytes) const;
 
   KeptRows<AppRow> held_;
   AppRow last_;  // while spilling: the last row, still being filled
   size_t size_ = 0;
-  std::unique_ptr<ScratchFile> file_;
-  bool no_file_ = false;      // none could be made, or it refused a write
-  uint64_t written_ = 0;      // the rows' bytes in the file
-  std::string pending_;       // after them, not written yet
+  SpilledRecords spilled_;  // the rows between
+  std::string row_bytes_;   // of the row being spilled
   mutable AppRow looked_up_;  // of operator[]
 };
 
