@@ -9,9 +9,10 @@
 // the next run or the end of the log tells which it is.
 #include <ostream>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "plan/logs/fleet_stream.h"
+#include "plan/spill/spilled_records.h"
 
 namespace quill::plan {
 
@@ -25,10 +26,14 @@ class FleetCsv : public FleetSink {
  private:
   void Flush(bool latest);
 
+  void Hold(std::string_view after_latest);
+
   std::ostream& out_;
-  std::string rows_;  // of the run before, each without its last fields
-  std::vector<size_t> row_ends_;
-  std::vector<std::string> exit_fields_;  // each row's, after "latest run of its log"
+  // Of the run before, each row as two records: its fields before "latest
+  // run of its log", then those after. A run of a million applications
+  // waits on disk.
+  SpilledRecords rows_{4u << 20};
+  std::string row_;  // the fields before, of the row being made
 };
 
 // A field quoted when it holds a comma, a quote or a line end; quotes
