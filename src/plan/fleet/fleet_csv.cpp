@@ -1,5 +1,7 @@
 #include "plan/fleet/fleet_csv.h"
 
+#include <cstdint>
+#include <cstring>
 #include <initializer_list>
 
 #include "base/utf.h"
@@ -82,7 +84,8 @@ std::string CsvField(const std::string& field) {
   return quoted + "\"";
 }
 
-FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
+FleetCsv::FleetCsv(std::ostream& out, size_t held)
+    : out_(out), rows_(held), row_(sizeof(uint32_t), '\0') {
   std::string header;
   Fields(header, {"log file",      "run",
                   "run start",     "SystemID",
@@ -102,15 +105,23 @@ FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
 void FleetCsv::Flush(bool latest) {
   const char* latest_field = latest ? ",yes" : ",no";
   SpilledRecords::Reader rows(rows_);
-  std::string_view before, after;
-  while (rows.Next(&before) && rows.Next(&after)) out_ << before << latest_field << after << "\r\n";
+  std::string_view row;
+  while (rows.Next(&row)) {
+    uint32_t before = 0;
+    std::memcpy(&before, row.data(), sizeof before);
+    row.remove_prefix(sizeof before);
+    out_ << row.substr(0, before) << latest_field << row.substr(before) << "\r\n";
+  }
   rows_.clear();
 }
 
+// The row's fields before "latest run of its log" in row_, its length first.
 void FleetCsv::Hold(std::string_view after_latest) {
+  const auto before = static_cast<uint32_t>(row_.size() - sizeof(uint32_t));
+  std::memcpy(row_.data(), &before, sizeof before);
+  row_.append(after_latest);
   rows_.Add(row_);
-  rows_.Add(after_latest);
-  row_.clear();
+  row_.assign(sizeof before, '\0');
 }
 
 void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& run) {

@@ -7,6 +7,7 @@
 // row says how its run went and whether that run is its log's (its PC's)
 // latest, so a query finds the PCs still failing; a run's rows wait until
 // the next run or the end of the log tells which it is.
+#include <cstddef>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -18,7 +19,8 @@ namespace quill::plan {
 
 class FleetCsv : public FleetSink {
  public:
-  explicit FleetCsv(std::ostream& out);
+  // `held`: the bytes of a run's rows kept in memory.
+  explicit FleetCsv(std::ostream& out, size_t held = 4u << 20);
   void TakeRun(const std::string& file, int64_t number, const RunRow& run) override;
   void EndLog(const std::string&, const LogTally&) override { Flush(true); }
   void TakeProblem(const FileProblem&) override {}
@@ -29,11 +31,11 @@ class FleetCsv : public FleetSink {
   void Hold(std::string_view after_latest);
 
   std::ostream& out_;
-  // Of the run before, each row as two records: its fields before "latest
-  // run of its log", then those after. A run of a million applications
-  // waits on disk.
-  SpilledRecords rows_{4u << 20};
-  std::string row_;  // the fields before, of the row being made
+  // Of the run before, each row a record: the length of its fields before
+  // "latest run of its log", those fields, and those after. A run of a
+  // million applications waits on disk.
+  SpilledRecords rows_;
+  std::string row_;  // of the row being made
 };
 
 // A field quoted when it holds a comma, a quote or a line end; quotes
