@@ -9,7 +9,7 @@
 //   quill_plan_report_bench --full   100,000 logs (about 295 MB; writing them
 //                                    takes minutes on a shared disk) and a run
 //                                    of 1,000,000 applications
-//   quill_plan_report_bench LOGS
+//   quill_plan_report_bench LOGS [APPLICATIONS]
 #include <malloc.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -161,6 +161,7 @@ int main(int argc, char** argv) {
   bool met = ratio < kGoalRatio && measured.peak_mib < kGoalMiB;
   std::printf("report: goal under %.1fx and %.0f MiB: %s\n", kGoalRatio, kGoalMiB,
               met ? "met" : "NOT met");
-  met = OneLongRun(tree, wanted == "--full" ? 1000000 : 100000) && met;
+  const int64_t apps = argc > 2 ? std::atoll(argv[2]) : wanted == "--full" ? 1000000 : 100000;
+  met = OneLongRun(tree, apps) && met;
   return met ? 0 : 1;
 }
