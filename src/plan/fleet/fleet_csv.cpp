@@ -129,16 +129,15 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
   const std::string run_start = StampText(run.start);
   const char* state = RunState(run);
   if (run.applications.empty()) {
-    Fields(row_, {file, std::to_string(number), run_start, run.system_id.Utf8(),
-                  run.os_type.Utf8(), run.lcid.Utf8(), run.language_code.Utf8(), "", "", "", "",
-                  "", "", "", state});
+    Fields(row_, {file, std::to_string(number), run_start, run.system_id.Utf8(), run.os_type.Utf8(),
+                  run.lcid.Utf8(), run.language_code.Utf8(), "", "", "", "", "", "", "", state});
     Hold(ExitFields(nullptr) + RestartField(run) + DetectionFields(nullptr, run));
   }
   for (const AppRow& app : run.applications) {
     const auto seconds = SecondsBetween(app.start, app.end);
-    Fields(row_, {file, std::to_string(number), run_start, run.system_id.Utf8(),
-                  run.os_type.Utf8(), run.lcid.Utf8(), run.language_code.Utf8(),
-                  app.list_section.Utf8(), app.app_section.Utf8(), app.command_line.Utf8(),
+    Fields(row_, {file, std::to_string(number), run_start, run.system_id.Utf8(), run.os_type.Utf8(),
+                  run.lcid.Utf8(), run.language_code.Utf8(), app.list_section.Utf8(),
+                  app.app_section.Utf8(), app.command_line.Utf8(),
                   app.start.written() ? StampText(app.start) : "",
                   app.end.written() ? StampText(app.end) : "", AppOutcomeName(app.outcome),
                   seconds ? std::to_string(*seconds) : "", state});

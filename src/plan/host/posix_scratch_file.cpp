@@ -45,8 +45,8 @@ class PosixScratchFile : public ScratchFile {
 
 std::unique_ptr<ScratchFile> MakeScratchFile() {
   const char* folder = std::getenv("TMPDIR");
-  std::string path = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
-                     "/quillplan-XXXXXX";
+  std::string path =
+      std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/quillplan-XXXXXX";
   const int fd = ::mkstemp(path.data());
   if (fd < 0) return nullptr;
   ::unlink(path.c_str());  // nameless from here on: nothing outlives the process

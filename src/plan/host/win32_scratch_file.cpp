@@ -30,7 +30,8 @@ class Win32ScratchFile : public ScratchFile {
     const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
     OVERLAPPED at = At(offset);
     DWORD read = 0;
-    const bool done = ReadFile(handle_, into, chunk, &read, &at) || GetLastError() == ERROR_HANDLE_EOF;
+    const bool done =
+        ReadFile(handle_, into, chunk, &read, &at) || GetLastError() == ERROR_HANDLE_EOF;
     *got = done ? read : 0;
     return done;
   }

@@ -37,10 +37,10 @@ struct AppRow {
   bool exit_record = false;  // one was read for it, whether or not its values read
   int32_t busy_tries = 0;    // tries that met a busy code and were made again
   Detection detection = Detection::kNone;
-  LogText detect_rule;                     // the rule that did not hold
+  LogText detect_rule;  // the rule that did not hold
   // Why the HashList kept it from starting ("hash differs"); null: it did not.
   const char* not_verified = nullptr;
-  bool cut_short = false;                  // a record of it was cut short
+  bool cut_short = false;  // a record of it was cut short
   int64_t line = 0;
 };
 

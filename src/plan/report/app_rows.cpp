@@ -75,7 +75,8 @@ const char* ReasonOf(std::string_view text) {
 
 void PutRow(const AppRow& app, std::string* out) {
   out->clear();
-  for (const LogText* text : {&app.list_section, &app.app_section, &app.command_line, &app.detect_rule}) {
+  for (const LogText* text :
+       {&app.list_section, &app.app_section, &app.command_line, &app.detect_rule}) {
     PutText(text->bytes(), out);
   }
   PutStamp(app.start, out);
@@ -97,18 +98,20 @@ bool GetRow(std::string_view bytes, AppRow* app) {
   LogText reason;
   const bool read = row.GetText(&app->list_section) && row.GetText(&app->app_section) &&
                     row.GetText(&app->command_line) && row.GetText(&app->detect_rule) &&
-                    row.GetStamp(&app->start) && row.GetStamp(&app->end) && row.Get(&app->outcome) &&
-                    row.GetOptional(&app->counted_seconds) && row.GetOptional(&app->exit_code) &&
-                    row.GetOptional(&app->verdict) && row.Get(&app->exit_record) &&
-                    row.Get(&app->busy_tries) && row.Get(&app->detection) && row.GetText(&reason) &&
-                    row.Get(&app->cut_short) && row.Get(&app->line);
+                    row.GetStamp(&app->start) && row.GetStamp(&app->end) &&
+                    row.Get(&app->outcome) && row.GetOptional(&app->counted_seconds) &&
+                    row.GetOptional(&app->exit_code) && row.GetOptional(&app->verdict) &&
+                    row.Get(&app->exit_record) && row.Get(&app->busy_tries) &&
+                    row.Get(&app->detection) && row.GetText(&reason) && row.Get(&app->cut_short) &&
+                    row.Get(&app->line);
   app->not_verified = ReasonOf(reason.bytes());
   return read && row.ended();
 }
 
 }  // namespace
 
-AppRows::const_iterator::const_iterator(const AppRows* rows, size_t index) : rows_(rows), index_(index) {
+AppRows::const_iterator::const_iterator(const AppRows* rows, size_t index)
+    : rows_(rows), index_(index) {
   Load();
 }
 

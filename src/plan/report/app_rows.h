@@ -77,8 +77,8 @@ class AppRows {
   KeptRows<AppRow> held_;
   AppRow last_;  // while spilling: the last row, still being filled
   size_t size_ = 0;
-  SpilledRecords spilled_;  // the rows between
-  std::string row_bytes_;   // of the row being spilled
+  SpilledRecords spilled_;    // the rows between
+  std::string row_bytes_;     // of the row being spilled
   mutable AppRow looked_up_;  // of operator[]
 };
 

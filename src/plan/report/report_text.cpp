@@ -231,8 +231,8 @@ nlohmann::ordered_json AppJson(const AppRow& app) {
     json["exit_meaning"] = ExitMeaning(*app.exit_code, std::string(app.command_line.bytes()));
   }
   if (app.detection != Detection::kNone) {
-    json["detection"] =
-        app.detection == Detection::kInstalledNothing ? "installed nothing" : "waits for the restart";
+    json["detection"] = app.detection == Detection::kInstalledNothing ? "installed nothing"
+                                                                      : "waits for the restart";
     json["detect_rule"] = app.detect_rule.Utf8();
   }
   return json;
@@ -398,7 +398,8 @@ void ReportWriter::WriteRunJson(const RunRow& run) {
     between = ",\n        ";
   }
   out_ << (run.applications.empty() ? "]" : "\n      ]");
-  if (run.installed_already > 0) out_ << ",\n      \"installed_already\": " << run.installed_already;
+  if (run.installed_already > 0)
+    out_ << ",\n      \"installed_already\": " << run.installed_already;
   out_ << "\n    }";
 }
 

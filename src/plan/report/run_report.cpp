@@ -430,7 +430,16 @@ bool InstalledNothing(const AppRow& app) {
 }
 
 namespace {
-enum Reason { kNotInList, kListUnreadable, kListedTwice, kNotFullPath, kOther, kCannotOpen, kCannotHash, kHashDiffers };
+enum Reason {
+  kNotInList,
+  kListUnreadable,
+  kListedTwice,
+  kNotFullPath,
+  kOther,
+  kCannotOpen,
+  kCannotHash,
+  kHashDiffers
+};
 }  // namespace
 
 const std::array<const char*, 8>& NotVerifiedReasons() {

@@ -90,7 +90,8 @@ void WriteOneRun(const std::string& path, int64_t apps) {
     stamped(LogRecord::kStart, start + i);
     stamped(LogRecord::kEnd, start + i + 1);
     Record(log, LogRecord::kResultFinished, {}, 1);
-    Record(log, LogRecord::kExitCode, {i % 7 == 0 ? u"1603" : u"0", i % 7 == 0 ? u"failure" : u"success"});
+    Record(log, LogRecord::kExitCode,
+           {i % 7 == 0 ? u"1603" : u"0", i % 7 == 0 ? u"failure" : u"success"});
   }
 }
 
@@ -106,14 +107,16 @@ bool OneLongRun(quill::plan::TempTree& tree, int64_t apps) {
   for (const auto& [form, options] :
        {std::pair<const char*, std::string>{"table", ""},
         {"JSON", " --json"},
-        {"CSV and page", " --csv '" + tree.Path("long/runs.csv") + "' --html '" + tree.Path("long/runs.html") + "'"},
+        {"CSV and page", " --csv '" + tree.Path("long/runs.csv") + "' --html '" +
+                             tree.Path("long/runs.html") + "'"},
         {"fleet", " --fleet"},
         {"fleet JSON", " --fleet --json"}}) {
     const Measured measured = Run(quillplan + options);
     const bool within = measured.status == 0 && measured.peak_mib < kGoalMiB;
-    std::printf("report: one run of %lld applications, %s: %.2f s, peak memory %.1f MiB, status %d: %s\n",
-                static_cast<long long>(apps), form, measured.seconds, measured.peak_mib, measured.status,
-                within ? "within the goal" : "NOT within the goal");
+    std::printf(
+        "report: one run of %lld applications, %s: %.2f s, peak memory %.1f MiB, status %d: %s\n",
+        static_cast<long long>(apps), form, measured.seconds, measured.peak_mib, measured.status,
+        within ? "within the goal" : "NOT within the goal");
     met = met && within;
   }
   return met;
