@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "plan/host/scratch_file.h"
+#include "plan/host/files/scratch_file.h"
 
 namespace quill::plan {
 

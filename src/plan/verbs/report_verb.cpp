@@ -7,7 +7,7 @@
 
 #include "plan/fleet/filtered_sink.h"
 #include "plan/fleet/fleet_csv.h"
-#include "plan/host/host_path.h"
+#include "plan/host/path/host_path.h"
 #include "plan/logs/fleet_stream.h"
 #include "plan/fleet/fleet_text.h"
 #include "plan/fleet/fleet_totals.h"

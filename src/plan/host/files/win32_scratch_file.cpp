@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "plan/host/scratch_file.h"
+#include "plan/host/files/scratch_file.h"
 
 namespace quill::plan {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "plan/host/scratch_file.h"
+#include "plan/host/files/scratch_file.h"
 
 namespace quill::plan {
 
