@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "plan/host/files/file_identity.h"
-#include "plan/host/path/host_path.h"
 #include "plan/host/files/put_in_place.h"
+#include "plan/host/path/host_path.h"
 #include "plan/logs/log_file.h"
 
 namespace quill::plan {

@@ -5,9 +5,9 @@
 #include <system_error>
 
 #include "plan/host/files/file_identity.h"
-#include "plan/host/path/host_path.h"
 #include "plan/host/files/part_files.h"
 #include "plan/host/files/put_in_place.h"
+#include "plan/host/path/host_path.h"
 #include "plan/logs/fleet_files.h"
 #include "plan/logs/log_file.h"
 #include "plan/text/shown_text.h"

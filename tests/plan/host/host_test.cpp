@@ -10,8 +10,8 @@
 
 #include "base/utf.h"
 #include "plan/host/console/console.h"
-#include "plan/host/path/host_path.h"
 #include "plan/host/console/wildcards.h"
+#include "plan/host/path/host_path.h"
 
 namespace quill::plan {
 namespace {
