@@ -1,5 +1,7 @@
 #include "plan/fleet/fleet_csv.h"
 
+#include <cstdint>
+#include <cstring>
 #include <initializer_list>
 
 #include "base/utf.h"
@@ -82,7 +84,8 @@ std::string CsvField(const std::string& field) {
   return quoted + "\"";
 }
 
-FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
+FleetCsv::FleetCsv(std::ostream& out, size_t held)
+    : out_(out), rows_(held), row_(sizeof(uint32_t), '\0') {
   std::string header;
   Fields(header, {"log file",      "run",
                   "run start",     "SystemID",
@@ -101,15 +104,24 @@ FleetCsv::FleetCsv(std::ostream& out) : out_(out) {
 
 void FleetCsv::Flush(bool latest) {
   const char* latest_field = latest ? ",yes" : ",no";
-  size_t from = 0;
-  for (size_t i = 0; i < row_ends_.size(); ++i) {
-    out_.write(rows_.data() + from, static_cast<std::streamsize>(row_ends_[i] - from));
-    out_ << latest_field << exit_fields_[i] << "\r\n";
-    from = row_ends_[i];
+  SpilledRecords::Reader rows(rows_);
+  std::string_view row;
+  while (rows.Next(&row)) {
+    uint32_t before = 0;
+    std::memcpy(&before, row.data(), sizeof before);
+    row.remove_prefix(sizeof before);
+    out_ << row.substr(0, before) << latest_field << row.substr(before) << "\r\n";
   }
   rows_.clear();
-  row_ends_.clear();
-  exit_fields_.clear();
+}
+
+// The row's fields before "latest run of its log" in row_, its length first.
+void FleetCsv::Hold(std::string_view after_latest) {
+  const auto before = static_cast<uint32_t>(row_.size() - sizeof(uint32_t));
+  std::memcpy(row_.data(), &before, sizeof before);
+  row_.append(after_latest);
+  rows_.Add(row_);
+  row_.assign(sizeof before, '\0');
 }
 
 void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
@@ -117,22 +129,19 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
   const std::string run_start = StampText(run.start);
   const char* state = RunState(run);
   if (run.applications.empty()) {
-    Fields(rows_, {file, std::to_string(number), run_start, run.system_id.Utf8(),
-                   run.os_type.Utf8(), run.lcid.Utf8(), run.language_code.Utf8(), "", "", "", "",
-                   "", "", "", state});
-    row_ends_.push_back(rows_.size());
-    exit_fields_.push_back(ExitFields(nullptr) + RestartField(run) + DetectionFields(nullptr, run));
+    Fields(row_, {file, std::to_string(number), run_start, run.system_id.Utf8(), run.os_type.Utf8(),
+                  run.lcid.Utf8(), run.language_code.Utf8(), "", "", "", "", "", "", "", state});
+    Hold(ExitFields(nullptr) + RestartField(run) + DetectionFields(nullptr, run));
   }
   for (const AppRow& app : run.applications) {
     const auto seconds = SecondsBetween(app.start, app.end);
-    Fields(rows_, {file, std::to_string(number), run_start, run.system_id.Utf8(),
-                run.os_type.Utf8(), run.lcid.Utf8(), run.language_code.Utf8(),
-                app.list_section.Utf8(), app.app_section.Utf8(), app.command_line.Utf8(),
-                app.start.written() ? StampText(app.start) : "",
-                app.end.written() ? StampText(app.end) : "", AppOutcomeName(app.outcome),
-                seconds ? std::to_string(*seconds) : "", state});
-    row_ends_.push_back(rows_.size());
-    exit_fields_.push_back(ExitFields(&app) + RestartField(run) + DetectionFields(&app, run));
+    Fields(row_, {file, std::to_string(number), run_start, run.system_id.Utf8(), run.os_type.Utf8(),
+                  run.lcid.Utf8(), run.language_code.Utf8(), app.list_section.Utf8(),
+                  app.app_section.Utf8(), app.command_line.Utf8(),
+                  app.start.written() ? StampText(app.start) : "",
+                  app.end.written() ? StampText(app.end) : "", AppOutcomeName(app.outcome),
+                  seconds ? std::to_string(*seconds) : "", state});
+    Hold(ExitFields(&app) + RestartField(run) + DetectionFields(&app, run));
   }
 }
 

@@ -7,17 +7,20 @@
 // row says how its run went and whether that run is its log's (its PC's)
 // latest, so a query finds the PCs still failing; a run's rows wait until
 // the next run or the end of the log tells which it is.
+#include <cstddef>
 #include <ostream>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "plan/logs/fleet_stream.h"
+#include "plan/spill/spilled_records.h"
 
 namespace quill::plan {
 
 class FleetCsv : public FleetSink {
  public:
-  explicit FleetCsv(std::ostream& out);
+  // `held`: the bytes of a run's rows kept in memory.
+  explicit FleetCsv(std::ostream& out, size_t held = 4u << 20);
   void TakeRun(const std::string& file, int64_t number, const RunRow& run) override;
   void EndLog(const std::string&, const LogTally&) override { Flush(true); }
   void TakeProblem(const FileProblem&) override {}
@@ -25,10 +28,14 @@ class FleetCsv : public FleetSink {
  private:
   void Flush(bool latest);
 
+  void Hold(std::string_view after_latest);
+
   std::ostream& out_;
-  std::string rows_;  // of the run before, each without its last fields
-  std::vector<size_t> row_ends_;
-  std::vector<std::string> exit_fields_;  // each row's, after "latest run of its log"
+  // Of the run before, each row a record: the length of its fields before
+  // "latest run of its log", those fields, and those after. A run of a
+  // million applications waits on disk.
+  SpilledRecords rows_;
+  std::string row_;  // of the row being made
 };
 
 // A field quoted when it holds a comma, a quote or a line end; quotes

@@ -5,9 +5,9 @@
 #include <set>
 #include <system_error>
 
-#include "plan/host/file_identity.h"
-#include "plan/host/host_path.h"
-#include "plan/host/put_in_place.h"
+#include "plan/host/files/file_identity.h"
+#include "plan/host/files/put_in_place.h"
+#include "plan/host/path/host_path.h"
 #include "plan/logs/log_file.h"
 
 namespace quill::plan {

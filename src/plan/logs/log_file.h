@@ -5,7 +5,7 @@
 // tell a run log from any other file, then read again from its start.
 #include <string>
 
-#include "plan/host/input_file.h"
+#include "plan/host/files/input_file.h"
 #include "plan/report/run_stream.h"
 
 namespace quill::plan {

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <queue>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "plan/tally/outcome_groups.h"
@@ -308,10 +311,27 @@ std::string TrendSvg(const RunTrend& trend) {
   return svg + "</svg>\n";
 }
 
+// The applications a timeline draws, by their place in the run: all of
+// them, or the kTimelineRows longest.
+std::vector<size_t> DrawnApplications(const AppRows& apps) {
+  using Longest = std::pair<int64_t, size_t>;  // seconds, place
+  std::priority_queue<Longest, std::vector<Longest>, std::greater<Longest>> longest;
+  size_t place = 0;
+  for (const AppRow& app : apps) {
+    longest.emplace(SecondsBetween(app.start, app.end).value_or(0), place++);
+    if (longest.size() > kTimelineRows) longest.pop();
+  }
+  std::vector<size_t> drawn;
+  for (; !longest.empty(); longest.pop()) drawn.push_back(longest.top().second);
+  std::sort(drawn.begin(), drawn.end());
+  return drawn;
+}
+
 std::string SlowestRunSvg(const SlowestRun& slowest) {
   const auto& apps = slowest.run.applications;
+  const std::vector<size_t> drawn = DrawnApplications(apps);
   const int width = kLabelWidth + kPlotWidth + 90;
-  const int height = 40 + kRowHeight * static_cast<int>(apps.size());
+  const int height = 40 + kRowHeight * static_cast<int>(drawn.size());
   std::string svg = Open(width, height, "timeline of the slowest run");
   const int64_t origin = slowest.run.start.seconds.value_or(0);
   const double span = std::max<int64_t>(1, slowest.seconds);
@@ -329,7 +349,12 @@ std::string SlowestRunSvg(const SlowestRun& slowest) {
                 "class=\"axis\" text-anchor=\"middle\"");
   }
   int y = 26;
+  size_t place = 0;
+  auto next = drawn.begin();
   for (const AppRow& app : apps) {
+    if (next == drawn.end()) break;
+    if (place++ != *next) continue;
+    ++next;
     const std::string name = app.app_section.Utf8();
     const auto start = app.start.seconds;
     const auto end = app.end.seconds ? app.end.seconds : start;

@@ -27,6 +27,8 @@ std::string Shortened(const std::string& name, size_t most);
 std::string OutcomeBarsSvg(const FleetTotals& totals, size_t most_drawn);
 std::string DurationsSvg(const FleetTotals& totals, size_t most_drawn);
 std::string TrendSvg(const RunTrend& trend);
+// A run of more applications draws its kTimelineRows longest, in their order.
+constexpr size_t kTimelineRows = 200;
 std::string SlowestRunSvg(const SlowestRun& slowest);
 std::string FailingMachinesSvg(const FleetTotals& totals, size_t most);
 // The exit codes seen most, each coloured as the defaults judge it.

@@ -258,7 +258,13 @@ void SlowestSection(const SlowestRun& slowest, std::ostream& out) {
       << Grouped(slowest.seconds) << " s from " << Escaped(StampText(slowest.run.start)) << " on "
       << Escaped(slowest.run.system_id.Utf8()) << " "
       << Escaped(OSTypeShown(slowest.run.os_type.Utf8())) << ": run " << slowest.run_number
-      << " of " << Escaped(slowest.file) << "</p>\n"
+      << " of " << Escaped(slowest.file)
+      << (slowest.run.applications.size() > kTimelineRows
+              ? "; its " + std::to_string(kTimelineRows) + " longest of " +
+                    Grouped(static_cast<int64_t>(slowest.run.applications.size())) +
+                    " applications are drawn"
+              : "")
+      << "</p>\n"
       << SlowestRunSvg(slowest) << "</section>\n";
 }
 

@@ -94,6 +94,8 @@ class RowWriter {
     rows_.Append("\n");
     cell_ = rows_.size();
   }
+  // The rows were written out: the next cell starts the block.
+  void Emptied() { cell_ = 0; }
 
  private:
   TextBlock& rows_;
@@ -210,42 +212,34 @@ nlohmann::ordered_json Optional(const std::optional<int64_t>& value) {
   return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json();
 }
 
-nlohmann::ordered_json RunJsonOf(const RunRow& run);
-
-// With the applications found installed only where there were any.
-nlohmann::ordered_json RunJson(const RunRow& run) {
-  nlohmann::ordered_json json = RunJsonOf(run);
-  if (run.installed_already > 0) json["installed_already"] = run.installed_already;
+nlohmann::ordered_json AppJson(const AppRow& app) {
+  nlohmann::ordered_json json = {
+      {"list_section", app.list_section.Utf8()},
+      {"application", app.app_section.Utf8()},
+      {"command_line", app.command_line.Utf8()},
+      {"start", StampText(app.start)},
+      {"end", StampText(app.end)},
+      {"outcome", AppOutcomeName(app.outcome)},
+      {"counted_seconds", app.counted_seconds ? nlohmann::ordered_json(*app.counted_seconds)
+                                              : nlohmann::ordered_json()},
+      {"seconds", Optional(SecondsBetween(app.start, app.end))},
+      {"cut_short", app.cut_short},
+      {"line", app.line}};
+  if (app.exit_code) {
+    json["exit_code"] = *app.exit_code;
+    json["exit_verdict"] = app.verdict ? ToUtf8(ExitVerdictWords(*app.verdict)) : "";
+    json["exit_meaning"] = ExitMeaning(*app.exit_code, std::string(app.command_line.bytes()));
+  }
+  if (app.detection != Detection::kNone) {
+    json["detection"] = app.detection == Detection::kInstalledNothing ? "installed nothing"
+                                                                      : "waits for the restart";
+    json["detect_rule"] = app.detect_rule.Utf8();
+  }
   return json;
 }
 
-nlohmann::ordered_json RunJsonOf(const RunRow& run) {
-  nlohmann::ordered_json apps = nlohmann::ordered_json::array();
-  for (const AppRow& app : run.applications) {
-    apps.push_back({{"list_section", app.list_section.Utf8()},
-                    {"application", app.app_section.Utf8()},
-                    {"command_line", app.command_line.Utf8()},
-                    {"start", StampText(app.start)},
-                    {"end", StampText(app.end)},
-                    {"outcome", AppOutcomeName(app.outcome)},
-                    {"counted_seconds", app.counted_seconds ? nlohmann::ordered_json(*app.counted_seconds)
-                                                            : nlohmann::ordered_json()},
-                    {"seconds", Optional(SecondsBetween(app.start, app.end))},
-                    {"cut_short", app.cut_short},
-                    {"line", app.line}});
-    if (app.exit_code) {
-      apps.back()["exit_code"] = *app.exit_code;
-      apps.back()["exit_verdict"] = app.verdict ? ToUtf8(ExitVerdictWords(*app.verdict)) : "";
-      apps.back()["exit_meaning"] =
-          ExitMeaning(*app.exit_code, std::string(app.command_line.bytes()));
-    }
-    if (app.detection != Detection::kNone) {
-      apps.back()["detection"] = app.detection == Detection::kInstalledNothing
-                                     ? "installed nothing"
-                                     : "waits for the restart";
-      apps.back()["detect_rule"] = app.detect_rule.Utf8();
-    }
-  }
+// The run's own fields, before its applications.
+nlohmann::ordered_json RunFactsJson(const RunRow& run) {
   return {{"start", StampText(run.start)},
           {"end", StampText(run.end)},
           {"system_id", run.system_id.Utf8()},
@@ -256,8 +250,7 @@ nlohmann::ordered_json RunJsonOf(const RunRow& run) {
           {"error", run.error.Utf8()},
           {"seconds", Optional(SecondsBetween(run.start, run.end))},
           {"cut_short_records", run.cut_short_records},
-          {"line", run.line},
-          {"applications", apps}};
+          {"line", run.line}};
 }
 
 nlohmann::ordered_json TotalsJson(const Totals& totals) {
@@ -361,7 +354,8 @@ const char* AppOutcomeName(AppOutcome outcome) {
 void ReportWriter::Run(const RunRow& run) {
   Count(run, totals_);
   if (json_) {
-    out_ << (totals_.runs == 1 ? "{\n  \"runs\": [\n    " : ",\n    ") << Nested(RunJson(run), 2);
+    out_ << (totals_.runs == 1 ? "{\n  \"runs\": [\n    " : ",\n    ");
+    WriteRunJson(run);
     return;
   }
   if (totals_.runs == 1) Header(rows_);
@@ -384,8 +378,29 @@ void ReportWriter::Run(const RunRow& run) {
     WriteExitCode(app, row);
     WriteDetection(app, row);
     row.End();
+    if (rows_.size() >= kRowsHeld) {
+      Flush();
+      row.Emptied();
+    }
   }
   if (rows_.size() >= kRowsHeld) Flush();
+}
+
+// As RunJson writes it, an application at a time: a run of any length
+// holds one application's JSON.
+void ReportWriter::WriteRunJson(const RunRow& run) {
+  std::string facts = Nested(RunFactsJson(run), 2);
+  facts.resize(facts.rfind('\n'));  // the object goes on
+  out_ << facts << ",\n      \"applications\": [";
+  const char* between = "\n        ";
+  for (const AppRow& app : run.applications) {
+    out_ << between << Nested(AppJson(app), 4);
+    between = ",\n        ";
+  }
+  out_ << (run.applications.empty() ? "]" : "\n      ]");
+  if (run.installed_already > 0)
+    out_ << ",\n      \"installed_already\": " << run.installed_already;
+  out_ << "\n    }";
 }
 
 void ReportWriter::Flush() {

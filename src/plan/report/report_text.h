@@ -50,6 +50,7 @@ class ReportWriter {
   // a cell at a time costs more than reading the log.
   static constexpr size_t kRowsHeld = 64u << 10;
   void Flush();
+  void WriteRunJson(const RunRow& run);
 
   std::ostream& out_;
   bool json_;

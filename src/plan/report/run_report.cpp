@@ -1,6 +1,7 @@
 #include "plan/report/run_report.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -233,7 +234,7 @@ void RunBuilder::Close() {
 }
 
 AppRow& RunBuilder::CurrentApp(const RecordSpan& record) {
-  KeptRows<AppRow>& apps = run_.applications;
+  AppRows& apps = run_.applications;
   if (apps.empty() || app_done_) {
     MakeReady(&apps.Add(), record.line);
     app_done_ = false;
@@ -360,7 +361,7 @@ void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
 // The next try of the application that met a busy code just before: the
 // same row, for one application is one row however often it was tried.
 bool RunBuilder::TriedAgain(const RecordSpan& processing) {
-  KeptRows<AppRow>& apps = run_.applications;
+  AppRows& apps = run_.applications;
   if (apps.empty() || !app_done_ || apps.back().verdict != ExitVerdict::kBusyTriedAgain)
     return false;
   AppRow& app = apps.back();
@@ -380,7 +381,7 @@ bool RunBuilder::TriedAgain(const RecordSpan& processing) {
 // Belongs to the application whose result "finished" came just before it;
 // one anywhere else is not this program's, and is named.
 void RunBuilder::TakeExitCode(const RecordSpan& record) {
-  KeptRows<AppRow>& apps = run_.applications;
+  AppRows& apps = run_.applications;
   if (apps.empty() || !app_done_) {
     unused_records_.Take(record.line, "an exit record before its application's result");
     return;
@@ -412,7 +413,7 @@ void RunBuilder::TakeExitCode(const RecordSpan& record) {
 
 // Belongs to the application that ended just before it, as an exit record.
 void RunBuilder::TakeDetection(const RecordSpan& record) {
-  KeptRows<AppRow>& apps = run_.applications;
+  AppRows& apps = run_.applications;
   if (apps.empty() || !app_done_ || apps.back().outcome != AppOutcome::kFinished ||
       apps.back().detection != Detection::kNone) {
     return;
@@ -428,18 +429,39 @@ bool InstalledNothing(const AppRow& app) {
   return app.outcome == AppOutcome::kFinished && app.detection == Detection::kInstalledNothing;
 }
 
+namespace {
+enum Reason {
+  kNotInList,
+  kListUnreadable,
+  kListedTwice,
+  kNotFullPath,
+  kOther,
+  kCannotOpen,
+  kCannotHash,
+  kHashDiffers
+};
+}  // namespace
+
+const std::array<const char*, 8>& NotVerifiedReasons() {
+  static const std::array<const char*, 8> reasons = {
+      "not in the list", "hash list unreadable", "listed twice",     "not a full path",
+      "other",           "cannot be opened",     "cannot be hashed", "hash differs"};
+  return reasons;
+}
+
 const char* NotVerifiedReason(std::string_view why) {
   const auto ends = [why](std::string_view end) {
     return why.size() >= end.size() && why.substr(why.size() - end.size()) == end;
   };
-  if (why == "not in the list") return "not in the list";
-  if (why == "the hash list cannot be read") return "hash list unreadable";
-  if (why == "listed twice with different hashes") return "listed twice";
-  if (why == "not a full path, so Windows would search for it") return "not a full path";
-  if (why.rfind("expected ", 0) != 0) return "other";
-  if (ends(", cannot be opened")) return "cannot be opened";
-  if (ends(", cannot be hashed")) return "cannot be hashed";
-  return why.find(", found ") != std::string_view::npos ? "hash differs" : "other";
+  const auto& reasons = NotVerifiedReasons();
+  if (why == "not in the list") return reasons[kNotInList];
+  if (why == "the hash list cannot be read") return reasons[kListUnreadable];
+  if (why == "listed twice with different hashes") return reasons[kListedTwice];
+  if (why == "not a full path, so Windows would search for it") return reasons[kNotFullPath];
+  if (why.rfind("expected ", 0) != 0) return reasons[kOther];
+  if (ends(", cannot be opened")) return reasons[kCannotOpen];
+  if (ends(", cannot be hashed")) return reasons[kCannotHash];
+  return reasons[why.find(", found ") != std::string_view::npos ? kHashDiffers : kOther];
 }
 
 bool FailedByExitCode(const AppRow& app) {

@@ -3,13 +3,14 @@
 
 // The runs of a log, each with its applications: when they started and
 // ended, how they ended, and how long they took.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "plan/report/kept_rows.h"
+#include "plan/report/app_rows.h"
 #include "plan/report/log_records.h"
 #include "plan/report/log_text.h"
 #include "platform/wide_string.h"
@@ -17,43 +18,10 @@
 
 namespace quill::plan {
 
-struct StampRead {
-  // "09:05:03 Sunday, December 06, 2026" as written, kept only when it does
-  // not read as a time: a log of millions of stamps copies none of them.
-  LogText text;
-  std::optional<int64_t> seconds;  // wall-clock seconds, when the text reads as a time
-  bool written() const { return seconds || !text.empty(); }
-};
-
-enum class AppOutcome { kFinished, kLaunchFailed, kTimedOut, kNoResult };
-
-// What the detection rules said after an installer's success.
-enum class Detection { kNone, kInstalledNothing, kWaitsForRestart };
-
-struct AppRow {
-  LogText list_section;
-  LogText app_section;
-  LogText command_line;
-  StampRead start;
-  StampRead end;
-  AppOutcome outcome = AppOutcome::kNoResult;
-  std::optional<int32_t> counted_seconds;  // the number the result record gives, when it reads
-  // From the exit record, when the run recorded exit codes and it reads.
-  std::optional<uint32_t> exit_code;
-  std::optional<ExitVerdict> verdict;
-  bool exit_record = false;  // one was read for it, whether or not its values read
-  int32_t busy_tries = 0;    // tries that met a busy code and were made again
-  Detection detection = Detection::kNone;
-  LogText detect_rule;                     // the rule that did not hold
-  // Why the HashList kept it from starting ("hash differs"); null: it did not.
-  const char* not_verified = nullptr;
-  bool cut_short = false;                  // a record of it was cut short
-  int64_t line = 0;
-};
-
 enum class RunOutcome { kApplicationsRun, kMissingAppInstlPath, kMissingLanguageTable, kCutShort };
 
-struct RunRow {
+// What a run tells besides its applications.
+struct RunFacts {
   StampRead start;
   StampRead end;  // the last time stamp of the block
   LogText system_id;
@@ -62,7 +30,6 @@ struct RunRow {
   LogText language_code;
   LogText error;  // the error record's value
   RunOutcome outcome = RunOutcome::kApplicationsRun;
-  KeptRows<AppRow> applications;
   int cut_short_records = 0;
   int64_t line = 0;
   // With MaxRestarts: the run stopped for a restart (and is resumed by a
@@ -71,6 +38,10 @@ struct RunRow {
   bool needs_restart = false;
   LogText restart;  // "1 of 2", of the stop
   int32_t installed_already = 0;  // applications its rules found installed: not started
+};
+
+struct RunRow : RunFacts {
+  AppRows applications;
 };
 
 // Records that stand where the program never writes them, or whose values
@@ -158,6 +129,8 @@ bool EndsBeforeStart(const StampRead& start, const StampRead& end);
 // Why a NOT VERIFIED record's file was kept from starting, in a word or
 // two: "not in the list", "hash differs", "cannot be opened", ...
 const char* NotVerifiedReason(std::string_view why);
+// Every reason it gives.
+const std::array<const char*, 8>& NotVerifiedReasons();
 
 // An application that ended but failed by its exit code, or whose exit
 // record does not read: that is never taken for a success.

@@ -21,6 +21,12 @@ const char* Failure(AppOutcome outcome) {
   return "finished";
 }
 
+// A run of many failures names the first few and counts the rest.
+std::string MoreNamed(int64_t named) {
+  if (named <= kAppsNamed) return std::string();
+  return ", and " + std::to_string(named - kAppsNamed) + " more";
+}
+
 }  // namespace
 
 bool RunFailed(const RunRow& run) {
@@ -41,8 +47,10 @@ std::string WhatFailed(const RunRow& run) {
     case RunOutcome::kApplicationsRun: break;
   }
   std::string what;
+  int64_t named = 0;
   for (const AppRow& app : run.applications) {
     if (CountedAsFinished(app)) continue;
+    if (named++ >= kAppsNamed) continue;  // counted on
     const std::string failure =
         InstalledNothing(app) ? "installed nothing: " + app.detect_rule.Utf8() + " does not hold"
         : app.not_verified != nullptr ? std::string("not verified: ") + app.not_verified
@@ -51,18 +59,19 @@ std::string WhatFailed(const RunRow& run) {
                         : std::string("exit record unreadable");
     what += (what.empty() ? "" : ", ") + app.app_section.Utf8() + " " + failure;
   }
-  return what;
+  return what + MoreNamed(named);
 }
 
 std::string RebootsLeft(const RunRow& run) {
   std::string what;
+  int64_t named = 0;
   for (const AppRow& app : run.applications) {
     const std::string reboot = RebootLeft(app);
-    if (reboot.empty()) continue;
+    if (reboot.empty() || named++ >= kAppsNamed) continue;
     what += (what.empty() ? "" : ", ") + app.app_section.Utf8() + " " +
             ExitCodeShown(*app.exit_code) + ", " + reboot;
   }
-  return what;
+  return what + MoreNamed(named);
 }
 
 std::string RestartStop(const RunRow& run) {

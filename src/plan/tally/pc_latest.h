@@ -80,6 +80,8 @@ class PcLatest {
 
 // A run failed: it ended in an error, or one of its applications did not finish.
 bool RunFailed(const RunRow& run);
+// The applications a run's failures or reboots name; the rest are counted.
+constexpr int64_t kAppsNamed = 20;
 // Why a failed run failed, in a few words.
 std::string WhatFailed(const RunRow& run);
 // Where a run stopped for a restart, in a few words; empty when it did not.

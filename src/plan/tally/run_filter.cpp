@@ -64,9 +64,7 @@ const RunRow* RunFilter::Pass(const RunRow& run, RunRow* narrowed) const {
     if (SameIgnoringCase(app, row.app_section.Utf8())) narrowed->applications.push_back(row);
   }
   if (narrowed->applications.empty()) return nullptr;
-  KeptRows<AppRow> rows = std::move(narrowed->applications);
-  *narrowed = run;
-  narrowed->applications = std::move(rows);
+  static_cast<RunFacts&>(*narrowed) = run;
   // The run counts as this application went: cut short only when it was.
   if (narrowed->outcome == RunOutcome::kCutShort &&
       narrowed->applications.back().outcome != AppOutcome::kNoResult) {

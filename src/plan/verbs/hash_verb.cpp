@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "plan/hashlist/hash_lines.h"
-#include "plan/host/file_sha256.h"
+#include "plan/host/digest/file_sha256.h"
 #include "plan/logs/fleet_files.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/verbs.h"

@@ -7,17 +7,17 @@
 
 #include "plan/fleet/filtered_sink.h"
 #include "plan/fleet/fleet_csv.h"
-#include "plan/host/host_path.h"
-#include "plan/logs/fleet_stream.h"
 #include "plan/fleet/fleet_text.h"
 #include "plan/fleet/fleet_totals.h"
+#include "plan/host/path/host_path.h"
+#include "plan/logs/fleet_stream.h"
 #include "plan/page/fleet_page.h"
 #include "plan/report/report_text.h"
 #include "plan/tally/run_filter.h"
-#include "plan/verbs/output_file.h"
-#include "plan/verbs/error_form.h"
-#include "plan/verbs/verb_inputs.h"
 #include "plan/text/shown_text.h"
+#include "plan/verbs/error_form.h"
+#include "plan/verbs/output_file.h"
+#include "plan/verbs/verb_inputs.h"
 
 namespace quill::plan {
 

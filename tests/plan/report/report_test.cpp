@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <sstream>
 
@@ -493,6 +495,75 @@ TEST(ReportTest, DetectionRecordsCountApartOrFailTheApplicationBefore) {
         << text.str();
     EXPECT_NE(std::string::npos, text.str().find(c.told)) << text.str();
   }
+}
+
+// A run past the applications held in memory reads back row for row, from
+// its scratch file, or from memory where no scratch file can be made; the
+// report's copies of it too.
+TEST(ReportTest, ARunOfAnyLengthReadsBackRowForRow) {
+  const char* const tmpdir = std::getenv("TMPDIR");
+  const std::string kept = tmpdir != nullptr ? tmpdir : "";
+  const auto stamp = [](size_t second) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%02zu:%02zu:%02zu", second / 3600 % 24, second / 60 % 60,
+                  second % 60);
+    return FromUtf8(text);
+  };
+  for (const char* scratch : {"", "/nonexistent/quillplan-test"}) {
+    if (*scratch != '\0') setenv("TMPDIR", scratch, 1);
+    for (const size_t count :
+         {AppRows::kHeld, AppRows::kHeld + 1, AppRows::kHeld + 2, 3 * AppRows::kHeld}) {
+      LogWriter log;
+      log.Banner(u"00:00:00").Language();
+      for (size_t i = 0; i < count; ++i) {
+        const WString name = FromUtf8("App" + std::to_string(i));
+        log.App(name.c_str(), stamp(i).c_str(), stamp(i + i % 7).c_str());
+        if (i % 4 == 1)
+          log.Record(LogRecord::kNotVerified, {u"C:\\Apps\\x.exe", u"not in the list"});
+        switch (i % 4) {
+          case 0:
+            log.Record(LogRecord::kResultFinished, {}, 1)
+                .Record(LogRecord::kExitCode, {FromUtf8(std::to_string(i)), u"failure"});
+            break;
+          case 1: log.Record(LogRecord::kResultLaunchFailed); break;
+          case 2: log.Record(LogRecord::kResultTimedOut, {}, static_cast<int32_t>(i)); break;
+          default:
+            log.Record(LogRecord::kResultFinished, {}, 4)
+                .Record(LogRecord::kInstalledNothing, {name});
+            break;
+        }
+      }
+      const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
+      ASSERT_EQ(1u, report.runs.size());
+      const AppRows& apps = report.runs[0].applications;
+      ASSERT_EQ(count, apps.size()) << scratch;
+      size_t i = 0;
+      for (const AppRow& app : apps) {
+        SCOPED_TRACE(std::to_string(count) + " applications, the row of App" + std::to_string(i) +
+                     scratch);
+        ASSERT_EQ("App" + std::to_string(i), app.app_section.bytes());
+        EXPECT_EQ(static_cast<int64_t>(i % 7), SecondsBetween(app.start, app.end).value_or(-1));
+        EXPECT_EQ(i % 4 == 0 ? std::optional<uint32_t>(static_cast<uint32_t>(i)) : std::nullopt,
+                  app.exit_code);
+        EXPECT_EQ(i % 4 == 1   ? AppOutcome::kLaunchFailed
+                  : i % 4 == 2 ? AppOutcome::kTimedOut
+                               : AppOutcome::kFinished,
+                  app.outcome);
+        EXPECT_EQ(i % 4 == 1 ? NotVerifiedReason("not in the list") : nullptr, app.not_verified);
+        EXPECT_EQ(i % 4 == 3 ? Detection::kInstalledNothing : Detection::kNone, app.detection);
+        EXPECT_EQ(i % 4 == 3 ? app.app_section.bytes() : "", app.detect_rule.bytes());
+        ++i;
+      }
+      EXPECT_EQ(count, i);
+      EXPECT_EQ(apps.back().app_section, apps[count - 1].app_section);
+      EXPECT_EQ("App" + std::to_string(count - 2), apps[count - 2].app_section.bytes());
+      EXPECT_EQ(count, i);
+    }
+  }
+  if (tmpdir != nullptr)
+    setenv("TMPDIR", kept.c_str(), 1);
+  else
+    unsetenv("TMPDIR");
 }
 
 }  // namespace

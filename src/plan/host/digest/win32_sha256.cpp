@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "plan/host/file_sha256.h"
-#include "plan/host/host_path.h"
+#include "plan/host/digest/file_sha256.h"
+#include "plan/host/path/host_path.h"
 
 namespace quill::plan {
 

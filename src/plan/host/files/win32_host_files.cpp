@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "plan/host/file_identity.h"
-#include "plan/host/host_path.h"
-#include "plan/host/input_file.h"
-#include "plan/host/put_in_place.h"
+#include "plan/host/files/file_identity.h"
+#include "plan/host/path/host_path.h"
+#include "plan/host/files/input_file.h"
+#include "plan/host/files/put_in_place.h"
 
 namespace quill::plan {
 

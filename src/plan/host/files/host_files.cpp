@@ -3,8 +3,8 @@
 #include <string>
 #include <tuple>
 
-#include "plan/host/file_identity.h"
-#include "plan/host/put_in_place.h"
+#include "plan/host/files/file_identity.h"
+#include "plan/host/files/put_in_place.h"
 
 namespace quill::plan {
 

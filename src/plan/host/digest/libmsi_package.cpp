@@ -1,4 +1,4 @@
-#include "plan/host/msi_package.h"
+#include "plan/host/digest/msi_package.h"
 
 #include <libmsi.h>
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "base/utf.h"
-#include "plan/host/host_path.h"
+#include "plan/host/path/host_path.h"
 
 namespace quill::plan {
 

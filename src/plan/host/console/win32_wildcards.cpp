@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "base/utf.h"
-#include "plan/host/host_path.h"
-#include "plan/host/wildcards.h"
+#include "plan/host/path/host_path.h"
+#include "plan/host/console/wildcards.h"
 
 namespace quill::plan {
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "plan/host/file_sha256.h"
-#include "plan/host/host_path.h"
+#include "plan/host/digest/file_sha256.h"
+#include "plan/host/path/host_path.h"
 
 namespace quill::plan {
 

@@ -1,4 +1,4 @@
-#include "plan/host/host_path.h"
+#include "plan/host/path/host_path.h"
 
 namespace quill::plan {
 

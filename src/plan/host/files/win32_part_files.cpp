@@ -3,8 +3,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "plan/host/host_path.h"
-#include "plan/host/part_files.h"
+#include "plan/host/path/host_path.h"
+#include "plan/host/files/part_files.h"
 
 namespace quill::plan {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "plan/host/part_files.h"
+#include "plan/host/files/part_files.h"
 
 namespace quill::plan {
 

@@ -1,4 +1,4 @@
-#include "plan/host/wildcards.h"
+#include "plan/host/console/wildcards.h"
 
 namespace quill::plan {
 

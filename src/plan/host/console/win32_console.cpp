@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "plan/host/console.h"
+#include "plan/host/console/console.h"
 
 namespace quill::plan {
 

@@ -1,4 +1,4 @@
-#include "plan/host/console.h"
+#include "plan/host/console/console.h"
 
 namespace quill::plan {
 
