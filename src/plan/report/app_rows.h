@@ -63,8 +63,14 @@ class AppRows {
 
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  AppRow& back() { return spilling() ? last_ : held_.back(); }
-  const AppRow& back() const { return spilling() ? last_ : held_.back(); }
+  AppRow& back() {
+    if (spilling()) return last_;
+    return held_.back();
+  }
+  const AppRow& back() const {
+    if (spilling()) return last_;
+    return held_.back();
+  }
   // A row on disk is read for it: valid until the next call.
   const AppRow& operator[](size_t index) const;
   const_iterator begin() const { return const_iterator(this, 0); }
