@@ -6,10 +6,9 @@
 #include "facts/system_id.h"
 #include "log/run_log.h"
 #include "run/install_time.h"
-#include "runner/exit_settings.h"
+#include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
-#include "runner/installer_pause.h"
 #include "runner/restarts.h"
 
 namespace quill {

@@ -1,11 +1,110 @@
 #include "runner/application_command.h"
 
 #include <string_view>
+#include <vector>
 
 #include "base/ascii.h"
 #include "base/profile_value.h"
+#include "base/trim.h"
 
 namespace quill {
+
+namespace {
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+bool HasDrive(const WString& path) {
+  return path.size() >= 2 && IsLetter(path[0]) && path[1] == u':';
+}
+
+bool IsUnc(const WString& path) {
+  return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+}
+
+// The part no ".." may climb above: "C:" or "\\server\share".
+size_t RootLength(const WString& path) {
+  if (HasDrive(path)) return 2;
+  if (!IsUnc(path)) return 0;
+  size_t seen = 0;
+  for (size_t i = 2; i < path.size(); ++i) {
+    if (IsSeparator(path[i]) && ++seen == 2) return i;
+  }
+  return path.size();
+}
+
+// "\\server\share" with a name for each.
+bool IsGoodShare(const WString& root) {
+  const size_t slash = root.find_first_of(u"\\/", 2);
+  if (slash == WString::npos) return false;
+  const WString server = root.substr(2, slash - 2);
+  const WString share = root.substr(slash + 1);
+  for (const WString& name : {server, share}) {
+    if (name.empty() || name == u"." || name == u"..") return false;
+  }
+  return true;
+}
+
+WString Normalised(const WString& joined) {
+  const size_t root_length = RootLength(joined);
+  if (IsUnc(joined) && !IsGoodShare(joined.substr(0, root_length))) return WString();
+  WString root = joined.substr(0, root_length);
+  for (char16_t& c : root) {
+    if (c == u'/') c = u'\\';
+  }
+  std::vector<WString> steps;
+  WString step;
+  for (size_t i = root_length; i <= joined.size(); ++i) {
+    if (i < joined.size() && !IsSeparator(joined[i])) {
+      step += joined[i];
+      continue;
+    }
+    if (step == u"..") {
+      if (!steps.empty()) steps.pop_back();
+    } else if (!step.empty() && step != u".") {
+      steps.push_back(step);
+    }
+    step.clear();
+  }
+  WString full = root;
+  for (const WString& each : steps) full += u"\\" + each;
+  return steps.empty() ? full + u"\\" : full;
+}
+
+}  // namespace
+
+WString FullWindowsPath(const WString& path, const WString& folder) {
+  if (IsUnc(path) || (HasDrive(path) && path.size() > 2 && IsSeparator(path[2]))) {
+    return Normalised(path);
+  }
+  if (!path.empty() && IsSeparator(path[0])) {
+    return Normalised(folder.substr(0, RootLength(folder)) + path);
+  }
+  // "C:x" is relative to drive C's own current folder, which only the
+  // folder given here can stand for when it lies on that drive.
+  if (HasDrive(path)) {
+    const bool same_drive =
+        HasDrive(folder) && PathKey(folder.substr(0, 1)) == PathKey(path.substr(0, 1));
+    return same_drive ? Normalised(folder + u"\\" + path.substr(2)) : WString();
+  }
+  return Normalised(folder + u"\\" + path);
+}
+
+bool IsFullWindowsPath(const WString& path) {
+  return IsUnc(path) || (HasDrive(path) && path.size() > 2 && IsSeparator(path[2]));
+}
+
+bool IsResolvedFullPath(const WString& path) {
+  return IsFullWindowsPath(path) && FullWindowsPath(path, WString()) == path;
+}
+
+WString PathKey(const WString& full_path) { return UpperCaseAtoZ(full_path); }
+
+WString ParentFolder(const WString& full_path) {
+  const size_t slash = full_path.find_last_of(u"\\/");
+  return slash == WString::npos ? WString() : full_path.substr(0, slash);
+}
 
 const char16_t kLanguagePlaceholder[] = u"%LANG%";
 
@@ -91,6 +190,58 @@ ApplicationCommand BuildApplicationCommand(const WString& app_section,
   command.switches = switches;
   command.command_line = so_far + switches;
   return command;
+}
+
+namespace {
+
+bool HasBlank(const WString& text) {
+  for (char16_t c : text) {
+    if (IsBlank(c)) return true;
+  }
+  return false;
+}
+
+bool HasExtension(const WString& path) {
+  const size_t slash = path.rfind(u'\\');
+  const size_t dot = path.rfind(u'.');
+  return dot != WString::npos && (slash == WString::npos || dot > slash);
+}
+
+bool IsFile(const WString& path, FileSystem& files) {
+  const uint32_t attributes = files.GetAttributes(path);
+  return attributes != kInvalidFileAttributes && !(attributes & kFileAttributeDirectory);
+}
+
+bool NamesProgram(const WString& path, FileSystem& files) {
+  return IsFile(path, files) || (!HasExtension(path) && IsFile(path + u".exe", files));
+}
+
+// Where the program part of the switches may end: each blank, then the end.
+std::vector<size_t> ProgramEnds(const WString& switches) {
+  std::vector<size_t> ends;
+  for (size_t i = 0; i < switches.size(); ++i) {
+    if (IsBlank(switches[i])) ends.push_back(i);
+  }
+  ends.push_back(switches.size());
+  return ends;
+}
+
+}  // namespace
+
+WString ProcessCommandLine(const ApplicationCommand& command, FileSystem& files) {
+  if (!HasBlank(command.app_path)) return command.command_line;
+
+  const WString so_far = command.app_path + u"\\";
+  const std::vector<size_t> ends = ProgramEnds(command.switches);
+  size_t program_end = ends.front();
+  for (size_t end : ends) {
+    if (NamesProgram(so_far + command.switches.substr(0, end), files)) {
+      program_end = end;
+      break;
+    }
+  }
+  return u"\"" + so_far + command.switches.substr(0, program_end) + u"\"" +
+         command.switches.substr(program_end);
 }
 
 }  // namespace quill

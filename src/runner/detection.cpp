@@ -1,9 +1,141 @@
 #include "runner/detection.h"
 
+#include "base/ascii.h"
+#include "base/profile_value.h"
+#include "base/trim.h"
 #include "log/run_log.h"
 #include "runner/exit_codes.h"
 
 namespace quill {
+
+namespace {
+
+constexpr DetectKind kKinds[] = {DetectKind::kMsi, DetectKind::kFile, DetectKind::kKey};
+
+WString TrimBlanks(const WString& text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", the one form Windows Installer takes.
+bool IsProductCode(const WString& code) {
+  static const char kShape[] = "{********-****-****-****-************}";
+  if (code.size() != sizeof kShape - 1) return false;
+  for (size_t i = 0; i < code.size(); ++i) {
+    if (kShape[i] == '*' ? HexDigit(code[i]) < 0 : code[i] != kShape[i]) return false;
+  }
+  return true;
+}
+
+bool ParseProductCodes(const WString& value, DetectRule* rule) {
+  std::vector<WString> codes;
+  for (size_t begin = 0;;) {
+    const size_t comma = value.find(u',', begin);
+    const WString code = TrimBlanks(value.substr(begin, comma - begin));
+    if (!IsProductCode(code)) return false;
+    codes.push_back(UpperCaseAtoZ(code));
+    if (comma == WString::npos) break;
+    begin = comma + 1;
+  }
+  rule->product_codes = codes;
+  return true;
+}
+
+// One to four numbers of 0 to 65535, separated by dots; the rest are 0.
+bool ParseVersion(const WString& text, FileVersion* version) {
+  FileVersion parsed;
+  size_t part = 0;
+  uint32_t number = 0;
+  bool digits = false;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    const char16_t c = i < text.size() ? text[i] : u'.';
+    if (c >= u'0' && c <= u'9') {
+      number = number * 10 + (c - u'0');
+      digits = true;
+      if (number > kLargestVersionPart) return false;
+      continue;
+    }
+    if (c != u'.' || !digits || part == 4) return false;
+    parsed.parts[part++] = static_cast<uint16_t>(number);
+    number = 0;
+    digits = false;
+  }
+  *version = parsed;
+  return true;
+}
+
+bool ParseFileRule(const WString& value, DetectRule* rule) {
+  const size_t at_least = value.find(u">=");
+  rule->path = TrimBlanks(value.substr(0, at_least));
+  const bool path_reads =
+      IsFullPath(rule->path) || (rule->path.size() > 1 && rule->path[0] == u'%');
+  if (!path_reads || rule->path.find(u'>') != WString::npos) return false;
+  rule->has_version = at_least != WString::npos;
+  return !rule->has_version || ParseVersion(TrimBlanks(value.substr(at_least + 2)), &rule->least);
+}
+
+bool ParseKeyRule(const WString& value, DetectRule* rule) {
+  const WString upper = UpperCaseAtoZ(value);
+  for (const WString root : {u"HKLM\\", u"HKEY_LOCAL_MACHINE\\"}) {
+    if (upper.compare(0, root.size(), root) != 0) continue;
+    WString below = value.substr(root.size());
+    while (!below.empty() && below.back() == u'\\') below.pop_back();
+    if (below.empty() || below[0] == u'\\' || below.find(u"\\\\") != WString::npos) return false;
+    rule->path = below;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+const char16_t* DetectKeyName(DetectKind kind) {
+  switch (kind) {
+    case DetectKind::kMsi: return u"DetectMsi";
+    case DetectKind::kFile: return u"DetectFile";
+    case DetectKind::kKey: return u"DetectKey";
+  }
+  return u"";
+}
+
+bool IsFullPath(const WString& path) {
+  const bool drive = path.size() >= 3 && UpperAtoZ(path[0]) >= u'A' && UpperAtoZ(path[0]) <= u'Z' &&
+                     path[1] == u':' && path[2] == u'\\';
+  const bool share =
+      path.size() >= 5 && path.compare(0, 2, u"\\\\") == 0 && path.find(u'\\', 3) != WString::npos;
+  return drive || share;
+}
+
+bool ParseDetectRule(DetectKind kind, const WString& value, DetectRule* rule) {
+  rule->kind = kind;
+  rule->written = DetectKeyName(kind) + (u"=" + value);
+  switch (kind) {
+    case DetectKind::kMsi: return ParseProductCodes(value, rule);
+    case DetectKind::kFile: return ParseFileRule(value, rule);
+    case DetectKind::kKey: return ParseKeyRule(value, rule);
+  }
+  return false;
+}
+
+DetectRules ReadDetectRules(const WString& app_section, const RunContext& context,
+                            Platform& platform) {
+  DetectRules read;
+  for (DetectKind kind : kKinds) {
+    const WString value = ReadProfileValue(app_section, DetectKeyName(kind), context.InputIniPath,
+                                           platform, platform);
+    if (value.empty()) continue;
+    DetectRule rule;
+    if (ParseDetectRule(kind, value, &rule)) {
+      read.rules.push_back(rule);
+    } else {
+      read.unread.push_back(rule.written);
+    }
+  }
+  return read;
+}
 
 namespace {
 

@@ -1,10 +1,13 @@
 #include "runner/exit_codes.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "base/ascii.h"
+#include "base/profile_value.h"
 #include "base/trim.h"
+#include "log/run_log.h"
 
 namespace quill {
 
@@ -78,6 +81,103 @@ const char16_t* ExitVerdictWords(ExitVerdict verdict) {
 WString ExitCodeText(uint32_t code) {
   const std::string digits = std::to_string(code);
   return WString(digits.begin(), digits.end());
+}
+
+namespace {
+
+WString Read(const WString& section, const char16_t* key, const RunContext& context,
+             Platform& platform) {
+  return ReadProfileValue(section, key, context.InputIniPath, platform, platform);
+}
+
+void TellUnread(RunContext& context, const WString& key, const WString& value,
+                const WString& section) {
+  WriteLogRecord(context, LogRecord::kExitCodesUnread, {{key + u"=" + value, section}});
+}
+
+// A count setting; its default stays when it is not given or does not
+// read, and its bound is taken, and told, when it is past it.
+void ReadCount(RunContext& context, Platform& platform, const char16_t* key, int32_t most,
+               int32_t* count) {
+  const WString value = Read(u"Settings", key, context, platform);
+  if (value.empty()) return;
+  int32_t whole = 0;
+  if (!ParseBoundedCount(value, INT32_MAX, &whole)) {
+    TellUnread(context, key, value, u"Settings");
+    return;
+  }
+  *count = whole > most ? most : whole;
+  if (whole > most) {
+    WriteLogRecord(context, LogRecord::kExitSettingClamped,
+                   {{WString(key) + u"=" + value, u"Settings"}, most});
+  }
+}
+
+}  // namespace
+
+bool ParseBoundedCount(const WString& text, int32_t most, int32_t* count) {
+  if (text.empty()) return false;
+  int64_t value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return false;
+    value = value * 10 + (c - u'0');
+    if (value > most) value = most;
+  }
+  *count = static_cast<int32_t>(value);
+  return true;
+}
+
+void ReadExitCodeSettings(RunContext& context, Platform& platform) {
+  if (Read(u"Settings", u"LogExitCodes", context, platform) != u"1") return;
+  context.LogExitCodes = 1;
+  context.BusyCodes = {kBusyCode};
+  context.BusyRetryPause = kDefaultBusyRetryPause;
+  const WString busy = Read(u"Settings", u"BusyCodes", context, platform);
+  if (!busy.empty() && !ParseExitCodes(busy, &context.BusyCodes)) {
+    TellUnread(context, u"BusyCodes", busy, u"Settings");
+  }
+  ReadCount(context, platform, u"BusyRetries", kMostBusyRetries, &context.BusyRetries);
+  ReadCount(context, platform, u"BusyRetryPause", kLongestBusyRetryPause, &context.BusyRetryPause);
+}
+
+AppExitRules ReadAppExitRules(const WString& app_section, const RunContext& context,
+                              Platform& platform) {
+  AppExitRules rules;
+  rules.section = app_section;
+  rules.success_codes = DefaultSuccessCodes();
+  if (context.LogExitCodes != 1) return rules;
+  const WString listed = Read(app_section, u"SuccessCodes", context, platform);
+  if (!listed.empty() && !ParseExitCodes(listed, &rules.success_codes)) {
+    rules.unread = u"SuccessCodes=" + listed;
+  }
+  return rules;
+}
+
+bool TellExitCode(RunContext& context, AppExitRules& rules, const LaunchResult& result,
+                  int32_t tried, ExitVerdict* told) {
+  if (context.LogExitCodes != 1) return false;
+  // Told whatever the outcome: lint promises the log says so.
+  if (!rules.unread.empty()) {
+    WriteLogRecord(context, LogRecord::kExitCodesUnread, {{rules.unread, rules.section}});
+    rules.unread.clear();  // told once, not at every try
+  }
+  if (result.outcome != LaunchOutcome::Finished) {
+    CommitRunLog(context);
+    return false;
+  }
+  const bool busy = std::find(context.BusyCodes.begin(), context.BusyCodes.end(),
+                              result.exit_code) != context.BusyCodes.end();
+  const bool again = busy && tried <= context.BusyRetries;
+  const ExitVerdict verdict =
+      again ? ExitVerdict::kBusyTriedAgain : JudgeExitCode(result.exit_code, rules.success_codes);
+  if (told != nullptr) *told = verdict;
+  WriteLogRecord(context, LogRecord::kExitCode,
+                 {{ExitCodeText(result.exit_code), ExitVerdictWords(verdict)}});
+  // An installer that restarts the PC itself (1641) may take the program
+  // down before the next installer's start commits this; a try again is
+  // committed before its pause.
+  if (!again) CommitRunLog(context);
+  return again;
 }
 
 }  // namespace quill

@@ -1,14 +1,58 @@
 #ifndef QUILL_RUNNER_INSTALL_PASS_H_
 #define QUILL_RUNNER_INSTALL_PASS_H_
 
-// One walk over the application lists that apply to this machine: the common
-// section, then the machine section, each from APP1 to the first empty value.
+// The pass over the application lists that apply to this machine and the
+// launch of each installer: started, waited for by polling up to
+// MaxInstallTime, pause by pause.
+#include <cstdint>
+
 #include "base/run_context.h"
 #include "platform/platform.h"
+#include "platform/processes.h"
 #include "platform/wide_string.h"
 
 namespace quill {
 
+// One pause of the wait for an installer. As the program has always done,
+// it sleeps through the pause; with WaitForExit=1 in [Settings] it waits on
+// the installer's process instead, so the pause ends when the installer does.
+// The wait counts every pause whole either way, so the log reads the same.
+constexpr char16_t kWaitForExitKey[] = u"WaitForExit";
+
+// The trimmed value that turns the wait for exit on: "1" and nothing else.
+bool TurnsOnWaitForExit(const WString& value);
+
+// A wait on the process that fails is a pause slept out.
+void TakePause(ProcessHandle process, uint32_t milliseconds, bool wait_for_exit,
+               Processes& processes);
+
+// Starts one installer and waits for it by polling, up to MaxInstallTime.
+// The started process is never terminated.
+constexpr uint32_t kFirstPauseMs = 1000;
+constexpr uint32_t kPollPauseMs = 3000;
+// The platform's longest command line, its terminating NUL included.
+constexpr size_t kMaxCommandLineChars = 32767;
+
+enum class LaunchOutcome { Finished = 0, LaunchFailed = 1, TimedOut = 2 };
+
+struct LaunchResult {
+  LaunchOutcome outcome = LaunchOutcome::LaunchFailed;
+  int32_t elapsed_seconds = 0;  // counts pauses: 1, 4, 7, ...
+  uint32_t exit_code = 0;       // what the process ended with, when Finished
+};
+
+// `process_command_line` is what the platform is handed (see
+// ProcessCommandLine); one that does not fit the platform fails to launch.
+// With `wait_for_exit` each pause ends early when the process ends (see
+// TakePause); the outcome and the count are those of the polling.
+LaunchResult LaunchAndWait(const WString& process_command_line, int32_t max_install_time,
+                           Processes& processes, bool wait_for_exit = false);
+
+// The end record and the result record for the outcome.
+void WriteLaunchResult(RunContext& context, const LaunchResult& result, Clock& clock);
+
+// One walk over the application lists that apply to this machine: the common
+// section, then the machine section, each from APP1 to the first empty value.
 extern const char16_t kCommonSection[];
 
 // The list sections of a pass: pass 1 adds "_" and OSType to both names.

@@ -9,7 +9,6 @@
 #include "fake_platform.h"
 #include "fuzz_support.h"
 #include "runner/application_command.h"
-#include "runner/process_command_line.h"
 
 using quill::WString;
 using quill::fuzz::Check;

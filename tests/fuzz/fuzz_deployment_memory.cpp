@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "runner/deployment_memory.h"
+#include "runner/restarts.h"
 
 using quill::fuzz::Check;
 

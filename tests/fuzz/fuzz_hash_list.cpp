@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "runner/application_command.h"
 #include "runner/hash_list.h"
-#include "runner/installer_files.h"
-#include "runner/windows_path.h"
 
 using quill::WString;
 using quill::fuzz::Check;

@@ -10,7 +10,6 @@
 #include "fake_platform.h"
 #include "log/run_log.h"
 #include "runner/install_pass.h"
-#include "runner/launch.h"
 
 namespace quill {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "fake_platform.h"
 #include "log/run_log.h"
-#include "runner/detect_rules.h"
-#include "runner/exit_settings.h"
+#include "runner/detection.h"
+#include "runner/exit_codes.h"
 #include "runner/install_pass.h"
 
 namespace quill {

@@ -11,10 +11,9 @@
 #include "base/run_context.h"
 #include "fake_platform.h"
 #include "run/entry.h"
-#include "runner/deployment_memory.h"
-#include "runner/detect_rules.h"
+#include "runner/detection.h"
 #include "runner/exit_codes.h"
-#include "runner/exit_settings.h"
+#include "runner/restarts.h"
 
 namespace quill {
 namespace {

@@ -5,7 +5,6 @@
 #include "fake_platform.h"
 #include "one_app_run.h"
 #include "runner/exit_codes.h"
-#include "runner/exit_settings.h"
 
 namespace quill {
 namespace {

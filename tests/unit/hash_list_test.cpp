@@ -7,7 +7,6 @@
 #include "one_app_run.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
-#include "runner/installer_files.h"
 
 namespace quill {
 namespace {

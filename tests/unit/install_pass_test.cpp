@@ -4,7 +4,6 @@
 #include "log/run_log.h"
 #include "runner/application_command.h"
 #include "runner/install_pass.h"
-#include "runner/process_command_line.h"
 
 namespace quill {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "fake_platform.h"
 #include "log/run_log.h"
-#include "runner/launch.h"
+#include "runner/install_pass.h"
 
 namespace quill {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "fake_platform.h"
 #include "log/run_log.h"
-#include "runner/exit_settings.h"
+#include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
 

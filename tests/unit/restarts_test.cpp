@@ -4,7 +4,7 @@
 
 #include "fake_platform.h"
 #include "run/entry.h"
-#include "runner/deployment_memory.h"
+#include "runner/restarts.h"
 
 namespace quill {
 namespace {

@@ -7,7 +7,7 @@
 #include "base/utf.h"
 #include "plan/host/digest/msi_package.h"
 #include "plan/text/case_fold.h"
-#include "runner/detect_rules.h"
+#include "runner/detection.h"
 
 namespace quill::plan {
 

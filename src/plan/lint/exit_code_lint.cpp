@@ -6,9 +6,8 @@
 #include "base/profile_value.h"
 #include "base/utf.h"
 #include "plan/text/case_fold.h"
-#include "runner/deployment_memory.h"
 #include "runner/exit_codes.h"
-#include "runner/exit_settings.h"
+#include "runner/restarts.h"
 
 namespace quill::plan {
 

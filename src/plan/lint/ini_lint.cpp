@@ -13,7 +13,7 @@
 #include "plan/text/case_fold.h"
 #include "run/install_time.h"
 #include "runner/application_command.h"
-#include "runner/installer_pause.h"
+#include "runner/install_pass.h"
 
 namespace quill::plan {
 

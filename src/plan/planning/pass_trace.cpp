@@ -5,9 +5,8 @@
 #include "base/profile_value.h"
 #include "plan/text/case_fold.h"
 #include "runner/application_command.h"
+#include "runner/hash_list.h"
 #include "runner/install_pass.h"
-#include "runner/process_command_line.h"
-#include "runner/verified_launch.h"
 
 namespace quill::plan {
 

@@ -1,7 +1,7 @@
 #include "base/ascii.h"
 #include "plan/host/digest/file_sha256.h"
 #include "plan/planning/plan_platform.h"
-#include "runner/windows_path.h"
+#include "runner/application_command.h"
 
 namespace quill::plan {
 

@@ -8,7 +8,7 @@
 
 #include "plan/windows/machine_files.h"
 #include "platform/wide_string.h"
-#include "runner/verified_launch.h"
+#include "runner/hash_list.h"
 
 namespace quill::plan {
 

@@ -10,12 +10,11 @@
 #include "plan/planning/pass_trace.h"
 #include "plan/text/case_fold.h"
 #include "run/install_time.h"
-#include "runner/exit_settings.h"
+#include "runner/application_command.h"
+#include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
-#include "runner/installer_pause.h"
 #include "runner/restarts.h"
-#include "runner/windows_path.h"
 
 namespace quill::plan {
 

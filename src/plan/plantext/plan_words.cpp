@@ -4,7 +4,7 @@
 
 #include "base/utf.h"
 #include "runner/application_command.h"
-#include "runner/detect_rules.h"
+#include "runner/detection.h"
 #include "runner/exit_codes.h"
 
 namespace quill::plan {
