@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/utf.h"
-#include "plan/host/console/console.h"
-#include "plan/host/console/wildcards.h"
+#include "plan/host/console.h"
+#include "plan/host/wildcards.h"
 #include "plan/verbs/command_line.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/verbs.h"

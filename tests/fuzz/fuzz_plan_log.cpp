@@ -18,8 +18,8 @@
 
 #include "fuzz_support.h"
 #include "log/log_record.h"
-#include "plan/logs/fleet_stream.h"
-#include "plan/fleet/fleet_totals.h"
+#include "plan/report/fleet_stream.h"
+#include "plan/report/fleet_totals.h"
 #include "plan/report/log_records.h"
 #include "plan/report/run_report.h"
 #include "plan/report/run_stream.h"

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "fuzz_support.h"
-#include "plan/tally/run_filter.h"
+#include "plan/report/run_filter.h"
 #include "plan/text/json_text.h"
 #include "plan/text/shown_text.h"
 

@@ -5,7 +5,7 @@
 #include "base/profile_value.h"
 #include "base/trim.h"
 #include "base/utf.h"
-#include "plan/host/digest/msi_package.h"
+#include "plan/host/msi_package.h"
 #include "plan/text/case_fold.h"
 #include "runner/detection.h"
 

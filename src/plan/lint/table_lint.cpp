@@ -5,8 +5,8 @@
 #include "base/ascii.h"
 #include "base/utf.h"
 #include "facts/language_table.h"
+#include "plan/planning/plan_words.h"
 #include "plan/planning/table_scan.h"
-#include "plan/plantext/plan_words.h"
 #include "runner/application_command.h"
 
 namespace quill::plan {

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "base/utf.h"
-#include "plan/plantext/plan_text.h"
-#include "plan/plantext/plan_words.h"
+#include "plan/planning/plan_text.h"
+#include "plan/planning/plan_words.h"
 #include "plan/text/json_text.h"
 
 namespace quill::plan {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "plan/host/workers.h"
 #include "plan/planning/plan_model.h"
 #include "plan/planning/plan_platform.h"
 #include "plan/planning/planner.h"
-#include "plan/threads/workers.h"
 #include "plan/windows/ini_file.h"
 
 namespace quill::plan {

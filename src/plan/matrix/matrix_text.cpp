@@ -8,8 +8,8 @@
 
 #include "base/utf.h"
 #include "plan/matrix/machine_json.h"
-#include "plan/plantext/plan_text.h"
-#include "plan/plantext/plan_words.h"
+#include "plan/planning/plan_text.h"
+#include "plan/planning/plan_words.h"
 #include "plan/text/json_text.h"
 
 namespace quill::plan {

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "plan/tally/outcome_groups.h"
-#include "plan/tally/run_filter.h"
+#include "plan/report/outcome_groups.h"
+#include "plan/report/run_filter.h"
 
 #include "base/utf.h"
 #include "plan/report/report_text.h"

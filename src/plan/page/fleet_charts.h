@@ -6,7 +6,7 @@
 // read the same values.
 #include <string>
 
-#include "plan/fleet/fleet_totals.h"
+#include "plan/report/fleet_totals.h"
 
 namespace quill::plan {
 

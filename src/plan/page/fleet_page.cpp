@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "base/utf.h"
-#include "plan/fleet/fleet_text.h"
 #include "plan/page/fleet_charts.h"
-#include "plan/tally/run_filter.h"
+#include "plan/report/fleet_text.h"
+#include "plan/report/outcome_groups.h"
 #include "plan/report/report_text.h"
-#include "plan/tally/outcome_groups.h"
+#include "plan/report/run_filter.h"
 #include "plan/text/exit_meanings.h"
 
 namespace quill::plan {

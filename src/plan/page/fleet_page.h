@@ -5,7 +5,7 @@
 // here, with no script and nothing fetched, so it opens from a share.
 #include <ostream>
 
-#include "plan/fleet/fleet_totals.h"
+#include "plan/report/fleet_totals.h"
 
 namespace quill::plan {
 

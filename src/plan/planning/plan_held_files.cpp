@@ -1,5 +1,5 @@
 #include "base/ascii.h"
-#include "plan/host/digest/file_sha256.h"
+#include "plan/host/file_sha256.h"
 #include "plan/planning/plan_platform.h"
 #include "runner/application_command.h"
 

@@ -13,7 +13,7 @@
 
 #include "plan/report/app_row.h"
 #include "plan/report/kept_rows.h"
-#include "plan/spill/spilled_records.h"
+#include "plan/report/spilled_records.h"
 
 namespace quill::plan {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "plan/host/console/wildcards.h"
+#include "plan/host/wildcards.h"
 #include "plan/verbs/verbs.h"
 
 namespace quill::plan {

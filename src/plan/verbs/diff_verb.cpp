@@ -5,14 +5,14 @@
 #include <utility>
 #include <vector>
 
-#include "plan/diff/diff_text.h"
-#include "plan/diff/plan_diff.h"
-#include "plan/diff/same_reads.h"
-#include "plan/fleetplan/fleet_cells.h"
-#include "plan/fleetplan/fleet_touch.h"
-#include "plan/fleetplan/touch_text.h"
-#include "plan/hashlint/hash_lint.h"
+#include "plan/change/diff_text.h"
+#include "plan/change/fleet_cells.h"
+#include "plan/change/fleet_touch.h"
+#include "plan/change/plan_diff.h"
+#include "plan/change/same_reads.h"
+#include "plan/change/touch_text.h"
 #include "plan/lint/deployment_lint.h"
+#include "plan/lint/hash_lint.h"
 #include "plan/matrix/matrix.h"
 #include "plan/text/json_text.h"
 #include "plan/text/shown_text.h"

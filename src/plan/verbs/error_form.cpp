@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "plan/host/path/host_path.h"
+#include "plan/host/host_path.h"
 #include "plan/text/shown_text.h"
 
 namespace quill::plan {

@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "plan/hashlist/hash_lines.h"
-#include "plan/host/digest/file_sha256.h"
-#include "plan/logs/fleet_files.h"
+#include "plan/host/file_sha256.h"
+#include "plan/report/fleet_files.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/verbs.h"
+#include "plan/windows/hash_lines.h"
 #include "runner/hash_list.h"
 
 namespace quill::plan {

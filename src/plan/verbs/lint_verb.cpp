@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include "base/utf.h"
-#include "plan/hashlint/hash_lint.h"
 #include "plan/lint/deployment_lint.h"
+#include "plan/lint/hash_lint.h"
 #include "plan/planning/plan_platform.h"
 #include "plan/text/json_text.h"
 #include "plan/text/shown_text.h"

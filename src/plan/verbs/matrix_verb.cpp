@@ -3,13 +3,13 @@
 #include <memory>
 
 #include "base/utf.h"
-#include "plan/fleetplan/fleet_cells.h"
-#include "plan/fleetplan/fleet_matrix_text.h"
+#include "plan/change/fleet_cells.h"
+#include "plan/change/fleet_matrix_text.h"
 #include "plan/matrix/matrix.h"
 #include "plan/matrix/matrix_text.h"
+#include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/text/shown_text.h"
 
 namespace quill::plan {
 

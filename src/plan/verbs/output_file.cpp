@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <system_error>
 
-#include "plan/host/files/file_identity.h"
-#include "plan/host/files/part_files.h"
-#include "plan/host/files/put_in_place.h"
-#include "plan/host/path/host_path.h"
-#include "plan/logs/fleet_files.h"
-#include "plan/logs/log_file.h"
+#include "plan/host/file_identity.h"
+#include "plan/host/host_path.h"
+#include "plan/host/part_files.h"
+#include "plan/host/put_in_place.h"
+#include "plan/report/fleet_files.h"
+#include "plan/report/log_file.h"
 #include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/verbs.h"

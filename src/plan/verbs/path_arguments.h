@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "plan/host/console/wildcards.h"
+#include "plan/host/wildcards.h"
 
 namespace quill::plan {
 

@@ -4,12 +4,12 @@
 
 #include "base/utf.h"
 #include "plan/planning/plan_platform.h"
-#include "plan/plantext/plan_text.h"
+#include "plan/planning/plan_text.h"
 #include "plan/planning/planner.h"
+#include "plan/text/json_text.h"
+#include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/verb_inputs.h"
-#include "plan/text/shown_text.h"
-#include "plan/text/json_text.h"
 
 namespace quill::plan {
 

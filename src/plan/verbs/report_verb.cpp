@@ -5,15 +5,15 @@
 #include <fstream>
 #include <memory>
 
-#include "plan/fleet/filtered_sink.h"
-#include "plan/fleet/fleet_csv.h"
-#include "plan/fleet/fleet_text.h"
-#include "plan/fleet/fleet_totals.h"
-#include "plan/host/path/host_path.h"
-#include "plan/logs/fleet_stream.h"
+#include "plan/host/host_path.h"
 #include "plan/page/fleet_page.h"
+#include "plan/report/filtered_sink.h"
+#include "plan/report/fleet_csv.h"
+#include "plan/report/fleet_stream.h"
+#include "plan/report/fleet_text.h"
+#include "plan/report/fleet_totals.h"
 #include "plan/report/report_text.h"
-#include "plan/tally/run_filter.h"
+#include "plan/report/run_filter.h"
 #include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
 #include "plan/verbs/output_file.h"

@@ -7,7 +7,7 @@
 
 #include "base/ascii.h"
 #include "base/utf.h"
-#include "plan/host/path/host_path.h"
+#include "plan/host/host_path.h"
 #include "plan/text/shown_text.h"
 #include "plan/verbs/error_form.h"
 #include "plan/windows/ini_text.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "plan/logs/fleet_stream.h"
-#include "plan/fleetplan/fleet_facts.h"
+#include "plan/change/fleet_facts.h"
+#include "plan/report/fleet_stream.h"
 
 #include "plan/planning/plan_platform.h"
 #include "plan/verbs/verbs.h"

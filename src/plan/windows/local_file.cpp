@@ -5,7 +5,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "plan/host/path/host_path.h"
+#include "plan/host/host_path.h"
 
 namespace quill::plan {
 

@@ -4,7 +4,7 @@
 #include <system_error>
 #include <utility>
 
-#include "plan/host/path/host_path.h"
+#include "plan/host/host_path.h"
 #include "plan/text/case_fold.h"
 #include "plan/windows/local_file.h"
 #include "platform/file_system.h"

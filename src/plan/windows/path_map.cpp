@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "base/utf.h"
-#include "plan/host/path/host_path.h"
+#include "plan/host/host_path.h"
 #include "plan/text/case_fold.h"
 
 namespace quill::plan {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "base/utf.h"
-#include "plan/host/console/console.h"
-#include "plan/host/console/wildcards.h"
-#include "plan/host/path/host_path.h"
+#include "plan/host/console.h"
+#include "plan/host/host_path.h"
+#include "plan/host/wildcards.h"
 
 namespace quill::plan {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "plan/host/workers.h"
 #include "plan_fixture.h"
-#include "plan/threads/workers.h"
 #include "runner/application_command.h"
 
 namespace quill::plan {

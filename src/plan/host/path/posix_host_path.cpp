@@ -1,7 +1,0 @@
-#include "plan/host/path/host_path.h"
-
-namespace quill::plan {
-
-std::filesystem::path HostPath(const std::string& utf8) { return std::filesystem::u8path(utf8); }
-
-}  // namespace quill::plan
