@@ -242,32 +242,17 @@ AppRow& RunBuilder::CurrentApp(const RecordSpan& record) {
   return apps.back();
 }
 
-bool RunBuilder::TakeRestartRecord(const RecordSpan& record) {
-  switch (record.record) {
-    case LogRecord::kRestartStop:
-      run_.restart.Assign(record.value(0));
-      run_.stopped_for_restart = true;
-      return true;
-    case LogRecord::kRebootStartedEnd: run_.stopped_for_restart = true; return true;
-    case LogRecord::kRebootStartedAtBound:
-      run_.stopped_for_restart = run_.needs_restart = true;
-      return true;
-    case LogRecord::kRestartBound:
-    case LogRecord::kRestartNotRegistered: run_.needs_restart = true; return true;
-    case LogRecord::kRestartsUnused:  // told for the admin
-    case LogRecord::kResume:
-    case LogRecord::kResumeStale:
-    case LogRecord::kResumeUnread: return true;
-    default: return false;
-  }
-}
-
+// One case a record of the log, in the order a run writes them: the run's
+// own records, a deployment's restarts, then an application's, whose row
+// every record the reader does not place still belongs to.
 void RunBuilder::TakeInRun(const RecordSpan& record) {
   if (!open_) {
     ++records_outside_runs_;
     return;
   }
   run_.cut_short_records += record.cut_short ? 1 : 0;
+  AppRow* app = nullptr;
+  bool stamped = false;
   switch (record.record) {
     case LogRecord::kBannerSecondLine:
       Stamp(record, &run_.start);
@@ -292,70 +277,91 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kExitSettingClamped:
     case LogRecord::kHashListUnread:  // each application then says it was not verified
     case LogRecord::kHashListLineUnread:
-    case LogRecord::kVerified: return;
+    case LogRecord::kVerified:
+    case LogRecord::kDetectRuleUnread:  // told for the admin; the rule was left out
+      return;
     case LogRecord::kExitCode: TakeExitCode(record); return;
-    case LogRecord::kDetectRuleUnread: return;  // told for the admin; the rule was left out
     case LogRecord::kInstalledAlready:
       ++run_.installed_already;
       app_done_ = true;  // what follows is another application's
       return;
     case LogRecord::kInstalledNothing:
     case LogRecord::kDetectAfterRestart: TakeDetection(record); return;
-    default:
-      break;
-  }
-  if (!TakeRestartRecord(record)) TakeApplicationRecord(record);
-}
 
-void RunBuilder::TakeApplicationRecord(const RecordSpan& record) {
-  // A new application, or the next try of one that met a busy code.
-  if (record.record == LogRecord::kProcessing && !TriedAgain(record)) app_done_ = true;
-  AppRow& app = CurrentApp(record);
-  app.cut_short = app.cut_short || record.cut_short;
-  bool stamped = false;
-  switch (record.record) {
+    case LogRecord::kRestartStop:
+      run_.restart.Assign(record.value(0));
+      run_.stopped_for_restart = true;
+      return;
+    case LogRecord::kRebootStartedEnd: run_.stopped_for_restart = true; return;
+    case LogRecord::kRebootStartedAtBound:
+      run_.stopped_for_restart = run_.needs_restart = true;
+      return;
+    case LogRecord::kRestartBound:
+    case LogRecord::kRestartNotRegistered: run_.needs_restart = true; return;
+    case LogRecord::kRestartsUnused:  // told for the admin
+    case LogRecord::kResume:
+    case LogRecord::kResumeStale:
+    case LogRecord::kResumeUnread: return;
+
     case LogRecord::kProcessing:
-      app.list_section.Assign(record.value(0));
-      app.app_section.Assign(record.value(1));
+      // A new application, or the next try of one that met a busy code.
+      if (!TriedAgain(record)) app_done_ = true;
+      app = &CurrentApp(record);
+      app->list_section.Assign(record.value(0));
+      app->app_section.Assign(record.value(1));
       break;
-    case LogRecord::kLaunched: app.command_line.Assign(record.value(0)); break;
+    case LogRecord::kLaunched:
+      app = &CurrentApp(record);
+      app->command_line.Assign(record.value(0));
+      break;
     case LogRecord::kStart:
-      Stamp(record, &app.start);
+      app = &CurrentApp(record);
+      Stamp(record, &app->start);
       stamped = true;
       break;
     case LogRecord::kEnd:
-      Stamp(record, &app.end);
+      app = &CurrentApp(record);
+      Stamp(record, &app->end);
       stamped = true;
       break;
     case LogRecord::kResultFinished:
-      app.outcome = AppOutcome::kFinished;
-      app.counted_seconds = NumberOf(record);
+      app = &CurrentApp(record);
+      app->outcome = AppOutcome::kFinished;
+      app->counted_seconds = NumberOf(record);
       app_done_ = true;
       break;
     case LogRecord::kResultLaunchFailed:
-      app.outcome = AppOutcome::kLaunchFailed;
+      app = &CurrentApp(record);
+      app->outcome = AppOutcome::kLaunchFailed;
       app_done_ = true;
       break;
-    case LogRecord::kNotVerified: app.not_verified = NotVerifiedReason(record.value(1)); break;
+    case LogRecord::kNotVerified:
+      app = &CurrentApp(record);
+      app->not_verified = NotVerifiedReason(record.value(1));
+      break;
     case LogRecord::kResultTimedOut:
-      app.outcome = AppOutcome::kTimedOut;
-      app.counted_seconds = NumberOf(record);
+      app = &CurrentApp(record);
+      app->outcome = AppOutcome::kTimedOut;
+      app->counted_seconds = NumberOf(record);
       app_done_ = true;
       break;
-    default:
-      break;
+    default: app = &CurrentApp(record); break;
   }
-  // The run ends at the application's last stamp that reads. Told again
-  // after every record of it, that is news only when a stamp came or a
-  // banner line moved the end since.
-  if (stamped || !run_end_from_app_) {
-    // A stamp that reads keeps no text.
-    if (app.end.seconds || app.start.seconds) {
-      run_.end.seconds = app.end.seconds ? app.end.seconds : app.start.seconds;
-      run_.end.text.clear();
-    }
-    run_end_from_app_ = true;
+  app->cut_short = app->cut_short || record.cut_short;
+  MoveRunEndTo(*app, stamped);
+}
+
+// The run ends at the application's last stamp that reads. Told again
+// after every record of it, that is news only when a stamp came or a
+// banner line moved the end since.
+void RunBuilder::MoveRunEndTo(const AppRow& app, bool stamped) {
+  if (!stamped && run_end_from_app_) return;
+  // A stamp that reads keeps no text.
+  if (app.end.seconds || app.start.seconds) {
+    run_.end.seconds = app.end.seconds ? app.end.seconds : app.start.seconds;
+    run_.end.text.clear();
   }
+  run_end_from_app_ = true;
 }
 
 // The next try of the application that met a busy code just before: the

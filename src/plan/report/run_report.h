@@ -88,9 +88,8 @@ class RunBuilder {
   void TakeWaitingLine();
   void Close();
   void TakeInRun(const RecordSpan& record);
-  void TakeApplicationRecord(const RecordSpan& record);
   void TakeExitCode(const RecordSpan& record);
-  bool TakeRestartRecord(const RecordSpan& record);  // false: not one of them
+  void MoveRunEndTo(const AppRow& app, bool stamped);
   bool TriedAgain(const RecordSpan& processing);
   void TakeDetection(const RecordSpan& record);
   AppRow& CurrentApp(const RecordSpan& record);
