@@ -83,6 +83,18 @@ TEST(EntryTest, EmptyOrBlankTailEndsWithoutAnything) {
   }
 }
 
+// What a person reads in the box, as the program's users were given it: one
+// character wrong, a piece left out, a separator or a line end of two
+// characters between the pieces, and it differs.
+const char16_t kUsageAsGiven[] =
+    u"Version 1.04:\n\n"
+    u"USAGE::  QUILLRUN.EXE <Full PathName of the Input INI File>\n"
+    u"                  ( e.g. QUILLRUN.EXE \\Test\\QuillRun.INI )\n\n"
+    u"  *Note:\n"
+    u"        - \"\\DARezad\\AppInstl\\Lang.ini\" must exist.\n"
+    u"        - ZYLNT.DLL must exist and be kept at the same place with QUILLRUN.EXE.\n"
+    u"          OR, \"\\SYSTEM.SAV\\UTIL\\ZYLNT.DLL\" must exist.";
+
 TEST(EntryTest, UsageRequestShowsTheBoxOnce) {
   for (const char* line : {"Q.EXE /?", "Q.EXE ?", "Q.EXE   /?  "}) {
     FakePlatform platform;
@@ -90,6 +102,7 @@ TEST(EntryTest, UsageRequestShowsTheBoxOnce) {
     RunContext context;
     EXPECT_EQ(0, RunFromCommandLine(context, platform));
     ASSERT_EQ(1u, platform.message_boxes().size()) << line;
+    EXPECT_EQ(WString(kUsageAsGiven), platform.message_boxes()[0].text);
     EXPECT_EQ(u"Quillrunner Installer Utility", platform.message_boxes()[0].caption);
     EXPECT_EQ(kMbOk, platform.message_boxes()[0].style);
     EXPECT_TRUE(platform.CallsNamed("GetAttributes").empty());
@@ -104,18 +117,6 @@ TEST(EntryTest, MissingInputFileEndsSilently) {
   EXPECT_EQ(std::vector<std::string>{"GetAttributes C:\\Test\\missing.ini"},
             platform.CallsNamed("GetAttributes"));
   EXPECT_TRUE(platform.CallsNamed("LoadModule").empty());
-}
-
-TEST(UsageTest, TextIsThePiecesJoinedWithoutSeparators) {
-  const WString expected =
-      u"Version 1.04:\n\n"
-      u"USAGE::  QUILLRUN.EXE <Full PathName of the Input INI File>\n"
-      u"                  ( e.g. QUILLRUN.EXE \\Test\\QuillRun.INI )\n\n"
-      u"  *Note:\n"
-      u"        - \"\\DARezad\\AppInstl\\Lang.ini\" must exist.\n"
-      u"        - ZYLNT.DLL must exist and be kept at the same place with QUILLRUN.EXE.\n"
-      u"          OR, \"\\SYSTEM.SAV\\UTIL\\ZYLNT.DLL\" must exist.";
-  EXPECT_EQ(expected, UsageText());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // with LC_ALL=de_DE.UTF-8, which Wine turns into the user locale 0x407.
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/win32/win32_platform.h"
 #include "win32_test_support.h"
@@ -61,11 +62,42 @@ TEST(SystemInfoTest, UserLocaleComesFromTheEnvironmentWineRunsIn) {
   GTEST_SKIP() << "run with LC_ALL set to one of the known locales";
 }
 
-TEST(SystemInfoTest, CommandLineIsTheProcessOwn) {
-  Win32Platform platform;
-  const std::string line = platform.CommandLine8();
-  EXPECT_NE(line.find("quill_win32_tests"), std::string::npos) << line;
-  EXPECT_EQ(line, GetCommandLineA());
+// The whole line the process was started with, past 260 characters, quoted,
+// with a letter of the ANSI code page: the test starts itself once more, and
+// that one writes down what the platform reads.
+class CommandLineTest : public ScratchTest {};
+
+TEST_F(CommandLineTest, IsTheLineTheProcessWasStartedWith) {
+  char out[MAX_PATH];
+  if (GetEnvironmentVariableA("QUILL_COMMAND_LINE_OUT", out, sizeof out) != 0) {
+    ASSERT_TRUE(WriteBytes(Utf16(out), Win32Platform().CommandLine8()));
+    return;
+  }
+  char self[MAX_PATH];
+  ASSERT_NE(GetModuleFileNameA(nullptr, self, sizeof self), 0u);
+  const std::string letter = GetACP() == 1252 ? "\xe9" : "e";
+  const std::string line = std::string("\"") + self +
+                           "\" --gtest_filter=CommandLineTest.* \"C:\\Caf" + letter + " " +
+                           std::string(300, 'x') + "\"";
+  const WString written = At(u"line.txt");
+  ASSERT_TRUE(SetEnvironmentVariableW(L"QUILL_COMMAND_LINE_OUT", Wide(written).c_str()));
+  std::vector<char> buffer(line.begin(), line.end());
+  buffer.push_back('\0');
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;  // its own report goes nowhere
+  PROCESS_INFORMATION process = {};
+  const BOOL started = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  SetEnvironmentVariableW(L"QUILL_COMMAND_LINE_OUT", nullptr);
+  ASSERT_TRUE(started);
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(ReadBytes(written), line);
 }
 
 TEST(SystemInfoTest, AnsiTextBecomesUtf16InTheAnsiCodePage) {

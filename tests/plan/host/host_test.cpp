@@ -2,6 +2,8 @@
 // folder listing the test gives, a console that records what it is shown.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <ostream>
 #include <string>
@@ -67,9 +69,17 @@ TEST(WildcardsTest, ExpandedAsTheHostMatchesSortedWithoutRegardToCase) {
   }
 }
 
-// The build's choice on this host: the shell has expanded what it would.
+// The build's choice on this host: the shell has expanded what it would, so
+// a pattern that reaches the tool was quoted, or is a file's name, and is
+// taken as typed; matched again, it would name other files too.
 TEST(WildcardsTest, ThisHostTakesArgumentsAsGiven) {
-  EXPECT_EQ(MakeWildcards()->Expand("logs/*.LOG"), std::vector<std::string>{"logs/*.LOG"});
+  const std::filesystem::path folder =
+      std::filesystem::path(::testing::TempDir()) / "quill_wildcards_as_given";
+  std::filesystem::create_directories(folder);
+  for (const char* name : {"a.LOG", "b.LOG", "*.LOG"}) std::ofstream(folder / name) << name;
+  const std::string pattern = (folder / "*.LOG").string();
+  EXPECT_EQ(MakeWildcards()->Expand(pattern), std::vector<std::string>{pattern});
+  std::filesystem::remove_all(folder);
 }
 
 TEST(HostPathTest, ExtendedLengthPrefixForFullPathsOnly) {
