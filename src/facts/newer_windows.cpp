@@ -5,12 +5,12 @@
 namespace quill {
 
 const NewerSystem kNewerSystems[] = {
-    {u"WIN7", 6, 1, 0, false},          {u"WIN8", 6, 2, 0, false},
-    {u"WIN81", 6, 3, 0, false},         {u"WIN10", 10, 0, 10240, false},
-    {u"WIN11", 10, 0, 22000, false},    {u"SRV2008R2", 6, 1, 0, true},
-    {u"SRV2012", 6, 2, 0, true},        {u"SRV2012R2", 6, 3, 0, true},
-    {u"SRV2016", 10, 0, 14393, true},   {u"SRV2019", 10, 0, 17763, true},
-    {u"SRV2022", 10, 0, 20348, true},   {u"SRV2025", 10, 0, 26100, true},
+    {u"WIN7", 6, 1, 0, false},        {u"WIN8", 6, 2, 0, false},
+    {u"WIN81", 6, 3, 0, false},       {u"WIN10", 10, 0, 10240, false},
+    {u"WIN11", 10, 0, 22000, false},  {u"SRV2008R2", 6, 1, 0, true},
+    {u"SRV2012", 6, 2, 0, true},      {u"SRV2012R2", 6, 3, 0, true},
+    {u"SRV2016", 10, 0, 14393, true}, {u"SRV2019", 10, 0, 17763, true},
+    {u"SRV2022", 10, 0, 20348, true}, {u"SRV2025", 10, 0, 26100, true},
 };
 const size_t kNewerSystemCount = sizeof kNewerSystems / sizeof kNewerSystems[0];
 

@@ -103,15 +103,15 @@ TEST(OsTypeTest, NewerWindowsByTrueVersion) {
       {10, 0, 20348, kDc, true, kAmd64, 0, true, u"SRV2022X64"},
       {10, 0, 26099, kSrv, true, kAmd64, 1, false, u"SRV2022X64"},
       {10, 0, 26100, kSrv, true, kArm64, 1, false, u"SRV2025ARM64"},
-      {10, 0, 22000, 0, true, kAmd64, 1, false, u""},       // a product type never given
+      {10, 0, 22000, 0, true, kAmd64, 1, false, u""},  // a product type never given
       {10, 0, 22000, 4, true, kAmd64, 1, false, u""},
-      {10, 0, 19045, kWs, true, 0x0200, 1, false, u""},     // Itanium: no name
-      {6, 4, 9841, kWs, true, kAmd64, 1, false, u""},       // the 6.4 previews
+      {10, 0, 19045, kWs, true, 0x0200, 1, false, u""},  // Itanium: no name
+      {6, 4, 9841, kWs, true, kAmd64, 1, false, u""},    // the 6.4 previews
       {10, 1, 30000, kWs, true, kAmd64, 1, false, u""},
       {11, 0, 30000, kWs, true, kAmd64, 1, false, u""},
-      {5, 2, 3790, kSrv, false, 0, 1, false, u""},          // Server 2003, XP x64
+      {5, 2, 3790, kSrv, false, 0, 1, false, u""},  // Server 2003, XP x64
       {5, 1, 2600, kWs, false, 0, 1, false, u"WINXP"},
-      {6, 0, 6002, kSrv, false, 0, 1, false, u"VISTA64"},   // Server 2008 stays Vista
+      {6, 0, 6002, kSrv, false, 0, 1, false, u"VISTA64"},  // Server 2008 stays Vista
       {6, 0, 6002, kWs, false, 0, 0, false, u"VISTA32"},
   };
   for (const Case& c : cases) {
@@ -143,10 +143,8 @@ TEST(OsTypeTest, NewerWindowsFallsBackToTheVersionRecord) {
     bool kernel_asked;
   };
   const Case cases[] = {
-      {false, false, 2, u"", false},
-      {false, false, 0, u"VISTA64", false},
-      {true, true, 2, u"", true},
-      {true, true, 0, u"VISTA64", true},
+      {false, false, 2, u"", false},       {false, false, 0, u"VISTA64", false},
+      {true, true, 2, u"", true},          {true, true, 0, u"VISTA64", true},
       {true, false, 2, u"WIN11X64", true},
   };
   for (const Case& c : cases) {

@@ -27,13 +27,14 @@ struct Machine {
     platform.AddDirectory(u"C:\\Share");
     platform.AddFile(u"C:\\Share\\LANG.INI", "[12]\r\nLCID=0x409\r\n[04]\r\nLCID=0x407\r\n");
     platform.AddDirectory(u"C:\\Apps\\Reader\\12");
-    platform.AddIniFile(u"C:\\Share\\deploy.ini",
-                        u"[Settings]\n" + settings +
-                            u"[0xFFFF]\nAPP1=Reader\n[0xPC42]\nAPP1=Tool\n"
-                            u"[0xFFFF_WINXP]\nAPP1=Tool\n[0xPC42_VISTA32]\nAPP1=Reader\n"
-                            u"[0xPC42_WIN10X64]\nAPP1=Tool\n"
-                            u"[Reader]\nAppPath=C:\\Apps\\Reader\nAppSwitches=%LANG%\\setup.exe /s\n"
-                            u"[Tool]\nAppPath=C:\\Apps\\Tool\nAppSwitches=tool.exe\n");
+    platform.AddIniFile(
+        u"C:\\Share\\deploy.ini",
+        u"[Settings]\n" + settings +
+            u"[0xFFFF]\nAPP1=Reader\n[0xPC42]\nAPP1=Tool\n"
+            u"[0xFFFF_WINXP]\nAPP1=Tool\n[0xPC42_VISTA32]\nAPP1=Reader\n"
+            u"[0xPC42_WIN10X64]\nAPP1=Tool\n"
+            u"[Reader]\nAppPath=C:\\Apps\\Reader\nAppSwitches=%LANG%\\setup.exe /s\n"
+            u"[Tool]\nAppPath=C:\\Apps\\Tool\nAppSwitches=tool.exe\n");
     platform.AddProgram(u"C:\\Apps\\Reader\\12\\setup.exe /s", 5);
     platform.AddProgram(u"C:\\Apps\\Tool\\tool.exe", 0.2);
   }
@@ -177,8 +178,8 @@ TEST(RunSequenceTest, NewerWindowsNamesTheSystemOnlyWhenAsked) {
     EXPECT_EQ(c.open_files, m.platform.open_append_files()) << c.os_type;
     m.context.RunLogStream.reset();  // process exit
     EXPECT_EQ(0u, m.Log().find(Opening(c.os_type))) << c.os_type;
-    EXPECT_EQ(c.starts == 3, m.Log().find("\"0xPC42_WIN10X64\", Application => \"Tool\"") !=
-                                 std::string::npos);
+    EXPECT_EQ(c.starts == 3,
+              m.Log().find("\"0xPC42_WIN10X64\", Application => \"Tool\"") != std::string::npos);
   }
 }
 

@@ -16,8 +16,8 @@ MatrixScope FleetScope(const FleetFacts& fleet) {
     // A newer system is a column only where a PC runs it.
     const bool newer = fact.system != WindowsKind::kOther && fact.system != WindowsKind::kWinXp &&
                        fact.system != WindowsKind::kVista32 && fact.system != WindowsKind::kVista64;
-    if (newer && std::find(scope.systems.begin(), scope.systems.end(), fact.system) ==
-                     scope.systems.end()) {
+    if (newer &&
+        std::find(scope.systems.begin(), scope.systems.end(), fact.system) == scope.systems.end()) {
       scope.systems.push_back(fact.system);
     }
   }

@@ -92,8 +92,7 @@ void WriteFleetMatrixText(const Matrix& matrix, const FleetFacts& fleet, std::os
         system_width = std::max(system_width, label + 1);
       }
       out << "  " << std::left << std::setw(system_width) << "system"
-          << std::setw(static_cast<int>(width) + 2)
-          << "language" << std::setw(6) << "plan"
+          << std::setw(static_cast<int>(width) + 2) << "language" << std::setw(6) << "plan"
           << "PCs\n";
       for (const auto& [cell, pcs] : cells_of) {
         out << "  " << std::setw(system_width) << SystemLabel(matrix.systems[cell.second])

@@ -30,8 +30,9 @@ struct PassRuns {
   std::vector<int> run_of;  // by language
 };
 
-PassPlan RunPass(int pass, const WindowsKind& system, const Prelude& prelude, const WString& system_id,
-                 const WString& code, PlanPlatform& platform, Assumptions* assumed) {
+PassPlan RunPass(int pass, const WindowsKind& system, const Prelude& prelude,
+                 const WString& system_id, const WString& code, PlanPlatform& platform,
+                 Assumptions* assumed) {
   RunContext context;
   PrepareContext(prelude, system_id, context);
   context.LanguageCode = code;

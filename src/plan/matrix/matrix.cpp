@@ -308,9 +308,8 @@ std::vector<WindowsKind> MatrixSystems(const std::vector<WindowsKind>& own,
     NewerWindowsWord(system.word, &at);
     return at;
   };
-  std::sort(newer.begin(), newer.end(), [&order](const WindowsKind& a, const WindowsKind& b) {
-    return order(a) < order(b);
-  });
+  std::sort(newer.begin(), newer.end(),
+            [&order](const WindowsKind& a, const WindowsKind& b) { return order(a) < order(b); });
   std::vector<WindowsKind> systems = {WindowsKind::kWinXp, WindowsKind::kVista32,
                                       WindowsKind::kVista64};
   systems.insert(systems.end(), newer.begin(), newer.end());
@@ -359,9 +358,8 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform) {
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
                   const MatrixScope& more, MatrixSink* sink, Workers* workers) {
   Matrix matrix;
-  matrix.systems = MatrixSystems(more.only ? std::vector<WindowsKind>()
-                                           : NewerSystemsOf(platform.ini()),
-                                 more.systems);
+  matrix.systems = MatrixSystems(
+      more.only ? std::vector<WindowsKind>() : NewerSystemsOf(platform.ini()), more.systems);
   Assumptions assumptions(20);
   std::string table;
   if (!ReadTable(language_table, platform, &assumptions, &matrix, &table)) return matrix;

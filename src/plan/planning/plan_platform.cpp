@@ -149,7 +149,8 @@ bool PlanPlatform::QueryIsWow64(int32_t* wow64) {
 
 bool PlanPlatform::QueryTrueVersion(TrueVersion* version) {
   *version = {5, 2, 3790, kPlatformWin32Nt, kProductWorkstation};  // named by no word
-  if (windows_ == WindowsKind::kWinXp) *version = {5, 1, 2600, kPlatformWin32Nt, kProductWorkstation};
+  if (windows_ == WindowsKind::kWinXp)
+    *version = {5, 1, 2600, kPlatformWin32Nt, kProductWorkstation};
   if (windows_ == WindowsKind::kVista32 || windows_ == WindowsKind::kVista64) {
     *version = {6, 0, 6002, kPlatformWin32Nt, kProductWorkstation};
   }

@@ -116,8 +116,8 @@ void Assumptions::Merge(const Assumptions& other) {
 WString WindowsWord(const WindowsKind& windows) { return windows.word; }
 
 WindowsKind WindowsKindFor(const WString& word) {
-  for (const WindowsKind& kind : {WindowsKind::kWinXp, WindowsKind::kVista32,
-                                  WindowsKind::kVista64}) {
+  for (const WindowsKind& kind :
+       {WindowsKind::kWinXp, WindowsKind::kVista32, WindowsKind::kVista64}) {
     if (EqualIgnoringCase(word, kind.word)) return kind;
   }
   return WindowsKind{NewerWindowsWord(word)};

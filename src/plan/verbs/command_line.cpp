@@ -127,9 +127,10 @@ void AddReport(CLI::App& app, ReportOptions* report) {
   verb->add_option("--app", report->app,
                    "NAME: only runs of this application, and of them only its rows (default: all)");
   verb->add_option("--model", report->model, "SYSTEMID: only runs on this model (default: all)");
-  verb->add_option("--os", report->os,
-                   "OSTYPE: only runs on this Windows (WINXP, VISTA32, VISTA64, WIN10X64, ...; (none)) "
-                   "(default: all)");
+  verb->add_option(
+      "--os", report->os,
+      "OSTYPE: only runs on this Windows (WINXP, VISTA32, VISTA64, WIN10X64, ...; (none)) "
+      "(default: all)");
   verb->add_option("--top", report->top,
                    "N: the PCs still failing listed in the text; JSON and CSV list all")
       ->check(CLI::Validator(

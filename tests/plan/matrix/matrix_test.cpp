@@ -39,9 +39,9 @@ TEST(MatrixTest, NewerSystemsAreColumnsOfTheirSections) {
   ASSERT_TRUE(matrix.problem.empty()) << matrix.problem;
   std::vector<std::string> labels;
   for (const WindowsKind& system : matrix.systems) labels.push_back(SystemLabel(system));
-  EXPECT_EQ(std::vector<std::string>({"WINXP", "VISTA32", "VISTA64", "WIN7X64", "WIN11X64",
-                                      "other"}),
-            labels);
+  EXPECT_EQ(
+      std::vector<std::string>({"WINXP", "VISTA32", "VISTA64", "WIN7X64", "WIN11X64", "other"}),
+      labels);
   ASSERT_EQ(1u, matrix.machines.size());
   const MachineMatrix& machine = matrix.machines[0];
   // WIN7X64 walks the machine's list, WIN11X64 the common one; other none.
@@ -51,7 +51,8 @@ TEST(MatrixTest, NewerSystemsAreColumnsOfTheirSections) {
     ASSERT_GE(variant.pass1, 0) << s;
     ASSERT_EQ(1u, machine.pass1[variant.pass1].entries.size()) << s;
   }
-  EXPECT_EQ(u"0xab12_WIN7X64", machine.pass1[machine.variants[row[3]].pass1].entries[0].list_section);
+  EXPECT_EQ(u"0xab12_WIN7X64",
+            machine.pass1[machine.variants[row[3]].pass1].entries[0].list_section);
   EXPECT_EQ(-1, machine.variants[row[5]].pass1);
   std::ostringstream text;
   WriteMatrixText(matrix, text);
