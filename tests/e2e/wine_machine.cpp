@@ -257,6 +257,37 @@ bool WineMachine::UseWindowsVersion(const std::string& version) {
   return true;
 }
 
+bool WineMachine::SetRegistryVersion(const std::string& version, const std::string& build,
+                                     const std::string& product_type) {
+  const std::string key = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion";
+  const std::string major = version.substr(0, version.find('.'));
+  const std::string minor = version.substr(version.find('.') + 1);
+  const std::vector<std::vector<std::string>> values = {
+      {"CurrentVersion", "REG_SZ", version},
+      {"CurrentMajorVersionNumber", "REG_DWORD", major},
+      {"CurrentMinorVersionNumber", "REG_DWORD", minor},
+      {"CurrentBuildNumber", "REG_SZ", build},
+      {"CurrentBuild", "REG_SZ", build}};
+  // A 32-bit Windows has one view.
+  const std::vector<std::string> views =
+      windows_ == WindowsBits::k64 ? std::vector<std::string>{"/reg:32", "/reg:64"}
+                                   : std::vector<std::string>{""};
+  for (const std::string& view : views) {
+    for (const std::vector<std::string>& value : values) {
+      std::vector<std::string> command = {"reg", "add", key,      "/v", value[0], "/t",
+                                          value[1], "/d", value[2], "/f"};
+      if (!view.empty()) command.push_back(view);
+      const ProcessOutcome added = Wine(command, 60);
+      if (!added.finished || added.exit_status != 0) return false;
+    }
+  }
+  const ProcessOutcome typed =
+      Wine({"reg", "add", "HKLM\\System\\CurrentControlSet\\Control\\ProductOptions", "/v",
+            "ProductType", "/d", product_type, "/f"},
+           60);
+  return typed.finished && typed.exit_status == 0;
+}
+
 std::unique_ptr<RunningProgram> WineMachine::Start(const RunOptions& options) {
   if (!ready_) return std::make_unique<RunningProgram>("the Wine machine is not set up");
   if (!UseWindowsVersion(options.windows_version)) {
