@@ -177,16 +177,14 @@ TEST_P(OperatingSystemRun, NewerWindowsNamesTheSystemAndWalksItsList) {
   for (const Case& c : cases) {
     const std::string word = c.system + architecture;
     WriteIni(Settings() + "NewerWindows=1\r\n",
-             "[0xFFFF]\r\nAPP1=A\r\n[0xPC42]\r\nAPP1=B\r\n[0xFFFF_" + word +
-                 "]\r\nAPP1=N\r\n" + apps_text);
+             "[0xFFFF]\r\nAPP1=A\r\n[0xPC42]\r\nAPP1=B\r\n[0xFFFF_" + word + "]\r\nAPP1=N\r\n" +
+                 apps_text);
     ASSERT_TRUE(machine().Remove(log()));
     if (!c.version.empty()) {
       ASSERT_TRUE(machine().SetRegistryVersion(c.version, c.build, c.product_type));
     }
     const RunResult result = RunQuill(c.version_value);
-    if (!c.version.empty()) {
-      ASSERT_TRUE(machine().SetRegistryVersion("6.1", "7601", "WinNT"));
-    }
+    if (!c.version.empty()) { ASSERT_TRUE(machine().SetRegistryVersion("6.1", "7601", "WinNT")); }
     ASSERT_TRUE(result.finished) << result.output;
     EXPECT_EQ(1u, result.exit_code) << word;
     EXPECT_EQ(Opening("0xPC42", word) + Language("0x409", "12") +

@@ -269,13 +269,13 @@ bool WineMachine::SetRegistryVersion(const std::string& version, const std::stri
       {"CurrentBuildNumber", "REG_SZ", build},
       {"CurrentBuild", "REG_SZ", build}};
   // A 32-bit Windows has one view.
-  const std::vector<std::string> views =
-      windows_ == WindowsBits::k64 ? std::vector<std::string>{"/reg:32", "/reg:64"}
-                                   : std::vector<std::string>{""};
+  const std::vector<std::string> views = windows_ == WindowsBits::k64
+                                             ? std::vector<std::string>{"/reg:32", "/reg:64"}
+                                             : std::vector<std::string>{""};
   for (const std::string& view : views) {
     for (const std::vector<std::string>& value : values) {
-      std::vector<std::string> command = {"reg", "add", key,      "/v", value[0], "/t",
-                                          value[1], "/d", value[2], "/f"};
+      std::vector<std::string> command = {"reg", "add",    key,  "/v",     value[0],
+                                          "/t",  value[1], "/d", value[2], "/f"};
       if (!view.empty()) command.push_back(view);
       const ProcessOutcome added = Wine(command, 60);
       if (!added.finished || added.exit_status != 0) return false;
