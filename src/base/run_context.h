@@ -36,6 +36,7 @@ struct RunContext {
   WString BaseDrive;          // command line
   WString SystemID;           // system identifier
   WString OSType;             // operating-system type
+  bool NewerWindows = false;  // run sequence: Windows after Vista named too
   WString LcidText;           // language lookup
   WString LanguageCode;       // language lookup
   WString LanguageTablePath;  // run sequence

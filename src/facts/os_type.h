@@ -1,7 +1,8 @@
 #ifndef QUILL_FACTS_OS_TYPE_H_
 #define QUILL_FACTS_OS_TYPE_H_
 
-// Names the Windows version: "WINXP" for 5.1, "VISTA64" or "VISTA32" for 6.0.
+// Names the Windows version: "WINXP" for 5.1, "VISTA64" or "VISTA32" for 6.0,
+// and with NewerWindows the systems after them (facts/newer_windows.h).
 #include "base/run_context.h"
 #include "platform/system_info.h"
 

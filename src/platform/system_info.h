@@ -21,6 +21,25 @@ struct VersionRecord {
   uint32_t platform_id = 0;
 };
 
+// The version as the kernel tells it, which no compatibility shim caps:
+// without a manifest the version record says 6.2 on every Windows from 8.
+struct TrueVersion {
+  uint32_t major = 0;
+  uint32_t minor = 0;
+  uint32_t build = 0;
+  uint32_t platform_id = 0;
+  uint8_t product_type = 0;  // kProductWorkstation, ...; anything else unknown
+};
+
+constexpr uint8_t kProductWorkstation = 1;
+constexpr uint8_t kProductDomainController = 2;
+constexpr uint8_t kProductServer = 3;
+
+// The machines Windows runs on, as the image headers name them.
+constexpr uint16_t kMachineI386 = 0x014c;
+constexpr uint16_t kMachineAmd64 = 0x8664;
+constexpr uint16_t kMachineArm64 = 0xAA64;
+
 class SystemInfo {
  public:
   virtual ~SystemInfo() = default;
@@ -32,6 +51,15 @@ class SystemInfo {
   virtual bool HasIsWow64Process() = 0;
   // The WOW64 query for the own process; false when it fails.
   virtual bool QueryIsWow64(int32_t* wow64) = 0;
+  // The kernel's own version query, looked up at run time; false where the
+  // system lacks it or it fails.
+  virtual bool QueryTrueVersion(TrueVersion* version) = 0;
+  // Whether Windows has the query that names its own machine (Windows 10
+  // from 1511); looked up at run time.
+  virtual bool HasIsWow64Process2() = 0;
+  // The machine Windows runs on, whatever the process's own; false when the
+  // query fails.
+  virtual bool QueryNativeMachine(uint16_t* machine) = 0;
   // True for a 64-bit build, which runs on 64-bit Windows by definition.
   virtual bool IsNative64BitProcess() = 0;
   virtual uint32_t UserDefaultLcid() = 0;

@@ -2,6 +2,7 @@
 
 #include "base/profile_value.h"
 #include "facts/language_code.h"
+#include "facts/newer_windows.h"
 #include "facts/os_type.h"
 #include "facts/system_id.h"
 #include "log/run_log.h"
@@ -30,6 +31,7 @@ int EndWithError(RunContext& context, LogRecord record, const WString& name) {
 
 int RunSequence(RunContext& context, Platform& platform) {
   if (!GetSystemID(context, platform)) return 0;
+  context.NewerWindows = TurnsOnNewerWindows(ReadSetting(kNewerWindowsKey, context, platform));
   DetectOSType(context, platform);
   OpenRunLog(context, platform);
 

@@ -148,6 +148,53 @@ TEST_P(OperatingSystemRun, Windows7RunsPassZeroOnlyAndTheUnclosedLogIsComplete) 
             LogText());
 }
 
+// With NewerWindows=1 the kernel's version names the system, the machine's
+// architecture ends the name, and pass 1 walks its list. Wine names 8, 8.1
+// and 10 by its Version value (on 8.1 GetVersionExW says 6.2, not
+// believed); 7, 11 and a server by the registry's version values.
+TEST_P(OperatingSystemRun, NewerWindowsNamesTheSystemAndWalksItsList) {
+  const std::string architecture = target().windows == WindowsBits::k64 ? "X64" : "X86";
+  struct Case {
+    std::string version_value;  // empty: the registry's version values below
+    std::string version, build, product_type;
+    std::string system;
+  };
+  const Case cases[] = {
+      {"win8", "", "", "", "WIN8"},
+      {"win81", "", "", "", "WIN81"},
+      {"win10", "", "", "", "WIN10"},
+      {"", "6.1", "7601", "WinNT", "WIN7"},
+      {"", "10.0", "22621", "WinNT", "WIN11"},
+      {"", "10.0", "20348", "ServerNT", "SRV2022"},
+  };
+  for (const char* app : {"A", "B", "N"}) AddInstaller(app);
+  std::string apps_text;
+  for (const char* app : {"A", "B", "N"}) {
+    apps_text += std::string("[") + app + "]\r\nAppPath=" + apps() + "\\" + app +
+                 "\r\nAppSwitches=waitexit.exe 0 0\r\n";
+  }
+  const std::string cmd = apps() + "\\";
+  for (const Case& c : cases) {
+    const std::string word = c.system + architecture;
+    WriteIni(Settings() + "NewerWindows=1\r\n",
+             "[0xFFFF]\r\nAPP1=A\r\n[0xPC42]\r\nAPP1=B\r\n[0xFFFF_" + word + "]\r\nAPP1=N\r\n" +
+                 apps_text);
+    ASSERT_TRUE(machine().Remove(log()));
+    if (!c.version.empty()) {
+      ASSERT_TRUE(machine().SetRegistryVersion(c.version, c.build, c.product_type));
+    }
+    const RunResult result = RunQuill(c.version_value);
+    if (!c.version.empty()) { ASSERT_TRUE(machine().SetRegistryVersion("6.1", "7601", "WinNT")); }
+    ASSERT_TRUE(result.finished) << result.output;
+    EXPECT_EQ(1u, result.exit_code) << word;
+    EXPECT_EQ(Opening("0xPC42", word) + Language("0x409", "12") +
+                  Application("0xFFFF", "A", cmd + "A\\waitexit.exe 0 0", kQuick) +
+                  Application("0xPC42", "B", cmd + "B\\waitexit.exe 0 0", kQuick) +
+                  Application("0xFFFF_" + word, "N", cmd + "N\\waitexit.exe 0 0", kQuick),
+              LogText());
+  }
+}
+
 TEST_F(FullRun, NoMachineIdentifierEndsWithoutAnyLog) {
   WriteIni(Settings(), Lists(AppSections(apps())));
   const RunResult result = RunQuill("vista", " \t ");

@@ -257,6 +257,40 @@ bool WineMachine::UseWindowsVersion(const std::string& version) {
   return true;
 }
 
+bool WineMachine::SetRegistryVersion(const std::string& version, const std::string& build,
+                                     const std::string& product_type) {
+  const size_t dot = version.find('.');
+  if (dot == std::string::npos) return false;
+  char numbers[128];
+  std::snprintf(
+      numbers, sizeof numbers,
+      "\"CurrentMajorVersionNumber\"=dword:%08x\r\n\"CurrentMinorVersionNumber\"=dword:%08x\r\n",
+      std::stoi(version.substr(0, dot)), std::stoi(version.substr(dot + 1)));
+  const std::string values = "\"CurrentVersion\"=\"" + version + "\"\r\n\"CurrentBuildNumber\"=\"" +
+                             build + "\"\r\n\"CurrentBuild\"=\"" + build + "\"\r\n" + numbers;
+  // One import a view: each `reg add` is a Wine start of its own.
+  std::string text =
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion]\r\n" +
+      values;
+  text +=
+      "\r\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ProductOptions]\r\n"
+      "\"ProductType\"=\"" +
+      product_type + "\"\r\n";
+  const std::string file = "C:\\quill-version.reg";
+  if (!WriteFile(file, text)) return false;
+  // A 32-bit Windows has one view.
+  const std::vector<std::string> views = windows_ == WindowsBits::k64
+                                             ? std::vector<std::string>{"/reg:32", "/reg:64"}
+                                             : std::vector<std::string>{""};
+  for (const std::string& view : views) {
+    std::vector<std::string> command = {"reg", "import", file};
+    if (!view.empty()) command.push_back(view);
+    const ProcessOutcome imported = Wine(command, 60);
+    if (!imported.finished || imported.exit_status != 0) return false;
+  }
+  return true;
+}
+
 std::unique_ptr<RunningProgram> WineMachine::Start(const RunOptions& options) {
   if (!ready_) return std::make_unique<RunningProgram>("the Wine machine is not set up");
   if (!UseWindowsVersion(options.windows_version)) {

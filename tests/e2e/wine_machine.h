@@ -122,6 +122,14 @@ class WineMachine {
   // Windows path, e.g. as a stand-in installer.
   bool CopyBuildFile(const std::string& build_relative, const std::string& windows_path);
 
+  // The version values of HKLM (both views) and the product type ("WinNT",
+  // "ServerNT") as a Windows of that version ("10.0") and build has them:
+  // what Wine 8 reads where no Version value names a Windows, and the only
+  // way to Windows 11 and to a server. "6.1", "7601", "WinNT" are the
+  // prefix's own.
+  bool SetRegistryVersion(const std::string& version, const std::string& build,
+                          const std::string& product_type);
+
   // Gives the prefix a drive (e.g. 'D'), a folder of its own; C: is there.
   bool AddDrive(char letter);
 

@@ -423,6 +423,25 @@ bool FakePlatform::QueryIsWow64(int32_t* flag) {
   return true;
 }
 
+bool FakePlatform::QueryTrueVersion(TrueVersion* version) {
+  Record("QueryTrueVersion");
+  if (Fails("QueryTrueVersion")) return false;
+  *version = true_version;
+  return true;
+}
+
+bool FakePlatform::HasIsWow64Process2() {
+  Record("HasIsWow64Process2");
+  return has_is_wow64_2;
+}
+
+bool FakePlatform::QueryNativeMachine(uint16_t* machine) {
+  Record("QueryNativeMachine");
+  if (Fails("QueryNativeMachine")) return false;
+  *machine = native_machine;
+  return true;
+}
+
 bool FakePlatform::IsNative64BitProcess() { return native_64bit; }
 
 uint32_t FakePlatform::UserDefaultLcid() {

@@ -56,6 +56,9 @@ class FakePlatform : public Platform {
   VersionRecord version = {kVersionRecordBytes, 5, 1, kPlatformWin32Nt};
   bool has_is_wow64 = true;
   int32_t wow64 = 0;
+  TrueVersion true_version = {5, 1, 2600, kPlatformWin32Nt, kProductWorkstation};
+  bool has_is_wow64_2 = false;
+  uint16_t native_machine = kMachineAmd64;
   bool native_64bit = false;
   uint32_t lcid = 0x409;
   int64_t now_ms = 1796547903000;  // Sunday, 6 December 2026, 09:05:03 UTC
@@ -117,6 +120,9 @@ class FakePlatform : public Platform {
   bool QueryVersion(VersionRecord* record) override;
   bool HasIsWow64Process() override;
   bool QueryIsWow64(int32_t* wow64) override;
+  bool QueryTrueVersion(TrueVersion* version) override;
+  bool HasIsWow64Process2() override;
+  bool QueryNativeMachine(uint16_t* machine) override;
   bool IsNative64BitProcess() override;
   uint32_t UserDefaultLcid() override;
   WString AnsiToWide(const std::string& text) override;

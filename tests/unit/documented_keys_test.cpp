@@ -149,6 +149,7 @@ TEST(DocumentedKeysTest, DefaultsAndBoundsAreTheCodes) {
   const std::map<std::string, Facts> facts = {
       {"MaxInstallTime", {{number(kDefaultMaxInstallTime)}, {}}},
       {"WaitForExit", {{"off"}, {"`1` turns it on"}}},
+      {"NewerWindows", {{"off"}, {"`1` turns it on"}}},
       {"LogExitCodes", {{"off"}, {"`1` turns it on"}}},
       {"BusyCodes", {{number(kBusyCode)}, {}}},
       {"BusyRetries",

@@ -27,12 +27,14 @@ struct Machine {
     platform.AddDirectory(u"C:\\Share");
     platform.AddFile(u"C:\\Share\\LANG.INI", "[12]\r\nLCID=0x409\r\n[04]\r\nLCID=0x407\r\n");
     platform.AddDirectory(u"C:\\Apps\\Reader\\12");
-    platform.AddIniFile(u"C:\\Share\\deploy.ini",
-                        u"[Settings]\n" + settings +
-                            u"[0xFFFF]\nAPP1=Reader\n[0xPC42]\nAPP1=Tool\n"
-                            u"[0xFFFF_WINXP]\nAPP1=Tool\n[0xPC42_VISTA32]\nAPP1=Reader\n"
-                            u"[Reader]\nAppPath=C:\\Apps\\Reader\nAppSwitches=%LANG%\\setup.exe /s\n"
-                            u"[Tool]\nAppPath=C:\\Apps\\Tool\nAppSwitches=tool.exe\n");
+    platform.AddIniFile(
+        u"C:\\Share\\deploy.ini",
+        u"[Settings]\n" + settings +
+            u"[0xFFFF]\nAPP1=Reader\n[0xPC42]\nAPP1=Tool\n"
+            u"[0xFFFF_WINXP]\nAPP1=Tool\n[0xPC42_VISTA32]\nAPP1=Reader\n"
+            u"[0xPC42_WIN10X64]\nAPP1=Tool\n"
+            u"[Reader]\nAppPath=C:\\Apps\\Reader\nAppSwitches=%LANG%\\setup.exe /s\n"
+            u"[Tool]\nAppPath=C:\\Apps\\Tool\nAppSwitches=tool.exe\n");
     platform.AddProgram(u"C:\\Apps\\Reader\\12\\setup.exe /s", 5);
     platform.AddProgram(u"C:\\Apps\\Tool\\tool.exe", 0.2);
   }
@@ -149,6 +151,36 @@ TEST(RunSequenceTest, UnrecognisedSystemRunsPassZeroOnlyAndLeavesTheLogComplete)
   EXPECT_EQ(0u, bytes.find(Opening("")));
   const std::string last = "RESULT   => Command finished in less than 1 seconds.\r\n\r\n";
   EXPECT_EQ(bytes.size() - last.size(), bytes.rfind(last));
+}
+
+// Windows 10 under WOW64, its version record capped at 6.2: named only when
+// the key asks, before the identity records are written.
+TEST(RunSequenceTest, NewerWindowsNamesTheSystemOnlyWhenAsked) {
+  struct Case {
+    WString settings;
+    std::string os_type;
+    int exit_code;
+    size_t starts;
+    int open_files;
+  };
+  const Case cases[] = {
+      {u"", "", 0, 2, 1},
+      {u"NewerWindows=yes\n", "", 0, 2, 1},
+      {u"NewerWindows=1\n", "WIN10X64", 1, 3, 0},
+  };
+  for (const Case& c : cases) {
+    Machine m(u"AppInstlPath=C:\\Share\n" + c.settings);
+    m.platform.version = {kVersionRecordBytes, 6, 2, kPlatformWin32Nt};
+    m.platform.true_version = {10, 0, 19045, kPlatformWin32Nt, kProductWorkstation};
+    m.platform.wow64 = 1;
+    EXPECT_EQ(c.exit_code, m.Run()) << c.os_type;
+    EXPECT_EQ(c.starts, m.platform.CallsNamed("StartProcess").size()) << c.os_type;
+    EXPECT_EQ(c.open_files, m.platform.open_append_files()) << c.os_type;
+    m.context.RunLogStream.reset();  // process exit
+    EXPECT_EQ(0u, m.Log().find(Opening(c.os_type))) << c.os_type;
+    EXPECT_EQ(c.starts == 3,
+              m.Log().find("\"0xPC42_WIN10X64\", Application => \"Tool\"") != std::string::npos);
+  }
 }
 
 TEST(RunSequenceTest, ErrorEndingsCloseTheLogAtOnce) {

@@ -13,6 +13,13 @@ MatrixScope FleetScope(const FleetFacts& fleet) {
   for (const PcFact& fact : fleet.facts()) {
     scope.machines.push_back(fact.system_id);
     scope.lcids.push_back(fact.lcid);
+    // A newer system is a column only where a PC runs it.
+    const bool newer = fact.system != WindowsKind::kOther && fact.system != WindowsKind::kWinXp &&
+                       fact.system != WindowsKind::kVista32 && fact.system != WindowsKind::kVista64;
+    if (newer &&
+        std::find(scope.systems.begin(), scope.systems.end(), fact.system) == scope.systems.end()) {
+      scope.systems.push_back(fact.system);
+    }
   }
   KeepFirstOfEach(&scope.machines);
   // In an order of their own, not the order the logs were read in.

@@ -85,14 +85,17 @@ void WriteFleetMatrixText(const Matrix& matrix, const FleetFacts& fleet, std::os
           << cells_of.size() << (cells_of.size() == 1 ? " cell, " : " cells, ") << plans
           << (plans == 1 ? " plan" : " different plans") << "\n";
       size_t width = 8;
+      int system_width = 9;  // a newer system's name is wider
       for (const auto& cell : cells_of) {
         width = std::max(width, LanguageLabel(matrix.languages[cell.first.first]).size());
+        const int label = static_cast<int>(SystemLabel(matrix.systems[cell.first.second]).size());
+        system_width = std::max(system_width, label + 1);
       }
-      out << "  " << std::left << std::setw(9) << "system" << std::setw(static_cast<int>(width) + 2)
-          << "language" << std::setw(6) << "plan"
+      out << "  " << std::left << std::setw(system_width) << "system"
+          << std::setw(static_cast<int>(width) + 2) << "language" << std::setw(6) << "plan"
           << "PCs\n";
       for (const auto& [cell, pcs] : cells_of) {
-        out << "  " << std::setw(9) << SystemLabel(matrix.systems[cell.second])
+        out << "  " << std::setw(system_width) << SystemLabel(matrix.systems[cell.second])
             << std::setw(static_cast<int>(width) + 2) << LanguageLabel(matrix.languages[cell.first])
             << std::setw(6) << shown.Name(machine, cell) << pcs << "\n";
       }

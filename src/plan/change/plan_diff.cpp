@@ -176,6 +176,7 @@ void CompareSettings(const Matrix& before, const Matrix& after, MatrixDiff* diff
   compare("MaxInstallTime", std::to_string(a.max_install_time) + " seconds",
           std::to_string(b.max_install_time) + " seconds");
   compare("WaitForExit", a.wait_for_exit ? "yes" : "no", b.wait_for_exit ? "yes" : "no");
+  compare("NewerWindows", a.newer_windows ? "yes" : "no", b.newer_windows ? "yes" : "no");
   compare("AppInstlPath", ToUtf8(a.app_instl_path), ToUtf8(b.app_instl_path));
   compare("exit codes", ExitCodesText(a), ExitCodesText(b));
   compare("HashList", HashListText(a), HashListText(b));
@@ -268,7 +269,7 @@ MatrixDiff CompareMatrices(const Matrix& before, const Matrix& after) {
   MatrixDiff diff;
   diff.machines.reserve(after.machine_ids.size());
   for (const WString& machine : after.machine_ids) diff.machines.push_back(ToUtf8(machine));
-  for (WindowsKind system : after.systems) diff.systems.push_back(SystemLabel(system));
+  for (const WindowsKind& system : after.systems) diff.systems.push_back(SystemLabel(system));
   const std::vector<int> language_in_before =
       IndexIn(after.languages, before.languages, SameLanguage);
   for (size_t l = 0; l < after.languages.size(); ++l) {

@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "plan/matrix/matrix.h"
 #include "plan/planning/planner.h"
 
 namespace quill::plan {
@@ -50,11 +51,22 @@ bool SameList(const IniFile& before, const IniFile& after, const WString& name,
   return true;
 }
 
+// The systems either file has pass-1 lists for: the three of old and the
+// newer ones its sections name.
+std::vector<WindowsKind> ListedSystems(const IniFile& before, const IniFile& after) {
+  std::vector<WindowsKind> systems = {WindowsKind::kWinXp, WindowsKind::kVista32,
+                                      WindowsKind::kVista64};
+  for (const IniFile* ini : {&before, &after}) {
+    for (const WindowsKind& system : NewerSystemsOf(*ini)) systems.push_back(system);
+  }
+  return systems;
+}
+
 // A machine's lists: its own for pass 0 and for each system of pass 1.
 bool SameLists(const IniFile& before, const IniFile& after, const WString& machine,
-               Compared& applications) {
+               const std::vector<WindowsKind>& systems, Compared& applications) {
   if (!SameList(before, after, machine, applications)) return false;
-  for (WindowsKind kind : {WindowsKind::kWinXp, WindowsKind::kVista32, WindowsKind::kVista64}) {
+  for (const WindowsKind& kind : systems) {
     if (!SameList(before, after, machine + u"_" + WindowsWord(kind), applications)) return false;
   }
   return true;
@@ -65,14 +77,15 @@ bool SameLists(const IniFile& before, const IniFile& after, const WString& machi
 std::vector<WString> MachinesReadingOtherwise(const IniFile& before, const IniFile& after,
                                               const std::vector<WString>& machines) {
   Compared applications;
+  const std::vector<WindowsKind> systems = ListedSystems(before, after);
   // What every machine reads is compared once.
   if (!SameSection(before, after, u"Settings") ||
-      !SameLists(before, after, u"0xFFFF", applications)) {
+      !SameLists(before, after, u"0xFFFF", systems, applications)) {
     return machines;
   }
   std::vector<WString> otherwise;
   for (const WString& machine : machines) {
-    if (!SameLists(before, after, machine, applications)) otherwise.push_back(machine);
+    if (!SameLists(before, after, machine, systems, applications)) otherwise.push_back(machine);
   }
   return otherwise;
 }

@@ -5,6 +5,7 @@
 
 #include "base/profile_value.h"
 #include "base/utf.h"
+#include "facts/newer_windows.h"
 #include "plan/lint/detect_lint.h"
 #include "plan/lint/exit_code_lint.h"
 #include "plan/planning/pass_trace.h"
@@ -43,6 +44,7 @@ class IniLint {
     CheckSectionsAndKeys();
     CheckSettings();
     CheckWaitForExit();
+    CheckNewerWindows();
     for (const IniSection& section : ini_.sections()) {
       if (IsListSection(section)) CheckList(section, ini_.Name(section).str());
     }
@@ -153,10 +155,21 @@ class IniLint {
     const WString word = name.substr(underscore + 1);
     const bool list_base = LowerCase(base) == u"0xffff" || ini_.FindSection(base) != nullptr;
     if (!list_base || LowerCase(base).compare(0, 2, u"0x") != 0) return;
+    const bool newer_on = TurnsOnNewerWindows(Value(u"Settings", kNewerWindowsKey));
+    if (!NewerWindowsWord(word).empty()) {
+      if (newer_on) return;
+      Add(lines_.Of(section), "newer-system-not-named", Severity::kWarning,
+          "[" + ToUtf8(name) + "] is never read: the program names " + ToUtf8(word) +
+              " only with NewerWindows=1 in [Settings]");
+      return;
+    }
     if (WindowsKindFor(word) != WindowsKind::kOther) return;
     Add(lines_.Of(section), "unknown-system-word", Severity::kWarning,
-        "[" + ToUtf8(name) + "] is never read: the program names only WINXP, VISTA32 "
-        "and VISTA64");
+        "[" + ToUtf8(name) + "] is never read: " +
+            (newer_on ? "\"" + ToUtf8(word) +
+                            "\" is none of the names the program gives a Windows (WINXP, "
+                            "VISTA32, VISTA64, or a system and its architecture, as WIN10X64)"
+                      : std::string("the program names only WINXP, VISTA32 and VISTA64")));
   }
 
   void CheckSettings() {
@@ -189,6 +202,14 @@ class IniLint {
     Add(LineOf(u"Settings", kWaitForExitKey), "wait-for-exit-not-0-or-1", Severity::kWarning,
         "WaitForExit \"" + ToUtf8(text) +
             "\" is neither 0 nor 1: only 1 ends each wait when its installer does");
+  }
+
+  void CheckNewerWindows() {
+    const WString text = Value(u"Settings", kNewerWindowsKey);
+    if (text.empty() || text == u"0" || TurnsOnNewerWindows(text)) return;
+    Add(LineOf(u"Settings", kNewerWindowsKey), "newer-windows-not-0-or-1", Severity::kWarning,
+        "NewerWindows \"" + ToUtf8(text) +
+            "\" is neither 0 nor 1: only 1 names the Windows after Vista");
   }
 
   void CheckList(const IniSection& section, const WString& list) {

@@ -30,8 +30,9 @@ struct PassRuns {
   std::vector<int> run_of;  // by language
 };
 
-PassPlan RunPass(int pass, WindowsKind system, const Prelude& prelude, const WString& system_id,
-                 const WString& code, PlanPlatform& platform, Assumptions* assumed) {
+PassPlan RunPass(int pass, const WindowsKind& system, const Prelude& prelude,
+                 const WString& system_id, const WString& code, PlanPlatform& platform,
+                 Assumptions* assumed) {
   RunContext context;
   PrepareContext(prelude, system_id, context);
   context.LanguageCode = code;
@@ -54,7 +55,7 @@ void SortEntries(PassRun& run, const WString& marker) {
   }
 }
 
-PassRuns RunsOf(int pass, WindowsKind system, const WString& system_id,
+PassRuns RunsOf(int pass, const WindowsKind& system, const WString& system_id,
                 const std::vector<Prelude>& preludes, const LanguageSharing& sharing,
                 LanguageAnswers& answers, PlanPlatform& platform) {
   PassRuns result;
@@ -167,6 +168,7 @@ MachineMatrix MachineRows(const WString& system_id, const std::vector<Prelude>& 
   std::vector<bool> named(systems.size());
   for (size_t s = 0; s < systems.size(); ++s) {
     RunContext context;
+    context.NewerWindows = !preludes.empty() && preludes.front().settings.newer_windows;
     platform.set_windows(systems[s]);
     named[s] = DetectOSType(context, platform) != 0;
     if (named[s]) {

@@ -11,6 +11,7 @@
 
 #include "base/utf.h"
 #include "facts/language_code.h"
+#include "facts/newer_windows.h"
 #include "plan/matrix/machine_rows.h"
 #include "plan/planning/table_scan.h"
 #include "plan/text/case_fold.h"
@@ -19,9 +20,6 @@
 namespace quill::plan {
 
 namespace {
-
-const WindowsKind kSystems[] = {WindowsKind::kWinXp, WindowsKind::kVista32,
-                                WindowsKind::kVista64, WindowsKind::kOther};
 
 bool StartsWith0x(const WString& name) {
   return name.size() > 2 && name[0] == u'0' && (name[1] == u'x' || name[1] == u'X');
@@ -149,6 +147,25 @@ void AllMachineRows(const std::vector<WString>& machines, const std::vector<size
 }
 
 }  // namespace
+
+std::vector<WindowsKind> NewerSystemsOf(const IniFile& ini) {
+  std::vector<bool> found(kNewerSystemCount * kArchitectureCount);
+  for (const IniSection& section : ini.sections()) {
+    const WString name = ini.Name(section).str();
+    const size_t underscore = name.rfind(u'_');
+    size_t order = 0;
+    if (underscore == WString::npos || !StartsWith0x(name)) continue;
+    if (!NewerWindowsWord(name.substr(underscore + 1), &order).empty()) found[order] = true;
+  }
+  std::vector<WindowsKind> systems;
+  for (size_t order = 0; order < found.size(); ++order) {
+    if (!found[order]) continue;
+    const size_t architecture = order % kArchitectureCount;
+    systems.push_back({WString(kNewerSystems[order / kArchitectureCount].word) +
+                       kArchitectureWords[architecture]});
+  }
+  return systems;
+}
 
 std::vector<WString> MachineSections(const IniFile& ini) {
   const std::unordered_set<WString> applications = NamedApplications(ini);
@@ -278,6 +295,28 @@ std::vector<MatrixLanguage> MatrixLanguages(const std::string& table, const Matr
   return languages;
 }
 
+// The three systems of old, the newer ones of either list in the names'
+// order, and one the program does not name.
+std::vector<WindowsKind> MatrixSystems(const std::vector<WindowsKind>& own,
+                                       const std::vector<WindowsKind>& more) {
+  std::vector<WindowsKind> newer = own;
+  for (const WindowsKind& system : more) {
+    if (std::find(newer.begin(), newer.end(), system) == newer.end()) newer.push_back(system);
+  }
+  auto order = [](const WindowsKind& system) {
+    size_t at = 0;
+    NewerWindowsWord(system.word, &at);
+    return at;
+  };
+  std::sort(newer.begin(), newer.end(),
+            [&order](const WindowsKind& a, const WindowsKind& b) { return order(a) < order(b); });
+  std::vector<WindowsKind> systems = {WindowsKind::kWinXp, WindowsKind::kVista32,
+                                      WindowsKind::kVista64};
+  systems.insert(systems.end(), newer.begin(), newer.end());
+  systems.push_back(WindowsKind::kOther);
+  return systems;
+}
+
 // The indices in `machines` of the machines to plan.
 std::vector<size_t> PlannedMachines(const std::vector<WString>& machines, const MatrixScope& more) {
   std::vector<size_t> planned;
@@ -305,6 +344,7 @@ MatrixScope ScopeOf(const std::string& language_table, PlanPlatform& platform) {
   std::string table;
   if (!ReadTable(language_table, platform, nullptr, &matrix, &table)) return scope;
   scope.machines = MachineSections(platform.ini());
+  scope.systems = NewerSystemsOf(platform.ini());
   for (const MatrixLanguage& language : LanguagesOf(table, platform)) {
     if (language.choice.by_lcid) scope.lcids.push_back(language.choice.lcid);
   }
@@ -318,7 +358,8 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform) {
 Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform,
                   const MatrixScope& more, MatrixSink* sink, Workers* workers) {
   Matrix matrix;
-  matrix.systems.assign(std::begin(kSystems), std::end(kSystems));
+  matrix.systems = MatrixSystems(
+      more.only ? std::vector<WindowsKind>() : NewerSystemsOf(platform.ini()), more.systems);
   Assumptions assumptions(20);
   std::string table;
   if (!ReadTable(language_table, platform, &assumptions, &matrix, &table)) return matrix;

@@ -24,6 +24,10 @@ namespace quill::plan {
 // produces. Each as its SystemID.
 std::vector<WString> MachineSections(const IniFile& ini);
 
+// The newer systems that sections of the INI file are named for
+// ("0xFFFF_WIN10X64"), each once, in the names' order.
+std::vector<WindowsKind> NewerSystemsOf(const IniFile& ini);
+
 // Of names equal but for case, the first one only, in their order. A
 // deployment names hundreds of thousands of machines: the names are sorted
 // in place of a set of their copies.
@@ -58,7 +62,9 @@ struct MachineMatrix {
 
 struct Matrix {
   std::vector<MatrixLanguage> languages;
-  std::vector<WindowsKind> systems;  // WINXP, VISTA32, VISTA64, another
+  // WINXP, VISTA32, VISTA64, the newer ones the INI file has sections for,
+  // another: the columns grow with the deployment, not with the names.
+  std::vector<WindowsKind> systems;
   Prelude prelude;                   // of the first language: the settings
   // Every machine of the scope, in order, left out or not; empty when the
   // rows went to a sink.
@@ -83,6 +89,7 @@ Matrix MakeMatrix(const std::string& language_table, PlanPlatform& platform);
 struct MatrixScope {
   std::vector<WString> machines;  // SystemIDs, compared without regard to case
   std::vector<uint32_t> lcids;
+  std::vector<WindowsKind> systems;  // newer ones, with the deployment's own
   // When set, only these of the machines are planned, the others left out:
   // a diff plans only the few whose sections an edit reached, on both sides.
   std::shared_ptr<const std::vector<WString>> planned_only;

@@ -14,7 +14,7 @@
 
 namespace quill::plan {
 
-std::string SystemLabel(WindowsKind system) {
+std::string SystemLabel(const WindowsKind& system) {
   const WString word = WindowsWord(system);
   return word.empty() ? "other" : ToUtf8(word);
 }
@@ -69,11 +69,18 @@ void WriteMachine(const Matrix& matrix, const MachineMatrix& machine, std::ostre
     width = std::max(width, LanguageLabel(language).size());
   }
   out << "  " << std::left << std::setw(static_cast<int>(width) + 2) << "language";
-  for (WindowsKind system : matrix.systems) out << std::setw(9) << SystemLabel(system);
+  // A newer system's name is wider than the nine columns of the others.
+  std::vector<int> columns;
+  for (const WindowsKind& system : matrix.systems) {
+    columns.push_back(static_cast<int>(std::max<size_t>(9, SystemLabel(system).size() + 1)));
+    out << std::setw(columns.back()) << SystemLabel(system);
+  }
   out << "\n";
   for (size_t row = 0; row < matrix.languages.size(); ++row) {
     out << "  " << std::setw(static_cast<int>(width) + 2) << LanguageLabel(matrix.languages[row]);
-    for (int variant : machine.cells[row]) out << std::setw(9) << VariantName(variant);
+    for (size_t s = 0; s < machine.cells[row].size(); ++s) {
+      out << std::setw(columns[s]) << VariantName(machine.cells[row][s]);
+    }
     out << "\n";
   }
   std::vector<int> every(machine.variants.size());
@@ -129,7 +136,8 @@ void WriteTextHead(const Matrix& matrix, std::ostream& out) {
   out << "settings: log " << ToUtf8(settings.log_path) << ", MaxInstallTime "
       << settings.max_install_time << " seconds, AppInstlPath "
       << (settings.app_instl_path.empty() ? "(not given)" : ToUtf8(settings.app_instl_path))
-      << (settings.wait_for_exit ? ", WaitForExit 1" : "");
+      << (settings.wait_for_exit ? ", WaitForExit 1" : "")
+      << (settings.newer_windows ? ", NewerWindows 1" : "");
   if (ExitKeysGiven(settings)) out << ", exit codes " << ExitCodesText(settings);
   if (!settings.hash_list_text.empty()) out << ", HashList " << HashListText(settings);
   out << "\n";
@@ -165,7 +173,7 @@ void WriteJsonHead(const Matrix& matrix, JsonObjectWriter& json) {
   if (ExitKeysGiven(settings)) json.Member("exit_codes", ExitCodesText(settings));
   json.Member("ending", EndingName(matrix.prelude.ending));
   nlohmann::ordered_json systems = nlohmann::ordered_json::array();
-  for (WindowsKind system : matrix.systems) systems.push_back(SystemLabel(system));
+  for (const WindowsKind& system : matrix.systems) systems.push_back(SystemLabel(system));
   json.Member("systems", systems);
   nlohmann::ordered_json languages = nlohmann::ordered_json::array();
   for (const MatrixLanguage& language : matrix.languages) {

@@ -15,7 +15,7 @@
 namespace quill::plan {
 
 // "WINXP", "VISTA32", "VISTA64", "other".
-std::string SystemLabel(WindowsKind system);
+std::string SystemLabel(const WindowsKind& system);
 // "07 (0x407)", "(none)".
 std::string LanguageLabel(const MatrixLanguage& language);
 

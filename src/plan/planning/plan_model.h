@@ -70,6 +70,8 @@ struct PlanSettings {
   int32_t max_install_time = 300;
   WString wait_for_exit_text;
   bool wait_for_exit = false;  // each wait ends with its installer
+  WString newer_windows_text;
+  bool newer_windows = false;  // Windows after Vista named
   WString app_instl_path;
   WString language_table_path;
   // The exit-code keys as read (empty: not given), and the run's reading.

@@ -2,14 +2,29 @@
 
 #include <utility>
 
+#include "facts/newer_windows.h"
 #include "plan/text/civil_time.h"
 #include "plan/windows/ini_text.h"
 
 namespace quill::plan {
 
+const WindowsKind WindowsKind::kWinXp{u"WINXP"};
+const WindowsKind WindowsKind::kVista32{u"VISTA32"};
+const WindowsKind WindowsKind::kVista64{u"VISTA64"};
+const WindowsKind WindowsKind::kOther{};
+
 namespace {
 // Sunday, 6 December 2026, 09:05:03: a plan's records carry one fixed time.
 constexpr int64_t kPlanTime = 1796547903;
+
+// The row and the architecture of a newer word; false for another word.
+bool NewerParts(const WindowsKind& windows, const NewerSystem** system, size_t* architecture) {
+  size_t order = 0;
+  if (NewerWindowsWord(windows.word, &order).empty()) return false;
+  *system = &kNewerSystems[order / kArchitectureCount];
+  *architecture = order % kArchitectureCount;
+  return true;
+}
 }  // namespace
 
 PlanPlatform::PlanPlatform(const IniFile& ini, const WString& ini_path, MachineFiles& files)
@@ -114,6 +129,10 @@ bool PlanPlatform::QueryVersion(VersionRecord* record) {
   record->platform_id = kPlatformWin32Nt;
   record->major = windows_ == WindowsKind::kWinXp ? 5 : 6;
   record->minor = windows_ == WindowsKind::kWinXp ? 1 : windows_ == WindowsKind::kOther ? 1 : 0;
+  const NewerSystem* newer = nullptr;
+  size_t architecture = 0;
+  // Without a manifest a program is told 6.2 on every Windows from 8.
+  if (NewerParts(windows_, &newer, &architecture)) record->minor = newer->minor == 1 ? 1 : 2;
   return true;
 }
 
@@ -121,7 +140,41 @@ bool PlanPlatform::HasIsWow64Process() { return true; }
 
 bool PlanPlatform::QueryIsWow64(int32_t* wow64) {
   // The 32-bit program on 64-bit Windows.
-  *wow64 = windows_ == WindowsKind::kVista64 ? 1 : 0;
+  const NewerSystem* newer = nullptr;
+  size_t architecture = 0;
+  const bool newer_64 = NewerParts(windows_, &newer, &architecture) && architecture != 0;
+  *wow64 = windows_ == WindowsKind::kVista64 || newer_64 ? 1 : 0;
+  return true;
+}
+
+bool PlanPlatform::QueryTrueVersion(TrueVersion* version) {
+  *version = {5, 2, 3790, kPlatformWin32Nt, kProductWorkstation};  // named by no word
+  if (windows_ == WindowsKind::kWinXp)
+    *version = {5, 1, 2600, kPlatformWin32Nt, kProductWorkstation};
+  if (windows_ == WindowsKind::kVista32 || windows_ == WindowsKind::kVista64) {
+    *version = {6, 0, 6002, kPlatformWin32Nt, kProductWorkstation};
+  }
+  const NewerSystem* newer = nullptr;
+  size_t architecture = 0;
+  if (NewerParts(windows_, &newer, &architecture)) {
+    *version = {newer->major, newer->minor, newer->first_build, kPlatformWin32Nt,
+                newer->server ? kProductServer : kProductWorkstation};
+  }
+  return true;
+}
+
+bool PlanPlatform::HasIsWow64Process2() {
+  const NewerSystem* newer = nullptr;
+  size_t architecture = 0;
+  return NewerParts(windows_, &newer, &architecture);
+}
+
+bool PlanPlatform::QueryNativeMachine(uint16_t* machine) {
+  const NewerSystem* newer = nullptr;
+  size_t architecture = 0;
+  if (!NewerParts(windows_, &newer, &architecture)) return false;
+  const uint16_t machines[] = {kMachineI386, kMachineAmd64, kMachineArm64};
+  *machine = machines[architecture];
   return true;
 }
 

@@ -24,9 +24,15 @@
 
 namespace quill::plan {
 
-// The version records that make the program name each word, and one for
-// any other Windows.
-enum class WindowsKind { kWinXp, kVista32, kVista64, kOther };
+// A Windows a plan is made for, by the word the program names it with:
+// WINXP, VISTA32, VISTA64, a newer one ("WIN10X64"), or none for another.
+// The platform answers each query as that Windows does.
+struct WindowsKind {
+  WString word;  // upper case; empty for a Windows the program does not name
+  static const WindowsKind kWinXp, kVista32, kVista64, kOther;
+  bool operator==(const WindowsKind& other) const { return word == other.word; }
+  bool operator!=(const WindowsKind& other) const { return word != other.word; }
+};
 
 class PlanPlatform : public Platform {
  public:
@@ -93,6 +99,9 @@ class PlanPlatform : public Platform {
   bool QueryVersion(VersionRecord* record) override;
   bool HasIsWow64Process() override;
   bool QueryIsWow64(int32_t* wow64) override;
+  bool QueryTrueVersion(TrueVersion* version) override;
+  bool HasIsWow64Process2() override;
+  bool QueryNativeMachine(uint16_t* machine) override;
   bool IsNative64BitProcess() override;
   uint32_t UserDefaultLcid() override;
   WString AnsiToWide(const std::string& text) override;

@@ -93,6 +93,12 @@ void WritePlanText(const Plan& plan, std::ostream& out) {
         OrNotGiven(settings.wait_for_exit_text) +
             (settings.wait_for_exit ? " -> yes: each wait ends when its installer does"
                                     : " -> no: every pause is slept whole"));
+  if (!settings.newer_windows_text.empty()) {
+    Field(out, "NewerWindows",
+          ToUtf8(settings.newer_windows_text) +
+              (settings.newer_windows ? " -> yes: the Windows after Vista are named too"
+                                      : " -> no: only WINXP, VISTA32 and VISTA64 are named"));
+  }
   Field(out, "AppInstlPath", OrNotGiven(settings.app_instl_path));
   if (!settings.language_table_path.empty()) {
     Field(out, "language table", ToUtf8(settings.language_table_path));
@@ -170,6 +176,10 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
                       {"AppInstlPath", ToUtf8(settings.app_instl_path)},
                       {"language_table", ToUtf8(settings.language_table_path)}};
   if (ExitKeysGiven(settings)) json["settings"]["exit_codes"] = ExitCodesText(settings);
+  if (!settings.newer_windows_text.empty()) {
+    json["settings"]["NewerWindows"] = ToUtf8(settings.newer_windows_text);
+    json["settings"]["newer_windows"] = settings.newer_windows;
+  }
   if (!settings.max_restarts_text.empty()) {
     json["settings"]["MaxRestarts"] = ToUtf8(settings.max_restarts_text);
     json["settings"]["max_restarts"] = settings.max_restarts;

@@ -4,6 +4,7 @@
 #include "base/trim.h"
 #include "base/utf.h"
 #include "facts/language_code.h"
+#include "facts/newer_windows.h"
 #include "facts/os_type.h"
 #include "log/log_record.h"
 #include "log/run_log.h"
@@ -19,9 +20,6 @@
 namespace quill::plan {
 
 namespace {
-
-const WindowsKind kNamedKinds[] = {WindowsKind::kWinXp, WindowsKind::kVista32,
-                                   WindowsKind::kVista64};
 
 // Journals a stretch of the run and takes its assumptions.
 class Recording {
@@ -115,21 +113,14 @@ void Assumptions::Merge(const Assumptions& other) {
   answered_ += other.answered_ - other.kept_.size();
 }
 
-WString WindowsWord(WindowsKind windows) {
-  switch (windows) {
-    case WindowsKind::kWinXp: return u"WINXP";
-    case WindowsKind::kVista32: return u"VISTA32";
-    case WindowsKind::kVista64: return u"VISTA64";
-    case WindowsKind::kOther: break;
-  }
-  return WString();
-}
+WString WindowsWord(const WindowsKind& windows) { return windows.word; }
 
 WindowsKind WindowsKindFor(const WString& word) {
-  for (WindowsKind kind : kNamedKinds) {
-    if (EqualIgnoringCase(word, WindowsWord(kind))) return kind;
+  for (const WindowsKind& kind :
+       {WindowsKind::kWinXp, WindowsKind::kVista32, WindowsKind::kVista64}) {
+    if (EqualIgnoringCase(word, kind.word)) return kind;
   }
-  return WindowsKind::kOther;
+  return WindowsKind{NewerWindowsWord(word)};
 }
 
 Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_table,
@@ -150,6 +141,8 @@ Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_
   ReadHashListSettings(ini_path, platform, settings);
   settings.wait_for_exit_text = ReadSetting(kWaitForExitKey, ini_path, platform);
   settings.wait_for_exit = TurnsOnWaitForExit(settings.wait_for_exit_text);
+  settings.newer_windows_text = ReadSetting(kNewerWindowsKey, ini_path, platform);
+  settings.newer_windows = TurnsOnNewerWindows(settings.newer_windows_text);
 
   settings.app_instl_path = ReadSetting(u"AppInstlPath", ini_path, platform);
   if (settings.app_instl_path.empty()) {
@@ -190,6 +183,7 @@ void PrepareContext(const Prelude& prelude, const WString& system_id, RunContext
   context.BusyRetries = prelude.settings.busy_retries;
   context.BusyRetryPause = prelude.settings.busy_retry_pause;
   context.WaitForExit = prelude.settings.wait_for_exit;
+  context.NewerWindows = prelude.settings.newer_windows;
   context.HashList = prelude.settings.hash_list_path;
   context.HashListRead = prelude.settings.hash_list_read;
   context.ListedHashes = prelude.settings.listed_hashes;
@@ -222,6 +216,8 @@ Plan PlanRun(const PlanRequest& request, PlanPlatform& platform) {
   }
   RunContext context;
   platform.set_windows(request.windows);
+  context.NewerWindows =
+      TurnsOnNewerWindows(ReadSetting(kNewerWindowsKey, platform.ini_path(), platform));
   DetectOSType(context, platform);
   plan.os_type = context.OSType;
   plan.system_id = u"0x" + machine_id;

@@ -29,8 +29,9 @@ struct PlanRequest {
 };
 
 // The operating-system word a kind of Windows makes the program name.
-WString WindowsWord(WindowsKind windows);
-// The kind for a word, compared without regard to case; kOther otherwise.
+WString WindowsWord(const WindowsKind& windows);
+// The kind for a word (WINXP, VISTA32, VISTA64 or a newer one), compared
+// without regard to case; kOther otherwise.
 WindowsKind WindowsKindFor(const WString& word);
 
 // The settings and the language: the same on every machine.

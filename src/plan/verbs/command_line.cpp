@@ -72,8 +72,8 @@ CLI::App* AddPlan(CLI::App& app, PlanOptions* plan) {
                    "followed by it")
       ->required();
   verb->add_option("--os", plan->os,
-                   "WINXP, VISTA32, VISTA64, or any other word for a Windows the program does "
-                   "not name")
+                   "WINXP, VISTA32, VISTA64, a newer one as WIN10X64 (named with NewerWindows=1), "
+                   "or any other word for a Windows the program does not name")
       ->required();
   CLI::Option* lcid = verb->add_option("--lcid", plan->lcid, "the user's locale, as 0x407");
   CLI::Option* code =
@@ -127,9 +127,10 @@ void AddReport(CLI::App& app, ReportOptions* report) {
   verb->add_option("--app", report->app,
                    "NAME: only runs of this application, and of them only its rows (default: all)");
   verb->add_option("--model", report->model, "SYSTEMID: only runs on this model (default: all)");
-  verb->add_option("--os", report->os,
-                   "OSTYPE: only runs on this Windows (WINXP, VISTA32, VISTA64, ...; (none)) "
-                   "(default: all)");
+  verb->add_option(
+      "--os", report->os,
+      "OSTYPE: only runs on this Windows (WINXP, VISTA32, VISTA64, WIN10X64, ...; (none)) "
+      "(default: all)");
   verb->add_option("--top", report->top,
                    "N: the PCs still failing listed in the text; JSON and CSV list all")
       ->check(CLI::Validator(

@@ -63,6 +63,9 @@ class Win32Platform : public Platform {
   bool QueryVersion(VersionRecord* record) override;
   bool HasIsWow64Process() override;
   bool QueryIsWow64(int32_t* wow64) override;
+  bool QueryTrueVersion(TrueVersion* version) override;
+  bool HasIsWow64Process2() override;
+  bool QueryNativeMachine(uint16_t* machine) override;
   bool IsNative64BitProcess() override;
   uint32_t UserDefaultLcid() override;
   WString AnsiToWide(const std::string& text) override;

@@ -19,6 +19,28 @@ IsWow64ProcessFunction FindIsWow64Process() {
       reinterpret_cast<uintptr_t>(GetProcAddress(kernel, "IsWow64Process")));
 }
 
+// The kernel's answer is the truth: GetVersionExW answers as the program's
+// manifest allows, and ours names no Windows after Vista.
+using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOEXW* version);
+
+RtlGetVersionFunction FindRtlGetVersion() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll");
+  if (ntdll == nullptr) return nullptr;
+  return FunctionAt<RtlGetVersionFunction>(
+      reinterpret_cast<uintptr_t>(GetProcAddress(ntdll, "RtlGetVersion")));
+}
+
+using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE process, USHORT* process_machine,
+                                              USHORT* native_machine);
+
+// Windows 10 from 1511 only; the one query that tells ARM64 Windows.
+IsWow64Process2Function FindIsWow64Process2() {
+  HMODULE kernel = GetModuleHandleW(L"kernel32");
+  if (kernel == nullptr) return nullptr;
+  return FunctionAt<IsWow64Process2Function>(
+      reinterpret_cast<uintptr_t>(GetProcAddress(kernel, "IsWow64Process2")));
+}
+
 }  // namespace
 
 std::string Win32Platform::CommandLine8() {
@@ -46,6 +68,32 @@ bool Win32Platform::QueryIsWow64(int32_t* wow64) {
   BOOL flag = FALSE;
   if (!is_wow64_process(GetCurrentProcess(), &flag)) return false;
   *wow64 = flag;
+  return true;
+}
+
+bool Win32Platform::QueryTrueVersion(TrueVersion* version) {
+  const RtlGetVersionFunction rtl_get_version = FindRtlGetVersion();
+  if (rtl_get_version == nullptr) return false;
+  OSVERSIONINFOEXW record = {};
+  record.dwOSVersionInfoSize = sizeof record;
+  if (rtl_get_version(&record) != 0) return false;
+  version->major = record.dwMajorVersion;
+  version->minor = record.dwMinorVersion;
+  version->build = record.dwBuildNumber;
+  version->platform_id = record.dwPlatformId;
+  version->product_type = record.wProductType;
+  return true;
+}
+
+bool Win32Platform::HasIsWow64Process2() { return FindIsWow64Process2() != nullptr; }
+
+bool Win32Platform::QueryNativeMachine(uint16_t* machine) {
+  const IsWow64Process2Function is_wow64_process2 = FindIsWow64Process2();
+  if (is_wow64_process2 == nullptr) return false;
+  USHORT process_machine = 0;
+  USHORT native_machine = 0;
+  if (!is_wow64_process2(GetCurrentProcess(), &process_machine, &native_machine)) return false;
+  *machine = native_machine;
   return true;
 }
 

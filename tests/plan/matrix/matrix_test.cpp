@@ -26,6 +26,39 @@ TEST(MatrixTest, MachineSectionsAreTheMachinesOfTheIni) {
   EXPECT_EQ(expected, MachineSections(ini));
 }
 
+// The newer systems are columns only where the INI file has their sections,
+// in the names' order, whatever the case the sections are written in.
+TEST(MatrixTest, NewerSystemsAreColumnsOfTheirSections) {
+  PlanFixture m(
+      "[Settings]\nAppInstlPath=C:\\AppInstl\nNewerWindows=1\n"
+      "[0xFFFF]\n[0xFFFF_WIN11X64]\nAPP1=Tool\n[0xab12_win7x64]\nAPP1=Tool\n[0xAB12]\n"
+      "[0xFFFF_WIN10]\nAPP1=Tool\n[0xFFFF_WIN7X64]\n"
+      "[Tool]\nAppPath=C:\\Tool\nAppSwitches=tool.exe\n");
+  m.Add("AppInstl/LANG.INI", "[07]\nLCID=0x407\n");
+  const Matrix matrix = MakeMatrix("", *m.platform);
+  ASSERT_TRUE(matrix.problem.empty()) << matrix.problem;
+  std::vector<std::string> labels;
+  for (const WindowsKind& system : matrix.systems) labels.push_back(SystemLabel(system));
+  EXPECT_EQ(
+      std::vector<std::string>({"WINXP", "VISTA32", "VISTA64", "WIN7X64", "WIN11X64", "other"}),
+      labels);
+  ASSERT_EQ(1u, matrix.machines.size());
+  const MachineMatrix& machine = matrix.machines[0];
+  // WIN7X64 walks the machine's list, WIN11X64 the common one; other none.
+  const std::vector<int>& row = machine.cells[0];
+  for (size_t s : {3u, 4u}) {
+    const MatrixVariant& variant = machine.variants[row[s]];
+    ASSERT_GE(variant.pass1, 0) << s;
+    ASSERT_EQ(1u, machine.pass1[variant.pass1].entries.size()) << s;
+  }
+  EXPECT_EQ(u"0xab12_WIN7X64",
+            machine.pass1[machine.variants[row[3]].pass1].entries[0].list_section);
+  EXPECT_EQ(-1, machine.variants[row[5]].pass1);
+  std::ostringstream text;
+  WriteMatrixText(matrix, text);
+  EXPECT_NE(std::string::npos, text.str().find("VISTA64  WIN7X64  WIN11X64 other")) << text.str();
+}
+
 TEST(MatrixTest, CellsShareAPlanWhenOnlyTheLanguageCodeDiffers) {
   PlanFixture m(
       "[Settings]\nAppInstlPath=C:\\AppInstl\n"

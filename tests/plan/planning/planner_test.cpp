@@ -97,6 +97,15 @@ TEST(PlannerTest, EndingsOfARun) {
        "ERROR:: Error opening C:\\AppInstl\\LANG.INI file!\n"},
       {kSettings + lists, "1", WindowsKind::kOther, true, PlanEnding::kUnrecognisedSystem, 1, ""},
       {kSettings + lists, "1", WindowsKind::kVista32, true, PlanEnding::kBothPasses, 2, ""},
+      // A newer Windows, named only where the INI file asks, by its whole name.
+      {kSettings + lists, "1", WindowsKindFor(u"win11x64"), true, PlanEnding::kUnrecognisedSystem,
+       1, ""},
+      {kSettings + "NewerWindows=1\n" + lists, "1", WindowsKindFor(u"win11x64"), true,
+       PlanEnding::kBothPasses, 2, ""},
+      {kSettings + "NewerWindows=1\n" + lists, "1", WindowsKindFor(u"SRV2012R2ARM64"), true,
+       PlanEnding::kBothPasses, 2, ""},
+      {kSettings + "NewerWindows=1\n" + lists, "1", WindowsKindFor(u"WIN11"), true,
+       PlanEnding::kUnrecognisedSystem, 1, ""},
   };
   for (const Case& c : cases) {
     PlanFixture m(c.ini);
