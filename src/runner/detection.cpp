@@ -222,4 +222,17 @@ void CheckInstalledAfter(const DetectRules& detect, const AppExitRules& exit_rul
                  {{unheld->written}});
 }
 
+void CheckInstalledAfterRestart(const WString& app_section, RunContext& context,
+                                Platform& platform) {
+  const DetectRules detect = ReadDetectRules(app_section, context, platform);
+  if (detect.rules.empty()) return;
+  WString held;
+  const DetectRule* unheld = FirstUnheld(detect, platform, &held);
+  if (unheld == nullptr) {
+    WriteLogRecord(context, LogRecord::kInstalledAfterRestart, {{app_section, held}});
+  } else {
+    WriteLogRecord(context, LogRecord::kNothingAfterRestart, {{app_section, unheld->written}});
+  }
+}
+
 }  // namespace quill

@@ -74,6 +74,12 @@ bool InstalledAlready(const DetectRules& detect, const WString& app_section, Run
 void CheckInstalledAfter(const DetectRules& detect, const AppExitRules& exit_rules,
                          const LaunchResult& result, RunContext& context, Platform& platform);
 
+// After a resume: the application the run stopped after is asked once more,
+// now that the restart has come. One record says what held, or which rule
+// still does not: then that application installed nothing, a failure.
+void CheckInstalledAfterRestart(const WString& app_section, RunContext& context,
+                                Platform& platform);
+
 }  // namespace quill
 
 #endif  // QUILL_RUNNER_DETECTION_H_
