@@ -12,6 +12,7 @@
 #include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
 #include "plan/report/run_report.h"
+#include "plan/report/run_stream.h"
 #include "plan/text/civil_time.h"
 #include "plan/text/exit_meanings.h"
 
@@ -494,6 +495,81 @@ TEST(ReportTest, DetectionRecordsCountApartOrFailTheApplicationBefore) {
     EXPECT_NE(std::string::npos, text.str().find("1 applications, 2 installed already"))
         << text.str();
     EXPECT_NE(std::string::npos, text.str().find(c.told)) << text.str();
+  }
+}
+
+// What the program never writes where it stands is named, never guessed at:
+// through the whole-log reader and the stream alike, a torn last record too.
+TEST(ReportTest, RecordsTheReaderCannotPlaceAreNamed) {
+  using Records = std::vector<std::pair<LogRecord, std::vector<WString>>>;
+  const std::vector<WString> rule = {u"DetectFile=C:\\Q\\q.exe"};
+  const Records finished = {{LogRecord::kResultFinished, {}}};
+  const Records nothing = {{LogRecord::kInstalledNothing, rule}};
+  const Records already = {{LogRecord::kInstalledAlready, {u"Viewer", rule[0]}}};
+  const Records resume = {{LogRecord::kResume, {u"1 of 2", u"APP1 of [0xFFFF]"}}};
+  const Records after = {{LogRecord::kNothingAfterRestart, {u"Office", rule[0]}}};
+  const auto then = [](Records records, const Records& more) {
+    records.insert(records.end(), more.begin(), more.end());
+    return records;
+  };
+  const Records another = {{LogRecord::kProcessing, {u"0xFFFF", u"Viewer"}},
+                           {LogRecord::kLaunched, {u"C:\\v.exe"}},
+                           {LogRecord::kResultFinished, {}}};
+  struct Case {
+    const char* name;
+    bool app;          // the run's first application, up to its END record
+    Records records;   // then these
+    size_t tear;       // bytes torn off the log's end
+    size_t apps;       // rows of the run
+    int64_t unused;    // records named
+    int32_t already;   // installed already
+    bool nothing;      // its first row installed nothing
+    const char* told;  // in the run's row
+  };
+  const Case cases[] = {
+      {"after a failed launch", true, then({{LogRecord::kResultLaunchFailed, {}}}, nothing), 0, 1,
+       1, 0, false, "1 applications"},
+      {"twice", true, then(then(finished, nothing), nothing), 0, 1, 1, 0, true, ""},
+      {"before the result", true, then(nothing, finished), 0, 1, 1, 0, false, ""},
+      {"installed already inside one", true, then(already, finished), 0, 1, 1, 0, false, ""},
+      {"not verified after the result", true,
+       then(finished, {{LogRecord::kNotVerified, {u"C:\\x.exe", u"not in the list"}}}), 0, 1, 1, 0,
+       false, ""},
+      {"after a restart stop", true,
+       then(then(finished, {{LogRecord::kRestartStop, {u"1 of 2", u"Office"}}}), another), 0, 1, 3,
+       0, false, ""},
+      {"torn installed nothing", true, then(finished, nothing), 12, 1, 0, 0, true, "cut short"},
+      {"torn installed already", true, then(finished, already), 12, 1, 0, 1, false, "cut short  "},
+      {"after the restart", false, then(resume, after), 0, 1, 0, 0, true, "1 applications"},
+      {"after the restart, twice", false, then(then(resume, after), after), 0, 1, 1, 0, true, ""},
+      {"after the restart, torn", false, then(resume, after), 12, 1, 0, 0, true, ""},
+      {"after the restart, no resume", false, after, 0, 0, 1, 0, false, ""},
+  };
+  for (const Case& c : cases) {
+    LogWriter log;
+    log.Banner(u"09:05:03").Language();
+    if (c.app) log.App(u"Office", u"09:05:04", u"09:05:05");
+    for (const auto& [record, values] : c.records) log.Record(record, values, 1);
+    const std::string bytes = log.bytes().substr(0, log.bytes().size() - c.tear);
+    const RunReport whole = MakeRunReport(ReadLogRecords(bytes));
+    TextSource source(bytes);
+    RunStream stream(source);
+    const RunRow* streamed = stream.Next();
+    ASSERT_NE(nullptr, streamed) << c.name;
+    for (const RunRow* run : {&whole.runs.at(0), streamed}) {
+      SCOPED_TRACE(std::string(c.name) + (run == streamed ? ", streamed" : ""));
+      ASSERT_EQ(c.apps, run->applications.size());
+      EXPECT_EQ(c.already, run->installed_already);
+      if (c.apps > 0) { EXPECT_EQ(c.nothing, InstalledNothing(run->applications[0])); }
+    }
+    RunReport read;
+    read.runs.push_back(*streamed);
+    EXPECT_EQ(nullptr, stream.Next()) << c.name;
+    EXPECT_EQ(c.unused, whole.unused_records.count) << c.name;
+    EXPECT_EQ(c.unused, stream.tally().unused_records.count) << c.name;
+    std::ostringstream text;
+    WriteReportText(read, text);
+    EXPECT_NE(std::string::npos, text.str().find(c.told)) << c.name << "\n" << text.str();
   }
 }
 
