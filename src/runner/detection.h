@@ -8,6 +8,7 @@
 
 #include "base/run_context.h"
 #include "platform/installed_state.h"
+#include "platform/machine_registry.h"
 #include "platform/platform.h"
 #include "platform/wide_string.h"
 #include "runner/exit_codes.h"
@@ -61,7 +62,8 @@ DetectRules ReadDetectRules(const WString& app_section, const RunContext& contex
 // failure). An application without rules is neither asked nor told.
 // Whether the rule holds on this machine; `held` names what held
 // ("DetectMsi={...}" for the one code of a list).
-bool DetectRuleHolds(const DetectRule& rule, InstalledState& state, WString* held);
+bool DetectRuleHolds(const DetectRule& rule, InstalledState& state, MachineRegistry& registry,
+                     WString* held);
 
 // Tells the rules that did not read; then true, with its record, when the
 // application has rules and every one holds: it is not started.

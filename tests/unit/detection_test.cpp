@@ -76,7 +76,11 @@ struct TwoRuns {
                            u"[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\nAppSwitches=a.exe\n" + app_keys);
     platform.AddDirectory(u"C:\\A");
     platform.AddProgram(u"C:\\A\\a.exe", 0.5, code);
-    platform.environment["PROGRAMFILES"] = "C:\\Program Files";
+    // As the 32-bit program sees them on 64-bit Windows.
+    platform.environment["PROGRAMFILES"] = "C:\\Program Files (x86)";
+    platform.environment["PROGRAMFILES(X86)"] = "C:\\Program Files (x86)";
+    platform.WriteMachineValue(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", u"ProgramFilesDir",
+                               u"C:\\Program Files");
   }
   std::string Run() {
     for (int run = 0; run < 2; ++run) {
@@ -93,8 +97,8 @@ struct TwoRuns {
   FakePlatform platform;
 };
 
-const std::string kQueries[] = {"ExpandEnvironment", "IsProductInstalled", "NativeFileExists",
-                                "NativeFileVersion", "LocalMachineKeyExists"};
+const std::string kQueries[] = {"ExpandEnvironment", "IsProductInstalled",    "NativeFileExists",
+                                "NativeFileVersion", "LocalMachineKeyExists", "ReadMachineValue"};
 
 TEST(DetectionTest, RulesDecideOverTwoRuns) {
   using Machine = std::function<void(FakePlatform&)>;
@@ -103,6 +107,13 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
   const Machine file = [](FakePlatform& p) { p.AddFile(u"C:\\A\\done.txt", ""); };
   const Machine key32 = [](FakePlatform& p) { p.machine_keys_32.insert("SOFTWARE\\Q"); };
   const Machine key64 = [](FakePlatform& p) { p.machine_keys_64.insert("SOFTWARE\\Q"); };
+  const Machine version32 = [](FakePlatform& p) {
+    p.AddFileVersion(u"C:\\Program Files (x86)\\Q\\q.exe", FileVersion{{2, 1, 0, 0}});
+  };
+  const Machine unread = [](FakePlatform& p) {
+    p.AddFileVersion(u"C:\\Program Files\\Q\\q.exe", FileVersion{{2, 1, 0, 0}});
+    p.FailOn("ReadMachineValue");
+  };
   const Machine relative = [](FakePlatform& p) {
     p.environment["HERE"] = "A";
     p.AddFile(u"A\\done.txt", "");
@@ -150,6 +161,12 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
       {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.0.0.1\n", version(0), nothing, 0, 2,
        "installed nothing: DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.0.0.1 does not hold."},
       {u"", u"DetectKey=HKLM\\Software\\Q\n", key64, nothing, 0, 0, already},
+      {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1\n", version32, nothing, 0, 2,
+       "installed nothing: DetectFile=%ProgramFiles%"},
+      {log_codes, u"DetectFile=%ProgramFiles(x86)%\\Q\\q.exe >= 2.1\n", version32, nothing, 0, 0,
+       already},
+      {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1\n", unread, nothing, 0, 2,
+       "installed nothing: DetectFile=%ProgramFiles%"},
       {log_codes, msi, nothing, nothing, 1641, 2,
        "DETECTION => waiting for the restart: DetectMsi=" + Narrow(kCode) + " does not hold yet."},
       // Every rule must hold, and the first that does not is the one told.
