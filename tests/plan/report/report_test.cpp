@@ -585,6 +585,10 @@ TEST(ReportTest, ARunOfAnyLengthReadsBackRowForRow) {
                   second % 60);
     return FromUtf8(text);
   };
+  // One row past what a chunk of the scratch file holds.
+  const auto name_of = [](size_t i) {
+    return "App" + std::to_string(i) + std::string(i == AppRows::kHeld + 1 ? 40000 : 0, 'x');
+  };
   for (const char* scratch : {"", "/nonexistent/quillplan-test"}) {
     if (*scratch != '\0') setenv("TMPDIR", scratch, 1);
     for (const size_t count :
@@ -592,7 +596,12 @@ TEST(ReportTest, ARunOfAnyLengthReadsBackRowForRow) {
       LogWriter log;
       log.Banner(u"00:00:00").Language();
       for (size_t i = 0; i < count; ++i) {
-        const WString name = FromUtf8("App" + std::to_string(i));
+        const WString name = FromUtf8(name_of(i));
+        if (i % 4 == 0) {  // a try that met a busy code, then one more
+          log.App(name.c_str(), stamp(i).c_str(), stamp(i).c_str())
+              .Record(LogRecord::kResultFinished, {}, 1)
+              .Record(LogRecord::kExitCode, {u"1618", u"busy, tried again"});
+        }
         log.App(name.c_str(), stamp(i).c_str(), stamp(i + i % 7).c_str());
         if (i % 4 == 1)
           log.Record(LogRecord::kNotVerified, {u"C:\\Apps\\x.exe", u"not in the list"});
@@ -609,15 +618,30 @@ TEST(ReportTest, ARunOfAnyLengthReadsBackRowForRow) {
             break;
         }
       }
+      // The run after the next fills the rows the long one made room for.
+      log.Banner(u"00:59:00").Language().Banner(u"01:00:00").Language();
+      for (size_t i = 0; i < AppRows::kHeld + 3; ++i) {
+        const WString name = FromUtf8("Next" + std::to_string(i));
+        log.App(name.c_str(), u"01:00:01", u"01:00:02").Record(LogRecord::kResultLaunchFailed);
+      }
       const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
-      ASSERT_EQ(1u, report.runs.size());
+      ASSERT_EQ(3u, report.runs.size());
+      const AppRows& next = report.runs[2].applications;
+      ASSERT_EQ(AppRows::kHeld + 3, next.size()) << scratch;
+      size_t n = 0;
+      for (const AppRow& app : next) {
+        EXPECT_EQ("Next" + std::to_string(n++), app.app_section.bytes()) << scratch;
+        EXPECT_EQ(AppOutcome::kLaunchFailed, app.outcome);
+        EXPECT_EQ(0, app.busy_tries);
+      }
       const AppRows& apps = report.runs[0].applications;
       ASSERT_EQ(count, apps.size()) << scratch;
       size_t i = 0;
       for (const AppRow& app : apps) {
         SCOPED_TRACE(std::to_string(count) + " applications, the row of App" + std::to_string(i) +
                      scratch);
-        ASSERT_EQ("App" + std::to_string(i), app.app_section.bytes());
+        ASSERT_EQ(name_of(i), app.app_section.bytes());
+        EXPECT_EQ(i % 4 == 0 ? 1 : 0, app.busy_tries);
         EXPECT_EQ(static_cast<int64_t>(i % 7), SecondsBetween(app.start, app.end).value_or(-1));
         EXPECT_EQ(i % 4 == 0 ? std::optional<uint32_t>(static_cast<uint32_t>(i)) : std::nullopt,
                   app.exit_code);
@@ -632,7 +656,7 @@ TEST(ReportTest, ARunOfAnyLengthReadsBackRowForRow) {
       }
       EXPECT_EQ(count, i);
       EXPECT_EQ(apps.back().app_section, apps[count - 1].app_section);
-      EXPECT_EQ("App" + std::to_string(count - 2), apps[count - 2].app_section.bytes());
+      EXPECT_EQ(name_of(count - 2), apps[count - 2].app_section.bytes());
       EXPECT_EQ(count, i);
     }
   }
