@@ -50,6 +50,11 @@ WString Template(LogRecord record) {
     case LogRecord::kInstalledNothing: return u"DETECTION => installed nothing: %s does not hold.\n\n";
     case LogRecord::kDetectAfterRestart: return u"DETECTION => waiting for the restart: %s does not hold yet.\n\n";
     case LogRecord::kDetectRuleUnread: return u"DETECT RULE  => %s in [%s] does not read: the rule is left out.\n";
+    case LogRecord::kInstalledAfterRestart:
+      return u"DETECTION => installed after the restart: Application => \"%s\", %s.\n\n";
+    case LogRecord::kNothingAfterRestart:
+      return u"DETECTION => installed nothing after the restart: Application => \"%s\", %s does "
+             u"not hold.\n\n";
     case LogRecord::kHashListUnread:
       return u"SHA-256 LIST => Error reading %s: no installer is started.\n";
     case LogRecord::kHashListLineUnread: return u"SHA-256 LIST => %s, line %d, does not read.\n";

@@ -49,14 +49,17 @@ enum class LogRecord {
 
   // Written only for an application with detection rules; their values:
   // application section and rules; a rule; a rule; a key and its value, and
-  // the section.
+  // the section; after a resume, the application section and the rules that
+  // held, or the one that did not.
   kInstalledAlready,
   kInstalledNothing,
   kDetectAfterRestart,
   kDetectRuleUnread,
+  kInstalledAfterRestart,
+  kNothingAfterRestart,
 };
 // The last of them: a reader of the log takes every record up to it.
-constexpr LogRecord kLastLogRecord = LogRecord::kDetectRuleUnread;
+constexpr LogRecord kLastLogRecord = LogRecord::kNothingAfterRestart;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order

@@ -146,9 +146,39 @@ bool AtLeast(const FileVersion& version, const FileVersion& least) {
   return true;
 }
 
-bool FileRuleHolds(const DetectRule& rule, InstalledState& state) {
-  const WString path =
-      rule.path.find(u'%') != WString::npos ? state.ExpandEnvironment(rule.path) : rule.path;
+// The machine's own program folders, as a 64-bit program names them: the
+// 32-bit program on 64-bit Windows would expand them to the 32-bit ones
+// while the file check looks at the real folders, and never see a 64-bit
+// application. %ProgramFiles(x86)% names the 32-bit folder.
+constexpr char16_t kWindowsKey[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+constexpr struct {
+  const char16_t* name;
+  const char16_t* value;
+} kMachineFolders[] = {{u"%PROGRAMFILES%", u"ProgramFilesDir"},
+                       {u"%COMMONPROGRAMFILES%", u"CommonFilesDir"}};
+
+// False when a folder the path names cannot be read: the rule cannot be checked.
+bool ExpandMachineFolders(WString* path, MachineRegistry& registry) {
+  for (const auto& folder : kMachineFolders) {
+    const WString name = folder.name;
+    WString value;
+    bool read = false;
+    for (size_t at = UpperCaseAtoZ(*path).find(name); at != WString::npos;
+         at = UpperCaseAtoZ(*path).find(name, at + value.size())) {
+      if (!read && !registry.ReadMachineValue(kWindowsKey, folder.value, &value)) return false;
+      read = true;
+      path->replace(at, name.size(), value);
+    }
+  }
+  return true;
+}
+
+bool FileRuleHolds(const DetectRule& rule, InstalledState& state, MachineRegistry& registry) {
+  WString path = rule.path;
+  if (path.find(u'%') != WString::npos) {
+    if (!ExpandMachineFolders(&path, registry)) return false;
+    path = state.ExpandEnvironment(path);
+  }
   if (!IsFullPath(path) || !state.NativeFileExists(path)) return false;
   FileVersion version;
   return !rule.has_version ||
@@ -157,10 +187,10 @@ bool FileRuleHolds(const DetectRule& rule, InstalledState& state) {
 
 // A rule of the list that does not hold, or null when all do; `held`
 // gathers what held, for the record.
-const DetectRule* FirstUnheld(const DetectRules& detect, InstalledState& state, WString* held) {
+const DetectRule* FirstUnheld(const DetectRules& detect, Platform& platform, WString* held) {
   for (const DetectRule& rule : detect.rules) {
     WString this_held;
-    if (!DetectRuleHolds(rule, state, &this_held)) return &rule;
+    if (!DetectRuleHolds(rule, platform, platform, &this_held)) return &rule;
     *held += (held->empty() ? u"" : u" and ") + this_held;
   }
   return nullptr;
@@ -181,7 +211,8 @@ bool EndedWell(const AppExitRules& exit_rules, const LaunchResult& result,
 
 }  // namespace
 
-bool DetectRuleHolds(const DetectRule& rule, InstalledState& state, WString* held) {
+bool DetectRuleHolds(const DetectRule& rule, InstalledState& state, MachineRegistry& registry,
+                     WString* held) {
   *held = rule.written;
   switch (rule.kind) {
     case DetectKind::kMsi:
@@ -191,7 +222,7 @@ bool DetectRuleHolds(const DetectRule& rule, InstalledState& state, WString* hel
         return true;
       }
       return false;
-    case DetectKind::kFile: return FileRuleHolds(rule, state);
+    case DetectKind::kFile: return FileRuleHolds(rule, state, registry);
     case DetectKind::kKey:
       return state.LocalMachineKeyExists(rule.path, RegistryView::k64Bit) ||
              state.LocalMachineKeyExists(rule.path, RegistryView::k32Bit);
@@ -220,6 +251,19 @@ void CheckInstalledAfter(const DetectRules& detect, const AppExitRules& exit_rul
   WriteLogRecord(context,
                  waits_for_restart ? LogRecord::kDetectAfterRestart : LogRecord::kInstalledNothing,
                  {{unheld->written}});
+}
+
+void CheckInstalledAfterRestart(const WString& app_section, RunContext& context,
+                                Platform& platform) {
+  const DetectRules detect = ReadDetectRules(app_section, context, platform);
+  if (detect.rules.empty()) return;
+  WString held;
+  const DetectRule* unheld = FirstUnheld(detect, platform, &held);
+  if (unheld == nullptr) {
+    WriteLogRecord(context, LogRecord::kInstalledAfterRestart, {{app_section, held}});
+  } else {
+    WriteLogRecord(context, LogRecord::kNothingAfterRestart, {{app_section, unheld->written}});
+  }
 }
 
 }  // namespace quill

@@ -8,6 +8,7 @@
 
 #include "base/run_context.h"
 #include "platform/installed_state.h"
+#include "platform/machine_registry.h"
 #include "platform/platform.h"
 #include "platform/wide_string.h"
 #include "runner/exit_codes.h"
@@ -61,7 +62,8 @@ DetectRules ReadDetectRules(const WString& app_section, const RunContext& contex
 // failure). An application without rules is neither asked nor told.
 // Whether the rule holds on this machine; `held` names what held
 // ("DetectMsi={...}" for the one code of a list).
-bool DetectRuleHolds(const DetectRule& rule, InstalledState& state, WString* held);
+bool DetectRuleHolds(const DetectRule& rule, InstalledState& state, MachineRegistry& registry,
+                     WString* held);
 
 // Tells the rules that did not read; then true, with its record, when the
 // application has rules and every one holds: it is not started.
@@ -73,6 +75,12 @@ bool InstalledAlready(const DetectRules& detect, const WString& app_section, Run
 // that the check waits for the restart instead.
 void CheckInstalledAfter(const DetectRules& detect, const AppExitRules& exit_rules,
                          const LaunchResult& result, RunContext& context, Platform& platform);
+
+// After a resume: the application the run stopped after is asked once more,
+// now that the restart has come. One record says what held, or which rule
+// still does not: then that application installed nothing, a failure.
+void CheckInstalledAfterRestart(const WString& app_section, RunContext& context,
+                                Platform& platform);
 
 }  // namespace quill
 

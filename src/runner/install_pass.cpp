@@ -117,6 +117,13 @@ ExitVerdict InstallApplication(const WString& list_section, const WString& app_s
   }
 }
 
+// The installer whose reboot verdict stopped the run before the restart.
+bool IsResumedAfter(const WalkPosition& position, const RunContext& context) {
+  const WalkPosition& after = context.ResumeAfter;
+  return position.pass == after.pass && position.stage == after.stage &&
+         position.number == after.number;
+}
+
 // False when the run ends within the section.
 bool WalkListSection(WalkPosition position, const WString& list_section, RunContext& context,
                      Platform& platform) {
@@ -124,7 +131,11 @@ bool WalkListSection(WalkPosition position, const WString& list_section, RunCont
     const WString app_section = ReadProfileValue(list_section, AppKey(position.number),
                                                  context.InputIniPath, platform, platform);
     if (app_section.empty()) return true;
-    if (RanBeforeRestart(position, context)) continue;
+    if (RanBeforeRestart(position, context)) {
+      if (IsResumedAfter(position, context))
+        CheckInstalledAfterRestart(app_section, context, platform);
+      continue;
+    }
     const ApplicationCommand command = BuildApplicationCommand(app_section, context, platform);
     if (command.command_line.empty()) continue;  // skipped without a trace
     const DetectRules detect = ReadDetectRules(app_section, context, platform);

@@ -35,6 +35,7 @@ TEST(DetectRulesTest, ValuesReadByTheirSyntax) {
       {DetectKind::kFile, u"\\\\srv\\share\\a.exe >= 65535", true,
        "\\\\srv\\share\\a.exe 65535.0.0.0"},
       {DetectKind::kFile, u"a.exe", false, ""},
+      {DetectKind::kFile, u"%", false, ""},
       {DetectKind::kFile, u"C:a.exe", false, ""},
       {DetectKind::kFile, u"\\\\srv", false, ""},
       {DetectKind::kFile, u"C:\\a.exe >= 1.2.3.4.5", false, ""},
@@ -75,7 +76,11 @@ struct TwoRuns {
                            u"[0xFFFF]\nAPP1=A\n[A]\nAppPath=C:\\A\nAppSwitches=a.exe\n" + app_keys);
     platform.AddDirectory(u"C:\\A");
     platform.AddProgram(u"C:\\A\\a.exe", 0.5, code);
-    platform.environment["PROGRAMFILES"] = "C:\\Program Files";
+    // As the 32-bit program sees them on 64-bit Windows.
+    platform.environment["PROGRAMFILES"] = "C:\\Program Files (x86)";
+    platform.environment["PROGRAMFILES(X86)"] = "C:\\Program Files (x86)";
+    platform.WriteMachineValue(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", u"ProgramFilesDir",
+                               u"C:\\Program Files");
   }
   std::string Run() {
     for (int run = 0; run < 2; ++run) {
@@ -92,8 +97,8 @@ struct TwoRuns {
   FakePlatform platform;
 };
 
-const std::string kQueries[] = {"ExpandEnvironment", "IsProductInstalled", "NativeFileExists",
-                                "NativeFileVersion", "LocalMachineKeyExists"};
+const std::string kQueries[] = {"ExpandEnvironment", "IsProductInstalled",    "NativeFileExists",
+                                "NativeFileVersion", "LocalMachineKeyExists", "ReadMachineValue"};
 
 TEST(DetectionTest, RulesDecideOverTwoRuns) {
   using Machine = std::function<void(FakePlatform&)>;
@@ -101,6 +106,18 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
   const Machine product = [](FakePlatform& p) { p.installed_products.insert(Narrow(kCode)); };
   const Machine file = [](FakePlatform& p) { p.AddFile(u"C:\\A\\done.txt", ""); };
   const Machine key32 = [](FakePlatform& p) { p.machine_keys_32.insert("SOFTWARE\\Q"); };
+  const Machine key64 = [](FakePlatform& p) { p.machine_keys_64.insert("SOFTWARE\\Q"); };
+  const Machine version32 = [](FakePlatform& p) {
+    p.AddFileVersion(u"C:\\Program Files (x86)\\Q\\q.exe", FileVersion{{2, 1, 0, 0}});
+  };
+  const Machine unread = [](FakePlatform& p) {
+    p.AddFileVersion(u"C:\\Program Files\\Q\\q.exe", FileVersion{{2, 1, 0, 0}});
+    p.FailOn("ReadMachineValue");
+  };
+  const Machine relative = [](FakePlatform& p) {
+    p.environment["HERE"] = "A";
+    p.AddFile(u"A\\done.txt", "");
+  };
   const auto version = [](uint16_t minor) {
     return Machine([minor](FakePlatform& p) {
       p.AddFileVersion(u"C:\\Program Files\\Q\\q.exe", FileVersion{{2, minor, 0, 0}});
@@ -141,6 +158,24 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
        already + "DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1: not started."},
       {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1\n", version(2), nothing, 0, 0,
        already},
+      {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.0.0.1\n", version(0), nothing, 0, 2,
+       "installed nothing: DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.0.0.1 does not hold."},
+      {u"", u"DetectKey=HKLM\\Software\\Q\n", key64, nothing, 0, 0, already},
+      {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1\n", version32, nothing, 0, 2,
+       "installed nothing: DetectFile=%ProgramFiles%"},
+      {log_codes, u"DetectFile=%ProgramFiles(x86)%\\Q\\q.exe >= 2.1\n", version32, nothing, 0, 0,
+       already},
+      {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1\n", unread, nothing, 0, 2,
+       "installed nothing: DetectFile=%ProgramFiles%"},
+      {log_codes, msi, nothing, nothing, 1641, 2,
+       "DETECTION => waiting for the restart: DetectMsi=" + Narrow(kCode) + " does not hold yet."},
+      // Every rule must hold, and the first that does not is the one told.
+      {log_codes, msi + u"DetectFile=C:\\A\\done.txt\n", file, nothing, 0, 2,
+       "installed nothing: DetectMsi="},
+      {log_codes, msi + u"DetectFile=C:\\A\\done.txt\n", nothing, nothing, 0, 2,
+       "installed nothing: DetectMsi="},
+      {log_codes, u"DetectFile=%HERE%\\done.txt\n", relative, nothing, 0, 2,
+       "installed nothing: DetectFile=%HERE%\\done.txt does not hold."},
       {log_codes, u"DetectFile=C:\\A\\done.txt\nDetectKey=HKCU\\Q\n", file, nothing, 0, 0,
        "DETECT RULE  => DetectKey=HKCU\\Q in [A] does not read: the rule is left out.\r\n" +
            already},
@@ -164,6 +199,32 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
     for (const std::string& query : kQueries) {  // no rules: nothing new asked
       EXPECT_TRUE(runs.platform.CallsNamed(query).empty()) << query;
     }
+  }
+}
+
+// A resumed run asks the rules of the installer it resumes after, once: a
+// reboot verdict that installed nothing is a failure after all.
+TEST(DetectionTest, AResumedRunAsksTheInstallerItResumesAfter) {
+  for (const bool installed : {false, true}) {
+    TwoRuns runs(u"LogExitCodes=1\n", u"DetectFile=C:\\A\\done.txt\n", 3010);
+    if (installed) runs.platform.AddFile(u"C:\\A\\done.txt", "");
+    RunContext context;
+    context.InputIniPath = u"C:\\in.ini";
+    context.SystemID = u"0x1234";
+    context.ResumeAfter = {0, 1, 1};
+    OpenRunLog(context, runs.platform);
+    RunInstallPass(0, context, runs.platform);
+    CloseRunLog(context);
+    const std::string log = runs.platform.FileBytes(u"C:\\R.LOG");
+    EXPECT_TRUE(runs.platform.CallsNamed("StartProcess").empty());
+    const std::string told =
+        installed ? "DETECTION => installed after the restart: Application => \"A\", "
+                    "DetectFile=C:\\A\\done.txt.\r\n\r\n"
+                  : "DETECTION => installed nothing after the restart: Application => \"A\", "
+                    "DetectFile=C:\\A\\done.txt does not hold.\r\n\r\n";
+    const size_t at = log.find(told);
+    ASSERT_NE(std::string::npos, at) << log;
+    EXPECT_EQ(std::string::npos, log.find("DETECTION", at + told.size())) << log;
   }
 }
 

@@ -183,7 +183,9 @@ void WriteOutcome(const RunRow& run, RowWriter& row) {
     case RunOutcome::kMissingAppInstlPath: row << "error: AppInstlPath not given"; return;
     case RunOutcome::kMissingLanguageTable: row << "error: cannot open " << Shown(run.error.Utf8()); return;
     case RunOutcome::kCutShort:
-      row << (run.applications.empty() ? "cut short" : "cut short during an application");
+      row << (run.applications.empty() || run.applications.back().outcome != AppOutcome::kNoResult
+                  ? "cut short"
+                  : "cut short during an application");
       return;
   }
 }

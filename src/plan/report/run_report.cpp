@@ -180,13 +180,23 @@ void RunBuilder::Finish() {
   Close();
 }
 
-void RunBuilder::CutShort(LogRecord record) {
+void RunBuilder::CutShort(const RecordSpan& record) {
   // A banner torn opens no run, and leaves the one before it whole.
-  const bool banner = record == LogRecord::kBannerFirstLine || record == LogRecord::kBannerSecondLine;
+  const LogRecord kind = record.record;
+  const bool banner = kind == LogRecord::kBannerFirstLine || kind == LogRecord::kBannerSecondLine;
   if (banner) return;
   TakeWaitingLine();
   if (!open_) return;
-  ++run_.cut_short_records;
+  // Its opening tells what a detection record says, torn or not: a torn
+  // "installed nothing" is no success.
+  if (kind == LogRecord::kInstalledAlready || kind == LogRecord::kInstalledNothing ||
+      kind == LogRecord::kDetectAfterRestart || kind == LogRecord::kNothingAfterRestart) {
+    RecordSpan torn = record;
+    torn.cut_short = true;
+    TakeInRun(torn);
+  } else {
+    ++run_.cut_short_records;
+  }
   if (run_.outcome == RunOutcome::kApplicationsRun) run_.outcome = RunOutcome::kCutShort;
 }
 
@@ -215,6 +225,7 @@ void RunBuilder::Open(int64_t line) {
   run_.line = line;
   run_.stopped_for_restart = run_.needs_restart = false;
   run_.restart.clear();
+  resume_ = Resume::kNone;
   run_end_from_app_ = true;
   open_ = true;
 }
@@ -244,7 +255,7 @@ AppRow& RunBuilder::CurrentApp(const RecordSpan& record) {
 
 // One case a record of the log, in the order a run writes them: the run's
 // own records, a deployment's restarts, then an application's, whose row
-// every record the reader does not place still belongs to.
+// every other record of its place still belongs to.
 void RunBuilder::TakeInRun(const RecordSpan& record) {
   if (!open_) {
     ++records_outside_runs_;
@@ -281,12 +292,11 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kDetectRuleUnread:  // told for the admin; the rule was left out
       return;
     case LogRecord::kExitCode: TakeExitCode(record); return;
-    case LogRecord::kInstalledAlready:
-      ++run_.installed_already;
-      app_done_ = true;  // what follows is another application's
-      return;
+    case LogRecord::kInstalledAlready: TakeInstalledAlready(record); return;
     case LogRecord::kInstalledNothing:
     case LogRecord::kDetectAfterRestart: TakeDetection(record); return;
+    case LogRecord::kInstalledAfterRestart:
+    case LogRecord::kNothingAfterRestart: TakeDetectionAfterRestart(record); return;
 
     case LogRecord::kRestartStop:
       run_.restart.Assign(record.value(0));
@@ -298,54 +308,56 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
       return;
     case LogRecord::kRestartBound:
     case LogRecord::kRestartNotRegistered: run_.needs_restart = true; return;
-    case LogRecord::kRestartsUnused:  // told for the admin
     case LogRecord::kResume:
+      if (resume_ == Resume::kNone) resume_ = Resume::kResumed;
+      return;
+    case LogRecord::kRestartsUnused:  // told for the admin
     case LogRecord::kResumeStale:
     case LogRecord::kResumeUnread: return;
 
     case LogRecord::kProcessing:
-      // A new application, or the next try of one that met a busy code.
-      if (!TriedAgain(record)) app_done_ = true;
-      app = &CurrentApp(record);
+      if ((app = PlacedApp(record)) == nullptr) return;
       app->list_section.Assign(record.value(0));
       app->app_section.Assign(record.value(1));
       break;
     case LogRecord::kLaunched:
-      app = &CurrentApp(record);
+      if ((app = PlacedApp(record)) == nullptr) return;
       app->command_line.Assign(record.value(0));
       break;
     case LogRecord::kStart:
-      app = &CurrentApp(record);
+      if ((app = PlacedApp(record)) == nullptr) return;
       Stamp(record, &app->start);
       stamped = true;
       break;
     case LogRecord::kEnd:
-      app = &CurrentApp(record);
+      if ((app = PlacedApp(record)) == nullptr) return;
       Stamp(record, &app->end);
       stamped = true;
       break;
     case LogRecord::kResultFinished:
-      app = &CurrentApp(record);
+      if ((app = PlacedApp(record)) == nullptr) return;
       app->outcome = AppOutcome::kFinished;
       app->counted_seconds = NumberOf(record);
       app_done_ = true;
       break;
     case LogRecord::kResultLaunchFailed:
-      app = &CurrentApp(record);
+      if ((app = PlacedApp(record)) == nullptr) return;
       app->outcome = AppOutcome::kLaunchFailed;
       app_done_ = true;
       break;
     case LogRecord::kNotVerified:
-      app = &CurrentApp(record);
+      if ((app = PlacedApp(record)) == nullptr) return;
       app->not_verified = NotVerifiedReason(record.value(1));
       break;
     case LogRecord::kResultTimedOut:
-      app = &CurrentApp(record);
+      if ((app = PlacedApp(record)) == nullptr) return;
       app->outcome = AppOutcome::kTimedOut;
       app->counted_seconds = NumberOf(record);
       app_done_ = true;
       break;
-    default: app = &CurrentApp(record); break;
+    default:
+      if ((app = PlacedApp(record)) == nullptr) return;
+      break;
   }
   app->cut_short = app->cut_short || record.cut_short;
   MoveRunEndTo(*app, stamped);
@@ -362,6 +374,14 @@ void RunBuilder::MoveRunEndTo(const AppRow& app, bool stamped) {
     run_.end.text.clear();
   }
   run_end_from_app_ = true;
+}
+
+// The row an application's record belongs to, where the program writes
+// one: a new application, or the next try of one that met a busy code.
+AppRow* RunBuilder::PlacedApp(const RecordSpan& record) {
+  if (!Placed(record)) return nullptr;
+  if (record.record == LogRecord::kProcessing && !TriedAgain(record)) app_done_ = true;
+  return &CurrentApp(record);
 }
 
 // The next try of the application that met a busy code just before: the
@@ -417,11 +437,44 @@ void RunBuilder::TakeExitCode(const RecordSpan& record) {
   }
 }
 
+// Where the program never writes an application's record: after its run
+// stopped for a restart, or a hash refusal after the result.
+bool RunBuilder::Placed(const RecordSpan& record) {
+  const char* why = nullptr;
+  if (run_.stopped_for_restart) {
+    why = "an application's record after its run stopped for a restart";
+  } else if (record.record == LogRecord::kNotVerified && (run_.applications.empty() || app_done_)) {
+    why = "a not-verified record outside its application";
+  }
+  if (why != nullptr) unused_records_.Take(record.line, why);
+  return why == nullptr;
+}
+
+// Stands between applications, never inside one.
+void RunBuilder::TakeInstalledAlready(const RecordSpan& record) {
+  if (!Placed(record)) return;
+  if (!run_.applications.empty() && !app_done_) {
+    unused_records_.Take(record.line, "an installed-already record inside an application");
+    return;
+  }
+  ++run_.installed_already;
+  app_done_ = true;  // what follows is another application's
+}
+
 // Belongs to the application that ended just before it, as an exit record.
 void RunBuilder::TakeDetection(const RecordSpan& record) {
+  if (!Placed(record)) return;
   AppRows& apps = run_.applications;
-  if (apps.empty() || !app_done_ || apps.back().outcome != AppOutcome::kFinished ||
-      apps.back().detection != Detection::kNone) {
+  const char* why = nullptr;
+  if (apps.empty() || !app_done_) {
+    why = "a detection record before its application's result";
+  } else if (apps.back().outcome != AppOutcome::kFinished) {
+    why = "a detection record after an application that did not finish";
+  } else if (apps.back().detection != Detection::kNone) {
+    why = "a second detection record for one application";
+  }
+  if (why != nullptr) {
+    unused_records_.Take(record.line, why);
     return;
   }
   AppRow& app = apps.back();
@@ -429,6 +482,25 @@ void RunBuilder::TakeDetection(const RecordSpan& record) {
   app.detection = record.record == LogRecord::kInstalledNothing ? Detection::kInstalledNothing
                                                                 : Detection::kWaitsForRestart;
   app.detect_rule.Assign(record.value(0));
+}
+
+// The first record of a resumed run: the application it resumes after,
+// asked again. One that installed nothing is a row of this run, a failure.
+void RunBuilder::TakeDetectionAfterRestart(const RecordSpan& record) {
+  if (resume_ != Resume::kResumed || !run_.applications.empty() || run_.installed_already > 0) {
+    unused_records_.Take(record.line, "a detection record after the restart outside its resume");
+    return;
+  }
+  resume_ = Resume::kAsked;
+  if (record.record != LogRecord::kNothingAfterRestart) return;
+  AppRow& app = run_.applications.Add();
+  MakeReady(&app, record.line);
+  app.app_section.Assign(record.value(0));
+  app.outcome = AppOutcome::kFinished;
+  app.detection = Detection::kInstalledNothing;
+  app.detect_rule.Assign(record.value(1));
+  app.cut_short = record.cut_short;
+  app_done_ = true;
 }
 
 bool InstalledNothing(const AppRow& app) {

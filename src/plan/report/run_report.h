@@ -77,7 +77,7 @@ class RunBuilder {
   const RunRow* Next();
   void Finish();
   // The log ended inside a `record` of the run at hand.
-  void CutShort(LogRecord record);
+  void CutShort(const RecordSpan& record);
   int64_t records_outside_runs() const { return records_outside_runs_; }
   const UnusedRecords& unused_records() const { return unused_records_; }
   // Ready for another log; the room stays.
@@ -89,9 +89,13 @@ class RunBuilder {
   void Close();
   void TakeInRun(const RecordSpan& record);
   void TakeExitCode(const RecordSpan& record);
+  AppRow* PlacedApp(const RecordSpan& record);  // null: named unused
   void MoveRunEndTo(const AppRow& app, bool stamped);
   bool TriedAgain(const RecordSpan& processing);
+  bool Placed(const RecordSpan& record);  // false: named unused
+  void TakeInstalledAlready(const RecordSpan& record);
   void TakeDetection(const RecordSpan& record);
+  void TakeDetectionAfterRestart(const RecordSpan& record);
   AppRow& CurrentApp(const RecordSpan& record);
   void Stamp(const RecordSpan& record, StampRead* stamp);
 
@@ -108,6 +112,9 @@ class RunBuilder {
   size_t done_count_ = 0;
   size_t handed_out_ = 0;
   bool app_done_ = false;
+  // Whether the run resumed after a restart, and has had its one detection
+  // record of the application it resumed after.
+  enum class Resume { kNone, kResumed, kAsked } resume_ = Resume::kNone;
   int64_t records_outside_runs_ = 0;
   UnusedRecords unused_records_;
   struct DateRead {

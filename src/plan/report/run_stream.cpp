@@ -42,7 +42,7 @@ bool RunStream::ReadMore() {
     // A log that ends inside a record: the record's value is not whole,
     // and its run was cut short, whichever verb reads it.
     if (torn && !records_.empty()) {
-      const LogRecord last = records_.back().record;
+      const RecordSpan last = records_.back();
       records_.pop_back();
       for (const RecordSpan& record : records_) builder_.Take(record);
       builder_.CutShort(last);

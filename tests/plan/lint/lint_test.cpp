@@ -254,9 +254,13 @@ const std::string kShaB =
 TEST(LintTest, HashListFindingsNameWhatTheListLacksAndWhatIsStale) {
   struct Case {
     std::string list;
-    std::vector<std::string> rules;  // "where rule", in any order
+    std::vector<std::string> rules;  // "where rule", in the order told
     int status;
+    std::string apps = "";      // more of [0xFFFF]
+    std::string sections = "";  // more sections
+    std::string told = "";      // in the text
   };
+  const std::string viewer = "[Viewer]\nAppPath=C:\\Apps\\Viewer\nAppSwitches=v.exe\n";
   const std::string all = kShaA + "  Apps/Reader/07/setup.exe\n" + kShaB +
                           "  Apps/Reader/09/setup.exe\n" + kShaA + " *apps\\reader\\setup.exe\n";
   const Case cases[] = {
@@ -270,18 +274,37 @@ TEST(LintTest, HashListFindingsNameWhatTheListLacksAndWhatIsStale) {
        {"deploy.ini:3: hash-list-missing-installer"},
        2},
       {"-", {"deploy.ini:3: hash-list-unreadable"}, 2},
+      {all + "not a line\nnor this\n",
+       {"list.sha256:4: hash-list-line-unread", "list.sha256:5: hash-list-line-unread"},
+       2},
+      // Each file once, named with the first application that reaches it, in either pass.
+      {all,
+       {"deploy.ini:3: hash-list-missing-installer"},
+       2,
+       "APP2=Viewer\nAPP3=Second\n",
+       viewer + "[Second]\nAppPath=C:\\Apps\\Viewer\nAppSwitches=v.exe /s\n",
+       "v.exe (of [Viewer])"},
+      {all,
+       {"deploy.ini:3: hash-list-missing-installer"},
+       2,
+       "",
+       "[0xFFFF_WINXP]\nAPP1=Viewer\n" + viewer,
+       "v.exe (of [Viewer])"},
   };
   for (const Case& c : cases) {
     TempTree tree;
     LintOptions options;
     std::string ini = kGood;
     ini.insert(ini.find("[0xFFFF]"), "HashList=C:\\list.sha256\n");
+    ini.insert(ini.find("APP1=Reader\n") + 12, c.apps);
+    ini += c.sections;
     options.ini = tree.File("deploy.ini", ini);
     options.files.language_table = tree.File("LANG.INI", kGoodTable);
     options.files.maps.push_back("C:=" + tree.Directory("c"));
     tree.File("c/Apps/Reader/07/setup.exe", "a");
     tree.File("c/Apps/Reader/09/setup.exe", "b");
     tree.File("c/Apps/Reader/setup.exe", "a");
+    tree.File("c/Apps/Viewer/v.exe", "v");
     if (c.list != "-") tree.File("c/list.sha256", c.list);
     std::ostringstream out;
     std::ostringstream err;
@@ -292,11 +315,14 @@ TEST(LintTest, HashListFindingsNameWhatTheListLacksAndWhatIsStale) {
     for (size_t at = 0; (at = text.find("[hash-list-", at)) != std::string::npos; ++at)
       ++hash_findings;
     EXPECT_EQ(c.rules.size(), hash_findings) << text;
+    size_t after = 0;
     for (const std::string& rule : c.rules) {
-      EXPECT_TRUE(HasFinding(text, rule.substr(0, rule.find(' ')), rule.substr(rule.find(' ') + 1)))
-          << rule << "\n"
-          << text;
+      const std::string where = rule.substr(0, rule.find(' '));
+      EXPECT_TRUE(HasFinding(text, where, rule.substr(rule.find(' ') + 1))) << rule << "\n" << text;
+      EXPECT_LE(after, text.find(where)) << rule << " in its order\n" << text;
+      after = text.find(where);
     }
+    EXPECT_NE(std::string::npos, text.find(c.told)) << text;
   }
 }
 

@@ -12,6 +12,7 @@
 #include "plan/report/log_records.h"
 #include "plan/report/report_text.h"
 #include "plan/report/run_report.h"
+#include "plan/report/run_stream.h"
 #include "plan/text/civil_time.h"
 #include "plan/text/exit_meanings.h"
 
@@ -497,6 +498,81 @@ TEST(ReportTest, DetectionRecordsCountApartOrFailTheApplicationBefore) {
   }
 }
 
+// What the program never writes where it stands is named, never guessed at:
+// through the whole-log reader and the stream alike, a torn last record too.
+TEST(ReportTest, RecordsTheReaderCannotPlaceAreNamed) {
+  using Records = std::vector<std::pair<LogRecord, std::vector<WString>>>;
+  const std::vector<WString> rule = {u"DetectFile=C:\\Q\\q.exe"};
+  const Records finished = {{LogRecord::kResultFinished, {}}};
+  const Records nothing = {{LogRecord::kInstalledNothing, rule}};
+  const Records already = {{LogRecord::kInstalledAlready, {u"Viewer", rule[0]}}};
+  const Records resume = {{LogRecord::kResume, {u"1 of 2", u"APP1 of [0xFFFF]"}}};
+  const Records after = {{LogRecord::kNothingAfterRestart, {u"Office", rule[0]}}};
+  const auto then = [](Records records, const Records& more) {
+    records.insert(records.end(), more.begin(), more.end());
+    return records;
+  };
+  const Records another = {{LogRecord::kProcessing, {u"0xFFFF", u"Viewer"}},
+                           {LogRecord::kLaunched, {u"C:\\v.exe"}},
+                           {LogRecord::kResultFinished, {}}};
+  struct Case {
+    const char* name;
+    bool app;          // the run's first application, up to its END record
+    Records records;   // then these
+    size_t tear;       // bytes torn off the log's end
+    size_t apps;       // rows of the run
+    int64_t unused;    // records named
+    int32_t already;   // installed already
+    bool nothing;      // its first row installed nothing
+    const char* told;  // in the run's row
+  };
+  const Case cases[] = {
+      {"after a failed launch", true, then({{LogRecord::kResultLaunchFailed, {}}}, nothing), 0, 1,
+       1, 0, false, "1 applications"},
+      {"twice", true, then(then(finished, nothing), nothing), 0, 1, 1, 0, true, ""},
+      {"before the result", true, then(nothing, finished), 0, 1, 1, 0, false, ""},
+      {"installed already inside one", true, then(already, finished), 0, 1, 1, 0, false, ""},
+      {"not verified after the result", true,
+       then(finished, {{LogRecord::kNotVerified, {u"C:\\x.exe", u"not in the list"}}}), 0, 1, 1, 0,
+       false, ""},
+      {"after a restart stop", true,
+       then(then(finished, {{LogRecord::kRestartStop, {u"1 of 2", u"Office"}}}), another), 0, 1, 3,
+       0, false, ""},
+      {"torn installed nothing", true, then(finished, nothing), 12, 1, 0, 0, true, "cut short"},
+      {"torn installed already", true, then(finished, already), 12, 1, 0, 1, false, "cut short  "},
+      {"after the restart", false, then(resume, after), 0, 1, 0, 0, true, "1 applications"},
+      {"after the restart, twice", false, then(then(resume, after), after), 0, 1, 1, 0, true, ""},
+      {"after the restart, torn", false, then(resume, after), 12, 1, 0, 0, true, ""},
+      {"after the restart, no resume", false, after, 0, 0, 1, 0, false, ""},
+  };
+  for (const Case& c : cases) {
+    LogWriter log;
+    log.Banner(u"09:05:03").Language();
+    if (c.app) log.App(u"Office", u"09:05:04", u"09:05:05");
+    for (const auto& [record, values] : c.records) log.Record(record, values, 1);
+    const std::string bytes = log.bytes().substr(0, log.bytes().size() - c.tear);
+    const RunReport whole = MakeRunReport(ReadLogRecords(bytes));
+    TextSource source(bytes);
+    RunStream stream(source);
+    const RunRow* streamed = stream.Next();
+    ASSERT_NE(nullptr, streamed) << c.name;
+    for (const RunRow* run : {&whole.runs.at(0), streamed}) {
+      SCOPED_TRACE(std::string(c.name) + (run == streamed ? ", streamed" : ""));
+      ASSERT_EQ(c.apps, run->applications.size());
+      EXPECT_EQ(c.already, run->installed_already);
+      if (c.apps > 0) { EXPECT_EQ(c.nothing, InstalledNothing(run->applications[0])); }
+    }
+    RunReport read;
+    read.runs.push_back(*streamed);
+    EXPECT_EQ(nullptr, stream.Next()) << c.name;
+    EXPECT_EQ(c.unused, whole.unused_records.count) << c.name;
+    EXPECT_EQ(c.unused, stream.tally().unused_records.count) << c.name;
+    std::ostringstream text;
+    WriteReportText(read, text);
+    EXPECT_NE(std::string::npos, text.str().find(c.told)) << c.name << "\n" << text.str();
+  }
+}
+
 // A run past the applications held in memory reads back row for row, from
 // its scratch file, or from memory where no scratch file can be made; the
 // report's copies of it too.
@@ -509,6 +585,10 @@ TEST(ReportTest, ARunOfAnyLengthReadsBackRowForRow) {
                   second % 60);
     return FromUtf8(text);
   };
+  // One row past what a chunk of the scratch file holds.
+  const auto name_of = [](size_t i) {
+    return "App" + std::to_string(i) + std::string(i == AppRows::kHeld + 1 ? 40000 : 0, 'x');
+  };
   for (const char* scratch : {"", "/nonexistent/quillplan-test"}) {
     if (*scratch != '\0') setenv("TMPDIR", scratch, 1);
     for (const size_t count :
@@ -516,7 +596,12 @@ TEST(ReportTest, ARunOfAnyLengthReadsBackRowForRow) {
       LogWriter log;
       log.Banner(u"00:00:00").Language();
       for (size_t i = 0; i < count; ++i) {
-        const WString name = FromUtf8("App" + std::to_string(i));
+        const WString name = FromUtf8(name_of(i));
+        if (i % 4 == 0) {  // a try that met a busy code, then one more
+          log.App(name.c_str(), stamp(i).c_str(), stamp(i).c_str())
+              .Record(LogRecord::kResultFinished, {}, 1)
+              .Record(LogRecord::kExitCode, {u"1618", u"busy, tried again"});
+        }
         log.App(name.c_str(), stamp(i).c_str(), stamp(i + i % 7).c_str());
         if (i % 4 == 1)
           log.Record(LogRecord::kNotVerified, {u"C:\\Apps\\x.exe", u"not in the list"});
@@ -533,15 +618,30 @@ TEST(ReportTest, ARunOfAnyLengthReadsBackRowForRow) {
             break;
         }
       }
+      // The run after the next fills the rows the long one made room for.
+      log.Banner(u"00:59:00").Language().Banner(u"01:00:00").Language();
+      for (size_t i = 0; i < AppRows::kHeld + 3; ++i) {
+        const WString name = FromUtf8("Next" + std::to_string(i));
+        log.App(name.c_str(), u"01:00:01", u"01:00:02").Record(LogRecord::kResultLaunchFailed);
+      }
       const RunReport report = MakeRunReport(ReadLogRecords(log.bytes()));
-      ASSERT_EQ(1u, report.runs.size());
+      ASSERT_EQ(3u, report.runs.size());
+      const AppRows& next = report.runs[2].applications;
+      ASSERT_EQ(AppRows::kHeld + 3, next.size()) << scratch;
+      size_t n = 0;
+      for (const AppRow& app : next) {
+        EXPECT_EQ("Next" + std::to_string(n++), app.app_section.bytes()) << scratch;
+        EXPECT_EQ(AppOutcome::kLaunchFailed, app.outcome);
+        EXPECT_EQ(0, app.busy_tries);
+      }
       const AppRows& apps = report.runs[0].applications;
       ASSERT_EQ(count, apps.size()) << scratch;
       size_t i = 0;
       for (const AppRow& app : apps) {
         SCOPED_TRACE(std::to_string(count) + " applications, the row of App" + std::to_string(i) +
                      scratch);
-        ASSERT_EQ("App" + std::to_string(i), app.app_section.bytes());
+        ASSERT_EQ(name_of(i), app.app_section.bytes());
+        EXPECT_EQ(i % 4 == 0 ? 1 : 0, app.busy_tries);
         EXPECT_EQ(static_cast<int64_t>(i % 7), SecondsBetween(app.start, app.end).value_or(-1));
         EXPECT_EQ(i % 4 == 0 ? std::optional<uint32_t>(static_cast<uint32_t>(i)) : std::nullopt,
                   app.exit_code);
@@ -556,7 +656,7 @@ TEST(ReportTest, ARunOfAnyLengthReadsBackRowForRow) {
       }
       EXPECT_EQ(count, i);
       EXPECT_EQ(apps.back().app_section, apps[count - 1].app_section);
-      EXPECT_EQ("App" + std::to_string(count - 2), apps[count - 2].app_section.bytes());
+      EXPECT_EQ(name_of(count - 2), apps[count - 2].app_section.bytes());
       EXPECT_EQ(count, i);
     }
   }
