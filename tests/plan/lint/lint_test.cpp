@@ -251,6 +251,7 @@ TEST(LintTest, HashListFindingsNameWhatTheListLacksAndWhatIsStale) {
     std::string list;
     std::vector<std::string> rules;  // "where rule", in any order
     int status;
+    std::string list_file = "list.sha256";
   };
   const std::string all = kShaA + "  Apps/Reader/07/setup.exe\n" + kShaB +
                           "  Apps/Reader/09/setup.exe\n" + kShaA + " *apps\\reader\\setup.exe\n";
@@ -265,19 +266,21 @@ TEST(LintTest, HashListFindingsNameWhatTheListLacksAndWhatIsStale) {
        {"deploy.ini:3: hash-list-missing-installer"},
        2},
       {"-", {"deploy.ini:3: hash-list-unreadable"}, 2},
+      // Windows reads the NUL device, not a file of that name.
+      {all, {"deploy.ini:3: hash-list-unreadable"}, 2, "nul.txt"},
   };
   for (const Case& c : cases) {
     TempTree tree;
     LintOptions options;
     std::string ini = kGood;
-    ini.insert(ini.find("[0xFFFF]"), "HashList=C:\\list.sha256\n");
+    ini.insert(ini.find("[0xFFFF]"), "HashList=C:\\" + c.list_file + "\n");
     options.ini = tree.File("deploy.ini", ini);
     options.files.language_table = tree.File("LANG.INI", kGoodTable);
     options.files.maps.push_back("C:=" + tree.Directory("c"));
     tree.File("c/Apps/Reader/07/setup.exe", "a");
     tree.File("c/Apps/Reader/09/setup.exe", "b");
     tree.File("c/Apps/Reader/setup.exe", "a");
-    if (c.list != "-") tree.File("c/list.sha256", c.list);
+    if (c.list != "-") tree.File("c/" + c.list_file, c.list);
     std::ostringstream out;
     std::ostringstream err;
     const int status = RunLintVerb(options, out, err);
