@@ -257,7 +257,8 @@ bool RunBuilder::TakeRestartRecord(const RecordSpan& record) {
     case LogRecord::kRestartsUnused:  // told for the admin
     case LogRecord::kResume:
     case LogRecord::kResumeStale:
-    case LogRecord::kResumeUnread: return true;
+    case LogRecord::kResumeUnread:
+    case LogRecord::kResumeOther: return true;
     default: return false;
   }
 }
