@@ -43,8 +43,9 @@ enum class LogRecord {
   kRestartNotRegistered,
   kRebootStartedEnd,
   kRebootStartedAtBound,  // bound
-  kResume,                // "1 of 2", "APP2 of [0xFFFF]"
-  kResumeStale,           // "1 of 2"
+  kRestartRefused,
+  kResume,       // "1 of 2", "APP2 of [0xFFFF]"
+  kResumeStale,  // "1 of 2"
   kResumeUnread,
   kResumeOther,  // the other input INI file's path
 

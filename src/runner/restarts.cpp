@@ -256,7 +256,12 @@ bool GoesOnAfter(ExitVerdict verdict, const WalkPosition& position, const WStrin
   }
   EndRun(context, LogRecord::kRestartStop,
          {{Decimal(context.RestartsMade + 1) + u" of " + bound, app_section}});
-  if (!started) platform.RequestRestart();
+  if (!started && !platform.RequestRestart()) {
+    // No resumption may claim a restart that did not happen.
+    ForgetDeployment(context, platform);
+    ReopenRunLog(context, platform);
+    EndRun(context, LogRecord::kRestartRefused);
+  }
   return false;
 }
 

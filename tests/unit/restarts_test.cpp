@@ -148,12 +148,14 @@ TEST(RestartTest, ARunStopsAtARebootVerdictAndResumesAfterIt) {
       {on + u"10", {3010, 0}, "", "11 01 1", Stop("1 of 10", "A1") + Resume("1 of 10", "APP1")},
       {on + u"1", {3010, 0}, "WriteMachineValue", "11 1 0", kNotRegistered},
       {on + u"1", {3010, 0}, "ReadFileStamp", "11 1 0", kNotRegistered},
-      // Windows refuses to restart: the resumption waits for the next start.
+      // Windows refuses to restart: no later start claims it happened.
       {on + u"1",
        {3010, 0},
        "RequestRestart",
-       "11 01 1",
-       Stop("1 of 1", "A1") + Resume("1 of 1", "APP1")},
+       "10 0 1",
+       Stop("1 of 1", "A1") +
+           "RESTART   => Windows refused the restart: the resumption is removed, the run ends "
+           "here, and Windows needs a restart.\n"},
   };
   for (const Case& c : cases) {
     Deployment deployment(c.settings + u"\n", c.codes);

@@ -252,6 +252,7 @@ bool RunBuilder::TakeRestartRecord(const RecordSpan& record) {
     case LogRecord::kRebootStartedAtBound:
       run_.stopped_for_restart = run_.needs_restart = true;
       return true;
+    case LogRecord::kRestartRefused: run_.stopped_for_restart = false; [[fallthrough]];
     case LogRecord::kRestartBound:
     case LogRecord::kRestartNotRegistered: run_.needs_restart = true; return true;
     case LogRecord::kRestartsUnused:  // told for the admin
