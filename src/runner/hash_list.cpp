@@ -332,6 +332,7 @@ WString Verify(const WString& path, const RunContext& context, HeldFiles& files,
   switch (files.HoldAndHash(path, &digest, &file)) {
     case HoldResult::kCannotOpen: return expected + u", cannot be opened";
     case HoldResult::kCannotHash: return expected + u", cannot be hashed";
+    case HoldResult::kThroughLink: return expected + u", reached through a junction or link";
     case HoldResult::kHeld: break;
   }
   held->push_back(file);

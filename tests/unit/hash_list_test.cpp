@@ -171,6 +171,9 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
        u"Kit"},
       {"missing", key, kHashA + "  gone.exe\n", u"gone.exe", "",
        "SHA-256 NOT VERIFIED => C:\\Kit\\gone.exe: " + expected_a + ", cannot be opened.\r\n"},
+      {"through a junction", key, kHashA + "  Linked/a.exe\n", u"Linked\\a.exe", "",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\Linked\\a.exe: " + expected_a +
+           ", reached through a junction or link.\r\n"},
       {"twice", key, kHashA + "  a.exe\n" + kHashB + "  A.exe\n", u"a.exe /s", "",
        "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: listed twice with different hashes.\r\n"},
       {"package", key, kHashA + "  ../Work/x.msi\n", msi, "",
@@ -207,6 +210,8 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
     CheckedRun run(c.settings, c.switches, app_path, c.ini);
     if (c.list != "-") run.platform.AddFile(c.list_path, c.list);
     run.platform.current_directory = u"C:\\Work";
+    run.platform.AddFile(u"C:\\Kit\\Linked\\a.exe", "a");
+    run.platform.reparse_points.insert("C:\\KIT\\LINKED");
     run.platform.AddProgram(u"C:\\Kit\\a.exe /s", 0.5);
     run.platform.AddProgram(app_path + u"\\" + c.switches, 0.5);
     std::string at_start;  // the log as the installer finds it
