@@ -48,6 +48,7 @@ enum class LogRecord {
   kResumeStale,  // "1 of 2"
   kResumeUnread,
   kResumeOther,  // the other input INI file's path
+  kResumeCleared,
 
   // Written only for an application with detection rules; their values:
   // application section and rules; a rule; a rule; a key and its value, and

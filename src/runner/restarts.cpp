@@ -206,25 +206,52 @@ bool EndRun(RunContext& context, LogRecord record, const LogValues& values = {})
 
 }  // namespace
 
-void PrepareRestarts(RunContext& context, Platform& platform) {
-  const WString value =
-      ReadProfileValue(u"Settings", u"MaxRestarts", context.InputIniPath, platform, platform);
-  if (value.empty()) return;
+namespace {
+
+// The bound, its records told; 0 where it is not in force.
+int32_t ReadMaxRestarts(const WString& value, RunContext& context) {
   if (context.LogExitCodes != 1) {
     WriteLogRecord(context, LogRecord::kRestartsUnused);
-    return;
+    return 0;
   }
   int32_t whole = 0;
   if (!ParseBoundedCount(value, INT32_MAX, &whole)) {
     WriteLogRecord(context, LogRecord::kExitCodesUnread, {{u"MaxRestarts=" + value, u"Settings"}});
-    return;
+    return 0;
   }
-  context.MaxRestarts = whole > kMostRestarts ? kMostRestarts : whole;
   if (whole > kMostRestarts) {
     WriteLogRecord(context, LogRecord::kExitSettingClamped,
                    {{u"MaxRestarts=" + value, u"Settings"}, kMostRestarts});
   }
-  if (context.MaxRestarts > 0) Recall(context, platform);
+  return whole > kMostRestarts ? kMostRestarts : whole;
+}
+
+// This deployment's memory, left by a run whose INI file then lost its
+// bound: nothing resumes it, and a later bound must not find it.
+void ClearLeftMemory(RunContext& context, Platform& platform) {
+  WString text;
+  DeploymentMemory memory;
+  if (!platform.ReadMachineValue(kMemoryKey, kMemoryName, &text) || !DecodeMemory(text, &memory) ||
+      !IsSamePath(platform.FullPath(context.InputIniPath), memory.ini_path)) {
+    return;
+  }
+  platform.DeleteMachineValue(kMemoryKey, kMemoryName);
+  platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
+  WriteLogRecord(context, LogRecord::kResumeCleared);
+}
+
+}  // namespace
+
+void PrepareRestarts(RunContext& context, Platform& platform) {
+  const WString value =
+      ReadProfileValue(u"Settings", u"MaxRestarts", context.InputIniPath, platform, platform);
+  if (value.empty()) return;
+  context.MaxRestarts = ReadMaxRestarts(value, context);
+  if (context.MaxRestarts > 0) {
+    Recall(context, platform);
+  } else {
+    ClearLeftMemory(context, platform);
+  }
 }
 
 bool RanBeforeRestart(const WalkPosition& position, const RunContext& context) {

@@ -171,15 +171,18 @@ TEST(RestartTest, ARunStopsAtARebootVerdictAndResumesAfterIt) {
     // Whatever the path, a deployment that ended leaves nothing behind.
     EXPECT_EQ(nullptr, deployment.platform.MachineValue(kMemoryKey, kMemoryName)) << name;
     EXPECT_EQ(nullptr, deployment.platform.MachineValue(kRunOnceKey, kRunOnceName)) << name;
-    // Without the bound in force, the registry is never asked.
+    // Without the bound in force, nothing is written to the registry; and
+    // without the key it is never asked.
     const std::vector<std::string>& calls = deployment.platform.calls();
     const bool asks = std::any_of(calls.begin(), calls.end(), [](const std::string& call) {
-      return call.find("MachineValue") != std::string::npos;
+      return call.find("WriteMachineValue") != std::string::npos;
     });
-    EXPECT_EQ(name.find("LogExitCodes=1\nMaxRestarts=") != std::string::npos &&
-                  name.find("MaxRestarts=0") == std::string::npos,
-              asks)
+    EXPECT_EQ(name.find("MaxRestarts") != std::string::npos,
+              !deployment.platform.CallsNamed("ReadMachineValue").empty())
         << name;
+    const bool in_force = name.find("LogExitCodes=1\nMaxRestarts=") != std::string::npos &&
+                          name.find("MaxRestarts=0") == std::string::npos;
+    EXPECT_FALSE(asks && !in_force) << name;
   }
 }
 
@@ -257,6 +260,14 @@ TEST(RestartTest, AMemoryThatDoesNotFitStartsFromTheTopWithinTheBound) {
        Stale("1 of 2").substr(2) + Stop("2 of 2", "A1") + Resume("2 of 2", "APP1")},
       {"restart 10 of 2", remember(10, {0, 1, 1}), nothing, "11",
        Stale("10 of 2").substr(2) + kAtBound},
+      {"the bound taken away",
+       [&](Deployment& d) {
+         remember(1, {0, 1, 1})(d);
+         d.WriteIni(u"LogExitCodes=1\nMaxRestarts=0\n");
+       },
+       nothing, "11",
+       "RESUME    => MaxRestarts is not in force: the memory of an earlier restart is cleared, "
+       "and the run starts from the top.\n"},
       {"another INI file's", remember(1, {0, 1, 1}, u"C:\\Old\\deploy.ini"), nothing, "11",
        "RESUME    => The memory of an earlier restart is of another Input INI file, "
        "C:\\Old\\deploy.ini: it is cleared, and the run starts from the top.\n" +

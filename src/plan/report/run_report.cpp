@@ -259,7 +259,8 @@ bool RunBuilder::TakeRestartRecord(const RecordSpan& record) {
     case LogRecord::kResume:
     case LogRecord::kResumeStale:
     case LogRecord::kResumeUnread:
-    case LogRecord::kResumeOther: return true;
+    case LogRecord::kResumeOther:
+    case LogRecord::kResumeCleared: return true;
     default: return false;
   }
 }
