@@ -40,9 +40,12 @@ WString Template(LogRecord record) {
     case LogRecord::kRestartNotRegistered: return u"RESTART   => The resumption cannot be registered: the run goes on without restarting, and Windows needs a restart.\n\n";
     case LogRecord::kRebootStartedEnd: return u"RESTART   => Windows is restarting: the run ends here, and no installer after this one is started.\n\n";
     case LogRecord::kRebootStartedAtBound: return u"RESTART   => Windows is restarting and the bound of %s restarts is reached: the run ends here and does not resume.\n\n";
+    case LogRecord::kRestartRefused: return u"RESTART   => Windows refused the restart: the resumption is removed, the run ends here, and Windows needs a restart.\n\n";
     case LogRecord::kResume: return u"RESUME    => Restart %s is done: the run resumes after %s.\n\n";
     case LogRecord::kResumeStale: return u"RESUME    => The Input INI file is not as it was at restart %s: the run starts from the top.\n\n";
     case LogRecord::kResumeUnread: return u"RESUME    => The memory of an earlier restart does not read: the run starts from the top.\n\n";
+    case LogRecord::kResumeCleared: return u"RESUME    => MaxRestarts is not in force: the memory of an earlier restart is cleared, and the run starts from the top.\n\n";
+    case LogRecord::kResumeOther: return u"RESUME    => The memory of an earlier restart is of another Input INI file, %s: it is cleared, and the run starts from the top.\n\n";
       // clang-format on
     case LogRecord::kExitSettingClamped:
       return u"EXIT CODES   => %s in [%s] is past its bound: %d is used.\n";

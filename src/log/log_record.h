@@ -43,9 +43,12 @@ enum class LogRecord {
   kRestartNotRegistered,
   kRebootStartedEnd,
   kRebootStartedAtBound,  // bound
-  kResume,                // "1 of 2", "APP2 of [0xFFFF]"
-  kResumeStale,           // "1 of 2"
+  kRestartRefused,
+  kResume,       // "1 of 2", "APP2 of [0xFFFF]"
+  kResumeStale,  // "1 of 2"
   kResumeUnread,
+  kResumeOther,  // the other input INI file's path
+  kResumeCleared,
 
   // Written only for an application with detection rules; their values:
   // application section and rules; a rule; a rule; a key and its value, and

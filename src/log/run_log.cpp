@@ -21,7 +21,9 @@ WString RunLogPath(const WString& log_file_value) {
   return UpperCaseAtoZ(path);
 }
 
-void OpenRunLog(RunContext& context, Platform& platform) {
+namespace {
+
+bool OpenLogFile(RunContext& context, Platform& platform) {
   const WString path = RunLogPath(
       ReadProfileValue(u"Settings", u"LogFile", context.InputIniPath, platform, platform));
   if (path.find(kLogDirectory) != WString::npos &&
@@ -32,11 +34,19 @@ void OpenRunLog(RunContext& context, Platform& platform) {
   std::unique_ptr<AppendFile> file = platform.OpenForAppend(path);
   if (!file) {
     context.LogOpen = 0;
-    return;
+    return false;
   }
   context.RunLogStream = std::make_unique<LogStream>(std::move(file));
   context.LogOpen = 1;
+  return true;
+}
 
+}  // namespace
+
+void ReopenRunLog(RunContext& context, Platform& platform) { OpenLogFile(context, platform); }
+
+void OpenRunLog(RunContext& context, Platform& platform) {
+  if (!OpenLogFile(context, platform)) return;
   WriteLogRecord(context, LogRecord::kBannerFirstLine);
   WriteStampedRecord(context, LogRecord::kBannerSecondLine, platform);
   WriteLogRecord(context, LogRecord::kBannerThirdLine);

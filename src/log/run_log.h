@@ -32,6 +32,10 @@ void CommitRunLog(RunContext& context);
 
 void CloseRunLog(RunContext& context);
 
+// The closed log opened again, without a banner, for what can be told only
+// after the close (Windows refused the restart asked for then).
+void ReopenRunLog(RunContext& context, Platform& platform);
+
 }  // namespace quill
 
 #endif  // QUILL_LOG_RUN_LOG_H_

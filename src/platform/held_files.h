@@ -17,9 +17,10 @@ namespace quill {
 using HeldFile = uint64_t;
 
 enum class HoldResult {
-  kHeld,        // open, writes denied, hashed
-  kCannotOpen,  // missing, a folder, or open elsewhere for writing
-  kCannotHash,  // opened, but its bytes or the hash could not be had
+  kHeld,         // open, writes denied, hashed
+  kCannotOpen,   // missing, a folder, or open elsewhere for writing
+  kCannotHash,   // opened, but its bytes or the hash could not be had
+  kThroughLink,  // a folder on the way, or the file, is a junction or link
 };
 
 class HeldFiles {
@@ -28,7 +29,10 @@ class HeldFiles {
 
   // Opens `path` for reading, sharing it for reading only, and reads it
   // whole into SHA-256: `digest` gets the 32 bytes. On kHeld, `file` stays
-  // open until ReleaseHeld; on anything else nothing is left open.
+  // open until ReleaseHeld; on anything else nothing is left open. A
+  // junction or symbolic link on the way could be pointed elsewhere after
+  // the hash, and is refused; with the file held, no folder above it can
+  // be renamed or replaced.
   virtual HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) = 0;
   virtual void ReleaseHeld(HeldFile file) = 0;
   // The system folder (GetSystemDirectory), where the system's own

@@ -18,7 +18,9 @@ class MachineRegistry {
  public:
   virtual ~MachineRegistry() = default;
 
-  // False when the value is absent, is not text, or cannot be read.
+  // False when the value is absent or cannot be read; one that is not text
+  // (REG_EXPAND_SZ, a number) reads as empty, so that it is told, not
+  // taken for absent.
   virtual bool ReadMachineValue(const WString& key, const WString& name, WString* data) = 0;
   // Creates the key when missing; true once the value is written and on disk.
   virtual bool WriteMachineValue(const WString& key, const WString& name, const WString& data) = 0;

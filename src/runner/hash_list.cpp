@@ -1,5 +1,6 @@
 #include "runner/hash_list.h"
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,13 @@ void Enter(ParsedHashList& list, const WString& key, const std::string& sha256, 
   }
 }
 
+// "C:x" is relative to drive C's own current folder, which the list's
+// folder is not: such a line does not read.
+WString ListedPath(const WString& path, const WString& list_folder) {
+  const bool drive_relative = path.size() >= 2 && path[1] == u':' && !IsFullWindowsPath(path);
+  return drive_relative ? WString() : FullWindowsPath(path, list_folder);
+}
+
 }  // namespace
 
 WString CurrentFolder(FileSystem& files) { return files.CurrentDirectory(kLongestPathChars); }
@@ -90,7 +98,7 @@ ParsedHashList ParseHashList(const std::string& bytes, const WString& list_folde
     std::string sha256;
     std::string path;
     const WString full = ReadLine(line, &sha256, &path) && path.find('\0') == std::string::npos
-                             ? FullWindowsPath(FromUtf8(path), list_folder)
+                             ? ListedPath(FromUtf8(path), list_folder)
                              : WString();
     if (full.empty()) {
       list.unread_lines.push_back(number);
@@ -105,14 +113,30 @@ void ReadHashList(RunContext& context, Platform& platform) {
   const WString value =
       ReadProfileValue(u"Settings", kHashListKey, context.InputIniPath, platform, platform);
   if (value.empty()) return;
-  const WString ini = FullWindowsPath(context.InputIniPath, CurrentFolder(platform));
-  ReadHashListFile(FullWindowsPath(value, ParentFolder(ini)), context, platform);
+  // Only the platform knows the folder of "D:in.ini" (drive D's own
+  // current folder); a relative list taken from anywhere else is refused.
+  const WString ini = platform.FullPath(context.InputIniPath);
+  const WString folder =
+      IsFullWindowsPath(ini) ? ParentFolder(FullWindowsPath(ini, WString())) : WString();
+  ReadHashListFile(value, FullWindowsPath(value, folder), context, platform);
 }
 
-void ReadHashListFile(const WString& list_path, RunContext& context, Platform& platform) {
-  context.HashList = list_path;
+namespace {
+
+// A list Windows would not open as the file it names: not full ("D:x",
+// "\\srv\..\l") or a device (NUL, CON.txt), which reads as nothing.
+bool IsListFile(const WString& path) {
+  return IsResolvedFullPath(path) && !LeavesItsFolder(path.substr(path.find_last_of(u'\\') + 1));
+}
+
+}  // namespace
+
+void ReadHashListFile(const WString& given, const WString& list_path, RunContext& context,
+                      Platform& platform) {
+  // Never empty while the key is given: an empty one would switch the check off.
+  context.HashList = IsListFile(list_path) ? list_path : given;
   std::string bytes;
-  if (!platform.ReadFileBytes(context.HashList, &bytes)) {
+  if (!IsListFile(list_path) || !platform.ReadFileBytes(context.HashList, &bytes)) {
     WriteLogRecord(context, LogRecord::kHashListUnread, {{context.HashList}});
     return;
   }
@@ -188,24 +212,61 @@ bool IsBracedWord(const WString& word) {
   return !word.empty() && word.front() == u'{' && word.back() == u'}';
 }
 
-// What msiexec is told to install from.
-std::vector<WString> MsiexecFiles(const std::vector<WString>& words) {
-  std::vector<WString> files;
-  for (size_t i = 0; i < words.size(); ++i) {
-    const WString& word = words[i];
-    const bool takes_next = IsOption(word, u"i") || IsOption(word, u"package") ||
-                            IsOption(word, u"p") || IsOption(word, u"update");
-    if (takes_next && i + 1 < words.size()) {
-      if (!IsBracedWord(words[i + 1])) AddItems(words[i + 1], &files);
-      ++i;
-      continue;
-    }
-    const size_t equals = word.find(u'=');
-    if (equals == WString::npos) continue;
-    const WString property = UpperCaseAtoZ(word.substr(0, equals));
-    if (property == u"TRANSFORMS" || property == u"PATCH")
-      AddItems(word.substr(equals + 1), &files);
+bool IsOneOf(const WString& word, std::initializer_list<const char16_t*> names) {
+  for (const char16_t* name : names) {
+    if (IsOption(word, name)) return true;
   }
+  return false;
+}
+
+// "/q" with its level and marks: /qn, /qb-, /qb!, /qn+ ...
+bool IsQuietOption(const WString& word) {
+  if (word.size() < 2 || (word[0] != u'/' && word[0] != u'-')) return false;
+  const WString rest = UpperCaseAtoZ(word.substr(1));
+  if (rest[0] != u'Q') return false;
+  size_t at = 1;
+  if (at < rest.size() && WString(u"NBRF").find(rest[at]) != WString::npos) ++at;
+  return rest.find_first_not_of(u"+-!", at) == WString::npos;
+}
+
+// "/l" with its log's letters (/l*v, /lie+!); the next word is the log.
+bool IsLogOption(const WString& word) {
+  if (IsOption(word, u"log")) return true;
+  if (word.size() < 2 || (word[0] != u'/' && word[0] != u'-')) return false;
+  const WString rest = UpperCaseAtoZ(word.substr(1));
+  return rest[0] == u'L' && rest.find_first_not_of(u"IWEARUCMOPVX+!*", 1) == WString::npos;
+}
+
+bool IsProperty(const WString& word) {
+  const size_t equals = word.find(u'=');
+  return equals != WString::npos && equals > 0 && word[0] != u'/' && word[0] != u'-';
+}
+
+// What msiexec is told to install from. Every word must be one this check
+// knows: another option may install, remove or load what no list vouches
+// for (/a, /x, /f, /j, /y DLL, "/iC:\x.msi" glued), and is `*refused`.
+std::vector<WString> MsiexecFiles(const std::vector<WString>& words, WString* refused) {
+  std::vector<WString> files;
+  for (size_t i = 0; i < words.size() && refused->empty(); ++i) {
+    const WString& word = words[i];
+    const bool has_next = i + 1 < words.size();
+    if (IsOneOf(word, {u"i", u"package", u"p", u"update"})) {
+      if (!has_next) *refused = word;
+      if (has_next && IsBracedWord(words[i + 1])) *refused = word + u" " + words[i + 1];
+      if (has_next) AddItems(words[++i], &files);
+    } else if (IsLogOption(word)) {
+      if (!has_next) *refused = word;
+      ++i;  // the log is an output
+    } else if (IsProperty(word)) {
+      const WString property = UpperCaseAtoZ(word.substr(0, word.find(u'=')));
+      if (property == u"TRANSFORMS" || property == u"PATCH")
+        AddItems(word.substr(word.find(u'=') + 1), &files);
+    } else if (!IsQuietOption(word) && !IsOneOf(word, {u"quiet", u"passive", u"norestart",
+                                                       u"forcerestart", u"promptrestart"})) {
+      *refused = word;
+    }
+  }
+  if (refused->empty() && files.empty()) *refused = u"msiexec";
   return files;
 }
 
@@ -234,7 +295,8 @@ std::vector<WString> CommandWords(const WString& text) {
 }
 
 std::vector<WString> InstallerFiles(const WString& handed, const WString& current_folder,
-                                    const WString& system_folder) {
+                                    const WString& system_folder, WString* refused) {
+  refused->clear();
   size_t after = 0;
   const WString token = WithExtension(ProgramToken(handed, &after));
   // Windows searches for a program not named by a full path, the running
@@ -242,7 +304,8 @@ std::vector<WString> InstallerFiles(const WString& handed, const WString& curren
   if (!IsFullWindowsPath(token)) return {token};
   const WString program = FullWindowsPath(token, current_folder);
   if (!IsSystemMsiexec(program, system_folder)) return {program.empty() ? token : program};
-  std::vector<WString> files = MsiexecFiles(CommandWords(handed.substr(after)));
+  std::vector<WString> files = MsiexecFiles(CommandWords(handed.substr(after)), refused);
+  if (!refused->empty()) return {program};
   for (WString& file : files) {
     const WString full = FullWindowsPath(file, current_folder);
     if (!full.empty()) file = full;
@@ -269,6 +332,7 @@ WString Verify(const WString& path, const RunContext& context, HeldFiles& files,
   switch (files.HoldAndHash(path, &digest, &file)) {
     case HoldResult::kCannotOpen: return expected + u", cannot be opened";
     case HoldResult::kCannotHash: return expected + u", cannot be hashed";
+    case HoldResult::kThroughLink: return expected + u", reached through a junction or link";
     case HoldResult::kHeld: break;
   }
   held->push_back(file);
@@ -276,6 +340,11 @@ WString Verify(const WString& path, const RunContext& context, HeldFiles& files,
   if (found_hex != found->second.sha256) return expected + u", found " + Wide(found_hex);
   *line = found->second.line;
   return WString();
+}
+
+WString MsiexecRefusal(const WString& refused) {
+  if (refused == u"msiexec") return u"msiexec is told no package or patch to check";
+  return u"msiexec is told \"" + refused + u"\", which the list does not check";
 }
 
 bool VerifyAll(const WString& handed, RunContext& context, Platform& platform,
@@ -295,11 +364,13 @@ bool VerifyAll(const WString& handed, RunContext& context, Platform& platform,
 std::vector<FileCheck> CheckInstallerFiles(const WString& handed, const RunContext& context,
                                            Platform& platform, std::vector<HeldFile>* held) {
   std::vector<FileCheck> checks;
+  WString refused;
   for (const WString& path :
-       InstallerFiles(handed, CurrentFolder(platform), platform.SystemFolder())) {
+       InstallerFiles(handed, CurrentFolder(platform), platform.SystemFolder(), &refused)) {
     FileCheck check;
     check.file = path;
-    check.why = Verify(path, context, platform, held, &check.line);
+    check.why = refused.empty() ? Verify(path, context, platform, held, &check.line)
+                                : MsiexecRefusal(refused);
     checks.push_back(check);
     if (!check.why.empty()) break;
   }
@@ -316,6 +387,9 @@ LaunchResult LaunchVerified(const WString& handed, RunContext& context, Platform
     CommitRunLog(context);
     result = LaunchAndWait(handed, context.MaxInstallTime, platform, context.WaitForExit);
   }
+  // An installer still running may read its files later (msiexec reads its
+  // package after it has started): they stay held until the program ends.
+  if (result.outcome == LaunchOutcome::TimedOut) return result;
   for (HeldFile file : held) platform.ReleaseHeld(file);
   return result;
 }

@@ -33,8 +33,11 @@ ParsedHashList ParseHashList(const std::string& bytes, const WString& list_folde
 // told in the log. A value given relative is taken from the input INI
 // file's folder.
 void ReadHashList(RunContext& context, Platform& platform);
-// The list at its full path read into the context, its failures told.
-void ReadHashListFile(const WString& list_path, RunContext& context, Platform& platform);
+// The list at `list_path`, `given` resolved, read into the context, its
+// failures told. One that does not resolve to a file (not full, a device)
+// cannot be read, and then nothing starts.
+void ReadHashListFile(const WString& given, const WString& list_path, RunContext& context,
+                      Platform& platform);
 
 // The current folder, however long, for what is relative to it.
 constexpr size_t kLongestPathChars = 32768;
@@ -51,13 +54,15 @@ std::string HexDigest(const std::string& digest);
 // SysWOW64 or Sysnative sibling), which differs with every Windows, the
 // files are instead the packages, patches and transforms it is told to
 // install: /i, /package, /p, /update, PATCH= and TRANSFORMS= ("@" and "|"
-// dropped, ":" ones lie inside the package). Other arguments are outputs
-// or data and are left alone. A package's relative path is taken from
+// dropped, ":" ones lie inside the package). The logs of /l and /log,
+// the quiet and restart options and other properties are left alone; any
+// other word, or no file at all, gives only msiexec back with the word in
+// `refused` ("msiexec" for none). A package's relative path is taken from
 // `current_folder`, as msiexec takes it. A path that cannot be told full
 // comes back as written: a program not named by a full path (Windows would
 // search for it), "D:x", a share named "..".
 std::vector<WString> InstallerFiles(const WString& handed, const WString& current_folder,
-                                    const WString& system_folder);
+                                    const WString& system_folder, WString* refused);
 
 // The words of a command line: split at blanks outside quotation marks,
 // the marks dropped.
@@ -65,9 +70,10 @@ std::vector<WString> CommandWords(const WString& text);
 
 // With [Settings] HashList=, an installer is started only when every file
 // its command line installs from is in the list and matches it. Each file
-// is opened denying writes before it is hashed and held so until the wait
-// for the installer is over: msiexec reads its package only after it has
-// started, so a release at the start would leave that gap open.
+// is opened denying writes before it is hashed and held so until the
+// installer has ended, or the program does where the wait timed out:
+// msiexec reads its package only after it has started, so a release at
+// the start would leave that gap open.
 // One file a command line installs from, as checked: the list's line it
 // matched, or why it may not be started.
 struct FileCheck {

@@ -1,5 +1,6 @@
 #include "runner/restarts.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -105,17 +106,44 @@ WString ListSection(const WalkPosition& position, const RunContext& context) {
                              : MachineListSection(position.pass, context);
 }
 
-// This deployment is the one remembered: the same input INI file, unchanged.
-bool IsSameDeployment(const DeploymentMemory& memory, const RunContext& context,
-                      Platform& platform) {
-  const WString path = platform.FullPath(context.InputIniPath);
-  FileStamp stamp;
-  if (path.empty() || !platform.ReadFileStamp(path, &stamp)) return false;
-  if (path.size() != memory.ini_path.size()) return false;
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (FoldCase(path[i]) != FoldCase(memory.ini_path[i])) return false;
+bool IsSamePath(const WString& a, const WString& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
   }
-  return stamp == memory.stamp;
+  return true;
+}
+
+// The walk reaches the installer the memory stopped after: APP1 to APPn of
+// its list are there. A position it never reaches would pass over all the
+// rest. The scan stops at the first gap, as the walk does.
+bool FitsTheLists(const WalkPosition& after, const RunContext& context, Platform& platform) {
+  if (after.pass == 1 && context.OSType.empty()) return false;
+  const WString section = ListSection(after, context);
+  for (int32_t number = 1; number <= after.number; ++number) {
+    if (ReadProfileValue(section, u"APP" + Decimal(number), context.InputIniPath, platform,
+                         platform)
+            .empty()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+enum class Remembered { kThisDeployment, kChanged, kOther };
+
+// Another INI file's memory was left behind; the same file changed (a
+// generator, a copy made at every start) or not fitting its memory is this
+// deployment's still, and its restarts count.
+Remembered Compare(const DeploymentMemory& memory, const RunContext& context, Platform& platform) {
+  const WString path = platform.FullPath(context.InputIniPath);
+  if (path.empty() || !IsSamePath(path, memory.ini_path)) return Remembered::kOther;
+  FileStamp stamp;
+  if (!platform.ReadFileStamp(path, &stamp) || !(stamp == memory.stamp) ||
+      memory.restarts > context.MaxRestarts || !FitsTheLists(memory.after, context, platform)) {
+    return Remembered::kChanged;
+  }
+  return Remembered::kThisDeployment;
 }
 
 void Recall(RunContext& context, Platform& platform) {
@@ -127,9 +155,17 @@ void Recall(RunContext& context, Platform& platform) {
     return;
   }
   const WString restart = Decimal(memory.restarts) + u" of " + Decimal(context.MaxRestarts);
-  if (!IsSameDeployment(memory, context, platform)) {
-    WriteLogRecord(context, LogRecord::kResumeStale, {{restart}});
-    return;
+  switch (Compare(memory, context, platform)) {
+    case Remembered::kOther:
+      platform.DeleteMachineValue(kMemoryKey, kMemoryName);
+      WriteLogRecord(context, LogRecord::kResumeOther, {{memory.ini_path}});
+      return;
+    case Remembered::kChanged:
+      // From the top, but within the bound whatever became of the file.
+      context.RestartsMade = std::min(memory.restarts, context.MaxRestarts);
+      WriteLogRecord(context, LogRecord::kResumeStale, {{restart}});
+      return;
+    case Remembered::kThisDeployment: break;
   }
   context.RestartsMade = memory.restarts;
   context.ResumeAfter = memory.after;
@@ -170,25 +206,52 @@ bool EndRun(RunContext& context, LogRecord record, const LogValues& values = {})
 
 }  // namespace
 
-void PrepareRestarts(RunContext& context, Platform& platform) {
-  const WString value =
-      ReadProfileValue(u"Settings", u"MaxRestarts", context.InputIniPath, platform, platform);
-  if (value.empty()) return;
+namespace {
+
+// The bound, its records told; 0 where it is not in force.
+int32_t ReadMaxRestarts(const WString& value, RunContext& context) {
   if (context.LogExitCodes != 1) {
     WriteLogRecord(context, LogRecord::kRestartsUnused);
-    return;
+    return 0;
   }
   int32_t whole = 0;
   if (!ParseBoundedCount(value, INT32_MAX, &whole)) {
     WriteLogRecord(context, LogRecord::kExitCodesUnread, {{u"MaxRestarts=" + value, u"Settings"}});
-    return;
+    return 0;
   }
-  context.MaxRestarts = whole > kMostRestarts ? kMostRestarts : whole;
   if (whole > kMostRestarts) {
     WriteLogRecord(context, LogRecord::kExitSettingClamped,
                    {{u"MaxRestarts=" + value, u"Settings"}, kMostRestarts});
   }
-  if (context.MaxRestarts > 0) Recall(context, platform);
+  return whole > kMostRestarts ? kMostRestarts : whole;
+}
+
+// This deployment's memory, left by a run whose INI file then lost its
+// bound: nothing resumes it, and a later bound must not find it.
+void ClearLeftMemory(RunContext& context, Platform& platform) {
+  WString text;
+  DeploymentMemory memory;
+  if (!platform.ReadMachineValue(kMemoryKey, kMemoryName, &text) || !DecodeMemory(text, &memory) ||
+      !IsSamePath(platform.FullPath(context.InputIniPath), memory.ini_path)) {
+    return;
+  }
+  platform.DeleteMachineValue(kMemoryKey, kMemoryName);
+  platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
+  WriteLogRecord(context, LogRecord::kResumeCleared);
+}
+
+}  // namespace
+
+void PrepareRestarts(RunContext& context, Platform& platform) {
+  const WString value =
+      ReadProfileValue(u"Settings", u"MaxRestarts", context.InputIniPath, platform, platform);
+  if (value.empty()) return;
+  context.MaxRestarts = ReadMaxRestarts(value, context);
+  if (context.MaxRestarts > 0) {
+    Recall(context, platform);
+  } else {
+    ClearLeftMemory(context, platform);
+  }
 }
 
 bool RanBeforeRestart(const WalkPosition& position, const RunContext& context) {
@@ -220,7 +283,12 @@ bool GoesOnAfter(ExitVerdict verdict, const WalkPosition& position, const WStrin
   }
   EndRun(context, LogRecord::kRestartStop,
          {{Decimal(context.RestartsMade + 1) + u" of " + bound, app_section}});
-  if (!started) platform.RequestRestart();
+  if (!started && !platform.RequestRestart()) {
+    // No resumption may claim a restart that did not happen.
+    ForgetDeployment(context, platform);
+    ReopenRunLog(context, platform);
+    EndRun(context, LogRecord::kRestartRefused);
+  }
   return false;
 }
 

@@ -12,6 +12,11 @@ HoldResult FakePlatform::HoldAndHash(const WString& path, std::string* digest, H
       it->second.unreadable) {
     return HoldResult::kCannotOpen;
   }
+  for (size_t at = 3; at <= path.size(); ++at) {
+    if ((at == path.size() || path[at] == u'\\') && reparse_points.count(Key(path.substr(0, at)))) {
+      return HoldResult::kThroughLink;
+    }
+  }
   unsigned char out[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
   if (Fails("HashFile") || EVP_Digest(it->second.bytes.data(), it->second.bytes.size(), out,

@@ -152,6 +152,7 @@ class FakePlatform : public Platform {
   int held_files() const { return static_cast<int>(held_.size()); }
   WString system_folder = u"C:\\WINDOWS\\system32";
   std::function<void(const WString& path)> while_held;
+  std::set<std::string> reparse_points;  // junctions and links, upper case
 
  private:
   friend class FakeAppendFile;

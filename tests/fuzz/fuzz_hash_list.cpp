@@ -45,7 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
   const std::vector<char> rest = data.ConsumeRemainingBytes<char>();
   const WString handed = quill::fuzz::Utf16(std::string(rest.begin(), rest.end()));
-  for (const WString& file : quill::InstallerFiles(handed, u"C:\\Work", u"C:\\WINDOWS\\system32")) {
+  WString refused;
+  const std::vector<WString> files =
+      quill::InstallerFiles(handed, u"C:\\Work", u"C:\\WINDOWS\\system32", &refused);
+  Check(refused.empty() || files.size() == 1, "a refused command line names only its program");
+  for (const WString& file : files) {
     // Any other is refused before it is opened.
     Check(!quill::IsResolvedFullPath(file) || (IsFull(file) && IsResolved(file)),
           "a file taken as full is full and resolved");

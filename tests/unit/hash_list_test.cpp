@@ -34,7 +34,9 @@ TEST(HashListTest, LinesReadAsSha256sumWritesThem) {
       {kHashA + "  a b.exe", "C:\\DEPLOY\\A B.EXE", kHashA},
       {"\\" + kHashA + "  dir\\\\x.exe", "C:\\DEPLOY\\DIR\\X.EXE", kHashA},
       {"\\" + kHashA + "  dir\\nx.exe", "", ""},
+      {kHashA + "  ../..", "C:\\", kHashA},
       {kHashA + "  D:x.exe", "", ""},
+      {kHashA + "  C:x.exe", "", ""},
       {kHashA + "  //srv/../x.exe", "", ""},
       {kHashA + " setup.exe", "", ""},
       {kHashA + "  ", "", ""},
@@ -60,7 +62,7 @@ TEST(HashListTest, LinesReadAsSha256sumWritesThem) {
 
 TEST(HashListTest, AFileListedTwiceWithDifferentHashesMatchesNeither) {
   const ParsedHashList list =
-      ParseHashList("\xEF\xBB\xBF" + kHashA + "  x.exe\n" + kHashA + "  X.EXE\n" + kHashB +
+      ParseHashList("\xEF\xBB\xBF" + kHashA + "  x.exe\n\t \n" + kHashA + "  X.EXE\n" + kHashB +
                         "  y.exe\n" + kHashA + "  ./Y.exe\n",
                     u"C:\\D");
   EXPECT_EQ(kHashA, list.by_path.at(u"C:\\D\\X.EXE").sha256);
@@ -72,41 +74,58 @@ TEST(InstallerFilesTest, TheProgramOrWhatTheSystemsMsiexecInstalls) {
   struct Case {
     WString handed;
     std::vector<WString> files;
+    WString refused = WString();
   };
+  const WString msiexec = u"C:\\WINDOWS\\system32\\msiexec.exe";
+  const WString code = u"{11111111-2222-3333-4444-555555555555}";
   const Case cases[] = {
       {u"C:\\A\\setup.exe /s /log C:\\l.txt", {u"C:\\A\\setup.exe"}},
       {u"\"C:\\Program Files\\A\\setup\" /s", {u"C:\\Program Files\\A\\setup.exe"}},
+      {u"C:\\Kit.v2\\setup /s", {u"C:\\Kit.v2\\setup.exe"}},
       {u"Kit\\setup.exe", {u"Kit\\setup.exe"}},
       {u"\\Kit\\setup /s", {u"\\Kit\\setup.exe"}},
       {u"C:\\A\\..\\..\\B\\.\\x.exe", {u"C:\\B\\x.exe"}},
       {u"\\\\srv\\s\\..\\..\\x.exe", {u"\\\\srv\\s\\x.exe"}},
       {u"\\\\srv\\..\\x.exe", {u"\\\\srv\\..\\x.exe"}},
       {u"C:\\Tools\\msiexec.exe /i x.msi", {u"C:\\Tools\\msiexec.exe"}},
-      {u"C:\\WINDOWS\\system32\\msiexec.exe /i Kit\\x.msi /qn /l*v C:\\x.log",
-       {u"C:\\Work\\Kit\\x.msi"}},
-      {u"c:\\windows\\SYSTEM32\\MSIEXEC /PACKAGE \"\\\\srv\\s\\a b.msi\" /quiet",
+      {msiexec + u" /i Kit\\x.msi /qn /l*v C:\\x.log", {u"C:\\Work\\Kit\\x.msi"}},
+      {u"c:\\windows\\SYSTEM32\\MSIEXEC /PACKAGE \"\\\\srv\\s\\a b.msi\" /quiet /qb!-",
        {u"\\\\srv\\s\\a b.msi"}},
-      {u"C:\\WINDOWS\\SysWOW64\\msiexec.exe -p D:\\fix.msp REINSTALL=ALL", {u"D:\\fix.msp"}},
+      {u"C:\\WINDOWS\\SysWOW64\\msiexec.exe -p D:\\fix.msp REINSTALL=ALL /norestart",
+       {u"D:\\fix.msp"}},
       {u"C:\\WINDOWS\\Sysnative\\msiexec.exe /update \"p1.msp;D:\\p2.msp\"",
        {u"C:\\Work\\p1.msp", u"D:\\p2.msp"}},
-      {u"C:\\WINDOWS\\system32\\msiexec.exe /i D:\\x.msi "
-       u"TRANSFORMS=\"@t1.mst;:lang.mst;|D:\\t2.mst\""
-       u" PATCH=D:\\p.msp",
+      {msiexec + u" /i D:\\x.msi TRANSFORMS=\"@t1.mst;:lang.mst;|D:\\t2.mst\" PATCH=D:\\p.msp",
        {u"D:\\x.msi", u"C:\\Work\\t1.mst", u"D:\\t2.mst", u"D:\\p.msp"}},
-      {u"C:\\WINDOWS\\system32\\msiexec.exe /x {11111111-2222-3333-4444-555555555555} /qn", {}},
-      {u"C:\\WINDOWS\\system32\\msiexec.exe /i", {}},
+      // "c:x" is relative to drive C's current folder, which the current one is.
+      {msiexec + u" /i c:x.msi", {u"C:\\Work\\x.msi"}},
+      {msiexec + u" /i D:x.msi", {u"D:x.msi"}},
+      // What installs, removes or loads without naming a file the list holds.
+      {msiexec + u" /x " + code + u" /qn", {msiexec}, u"/x"},
+      {msiexec + u" /i " + code, {msiexec}, u"/i " + code},
+      {msiexec + u" /i", {msiexec}, u"/i"},
+      {msiexec + u" /iC:\\x.msi /qn", {msiexec}, u"/iC:\\x.msi"},
+      {msiexec + u" /a C:\\x.msi", {msiexec}, u"/a"},
+      {msiexec + u" /fa C:\\x.msi", {msiexec}, u"/fa"},
+      {msiexec + u" /jm C:\\x.msi", {msiexec}, u"/jm"},
+      {msiexec + u" /y C:\\x.dll", {msiexec}, u"/y"},
+      {msiexec + u" /i C:\\x.msi C:\\y.msi", {msiexec}, u"C:\\y.msi"},
+      {msiexec + u" /qn /l*v", {msiexec}, u"/l*v"},
+      {msiexec + u" /qn", {msiexec}, u"msiexec"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.files, InstallerFiles(c.handed, u"C:\\Work", u"C:\\WINDOWS\\system32"))
+    WString refused = u"left over";
+    EXPECT_EQ(c.files, InstallerFiles(c.handed, u"C:\\Work", u"C:\\WINDOWS\\system32", &refused))
         << Narrow(c.handed);
+    EXPECT_EQ(c.refused, refused) << Narrow(c.handed);
   }
 }
 
 // One application through a pass, with the list at C:\Kit\list.sha256.
 struct CheckedRun : OneAppRun {
-  CheckedRun(const WString& settings, const WString& switches, const WString& app_path = u"C:\\Kit")
-      : OneAppRun(u"C:\\Kit\\in.ini", settings,
-                  u"AppPath=" + app_path + u"\nAppSwitches=" + switches + u"\n") {
+  CheckedRun(const WString& settings, const WString& switches, const WString& app_path = u"C:\\Kit",
+             const WString& ini = u"C:\\Kit\\in.ini")
+      : OneAppRun(ini, settings, u"AppPath=" + app_path + u"\nAppSwitches=" + switches + u"\n") {
     platform.AddFile(u"C:\\Kit\\a.exe", "a");
     platform.AddFile(u"C:\\Kit\\b.exe", "b");
     platform.AddFile(u"C:\\Work\\x.msi", "a");
@@ -128,6 +147,8 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
     std::string told;     // before the first processing record
     std::string checked;  // between the start record and the end record
     WString app_path = u"C:\\Kit";
+    WString ini = u"C:\\Kit\\in.ini";
+    WString list_path = u"C:\\Kit\\list.sha256";
   };
   const std::string expected_a = "expected " + kHashA;
   const WString key = u"HashList=list.sha256\n";
@@ -150,6 +171,9 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
        u"Kit"},
       {"missing", key, kHashA + "  gone.exe\n", u"gone.exe", "",
        "SHA-256 NOT VERIFIED => C:\\Kit\\gone.exe: " + expected_a + ", cannot be opened.\r\n"},
+      {"through a junction", key, kHashA + "  Linked/a.exe\n", u"Linked\\a.exe", "",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\Linked\\a.exe: " + expected_a +
+           ", reached through a junction or link.\r\n"},
       {"twice", key, kHashA + "  a.exe\n" + kHashB + "  A.exe\n", u"a.exe /s", "",
        "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: listed twice with different hashes.\r\n"},
       {"package", key, kHashA + "  ../Work/x.msi\n", msi, "",
@@ -157,14 +181,42 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
       {"package changed", key, kHashB + "  ../Work/x.msi\n", msi, "",
        "SHA-256 NOT VERIFIED => C:\\Work\\x.msi: expected " + kHashB + ", found " + kHashA +
            ".\r\n"},
+      {"first file refused", key, kHashA + "  ../Work/x.msi\n", u"msiexec.exe /i y.msi PATCH=x.msi",
+       "", "SHA-256 NOT VERIFIED => C:\\Work\\y.msi: not in the list.\r\n"},
+      {"msiexec removes", key, kHashA + "  ../Work/x.msi\n", u"msiexec.exe /x x.msi", "",
+       "SHA-256 NOT VERIFIED => C:\\WINDOWS\\system32\\msiexec.exe: msiexec is told \"/x\", "
+       "which the list does not check.\r\n"},
+      {"root relative", key, kHashA + "  a.exe\n", u"a.exe /s", "",
+       "SHA-256 NOT VERIFIED => \\Kit\\a.exe: not a full path, so Windows would search for "
+       "it.\r\n",
+       u"\\Kit"},
+      // A list that does not resolve to a file is one that cannot be read.
+      {"list on another drive", u"HashList=D:list.sha256\n", kHashA + "  a.exe\n", u"a.exe /s",
+       "SHA-256 LIST => Error reading D:list.sha256: no installer is started.\r\n",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: the hash list cannot be read.\r\n"},
+      {"list a device", u"HashList=nul.txt\n", kHashA + "  a.exe\n", u"a.exe /s",
+       "SHA-256 LIST => Error reading nul.txt: no installer is started.\r\n",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: the hash list cannot be read.\r\n", u"C:\\Kit",
+       u"C:\\Kit\\in.ini", u"C:\\Kit\\nul.txt"},
+      // "D:in.ini" lies in drive D's own folder, not at the current drive's root.
+      {"ini on another drive", key, kHashA + "  Kit\\a.exe\n", u"a.exe /s",
+       "SHA-256 LIST => Error reading list.sha256: no installer is started.\r\n",
+       "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: the hash list cannot be read.\r\n", u"C:\\Kit",
+       u"D:in.ini", u"\\list.sha256"},
   };
   for (const Case& c : cases) {
-    const WString app_path = c.switches == msi ? u"C:\\WINDOWS\\system32" : c.app_path;
-    CheckedRun run(c.settings, c.switches, app_path);
-    if (c.list != "-") run.platform.AddFile(u"C:\\Kit\\list.sha256", c.list);
+    const WString app_path =
+        c.switches.rfind(u"msiexec", 0) == 0 ? u"C:\\WINDOWS\\system32" : c.app_path;
+    CheckedRun run(c.settings, c.switches, app_path, c.ini);
+    if (c.list != "-") run.platform.AddFile(c.list_path, c.list);
     run.platform.current_directory = u"C:\\Work";
+    run.platform.AddFile(u"C:\\Kit\\Linked\\a.exe", "a");
+    run.platform.reparse_points.insert("C:\\KIT\\LINKED");
     run.platform.AddProgram(u"C:\\Kit\\a.exe /s", 0.5);
     run.platform.AddProgram(app_path + u"\\" + c.switches, 0.5);
+    std::string at_start;  // the log as the installer finds it
+    run.platform.OnStart(app_path + u"\\" + c.switches,
+                         [&] { at_start = run.platform.FileBytes(u"C:\\R.LOG"); });
     const std::string records = run.Records();
     const bool verified = c.checked.rfind("SHA-256 VERIFIED", 0) == 0 || c.settings.empty();
     EXPECT_EQ(c.told, records.substr(0, records.find("Processing"))) << c.what;
@@ -173,6 +225,14 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
     EXPECT_NE(verified, records.find("Failed to launch the command.") != std::string::npos)
         << c.what;
     EXPECT_EQ(0, run.platform.held_files()) << c.what;
+    EXPECT_EQ(verified, at_start.size() > c.checked.size() &&
+                            at_start.compare(at_start.size() - c.checked.size(), c.checked.size(),
+                                             c.checked) == 0)
+        << c.what;
+    // Nothing is held past the first file refused.
+    for (const std::string& held : run.platform.CallsNamed("HoldAndHash")) {
+      EXPECT_NE(std::string::npos, records.find(held.substr(held.find(' ') + 1))) << c.what;
+    }
     // Without the key the calls are those of a run that never heard of it.
     EXPECT_EQ(c.settings.empty(), run.platform.CallsNamed("SystemFolder").empty()) << c.what;
   }
@@ -199,6 +259,14 @@ TEST(HashListRunTest, HeldFromBeforeTheHashUntilTheWaitIsOver) {
       (std::vector<std::string>{"HoldAndHash", "StartProcess", "QueryExitCode", "ReleaseHeld"}),
       order);
   EXPECT_TRUE(run.platform.WriteFile(u"C:\\Kit\\a.exe", "after the wait"));
+
+  // One that outlives its time may still read it: held until the program ends.
+  CheckedRun slow(u"HashList=list.sha256\n", u"a.exe /s");
+  slow.platform.AddFile(u"C:\\Kit\\list.sha256", kHashA + "  a.exe\n");
+  slow.platform.AddProgram(u"C:\\Kit\\a.exe /s", 20);
+  slow.context.MaxInstallTime = 10;
+  EXPECT_NE(std::string::npos, slow.Records().find("did not finish in 10 seconds"));
+  EXPECT_FALSE(slow.platform.WriteFile(u"C:\\Kit\\a.exe", "while it still runs"));
 }
 
 TEST(HashListRunTest, AFileThatCannotBeHashedIsNotStarted) {

@@ -68,7 +68,8 @@ struct Deployment {
     std::string line, lines;
     while (std::getline(log, line)) {
       if (line.rfind("QUILLRUN starts", 0) == 0) lines += "*\n";
-      if (line.rfind("RESTART", 0) == 0 || line.rfind("RESUME", 0) == 0) {
+      if (line.rfind("RESTART", 0) == 0 || line.rfind("RESUME", 0) == 0 ||
+          line.find("MaxRestarts=") != std::string::npos) {
         lines += line.substr(0, line.size() - 1) + "\n";
       }
     }
@@ -91,6 +92,9 @@ std::string Resume(const std::string& of, const std::string& app_key) {
 const std::string kNotRegistered =
     "RESTART   => The resumption cannot be registered: the run goes on without restarting, and "
     "Windows needs a restart.\n";
+
+const std::string kClamped =
+    "EXIT CODES   => MaxRestarts=25 in [Settings] is past its bound: 10 is used.\n";
 
 TEST(RestartTest, ARunStopsAtARebootVerdictAndResumesAfterIt) {
   struct Case {
@@ -136,15 +140,22 @@ TEST(RestartTest, ARunStopsAtARebootVerdictAndResumesAfterIt) {
        "11 1 0",
        "RESTART   => MaxRestarts is not used without LogExitCodes=1.\n"},
       {on + u"0", {3010, 0}, "", "11 1 0", ""},
-      {on + u"25", {3010, 0}, "", "11 01 1", Stop("1 of 10", "A1") + Resume("1 of 10", "APP1")},
+      {on + u"25",
+       {3010, 0},
+       "",
+       "11 01 1",
+       kClamped + Stop("1 of 10", "A1") + "*\n" + kClamped + Resume("1 of 10", "APP1").substr(2)},
+      {on + u"10", {3010, 0}, "", "11 01 1", Stop("1 of 10", "A1") + Resume("1 of 10", "APP1")},
       {on + u"1", {3010, 0}, "WriteMachineValue", "11 1 0", kNotRegistered},
       {on + u"1", {3010, 0}, "ReadFileStamp", "11 1 0", kNotRegistered},
-      // Windows refuses to restart: the resumption waits for the next start.
+      // Windows refuses to restart: no later start claims it happened.
       {on + u"1",
        {3010, 0},
        "RequestRestart",
-       "11 01 1",
-       Stop("1 of 1", "A1") + Resume("1 of 1", "APP1")},
+       "10 0 1",
+       Stop("1 of 1", "A1") +
+           "RESTART   => Windows refused the restart: the resumption is removed, the run ends "
+           "here, and Windows needs a restart.\n"},
   };
   for (const Case& c : cases) {
     Deployment deployment(c.settings + u"\n", c.codes);
@@ -160,15 +171,18 @@ TEST(RestartTest, ARunStopsAtARebootVerdictAndResumesAfterIt) {
     // Whatever the path, a deployment that ended leaves nothing behind.
     EXPECT_EQ(nullptr, deployment.platform.MachineValue(kMemoryKey, kMemoryName)) << name;
     EXPECT_EQ(nullptr, deployment.platform.MachineValue(kRunOnceKey, kRunOnceName)) << name;
-    // Without the bound in force, the registry is never asked.
+    // Without the bound in force, nothing is written to the registry; and
+    // without the key it is never asked.
     const std::vector<std::string>& calls = deployment.platform.calls();
     const bool asks = std::any_of(calls.begin(), calls.end(), [](const std::string& call) {
-      return call.find("MachineValue") != std::string::npos;
+      return call.find("WriteMachineValue") != std::string::npos;
     });
-    EXPECT_EQ(name.find("LogExitCodes=1\nMaxRestarts=") != std::string::npos &&
-                  name.find("MaxRestarts=0") == std::string::npos,
-              asks)
+    EXPECT_EQ(name.find("MaxRestarts") != std::string::npos,
+              !deployment.platform.CallsNamed("ReadMachineValue").empty())
         << name;
+    const bool in_force = name.find("LogExitCodes=1\nMaxRestarts=") != std::string::npos &&
+                          name.find("MaxRestarts=0") == std::string::npos;
+    EXPECT_FALSE(asks && !in_force) << name;
   }
 }
 
@@ -184,6 +198,17 @@ TEST(RestartTest, TheResumptionNamesBothFilesWhole) {
   const WString* command = deployment.platform.MachineValue(kRunOnceKey, kRunOnceName);
   ASSERT_NE(nullptr, command);
   EXPECT_EQ("\"C:\\QUILLRUN\\QUILLRUN.EXE\" C:\\Tools\\deploy.ini", Narrow(*command));
+  // Windows runs no RunOnce command past 259 characters.
+  for (size_t length : {237, 238}) {
+    Deployment at(u"LogExitCodes=1\nMaxRestarts=1\n", {3010, 0});
+    at.platform.command_line = "QUILLRUN.EXE C:\\Tools\\deploy.ini";
+    at.WriteIni(u"LogExitCodes=1\nMaxRestarts=1\n", u"C:\\Tools\\deploy.ini");
+    at.platform.program_path = u"C:\\" + WString(length - 16, u'x') + u"\\QUILLRUN.EXE";
+    RunContext fresh;
+    RunFromCommandLine(fresh, at.platform);
+    const WString* registered = at.platform.MachineValue(kRunOnceKey, kRunOnceName);
+    EXPECT_EQ(length == 237 ? 259u : 0u, registered == nullptr ? 0u : registered->size());
+  }
   // The log is closed before the restart is asked for.
   const std::vector<std::string>& calls = deployment.platform.calls();
   const auto close = std::find(calls.begin(), calls.end(), "Close " + std::string(kLog));
@@ -191,17 +216,73 @@ TEST(RestartTest, TheResumptionNamesBothFilesWhole) {
             std::find(calls.begin(), calls.end(), "RequestRestart") - calls.begin());
 }
 
-TEST(RestartTest, AChangedIniFileStartsFromTheTop) {
-  Deployment deployment(u"LogExitCodes=1\nMaxRestarts=1\n", {0, 3010, 0});
-  deployment.RunAll([&](int run) {
-    if (run == 0) deployment.WriteIni(u"LogExitCodes=1\nMaxRestarts=1\n;edited\n");
-  });
-  EXPECT_EQ((std::vector<int>{2, 2, 1}), deployment.Starts());
-  EXPECT_EQ("*\n" + Stop("1 of 1", "A2") +
-                "*\nRESUME    => The Input INI file is not as it was at restart 1 of 1: the run "
-                "starts from the top.\n" +
-                Stop("1 of 1", "A2") + Resume("1 of 1", "APP2"),
-            deployment.RestartLines());
+std::string Stale(const std::string& of) {
+  return "*\nRESUME    => The Input INI file is not as it was at restart " + of +
+         ": the run starts from the top.\n";
+}
+
+const std::string kAtBound =
+    "RESTART   => The bound of 2 restarts is reached: the run goes on without restarting, and "
+    "Windows needs a restart.\n";
+
+// What the machine remembers that does not fit the INI file as it is now:
+// the run starts from the top, and the restarts made still count.
+TEST(RestartTest, AMemoryThatDoesNotFitStartsFromTheTopWithinTheBound) {
+  const WString settings = u"LogExitCodes=1\nMaxRestarts=2\n";
+  using Edit = std::function<void(Deployment&)>;
+  const auto remember = [](int32_t restarts, WalkPosition after, WString path = kIni) {
+    return [=](Deployment& d) {
+      DeploymentMemory memory{path, {}, restarts, after};
+      d.platform.ReadFileStamp(kIni, &memory.stamp);
+      d.platform.AddMachineValue(kMemoryKey, kMemoryName, EncodeMemory(memory));
+    };
+  };
+  const Edit nothing = [](Deployment&) {};
+  const Edit rewrite = [&](Deployment& d) { d.WriteIni(settings + u";rewritten\n"); };
+  struct Case {
+    const char* what;
+    Edit before;   // before the first run
+    Edit between;  // before each resumed run
+    std::string starts;
+    std::string lines;
+  };
+  const Case cases[] = {
+      {"rewritten at every start", nothing, rewrite, "31",
+       Stop("1 of 2", "A1") + Stale("1 of 2") + Stop("2 of 2", "A1") + Stale("2 of 2") + kAtBound},
+      {"the path in another case", nothing,
+       [](Deployment& d) {
+         d.platform.command_line = "C:\\QUILLRUN\\QUILLRUN.EXE c:\\share\\DEPLOY.ini";
+       },
+       "11", Stop("1 of 2", "A1") + Resume("1 of 2", "APP1")},
+      {"APP99 of two", remember(1, {0, 1, 99}), nothing, "11",
+       Stale("1 of 2").substr(2) + Stop("2 of 2", "A1") + Resume("2 of 2", "APP1")},
+      {"a section that is not there", remember(1, {1, 2, 1}), nothing, "11",
+       Stale("1 of 2").substr(2) + Stop("2 of 2", "A1") + Resume("2 of 2", "APP1")},
+      {"restart 10 of 2", remember(10, {0, 1, 1}), nothing, "11",
+       Stale("10 of 2").substr(2) + kAtBound},
+      {"the bound taken away",
+       [&](Deployment& d) {
+         remember(1, {0, 1, 1})(d);
+         d.WriteIni(u"LogExitCodes=1\nMaxRestarts=0\n");
+       },
+       nothing, "11",
+       "RESUME    => MaxRestarts is not in force: the memory of an earlier restart is cleared, "
+       "and the run starts from the top.\n"},
+      {"another INI file's", remember(1, {0, 1, 1}, u"C:\\Old\\deploy.ini"), nothing, "11",
+       "RESUME    => The memory of an earlier restart is of another Input INI file, "
+       "C:\\Old\\deploy.ini: it is cleared, and the run starts from the top.\n" +
+           Stop("1 of 2", "A1") + Resume("1 of 2", "APP1")},
+  };
+  for (const Case& c : cases) {
+    Deployment deployment(settings, {3010, 0});
+    c.before(deployment);
+    deployment.RunAll([&](int) { c.between(deployment); });
+    std::string starts;
+    for (int each : deployment.Starts()) starts += std::to_string(each);
+    EXPECT_EQ(c.starts, starts) << c.what;
+    EXPECT_EQ("*\n" + c.lines, deployment.RestartLines()) << c.what;
+    EXPECT_EQ(nullptr, deployment.platform.MachineValue(kMemoryKey, kMemoryName)) << c.what;
+  }
 }
 
 // The place to go on from lies in pass 1: pass 0 is passed over whole.
@@ -210,7 +291,8 @@ TEST(RestartTest, AResumptionInPassOneSkipsPassZero) {
   deployment.platform.AddIniFile(
       kIni,
       u"[Settings]\nAppInstlPath=C:\\Share\nLogExitCodes=1\nMaxRestarts=1\n[0xFFFF]\nAPP1=A1\n"
-      u"[0xFFFF_WINXP]\nAPP1=A2\nAPP2=A3\n[A1]\nAppPath=C:\\Apps\nAppSwitches=a1.exe\n"
+      u"[0xFFFF_WINXP]\nAPP1=A2\n[0xPC42_WINXP]\nAPP1=A3\n[A1]\nAppPath=C:\\Apps\nAppSwitches=a1."
+      u"exe\n"
       u"[A2]\nAppPath=C:\\Apps\nAppSwitches=a2.exe\n[A3]\nAppPath=C:\\Apps\nAppSwitches=a3.exe\n");
   deployment.RunAll();
   EXPECT_EQ((std::vector<int>{1, 1, 1}), deployment.Starts());
@@ -233,6 +315,7 @@ TEST(RestartTest, MemoryReadsBackOnlyAsWritten) {
   const WString unread[] = {u"",
                             u"2;1;0;1;1;0;0;C:\\x.ini",
                             u"1;11;0;1;1;0;0;C:\\x.ini",
+                            u"1;0;0;1;1;0;0;C:\\x.ini",
                             u"1;1;2;1;1;0;0;C:\\x.ini",
                             u"1;1;0;3;1;0;0;C:\\x.ini",
                             u"1;1;0;1;0;0;0;C:\\x.ini",

@@ -30,6 +30,17 @@ TEST_F(MachineRegistryTest, AValueIsWrittenReadBackAndDeletedOnce) {
   ASSERT_TRUE(platform_.WriteMachineValue(kKey, u"Value", u"1;2"));
   ASSERT_TRUE(platform_.ReadMachineValue(kKey, u"Value", &read));
   EXPECT_EQ(L"1;2", Wide(read)) << "written over whole";
+  // Another type is there all the same, and reads as no text.
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\QuillrunPlatformTest", 0, nullptr, 0,
+                            KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr));
+  const wchar_t expand[] = L"1;1;0;1;1;0;0;%SystemRoot%\\deploy.ini";
+  RegSetValueExW(key, L"Value", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand),
+                 sizeof expand);
+  RegCloseKey(key);
+  ASSERT_TRUE(platform_.ReadMachineValue(kKey, u"Value", &read));
+  EXPECT_EQ(L"", Wide(read));
   EXPECT_TRUE(platform_.DeleteMachineValue(kKey, u"Value"));
   EXPECT_FALSE(platform_.ReadMachineValue(kKey, u"Value", &read));
 }

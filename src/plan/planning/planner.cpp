@@ -85,7 +85,8 @@ void ReadHashListSettings(const WString& ini_path, PlanPlatform& platform, PlanS
   const WString windows_ini =
       platform.files().WindowsPathOf(ToUtf8(ini_path)).value_or(FullWindowsPath(ini_path, u"C:\\"));
   RunContext context;
-  ReadHashListFile(FullWindowsPath(settings.hash_list_text, ParentFolder(windows_ini)), context,
+  ReadHashListFile(settings.hash_list_text,
+                   FullWindowsPath(settings.hash_list_text, ParentFolder(windows_ini)), context,
                    platform);
   settings.hash_list_path = context.HashList;
   settings.hash_list_read = context.HashListRead;

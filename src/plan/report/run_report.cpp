@@ -306,6 +306,7 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kRebootStartedAtBound:
       run_.stopped_for_restart = run_.needs_restart = true;
       return;
+    case LogRecord::kRestartRefused: run_.stopped_for_restart = false; [[fallthrough]];
     case LogRecord::kRestartBound:
     case LogRecord::kRestartNotRegistered: run_.needs_restart = true; return;
     case LogRecord::kResume:
@@ -313,7 +314,9 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
       return;
     case LogRecord::kRestartsUnused:  // told for the admin
     case LogRecord::kResumeStale:
-    case LogRecord::kResumeUnread: return;
+    case LogRecord::kResumeUnread:
+    case LogRecord::kResumeOther:
+    case LogRecord::kResumeCleared: return;
 
     case LogRecord::kProcessing:
       if ((app = PlacedApp(record)) == nullptr) return;

@@ -87,6 +87,29 @@ class Win32CryptoApi {
   BOOL(WINAPI* destroy_)(HCRYPTHASH) = nullptr;
 };
 
+namespace {
+
+// Each folder below the root ("C:\\" or "\\\\server\\share\\") and the file
+// itself; one whose attributes cannot be read is not taken on trust.
+bool PassesThroughLink(const WString& path) {
+  size_t at = 3;
+  if (path.size() > 2 && path[0] == u'\\' && path[1] == u'\\') {
+    at = path.find(u'\\', path.find(u'\\', 2) + 1);
+    if (at == WString::npos) return true;
+    ++at;
+  }
+  for (; at <= path.size(); ++at) {
+    if (at < path.size() && path[at] != u'\\') continue;
+    const DWORD attributes = GetFileAttributesW(WideText(path.substr(0, at)));
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 HoldResult Win32Platform::HoldAndHash(const WString& path, std::string* digest, HeldFile* file) {
   // Shared for reading only: nobody may write, rename or delete it while
   // it is held, and the installer may still read and run it.
@@ -94,6 +117,7 @@ HoldResult Win32Platform::HoldAndHash(const WString& path, std::string* digest, 
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return HoldResult::kCannotOpen;
   std::shared_ptr<void> held(handle, CloseHandle);
+  if (PassesThroughLink(path)) return HoldResult::kThroughLink;
   if (!crypto_) crypto_ = Win32CryptoApi::Load(SystemFolder());
   if (!crypto_ || !crypto_->Hash(handle, digest)) return HoldResult::kCannotHash;
   *file = next_held_++;

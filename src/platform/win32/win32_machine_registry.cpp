@@ -29,7 +29,11 @@ bool Win32Platform::ReadMachineValue(const WString& key, const WString& name, WS
                               reinterpret_cast<BYTE*>(text.data()), &bytes);
   }
   RegCloseKey(opened);
-  if (status != ERROR_SUCCESS || type != REG_SZ) return false;
+  if (status != ERROR_SUCCESS) return false;
+  if (type != REG_SZ) {
+    data->clear();  // there, but no text: the caller tells it as unread
+    return true;
+  }
   size_t length = bytes / sizeof(wchar_t);
   while (length > 0 && text[length - 1] == L'\0') --length;  // stored with or without its NUL
   *data = FromWide(text.data(), length);

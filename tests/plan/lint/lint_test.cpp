@@ -259,6 +259,7 @@ TEST(LintTest, HashListFindingsNameWhatTheListLacksAndWhatIsStale) {
     std::string apps = "";      // more of [0xFFFF]
     std::string sections = "";  // more sections
     std::string told = "";      // in the text
+    std::string list_file = "list.sha256";
   };
   const std::string viewer = "[Viewer]\nAppPath=C:\\Apps\\Viewer\nAppSwitches=v.exe\n";
   const std::string all = kShaA + "  Apps/Reader/07/setup.exe\n" + kShaB +
@@ -290,12 +291,14 @@ TEST(LintTest, HashListFindingsNameWhatTheListLacksAndWhatIsStale) {
        "",
        "[0xFFFF_WINXP]\nAPP1=Viewer\n" + viewer,
        "v.exe (of [Viewer])"},
+      // Windows reads the NUL device, not a file of that name.
+      {all, {"deploy.ini:3: hash-list-unreadable"}, 2, "", "", "", "nul.txt"},
   };
   for (const Case& c : cases) {
     TempTree tree;
     LintOptions options;
     std::string ini = kGood;
-    ini.insert(ini.find("[0xFFFF]"), "HashList=C:\\list.sha256\n");
+    ini.insert(ini.find("[0xFFFF]"), "HashList=C:\\" + c.list_file + "\n");
     ini.insert(ini.find("APP1=Reader\n") + 12, c.apps);
     ini += c.sections;
     options.ini = tree.File("deploy.ini", ini);
@@ -305,7 +308,7 @@ TEST(LintTest, HashListFindingsNameWhatTheListLacksAndWhatIsStale) {
     tree.File("c/Apps/Reader/09/setup.exe", "b");
     tree.File("c/Apps/Reader/setup.exe", "a");
     tree.File("c/Apps/Viewer/v.exe", "v");
-    if (c.list != "-") tree.File("c/list.sha256", c.list);
+    if (c.list != "-") tree.File("c/" + c.list_file, c.list);
     std::ostringstream out;
     std::ostringstream err;
     const int status = RunLintVerb(options, out, err);
