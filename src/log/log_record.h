@@ -54,9 +54,14 @@ enum class LogRecord {
   kInstalledNothing,
   kDetectAfterRestart,
   kDetectRuleUnread,
+
+  // Written only when the input INI file names a LogCopy: its value and why
+  // it is not used; the copy's path and why it was not written.
+  kLogCopyUnused,
+  kLogCopyFailed,
 };
 // The last of them: a reader of the log takes every record up to it.
-constexpr LogRecord kLastLogRecord = LogRecord::kDetectRuleUnread;
+constexpr LogRecord kLastLogRecord = LogRecord::kLogCopyFailed;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order

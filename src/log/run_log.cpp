@@ -36,6 +36,7 @@ void OpenRunLog(RunContext& context, Platform& platform) {
   }
   context.RunLogStream = std::make_unique<LogStream>(std::move(file));
   context.LogOpen = 1;
+  context.LogPath = path;
 
   WriteLogRecord(context, LogRecord::kBannerFirstLine);
   WriteStampedRecord(context, LogRecord::kBannerSecondLine, platform);
