@@ -7,6 +7,7 @@
 #include "base/utf.h"
 #include "plan/lint/detect_lint.h"
 #include "plan/lint/exit_code_lint.h"
+#include "plan/lint/log_copy_lint.h"
 #include "plan/planning/pass_trace.h"
 #include "plan/planning/planner.h"
 #include "plan/plantext/plan_words.h"
@@ -52,6 +53,7 @@ class IniLint {
     };
     LintExitCodeKeys(platform_, checked_, add);
     LintDetectRules(platform_, checked_, add);
+    LintLogCopy(platform_, add);
     return std::move(findings_);
   }
 

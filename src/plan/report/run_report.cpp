@@ -212,6 +212,10 @@ void RunBuilder::Open(int64_t line) {
   run_.outcome = RunOutcome::kApplicationsRun;
   run_.cut_short_records = 0;
   run_.installed_already = 0;
+  run_.log_copy_records = 0;
+  run_.log_copy_where.clear();
+  run_.log_copy_cause.clear();
+  run_.log_copy_unused = false;
   run_.line = line;
   run_.stopped_for_restart = run_.needs_restart = false;
   run_.restart.clear();
@@ -258,6 +262,13 @@ bool RunBuilder::TakeRestartRecord(const RecordSpan& record) {
     case LogRecord::kResume:
     case LogRecord::kResumeStale:
     case LogRecord::kResumeUnread: return true;
+    case LogRecord::kLogCopyUnused:
+    case LogRecord::kLogCopyFailed:
+      ++run_.log_copy_records;
+      run_.log_copy_unused = record.record == LogRecord::kLogCopyUnused;
+      run_.log_copy_where.Assign(record.value(0));
+      run_.log_copy_cause.Assign(record.value(1));
+      return true;
     default: return false;
   }
 }
