@@ -56,9 +56,12 @@ struct RunContext {
   WString HashList;                            // run sequence: full path; empty: off
   bool HashListRead = false;                   // run sequence
   std::map<WString, ListedHash> ListedHashes;  // run sequence: by path key
+  // With a LogCopy, the whole log is copied there at every end of the run.
+  WString LogCopyTarget;  // run sequence: expanded, full; empty: no copy
 
   std::unique_ptr<LogStream> RunLogStream;  // run log
   int LogOpen = 0;                          // run log
+  WString LogPath;                          // run log: the path it was opened under
 };
 
 }  // namespace quill

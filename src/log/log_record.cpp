@@ -63,6 +63,9 @@ WString Template(LogRecord record) {
     case LogRecord::kHashListLineUnread: return u"SHA-256 LIST => %s, line %d, does not read.\n";
     case LogRecord::kVerified: return u"SHA-256 VERIFIED => %s, line %d of the list.\n";
     case LogRecord::kNotVerified: return u"SHA-256 NOT VERIFIED => %s: %s.\n";
+    case LogRecord::kLogCopyUnused: return u"LOG COPY  => LogCopy=%s is not used: %s.\n";
+    case LogRecord::kLogCopyFailed:
+      return u"LOG COPY  => %s was not written: %s; the next run copies the whole log again.\n\n";
   }
   return WString();
 }

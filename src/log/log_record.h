@@ -60,9 +60,14 @@ enum class LogRecord {
   kDetectRuleUnread,
   kInstalledAfterRestart,
   kNothingAfterRestart,
+
+  // Written only when the input INI file names a LogCopy: its value and why
+  // it is not used; the copy's path and why it was not written.
+  kLogCopyUnused,
+  kLogCopyFailed,
 };
 // The last of them: a reader of the log takes every record up to it.
-constexpr LogRecord kLastLogRecord = LogRecord::kNothingAfterRestart;
+constexpr LogRecord kLastLogRecord = LogRecord::kLogCopyFailed;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order

@@ -38,6 +38,7 @@ bool OpenLogFile(RunContext& context, Platform& platform) {
   }
   context.RunLogStream = std::make_unique<LogStream>(std::move(file));
   context.LogOpen = 1;
+  context.LogPath = path;
   return true;
 }
 

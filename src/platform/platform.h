@@ -14,6 +14,7 @@
 #include "platform/restart_request.h"
 #include "platform/system_info.h"
 #include "platform/user_interface.h"
+#include "platform/whole_copies.h"
 
 namespace quill {
 
@@ -27,7 +28,8 @@ class Platform : public ProfileReader,
                  public HeldFiles,
                  public MachineRegistry,
                  public RestartRequest,
-                 public InstalledState {};
+                 public InstalledState,
+                 public WholeCopies {};
 
 }  // namespace quill
 

@@ -10,6 +10,7 @@
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
+#include "runner/log_copy.h"
 #include "runner/restarts.h"
 
 namespace quill {
@@ -21,9 +22,9 @@ WString ReadSetting(const char16_t* key, const RunContext& context, Platform& pl
 }
 
 // Ends the run after an error record; the log is closed at once.
-int EndWithError(RunContext& context, LogRecord record, const WString& name) {
+int EndWithError(RunContext& context, Platform& platform, LogRecord record, const WString& name) {
   WriteLogRecord(context, record, {{name}});
-  CloseRunLog(context);
+  CloseAndCopyRunLog(context, platform);
   return 0;
 }
 
@@ -34,6 +35,7 @@ int RunSequence(RunContext& context, Platform& platform) {
   context.NewerWindows = TurnsOnNewerWindows(ReadSetting(kNewerWindowsKey, context, platform));
   DetectOSType(context, platform);
   OpenRunLog(context, platform);
+  ReadLogCopy(context, platform);
 
   const WString max_install_time = ReadSetting(u"MaxInstallTime", context, platform);
   if (!max_install_time.empty()) {
@@ -43,11 +45,11 @@ int RunSequence(RunContext& context, Platform& platform) {
 
   const WString app_instl_path = ReadSetting(u"AppInstlPath", context, platform);
   if (app_instl_path.empty()) {
-    return EndWithError(context, LogRecord::kMissingKeyError, u"AppInstlPath");
+    return EndWithError(context, platform, LogRecord::kMissingKeyError, u"AppInstlPath");
   }
   context.LanguageTablePath = app_instl_path + u"\\LANG.INI";
   if (platform.GetAttributes(context.LanguageTablePath) == kInvalidFileAttributes) {
-    return EndWithError(context, LogRecord::kFileOpenError, context.LanguageTablePath);
+    return EndWithError(context, platform, LogRecord::kFileOpenError, context.LanguageTablePath);
   }
 
   LookUpLanguageCode(context, platform);
@@ -62,12 +64,14 @@ int RunSequence(RunContext& context, Platform& platform) {
   // An unrecognised system ends after pass 0; the log is written out at exit.
   if (!DetectOSType(context, platform)) {
     ForgetDeployment(context, platform);
+    // Without a copy to make, the log stays open until the process exits.
+    if (!context.LogCopyTarget.empty()) CloseAndCopyRunLog(context, platform);
     return 0;
   }
   RunInstallPass(1, context, platform);
   if (context.RunStopped) return 0;
   ForgetDeployment(context, platform);
-  CloseRunLog(context);
+  CloseAndCopyRunLog(context, platform);
   return 1;
 }
 

@@ -8,6 +8,7 @@
 #include "log/run_log.h"
 #include "runner/exit_codes.h"
 #include "runner/install_pass.h"
+#include "runner/log_copy.h"
 
 namespace quill {
 
@@ -196,10 +197,11 @@ bool Register(const WalkPosition& position, const RunContext& context, Platform&
 
 // The run ends with this record: the log is on the disk and closed before
 // anything may restart the machine.
-bool EndRun(RunContext& context, LogRecord record, const LogValues& values = {}) {
+bool EndRun(RunContext& context, Platform& platform, LogRecord record,
+            const LogValues& values = {}) {
   WriteLogRecord(context, record, values);
   CommitRunLog(context);
-  CloseRunLog(context);
+  CloseAndCopyRunLog(context, platform);
   context.RunStopped = 1;
   return false;
 }
@@ -263,7 +265,8 @@ bool GoesOnAfter(ExitVerdict verdict, const WalkPosition& position, const WStrin
   const bool started = verdict == ExitVerdict::kRebootStarted;
   if (!started && verdict != ExitVerdict::kRebootRequired) return true;
   // No installer starts while Windows shuts down, whatever the bound.
-  if (context.MaxRestarts == 0) return !started || EndRun(context, LogRecord::kRebootStartedEnd);
+  if (context.MaxRestarts == 0)
+    return !started || EndRun(context, platform, LogRecord::kRebootStartedEnd);
   const WString bound = Decimal(context.MaxRestarts);
   if (context.RestartsMade >= context.MaxRestarts) {
     if (!started) {
@@ -271,7 +274,7 @@ bool GoesOnAfter(ExitVerdict verdict, const WalkPosition& position, const WStrin
       return true;
     }
     ForgetDeployment(context, platform);  // not to be resumed by a later run
-    return EndRun(context, LogRecord::kRebootStartedAtBound, {{bound}});
+    return EndRun(context, platform, LogRecord::kRebootStartedAtBound, {{bound}});
   }
   if (!Register(position, context, platform)) {
     if (!started) {
@@ -279,9 +282,9 @@ bool GoesOnAfter(ExitVerdict verdict, const WalkPosition& position, const WStrin
       return true;
     }
     ForgetDeployment(context, platform);
-    return EndRun(context, LogRecord::kRebootStartedEnd);
+    return EndRun(context, platform, LogRecord::kRebootStartedEnd);
   }
-  EndRun(context, LogRecord::kRestartStop,
+  EndRun(context, platform, LogRecord::kRestartStop,
          {{Decimal(context.RestartsMade + 1) + u" of " + bound, app_section}});
   if (!started && !platform.RequestRestart()) {
     // No resumption may claim a restart that did not happen.

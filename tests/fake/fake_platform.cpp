@@ -217,6 +217,31 @@ bool FakePlatform::Copy(const WString& from, const WString& to, bool fail_if_exi
   return true;
 }
 
+CopyOutcome FakePlatform::CopyWhole(const WString& from, const WString& temporary,
+                                    const WString& to, uint32_t time_limit_ms) {
+  Record("CopyWhole " + Narrow(from) + " " + Narrow(temporary) + " " + Narrow(to) + " " +
+         std::to_string(time_limit_ms));
+  CopyOutcome outcome;
+  auto source = entries_.find(Key(from));
+  if (source == entries_.end() || source->second.directory || source->second.unreadable) {
+    outcome.failure = CopyFailure::kSourceUnreadable;
+  } else if (!ParentExists(to)) {
+    outcome.failure = CopyFailure::kFolderMissing;
+  } else if (Exists(to) && (AttributesOf(to) & kFileAttributeReadOnly) != 0) {
+    outcome.failure = CopyFailure::kAccessDenied;
+  } else {
+    outcome.failure = copy_failure;
+  }
+  if (outcome.failure == CopyFailure::kTimedOut) {
+    const std::string& bytes = source->second.bytes;
+    AddFile(temporary, bytes.substr(0, bytes.size() / 2));
+  } else if (outcome.failure == CopyFailure::kNone) {
+    AddFile(to, source->second.bytes);
+    entries_.erase(Key(temporary));
+  }
+  return outcome;
+}
+
 WString FakePlatform::CurrentDirectory(size_t buffer_chars) {
   Record("CurrentDirectory " + std::to_string(buffer_chars));
   if (Fails("CurrentDirectory") || current_directory.size() >= buffer_chars) return WString();

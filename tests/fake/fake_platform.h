@@ -138,6 +138,12 @@ class FakePlatform : public Platform {
   bool NativeFileVersion(const WString& path, FileVersion* version) override;
   bool LocalMachineKeyExists(const WString& subkey, RegistryView view) override;
 
+  // WholeCopies: the copy is made at once, unless `copy_failure` says how
+  // it fails; a copy past its time leaves half the bytes in the temporary.
+  CopyOutcome CopyWhole(const WString& from, const WString& temporary, const WString& to,
+                        uint32_t time_limit_ms) override;
+  CopyFailure copy_failure = CopyFailure::kNone;
+
   // The last request handed to StartProcess.
   ProcessRequest last_request;
 

@@ -13,6 +13,7 @@
 #include "run/entry.h"
 #include "runner/detection.h"
 #include "runner/exit_codes.h"
+#include "runner/log_copy.h"
 #include "runner/restarts.h"
 
 namespace quill {
@@ -165,6 +166,7 @@ TEST(DocumentedKeysTest, DefaultsAndBoundsAreTheCodes) {
       {"DetectFile", {{"none"}, {"four numbers of 0 to " + number(kLargestVersionPart)}}},
       {"DetectKey", {{"none"}, {"`HKLM\\`", "`HKEY_LOCAL_MACHINE\\`"}}},
       {"HashList", {{"off"}, {"sha256sum"}}},
+      {"LogCopy", {{"off"}, {number(kLogCopySeconds) + " seconds"}}},
   };
   for (const KeyRow& row : DocumentedKeys()) {
     const auto found = facts.find(row.key);

@@ -181,6 +181,7 @@ void CompareSettings(const Matrix& before, const Matrix& after, MatrixDiff* diff
   compare("exit codes", ExitCodesText(a), ExitCodesText(b));
   compare("HashList", HashListText(a), HashListText(b));
   compare("HashList hashes", "", ListedChanges(a, b));
+  compare("LogCopy", LogCopyText(a), LogCopyText(b));
   auto ending = [](const Prelude& prelude) {
     Plan plan;
     plan.ending = prelude.ending;

@@ -8,6 +8,7 @@
 #include "facts/newer_windows.h"
 #include "plan/lint/detect_lint.h"
 #include "plan/lint/exit_code_lint.h"
+#include "plan/lint/log_copy_lint.h"
 #include "plan/planning/pass_trace.h"
 #include "plan/planning/plan_words.h"
 #include "plan/planning/planner.h"
@@ -54,6 +55,7 @@ class IniLint {
     };
     LintExitCodeKeys(platform_, checked_, add);
     LintDetectRules(platform_, checked_, add);
+    LintLogCopy(platform_, add);
     return std::move(findings_);
   }
 

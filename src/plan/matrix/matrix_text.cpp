@@ -140,6 +140,7 @@ void WriteTextHead(const Matrix& matrix, std::ostream& out) {
       << (settings.newer_windows ? ", NewerWindows 1" : "");
   if (ExitKeysGiven(settings)) out << ", exit codes " << ExitCodesText(settings);
   if (!settings.hash_list_text.empty()) out << ", HashList " << HashListText(settings);
+  if (!settings.log_copy_text.empty()) out << ", LogCopy " << ToUtf8(settings.log_copy_text);
   out << "\n";
   if (matrix.prelude.ending != PlanEnding::kBothPasses) {
     Plan ended;

@@ -90,6 +90,7 @@ struct PlanSettings {
   WString hash_list_path;
   bool hash_list_read = false;
   std::map<WString, ListedHash> listed_hashes;
+  WString log_copy_text;  // LogCopy as read; empty: not given
 };
 
 struct PlanLanguage {

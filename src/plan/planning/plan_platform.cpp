@@ -208,6 +208,10 @@ bool PlanPlatform::WriteMachineValue(const WString&, const WString&, const WStri
 bool PlanPlatform::DeleteMachineValue(const WString&, const WString&) { return true; }
 
 bool PlanPlatform::RequestRestart() { return false; }
+
+CopyOutcome PlanPlatform::CopyWhole(const WString&, const WString&, const WString&, uint32_t) {
+  return CopyOutcome();
+}
 WString PlanPlatform::ExpandEnvironment(const WString& text) { return text; }
 
 bool PlanPlatform::IsProductInstalled(const WString&) { return false; }

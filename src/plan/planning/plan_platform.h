@@ -114,6 +114,9 @@ class PlanPlatform : public Platform {
   bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
   bool DeleteMachineValue(const WString& key, const WString& name) override;
   bool RequestRestart() override;
+  // A planned run copies its log nowhere, and the copy never fails.
+  CopyOutcome CopyWhole(const WString& from, const WString& temporary, const WString& to,
+                        uint32_t time_limit_ms) override;
 
   // Detection rules: only a file that a binding or a mapping shows is
   // there; no product or key is installed on a planned machine.

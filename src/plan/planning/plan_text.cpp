@@ -105,6 +105,7 @@ void WritePlanText(const Plan& plan, std::ostream& out) {
   }
   if (ExitKeysGiven(settings)) Field(out, "exit codes", ExitCodesText(settings));
   if (!settings.hash_list_text.empty()) Field(out, "HashList", HashListText(settings));
+  if (!settings.log_copy_text.empty()) Field(out, "LogCopy", LogCopyText(settings));
   if (plan.ending == PlanEnding::kBothPasses || plan.ending == PlanEnding::kUnrecognisedSystem) {
     WriteLanguage(plan.language, out);
   }
@@ -187,6 +188,10 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
   if (!settings.hash_list_text.empty()) {
     json["settings"]["HashList"] = ToUtf8(settings.hash_list_text);
     json["settings"]["hash_list"] = HashListText(settings);
+  }
+  if (!settings.log_copy_text.empty()) {
+    json["settings"]["LogCopy"] = ToUtf8(settings.log_copy_text);
+    json["settings"]["log_copy"] = LogCopyText(settings);
   }
   const PlanLanguage& language = plan.language;
   json["language"] = {{"by_lcid", language.by_lcid},

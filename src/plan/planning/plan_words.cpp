@@ -6,6 +6,7 @@
 #include "runner/application_command.h"
 #include "runner/detection.h"
 #include "runner/exit_codes.h"
+#include "runner/log_copy.h"
 
 namespace quill::plan {
 
@@ -171,6 +172,34 @@ std::string CodeNotAFolderText(const WString& language_code) {
   return "language code " + ToUtf8(language_code) +
          " is no folder name: %LANG% takes no folder from it (GlobalSwitches, or the "
          "application is skipped)";
+}
+
+std::string LogCopyText(const PlanSettings& settings) {
+  const WString& value = settings.log_copy_text;
+  if (value.empty()) return "";
+  // A value that opens with a variable may be full once it is expanded.
+  const std::vector<WString> names = LogCopyVariables(value);
+  WString probe;
+  for (size_t at = 0; at < value.size(); ++at) {
+    const size_t close = value[at] == u'%' ? value.find(u'%', at + 1) : WString::npos;
+    if (close == WString::npos || close == at + 1) {
+      probe += value[at];
+      continue;
+    }
+    probe += u'X';  // the variable's value, whatever it is
+    at = close;
+  }
+  const bool full = value[0] == u'%' ||
+                    (IsFullWindowsPath(probe) && probe.back() != u'\\' && probe.back() != u'/');
+  if (!full) return ToUtf8(value) + ": not used, it is not the full path of a file";
+  std::string text = ToUtf8(value) + ": the whole log copied there at every end of a run, within " +
+                     std::to_string(kLogCopySeconds) + " s";
+  if (names.empty()) return text;
+  text += " (";
+  for (size_t i = 0; i < names.size(); ++i) {
+    text += (i > 0 ? ", %" : "%") + ToUtf8(names[i]) + "%";
+  }
+  return text + " as each PC sets " + (names.size() > 1 ? "them)" : "it)");
 }
 
 std::string HashListText(const PlanSettings& settings) {

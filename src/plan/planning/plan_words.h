@@ -33,6 +33,9 @@ std::string DetectRulesText(const PlanEntry& entry);
 // "C:\Kit\installers.sha256: 12 files listed", or that it cannot be read
 // and nothing is started; "" when HashList is not given.
 std::string HashListText(const PlanSettings& settings);
+// Where LogCopy sends the log, its variables as written: a plan knows no
+// PC's environment. Empty without the key.
+std::string LogCopyText(const PlanSettings& settings);
 // The risks a deployment shows, told alike by lint and plan; "" where there
 // is none. An AppPath that is no full path leaves it to the current
 // directory (and, without a drive, to PATH) which installer starts.

@@ -15,6 +15,7 @@
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
+#include "runner/log_copy.h"
 #include "runner/restarts.h"
 
 namespace quill::plan {
@@ -140,6 +141,7 @@ Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_
   }
   ReadExitSettings(ini_path, platform, settings);
   ReadHashListSettings(ini_path, platform, settings);
+  settings.log_copy_text = ReadSetting(kLogCopyKey, ini_path, platform);
   settings.wait_for_exit_text = ReadSetting(kWaitForExitKey, ini_path, platform);
   settings.wait_for_exit = TurnsOnWaitForExit(settings.wait_for_exit_text);
   settings.newer_windows_text = ReadSetting(kNewerWindowsKey, ini_path, platform);

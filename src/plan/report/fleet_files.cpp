@@ -5,16 +5,30 @@
 #include <set>
 #include <system_error>
 
+#include "base/utf.h"
 #include "plan/host/file_identity.h"
 #include "plan/host/host_path.h"
 #include "plan/host/put_in_place.h"
 #include "plan/report/log_file.h"
+#include "runner/log_copy.h"
 
 namespace quill::plan {
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// The temporary of a log copy that QUILLRUN.EXE writes, or one a cut copy
+// left: part of a log at best, never a PC's own.
+bool IsLogCopyPart(const std::string& name) {
+  const std::string suffix = ToUtf8(kLogCopyPartSuffix);
+  if (name.size() <= suffix.size()) return false;
+  for (size_t i = 0; i < suffix.size(); ++i) {
+    const char c = name[name.size() - suffix.size() + i];
+    if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != suffix[i]) return false;
+  }
+  return true;
+}
 
 class Walker {
  public:
@@ -45,6 +59,10 @@ class Walker {
     }
     // Another report's output being written, or one a killed report left.
     if (!named && IsPartFileName(Utf8Path(path.filename()))) return;
+    if (IsLogCopyPart(Utf8Path(path.filename()))) {
+      if (named) visit_({text, "not read: the temporary of a log copy, never a whole log", true});
+      return;
+    }
     if (fs::is_symlink(own) && !named) {
       visit_({text,
               "not read: a link, and links inside folders are not followed "

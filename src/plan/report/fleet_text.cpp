@@ -143,6 +143,15 @@ void Restarts(const FleetTotals& totals, int top, std::ostream& out) {
          totals.pcs.AtRestartBoundFirst(), top, out);
 }
 
+// Only where a log copy failed: without LogCopy the report stays as it was.
+void LogCopies(const FleetTotals& totals, int top, std::ostream& out) {
+  if (totals.log_copy_records == 0) return;
+  out << "\nlog copies: " << totals.log_copy_records
+      << " failed or not made; the next run copies the whole log again\n";
+  PcList("PCs whose latest run's log copy failed: the fleet's copy is older than the run",
+         totals.pcs.LogCopyFailedFirst(), top, out);
+}
+
 constexpr size_t kOutsideNamed = 10;
 
 void Trend(const RunTrend& trend, std::ostream& out) {
@@ -276,6 +285,7 @@ void WriteFleetText(const FleetTotals& totals, int top, std::ostream& out) {
   FailingPcs(totals, top, out);
   ExitCodes(totals, top, out);
   Restarts(totals, top, out);
+  LogCopies(totals, top, out);
   ApplicationTable(totals, out);
   GroupTable("OSType", totals.groups.by_os, false, out);
   GroupTable("language", totals.groups.by_language, true, out);
@@ -371,6 +381,7 @@ Json TotalsJson(const FleetTotals& totals) {
     counted["installed_already"] = totals.installed_already;
   }
   if (!totals.not_verified.empty()) counted["not_verified"] = totals.not_verified.Json();
+  if (totals.log_copy_records > 0) counted["log_copy_records"] = totals.log_copy_records;
   return counted;
 }
 
@@ -384,6 +395,14 @@ Json PcsJson(const FleetTotals& totals) {
     for (const RebootPc* pc : totals.pcs.NeedingRebootFirst()) {
       pcs["needing_reboot_list"].push_back(FailingPcJson(*pc));
       pcs["needing_reboot_list"].back()["state"] = "reboot";
+    }
+  }
+  if (totals.log_copy_records > 0) {
+    pcs["log_copy_failed"] = totals.pcs.log_copy_failed();
+    Json& json = pcs["log_copy_failed_list"] = Json::array();
+    for (const FailingPc* pc : totals.pcs.LogCopyFailedFirst()) {
+      json.push_back(FailingPcJson(*pc));
+      json.back()["state"] = "log_copy_failed";
     }
   }
   if (!totals.restarts_seen()) return pcs;

@@ -16,6 +16,7 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
   cut_short_runs += run.outcome == RunOutcome::kCutShort;
   restart_stopped_runs += run.stopped_for_restart;
   restart_bound_runs += run.needs_restart;
+  log_copy_records += run.log_copy_records;
   installed_already += run.installed_already;
   for (const AppRow& app : run.applications) installed_nothing += InstalledNothing(app);
   MachineTotals& machine = MachineOf(run);

@@ -60,6 +60,8 @@ struct FleetTotals : FleetSink {
   int64_t restart_stopped_runs = 0;
   int64_t restart_bound_runs = 0;
   bool restarts_seen() const { return restart_stopped_runs + restart_bound_runs > 0; }
+  // With LogCopy: the records of copies that failed or were not made.
+  int64_t log_copy_records = 0;
   int64_t application_runs = 0;
   // END before START (a clock set back, a change of daylight-saving time):
   // the duration is unknown, not below zero, and counted here instead.

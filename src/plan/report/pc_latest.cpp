@@ -96,6 +96,12 @@ void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& ru
                   RestartStop(run)};
   latest_bound_ = latest_stop_;
   latest_bound_.what.clear();
+  latest_copy_ = latest_bound_;
+  if (run.log_copy_records > 0) {
+    latest_copy_.what = run.log_copy_where.Utf8() +
+                        (run.log_copy_unused ? " is not used: " : " was not written: ") +
+                        run.log_copy_cause.Utf8();
+  }
   if (run.needs_restart) {
     const std::string reboots = RebootsLeft(run);
     latest_bound_.what = "Windows needs a restart" + (reboots.empty() ? "" : " (" + reboots + ")");
@@ -122,6 +128,8 @@ void PcLatest::EndLog() {
   if (runs_in_log_ > 0 && !latest_reboot_.empty()) rebooting_.push_back(latest_reboot_pc_);
   if (runs_in_log_ > 0 && !latest_stop_.what.empty()) restart_pending_.push_back(latest_stop_);
   if (runs_in_log_ > 0 && !latest_bound_.what.empty()) at_bound_.push_back(latest_bound_);
+  if (runs_in_log_ > 0 && !latest_copy_.what.empty()) copy_failed_.push_back(latest_copy_);
+  latest_copy_.what.clear();
   latest_stop_.what.clear();
   latest_bound_.what.clear();
   latest_reboot_.clear();

@@ -50,6 +50,10 @@ class PcLatest {
   std::vector<const FailingPc*> RestartPendingFirst() const { return Sorted(restart_pending_); }
   int64_t at_restart_bound() const { return static_cast<int64_t>(at_bound_.size()); }
   std::vector<const FailingPc*> AtRestartBoundFirst() const { return Sorted(at_bound_); }
+  // With LogCopy: the PCs whose latest run's copy failed, or was not made,
+  // so that the fleet's copy is older than the run.
+  int64_t log_copy_failed() const { return static_cast<int64_t>(copy_failed_.size()); }
+  std::vector<const FailingPc*> LogCopyFailedFirst() const { return Sorted(copy_failed_); }
 
  private:
   static std::vector<const FailingPc*> Sorted(const std::vector<FailingPc>& pcs);
@@ -63,6 +67,8 @@ class PcLatest {
   // Of the log's latest run; `what` empty: it did not stop, or is not at the bound.
   FailingPc latest_stop_;
   FailingPc latest_bound_;
+  std::vector<FailingPc> copy_failed_;
+  FailingPc latest_copy_;
   // The log's latest run, when it failed: told only once the log has
   // ended, for most of a busy PC's failures are followed by others.
   struct Latest {

@@ -222,6 +222,10 @@ void RunBuilder::Open(int64_t line) {
   run_.outcome = RunOutcome::kApplicationsRun;
   run_.cut_short_records = 0;
   run_.installed_already = 0;
+  run_.log_copy_records = 0;
+  run_.log_copy_where.clear();
+  run_.log_copy_cause.clear();
+  run_.log_copy_unused = false;
   run_.line = line;
   run_.stopped_for_restart = run_.needs_restart = false;
   run_.restart.clear();
@@ -317,6 +321,13 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kResumeUnread:
     case LogRecord::kResumeOther:
     case LogRecord::kResumeCleared: return;
+    case LogRecord::kLogCopyUnused:
+    case LogRecord::kLogCopyFailed:
+      ++run_.log_copy_records;
+      run_.log_copy_unused = record.record == LogRecord::kLogCopyUnused;
+      run_.log_copy_where.Assign(record.value(0));
+      run_.log_copy_cause.Assign(record.value(1));
+      return;
 
     case LogRecord::kProcessing:
       if ((app = PlacedApp(record)) == nullptr) return;

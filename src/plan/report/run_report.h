@@ -38,6 +38,11 @@ struct RunFacts {
   bool needs_restart = false;
   LogText restart;  // "1 of 2", of the stop
   int32_t installed_already = 0;  // applications its rules found installed: not started
+  // With LogCopy: the run's last copy that failed, or a value not used.
+  int32_t log_copy_records = 0;
+  LogText log_copy_where;  // the copy's path, or "LogCopy=VALUE"
+  LogText log_copy_cause;
+  bool log_copy_unused = false;
 };
 
 struct RunRow : RunFacts {

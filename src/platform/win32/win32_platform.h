@@ -91,6 +91,10 @@ class Win32Platform : public Platform {
   HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
   void ReleaseHeld(HeldFile file) override;
   WString SystemFolder() override;
+  // WholeCopies (win32_whole_copies.cpp): the work on a thread of its own,
+  // waited for up to the bound.
+  CopyOutcome CopyWhole(const WString& from, const WString& temporary, const WString& to,
+                        uint32_t time_limit_ms) override;
 
  private:
   // A library of the system folder, loaded at its first use and kept.

@@ -185,9 +185,14 @@ TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
   const Ended reboot = {u"Driver", u"3010", u"success, reboot required"};
   const std::pair<LogRecord, std::vector<WString>> stop = {LogRecord::kRestartStop,
                                                            {u"1 of 1", u"Driver"}};
-  tree_.File("share/PC-STOPPED.LOG", PcRun(u"0xC3", u"10:00:00", {reboot}, {stop}));
+  // With LogCopy: the copy after the stop failed; a resumed run copied again.
+  const std::pair<LogRecord, std::vector<WString>> not_copied = {
+      LogRecord::kLogCopyFailed, {u"\\\\srv\\logs\\PC.LOG", u"access is denied"}};
+  tree_.File("share/PC-STOPPED.LOG", PcRun(u"0xC3", u"10:00:00", {reboot}, {stop, not_copied}));
+  // A cut copy's temporary is never read as a log.
+  tree_.File("share/PC-CUT.LOG.quillrun-copy", PcRun(u"0xC3", u"10:00:00", {reboot}, {stop}));
   tree_.File("share/PC-RESUMED.LOG",
-             PcRun(u"0xC3", u"10:01:00", {reboot}, {stop}) +
+             PcRun(u"0xC3", u"10:01:00", {reboot}, {stop, not_copied}) +
                  PcRun(u"0xC3", u"10:02:00", {reboot},
                        {{LogRecord::kResume, {u"1 of 1", u"APP1 of [0xFFFF]"}},
                         {LogRecord::kRestartBound, {u"1"}}}));
@@ -203,6 +208,11 @@ TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
   ASSERT_EQ(1u, json["pcs"]["at_restart_bound_list"].size());
   EXPECT_NE(std::string::npos,
             json["pcs"]["at_restart_bound_list"][0]["file"].get<std::string>().find("PC-RESUMED"));
+  EXPECT_EQ(2, json["totals"]["log_copy_records"]);
+  ASSERT_EQ(1u, json["pcs"]["log_copy_failed_list"].size());
+  EXPECT_EQ("\\\\srv\\logs\\PC.LOG was not written: access is denied",
+            json["pcs"]["log_copy_failed_list"][0]["what"]);
+  EXPECT_FALSE(before["pcs"].contains("log_copy_failed_list"));
   // Neither of them fails: the PCs still failing are those of before.
   EXPECT_EQ(before["pcs"]["still_failing_list"], json["pcs"]["still_failing_list"]);
 
@@ -210,6 +220,7 @@ TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
   EXPECT_NE(std::string::npos,
             text.find("restarts: 2 runs stopped for a restart (counted neither failed "
                       "nor cut short), 1 went on though Windows needs a restart\n"));
+  EXPECT_NE(std::string::npos, text.find("log copies: 2 failed or not made"));
   ReportOptions as_csv;
   as_csv.csv = tree_.Path("runs.csv");
   Report(as_csv);
