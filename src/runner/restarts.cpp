@@ -290,7 +290,7 @@ bool GoesOnAfter(ExitVerdict verdict, const WalkPosition& position, const WStrin
     // No resumption may claim a restart that did not happen.
     ForgetDeployment(context, platform);
     ReopenRunLog(context, platform);
-    EndRun(context, LogRecord::kRestartRefused);
+    EndRun(context, platform, LogRecord::kRestartRefused);
   }
   return false;
 }
