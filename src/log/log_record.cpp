@@ -55,6 +55,20 @@ WString Template(LogRecord record) {
     case LogRecord::kHashListLineUnread: return u"SHA-256 LIST => %s, line %d, does not read.\n";
     case LogRecord::kVerified: return u"SHA-256 VERIFIED => %s, line %d of the list.\n";
     case LogRecord::kNotVerified: return u"SHA-256 NOT VERIFIED => %s: %s.\n";
+    case LogRecord::kNotInJob:
+      return u"JOB OBJECT => The installer is in no job of its own, as %s: the wait is for its own "
+             u"process alone.\n\n";
+    case LogRecord::kEndedAtLimit:
+      return u"STOPPED   => At its time limit of %d seconds the installer was ended: %s.\n\n";
+    case LogRecord::kNotEndedAtLimit:
+      return u"STOPPED   => At its time limit of %d seconds the installer could not be ended: it "
+             u"goes on running.\n\n";
+    case LogRecord::kInstallerServiceWaited:
+      return u"INSTALLER SERVICE => Windows Installer was busy: the installer waited %d seconds "
+             u"for it.\n";
+    case LogRecord::kInstallerServiceBusy:
+      return u"INSTALLER SERVICE => Windows Installer is still busy after %d seconds: the "
+             u"installer is started all the same.\n";
   }
   return WString();
 }

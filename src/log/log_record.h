@@ -54,9 +54,18 @@ enum class LogRecord {
   kInstalledNothing,
   kDetectAfterRestart,
   kDetectRuleUnread,
+
+  // Written only when the input INI file asks for the installer's tree, its
+  // end at the time limit, or a free Windows Installer; their values: why
+  // there is no job; the limit and what was ended; the limit; the seconds.
+  kNotInJob,
+  kEndedAtLimit,
+  kNotEndedAtLimit,
+  kInstallerServiceWaited,
+  kInstallerServiceBusy,
 };
 // The last of them: a reader of the log takes every record up to it.
-constexpr LogRecord kLastLogRecord = LogRecord::kDetectRuleUnread;
+constexpr LogRecord kLastLogRecord = LogRecord::kInstallerServiceBusy;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order

@@ -13,6 +13,7 @@
 #include "run/entry.h"
 #include "runner/detection.h"
 #include "runner/exit_codes.h"
+#include "runner/installer_service.h"
 #include "runner/restarts.h"
 
 namespace quill {
@@ -164,6 +165,12 @@ TEST(DocumentedKeysTest, DefaultsAndBoundsAreTheCodes) {
       {"DetectFile", {{"none"}, {"four numbers of 0 to " + number(kLargestVersionPart)}}},
       {"DetectKey", {{"none"}, {"`HKLM\\`", "`HKEY_LOCAL_MACHINE\\`"}}},
       {"HashList", {{"off"}, {"sha256sum"}}},
+      {"WaitForChildren", {{}, {"`1`"}}},
+      {"StopAtTimeLimit", {{}, {"`1`"}}},
+      {"WaitForInstallerService",
+       {{"0"},
+        {"0 to " + number(kLongestInstallerServiceWait),
+         "more counts as " + number(kLongestInstallerServiceWait)}}},
   };
   for (const KeyRow& row : DocumentedKeys()) {
     const auto found = facts.find(row.key);

@@ -11,9 +11,9 @@
 #include "plan/planning/planner.h"
 #include "plan/plantext/plan_words.h"
 #include "plan/text/case_fold.h"
-#include "run/install_time.h"
 #include "runner/application_command.h"
 #include "runner/install_pass.h"
+#include "runner/time_limit.h"
 
 namespace quill::plan {
 

@@ -9,12 +9,12 @@
 #include "log/run_log.h"
 #include "plan/planning/pass_trace.h"
 #include "plan/text/case_fold.h"
-#include "run/install_time.h"
 #include "runner/application_command.h"
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
 #include "runner/restarts.h"
+#include "runner/time_limit.h"
 
 namespace quill::plan {
 

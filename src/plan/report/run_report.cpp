@@ -481,9 +481,9 @@ std::optional<uint32_t> ReadExitCode(std::string_view text) {
 }
 
 std::optional<ExitVerdict> ReadExitVerdict(std::string_view words) {
-  for (ExitVerdict verdict : {ExitVerdict::kSuccess, ExitVerdict::kRebootRequired,
-                              ExitVerdict::kRebootStarted, ExitVerdict::kFailure,
-                              ExitVerdict::kBusyTriedAgain}) {
+  for (ExitVerdict verdict :
+       {ExitVerdict::kSuccess, ExitVerdict::kRebootRequired, ExitVerdict::kRebootStarted,
+        ExitVerdict::kFailure, ExitVerdict::kBusyTriedAgain, ExitVerdict::kEndedAtTimeLimit}) {
     const WString written = ExitVerdictWords(verdict);
     if (words.size() == written.size() && std::equal(words.begin(), words.end(), written.begin())) {
       return verdict;
