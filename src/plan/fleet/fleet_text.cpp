@@ -201,6 +201,8 @@ void Summary(const FleetTotals& totals, std::ostream& out) {
     out << "; " << totals.installed_nothing << " installed nothing, " << totals.installed_already
         << " installed already and not started";
   }
+  if (totals.ended_at_limit > 0)
+    out << "; " << totals.ended_at_limit << " ended at their time limit";
   out << "\n";
   if (!totals.not_verified.empty()) out << totals.not_verified.Text() << "\n";
   if (totals.ends_before_starts > 0) {
@@ -365,6 +367,7 @@ Json TotalsJson(const FleetTotals& totals) {
     counted["installed_already"] = totals.installed_already;
   }
   if (!totals.not_verified.empty()) counted["not_verified"] = totals.not_verified.Json();
+  if (totals.ended_at_limit > 0) counted["ended_at_time_limit"] = totals.ended_at_limit;
   return counted;
 }
 

@@ -13,6 +13,7 @@
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
+#include "runner/installer_service.h"
 #include "runner/restarts.h"
 #include "runner/time_limit.h"
 
@@ -150,6 +151,13 @@ Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_
   ReadHashListSettings(ini_path, platform, settings);
   settings.wait_for_exit_text = ReadSetting(kWaitForExitKey, ini_path, platform);
   settings.wait_for_exit = TurnsOnWaitForExit(settings.wait_for_exit_text);
+  settings.wait_for_children_text = ReadSetting(kWaitForChildrenKey, ini_path, platform);
+  settings.wait_for_children = settings.wait_for_children_text == u"1";
+  settings.stop_at_time_limit_text = ReadSetting(kStopAtTimeLimitKey, ini_path, platform);
+  settings.stop_at_time_limit = settings.stop_at_time_limit_text == u"1";
+  settings.installer_service_text = ReadSetting(kWaitForInstallerServiceKey, ini_path, platform);
+  ParseBoundedCount(settings.installer_service_text, kLongestInstallerServiceWait,
+                    &settings.installer_service_seconds);
 
   settings.app_instl_path = ReadSetting(u"AppInstlPath", ini_path, platform);
   if (settings.app_instl_path.empty()) {
@@ -190,6 +198,9 @@ void PrepareContext(const Prelude& prelude, const WString& system_id, RunContext
   context.BusyRetries = prelude.settings.busy_retries;
   context.BusyRetryPause = prelude.settings.busy_retry_pause;
   context.WaitForExit = prelude.settings.wait_for_exit;
+  context.WaitForChildren = prelude.settings.wait_for_children;
+  context.StopAtTimeLimit = prelude.settings.stop_at_time_limit;
+  context.WaitForInstallerService = prelude.settings.installer_service_seconds;
   context.HashList = prelude.settings.hash_list_path;
   context.HashListRead = prelude.settings.hash_list_read;
   context.ListedHashes = prelude.settings.listed_hashes;

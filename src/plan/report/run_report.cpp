@@ -301,6 +301,16 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
       return;
     case LogRecord::kInstalledNothing:
     case LogRecord::kDetectAfterRestart: TakeDetection(record); return;
+    case LogRecord::kEndedAtLimit:
+      if (!run_.applications.empty() && app_done_ &&
+          run_.applications.back().outcome == AppOutcome::kTimedOut) {
+        run_.applications.back().ended_at_limit = true;
+      }
+      return;
+    case LogRecord::kNotEndedAtLimit:  // a time-out as any other
+    case LogRecord::kNotInJob:         // told for the admin; the wait was the installer's
+    case LogRecord::kInstallerServiceWaited:
+    case LogRecord::kInstallerServiceBusy: return;
     default:
       break;
   }
@@ -391,7 +401,7 @@ void RunBuilder::TakeExitCode(const RecordSpan& record) {
     unused_records_.Take(record.line, "a second exit record for one application");
     return;
   }
-  if (app.outcome != AppOutcome::kFinished) {
+  if (app.outcome != AppOutcome::kFinished && !app.ended_at_limit) {
     unused_records_.Take(record.line, "an exit record after an application that did not finish");
     return;
   }
