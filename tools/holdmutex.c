@@ -1,7 +1,9 @@
 /* Holds Windows Installer's global mutex, as an installation in progress
  * does (Wine's own msiexec never takes it).
- *   holdmutex.exe SECONDS   takes Global\_MSIExecute, holds it SECONDS,
- *                           gives it back and ends with 0 */
+ *   holdmutex.exe SECONDS MARKER   takes Global\_MSIExecute, makes the file
+ *                                  MARKER (the test then knows it is held),
+ *                                  holds it SECONDS, gives it back, ends */
+#include <shellapi.h>
 #include <stdlib.h>
 #include <windows.h>
 
@@ -9,9 +11,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR tail, int show
   (void)instance;
   (void)previous;
   (void)show;
+  (void)tail;
+  int count = 0;
+  wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (args == NULL || count != 3) return 1;
   HANDLE mutex = CreateMutexW(NULL, TRUE, L"Global\\_MSIExecute");
   if (mutex == NULL) return 2;
-  Sleep((DWORD)(_wtof(tail) * 1000));
+  HANDLE marker = CreateFileW(args[2], GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  if (marker != INVALID_HANDLE_VALUE) CloseHandle(marker);
+  Sleep((DWORD)(_wtof(args[1]) * 1000));
   ReleaseMutex(mutex);
   CloseHandle(mutex);
   return 0;
