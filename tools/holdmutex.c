@@ -3,9 +3,10 @@
  *   holdmutex.exe SECONDS MARKER   takes Global\_MSIExecute, makes the file
  *                                  MARKER (the test then knows it is held),
  *                                  holds it SECONDS, gives it back, ends */
+#include <windows.h>
+
 #include <shellapi.h>
 #include <stdlib.h>
-#include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR tail, int show) {
   (void)instance;

@@ -6,10 +6,11 @@
  *                                           file MARKER: a test sees whether
  *                                           it ran to its end
  * A test tells from the marker whether the child was waited for or ended. */
+#include <windows.h>
+
 #include <shellapi.h>
 #include <stdlib.h>
 #include <wchar.h>
-#include <windows.h>
 
 static void SleepSeconds(const wchar_t* text) { Sleep((DWORD)(_wtof(text) * 1000)); }
 
