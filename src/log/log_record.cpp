@@ -59,7 +59,7 @@ WString Template(LogRecord record) {
       return u"JOB OBJECT => The installer is in no job of its own, as %s: the wait is for its own "
              u"process alone.\n\n";
     case LogRecord::kEndedAtLimit:
-      return u"STOPPED   => At its time limit of %d seconds the installer was ended: %s.\n\n";
+      return u"STOPPED   => Ended %s at its time limit of %d seconds.\n\n";
     case LogRecord::kNotEndedAtLimit:
       return u"STOPPED   => At its time limit of %d seconds the installer could not be ended: it "
              u"goes on running.\n\n";

@@ -136,10 +136,10 @@ WString CountText(uint32_t number) {
 
 // What the record says was ended.
 WString WhatWasEnded(const StopResult& stop) {
-  if (!stop.in_job) return u"its own process";
-  if (stop.processes == 0) return u"its whole tree";
+  if (!stop.in_job) return u"the installer's own process";
+  if (stop.processes == 0) return u"the installer's whole tree";
   return CountText(stop.processes) + (stop.processes == 1 ? u" process" : u" processes") +
-         u" of its tree";
+         u" of the installer's tree";
 }
 
 }  // namespace

@@ -80,8 +80,8 @@ TEST_F(InstallerTree, AHangingLauncherAndItsChildAreEndedAtTheLimitOnlyWithTheKe
       seconds);
   EXPECT_NE(std::string::npos,
             stopped.find("RESULT   => Command did not finish in 5 seconds.\r\n\r\n"
-                         "STOPPED   => At its time limit of 5 seconds the installer was ended: 2 "
-                         "processes of its tree.\r\n\r\nEXIT CODE => 1460, ended at its time "
+                         "STOPPED   => Ended 2 processes of the installer's tree at its time "
+                         "limit of 5 seconds.\r\n\r\nEXIT CODE => 1460, ended at its time "
                          "limit.\r\n"))
       << stopped;
   EXPECT_LT(seconds, 20) << "ended at 7 s counted";

@@ -122,14 +122,14 @@ TEST(InstallerTreeTest, RecordsOfTheTreeTheLimitAndTheService) {
       {"LogExitCodes=1\nStopAtTimeLimit=1\nWaitForChildren=1\n", "MaxInstallTime=7s\n", 0.5,
        kNeverEnds, 0,
        "RESULT   => Command did not finish in 7 seconds.\r\n\r\n"
-       "STOPPED   => At its time limit of 7 seconds the installer was ended: 3 processes of its "
-       "tree.\r\n\r\nEXIT CODE => 1460, ended at its time limit.\r\n\r\n"},
+       "STOPPED   => Ended 3 processes of the installer's tree at its time limit of 7 "
+       "seconds.\r\n\r\nEXIT CODE => 1460, ended at its time limit.\r\n\r\n"},
       {"StopAtTimeLimit=1\n", "MaxInstallTime=7\nStopAtTimeLimit=0\n", kNeverEnds, kNeverEnds, 0,
        "RESULT   => Command did not finish in 7 seconds.\r\n\r\n"},
       {"", "MaxInstallTime=7\nStopAtTimeLimit=1\n", kNeverEnds, kNeverEnds, 0,
        "RESULT   => Command did not finish in 7 seconds.\r\n\r\n"
-       "STOPPED   => At its time limit of 7 seconds the installer was ended: its own "
-       "process.\r\n\r\n"},
+       "STOPPED   => Ended the installer's own process at its time limit of 7 "
+       "seconds.\r\n\r\n"},
       {"WaitForChildren=1\n", "WaitForChildren=0\n", 0.5, 3, 0,
        "RESULT   => Command finished in less than 1 seconds.\r\n\r\n"},
       {"WaitForChildren=0\n", "WaitForChildren=1\n", 0.5, 3, 0,

@@ -103,7 +103,7 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
       {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "StopAtTimeLimit=on\n",
        "deploy.ini:8:", "tree-key-not-0-or-1", 1},
       {settings + "MaxInstallTime=0\nStopAtTimeLimit=1\n",
-       "deploy.ini:4:", "stop-at-time-limit-unread", 1, "max-install-time-too-short"},
+       "deploy.ini:4:", "stop-at-time-limit-unread", 1},
       {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "MaxInstallTime=-1\nStopAtTimeLimit=1\n",
        "deploy.ini:9:", "stop-at-time-limit-unread", 1},
       {settings + "WaitForInstallerService=soon\n",

@@ -75,7 +75,8 @@ TEST(VerbsTest, PlanAsText) {
                                 std::string(kIni).substr(12));
   ASSERT_EQ(0, d.Run()) << d.err.str();
   EXPECT_NE(std::string::npos,
-            d.out.str().find("    waits for its whole tree, at most 300 s, then ended\n"))
+            d.out.str().find(
+                "    waits for its whole tree, not waited for (MaxInstallTime 0), left running\n"))
       << d.out.str();
 
   // With a HashList: the listed installer against its line, the others refused.
