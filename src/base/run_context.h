@@ -47,6 +47,11 @@ struct RunContext {
   int32_t BusyRetries = 0;         // run sequence: tries after the first
   int32_t BusyRetryPause = 0;      // run sequence: seconds between tries
   bool WaitForExit = false;        // run sequence
+  // The installer's whole tree waited for, what runs at the limit ended, and
+  // Windows Installer waited for before an MSI: only when the file asks.
+  bool WaitForChildren = false;         // run sequence: an application may differ
+  bool StopAtTimeLimit = false;         // run sequence: an application may differ
+  int32_t WaitForInstallerService = 0;  // run sequence: seconds at most; 0 off
   // A run that meets a reboot verdict restarts Windows and resumes after it.
   int32_t MaxRestarts = 0;   // run sequence: 0 unless LogExitCodes=1
   int32_t RestartsMade = 0;  // run sequence: by this deployment before this run

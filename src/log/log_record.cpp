@@ -66,6 +66,20 @@ WString Template(LogRecord record) {
     case LogRecord::kLogCopyUnused: return u"LOG COPY  => LogCopy=%s is not used: %s.\n";
     case LogRecord::kLogCopyFailed:
       return u"LOG COPY  => %s was not written: %s; the next run copies the whole log again.\n\n";
+    case LogRecord::kNotInJob:
+      return u"JOB OBJECT => The installer is in no job of its own, as %s: the wait is for its own "
+             u"process alone.\n\n";
+    case LogRecord::kEndedAtLimit:
+      return u"STOPPED   => Ended %s at its time limit of %d seconds.\n\n";
+    case LogRecord::kNotEndedAtLimit:
+      return u"STOPPED   => At its time limit of %d seconds the installer could not be ended: it "
+             u"goes on running.\n\n";
+    case LogRecord::kInstallerServiceWaited:
+      return u"INSTALLER SERVICE => Windows Installer was busy: the installer waited %d seconds "
+             u"for it.\n";
+    case LogRecord::kInstallerServiceBusy:
+      return u"INSTALLER SERVICE => Windows Installer is still busy after %d seconds: the "
+             u"installer is started all the same.\n";
   }
   return WString();
 }

@@ -65,9 +65,18 @@ enum class LogRecord {
   // it is not used; the copy's path and why it was not written.
   kLogCopyUnused,
   kLogCopyFailed,
+
+  // Written only when the input INI file asks for the installer's tree, its
+  // end at the time limit, or a free Windows Installer; their values: why
+  // there is no job; the limit and what was ended; the limit; the seconds.
+  kNotInJob,
+  kEndedAtLimit,
+  kNotEndedAtLimit,
+  kInstallerServiceWaited,
+  kInstallerServiceBusy,
 };
 // The last of them: a reader of the log takes every record up to it.
-constexpr LogRecord kLastLogRecord = LogRecord::kLogCopyFailed;
+constexpr LogRecord kLastLogRecord = LogRecord::kInstallerServiceBusy;
 
 struct LogValues {
   std::vector<WString> texts;  // for each "%s", in order

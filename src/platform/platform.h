@@ -7,8 +7,10 @@
 #include "platform/file_system.h"
 #include "platform/held_files.h"
 #include "platform/installed_state.h"
+#include "platform/installer_service.h"
 #include "platform/libraries.h"
 #include "platform/machine_registry.h"
+#include "platform/process_jobs.h"
 #include "platform/processes.h"
 #include "platform/profile_reader.h"
 #include "platform/restart_request.h"
@@ -29,7 +31,9 @@ class Platform : public ProfileReader,
                  public MachineRegistry,
                  public RestartRequest,
                  public InstalledState,
-                 public WholeCopies {};
+                 public WholeCopies,
+                 public ProcessJobs,
+                 public InstallerService {};
 
 }  // namespace quill
 

@@ -12,6 +12,9 @@ namespace quill {
 constexpr uint32_t kStillActive = 259;
 constexpr uint32_t kNormalPriorityClass = 0x20;
 constexpr uint32_t kStartfUsePosition = 0x4;
+// The process is made with its first thread stopped, so that it can be put
+// in a job before it starts anything.
+constexpr uint32_t kCreateSuspended = 0x4;
 
 // How a process is asked for: the values that go into the creation call.
 struct ProcessRequest {
@@ -43,6 +46,10 @@ class Processes {
   // Returns when the process ends or `milliseconds` have passed, whichever
   // comes first.
   virtual ProcessWait WaitForEnd(ProcessHandle process, uint32_t milliseconds) = 0;
+  // Lets a process started suspended run. False: it stays stopped.
+  virtual bool ResumeProcess(ProcessHandle process) = 0;
+  // Ends the process alone with `exit_code`; what it started goes on.
+  virtual bool EndProcess(ProcessHandle process, uint32_t exit_code) = 0;
   // Releases the process and thread handles; the process goes on.
   virtual void CloseProcessHandles(ProcessHandle process) = 0;
   virtual void Pause(uint32_t milliseconds) = 0;

@@ -6,12 +6,13 @@
 #include "facts/os_type.h"
 #include "facts/system_id.h"
 #include "log/run_log.h"
-#include "run/install_time.h"
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
 #include "runner/log_copy.h"
+#include "runner/installer_service.h"
 #include "runner/restarts.h"
+#include "runner/time_limit.h"
 
 namespace quill {
 
@@ -42,6 +43,7 @@ int RunSequence(RunContext& context, Platform& platform) {
     context.MaxInstallTime = ParseInstallTime(max_install_time, platform);
   }
   context.WaitForExit = TurnsOnWaitForExit(ReadSetting(kWaitForExitKey, context, platform));
+  ReadTimeLimitSettings(context, platform);
 
   const WString app_instl_path = ReadSetting(u"AppInstlPath", context, platform);
   if (app_instl_path.empty()) {
@@ -57,6 +59,7 @@ int RunSequence(RunContext& context, Platform& platform) {
   WriteLogRecord(context, LogRecord::kCodeLanguage, {{context.LanguageCode}});
   ReadExitCodeSettings(context, platform);
   ReadHashList(context, platform);
+  ReadInstallerServiceWait(context, platform);
   PrepareRestarts(context, platform);
 
   RunInstallPass(0, context, platform);

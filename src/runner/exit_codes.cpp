@@ -8,6 +8,7 @@
 #include "base/profile_value.h"
 #include "base/trim.h"
 #include "log/run_log.h"
+#include "runner/time_limit.h"
 
 namespace quill {
 
@@ -74,6 +75,7 @@ const char16_t* ExitVerdictWords(ExitVerdict verdict) {
     case ExitVerdict::kRebootStarted: return u"success, reboot started";
     case ExitVerdict::kFailure: return u"failure";
     case ExitVerdict::kBusyTriedAgain: return u"busy, tried again";
+    case ExitVerdict::kEndedAtTimeLimit: return u"ended at its time limit";
   }
   return u"failure";
 }
@@ -160,6 +162,12 @@ bool TellExitCode(RunContext& context, AppExitRules& rules, const LaunchResult& 
   if (!rules.unread.empty()) {
     WriteLogRecord(context, LogRecord::kExitCodesUnread, {{rules.unread, rules.section}});
     rules.unread.clear();  // told once, not at every try
+  }
+  if (result.outcome == LaunchOutcome::TimedOut && result.stop.ended) {
+    if (told != nullptr) *told = ExitVerdict::kEndedAtTimeLimit;
+    WriteLogRecord(
+        context, LogRecord::kExitCode,
+        {{ExitCodeText(kEndedAtLimitCode), ExitVerdictWords(ExitVerdict::kEndedAtTimeLimit)}});
   }
   if (result.outcome != LaunchOutcome::Finished) {
     CommitRunLog(context);

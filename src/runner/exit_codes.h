@@ -16,7 +16,16 @@ namespace quill {
 // What an installer's exit code says, when the input INI file asks: a run
 // that treats every ended process as finished cannot see the commonest way
 // an installation fails.
-enum class ExitVerdict { kSuccess, kRebootRequired, kRebootStarted, kFailure, kBusyTriedAgain };
+// An installer ended at its time limit (StopAtTimeLimit=1) has a verdict of
+// its own: the code it ended with is the program's, not the installer's.
+enum class ExitVerdict {
+  kSuccess,
+  kRebootRequired,
+  kRebootStarted,
+  kFailure,
+  kBusyTriedAgain,
+  kEndedAtTimeLimit
+};
 
 constexpr uint32_t kRebootRequiredCode = 3010;
 constexpr uint32_t kRebootStartedCode = 1641;

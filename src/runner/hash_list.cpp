@@ -313,6 +313,14 @@ std::vector<WString> InstallerFiles(const WString& handed, const WString& curren
   return files;
 }
 
+bool StartsSystemMsiexec(const WString& handed, const WString& current_folder,
+                         const WString& system_folder) {
+  size_t after = 0;
+  const WString token = WithExtension(ProgramToken(handed, &after));
+  return IsFullWindowsPath(token) &&
+         IsSystemMsiexec(FullWindowsPath(token, current_folder), system_folder);
+}
+
 namespace {
 
 WString Wide(const std::string& ascii) { return WString(ascii.begin(), ascii.end()); }
@@ -377,15 +385,14 @@ std::vector<FileCheck> CheckInstallerFiles(const WString& handed, const RunConte
   return checks;
 }
 
-LaunchResult LaunchVerified(const WString& handed, RunContext& context, Platform& platform) {
-  if (context.HashList.empty()) {
-    return LaunchAndWait(handed, context.MaxInstallTime, platform, context.WaitForExit);
-  }
+LaunchResult LaunchVerified(const WString& handed, const LaunchLimits& limits, RunContext& context,
+                            Platform& platform) {
+  if (context.HashList.empty()) return LaunchAndWait(handed, limits, platform);
   std::vector<HeldFile> held;
   LaunchResult result;  // a failed launch unless every file was verified
   if (VerifyAll(handed, context, platform, &held)) {
     CommitRunLog(context);
-    result = LaunchAndWait(handed, context.MaxInstallTime, platform, context.WaitForExit);
+    result = LaunchAndWait(handed, limits, platform);
   }
   // An installer still running may read its files later (msiexec reads its
   // package after it has started): they stay held until the program ends.

@@ -90,7 +90,13 @@ std::vector<FileCheck> CheckInstallerFiles(const WString& handed, const RunConte
 // Without a HashList, LaunchAndWait as it is. With one, a VERIFIED record
 // for each file that matches, or one NOT VERIFIED record for the first that
 // does not, and then a failed launch without a start.
-LaunchResult LaunchVerified(const WString& handed, RunContext& context, Platform& platform);
+LaunchResult LaunchVerified(const WString& handed, const LaunchLimits& limits, RunContext& context,
+                            Platform& platform);
+
+// Whether `handed` starts the system's own msiexec.exe, as InstallerFiles
+// tells it.
+bool StartsSystemMsiexec(const WString& handed, const WString& current_folder,
+                         const WString& system_folder);
 
 }  // namespace quill
 

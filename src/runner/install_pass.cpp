@@ -9,7 +9,9 @@
 #include "runner/detection.h"
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
+#include "runner/installer_service.h"
 #include "runner/restarts.h"
+#include "runner/time_limit.h"
 
 namespace quill {
 
@@ -31,41 +33,68 @@ bool HasEnded(ProcessHandle process, uint32_t exit_code, Processes& processes) {
   return exit_code != kStillActive || !processes.IsStillRunning(process);
 }
 
-LaunchOutcome WaitForProcess(ProcessHandle process, int32_t max_install_time, bool wait_for_exit,
-                             Processes& processes, int32_t* elapsed, uint32_t* ended_with) {
-  TakePause(process, kFirstPauseMs, wait_for_exit, processes);
+LaunchOutcome WaitForInstaller(const Installer& installer, const LaunchLimits& limits,
+                               Platform& platform, int32_t* elapsed, uint32_t* ended_with) {
+  const bool waiting = limits.wait_for_exit || limits.wait_for_children;
+  TakeInstallerPause(installer, kFirstPauseMs, waiting, platform);
   *elapsed = 1;
   for (;;) {
     uint32_t exit_code = kStillActive;
-    if (!processes.QueryExitCode(process, &exit_code)) return LaunchOutcome::LaunchFailed;
+    if (!platform.QueryExitCode(installer.process, &exit_code)) return LaunchOutcome::LaunchFailed;
     *ended_with = exit_code;
-    if (HasEnded(process, exit_code, processes)) return LaunchOutcome::Finished;
-    TakePause(process, kPollPauseMs, wait_for_exit, processes);
+    if (HasEnded(installer.process, exit_code, platform) && TreeHasEnded(installer, platform)) {
+      return LaunchOutcome::Finished;
+    }
+    TakeInstallerPause(installer, kPollPauseMs, waiting, platform);
     *elapsed += 3;
-    if (*elapsed >= max_install_time) return LaunchOutcome::TimedOut;
+    if (*elapsed >= limits.max_install_time) return LaunchOutcome::TimedOut;
   }
 }
 
 }  // namespace
 
 LaunchResult LaunchAndWait(const WString& process_command_line, int32_t max_install_time,
-                           Processes& processes, bool wait_for_exit) {
+                           Platform& platform, bool wait_for_exit) {
+  LaunchLimits limits;
+  limits.max_install_time = max_install_time;
+  limits.wait_for_exit = wait_for_exit;
+  return LaunchAndWait(process_command_line, limits, platform);
+}
+
+LaunchResult LaunchAndWait(const WString& process_command_line, const LaunchLimits& limits,
+                           Platform& platform) {
   LaunchResult result;
   if (process_command_line.size() + 1 > kMaxCommandLineChars) return result;
 
   // Writable and NUL-terminated: the platform may change it during the call.
   std::vector<char16_t> buffer(process_command_line.begin(), process_command_line.end());
   buffer.push_back(u'\0');
-  ProcessHandle process = 0;
-  if (!processes.StartProcess(&buffer, ProcessRequest(), &process)) return result;
+  ProcessRequest request;
+  // Suspended, so that nothing it starts escapes the job it is put in.
+  if (limits.wait_for_children) request.creation_flags |= kCreateSuspended;
+  Installer installer;
+  if (!platform.StartProcess(&buffer, request, &installer.process)) return result;
 
-  result.outcome = WaitForProcess(process, max_install_time, wait_for_exit, processes,
-                                  &result.elapsed_seconds, &result.exit_code);
-  processes.CloseProcessHandles(process);
+  if (!limits.wait_for_children || StartInJob(&installer, platform, &result.job)) {
+    result.outcome =
+        WaitForInstaller(installer, limits, platform, &result.elapsed_seconds, &result.exit_code);
+  }
+  // A limit of 0 or less never waits: nothing is ended for it.
+  if (result.outcome == LaunchOutcome::TimedOut && limits.stop_at_time_limit &&
+      limits.max_install_time > 0) {
+    result.stop = EndAtTimeLimit(installer, platform);
+  }
+  if (installer.in_job) platform.CloseJob(installer.job);
+  platform.CloseProcessHandles(installer.process);
   return result;
 }
 
 void WriteLaunchResult(RunContext& context, const LaunchResult& result, Clock& clock) {
+  WriteLaunchResult(context, result, clock, context.MaxInstallTime);
+}
+
+void WriteLaunchResult(RunContext& context, const LaunchResult& result, Clock& clock,
+                       int32_t time_limit) {
   if (context.LogOpen != 1) return;
   WriteStampedRecord(context, LogRecord::kEnd, clock);
   switch (result.outcome) {
@@ -76,7 +105,7 @@ void WriteLaunchResult(RunContext& context, const LaunchResult& result, Clock& c
       WriteLogRecord(context, LogRecord::kResultLaunchFailed);
       break;
     case LaunchOutcome::TimedOut:
-      WriteLogRecord(context, LogRecord::kResultTimedOut, {{}, context.MaxInstallTime});
+      WriteLogRecord(context, LogRecord::kResultTimedOut, {{}, time_limit});
       break;
   }
 }
@@ -99,15 +128,18 @@ ExitVerdict InstallApplication(const WString& list_section, const WString& app_s
                                const ApplicationCommand& command, const DetectRules& detect,
                                RunContext& context, Platform& platform) {
   AppExitRules rules = ReadAppExitRules(app_section, context, platform);
+  const LaunchLimits limits = ReadLaunchLimits(app_section, context, platform);
   ExitVerdict verdict = ExitVerdict::kFailure;
   for (int32_t tried = 1;; ++tried) {
     WriteLogRecord(context, LogRecord::kProcessing, {{list_section, app_section}});
     WriteLogRecord(context, LogRecord::kLaunched, {{command.command_line}});
     WriteStampedRecord(context, LogRecord::kStart, platform);
+    const WString handed = ProcessCommandLine(command, platform);
+    WaitForInstallerService(handed, context, platform);
     CommitRunLog(context);
-    const LaunchResult result =
-        LaunchVerified(ProcessCommandLine(command, platform), context, platform);
-    WriteLaunchResult(context, result, platform);
+    const LaunchResult result = LaunchVerified(handed, limits, context, platform);
+    WriteLaunchResult(context, result, platform, limits.max_install_time);
+    WriteTreeRecords(context, result, limits.max_install_time);
     if (!TellExitCode(context, rules, result, tried, &verdict)) {
       CheckInstalledAfter(detect, rules, result, context, platform);
       return verdict;

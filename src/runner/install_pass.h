@@ -35,10 +35,33 @@ constexpr size_t kMaxCommandLineChars = 32767;
 
 enum class LaunchOutcome { Finished = 0, LaunchFailed = 1, TimedOut = 2 };
 
+// What one installer is waited for, and how long (see time_limit.h).
+struct LaunchLimits {
+  int32_t max_install_time = kDefaultMaxInstallTime;
+  bool wait_for_exit = false;
+  bool wait_for_children = false;
+  bool stop_at_time_limit = false;
+};
+
+// Where the installer's tree was held: not asked for, in its job, or in
+// none because no job could be made or the process could not join it.
+enum class JobState { kNotAsked, kInJob, kNoJob, kNotAssigned };
+
+// What was ended at the limit; `processes` is 0 when the job could not
+// count them.
+struct StopResult {
+  bool tried = false;
+  bool ended = false;
+  bool in_job = false;
+  uint32_t processes = 0;
+};
+
 struct LaunchResult {
   LaunchOutcome outcome = LaunchOutcome::LaunchFailed;
   int32_t elapsed_seconds = 0;  // counts pauses: 1, 4, 7, ...
   uint32_t exit_code = 0;       // what the process ended with, when Finished
+  JobState job = JobState::kNotAsked;
+  StopResult stop = StopResult();
 };
 
 // `process_command_line` is what the platform is handed (see
@@ -46,10 +69,19 @@ struct LaunchResult {
 // With `wait_for_exit` each pause ends early when the process ends (see
 // TakePause); the outcome and the count are those of the polling.
 LaunchResult LaunchAndWait(const WString& process_command_line, int32_t max_install_time,
-                           Processes& processes, bool wait_for_exit = false);
+                           Platform& platform, bool wait_for_exit = false);
+// With WaitForChildren the process starts suspended, joins a job of its own
+// and is then let run, and the wait is for the whole job; with
+// StopAtTimeLimit (and a limit above 0, which waits) what runs at the limit
+// is ended.
+LaunchResult LaunchAndWait(const WString& process_command_line, const LaunchLimits& limits,
+                           Platform& platform);
 
-// The end record and the result record for the outcome.
+// The end record and the result record for the outcome; a time-out names
+// `time_limit`, the run's MaxInstallTime unless given.
 void WriteLaunchResult(RunContext& context, const LaunchResult& result, Clock& clock);
+void WriteLaunchResult(RunContext& context, const LaunchResult& result, Clock& clock,
+                       int32_t time_limit);
 
 // One walk over the application lists that apply to this machine: the common
 // section, then the machine section, each from APP1 to the first empty value.

@@ -128,6 +128,18 @@ void FakePlatform::AddProgram(const WString& command_line, double seconds, uint3
   programs_[Narrow(command_line)] = Program{std::llround(seconds * 1000), exit_code};
 }
 
+void FakePlatform::AddLauncher(const WString& command_line, double seconds, double tree_seconds,
+                               uint32_t processes, uint32_t exit_code) {
+  AddProgram(command_line, seconds, exit_code);
+  Program& program = programs_[Narrow(command_line)];
+  program.tree_ms = std::llround(tree_seconds * 1000);
+  program.tree_processes = processes;
+}
+
+void FakePlatform::RefuseEnd(const WString& command_line) {
+  programs_[Narrow(command_line)].refuses_end = true;
+}
+
 void FakePlatform::AddProgramTries(const WString& command_line, double seconds,
                                    std::vector<uint32_t> codes) {
   AddProgram(command_line, seconds, codes.front());
@@ -282,7 +294,9 @@ bool FakePlatform::StartProcess(std::vector<char16_t>* command_line, const Proce
   auto program = programs_.find(Narrow(text));
   if (Fails("StartProcess") || program == programs_.end()) return false;
   *process = next_handle_++;
-  processes_[*process] = Process{now_ms, program->second};
+  Process& started = processes_[*process];
+  started.program = program->second;
+  if ((request.creation_flags & kCreateSuspended) == 0) Run(&started);
   std::vector<uint32_t>& later = later_codes_[program->first];
   if (!later.empty()) {  // the next start ends with the next code
     program->second.exit_code = later.front();
@@ -294,32 +308,53 @@ bool FakePlatform::StartProcess(std::vector<char16_t>* command_line, const Proce
   return true;
 }
 
+void FakePlatform::Run(Process* process) {
+  process->root_end_ms = now_ms + process->program.run_ms;
+  process->tree_end_ms = std::max(process->root_end_ms, now_ms + process->program.tree_ms);
+}
+
 bool FakePlatform::QueryExitCode(ProcessHandle process, uint32_t* exit_code) {
   Record("QueryExitCode " + std::to_string(now_ms / 1000));
   if (Fails("QueryExitCode") || open_handles_.count(process) == 0) return false;
   const Process& p = processes_[process];
-  *exit_code = (now_ms - p.started_ms >= p.program.run_ms) ? p.program.exit_code : kStillActive;
+  *exit_code = now_ms >= p.root_end_ms ? p.program.exit_code : kStillActive;
   return true;
 }
 
 bool FakePlatform::IsStillRunning(ProcessHandle process) {
   Record("IsStillRunning");
-  const Process& p = processes_[process];
-  return now_ms - p.started_ms < p.program.run_ms;
+  return now_ms < processes_[process].root_end_ms;
 }
 
 // The clock moves on by the time waited: to the process's end, or by all of it.
 ProcessWait FakePlatform::WaitForEnd(ProcessHandle process, uint32_t milliseconds) {
   Record("WaitForEnd " + std::to_string(milliseconds));
   if (Fails("WaitForEnd") || open_handles_.count(process) == 0) return ProcessWait::kFailed;
-  const Process& p = processes_[process];
-  const int64_t left = std::max<int64_t>(0, p.started_ms + p.program.run_ms - now_ms);
-  if (left > milliseconds) {
+  const int64_t end = processes_[process].root_end_ms;
+  if (end - now_ms > milliseconds) {
     now_ms += milliseconds;
     return ProcessWait::kStillRunning;
   }
-  now_ms += left;
+  now_ms = std::max(now_ms, end);
   return ProcessWait::kEnded;
+}
+
+bool FakePlatform::ResumeProcess(ProcessHandle process) {
+  Record("ResumeProcess");
+  if (Fails("ResumeProcess") || open_handles_.count(process) == 0) return false;
+  Process& p = processes_[process];
+  if (p.root_end_ms == kSuspended) Run(&p);
+  return true;
+}
+
+bool FakePlatform::EndProcess(ProcessHandle process, uint32_t exit_code) {
+  Record("EndProcess " + std::to_string(exit_code));
+  if (Fails("EndProcess") || open_handles_.count(process) == 0) return false;
+  Process& p = processes_[process];
+  if (p.program.refuses_end || now_ms >= p.root_end_ms) return true;
+  p.root_end_ms = now_ms;  // what it started goes on
+  p.program.exit_code = exit_code;
+  return true;
 }
 
 void FakePlatform::CloseProcessHandles(ProcessHandle process) {

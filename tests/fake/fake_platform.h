@@ -34,6 +34,12 @@ class FakePlatform : public Platform {
   // The same program ending with these codes at its first, second, ...
   // start; the last code for every start after.
   void AddProgramTries(const WString& command_line, double seconds, std::vector<uint32_t> codes);
+  // A launcher: the program ends after `seconds`, while what it started
+  // runs until `tree_seconds` after the start, `processes` in all.
+  void AddLauncher(const WString& command_line, double seconds, double tree_seconds,
+                   uint32_t processes, uint32_t exit_code = 0);
+  // Asked to end, the program's processes say yes and go on running.
+  void RefuseEnd(const WString& command_line);
   struct FakeLibrary {
     bool has_entry = true;
     std::string writes;  // what the entry point leaves in the buffer
@@ -82,6 +88,9 @@ class FakePlatform : public Platform {
   int com_depth() const { return com_depth_; }
   int loaded_libraries() const { return static_cast<int>(loaded_.size()); }
   int open_process_handles() const { return static_cast<int>(open_handles_.size()); }
+  int open_jobs() const { return static_cast<int>(jobs_.size()); }
+  // Processes of every tree started so far that still run.
+  int running_processes() const;
   int open_append_files() const { return open_append_files_; }
   // Null when the value is absent.
   const WString* MachineValue(const WString& key, const WString& name) const;
@@ -105,8 +114,20 @@ class FakePlatform : public Platform {
   bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) override;
   bool IsStillRunning(ProcessHandle process) override;
   ProcessWait WaitForEnd(ProcessHandle process, uint32_t milliseconds) override;
+  bool ResumeProcess(ProcessHandle process) override;
+  bool EndProcess(ProcessHandle process, uint32_t exit_code) override;
   void CloseProcessHandles(ProcessHandle process) override;
   void Pause(uint32_t milliseconds) override;
+  // ProcessJobs (fake_process_jobs.cpp)
+  bool CreateProcessJob(JobHandle* job) override;
+  bool AssignToJob(JobHandle job, ProcessHandle process) override;
+  ProcessWait WaitForJobEnd(JobHandle job, uint32_t milliseconds) override;
+  bool CountJobProcesses(JobHandle job, uint32_t* count) override;
+  bool TerminateJob(JobHandle job, uint32_t exit_code) override;
+  void CloseJob(JobHandle job) override;
+  // Windows Installer's mutex is held until the clock reaches this.
+  bool IsInstallerServiceBusy() override;
+  int64_t installer_busy_until_ms = 0;
   int64_t Now() override;
   bool ToLocalTime(int64_t seconds, LocalTime* local) override;
   void InitializeCom() override;
@@ -172,11 +193,18 @@ class FakePlatform : public Platform {
   struct Program {
     int64_t run_ms;
     uint32_t exit_code;
+    int64_t tree_ms = 0;          // the last of its tree ends; 0: with it
+    uint32_t tree_processes = 1;  // the program among them
+    bool refuses_end = false;
   };
+  static constexpr int64_t kSuspended = INT64_MAX;
   struct Process {
-    int64_t started_ms;
     Program program;
+    int64_t root_end_ms = kSuspended;  // when the program ends
+    int64_t tree_end_ms = kSuspended;  // when the last it started ends
   };
+  void Run(Process* process);
+  int64_t TreeEnd(const std::set<ProcessHandle>& members) const;
 
   void Record(const std::string& call) { calls_.push_back(call); }
   bool Fails(const std::string& operation) const { return failing_.count(operation) > 0; }
@@ -190,6 +218,7 @@ class FakePlatform : public Platform {
   std::map<std::string, std::vector<uint32_t>> later_codes_;  // of AddProgramTries
   std::map<ProcessHandle, Process> processes_;
   std::set<ProcessHandle> open_handles_;
+  std::map<JobHandle, std::set<ProcessHandle>> jobs_;
   std::map<std::string, FakeLibrary> libraries_;
   std::map<LibraryHandle, std::string> loaded_;
   std::set<std::string> failing_;

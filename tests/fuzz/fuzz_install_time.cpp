@@ -8,7 +8,7 @@
 #include "base/trim.h"
 #include "fake_platform.h"
 #include "fuzz_support.h"
-#include "run/install_time.h"
+#include "runner/time_limit.h"
 
 using quill::fuzz::Check;
 

@@ -14,6 +14,7 @@
 #include "runner/detection.h"
 #include "runner/exit_codes.h"
 #include "runner/log_copy.h"
+#include "runner/installer_service.h"
 #include "runner/restarts.h"
 
 namespace quill {
@@ -167,6 +168,12 @@ TEST(DocumentedKeysTest, DefaultsAndBoundsAreTheCodes) {
       {"DetectKey", {{"none"}, {"`HKLM\\`", "`HKEY_LOCAL_MACHINE\\`"}}},
       {"HashList", {{"off"}, {"sha256sum"}}},
       {"LogCopy", {{"off"}, {number(kLogCopySeconds) + " seconds"}}},
+      {"WaitForChildren", {{}, {"`1`"}}},
+      {"StopAtTimeLimit", {{}, {"`1`"}}},
+      {"WaitForInstallerService",
+       {{"0"},
+        {"0 to " + number(kLongestInstallerServiceWait),
+         "more counts as " + number(kLongestInstallerServiceWait)}}},
   };
   for (const KeyRow& row : DocumentedKeys()) {
     const auto found = facts.find(row.key);

@@ -12,6 +12,8 @@
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
+#include "runner/installer_service.h"
+#include "runner/time_limit.h"
 
 namespace quill {
 
@@ -27,6 +29,8 @@ struct OneAppRun {
     OpenRunLog(context, platform);
     ReadExitCodeSettings(context, platform);
     ReadHashList(context, platform);
+    ReadTimeLimitSettings(context, platform);
+    ReadInstallerServiceWait(context, platform);
     RunInstallPass(0, context, platform);
     const std::vector<std::string>& calls = platform.calls();
     for (size_t i = calls.size(); i-- > 0 && calls[i].rfind("StartProcess", 0) != 0;) {

@@ -4,7 +4,7 @@
 
 #include "fake_platform.h"
 #include "run/entry.h"
-#include "run/install_time.h"
+#include "runner/time_limit.h"
 
 namespace quill {
 namespace {

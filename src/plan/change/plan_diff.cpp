@@ -40,6 +40,7 @@ std::string Outcome(const PlanEntry& entry) {
   std::string text = "launch " + ToUtf8(entry.command_line);
   if (entry.handed != entry.command_line) text += ", started as " + ToUtf8(entry.handed);
   if (entry.exit_codes_judged) text += "; success codes " + SuccessCodesJudged(entry);
+  if (entry.limits_shown) text += "; waits for " + LaunchLimitsText(entry);
   if (!entry.detect_rules.empty())
     text += "; not started when installed: " + DetectRulesText(entry);
   return text;
@@ -177,6 +178,12 @@ void CompareSettings(const Matrix& before, const Matrix& after, MatrixDiff* diff
           std::to_string(b.max_install_time) + " seconds");
   compare("WaitForExit", a.wait_for_exit ? "yes" : "no", b.wait_for_exit ? "yes" : "no");
   compare("NewerWindows", a.newer_windows ? "yes" : "no", b.newer_windows ? "yes" : "no");
+  compare("WaitForChildren", a.wait_for_children ? "yes" : "no",
+          b.wait_for_children ? "yes" : "no");
+  compare("StopAtTimeLimit", a.stop_at_time_limit ? "yes" : "no",
+          b.stop_at_time_limit ? "yes" : "no");
+  compare("WaitForInstallerService", std::to_string(a.installer_service_seconds) + " seconds",
+          std::to_string(b.installer_service_seconds) + " seconds");
   compare("AppInstlPath", ToUtf8(a.app_instl_path), ToUtf8(b.app_instl_path));
   compare("exit codes", ExitCodesText(a), ExitCodesText(b));
   compare("HashList", HashListText(a), HashListText(b));

@@ -13,9 +13,11 @@
 #include "plan/planning/plan_words.h"
 #include "plan/planning/planner.h"
 #include "plan/text/case_fold.h"
-#include "run/install_time.h"
 #include "runner/application_command.h"
+#include "runner/exit_codes.h"
 #include "runner/install_pass.h"
+#include "runner/installer_service.h"
+#include "runner/time_limit.h"
 
 namespace quill::plan {
 
@@ -46,6 +48,8 @@ class IniLint {
     CheckSettings();
     CheckWaitForExit();
     CheckNewerWindows();
+    CheckTreeKeys(u"Settings", u"Settings");
+    CheckInstallerServiceWait();
     for (const IniSection& section : ini_.sections()) {
       if (IsListSection(section)) CheckList(section, ini_.Name(section).str());
     }
@@ -214,6 +218,45 @@ class IniLint {
             "\" is neither 0 nor 1: only 1 names the Windows after Vista");
   }
 
+  // WaitForChildren and StopAtTimeLimit in [Settings] or an application's
+  // section; a StopAtTimeLimit that a limit of 0 or less leaves unread.
+  void CheckTreeKeys(const WString& section, const WString& settings) {
+    for (const char16_t* key : {kWaitForChildrenKey, kStopAtTimeLimitKey}) {
+      const WString text = Value(section, key);
+      if (text.empty() || text == u"0" || text == u"1") continue;
+      Add(LineOf(section, key), "tree-key-not-0-or-1", Severity::kWarning,
+          ToUtf8(key) + " \"" + ToUtf8(text) + "\" is neither 0 nor 1: " +
+              (section == settings ? "it stays off" : "the [Settings] value applies"));
+    }
+    WString limit_text = Value(section, kMaxInstallTimeKey);
+    if (limit_text.empty()) limit_text = Value(settings, kMaxInstallTimeKey);
+    const int32_t limit =
+        limit_text.empty() ? kDefaultMaxInstallTime : ParseInstallTime(limit_text, platform_);
+    const bool stop = ReadSwitch(Value(section, kStopAtTimeLimitKey),
+                                 Value(settings, kStopAtTimeLimitKey) == u"1");
+    if (stop && limit <= 0 && !Value(section, kStopAtTimeLimitKey).empty()) {
+      Add(LineOf(section, kStopAtTimeLimitKey), "stop-at-time-limit-unread", Severity::kWarning,
+          "StopAtTimeLimit is on, but MaxInstallTime " + std::to_string(limit) +
+              " never waits: nothing is ended, and the installer is left running");
+    }
+  }
+
+  void CheckInstallerServiceWait() {
+    const WString text = Value(u"Settings", kWaitForInstallerServiceKey);
+    int32_t seconds = 0;
+    if (text.empty()) return;
+    if (!ParseBoundedCount(text, INT32_MAX, &seconds)) {
+      Add(LineOf(u"Settings", kWaitForInstallerServiceKey), "installer-service-wait-unread",
+          Severity::kWarning,
+          "WaitForInstallerService \"" + ToUtf8(text) +
+              "\" does not read (seconds, 0 to 3600): the run does not wait");
+    } else if (seconds > kLongestInstallerServiceWait) {
+      Add(LineOf(u"Settings", kWaitForInstallerServiceKey), "installer-service-wait-past-bound",
+          Severity::kWarning,
+          "WaitForInstallerService " + ToUtf8(text) + " is past its bound: 3600 seconds are used");
+    }
+  }
+
   void CheckList(const IniSection& section, const WString& list) {
     int number = 1;
     for (;; ++number) {
@@ -274,6 +317,7 @@ class IniLint {
     }
     for (const char16_t* name : {u"AppSwitches", u"GlobalSwitches"}) CheckPlaceholderCase(application, name);
     CheckLanguageSkips(application, app_path);
+    CheckTreeKeys(application, u"Settings");
   }
 
   void CheckPlaceholderCase(const WString& application, const char16_t* key) {

@@ -70,6 +70,10 @@ std::string Tiles(const FleetTotals& totals) {
   for (size_t i = 0; i < 4; ++i) {
     html += Tile(keys[i], totals.outcomes[i], OutcomeLabel(i), OutcomeColour(i));
   }
+  if (totals.ended_at_limit > 0) {  // StopAtTimeLimit
+    html +=
+        Tile("ended_at_time_limit", totals.ended_at_limit, "ended at their time limit", "#d98c1f");
+  }
   html += Tile("cut_short_runs", totals.cut_short_runs, "runs cut short", "#8a8f98");
   html += Tile("error_runs", totals.error_runs, "runs ended in an error", "#d64545");
   html += Tile("skipped", totals.skipped_files, "files skipped", "#8a8f98");

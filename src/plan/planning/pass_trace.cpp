@@ -7,6 +7,7 @@
 #include "runner/application_command.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
+#include "runner/time_limit.h"
 
 namespace quill::plan {
 
@@ -125,6 +126,33 @@ WString ProfileValueOf(WString raw, SystemInfo& system) {
   return ReadProfileValue(WString(), WString(), WString(), given, system);
 }
 
+namespace {
+
+// An application's own key of its wait and its limit, as read.
+void AddLimitKey(const IniChars& name, const WString& value, PlanEntry* entry) {
+  if (EqualIgnoringCase(name, kMaxInstallTimeKey)) entry->own_max_install_time = value;
+  if (EqualIgnoringCase(name, kWaitForChildrenKey)) entry->own_wait_for_children = value;
+  if (EqualIgnoringCase(name, kStopAtTimeLimitKey)) entry->own_stop_at_time_limit = value;
+}
+
+// The wait the core gives the entry, from its own keys over [Settings].
+void SetLimits(PlanEntry& entry, const RunContext& context, PlanPlatform& platform) {
+  entry.limits.max_install_time = context.MaxInstallTime;
+  entry.limits.wait_for_exit = context.WaitForExit;
+  if (!entry.own_max_install_time.empty()) {
+    entry.limits.max_install_time = ParseInstallTime(entry.own_max_install_time, platform);
+  }
+  entry.limits.wait_for_children = ReadSwitch(entry.own_wait_for_children, context.WaitForChildren);
+  entry.limits.stop_at_time_limit =
+      ReadSwitch(entry.own_stop_at_time_limit, context.StopAtTimeLimit);
+  entry.limits_shown =
+      entry.launched &&
+      (context.WaitForChildren || context.StopAtTimeLimit || !entry.own_max_install_time.empty() ||
+       !entry.own_wait_for_children.empty() || !entry.own_stop_at_time_limit.empty());
+}
+
+}  // namespace
+
 std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunContext& context,
                                  PlanPlatform& platform) {
   const WString common = CommonListSection(pass, context);
@@ -165,6 +193,7 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
           if (EqualIgnoringCase(name, u"SuccessCodes")) {
             entries.back().success_codes = ValueRead(event, platform, &scratch);
           }
+          AddLimitKey(name, ValueRead(event, platform, &scratch), &entries.back());
           AddDetectRule(name, ValueRead(event, platform, &scratch), &entries.back());
         }
         break;
@@ -187,6 +216,7 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
     Complete(entry, context, platform);
     CheckHashes(entry, context, platform);
     entry.exit_codes_judged = entry.launched && context.LogExitCodes == 1;
+    SetLimits(entry, context, platform);
   }
   return entries;
 }

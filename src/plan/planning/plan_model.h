@@ -54,6 +54,11 @@ struct PlanEntry {
   std::vector<WString> detect_rules;  // "DetectMsi=..." of each rule given, as read
   // With a HashList: its files as checked, up to the first that fails.
   std::vector<FileCheck> hash_checks;
+  // Its own MaxInstallTime, WaitForChildren and StopAtTimeLimit as read
+  // (empty: not given), and the wait they and [Settings] give it.
+  WString own_max_install_time, own_wait_for_children, own_stop_at_time_limit;
+  LaunchLimits limits;
+  bool limits_shown = false;  // some key of the tree or the limit is given
 };
 
 struct PassPlan {
@@ -72,6 +77,11 @@ struct PlanSettings {
   bool wait_for_exit = false;  // each wait ends with its installer
   WString newer_windows_text;
   bool newer_windows = false;  // Windows after Vista named
+  // The installer's tree and its limit, and the wait for Windows Installer.
+  WString wait_for_children_text, stop_at_time_limit_text, installer_service_text;
+  bool wait_for_children = false;
+  bool stop_at_time_limit = false;
+  int32_t installer_service_seconds = 0;
   WString app_instl_path;
   WString language_table_path;
   // The exit-code keys as read (empty: not given), and the run's reading.

@@ -105,8 +105,24 @@ bool PlanPlatform::QueryExitCode(ProcessHandle, uint32_t* exit_code) {
 
 bool PlanPlatform::IsStillRunning(ProcessHandle) { return false; }
 ProcessWait PlanPlatform::WaitForEnd(ProcessHandle, uint32_t) { return ProcessWait::kEnded; }
+bool PlanPlatform::ResumeProcess(ProcessHandle) { return true; }
+bool PlanPlatform::EndProcess(ProcessHandle, uint32_t) { return true; }
 void PlanPlatform::CloseProcessHandles(ProcessHandle) {}
 void PlanPlatform::Pause(uint32_t) {}
+
+bool PlanPlatform::CreateProcessJob(JobHandle* job) {
+  *job = 1;
+  return true;
+}
+bool PlanPlatform::AssignToJob(JobHandle, ProcessHandle) { return true; }
+ProcessWait PlanPlatform::WaitForJobEnd(JobHandle, uint32_t) { return ProcessWait::kEnded; }
+bool PlanPlatform::CountJobProcesses(JobHandle, uint32_t* count) {
+  *count = 0;
+  return true;
+}
+bool PlanPlatform::TerminateJob(JobHandle, uint32_t) { return true; }
+void PlanPlatform::CloseJob(JobHandle) {}
+bool PlanPlatform::IsInstallerServiceBusy() { return false; }
 
 int64_t PlanPlatform::Now() { return kPlanTime; }
 

@@ -81,8 +81,18 @@ class PlanPlatform : public Platform {
   bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) override;
   bool IsStillRunning(ProcessHandle process) override;
   ProcessWait WaitForEnd(ProcessHandle process, uint32_t milliseconds) override;
+  bool ResumeProcess(ProcessHandle process) override;
+  bool EndProcess(ProcessHandle process, uint32_t exit_code) override;
   void CloseProcessHandles(ProcessHandle process) override;
   void Pause(uint32_t milliseconds) override;
+  // A planned installer starts nothing, so its tree ends with it.
+  bool CreateProcessJob(JobHandle* job) override;
+  bool AssignToJob(JobHandle job, ProcessHandle process) override;
+  ProcessWait WaitForJobEnd(JobHandle job, uint32_t milliseconds) override;
+  bool CountJobProcesses(JobHandle job, uint32_t* count) override;
+  bool TerminateJob(JobHandle job, uint32_t exit_code) override;
+  void CloseJob(JobHandle job) override;
+  bool IsInstallerServiceBusy() override;
 
   int64_t Now() override;
   bool ToLocalTime(int64_t seconds, LocalTime* local) override;

@@ -63,6 +63,7 @@ void WriteEntriesText(const std::vector<PlanEntry>& entries, const char* indent,
     }
     if (entry.exit_codes_judged)
       out << indent << "  success codes " << SuccessCodesText(entry) << "\n";
+    if (entry.limits_shown) out << indent << "  waits for " << LaunchLimitsText(entry) << "\n";
     if (!entry.detect_rules.empty()) {
       out << indent << "  not started when installed: " << DetectRulesText(entry) << "\n";
     }
@@ -98,6 +99,24 @@ void WritePlanText(const Plan& plan, std::ostream& out) {
           ToUtf8(settings.newer_windows_text) +
               (settings.newer_windows ? " -> yes: the Windows after Vista are named too"
                                       : " -> no: only WINXP, VISTA32 and VISTA64 are named"));
+  }
+  if (!settings.wait_for_children_text.empty()) {
+    Field(out, "WaitForChildren",
+          ToUtf8(settings.wait_for_children_text) + (settings.wait_for_children
+                                                         ? " -> yes: the whole tree"
+                                                         : " -> no: the installer alone"));
+  }
+  if (!settings.stop_at_time_limit_text.empty()) {
+    Field(
+        out, "StopAtTimeLimit",
+        ToUtf8(settings.stop_at_time_limit_text) +
+            (settings.stop_at_time_limit ? " -> yes: ended at the limit" : " -> no: left running"));
+  }
+  if (!settings.installer_service_text.empty()) {
+    Field(out, "WaitForInstallerService",
+          ToUtf8(settings.installer_service_text) + " -> " +
+              std::to_string(settings.installer_service_seconds) +
+              " seconds at most for Windows Installer before an MSI");
   }
   Field(out, "AppInstlPath", OrNotGiven(settings.app_instl_path));
   if (!settings.language_table_path.empty()) {
@@ -149,6 +168,7 @@ nlohmann::ordered_json EntryJson(const PlanEntry& entry) {
     json["started_as"] = ToUtf8(entry.handed);
     if (entry.language_template) json["language_template"] = true;
     if (entry.exit_codes_judged) json["success_codes"] = SuccessCodesText(entry);
+    if (entry.limits_shown) json["waits_for"] = LaunchLimitsText(entry);
     if (!entry.detect_rules.empty()) json["detect_rules"] = DetectRulesText(entry);
     for (const FileCheck& check : entry.hash_checks) {
       json["verified"].push_back({{"file", ToUtf8(check.file)}, {"hash_list_line", check.line}});
@@ -180,6 +200,18 @@ nlohmann::ordered_json PlanJson(const Plan& plan) {
   if (!settings.newer_windows_text.empty()) {
     json["settings"]["NewerWindows"] = ToUtf8(settings.newer_windows_text);
     json["settings"]["newer_windows"] = settings.newer_windows;
+  }
+  if (!settings.wait_for_children_text.empty()) {
+    json["settings"]["WaitForChildren"] = ToUtf8(settings.wait_for_children_text);
+    json["settings"]["wait_for_children"] = settings.wait_for_children;
+  }
+  if (!settings.stop_at_time_limit_text.empty()) {
+    json["settings"]["StopAtTimeLimit"] = ToUtf8(settings.stop_at_time_limit_text);
+    json["settings"]["stop_at_time_limit"] = settings.stop_at_time_limit;
+  }
+  if (!settings.installer_service_text.empty()) {
+    json["settings"]["WaitForInstallerService"] = ToUtf8(settings.installer_service_text);
+    json["settings"]["wait_for_installer_service"] = settings.installer_service_seconds;
   }
   if (!settings.max_restarts_text.empty()) {
     json["settings"]["MaxRestarts"] = ToUtf8(settings.max_restarts_text);

@@ -117,6 +117,17 @@ std::string ExitCodesText(const PlanSettings& settings) {
          std::to_string(settings.busy_retry_pause) + " s apart" + RestartsText(settings);
 }
 
+std::string LaunchLimitsText(const PlanEntry& entry) {
+  const LaunchLimits& limits = entry.limits;
+  std::string text = limits.wait_for_children ? "its whole tree" : "its own process";
+  if (limits.max_install_time <= 0) {
+    return text + ", not waited for (MaxInstallTime " + std::to_string(limits.max_install_time) +
+           "), left running";
+  }
+  text += ", at most " + std::to_string(limits.max_install_time) + " s, then ";
+  return text + (limits.stop_at_time_limit ? "ended" : "left running");
+}
+
 std::string SuccessCodesText(const PlanEntry& entry) {
   const std::string defaults = CodesText(DefaultSuccessCodes()) + " (default)";
   if (entry.success_codes.empty()) return defaults;

@@ -23,6 +23,9 @@ bool ExitKeysGiven(const PlanSettings& settings);
 std::string ExitCodesText(const PlanSettings& settings);
 // "0, 3010 (SuccessCodes)", "0, 1707, 3010, 1641 (default)", or that the
 // list does not read and the defaults are used.
+// What an installer's wait covers and what happens at its limit:
+// "its whole tree, at most 600 s, then ended".
+std::string LaunchLimitsText(const PlanEntry& entry);
 std::string SuccessCodesText(const PlanEntry& entry);
 // The codes the run takes for success, as a set: "0, 1641, 1707, 3010"
 // whether the list is left out, written out, or in another order.

@@ -10,13 +10,14 @@
 #include "log/run_log.h"
 #include "plan/planning/pass_trace.h"
 #include "plan/text/case_fold.h"
-#include "run/install_time.h"
 #include "runner/application_command.h"
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
 #include "runner/log_copy.h"
+#include "runner/installer_service.h"
 #include "runner/restarts.h"
+#include "runner/time_limit.h"
 
 namespace quill::plan {
 
@@ -146,6 +147,13 @@ Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_
   settings.wait_for_exit = TurnsOnWaitForExit(settings.wait_for_exit_text);
   settings.newer_windows_text = ReadSetting(kNewerWindowsKey, ini_path, platform);
   settings.newer_windows = TurnsOnNewerWindows(settings.newer_windows_text);
+  settings.wait_for_children_text = ReadSetting(kWaitForChildrenKey, ini_path, platform);
+  settings.wait_for_children = settings.wait_for_children_text == u"1";
+  settings.stop_at_time_limit_text = ReadSetting(kStopAtTimeLimitKey, ini_path, platform);
+  settings.stop_at_time_limit = settings.stop_at_time_limit_text == u"1";
+  settings.installer_service_text = ReadSetting(kWaitForInstallerServiceKey, ini_path, platform);
+  ParseBoundedCount(settings.installer_service_text, kLongestInstallerServiceWait,
+                    &settings.installer_service_seconds);
 
   settings.app_instl_path = ReadSetting(u"AppInstlPath", ini_path, platform);
   if (settings.app_instl_path.empty()) {
@@ -187,6 +195,9 @@ void PrepareContext(const Prelude& prelude, const WString& system_id, RunContext
   context.BusyRetryPause = prelude.settings.busy_retry_pause;
   context.WaitForExit = prelude.settings.wait_for_exit;
   context.NewerWindows = prelude.settings.newer_windows;
+  context.WaitForChildren = prelude.settings.wait_for_children;
+  context.StopAtTimeLimit = prelude.settings.stop_at_time_limit;
+  context.WaitForInstallerService = prelude.settings.installer_service_seconds;
   context.HashList = prelude.settings.hash_list_path;
   context.HashListRead = prelude.settings.hash_list_read;
   context.ListedHashes = prelude.settings.listed_hashes;

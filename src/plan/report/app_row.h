@@ -40,6 +40,7 @@ struct AppRow {
   LogText detect_rule;  // the rule that did not hold
   // Why the HashList kept it from starting ("hash differs"); null: it did not.
   const char* not_verified = nullptr;
+  bool ended_at_limit = false;  // timed out and ended (StopAtTimeLimit)
   bool cut_short = false;  // a record of it was cut short
   int64_t line = 0;
 };

@@ -22,6 +22,7 @@ void ExitCounts::Take(const AppRow& app) {
     case ExitVerdict::kRebootRequired: ++reboot_required; break;
     case ExitVerdict::kRebootStarted: ++reboot_started; break;
     case ExitVerdict::kBusyTriedAgain: break;  // counted in its tries
+    case ExitVerdict::kEndedAtTimeLimit: break;  // a time-out, counted as one
     case ExitVerdict::kSuccess: break;
   }
 }

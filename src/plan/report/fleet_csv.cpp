@@ -151,7 +151,8 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
                   run.lcid.Utf8(), run.language_code.Utf8(), app.list_section.Utf8(),
                   app.app_section.Utf8(), app.command_line.Utf8(),
                   app.start.written() ? StampText(app.start) : "",
-                  app.end.written() ? StampText(app.end) : "", AppOutcomeName(app.outcome),
+                  app.end.written() ? StampText(app.end) : "",
+                  app.ended_at_limit ? "ended-at-time-limit" : AppOutcomeName(app.outcome),
                   seconds ? std::to_string(*seconds) : "", state});
     Hold(ExitFields(&app) + RestartField(run) + DetectionFields(&app, run));
   }

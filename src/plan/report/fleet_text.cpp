@@ -215,6 +215,8 @@ void Summary(const FleetTotals& totals, std::ostream& out) {
     out << "; " << totals.installed_nothing << " installed nothing, " << totals.installed_already
         << " installed already and not started";
   }
+  if (totals.ended_at_limit > 0)
+    out << "; " << totals.ended_at_limit << " ended at their time limit";
   out << "\n";
   if (!totals.not_verified.empty()) out << totals.not_verified.Text() << "\n";
   if (totals.ends_before_starts > 0) {
@@ -382,6 +384,7 @@ Json TotalsJson(const FleetTotals& totals) {
   }
   if (!totals.not_verified.empty()) counted["not_verified"] = totals.not_verified.Json();
   if (totals.log_copy_records > 0) counted["log_copy_records"] = totals.log_copy_records;
+  if (totals.ended_at_limit > 0) counted["ended_at_time_limit"] = totals.ended_at_limit;
   return counted;
 }
 

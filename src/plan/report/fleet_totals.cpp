@@ -34,6 +34,8 @@ void FleetTotals::TakeRun(const std::string& file, int64_t number, const RunRow&
     if (FailedByExitCode(row)) {
       ++app.failed_by_exit_code;
       ++failed_by_exit_code;
+    } else if (row.ended_at_limit) {
+      ++ended_at_limit;
     } else {
       ++app.outcomes[static_cast<size_t>(row.outcome)];
       ++outcomes[static_cast<size_t>(row.outcome)];

@@ -68,9 +68,10 @@ struct FleetTotals : FleetSink {
   int64_t ends_before_starts = 0;
   OutcomeCounts outcomes{};
   int64_t failed_by_exit_code = 0;
-  int64_t installed_nothing = 0;   // ended well, and the rules did not hold: failed
-  int64_t installed_already = 0;   // not started: no application run
-  ExitCounts exits;                // empty unless the logs recorded exit codes
+  int64_t installed_nothing = 0;  // ended well, and the rules did not hold: failed
+  int64_t installed_already = 0;  // not started: no application run
+  int64_t ended_at_limit = 0;     // timed out and ended: not among the outcomes
+  ExitCounts exits;  // empty unless the logs recorded exit codes
   NotVerifiedCounts not_verified;  // empty unless a HashList kept some from starting
   std::set<std::string> machines;
   std::map<std::string, AppTotals> apps;

@@ -130,7 +130,10 @@ void WriteOutcome(const AppRow& app, RowWriter& row) {
   switch (app.outcome) {
     case AppOutcome::kFinished: WriteCounted(app, "finished", " in less than ", row); return;
     case AppOutcome::kLaunchFailed: row << "failed to launch"; return;
-    case AppOutcome::kTimedOut: WriteCounted(app, "did not finish", " in ", row); return;
+    case AppOutcome::kTimedOut:
+      WriteCounted(app, app.ended_at_limit ? "ended at its time limit" : "did not finish", " in ",
+                   row);
+      return;
     case AppOutcome::kNoResult: row << "no result in the log"; return;
   }
 }
@@ -202,6 +205,8 @@ void Count(const RunRow& run, Totals& totals) {
     totals.not_verified.Take(app);
     if (FailedByExitCode(app)) {
       ++totals.failed_by_exit_code;
+    } else if (app.ended_at_limit) {
+      ++totals.ended_at_limit;
     } else {
       ++totals.by_outcome[static_cast<int>(app.outcome)];
     }
@@ -232,6 +237,7 @@ nlohmann::ordered_json AppJson(const AppRow& app) {
     json["exit_verdict"] = app.verdict ? ToUtf8(ExitVerdictWords(*app.verdict)) : "";
     json["exit_meaning"] = ExitMeaning(*app.exit_code, std::string(app.command_line.bytes()));
   }
+  if (app.ended_at_limit) json["ended_at_time_limit"] = true;
   if (app.detection != Detection::kNone) {
     json["detection"] = app.detection == Detection::kInstalledNothing ? "installed nothing"
                                                                       : "waits for the restart";
@@ -280,6 +286,7 @@ nlohmann::ordered_json TotalsWithExits(const ReportWriter::Totals& totals) {
     json["installed_already"] = totals.installed_already;
   }
   if (!totals.not_verified.empty()) json["not_verified"] = totals.not_verified.Json();
+  if (totals.ended_at_limit > 0) json["ended_at_time_limit"] = totals.ended_at_limit;
   if (totals.exit_codes == 0) return json;
   json["exit_codes"] = totals.exit_codes;
   json["failed_by_exit_code"] = totals.failed_by_exit_code;
@@ -439,6 +446,8 @@ void ReportWriter::End(const LogTally& tally) {
     out_ << "; " << totals.installed_nothing << " installed nothing, " << totals.installed_already
          << " installed already and not started";
   }
+  if (totals.ended_at_limit > 0)
+    out_ << "; " << totals.ended_at_limit << " ended at their time limit";
   out_ << "\n";
   if (!totals.not_verified.empty()) out_ << totals.not_verified.Text() << "\n";
   if (totals.ends_before_starts > 0) {

@@ -42,6 +42,7 @@ class ReportWriter {
     int64_t failed_by_exit_code = 0;  // not among by_outcome's finished
     int64_t installed_nothing = 0;    // among by_outcome's finished: a failure all the same
     int64_t installed_already = 0;    // not started: no application run
+    int64_t ended_at_limit = 0;       // timed out and ended: not among by_outcome's
     NotVerifiedCounts not_verified;   // among by_outcome's failed to launch
   };
 

@@ -328,6 +328,16 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
       run_.log_copy_where.Assign(record.value(0));
       run_.log_copy_cause.Assign(record.value(1));
       return;
+    case LogRecord::kEndedAtLimit:
+      if (!run_.applications.empty() && app_done_ &&
+          run_.applications.back().outcome == AppOutcome::kTimedOut) {
+        run_.applications.back().ended_at_limit = true;
+      }
+      return;
+    case LogRecord::kNotEndedAtLimit:  // a time-out as any other
+    case LogRecord::kNotInJob:         // told for the admin; the wait was the installer's
+    case LogRecord::kInstallerServiceWaited:
+    case LogRecord::kInstallerServiceBusy: return;
 
     case LogRecord::kProcessing:
       if ((app = PlacedApp(record)) == nullptr) return;
@@ -431,7 +441,7 @@ void RunBuilder::TakeExitCode(const RecordSpan& record) {
     unused_records_.Take(record.line, "a second exit record for one application");
     return;
   }
-  if (app.outcome != AppOutcome::kFinished) {
+  if (app.outcome != AppOutcome::kFinished && !app.ended_at_limit) {
     unused_records_.Take(record.line, "an exit record after an application that did not finish");
     return;
   }
@@ -573,9 +583,9 @@ std::optional<uint32_t> ReadExitCode(std::string_view text) {
 }
 
 std::optional<ExitVerdict> ReadExitVerdict(std::string_view words) {
-  for (ExitVerdict verdict : {ExitVerdict::kSuccess, ExitVerdict::kRebootRequired,
-                              ExitVerdict::kRebootStarted, ExitVerdict::kFailure,
-                              ExitVerdict::kBusyTriedAgain}) {
+  for (ExitVerdict verdict :
+       {ExitVerdict::kSuccess, ExitVerdict::kRebootRequired, ExitVerdict::kRebootStarted,
+        ExitVerdict::kFailure, ExitVerdict::kBusyTriedAgain, ExitVerdict::kEndedAtTimeLimit}) {
     const WString written = ExitVerdictWords(verdict);
     if (words.size() == written.size() && std::equal(words.begin(), words.end(), written.begin())) {
       return verdict;

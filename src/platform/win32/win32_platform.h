@@ -39,8 +39,21 @@ class Win32Platform : public Platform {
   bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) override;
   bool IsStillRunning(ProcessHandle process) override;
   ProcessWait WaitForEnd(ProcessHandle process, uint32_t milliseconds) override;
+  bool ResumeProcess(ProcessHandle process) override;
+  bool EndProcess(ProcessHandle process, uint32_t exit_code) override;
   void CloseProcessHandles(ProcessHandle process) override;
   void Pause(uint32_t milliseconds) override;
+
+  // ProcessJobs (win32_process_jobs.cpp)
+  bool CreateProcessJob(JobHandle* job) override;
+  bool AssignToJob(JobHandle job, ProcessHandle process) override;
+  ProcessWait WaitForJobEnd(JobHandle job, uint32_t milliseconds) override;
+  bool CountJobProcesses(JobHandle job, uint32_t* count) override;
+  bool TerminateJob(JobHandle job, uint32_t exit_code) override;
+  void CloseJob(JobHandle job) override;
+
+  // InstallerService (win32_installer_service.cpp)
+  bool IsInstallerServiceBusy() override;
 
   // Clock (win32_clock.cpp)
   int64_t Now() override;
@@ -115,6 +128,15 @@ class Win32Platform : public Platform {
   };
   std::map<ProcessHandle, ProcessHandles> processes_;
   ProcessHandle next_process_ = 1;
+  // A job, its completion port, and whether the port has told that its
+  // last process ended (it tells once).
+  struct Job {
+    void* job;
+    void* port;
+    bool emptied;
+  };
+  std::map<JobHandle, Job> jobs_;
+  JobHandle next_job_ = 1;
   std::shared_ptr<class Win32CryptoApi> crypto_;    // loaded at the first hash
   std::map<HeldFile, std::shared_ptr<void>> held_;  // open handles, closed on release
   HeldFile next_held_ = 1;

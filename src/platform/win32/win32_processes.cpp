@@ -7,6 +7,7 @@
 namespace quill {
 
 Win32Platform::~Win32Platform() {
+  while (!jobs_.empty()) CloseJob(jobs_.begin()->first);
   while (!processes_.empty()) CloseProcessHandles(processes_.begin()->first);
 }
 
@@ -61,6 +62,18 @@ ProcessWait Win32Platform::WaitForEnd(ProcessHandle process, uint32_t millisecon
     case WAIT_TIMEOUT: return ProcessWait::kStillRunning;
     default: return ProcessWait::kFailed;
   }
+}
+
+bool Win32Platform::ResumeProcess(ProcessHandle process) {
+  const auto found = processes_.find(process);
+  if (found == processes_.end()) return false;
+  return ResumeThread(found->second.thread) != static_cast<DWORD>(-1);
+}
+
+bool Win32Platform::EndProcess(ProcessHandle process, uint32_t exit_code) {
+  const auto found = processes_.find(process);
+  if (found == processes_.end()) return false;
+  return TerminateProcess(found->second.process, exit_code) != 0;
 }
 
 void Win32Platform::CloseProcessHandles(ProcessHandle process) {

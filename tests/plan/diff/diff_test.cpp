@@ -129,6 +129,16 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
        "MaxInstallTime=600\r\nWaitForExit=1\r\n", "",
        [](const DeploymentShape&, int, const std::string&, int) { return false; }, nullptr,
        "WaitForExit no yes"},
+      {"the whole tree waited for: every launch changes, one setting", "MaxInstallTime=600\r\n",
+       "MaxInstallTime=600\r\nWaitForChildren=1\r\n", "",
+       [](const DeploymentShape&, int, const std::string&, int) { return true; }, nullptr,
+       "WaitForChildren no yes"},
+      {"one application's own limit: its launches change", "AppPath=C:\\Apps\\App7\r\n",
+       "AppPath=C:\\Apps\\App7\r\nMaxInstallTime=1200\r\n", "",
+       [](const DeploymentShape& s, int m, const std::string& system, int) {
+         return ListsInPass0(s, m, 7) || (system == "VISTA64" && 6 + m % 5 == 7);
+       },
+       nullptr, ""},
       {"a HashList that cannot be read: no installer starts anywhere, one new finding",
        "MaxInstallTime=600\r\n", "MaxInstallTime=600\r\nHashList=C:\\none.sha256\r\n", "",
        [](const DeploymentShape&, int, const std::string&, int) { return true; },

@@ -70,6 +70,14 @@ TEST(VerbsTest, PlanAsText) {
   EXPECT_NE(std::string::npos,
             d.out.str().find("  WaitForExit     1 -> yes: each wait ends when its installer does\n"))
       << d.out.str();
+  // The tree and the limit per launch: one application's own keys over [Settings].
+  d.tree.File("deploy.ini", "[Settings]\r\nWaitForChildren=1\r\nStopAtTimeLimit=1\r\n" +
+                                std::string(kIni).substr(12));
+  ASSERT_EQ(0, d.Run()) << d.err.str();
+  EXPECT_NE(std::string::npos,
+            d.out.str().find(
+                "    waits for its whole tree, not waited for (MaxInstallTime 0), left running\n"))
+      << d.out.str();
 
   // With a HashList: the listed installer against its line, the others refused.
   d.tree.File("c/Apps/Reader/07/setup.exe", "a");

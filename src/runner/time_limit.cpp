@@ -1,0 +1,162 @@
+#include "runner/time_limit.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "base/profile_value.h"
+#include "base/trim.h"
+#include "log/run_log.h"
+
+namespace quill {
+
+int DecimalDigitValue(char16_t c) {
+  // The zero of each script whose digits the runtime reads as numbers.
+  static const char16_t kZeros[] = {0x0030, 0x0660, 0x06F0, 0x0966, 0x09E6, 0x0A66,
+                                    0x0AE6, 0x0B66, 0x0C66, 0x0CE6, 0x0D66, 0x0E50,
+                                    0x0ED0, 0x0F20, 0x1040, 0x17E0, 0x1810, 0xFF10};
+  for (char16_t zero : kZeros) {
+    if (c >= zero && c <= zero + 9) return c - zero;
+  }
+  return -1;
+}
+
+int32_t ParseInstallTime(const WString& text, SystemInfo& system) {
+  size_t at = 0;
+  while (at < text.size() && IsWhiteSpace(text[at], system)) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) negative = text[at++] == u'-';
+
+  const int64_t limit = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1;
+  int64_t value = 0;
+  for (; at < text.size() && DecimalDigitValue(text[at]) >= 0; ++at) {
+    value = value * 10 + DecimalDigitValue(text[at]);
+    if (value > limit) value = limit;  // saturate: later digits cannot bring it back
+  }
+  if (negative) value = -value;
+  if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(value);
+}
+
+bool ReadSwitch(const WString& value, bool otherwise) {
+  if (value == u"1") return true;
+  if (value == u"0") return false;
+  return otherwise;
+}
+
+namespace {
+
+WString ReadLimitKey(const WString& section, const char16_t* key, const RunContext& context,
+                     Platform& platform) {
+  return ReadProfileValue(section, key, context.InputIniPath, platform, platform);
+}
+
+}  // namespace
+
+void ReadTimeLimitSettings(RunContext& context, Platform& platform) {
+  context.WaitForChildren =
+      ReadLimitKey(u"Settings", kWaitForChildrenKey, context, platform) == u"1";
+  context.StopAtTimeLimit =
+      ReadLimitKey(u"Settings", kStopAtTimeLimitKey, context, platform) == u"1";
+}
+
+LaunchLimits ReadLaunchLimits(const WString& app_section, const RunContext& context,
+                              Platform& platform) {
+  LaunchLimits limits;
+  limits.max_install_time = context.MaxInstallTime;
+  limits.wait_for_exit = context.WaitForExit;
+  const WString own_limit = ReadLimitKey(app_section, kMaxInstallTimeKey, context, platform);
+  if (!own_limit.empty()) limits.max_install_time = ParseInstallTime(own_limit, platform);
+  limits.wait_for_children = ReadSwitch(
+      ReadLimitKey(app_section, kWaitForChildrenKey, context, platform), context.WaitForChildren);
+  limits.stop_at_time_limit = ReadSwitch(
+      ReadLimitKey(app_section, kStopAtTimeLimitKey, context, platform), context.StopAtTimeLimit);
+  return limits;
+}
+
+bool StartInJob(Installer* installer, Platform& platform, JobState* state) {
+  JobHandle job = 0;
+  if (!platform.CreateProcessJob(&job)) {
+    *state = JobState::kNoJob;
+  } else if (!platform.AssignToJob(job, installer->process)) {
+    platform.CloseJob(job);
+    *state = JobState::kNotAssigned;
+  } else {
+    installer->in_job = true;
+    installer->job = job;
+    *state = JobState::kInJob;
+  }
+  if (platform.ResumeProcess(installer->process)) return true;
+  // Left suspended, it would hold whatever it opened for ever.
+  if (installer->in_job) {
+    platform.TerminateJob(installer->job, kEndedAtLimitCode);
+  } else {
+    platform.EndProcess(installer->process, kEndedAtLimitCode);
+  }
+  return false;
+}
+
+void TakeInstallerPause(const Installer& installer, uint32_t milliseconds, bool waiting,
+                        Platform& platform) {
+  if (installer.in_job &&
+      platform.WaitForJobEnd(installer.job, milliseconds) != ProcessWait::kFailed) {
+    return;
+  }
+  TakePause(installer.process, milliseconds, waiting, platform);
+}
+
+bool TreeHasEnded(const Installer& installer, Platform& platform) {
+  uint32_t count = 0;
+  if (!installer.in_job || !platform.CountJobProcesses(installer.job, &count)) return true;
+  return count == 0;
+}
+
+StopResult EndAtTimeLimit(const Installer& installer, Platform& platform) {
+  StopResult stop;
+  stop.tried = true;
+  stop.in_job = installer.in_job;
+  if (installer.in_job) {
+    if (!platform.CountJobProcesses(installer.job, &stop.processes)) stop.processes = 0;
+    stop.ended = platform.TerminateJob(installer.job, kEndedAtLimitCode) &&
+                 platform.WaitForJobEnd(installer.job, kEndWaitMs) == ProcessWait::kEnded;
+    return stop;
+  }
+  stop.processes = 1;
+  stop.ended = platform.EndProcess(installer.process, kEndedAtLimitCode) &&
+               platform.WaitForEnd(installer.process, kEndWaitMs) == ProcessWait::kEnded;
+  return stop;
+}
+
+namespace {
+
+WString CountText(uint32_t number) {
+  const std::string digits = std::to_string(number);
+  return WString(digits.begin(), digits.end());
+}
+
+// What the record says was ended.
+WString WhatWasEnded(const StopResult& stop) {
+  if (!stop.in_job) return u"the installer's own process";
+  if (stop.processes == 0) return u"the installer's whole tree";
+  return CountText(stop.processes) + (stop.processes == 1 ? u" process" : u" processes") +
+         u" of the installer's tree";
+}
+
+}  // namespace
+
+void WriteTreeRecords(RunContext& context, const LaunchResult& result, int32_t time_limit) {
+  if (result.job == JobState::kNoJob) {
+    WriteLogRecord(context, LogRecord::kNotInJob, {{u"no job can be made"}});
+  } else if (result.job == JobState::kNotAssigned) {
+    WriteLogRecord(context, LogRecord::kNotInJob,
+                   {{u"Windows lets it join none (it is in a job already)"}});
+  }
+  if (!result.stop.tried) return;
+  if (result.stop.ended) {
+    WriteLogRecord(context, LogRecord::kEndedAtLimit, {{WhatWasEnded(result.stop)}, time_limit});
+  } else {
+    WriteLogRecord(context, LogRecord::kNotEndedAtLimit, {{}, time_limit});
+  }
+}
+
+}  // namespace quill
