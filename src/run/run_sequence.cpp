@@ -9,10 +9,9 @@
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
+#include "runner/launch_limits.h"
 #include "runner/log_copy.h"
-#include "runner/installer_service.h"
 #include "runner/restarts.h"
-#include "runner/time_limit.h"
 
 namespace quill {
 

@@ -8,7 +8,7 @@
 #include "base/profile_value.h"
 #include "base/trim.h"
 #include "log/run_log.h"
-#include "runner/time_limit.h"
+#include "runner/launch_limits.h"
 
 namespace quill {
 

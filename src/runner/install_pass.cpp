@@ -9,9 +9,8 @@
 #include "runner/detection.h"
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
-#include "runner/installer_service.h"
+#include "runner/launch_limits.h"
 #include "runner/restarts.h"
-#include "runner/time_limit.h"
 
 namespace quill {
 

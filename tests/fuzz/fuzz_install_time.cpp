@@ -8,7 +8,7 @@
 #include "base/trim.h"
 #include "fake_platform.h"
 #include "fuzz_support.h"
-#include "runner/time_limit.h"
+#include "runner/launch_limits.h"
 
 using quill::fuzz::Check;
 

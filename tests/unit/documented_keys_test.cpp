@@ -13,8 +13,8 @@
 #include "run/entry.h"
 #include "runner/detection.h"
 #include "runner/exit_codes.h"
+#include "runner/launch_limits.h"
 #include "runner/log_copy.h"
-#include "runner/installer_service.h"
 #include "runner/restarts.h"
 
 namespace quill {

@@ -12,8 +12,7 @@
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
-#include "runner/installer_service.h"
-#include "runner/time_limit.h"
+#include "runner/launch_limits.h"
 
 namespace quill {
 

@@ -4,7 +4,7 @@
 
 #include "fake_platform.h"
 #include "run/entry.h"
-#include "runner/time_limit.h"
+#include "runner/launch_limits.h"
 
 namespace quill {
 namespace {

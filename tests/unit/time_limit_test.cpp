@@ -6,7 +6,7 @@
 #include "fake_platform.h"
 #include "one_app_run.h"
 #include "runner/install_pass.h"
-#include "runner/time_limit.h"
+#include "runner/launch_limits.h"
 
 namespace quill {
 namespace {

@@ -16,8 +16,7 @@
 #include "runner/application_command.h"
 #include "runner/exit_codes.h"
 #include "runner/install_pass.h"
-#include "runner/installer_service.h"
-#include "runner/time_limit.h"
+#include "runner/launch_limits.h"
 
 namespace quill::plan {
 

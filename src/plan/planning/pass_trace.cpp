@@ -7,7 +7,7 @@
 #include "runner/application_command.h"
 #include "runner/hash_list.h"
 #include "runner/install_pass.h"
-#include "runner/time_limit.h"
+#include "runner/launch_limits.h"
 
 namespace quill::plan {
 

@@ -1,12 +1,8 @@
-#ifndef QUILL_RUNNER_TIME_LIMIT_H_
-#define QUILL_RUNNER_TIME_LIMIT_H_
+#ifndef QUILL_RUNNER_LAUNCH_LIMITS_H_
+#define QUILL_RUNNER_LAUNCH_LIMITS_H_
 
-// How long an installer may take, and what is waited for and ended: the
-// limit as the runtime's integer reading gives it, in [Settings] or an
-// application's own section; with WaitForChildren=1 the installer's whole
-// process tree, held in a job of its own; with StopAtTimeLimit=1 what
-// still runs at the limit is ended. Without these keys, the installer's
-// own process is polled and always left running.
+// What bounds an installer's launch beyond the polling: its time limit,
+// the process tree waited for and ended, and a free Windows Installer.
 #include <cstdint>
 
 #include "base/run_context.h"
@@ -16,6 +12,12 @@
 
 namespace quill {
 
+// How long an installer may take, and what is waited for and ended: the
+// limit as the runtime's integer reading gives it, in [Settings] or an
+// application's own section; with WaitForChildren=1 the installer's whole
+// process tree, held in a job of its own; with StopAtTimeLimit=1 what
+// still runs at the limit is ended. Without these keys, the installer's
+// own process is polled and always left running.
 // The digit's value, or -1 when the runtime does not read it as a digit.
 int DecimalDigitValue(char16_t c);
 
@@ -72,6 +74,20 @@ StopResult EndAtTimeLimit(const Installer& installer, Platform& platform);
 // The records of the tree after the result record: no job, what was ended.
 void WriteTreeRecords(RunContext& context, const LaunchResult& result, int32_t time_limit);
 
+// [Settings] WaitForInstallerService=SECONDS: before an installer that starts
+// the system's msiexec, wait until Windows Installer is free, at most that
+// long. It spares the busy code (1618) an MSI gets while another installs;
+// BusyRetries still covers a start that meets one.
+constexpr char16_t kWaitForInstallerServiceKey[] = u"WaitForInstallerService";
+constexpr int32_t kLongestInstallerServiceWait = 3600;
+constexpr uint32_t kInstallerServiceLookMs = 1000;
+
+// 0 to 3600 seconds, more counts as 3600; a value that does not read is 0.
+void ReadInstallerServiceWait(RunContext& context, Platform& platform);
+
+// Looks once a second; one record when it waited.
+void WaitForInstallerService(const WString& handed, RunContext& context, Platform& platform);
+
 }  // namespace quill
 
-#endif  // QUILL_RUNNER_TIME_LIMIT_H_
+#endif  // QUILL_RUNNER_LAUNCH_LIMITS_H_

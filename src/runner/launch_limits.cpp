@@ -1,4 +1,4 @@
-#include "runner/time_limit.h"
+#include "runner/launch_limits.h"
 
 #include <cstdint>
 #include <limits>
@@ -6,6 +6,8 @@
 #include "base/profile_value.h"
 #include "base/trim.h"
 #include "log/run_log.h"
+#include "runner/exit_codes.h"
+#include "runner/hash_list.h"
 
 namespace quill {
 
@@ -157,6 +159,30 @@ void WriteTreeRecords(RunContext& context, const LaunchResult& result, int32_t t
   } else {
     WriteLogRecord(context, LogRecord::kNotEndedAtLimit, {{}, time_limit});
   }
+}
+
+void ReadInstallerServiceWait(RunContext& context, Platform& platform) {
+  const WString value = ReadProfileValue(u"Settings", kWaitForInstallerServiceKey,
+                                         context.InputIniPath, platform, platform);
+  int32_t seconds = 0;
+  if (ParseBoundedCount(value, kLongestInstallerServiceWait, &seconds)) {
+    context.WaitForInstallerService = seconds;
+  }
+}
+
+void WaitForInstallerService(const WString& handed, RunContext& context, Platform& platform) {
+  if (context.WaitForInstallerService <= 0) return;
+  if (!StartsSystemMsiexec(handed, CurrentFolder(platform), platform.SystemFolder())) return;
+  int32_t waited = 0;
+  while (platform.IsInstallerServiceBusy()) {
+    if (waited >= context.WaitForInstallerService) {
+      WriteLogRecord(context, LogRecord::kInstallerServiceBusy, {{}, waited});
+      return;
+    }
+    platform.Pause(kInstallerServiceLookMs);
+    ++waited;
+  }
+  if (waited > 0) WriteLogRecord(context, LogRecord::kInstallerServiceWaited, {{}, waited});
 }
 
 }  // namespace quill
