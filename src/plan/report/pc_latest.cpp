@@ -1,6 +1,7 @@
 #include "plan/report/pc_latest.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/utf.h"
 #include "plan/report/exit_counts.h"
@@ -25,6 +26,18 @@ const char* Failure(AppOutcome outcome) {
 std::string MoreNamed(int64_t named) {
   if (named <= kAppsNamed) return std::string();
   return ", and " + std::to_string(named - kAppsNamed) + " more";
+}
+
+// The PC as its run names it, with what is to be said of it.
+FailingPc PcOfRun(const std::string& file, int64_t number, const RunRow& run, std::string what) {
+  return {file,
+          run.system_id.Utf8(),
+          run.os_type.Utf8(),
+          run.start.seconds,
+          StampText(run.start),
+          number,
+          false,
+          std::move(what)};
 }
 
 }  // namespace
@@ -86,14 +99,7 @@ std::string RestartStop(const RunRow& run) {
 void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& run) {
   failed_before_ = failed_before_ || latest_failed_;
   ++runs_in_log_;
-  latest_stop_ = {file,
-                  run.system_id.Utf8(),
-                  run.os_type.Utf8(),
-                  run.start.seconds,
-                  StampText(run.start),
-                  number,
-                  false,
-                  RestartStop(run)};
+  latest_stop_ = PcOfRun(file, number, run, RestartStop(run));
   latest_bound_ = latest_stop_;
   latest_bound_.what.clear();
   latest_copy_ = latest_bound_;
@@ -107,16 +113,7 @@ void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& ru
     latest_bound_.what = "Windows needs a restart" + (reboots.empty() ? "" : " (" + reboots + ")");
   }
   latest_reboot_ = RebootsLeft(run);
-  if (!latest_reboot_.empty()) {
-    latest_reboot_pc_ = {file,
-                         run.system_id.Utf8(),
-                         run.os_type.Utf8(),
-                         run.start.seconds,
-                         StampText(run.start),
-                         number,
-                         false,
-                         latest_reboot_};
-  }
+  if (!latest_reboot_.empty()) { latest_reboot_pc_ = PcOfRun(file, number, run, latest_reboot_); }
   latest_failed_ = RunFailed(run);
   if (!latest_failed_) return;
   latest_.file = file;
