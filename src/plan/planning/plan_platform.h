@@ -38,7 +38,7 @@ class PlanPlatform : public Platform {
  public:
   PlanPlatform(const IniFile& ini, const WString& ini_path, MachineFiles& files);
 
-  void set_windows(WindowsKind windows) { windows_ = windows; }
+  void set_windows(const WindowsKind& windows) { windows_ = windows; }
   void set_lcid(uint32_t lcid) { lcid_ = lcid; }
   // The languages a run with a marked code stands for; null: one language.
   void set_language_class(LanguageClass* languages) { languages_ = languages; }

@@ -322,18 +322,8 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kResumeOther:
     case LogRecord::kResumeCleared: return;
     case LogRecord::kLogCopyUnused:
-    case LogRecord::kLogCopyFailed:
-      ++run_.log_copy_records;
-      run_.log_copy_unused = record.record == LogRecord::kLogCopyUnused;
-      run_.log_copy_where.Assign(record.value(0));
-      run_.log_copy_cause.Assign(record.value(1));
-      return;
-    case LogRecord::kEndedAtLimit:
-      if (!run_.applications.empty() && app_done_ &&
-          run_.applications.back().outcome == AppOutcome::kTimedOut) {
-        run_.applications.back().ended_at_limit = true;
-      }
-      return;
+    case LogRecord::kLogCopyFailed: TakeLogCopy(record); return;
+    case LogRecord::kEndedAtLimit: TakeEndedAtLimit(); return;
     case LogRecord::kNotEndedAtLimit:  // a time-out as any other
     case LogRecord::kNotInJob:         // told for the admin; the wait was the installer's
     case LogRecord::kInstallerServiceWaited:
@@ -385,6 +375,21 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
   }
   app->cut_short = app->cut_short || record.cut_short;
   MoveRunEndTo(*app, stamped);
+}
+
+// The run's copy to the fleet's folder that was not made: the last one told.
+void RunBuilder::TakeLogCopy(const RecordSpan& record) {
+  ++run_.log_copy_records;
+  run_.log_copy_unused = record.record == LogRecord::kLogCopyUnused;
+  run_.log_copy_where.Assign(record.value(0));
+  run_.log_copy_cause.Assign(record.value(1));
+}
+
+// Tells of the time-out just before it: that installer was ended.
+void RunBuilder::TakeEndedAtLimit() {
+  AppRows& apps = run_.applications;
+  if (!apps.empty() && app_done_ && apps.back().outcome == AppOutcome::kTimedOut)
+    apps.back().ended_at_limit = true;
 }
 
 // The run ends at the application's last stamp that reads. Told again

@@ -96,6 +96,8 @@ class RunBuilder {
   void TakeExitCode(const RecordSpan& record);
   AppRow* PlacedApp(const RecordSpan& record);  // null: named unused
   void MoveRunEndTo(const AppRow& app, bool stamped);
+  void TakeLogCopy(const RecordSpan& record);
+  void TakeEndedAtLimit();
   bool TriedAgain(const RecordSpan& processing);
   bool Placed(const RecordSpan& record);  // false: named unused
   void TakeInstalledAlready(const RecordSpan& record);
