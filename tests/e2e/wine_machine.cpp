@@ -363,6 +363,17 @@ bool WineMachine::AddDrive(char letter) {
   return !error;
 }
 
+bool WineMachine::AddShare(const std::string& server, const std::string& share,
+                           const std::string& windows_folder) {
+  const std::string servers = prefix_ + "/dosdevices/unc/" + server;
+  const std::string link = servers + "/" + share;
+  std::error_code error;
+  fs::create_directories(servers, error);
+  fs::remove(link, error);
+  fs::create_directory_symlink(HostPath(windows_folder), link, error);
+  return !error;
+}
+
 std::string WineMachine::HostPath(const std::string& windows_path) const {
   if (windows_path.size() < 2 || windows_path[1] != ':') return std::string();
   const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(windows_path[0])));

@@ -132,6 +132,10 @@ class WineMachine {
 
   // Gives the prefix a drive (e.g. 'D'), a folder of its own; C: is there.
   bool AddDrive(char letter);
+  // Makes \\SERVER\SHARE (lower case) a folder of the prefix, as Wine
+  // resolves a UNC path: through dosdevices/unc/SERVER/SHARE.
+  bool AddShare(const std::string& server, const std::string& share,
+                const std::string& windows_folder);
 
   // Files by Windows path ("C:\\DARezad\\x.ini"), case as given.
   std::string HostPath(const std::string& windows_path) const;
