@@ -110,7 +110,8 @@ FleetCsv::FleetCsv(std::ostream& out, size_t held)
                   "run restart",
                   "detection",
                   "detect rule",
-                  "installed already in the run"});
+                  "installed already in the run",
+                  "log copy"});
   out_ << header << "\r\n";
 }
 
@@ -140,10 +141,12 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
   Flush(false);
   const std::string run_start = StampText(run.start);
   const char* state = RunState(run);
+  // The run's copy to the fleet's folder that was not made, last: empty without LogCopy.
+  const std::string copy = "," + CsvField(LogCopyWords(run));
   if (run.applications.empty()) {
     Fields(row_, {file, std::to_string(number), run_start, run.system_id.Utf8(), run.os_type.Utf8(),
                   run.lcid.Utf8(), run.language_code.Utf8(), "", "", "", "", "", "", "", state});
-    Hold(ExitFields(nullptr) + RestartField(run) + DetectionFields(nullptr, run));
+    Hold(ExitFields(nullptr) + RestartField(run) + DetectionFields(nullptr, run) + copy);
   }
   for (const AppRow& app : run.applications) {
     const auto seconds = SecondsBetween(app.start, app.end);
@@ -154,7 +157,7 @@ void FleetCsv::TakeRun(const std::string& file, int64_t number, const RunRow& ru
                   app.end.written() ? StampText(app.end) : "",
                   app.ended_at_limit ? "ended-at-time-limit" : AppOutcomeName(app.outcome),
                   seconds ? std::to_string(*seconds) : "", state});
-    Hold(ExitFields(&app) + RestartField(run) + DetectionFields(&app, run));
+    Hold(ExitFields(&app) + RestartField(run) + DetectionFields(&app, run) + copy);
   }
 }
 

@@ -103,11 +103,7 @@ void PcLatest::TakeRun(const std::string& file, int64_t number, const RunRow& ru
   latest_bound_ = latest_stop_;
   latest_bound_.what.clear();
   latest_copy_ = latest_bound_;
-  if (run.log_copy_records > 0) {
-    latest_copy_.what = run.log_copy_where.Utf8() +
-                        (run.log_copy_unused ? " is not used: " : " was not written: ") +
-                        run.log_copy_cause.Utf8();
-  }
+  latest_copy_.what = LogCopyWords(run);
   if (run.needs_restart) {
     const std::string reboots = RebootsLeft(run);
     latest_bound_.what = "Windows needs a restart" + (reboots.empty() ? "" : " (" + reboots + ")");

@@ -198,6 +198,7 @@ void Count(const RunRow& run, Totals& totals) {
   totals.run_seconds += SecondsBetween(run.start, run.end).value_or(0);
   totals.ends_before_starts += EndsBeforeStart(run.start, run.end);
   totals.installed_already += run.installed_already;
+  totals.log_copy_records += run.log_copy_records;
   for (const AppRow& app : run.applications) {
     totals.installed_nothing += InstalledNothing(app);
     ++totals.applications;
@@ -287,6 +288,7 @@ nlohmann::ordered_json TotalsWithExits(const ReportWriter::Totals& totals) {
   }
   if (!totals.not_verified.empty()) json["not_verified"] = totals.not_verified.Json();
   if (totals.ended_at_limit > 0) json["ended_at_time_limit"] = totals.ended_at_limit;
+  if (totals.log_copy_records > 0) json["log_copy_records"] = totals.log_copy_records;
   if (totals.exit_codes == 0) return json;
   json["exit_codes"] = totals.exit_codes;
   json["failed_by_exit_code"] = totals.failed_by_exit_code;
@@ -375,7 +377,9 @@ void ReportWriter::Run(const RunRow& run) {
   row.Stamp(run.start).Pad(kStart);
   row.Stamp(run.end).Pad(kEnd);
   WriteOutcome(run, row);
-  row.Pad(kOutcome).Seconds(SecondsBetween(run.start, run.end)).End();
+  row.Pad(kOutcome).Seconds(SecondsBetween(run.start, run.end));
+  if (run.log_copy_records > 0) row << "  log copy: " << Shown(LogCopyWords(run));
+  row.End();
   for (const AppRow& app : run.applications) {
     row << "  ";
     row.Shown(app.app_section) << (app.cut_short ? " (record cut short)" : "");
@@ -409,6 +413,10 @@ void ReportWriter::WriteRunJson(const RunRow& run) {
   out_ << (run.applications.empty() ? "]" : "\n      ]");
   if (run.installed_already > 0)
     out_ << ",\n      \"installed_already\": " << run.installed_already;
+  if (run.log_copy_records > 0) {
+    out_ << ",\n      \"log_copy_records\": " << run.log_copy_records
+         << ",\n      \"log_copy\": " << JsonText(nlohmann::ordered_json(LogCopyWords(run)));
+  }
   out_ << "\n    }";
 }
 
@@ -450,6 +458,10 @@ void ReportWriter::End(const LogTally& tally) {
     out_ << "; " << totals.ended_at_limit << " ended at their time limit";
   out_ << "\n";
   if (!totals.not_verified.empty()) out_ << totals.not_verified.Text() << "\n";
+  if (totals.log_copy_records > 0) {
+    out_ << "log copies: " << totals.log_copy_records
+         << " failed or not made; the next run copies the whole log again\n";
+  }
   if (totals.ends_before_starts > 0) {
     out_ << "durations unknown: " << totals.ends_before_starts
          << " with END before START (a clock set back)\n";

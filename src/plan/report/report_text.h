@@ -43,6 +43,7 @@ class ReportWriter {
     int64_t installed_nothing = 0;    // among by_outcome's finished: a failure all the same
     int64_t installed_already = 0;    // not started: no application run
     int64_t ended_at_limit = 0;       // timed out and ended: not among by_outcome's
+    int64_t log_copy_records = 0;     // copies to the fleet's folder not made
     NotVerifiedCounts not_verified;   // among by_outcome's failed to launch
   };
 

@@ -385,6 +385,13 @@ void RunBuilder::TakeLogCopy(const RecordSpan& record) {
   run_.log_copy_cause.Assign(record.value(1));
 }
 
+std::string LogCopyWords(const RunFacts& run) {
+  if (run.log_copy_records == 0) return "";
+  if (run.log_copy_unused)
+    return "LogCopy=" + run.log_copy_where.Utf8() + " is not used: " + run.log_copy_cause.Utf8();
+  return run.log_copy_where.Utf8() + " was not written: " + run.log_copy_cause.Utf8();
+}
+
 // Tells of the time-out just before it: that installer was ended.
 void RunBuilder::TakeEndedAtLimit() {
   AppRows& apps = run_.applications;

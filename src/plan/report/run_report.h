@@ -40,7 +40,7 @@ struct RunFacts {
   int32_t installed_already = 0;  // applications its rules found installed: not started
   // With LogCopy: the run's last copy that failed, or a value not used.
   int32_t log_copy_records = 0;
-  LogText log_copy_where;  // the copy's path, or "LogCopy=VALUE"
+  LogText log_copy_where;  // the copy's path, or LogCopy's value
   LogText log_copy_cause;
   bool log_copy_unused = false;
 };
@@ -144,6 +144,10 @@ bool EndsBeforeStart(const StampRead& start, const StampRead& end);
 const char* NotVerifiedReason(std::string_view why);
 // Every reason it gives.
 const std::array<const char*, 8>& NotVerifiedReasons();
+
+// The run's last log copy not made, as the log tells it: "PATH was not
+// written: CAUSE" or "LogCopy=VALUE is not used: WHY"; "" when it told none.
+std::string LogCopyWords(const RunFacts& run);
 
 // An application that ended but failed by its exit code, or whose exit
 // record does not read: that is never taken for a success.

@@ -164,13 +164,13 @@ TEST_F(ExitCodeReportTest, FailuresByCodeAndRebootsInEveryForm) {
   EXPECT_EQ(0u, csv.find("log file,")) << csv.substr(0, 300);
   EXPECT_NE(std::string::npos,
             csv.find(",latest run of its log,exit code,exit verdict,exit meaning,run restart,"
-                     "detection,detect rule,installed already in the run\r\n"));
+                     "detection,detect rule,installed already in the run,log copy\r\n"));
   EXPECT_NE(std::string::npos,
-            csv.find(",failed,yes,1603,failure,fatal error during installation,,,,0\r\n"));
+            csv.find(",failed,yes,1603,failure,fatal error during installation,,,,0,\r\n"));
   EXPECT_NE(std::string::npos,
-            csv.find(",failed,no,0xC0000005,failure,access violation (crashed),,,,0\r\n"));
+            csv.find(",failed,no,0xC0000005,failure,access violation (crashed),,,,0,\r\n"));
   EXPECT_NE(std::string::npos, csv.find(",cut-short,yes,1618,\"busy, tried again\",another "
-                                        "installation is already in progress,,,,0\r\n"));
+                                        "installation is already in progress,,,,0,\r\n"));
   // Without a restart record the report says nothing of restarts.
   EXPECT_EQ(std::string::npos, text.find("restarts:"));
   EXPECT_FALSE(json["pcs"].contains("restart_pending"));
@@ -227,7 +227,24 @@ TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
   const std::string csv = Slurp(as_csv.csv);
   EXPECT_NE(std::string::npos,
             csv.find(",finished,yes,3010,\"success, reboot required\",\"success, "
-                     "restart required\",stopped for a restart,,,0\r\n"));
+                     "restart required\",stopped for a restart,,,0,\\\\srv\\logs\\PC.LOG was not "
+                     "written: access is denied\r\n"));
+  // One log's table and JSON tell the copy on its run's row and in the totals.
+  ReportOptions one_log;
+  one_log.logs = {tree_.Path("share/PC-STOPPED.LOG")};
+  std::ostringstream table, err;
+  RunReportVerb(one_log, table, err);
+  EXPECT_NE(std::string::npos,
+            table.str().find("  log copy: \\\\srv\\logs\\PC.LOG was not written: access is "
+                             "denied\n  Driver"))
+      << table.str();
+  EXPECT_NE(std::string::npos, table.str().find("\nlog copies: 1 failed or not made;"));
+  one_log.json = true;
+  std::ostringstream one_json;
+  RunReportVerb(one_log, one_json, err);
+  const nlohmann::json copied = nlohmann::json::parse(one_json.str());
+  EXPECT_EQ(json["pcs"]["log_copy_failed_list"][0]["what"], copied["runs"][0]["log_copy"]);
+  EXPECT_EQ(1, copied["totals"]["log_copy_records"]);
 }
 
 }  // namespace

@@ -119,8 +119,9 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
   return rows;
 }
 
-// Today's sixteen, then the exit code's three.
-constexpr size_t kCsvFields = 23;
+// Today's sixteen, then the exit code's three, the restart, detection's
+// three and the log copy.
+constexpr size_t kCsvFields = 24;
 
 Counted FromCsv(const std::string& text) {
   const auto rows = ReadCsv(text);

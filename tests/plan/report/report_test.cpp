@@ -563,6 +563,9 @@ TEST(ReportTest, RecordsTheReaderCannotPlaceAreNamed) {
       {"after the restart, twice", false, then(then(resume, after), after), 0, 1, 1, 0, true, ""},
       {"after the restart, torn", false, then(resume, after), 12, 1, 0, 0, true, ""},
       {"after the restart, no resume", false, after, 0, 0, 1, 0, false, ""},
+      {"a log copy not used", false,
+       {{LogRecord::kLogCopyUnused, {u"\\\\srv\\%SITE%.LOG", u"%SITE% is not set"}}}, 0, 0, 0,
+       0, false, "  log copy: LogCopy=\\\\srv\\%SITE%.LOG is not used: %SITE% is not set\n"},
   };
   for (const Case& c : cases) {
     LogWriter log;
