@@ -527,6 +527,8 @@ TEST(ReportTest, RecordsTheReaderCannotPlaceAreNamed) {
   const Records already = {{LogRecord::kInstalledAlready, {u"Viewer", rule[0]}}};
   const Records resume = {{LogRecord::kResume, {u"1 of 2", u"APP1 of [0xFFFF]"}}};
   const Records after = {{LogRecord::kNothingAfterRestart, {u"Office", rule[0]}}};
+  const Records unused_copy = {
+      {LogRecord::kLogCopyUnused, {u"\\\\srv\\%SITE%.LOG", u"%SITE% is not set"}}};
   const auto then = [](Records records, const Records& more) {
     records.insert(records.end(), more.begin(), more.end());
     return records;
@@ -563,9 +565,8 @@ TEST(ReportTest, RecordsTheReaderCannotPlaceAreNamed) {
       {"after the restart, twice", false, then(then(resume, after), after), 0, 1, 1, 0, true, ""},
       {"after the restart, torn", false, then(resume, after), 12, 1, 0, 0, true, ""},
       {"after the restart, no resume", false, after, 0, 0, 1, 0, false, ""},
-      {"a log copy not used", false,
-       {{LogRecord::kLogCopyUnused, {u"\\\\srv\\%SITE%.LOG", u"%SITE% is not set"}}}, 0, 0, 0,
-       0, false, "  log copy: LogCopy=\\\\srv\\%SITE%.LOG is not used: %SITE% is not set\n"},
+      {"a log copy not used", false, unused_copy, 0, 0, 0, 0, false,
+       "  log copy: LogCopy=\\\\srv\\%SITE%.LOG is not used: %SITE% is not set\n"},
   };
   for (const Case& c : cases) {
     LogWriter log;
