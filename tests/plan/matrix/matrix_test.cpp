@@ -137,6 +137,8 @@ TEST(MatrixTest, PassesThatDifferInOneThingAreKeptApart) {
        }, true},
       {"exit codes judged", u"07", [](PlanEntry& e) { e.exit_codes_judged = true; }, true},
       {"its own SuccessCodes", u"07", [](PlanEntry& e) { e.success_codes = u"0"; }, true},
+      {"its own limit", u"07", [](PlanEntry& e) { e.limits.max_install_time = 1200; }, true},
+      {"its tree ended", u"07", [](PlanEntry& e) { e.limits.stop_at_time_limit = true; }, true},
   };
   for (const Case& c : cases) {
     std::vector<PassPlan> plans;
