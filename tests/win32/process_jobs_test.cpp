@@ -97,7 +97,10 @@ TEST_F(ProcessJobsTest, AHangingTreeOfFiveIsEndedWhole) {
   const DWORD asked = GetTickCount();
   ASSERT_TRUE(platform_.TerminateJob(job, 1460));
   EXPECT_EQ(ProcessWait::kEnded, platform_.WaitForJobEnd(job, 10000));
-  EXPECT_LT(GetTickCount() - asked, 1000u) << "ended within a second";
+  const DWORD stop_ms = GetTickCount() - asked;
+  std::printf("[ figures  ] a tree of 5 ended whole and gone: %lu ms\n",
+              static_cast<unsigned long>(stop_ms));
+  EXPECT_LT(stop_ms, 1000u) << "ended within a second";
   uint32_t code = 0;
   ASSERT_TRUE(platform_.QueryExitCode(launcher, &code));
   EXPECT_EQ(1460u, code);
