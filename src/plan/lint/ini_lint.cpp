@@ -200,13 +200,13 @@ class IniLint {
               " seconds: only a leading decimal number counts");
     } else if (seconds == INT32_MAX || seconds == INT32_MIN) {
       Add(line, "max-install-time-past-range", Severity::kWarning,
-          "MaxInstallTime " + ToUtf8(text) + " is past the 32-bit range: " +
-              std::to_string(seconds) + " seconds are used");
+          "MaxInstallTime " + ToUtf8(text) +
+              " is past the 32-bit range: " + std::to_string(seconds) + " seconds are used");
     }
     if (plain && seconds <= 4) {
       Add(line, "max-install-time-too-short", Severity::kWarning,
-          "MaxInstallTime " + std::to_string(seconds) +
-              " lets " + (section == u"Settings" ? "each installer" : "the installer") +
+          "MaxInstallTime " + std::to_string(seconds) + " lets " +
+              (section == u"Settings" ? "each installer" : "the installer") +
               " run only about 4 seconds");
     }
   }
@@ -243,8 +243,8 @@ class IniLint {
       if (text.empty()) continue;
       if (!settings && Value(u"Settings", key).empty()) {
         Add(LineOf(section, key), "tree-key-while-off", Severity::kWarning,
-            ToUtf8(key) + " of an application is read only when [Settings] names " +
-                ToUtf8(key) + " too");
+            ToUtf8(key) + " of an application is read only when [Settings] names " + ToUtf8(key) +
+                " too");
         continue;
       }
       if (text == u"0" || text == u"1") continue;

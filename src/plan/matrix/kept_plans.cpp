@@ -100,8 +100,7 @@ bool SameEntry(const PlanEntry& x, const PlanEntry& y) {
   if (x.launched != y.launched || x.skip != y.skip || x.language_template != y.language_template ||
       x.app_key != y.app_key || x.app_section != y.app_section ||
       x.list_section != y.list_section || x.exit_codes_judged != y.exit_codes_judged ||
-      x.success_codes != y.success_codes || x.detect_rules != y.detect_rules ||
-      !SameLimits(x, y)) {
+      x.success_codes != y.success_codes || x.detect_rules != y.detect_rules || !SameLimits(x, y)) {
     return false;
   }
   if (x.language_template) {

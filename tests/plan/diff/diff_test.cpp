@@ -133,12 +133,15 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
        "MaxInstallTime=600\r\nWaitForChildren=1\r\n", "",
        [](const DeploymentShape&, int, const std::string&, int) { return true; }, nullptr,
        "WaitForChildren no yes"},
-      {"one application's own limit: its launches change", "AppPath=C:\\Apps\\App7\r\n",
-       "AppPath=C:\\Apps\\App7\r\nMaxInstallTime=1200\r\n", "",
+      {"one application's own limit: its launches change",
+       "AppPath=C:\\Apps\\App7\r\n",
+       "AppPath=C:\\Apps\\App7\r\nMaxInstallTime=1200\r\n",
+       "",
        [](const DeploymentShape& s, int m, const std::string& system, int) {
          return ListsInPass0(s, m, 7) || (system == "VISTA64" && 6 + m % 5 == 7);
        },
-       nullptr, "",
+       nullptr,
+       "",
        {{"MaxInstallTime=600\r\n", "MaxInstallTime=600\r\nStopAtTimeLimit=0\r\n"}}},
       {"an own limit without a key of the tree in [Settings]: unread, one new finding",
        "AppPath=C:\\Apps\\App7\r\n", "AppPath=C:\\Apps\\App7\r\nMaxInstallTime=1200\r\n", "",

@@ -71,9 +71,10 @@ TEST(VerbsTest, PlanAsText) {
             d.out.str().find("  WaitForExit     1 -> yes: each wait ends when its installer does\n"))
       << d.out.str();
   // The tree and the limit per launch: one application's own keys over [Settings].
-  std::string tree_ini = "[Settings]\r\nWaitForChildren=1\r\nStopAtTimeLimit=1\r\n" +
-                         std::string(kIni).substr(12);
-  tree_ini.insert(tree_ini.find("AppSwitches=tool.exe"), "MaxInstallTime=1200\r\nStopAtTimeLimit=0\r\n");
+  std::string tree_ini =
+      "[Settings]\r\nWaitForChildren=1\r\nStopAtTimeLimit=1\r\n" + std::string(kIni).substr(12);
+  tree_ini.insert(tree_ini.find("AppSwitches=tool.exe"),
+                  "MaxInstallTime=1200\r\nStopAtTimeLimit=0\r\n");
   d.tree.File("deploy.ini", tree_ini);
   ASSERT_EQ(0, d.Run()) << d.err.str();
   const std::string own = "    waits for its whole tree, at most 1200 s, then left running\n";
