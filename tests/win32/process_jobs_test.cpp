@@ -12,17 +12,12 @@
 namespace quill::test {
 namespace {
 
-std::vector<char16_t> LineOf(const WString& command_line) {
-  std::vector<char16_t> buffer(command_line.begin(), command_line.end());
-  buffer.push_back(u'\0');
-  return buffer;
-}
-
 class ProcessJobsTest : public ScratchTest {
  protected:
   // The launcher, started suspended, in a job of its own, then let run.
   ProcessHandle StartTreeInJob(const std::string& arguments, JobHandle* job) {
-    std::vector<char16_t> line = LineOf(u"\"" + ToolPath(u"tree.exe") + u"\" " + Utf16(arguments));
+    std::vector<char16_t> line =
+        CommandBuffer(u"\"" + ToolPath(u"tree.exe") + u"\" " + Utf16(arguments));
     ProcessRequest request;
     request.creation_flags |= kCreateSuspended;
     ProcessHandle process = 0;
@@ -64,8 +59,8 @@ TEST_F(ProcessJobsTest, AChildThatOutlivesItsLauncherIsWaitedFor) {
   EXPECT_LT(GetTickCount() - started, 6000u) << "long before the time-out";
   EXPECT_LT(tree_ms, 500) << "the port tells of the last end at once";
   // The floor: the same child alone, waited for on its process handle.
-  std::vector<char16_t> line =
-      LineOf(u"\"" + ToolPath(u"tree.exe") + u"\" child 1.5 \"" + At(u"child.done") + u"\" 0");
+  std::vector<char16_t> line = CommandBuffer(u"\"" + ToolPath(u"tree.exe") + u"\" child 1.5 \"" +
+                                             At(u"child.done") + u"\" 0");
   ProcessHandle alone = 0;
   ASSERT_TRUE(platform_.StartProcess(&line, ProcessRequest(), &alone));
   EXPECT_EQ(ProcessWait::kEnded, platform_.WaitForEnd(alone, 10000));
@@ -108,7 +103,7 @@ TEST_F(ProcessJobsTest, AHangingTreeOfFiveIsEndedWhole) {
 }
 
 TEST_F(ProcessJobsTest, WhatCannotJoinOrIsNotThereIsRefused) {
-  std::vector<char16_t> line = LineOf(u"\"" + ToolPath(u"waitexit.exe") + u"\" 0 0");
+  std::vector<char16_t> line = CommandBuffer(u"\"" + ToolPath(u"waitexit.exe") + u"\" 0 0");
   ProcessHandle ended = 0;
   ASSERT_TRUE(platform_.StartProcess(&line, ProcessRequest(), &ended));
   ASSERT_EQ(ProcessWait::kEnded, platform_.WaitForEnd(ended, 10000));
