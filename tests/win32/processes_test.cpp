@@ -31,8 +31,8 @@ class ProcessesTest : public ScratchTest {
  protected:
   // Starts the stand-in installer with its seconds and exit code.
   ProcessHandle StartWaitExit(const std::string& seconds, const std::string& code) {
-    std::vector<char16_t> line =
-        CommandBuffer(Quoted(ToolPath(u"waitexit.exe")) + u" " + Utf16(seconds) + u" " + Utf16(code));
+    std::vector<char16_t> line = CommandBuffer(Quoted(ToolPath(u"waitexit.exe")) + u" " +
+                                               Utf16(seconds) + u" " + Utf16(code));
     ProcessHandle process = 0;
     EXPECT_TRUE(platform_.StartProcess(&line, ProcessRequest(), &process));
     return process;
