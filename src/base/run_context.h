@@ -51,6 +51,10 @@ struct RunContext {
   // Windows Installer waited for before an MSI: only when the file asks.
   bool WaitForChildren = false;         // run sequence: an application may differ
   bool StopAtTimeLimit = false;         // run sequence: an application may differ
+  // An application's own key is read only when [Settings] names the key:
+  // without them each application is read as it always was.
+  bool OwnWaitForChildren = false;      // run sequence
+  bool OwnStopAtTimeLimit = false;      // run sequence
   int32_t WaitForInstallerService = 0;  // run sequence: seconds at most; 0 off
   // A run that meets a reboot verdict restarts Windows and resumes after it.
   int32_t MaxRestarts = 0;   // run sequence: 0 unless LogExitCodes=1

@@ -56,24 +56,44 @@ WString ReadLimitKey(const WString& section, const char16_t* key, const RunConte
 }  // namespace
 
 void ReadTimeLimitSettings(RunContext& context, Platform& platform) {
-  context.WaitForChildren =
-      ReadLimitKey(u"Settings", kWaitForChildrenKey, context, platform) == u"1";
-  context.StopAtTimeLimit =
-      ReadLimitKey(u"Settings", kStopAtTimeLimitKey, context, platform) == u"1";
+  const WString wait = ReadLimitKey(u"Settings", kWaitForChildrenKey, context, platform);
+  const WString stop = ReadLimitKey(u"Settings", kStopAtTimeLimitKey, context, platform);
+  context.WaitForChildren = wait == u"1";
+  context.StopAtTimeLimit = stop == u"1";
+  context.OwnWaitForChildren = !wait.empty();
+  context.OwnStopAtTimeLimit = !stop.empty();
+}
+
+bool ReadsOwnMaxInstallTime(const RunContext& context) {
+  return context.OwnWaitForChildren || context.OwnStopAtTimeLimit;
+}
+
+LaunchLimits CombineLaunchLimits(const OwnLimitKeys& own, const RunContext& context,
+                                 SystemInfo& system) {
+  LaunchLimits limits;
+  limits.max_install_time = context.MaxInstallTime;
+  limits.wait_for_exit = context.WaitForExit;
+  if (!own.max_install_time.empty()) {
+    limits.max_install_time = ParseInstallTime(own.max_install_time, system);
+  }
+  limits.wait_for_children = ReadSwitch(own.wait_for_children, context.WaitForChildren);
+  limits.stop_at_time_limit = ReadSwitch(own.stop_at_time_limit, context.StopAtTimeLimit);
+  return limits;
 }
 
 LaunchLimits ReadLaunchLimits(const WString& app_section, const RunContext& context,
                               Platform& platform) {
-  LaunchLimits limits;
-  limits.max_install_time = context.MaxInstallTime;
-  limits.wait_for_exit = context.WaitForExit;
-  const WString own_limit = ReadLimitKey(app_section, kMaxInstallTimeKey, context, platform);
-  if (!own_limit.empty()) limits.max_install_time = ParseInstallTime(own_limit, platform);
-  limits.wait_for_children = ReadSwitch(
-      ReadLimitKey(app_section, kWaitForChildrenKey, context, platform), context.WaitForChildren);
-  limits.stop_at_time_limit = ReadSwitch(
-      ReadLimitKey(app_section, kStopAtTimeLimitKey, context, platform), context.StopAtTimeLimit);
-  return limits;
+  OwnLimitKeys own;
+  if (ReadsOwnMaxInstallTime(context)) {
+    own.max_install_time = ReadLimitKey(app_section, kMaxInstallTimeKey, context, platform);
+  }
+  if (context.OwnWaitForChildren) {
+    own.wait_for_children = ReadLimitKey(app_section, kWaitForChildrenKey, context, platform);
+  }
+  if (context.OwnStopAtTimeLimit) {
+    own.stop_at_time_limit = ReadLimitKey(app_section, kStopAtTimeLimitKey, context, platform);
+  }
+  return CombineLaunchLimits(own, context, platform);
 }
 
 bool StartInJob(Installer* installer, Platform& platform, JobState* state) {

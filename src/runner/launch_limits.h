@@ -35,7 +35,20 @@ bool ReadSwitch(const WString& value, bool otherwise);
 // [Settings] WaitForChildren and StopAtTimeLimit into the context.
 void ReadTimeLimitSettings(RunContext& context, Platform& platform);
 
+// An application's own keys as read; empty when not given or not read.
+struct OwnLimitKeys {
+  WString max_install_time, wait_for_children, stop_at_time_limit;
+};
+
+// Each own key is read only when [Settings] names its key, and the own
+// MaxInstallTime when [Settings] names either: a file without them is read
+// call for call as before, and a limit of its own in an application of
+// such a file stays as unread as it always was.
+bool ReadsOwnMaxInstallTime(const RunContext& context);
+
 // An application's own keys over those of [Settings].
+LaunchLimits CombineLaunchLimits(const OwnLimitKeys& own, const RunContext& context,
+                                 SystemInfo& system);
 LaunchLimits ReadLaunchLimits(const WString& app_section, const RunContext& context,
                               Platform& platform);
 

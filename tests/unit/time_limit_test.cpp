@@ -108,7 +108,8 @@ TEST(InstallerTreeTest, WaitAndStopPerTreeAndKeys) {
 
 // The records a run writes for each: the application's own limit named,
 // what was ended, the exit record's own verdict, a wait for the installer
-// service.
+// service; and which of its own keys the application is asked for: none
+// without their keys in [Settings].
 TEST(InstallerTreeTest, RecordsOfTheTreeTheLimitAndTheService) {
   struct Case {
     const char* settings;
@@ -116,31 +117,43 @@ TEST(InstallerTreeTest, RecordsOfTheTreeTheLimitAndTheService) {
     double runs_for, tree_for;
     int64_t busy_for_ms;
     std::string after_start;
+    std::string own_reads;
   };
   const std::string end = "END  :: 09:05:";
+  const std::string all_three = "MaxInstallTime WaitForChildren StopAtTimeLimit ";
   const Case cases[] = {
       {"LogExitCodes=1\nStopAtTimeLimit=1\nWaitForChildren=1\n", "MaxInstallTime=7s\n", 0.5,
        kNeverEnds, 0,
        "RESULT   => Command did not finish in 7 seconds.\r\n\r\n"
        "STOPPED   => Ended 3 processes of the installer's tree at its time limit of 7 "
-       "seconds.\r\n\r\nEXIT CODE => 1460, ended at its time limit.\r\n\r\n"},
+       "seconds.\r\n\r\nEXIT CODE => 1460, ended at its time limit.\r\n\r\n",
+       all_three},
       {"StopAtTimeLimit=1\n", "MaxInstallTime=7\nStopAtTimeLimit=0\n", kNeverEnds, kNeverEnds, 0,
-       "RESULT   => Command did not finish in 7 seconds.\r\n\r\n"},
-      {"", "MaxInstallTime=7\nStopAtTimeLimit=1\n", kNeverEnds, kNeverEnds, 0,
+       "RESULT   => Command did not finish in 7 seconds.\r\n\r\n",
+       "MaxInstallTime StopAtTimeLimit "},
+      {"StopAtTimeLimit=0\n", "MaxInstallTime=7\nStopAtTimeLimit=1\n", kNeverEnds, kNeverEnds, 0,
        "RESULT   => Command did not finish in 7 seconds.\r\n\r\n"
        "STOPPED   => Ended the installer's own process at its time limit of 7 "
-       "seconds.\r\n\r\n"},
+       "seconds.\r\n\r\n",
+       "MaxInstallTime StopAtTimeLimit "},
+      // No key in [Settings]: the application is read as ever, its own keys never.
+      {"", "MaxInstallTime=7\nStopAtTimeLimit=1\nWaitForChildren=1\n", 0.5, kNeverEnds, 0,
+       "RESULT   => Command finished in less than 1 seconds.\r\n\r\n", ""},
       {"WaitForChildren=1\n", "WaitForChildren=0\n", 0.5, 3, 0,
-       "RESULT   => Command finished in less than 1 seconds.\r\n\r\n"},
-      {"WaitForChildren=0\n", "WaitForChildren=1\n", 0.5, 3, 0,
-       "RESULT   => Command finished in less than 4 seconds.\r\n\r\n"},
+       "RESULT   => Command finished in less than 1 seconds.\r\n\r\n",
+       "MaxInstallTime WaitForChildren "},
+      {"WaitForChildren=0\n", "WaitForChildren=1\nStopAtTimeLimit=1\n", 0.5, 3, 0,
+       "RESULT   => Command finished in less than 4 seconds.\r\n\r\n",
+       "MaxInstallTime WaitForChildren "},
       {"WaitForInstallerService=5\n", "", 0, 0, 2500,
        "INSTALLER SERVICE => Windows Installer was busy: the installer waited 3 seconds for "
-       "it.\r\n"},
+       "it.\r\n",
+       ""},
       {"WaitForInstallerService=2\n", "", 0, 0, 9000,
        "INSTALLER SERVICE => Windows Installer is still busy after 2 seconds: the installer is "
-       "started all the same.\r\n"},
-      {"WaitForInstallerService=5\n", "", 0, 0, 0, ""},
+       "started all the same.\r\n",
+       ""},
+      {"WaitForInstallerService=5\n", "", 0, 0, 0, "", ""},
   };
   const WString msiexec = u"C:\\WINDOWS\\system32\\msiexec.exe /i C:\\p.msi /qn";
   for (const Case& c : cases) {
@@ -159,6 +172,15 @@ TEST(InstallerTreeTest, RecordsOfTheTreeTheLimitAndTheService) {
     const std::string after_end = after.substr(after.find("\r\n", end_at) + 2);
     const bool service = std::string(c.settings).find("Service") != std::string::npos;
     EXPECT_EQ(c.after_start, service ? before_end : after_end) << c.settings << c.app;
+    std::string own_reads;
+    for (const std::string& read : run.platform.CallsNamed("ReadPrivateProfileString")) {
+      for (const char* key : {"MaxInstallTime", "WaitForChildren", "StopAtTimeLimit"}) {
+        if (read.rfind("ReadPrivateProfileString [A] " + std::string(key) + " ", 0) == 0) {
+          own_reads += std::string(key) + " ";
+        }
+      }
+    }
+    EXPECT_EQ(c.own_reads, own_reads) << c.settings << c.app;
     // The wait's record is on the disk before the installer starts.
     const std::vector<std::string>& calls = run.platform.calls();
     const auto started = std::find(calls.begin(), calls.end(), "StartProcess " + Narrow(msiexec));

@@ -11,12 +11,6 @@
 namespace quill::test {
 namespace {
 
-std::vector<char16_t> Buffer(const WString& command_line) {
-  std::vector<char16_t> buffer(command_line.begin(), command_line.end());
-  buffer.push_back(u'\0');
-  return buffer;
-}
-
 WString Quoted(const WString& path) { return u"\"" + path + u"\""; }
 
 bool IsProcessNamed(const std::wstring& name) {
@@ -37,8 +31,8 @@ class ProcessesTest : public ScratchTest {
  protected:
   // Starts the stand-in installer with its seconds and exit code.
   ProcessHandle StartWaitExit(const std::string& seconds, const std::string& code) {
-    std::vector<char16_t> line =
-        Buffer(Quoted(ToolPath(u"waitexit.exe")) + u" " + Utf16(seconds) + u" " + Utf16(code));
+    std::vector<char16_t> line = CommandBuffer(Quoted(ToolPath(u"waitexit.exe")) + u" " +
+                                               Utf16(seconds) + u" " + Utf16(code));
     ProcessHandle process = 0;
     EXPECT_TRUE(platform_.StartProcess(&line, ProcessRequest(), &process));
     return process;
@@ -110,7 +104,7 @@ TEST_F(ProcessesTest, NoProcessForAProgramThatDoesNotExist) {
       u"",
   };
   for (const WString& line : lines) {
-    std::vector<char16_t> buffer = Buffer(line);
+    std::vector<char16_t> buffer = CommandBuffer(line);
     ProcessHandle process = 77;
     EXPECT_FALSE(platform_.StartProcess(&buffer, ProcessRequest(), &process));
     EXPECT_EQ(process, 77u) << "left as it was";
@@ -135,7 +129,7 @@ TEST_F(ProcessesTest, TheChildSeesTheCommandLineAsGivenAndTheSameEnvironment) {
   ASSERT_TRUE(SetEnvironmentVariableW(L"QUILL_LAUNCH_LOG", Wide(launches).c_str()));
 
   const WString line = setup + u" /s /v\"/qn REBOOT=0\"  trailing ";
-  std::vector<char16_t> buffer = Buffer(line);
+  std::vector<char16_t> buffer = CommandBuffer(line);
   ProcessHandle process = 0;
   ASSERT_TRUE(platform_.StartProcess(&buffer, ProcessRequest(), &process));
   ASSERT_TRUE(WaitForEnd(process, 20));
@@ -152,7 +146,7 @@ TEST_F(ProcessesTest, ReleasingTheHandlesLeavesTheProcessRunning) {
   const WString survivor = At(u"quill-survivor.exe");
   ASSERT_TRUE(
       CopyFileW(Wide(ToolPath(u"waitexit.exe")).c_str(), Wide(survivor).c_str(), FALSE));
-  std::vector<char16_t> line = Buffer(Quoted(survivor) + u" 3 0");
+  std::vector<char16_t> line = CommandBuffer(Quoted(survivor) + u" 3 0");
   ProcessHandle process = 0;
   ASSERT_TRUE(platform_.StartProcess(&line, ProcessRequest(), &process));
   platform_.CloseProcessHandles(process);

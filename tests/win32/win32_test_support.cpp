@@ -49,6 +49,12 @@ WString BuildDirectory() {
 
 WString ToolPath(const WString& name) { return BuildDirectory() + u"\\tools\\" + name; }
 
+std::vector<char16_t> CommandBuffer(const WString& command_line) {
+  std::vector<char16_t> buffer(command_line.begin(), command_line.end());
+  buffer.push_back(u'\0');
+  return buffer;
+}
+
 bool WriteBytes(const WString& path, const std::string& bytes) {
   HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);

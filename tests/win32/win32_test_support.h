@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/wide_string.h"
 #include "platform/win32/win32_api.h"
@@ -19,6 +20,9 @@ std::wstring Wide(const WString& text);
 WString BuildDirectory();
 // A tool built into the tools folder, e.g. L"waitexit.exe".
 WString ToolPath(const WString& name);
+
+// A writable, NUL-terminated command line, as a process is started with.
+std::vector<char16_t> CommandBuffer(const WString& command_line);
 
 bool WriteBytes(const WString& path, const std::string& bytes);
 // The file's bytes, or "<unreadable>" when it cannot be opened.

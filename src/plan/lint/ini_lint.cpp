@@ -47,7 +47,7 @@ class IniLint {
     CheckSettings();
     CheckWaitForExit();
     CheckNewerWindows();
-    CheckTreeKeys(u"Settings", u"Settings");
+    CheckTreeKeys(u"Settings");
     CheckInstallerServiceWait();
     for (const IniSection& section : ini_.sections()) {
       if (IsListSection(section)) CheckList(section, ini_.Name(section).str());
@@ -182,22 +182,32 @@ class IniLint {
       Add(LineOf(u"Settings", u"AppInstlPath"), "missing-appinstlpath", Severity::kError,
           "Settings has no AppInstlPath: every run ends after its identity records");
     }
-    const WString text = Value(u"Settings", u"MaxInstallTime");
+    CheckMaxInstallTime(u"Settings");
+  }
+
+  // [Settings] or an application's own, read as the run reads it.
+  void CheckMaxInstallTime(const WString& section) {
+    const WString text = Value(section, kMaxInstallTimeKey);
     if (text.empty()) return;
     const int32_t seconds = ParseInstallTime(text, platform_);
     size_t digits = (text[0] == u'+' || text[0] == u'-') ? 1 : 0;
     bool plain = digits < text.size();
     for (size_t i = digits; i < text.size(); ++i) plain = plain && text[i] >= u'0' && text[i] <= u'9';
+    const int line = LineOf(section, kMaxInstallTimeKey);
     if (!plain) {
-      Add(LineOf(u"Settings", u"MaxInstallTime"), "max-install-time-not-a-number",
-          Severity::kWarning,
+      Add(line, "max-install-time-not-a-number", Severity::kWarning,
           "MaxInstallTime \"" + ToUtf8(text) + "\" reads as " + std::to_string(seconds) +
               " seconds: only a leading decimal number counts");
-    } else if (seconds <= 4) {
-      Add(LineOf(u"Settings", u"MaxInstallTime"), "max-install-time-too-short",
-          Severity::kWarning,
-          "MaxInstallTime " + std::to_string(seconds) +
-              " lets each installer run only about 4 seconds");
+    } else if (seconds == INT32_MAX || seconds == INT32_MIN) {
+      Add(line, "max-install-time-past-range", Severity::kWarning,
+          "MaxInstallTime " + ToUtf8(text) +
+              " is past the 32-bit range: " + std::to_string(seconds) + " seconds are used");
+    }
+    if (plain && seconds <= 4) {
+      Add(line, "max-install-time-too-short", Severity::kWarning,
+          "MaxInstallTime " + std::to_string(seconds) + " lets " +
+              (section == u"Settings" ? "each installer" : "the installer") +
+              " run only about 4 seconds");
     }
   }
 
@@ -218,24 +228,46 @@ class IniLint {
   }
 
   // WaitForChildren and StopAtTimeLimit in [Settings] or an application's
-  // section; a StopAtTimeLimit that a limit of 0 or less leaves unread.
-  void CheckTreeKeys(const WString& section, const WString& settings) {
+  // section, where the application's own are read only when [Settings]
+  // names them; a StopAtTimeLimit that a limit of 0 or less leaves unread.
+  void CheckTreeKeys(const WString& section) {
+    const bool settings = section == u"Settings";
+    if (settings) {
+      tree_context_.InputIniPath = platform_.ini_path();
+      const WString limit = Value(section, kMaxInstallTimeKey);
+      if (!limit.empty()) tree_context_.MaxInstallTime = ParseInstallTime(limit, platform_);
+      ReadTimeLimitSettings(tree_context_, platform_);
+    }
     for (const char16_t* key : {kWaitForChildrenKey, kStopAtTimeLimitKey}) {
       const WString text = Value(section, key);
-      if (text.empty() || text == u"0" || text == u"1") continue;
+      if (text.empty()) continue;
+      if (!settings && Value(u"Settings", key).empty()) {
+        Add(LineOf(section, key), "tree-key-while-off", Severity::kWarning,
+            ToUtf8(key) + " of an application is read only when [Settings] names " + ToUtf8(key) +
+                " too");
+        continue;
+      }
+      if (text == u"0" || text == u"1") continue;
       Add(LineOf(section, key), "tree-key-not-0-or-1", Severity::kWarning,
           ToUtf8(key) + " \"" + ToUtf8(text) + "\" is neither 0 nor 1: " +
-              (section == settings ? "it stays off" : "the [Settings] value applies"));
+              (settings ? "it stays off" : "the [Settings] value applies"));
     }
-    WString limit_text = Value(section, kMaxInstallTimeKey);
-    if (limit_text.empty()) limit_text = Value(settings, kMaxInstallTimeKey);
-    const int32_t limit =
-        limit_text.empty() ? kDefaultMaxInstallTime : ParseInstallTime(limit_text, platform_);
-    const bool stop = ReadSwitch(Value(section, kStopAtTimeLimitKey),
-                                 Value(settings, kStopAtTimeLimitKey) == u"1");
-    if (stop && limit <= 0 && !Value(section, kStopAtTimeLimitKey).empty()) {
+    if (!settings && !Value(section, kMaxInstallTimeKey).empty()) {
+      if (ReadsOwnMaxInstallTime(tree_context_)) {
+        CheckMaxInstallTime(section);
+      } else {
+        Add(LineOf(section, kMaxInstallTimeKey), "tree-key-while-off", Severity::kWarning,
+            "MaxInstallTime of an application is read only when [Settings] names "
+            "WaitForChildren or StopAtTimeLimit (StopAtTimeLimit=0 ends nothing)");
+      }
+    }
+    const LaunchLimits limits = settings ? CombineLaunchLimits({}, tree_context_, platform_)
+                                         : ReadLaunchLimits(section, tree_context_, platform_);
+    const bool own_stop = settings || tree_context_.OwnStopAtTimeLimit;
+    if (limits.stop_at_time_limit && limits.max_install_time <= 0 && own_stop &&
+        !Value(section, kStopAtTimeLimitKey).empty()) {
       Add(LineOf(section, kStopAtTimeLimitKey), "stop-at-time-limit-unread", Severity::kWarning,
-          "StopAtTimeLimit is on, but MaxInstallTime " + std::to_string(limit) +
+          "StopAtTimeLimit is on, but MaxInstallTime " + std::to_string(limits.max_install_time) +
               " never waits: nothing is ended, and the installer is left running");
     }
   }
@@ -316,7 +348,7 @@ class IniLint {
     }
     for (const char16_t* name : {u"AppSwitches", u"GlobalSwitches"}) CheckPlaceholderCase(application, name);
     CheckLanguageSkips(application, app_path);
-    CheckTreeKeys(application, u"Settings");
+    CheckTreeKeys(application);
   }
 
   void CheckPlaceholderCase(const WString& application, const char16_t* key) {
@@ -358,6 +390,7 @@ class IniLint {
   const IniLines lines_;  // counted once, asked only for findings
   std::vector<Finding> findings_;
   std::set<WString> checked_;
+  RunContext tree_context_;  // [Settings] as the run reads the tree's keys
 };
 
 }  // namespace

@@ -86,12 +86,21 @@ bool SameChecks(const PlanEntry& x, const PlanEntry& y) {
   return true;
 }
 
+// Waited for and ended alike, and shown alike.
+bool SameLimits(const PlanEntry& x, const PlanEntry& y) {
+  const LaunchLimits& a = x.limits;
+  const LaunchLimits& b = y.limits;
+  return x.limits_shown == y.limits_shown && a.max_install_time == b.max_install_time &&
+         a.wait_for_exit == b.wait_for_exit && a.wait_for_children == b.wait_for_children &&
+         a.stop_at_time_limit == b.stop_at_time_limit;
+}
+
 bool SameEntry(const PlanEntry& x, const PlanEntry& y) {
   if (!SameChecks(x, y)) return false;
   if (x.launched != y.launched || x.skip != y.skip || x.language_template != y.language_template ||
       x.app_key != y.app_key || x.app_section != y.app_section ||
       x.list_section != y.list_section || x.exit_codes_judged != y.exit_codes_judged ||
-      x.success_codes != y.success_codes || x.detect_rules != y.detect_rules) {
+      x.success_codes != y.success_codes || x.detect_rules != y.detect_rules || !SameLimits(x, y)) {
     return false;
   }
   if (x.language_template) {

@@ -141,6 +141,16 @@ void WriteTextHead(const Matrix& matrix, std::ostream& out) {
   if (ExitKeysGiven(settings)) out << ", exit codes " << ExitCodesText(settings);
   if (!settings.hash_list_text.empty()) out << ", HashList " << HashListText(settings);
   if (!settings.log_copy_text.empty()) out << ", LogCopy " << ToUtf8(settings.log_copy_text);
+  // Given at all, they let each application's own be read: 0 too.
+  if (!settings.wait_for_children_text.empty()) {
+    out << ", WaitForChildren " << (settings.wait_for_children ? 1 : 0);
+  }
+  if (!settings.stop_at_time_limit_text.empty()) {
+    out << ", StopAtTimeLimit " << (settings.stop_at_time_limit ? 1 : 0);
+  }
+  if (!settings.installer_service_text.empty()) {
+    out << ", WaitForInstallerService " << settings.installer_service_seconds << " s";
+  }
   out << "\n";
   if (matrix.prelude.ending != PlanEnding::kBothPasses) {
     Plan ended;
@@ -166,11 +176,21 @@ void WriteTextTail(const Matrix& matrix, std::ostream& out) {
 
 void WriteJsonHead(const Matrix& matrix, JsonObjectWriter& json) {
   const PlanSettings& settings = matrix.prelude.settings;
-  json.Member("settings", {{"log_path", ToUtf8(settings.log_path)},
-                           {"max_install_time", settings.max_install_time},
-                           {"wait_for_exit", settings.wait_for_exit},
-                           {"AppInstlPath", ToUtf8(settings.app_instl_path)},
-                           {"language_table", ToUtf8(settings.language_table_path)}});
+  nlohmann::ordered_json head = {{"log_path", ToUtf8(settings.log_path)},
+                                 {"max_install_time", settings.max_install_time},
+                                 {"wait_for_exit", settings.wait_for_exit},
+                                 {"AppInstlPath", ToUtf8(settings.app_instl_path)},
+                                 {"language_table", ToUtf8(settings.language_table_path)}};
+  if (!settings.wait_for_children_text.empty()) {
+    head["wait_for_children"] = settings.wait_for_children;
+  }
+  if (!settings.stop_at_time_limit_text.empty()) {
+    head["stop_at_time_limit"] = settings.stop_at_time_limit;
+  }
+  if (!settings.installer_service_text.empty()) {
+    head["wait_for_installer_service"] = settings.installer_service_seconds;
+  }
+  json.Member("settings", head);
   if (ExitKeysGiven(settings)) json.Member("exit_codes", ExitCodesText(settings));
   json.Member("ending", EndingName(matrix.prelude.ending));
   nlohmann::ordered_json systems = nlohmann::ordered_json::array();

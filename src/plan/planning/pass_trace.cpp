@@ -137,14 +137,10 @@ void AddLimitKey(const IniChars& name, const WString& value, PlanEntry* entry) {
 
 // The wait the core gives the entry, from its own keys over [Settings].
 void SetLimits(PlanEntry& entry, const RunContext& context, PlanPlatform& platform) {
-  entry.limits.max_install_time = context.MaxInstallTime;
-  entry.limits.wait_for_exit = context.WaitForExit;
-  if (!entry.own_max_install_time.empty()) {
-    entry.limits.max_install_time = ParseInstallTime(entry.own_max_install_time, platform);
-  }
-  entry.limits.wait_for_children = ReadSwitch(entry.own_wait_for_children, context.WaitForChildren);
-  entry.limits.stop_at_time_limit =
-      ReadSwitch(entry.own_stop_at_time_limit, context.StopAtTimeLimit);
+  // The trace holds only the keys the core read.
+  entry.limits = CombineLaunchLimits(
+      {entry.own_max_install_time, entry.own_wait_for_children, entry.own_stop_at_time_limit},
+      context, platform);
   entry.limits_shown =
       entry.launched &&
       (context.WaitForChildren || context.StopAtTimeLimit || !entry.own_max_install_time.empty() ||

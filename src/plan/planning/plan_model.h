@@ -55,7 +55,8 @@ struct PlanEntry {
   // With a HashList: its files as checked, up to the first that fails.
   std::vector<FileCheck> hash_checks;
   // Its own MaxInstallTime, WaitForChildren and StopAtTimeLimit as read
-  // (empty: not given), and the wait they and [Settings] give it.
+  // (empty: not given, or not read without its key in [Settings]), and the
+  // wait they and [Settings] give it.
   WString own_max_install_time, own_wait_for_children, own_stop_at_time_limit;
   LaunchLimits limits;
   bool limits_shown = false;  // some key of the tree or the limit is given

@@ -196,6 +196,8 @@ void PrepareContext(const Prelude& prelude, const WString& system_id, RunContext
   context.NewerWindows = prelude.settings.newer_windows;
   context.WaitForChildren = prelude.settings.wait_for_children;
   context.StopAtTimeLimit = prelude.settings.stop_at_time_limit;
+  context.OwnWaitForChildren = !prelude.settings.wait_for_children_text.empty();
+  context.OwnStopAtTimeLimit = !prelude.settings.stop_at_time_limit_text.empty();
   context.WaitForInstallerService = prelude.settings.installer_service_seconds;
   context.HashList = prelude.settings.hash_list_path;
   context.HashListRead = prelude.settings.hash_list_read;

@@ -123,20 +123,26 @@ TEST(MatrixTest, PassesThatDifferInOneThingAreKeptApart) {
     bool kept_apart;
   };
   const Case cases[] = {
-      {"the same in another language", u"09", [](PlanEntry& e) {
+      {"the same in another language", u"09",
+       [](PlanEntry& e) {
          e.command_line = u"C:\\Reader\\09\\setup.exe /s";
          e.handed = u"\"C:\\Reader\\09\\setup.exe\" /s";
-       }, false},
+       },
+       false},
       {"the quotation ends elsewhere", u"07",
        [](PlanEntry& e) { e.handed = u"\"" + e.command_line + u"\""; }, true},
       {"handed as built", u"07", [](PlanEntry& e) { e.handed = e.command_line; }, true},
-      {"another AppPath", u"07", [](PlanEntry& e) {
+      {"another AppPath", u"07",
+       [](PlanEntry& e) {
          e.app_path = u"C:\\Other";
          e.command_line = u"C:\\Other\\07\\setup.exe /s";
          e.handed = u"\"C:\\Other\\07\\setup.exe\" /s";
-       }, true},
+       },
+       true},
       {"exit codes judged", u"07", [](PlanEntry& e) { e.exit_codes_judged = true; }, true},
       {"its own SuccessCodes", u"07", [](PlanEntry& e) { e.success_codes = u"0"; }, true},
+      {"its own limit", u"07", [](PlanEntry& e) { e.limits.max_install_time = 1200; }, true},
+      {"its tree ended", u"07", [](PlanEntry& e) { e.limits.stop_at_time_limit = true; }, true},
   };
   for (const Case& c : cases) {
     std::vector<PassPlan> plans;

@@ -71,13 +71,32 @@ TEST(VerbsTest, PlanAsText) {
             d.out.str().find("  WaitForExit     1 -> yes: each wait ends when its installer does\n"))
       << d.out.str();
   // The tree and the limit per launch: one application's own keys over [Settings].
-  d.tree.File("deploy.ini", "[Settings]\r\nWaitForChildren=1\r\nStopAtTimeLimit=1\r\n" +
-                                std::string(kIni).substr(12));
+  std::string tree_ini =
+      "[Settings]\r\nWaitForChildren=1\r\nStopAtTimeLimit=1\r\n" + std::string(kIni).substr(12);
+  tree_ini.insert(tree_ini.find("AppSwitches=tool.exe"),
+                  "MaxInstallTime=1200\r\nStopAtTimeLimit=0\r\n");
+  d.tree.File("deploy.ini", tree_ini);
   ASSERT_EQ(0, d.Run()) << d.err.str();
+  const std::string own = "    waits for its whole tree, at most 1200 s, then left running\n";
   EXPECT_NE(std::string::npos,
             d.out.str().find(
                 "    waits for its whole tree, not waited for (MaxInstallTime 0), left running\n"))
       << d.out.str();
+  EXPECT_NE(std::string::npos, d.out.str().find(own)) << d.out.str();
+  // The matrix tells the same of every cell that launches it, and the keys it reads them by.
+  MatrixOptions matrix;
+  matrix.ini = d.options.ini;
+  matrix.files = d.options.files;
+  std::ostringstream cells, matrix_err;
+  ASSERT_EQ(0, RunMatrixVerb(matrix, cells, matrix_err)) << matrix_err.str();
+  EXPECT_NE(std::string::npos, cells.str().find(", WaitForChildren 1, StopAtTimeLimit 1\n"))
+      << cells.str();
+  EXPECT_NE(std::string::npos, cells.str().find(own.substr(4))) << cells.str();
+  matrix.json = true;
+  cells.str("");
+  ASSERT_EQ(0, RunMatrixVerb(matrix, cells, matrix_err)) << matrix_err.str();
+  const nlohmann::json json = nlohmann::json::parse(cells.str());
+  EXPECT_EQ(true, json["settings"]["stop_at_time_limit"]) << cells.str();
 
   // With a HashList: the listed installer against its line, the others refused.
   d.tree.File("c/Apps/Reader/07/setup.exe", "a");
