@@ -45,6 +45,8 @@ WString Template(LogRecord record) {
     case LogRecord::kResumeStale: return u"RESUME    => The Input INI file is not as it was at restart %s: the run starts from the top.\n\n";
     case LogRecord::kResumeUnread: return u"RESUME    => The memory of an earlier restart does not read: the run starts from the top.\n\n";
     case LogRecord::kResumeCleared: return u"RESUME    => MaxRestarts is not in force: the memory of an earlier restart is cleared, and the run starts from the top.\n\n";
+    case LogRecord::kResumeBeforeRestart: return u"RESUME    => Windows has not restarted since restart %s was asked for: nothing is resumed or started before it has.\n\n";
+    case LogRecord::kResumeIniUnread: return u"RESUME    => The Input INI file %s of an earlier restart cannot be read: its memory is cleared, and nothing is resumed.\n\n";
     case LogRecord::kResumeOther: return u"RESUME    => The memory of an earlier restart is of another Input INI file, %s: it is cleared, and the run starts from the top.\n\n";
       // clang-format on
     case LogRecord::kExitSettingClamped:

@@ -49,6 +49,8 @@ enum class LogRecord {
   kResumeUnread,
   kResumeOther,  // the other input INI file's path
   kResumeCleared,
+  kResumeBeforeRestart,  // "1 of 2"
+  kResumeIniUnread,      // the input INI file's path
 
   // Written only for an application with detection rules; their values:
   // application section and rules; a rule; a rule; a key and its value, and

@@ -124,6 +124,11 @@ void FakePlatform::AddIniFile(const WString& path, const WString& text) {
 
 void FakePlatform::MakeUnreadable(const WString& path) { entries_[Key(path)].unreadable = true; }
 
+void FakePlatform::RemoveFile(const WString& path) {
+  entries_.erase(Key(path));
+  inis_.erase(Key(path));
+}
+
 void FakePlatform::AddProgram(const WString& command_line, double seconds, uint32_t exit_code) {
   programs_[Narrow(command_line)] = Program{std::llround(seconds * 1000), exit_code};
 }
@@ -186,7 +191,9 @@ WString FakePlatform::ReadPrivateProfileString(const WString& section, const WSt
          Narrow(path) + " " + std::to_string(buffer_chars));
   WString value = default_value;
   auto file = inis_.find(Key(path));
-  if (!Fails("ReadPrivateProfileString") && file != inis_.end()) {
+  const auto entry = entries_.find(Key(path));
+  const bool unreadable = entry != entries_.end() && entry->second.unreadable;
+  if (!Fails("ReadPrivateProfileString") && file != inis_.end() && !unreadable) {
     auto sec = file->second.find(Upper(Narrow(section)));
     if (sec != file->second.end()) {
       auto k = sec->second.find(Upper(Narrow(key)));
@@ -570,6 +577,13 @@ bool FakePlatform::RequestRestart() {
   Record("RequestRestart");
   ++restart_requests_;
   return !Fails("RequestRestart");
+}
+
+bool FakePlatform::ReadBootTime(int64_t* boot) {
+  Record("ReadBootTime");
+  if (Fails("ReadBootTime")) return false;
+  *boot = boot_time;
+  return true;
 }
 
 int FakePlatform::ShowMessageBox(const WString& text, const WString& caption, uint32_t style) {

@@ -29,6 +29,7 @@ class FakePlatform : public Platform {
   // An INI file whose values the profile reader gives (and that exists).
   void AddIniFile(const WString& path, const WString& text);
   void MakeUnreadable(const WString& path);  // exists, but cannot be opened
+  void RemoveFile(const WString& path);
   // A program that, started with exactly this command line, runs `seconds`.
   void AddProgram(const WString& command_line, double seconds, uint32_t exit_code = 0);
   // The same program ending with these codes at its first, second, ...
@@ -68,6 +69,7 @@ class FakePlatform : public Platform {
   bool native_64bit = false;
   uint32_t lcid = 0x409;
   int64_t now_ms = 1796547903000;  // Sunday, 6 December 2026, 09:05:03 UTC
+  int64_t boot_time = 1796544303;  // an hour before; Restart() moves it on
   int64_t utc_offset_seconds = 0;
   std::map<std::string, std::string> environment;          // upper-case name, value
   std::set<std::string> installed_products;                // "{...}" upper case
@@ -95,6 +97,11 @@ class FakePlatform : public Platform {
   // Null when the value is absent.
   const WString* MachineValue(const WString& key, const WString& name) const;
   int restart_requests() const { return restart_requests_; }
+  // Windows started again: a second later, the boot time is now.
+  void Restart() {
+    now_ms += 1000;
+    boot_time = now_ms / 1000;
+  }
 
   // --- Platform -----------------------------------------------------------
   WString ReadPrivateProfileString(const WString& section, const WString& key,
@@ -153,6 +160,7 @@ class FakePlatform : public Platform {
   bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
   bool DeleteMachineValue(const WString& key, const WString& name) override;
   bool RequestRestart() override;
+  bool ReadBootTime(int64_t* boot_time) override;
   WString ExpandEnvironment(const WString& text) override;
   bool IsProductInstalled(const WString& product_code) override;
   bool NativeFileExists(const WString& path) override;

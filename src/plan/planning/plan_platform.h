@@ -124,6 +124,7 @@ class PlanPlatform : public Platform {
   bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
   bool DeleteMachineValue(const WString& key, const WString& name) override;
   bool RequestRestart() override;
+  bool ReadBootTime(int64_t* boot_time) override;
   // A planned run copies its log nowhere, and the copy never fails.
   CopyOutcome CopyWhole(const WString& from, const WString& temporary, const WString& to,
                         uint32_t time_limit_ms) override;

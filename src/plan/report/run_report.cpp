@@ -310,6 +310,10 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kRebootStartedAtBound:
       run_.stopped_for_restart = run_.needs_restart = true;
       return;
+    // Still waiting for the restart asked for, which Windows needs.
+    case LogRecord::kResumeBeforeRestart:
+      run_.stopped_for_restart = run_.needs_restart = true;
+      return;
     case LogRecord::kRestartRefused: run_.stopped_for_restart = false; [[fallthrough]];
     case LogRecord::kRestartBound:
     case LogRecord::kRestartNotRegistered: run_.needs_restart = true; return;
@@ -320,7 +324,8 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kResumeStale:
     case LogRecord::kResumeUnread:
     case LogRecord::kResumeOther:
-    case LogRecord::kResumeCleared: return;
+    case LogRecord::kResumeCleared:
+    case LogRecord::kResumeIniUnread: return;
     case LogRecord::kLogCopyUnused:
     case LogRecord::kLogCopyFailed: TakeLogCopy(record); return;
     case LogRecord::kEndedAtLimit: TakeEndedAtLimit(); return;

@@ -94,6 +94,7 @@ class Win32Platform : public Platform {
 
   // RestartRequest (win32_restart_request.cpp)
   bool RequestRestart() override;
+  bool ReadBootTime(int64_t* boot_time) override;
   // InstalledState (win32_installed_state.cpp)
   WString ExpandEnvironment(const WString& text) override;
   bool IsProductInstalled(const WString& product_code) override;
