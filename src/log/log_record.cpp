@@ -41,6 +41,8 @@ WString Template(LogRecord record) {
     case LogRecord::kRebootStartedEnd: return u"RESTART   => Windows is restarting: the run ends here, and no installer after this one is started.\n\n";
     case LogRecord::kRebootStartedAtBound: return u"RESTART   => Windows is restarting and the bound of %s restarts is reached: the run ends here and does not resume.\n\n";
     case LogRecord::kRestartRefused: return u"RESTART   => Windows refused the restart: the resumption is removed, the run ends here, and Windows needs a restart.\n\n";
+    case LogRecord::kRestartFileOnShare: return u"RESTART   => %s %s lies on a share: after the restart the resumption runs it as an administrator, if it is there then (copy it to C: first).\n";
+    case LogRecord::kRestartFileUsersWrite: return u"RESTART   => %s %s lies where users may write: after the restart the resumption runs as an administrator whatever they leave there (copy it to a folder only administrators may change).\n";
     case LogRecord::kResume: return u"RESUME    => Restart %s is done: the run resumes after %s.\n\n";
     case LogRecord::kResumeStale: return u"RESUME    => The Input INI file is not as it was at restart %s: the run starts from the top.\n\n";
     case LogRecord::kResumeUnread: return u"RESUME    => The memory of an earlier restart does not read: the run starts from the top.\n\n";

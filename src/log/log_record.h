@@ -44,6 +44,8 @@ enum class LogRecord {
   kRebootStartedEnd,
   kRebootStartedAtBound,  // bound
   kRestartRefused,
+  kRestartFileOnShare,     // "The program" or "The Input INI file", its path
+  kRestartFileUsersWrite,  // the same
   kResume,       // "1 of 2", "APP2 of [0xFFFF]"
   kResumeStale,  // "1 of 2"
   kResumeUnread,

@@ -137,17 +137,38 @@ bool FitsTheLists(const WalkPosition& after, const RunContext& context, Platform
   return true;
 }
 
+// A file as a start of Windows finds it: a mapped drive is not there then,
+// its share is. Empty when that cannot be told.
+WString PlaceAfterRestart(const WString& path, Platform& platform, FilePlace* place) {
+  const WString full = path.empty() ? WString() : platform.FullPath(path);
+  if (full.empty() || !platform.LocateFile(full, place)) return WString();
+  return place->universal;
+}
+
+WString IniPathAfterRestart(const RunContext& context, Platform& platform) {
+  FilePlace place;
+  return PlaceAfterRestart(context.InputIniPath, platform, &place);
+}
+
+// This INI file's memory, left by an earlier run.
+bool RecallThisIni(const RunContext& context, Platform& platform, DeploymentMemory* memory) {
+  WString text;
+  return platform.ReadMachineValue(kMemoryKey, kMemoryName, &text) && DecodeMemory(text, memory) &&
+         IsSamePath(IniPathAfterRestart(context, platform), memory->ini_path);
+}
+
 // The command Windows runs once at its next start, for the INI file at
-// `ini_path`; empty when it cannot be made.
-WString MakeResumeCommand(const WString& ini_path, Platform& platform) {
-  const WString program = platform.RunningProgramPath();
+// `ini_path` (as a restart finds it); empty when it cannot be made.
+WString MakeResumeCommand(const WString& ini_path, Platform& platform, FilePlace* program_place) {
+  const WString program = PlaceAfterRestart(platform.RunningProgramPath(), platform, program_place);
   if (ini_path.empty() || program.empty()) return WString();
   const WString command = ResumeCommand(program, ini_path);
   return command.size() > kLongestRunOnceCommand ? WString() : command;
 }
 
 bool RegisterCommand(const WString& ini_path, Platform& platform) {
-  const WString command = MakeResumeCommand(ini_path, platform);
+  FilePlace program_place;
+  const WString command = MakeResumeCommand(ini_path, platform, &program_place);
   return !command.empty() && platform.WriteMachineValue(kRunOnceKey, kRunOnceName, command);
 }
 
@@ -168,7 +189,7 @@ enum class Remembered { kThisDeployment, kChanged, kOther, kBeforeRestart };
 // generator, a copy made at every start) or not fitting its memory is this
 // deployment's still, and its restarts count.
 Remembered Compare(const DeploymentMemory& memory, const RunContext& context, Platform& platform) {
-  const WString path = platform.FullPath(context.InputIniPath);
+  const WString path = IniPathAfterRestart(context, platform);
   if (path.empty() || !IsSamePath(path, memory.ini_path)) return Remembered::kOther;
   // A start time that cannot be read proves no restart.
   int64_t boot_time = 0;
@@ -176,7 +197,8 @@ Remembered Compare(const DeploymentMemory& memory, const RunContext& context, Pl
     return Remembered::kBeforeRestart;
   }
   FileStamp stamp;
-  if (!platform.ReadFileStamp(path, &stamp) || !(stamp == memory.stamp) ||
+  if (!platform.ReadFileStamp(platform.FullPath(context.InputIniPath), &stamp) ||
+      !(stamp == memory.stamp) ||
       memory.restarts > context.MaxRestarts || !FitsTheLists(memory.after, context, platform)) {
     return Remembered::kChanged;
   }
@@ -217,25 +239,40 @@ void Recall(RunContext& context, Platform& platform) {
                                 ListSection(memory.after, context) + u"]"}});
 }
 
+// What the resumption runs as an administrator lies where others may
+// change it, or not be there after the restart.
+void TellExposure(const WString& what, const WString& path, const FilePlace& place,
+                  RunContext& context) {
+  if (place.on_share) WriteLogRecord(context, LogRecord::kRestartFileOnShare, {{what, path}});
+  if (place.users_may_write) {
+    WriteLogRecord(context, LogRecord::kRestartFileUsersWrite, {{what, path}});
+  }
+}
+
 // The memory first, then the command that reads it: a resumption is never
 // registered without what it needs.
-bool Register(const WalkPosition& position, const RunContext& context, Platform& platform) {
+bool Register(const WalkPosition& position, RunContext& context, Platform& platform) {
   DeploymentMemory memory;
-  memory.ini_path = platform.FullPath(context.InputIniPath);
+  FilePlace ini_place, program_place;
+  memory.ini_path = PlaceAfterRestart(context.InputIniPath, platform, &ini_place);
   memory.restarts = context.RestartsMade + 1;
   memory.after = position;
   memory.asked_at = platform.Now();
   // Where the start time cannot be read, a restart is never told from none.
   int64_t boot_time = 0;
-  if (MakeResumeCommand(memory.ini_path, platform).empty() || memory.asked_at < 0 ||
-      !platform.ReadBootTime(&boot_time) ||
-      !platform.ReadFileStamp(memory.ini_path, &memory.stamp)) {
+  const WString command = MakeResumeCommand(memory.ini_path, platform, &program_place);
+  if (command.empty() || memory.asked_at < 0 || !platform.ReadBootTime(&boot_time) ||
+      !platform.ReadFileStamp(platform.FullPath(context.InputIniPath), &memory.stamp)) {
     return false;
   }
   if (!platform.WriteMachineValue(kMemoryKey, kMemoryName, EncodeMemory(memory))) return false;
-  if (RegisterCommand(memory.ini_path, platform)) return true;
-  platform.DeleteMachineValue(kMemoryKey, kMemoryName);
-  return false;
+  if (!platform.WriteMachineValue(kRunOnceKey, kRunOnceName, command)) {
+    platform.DeleteMachineValue(kMemoryKey, kMemoryName);
+    return false;
+  }
+  TellExposure(u"The program", program_place.universal, program_place, context);
+  TellExposure(u"The Input INI file", memory.ini_path, ini_place, context);
+  return true;
 }
 
 }  // namespace
@@ -263,12 +300,8 @@ int32_t ReadMaxRestarts(const WString& value, RunContext& context) {
 // This deployment's memory, left by a run whose INI file then lost its
 // bound: nothing resumes it, and a later bound must not find it.
 void ClearLeftMemory(RunContext& context, Platform& platform) {
-  WString text;
   DeploymentMemory memory;
-  if (!platform.ReadMachineValue(kMemoryKey, kMemoryName, &text) || !DecodeMemory(text, &memory) ||
-      !IsSamePath(platform.FullPath(context.InputIniPath), memory.ini_path)) {
-    return;
-  }
+  if (!RecallThisIni(context, platform, &memory)) return;
   platform.DeleteMachineValue(kMemoryKey, kMemoryName);
   platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
   WriteLogRecord(context, LogRecord::kResumeCleared);
@@ -329,11 +362,9 @@ bool GoesOnAfter(ExitVerdict verdict, const WalkPosition& position, const WStrin
 
 void ForgetUnreadableDeployment(RunContext& context, Platform& platform) {
   std::string bytes;
-  WString text;
   DeploymentMemory memory;
   if (platform.ReadFileBytes(context.InputIniPath, &bytes) ||
-      !platform.ReadMachineValue(kMemoryKey, kMemoryName, &text) || !DecodeMemory(text, &memory) ||
-      !IsSamePath(platform.FullPath(context.InputIniPath), memory.ini_path)) {
+      !RecallThisIni(context, platform, &memory)) {
     return;
   }
   platform.DeleteMachineValue(kMemoryKey, kMemoryName);

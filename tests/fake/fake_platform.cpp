@@ -62,8 +62,10 @@ class FakeAppendFile : public AppendFile {
 FakePlatform::FakePlatform() = default;
 
 // Windows names a directory with or without a trailing backslash.
-std::string FakePlatform::Key(const WString& path) {
-  std::string key = Upper(Narrow(path));
+std::string FakePlatform::Key(const WString& path) const {
+  const auto drive = mapped_drives_.find(Upper(Narrow(path.substr(0, 2))));
+  std::string key =
+      Upper(Narrow(drive == mapped_drives_.end() ? path : drive->second + path.substr(2)));
   while (key.size() > 3 && key.back() == '\\') key.pop_back();
   return key;
 }
@@ -123,6 +125,12 @@ void FakePlatform::AddIniFile(const WString& path, const WString& text) {
 }
 
 void FakePlatform::MakeUnreadable(const WString& path) { entries_[Key(path)].unreadable = true; }
+
+void FakePlatform::MapDrive(const WString& drive, const WString& share) {
+  mapped_drives_[Upper(Narrow(drive))] = share;
+}
+
+void FakePlatform::LetUsersWrite(const WString& folder) { user_writable_.insert(Key(folder)); }
 
 void FakePlatform::RemoveFile(const WString& path) {
   entries_.erase(Key(path));
@@ -549,6 +557,18 @@ WString FakePlatform::FullPath(const WString& path) {
     return path;
   }
   return current_directory + u"\\" + path.substr(2);
+}
+
+bool FakePlatform::LocateFile(const WString& path, FilePlace* place) {
+  Record("LocateFile " + Narrow(path));
+  if (Fails("LocateFile")) return false;
+  const auto drive = mapped_drives_.find(Upper(Narrow(path.substr(0, 2))));
+  place->universal = drive == mapped_drives_.end() ? path : drive->second + path.substr(2);
+  place->on_share = place->universal.rfind(u"\\\\", 0) == 0;
+  const size_t slash = path.rfind(u'\\');
+  place->users_may_write =
+      slash != WString::npos && user_writable_.count(Key(path.substr(0, slash))) > 0;
+  return true;
 }
 
 bool FakePlatform::ReadMachineValue(const WString& key, const WString& name, WString* data) {

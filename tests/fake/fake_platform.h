@@ -30,6 +30,10 @@ class FakePlatform : public Platform {
   void AddIniFile(const WString& path, const WString& text);
   void MakeUnreadable(const WString& path);  // exists, but cannot be opened
   void RemoveFile(const WString& path);
+  // A drive letter ("Z:") mapped to a share ("\\\\srv\\dep"), and a
+  // folder users who are not administrators may write, for LocateFile.
+  void MapDrive(const WString& drive, const WString& share);
+  void LetUsersWrite(const WString& folder);
   // A program that, started with exactly this command line, runs `seconds`.
   void AddProgram(const WString& command_line, double seconds, uint32_t exit_code = 0);
   // The same program ending with these codes at its first, second, ...
@@ -116,6 +120,7 @@ class FakePlatform : public Platform {
   bool ReadFileBytes(const WString& path, std::string* bytes) override;
   bool ReadFileStamp(const WString& path, FileStamp* stamp) override;
   WString FullPath(const WString& path) override;
+  bool LocateFile(const WString& path, FilePlace* place) override;
   bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
                     ProcessHandle* process) override;
   bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) override;
@@ -216,7 +221,8 @@ class FakePlatform : public Platform {
 
   void Record(const std::string& call) { calls_.push_back(call); }
   bool Fails(const std::string& operation) const { return failing_.count(operation) > 0; }
-  static std::string Key(const WString& path);
+  // A mapped drive's files are its share's.
+  std::string Key(const WString& path) const;
   bool ParentExists(const WString& path) const;
   std::string FoundLibrary(const WString& path) const;
 
@@ -239,6 +245,8 @@ class FakePlatform : public Platform {
   uint64_t next_handle_ = 100;
   uint64_t next_write_time_ = 1;
   int restart_requests_ = 0;
+  std::map<std::string, WString> mapped_drives_;
+  std::set<std::string> user_writable_;
   int com_depth_ = 0;
   int open_append_files_ = 0;
 };

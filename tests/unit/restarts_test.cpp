@@ -216,6 +216,47 @@ TEST(RestartTest, TheResumptionNamesBothFilesWhole) {
     const WString* registered = at.platform.MachineValue(kRunOnceKey, kRunOnceName);
     EXPECT_EQ(length == 237 ? 259u : 0u, registered == nullptr ? 0u : registered->size());
   }
+  // Where the files lie: a mapped drive, gone after the restart, is named by
+  // its share; a share, or a folder users may write, is told.
+  struct Place {
+    WString program, ini, writable;
+    std::string command, lines;
+  };
+  const std::string share = " lies on a share: after the restart the resumption runs it as an "
+                            "administrator, if it is there then (copy it to C: first).\n";
+  const Place places[] = {
+      {u"Z:\\QUILLRUN.EXE", u"Z:\\dep\\deploy.ini", u"",
+       "\"\\\\srv\\d\\QUILLRUN.EXE\" \\\\srv\\d\\dep\\deploy.ini",
+       "RESTART   => The program \\\\srv\\d\\QUILLRUN.EXE" + share +
+           "RESTART   => The Input INI file \\\\srv\\d\\dep\\deploy.ini" + share},
+      {u"\\\\srv\\t\\QUILLRUN.EXE", u"C:\\Share\\deploy.ini", u"C:\\Share",
+       "\"\\\\srv\\t\\QUILLRUN.EXE\" C:\\Share\\deploy.ini",
+       "RESTART   => The program \\\\srv\\t\\QUILLRUN.EXE" + share +
+           "RESTART   => The Input INI file C:\\Share\\deploy.ini lies where users may write: "
+           "after the restart the resumption runs as an administrator whatever they leave there "
+           "(copy it to a folder only administrators may change).\n"},
+  };
+  for (const Place& place : places) {
+    Deployment at(u"", {3010, 0});
+    at.platform.MapDrive(u"Z:", u"\\\\srv\\d");
+    at.platform.AddDirectory(u"Z:\\dep");
+    if (!place.writable.empty()) at.platform.LetUsersWrite(place.writable);
+    at.platform.program_path = place.program;
+    at.platform.command_line = "QUILLRUN.EXE " + Narrow(place.ini);
+    at.WriteIni(u"LogExitCodes=1\nMaxRestarts=1\n", place.ini);
+    RunContext fresh;
+    RunFromCommandLine(fresh, at.platform);
+    const WString* registered = at.platform.MachineValue(kRunOnceKey, kRunOnceName);
+    ASSERT_NE(nullptr, registered);
+    EXPECT_EQ(place.command, Narrow(*registered));
+    at.platform.command_line = Narrow(*registered);  // as Windows runs it after the restart
+    at.platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
+    at.platform.Restart();
+    at.RunAll();
+    EXPECT_EQ("*\n" + place.lines + Stop("1 of 1", "A1") + Resume("1 of 1", "APP1"),
+              at.RestartLines())
+        << place.command;
+  }
   // The log is closed before the restart is asked for.
   const std::vector<std::string>& calls = deployment.platform.calls();
   const auto close = std::find(calls.begin(), calls.end(), "Close " + std::string(kLog));

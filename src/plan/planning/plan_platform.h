@@ -75,6 +75,7 @@ class PlanPlatform : public Platform {
   bool ReadFileBytes(const WString& path, std::string* bytes) override;
   bool ReadFileStamp(const WString& path, FileStamp* stamp) override;
   WString FullPath(const WString& path) override;
+  bool LocateFile(const WString& path, FilePlace* place) override;
 
   bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
                     ProcessHandle* process) override;

@@ -321,6 +321,8 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
       if (resume_ == Resume::kNone) resume_ = Resume::kResumed;
       return;
     case LogRecord::kRestartsUnused:  // told for the admin
+    case LogRecord::kRestartFileOnShare:
+    case LogRecord::kRestartFileUsersWrite:
     case LogRecord::kResumeStale:
     case LogRecord::kResumeUnread:
     case LogRecord::kResumeOther:

@@ -32,6 +32,8 @@ class Win32Platform : public Platform {
   bool ReadFileBytes(const WString& path, std::string* bytes) override;
   bool ReadFileStamp(const WString& path, FileStamp* stamp) override;
   WString FullPath(const WString& path) override;
+  // (win32_file_place.cpp)
+  bool LocateFile(const WString& path, FilePlace* place) override;
 
   // Processes (win32_processes.cpp)
   bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
