@@ -46,8 +46,8 @@ enum class LogRecord {
   kRestartRefused,
   kRestartFileOnShare,     // "The program" or "The Input INI file", its path
   kRestartFileUsersWrite,  // the same
-  kResume,       // "1 of 2", "APP2 of [0xFFFF]"
-  kResumeStale,  // "1 of 2"
+  kResume,                 // "1 of 2", "APP2 of [0xFFFF]"
+  kResumeStale,            // "1 of 2"
   kResumeUnread,
   kResumeOther,  // the other input INI file's path
   kResumeCleared,

@@ -63,8 +63,8 @@ bool DecodeMemory(const WString& text, DeploymentMemory* memory) {
   // Each field's largest value: the format, a count, a pass, a stage, an APP
   // number, two 64-bit values and a time. The first format kept no time:
   // whether its restart happened cannot be told.
-  const uint64_t most[kNumberFields] = {2,          kMostRestarts, 1,         2,
-                                        INT32_MAX,  UINT64_MAX,    UINT64_MAX, INT64_MAX};
+  const uint64_t most[kNumberFields] = {2,         kMostRestarts, 1,          2,
+                                        INT32_MAX, UINT64_MAX,    UINT64_MAX, INT64_MAX};
   const uint64_t least[kNumberFields] = {2, 1, 0, 1, 1, 0, 0, 0};
   uint64_t numbers[kNumberFields] = {};
   size_t at = 0;
@@ -198,8 +198,8 @@ Remembered Compare(const DeploymentMemory& memory, const RunContext& context, Pl
   }
   FileStamp stamp;
   if (!platform.ReadFileStamp(platform.FullPath(context.InputIniPath), &stamp) ||
-      !(stamp == memory.stamp) ||
-      memory.restarts > context.MaxRestarts || !FitsTheLists(memory.after, context, platform)) {
+      !(stamp == memory.stamp) || memory.restarts > context.MaxRestarts ||
+      !FitsTheLists(memory.after, context, platform)) {
     return Remembered::kChanged;
   }
   return Remembered::kThisDeployment;

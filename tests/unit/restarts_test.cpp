@@ -222,8 +222,9 @@ TEST(RestartTest, TheResumptionNamesBothFilesWhole) {
     WString program, ini, writable;
     std::string command, lines;
   };
-  const std::string share = " lies on a share: after the restart the resumption runs it as an "
-                            "administrator, if it is there then (copy it to C: first).\n";
+  const std::string share =
+      " lies on a share: after the restart the resumption runs it as an "
+      "administrator, if it is there then (copy it to C: first).\n";
   const Place places[] = {
       {u"Z:\\QUILLRUN.EXE", u"Z:\\dep\\deploy.ini", u"",
        "\"\\\\srv\\d\\QUILLRUN.EXE\" \\\\srv\\d\\dep\\deploy.ini",

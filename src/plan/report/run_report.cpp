@@ -308,10 +308,7 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
       return;
     case LogRecord::kRebootStartedEnd: run_.stopped_for_restart = true; return;
     case LogRecord::kRebootStartedAtBound:
-      run_.stopped_for_restart = run_.needs_restart = true;
-      return;
-    // Still waiting for the restart asked for, which Windows needs.
-    case LogRecord::kResumeBeforeRestart:
+    case LogRecord::kResumeBeforeRestart:  // waits for the restart Windows needs
       run_.stopped_for_restart = run_.needs_restart = true;
       return;
     case LogRecord::kRestartRefused: run_.stopped_for_restart = false; [[fallthrough]];
@@ -320,7 +317,7 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kResume:
       if (resume_ == Resume::kNone) resume_ = Resume::kResumed;
       return;
-    case LogRecord::kRestartsUnused:  // told for the admin
+    case LogRecord::kRestartsUnused:  // told for the admin, as the file records are
     case LogRecord::kRestartFileOnShare:
     case LogRecord::kRestartFileUsersWrite:
     case LogRecord::kResumeStale:

@@ -17,8 +17,8 @@ namespace {
 bool UniversalName(const WString& path, WString* universal) {
   DWORD size = 1024;
   std::vector<unsigned char> buffer(size);
-  DWORD result = WNetGetUniversalNameW(WideText(path), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(),
-                                       &size);
+  DWORD result =
+      WNetGetUniversalNameW(WideText(path), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
   if (result == ERROR_MORE_DATA) {
     buffer.resize(size);
     result = WNetGetUniversalNameW(WideText(path), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
@@ -46,8 +46,8 @@ bool IsUsersGroup(PSID sid) {
                           {&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS}};
   for (const Group& group : groups) {
     PSID known = nullptr;
-    if (!AllocateAndInitializeSid(group.authority, group.count, group.first, group.second, 0, 0,
-                                  0, 0, 0, 0, &known)) {
+    if (!AllocateAndInitializeSid(group.authority, group.count, group.first, group.second, 0, 0, 0,
+                                  0, 0, 0, &known)) {
       continue;
     }
     const bool same = EqualSid(sid, known) != 0;
@@ -74,7 +74,8 @@ bool UsersMayWrite(const WString& path) {
   for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount && !writable; ++i) {
     ACE_HEADER* header = nullptr;
     if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) continue;
-    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE)) continue;
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
+      continue;
     auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
     writable = (allowed->Mask & writes) != 0 && IsUsersGroup(&allowed->SidStart);
   }
@@ -102,8 +103,8 @@ bool Win32Platform::LocateFile(const WString& path, FilePlace* place) {
   // The folder without its last backslash, but for a drive's root.
   const size_t slash = path.find_last_of(u"\\/");
   const size_t folder_end = slash == 2 && path[1] == u':' ? 3 : slash;
-  place->users_may_write = UsersMayWrite(path) || (slash != WString::npos &&
-                                                   UsersMayWrite(path.substr(0, folder_end)));
+  place->users_may_write =
+      UsersMayWrite(path) || (slash != WString::npos && UsersMayWrite(path.substr(0, folder_end)));
   return true;
 }
 
