@@ -303,12 +303,12 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kNothingAfterRestart: TakeDetectionAfterRestart(record); return;
 
     case LogRecord::kRestartStop:
+    case LogRecord::kResumeBeforeRestart:  // still stopped for that restart
       run_.restart.Assign(record.value(0));
       run_.stopped_for_restart = true;
       return;
     case LogRecord::kRebootStartedEnd: run_.stopped_for_restart = true; return;
     case LogRecord::kRebootStartedAtBound:
-    case LogRecord::kResumeBeforeRestart:  // waits for the restart Windows needs
       run_.stopped_for_restart = run_.needs_restart = true;
       return;
     case LogRecord::kRestartRefused: run_.stopped_for_restart = false; [[fallthrough]];
