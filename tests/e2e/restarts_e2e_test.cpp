@@ -95,11 +95,8 @@ class Restarts : public ::testing::TestWithParam<Target> {
     return machine().ReadFile(log(), &bytes) ? bytes : "<no log>";
   }
   // Windows started again: what ran before it is over, and the resumption
-  // runs in the next session.
-  void Restart() {
-    ASSERT_TRUE(machine().RestartWindows());
-    ASSERT_TRUE(Windows("wineboot -r").finished);
-  }
+  // runs first in the next session.
+  void Restart() { ASSERT_TRUE(machine().RestartWindows({{"ZYLNT_MACHINE_ID", "PC42"}})); }
   // A resumption may go on after the command that started it has ended.
   // The log holds a run's last record once it is closed, after the run has
   // forgotten its deployment.
@@ -139,9 +136,12 @@ TEST_P(Restarts, EachInstallerStartsOnceAcrossTheRestartsItAsksFor) {
     }
     const std::string text = LogOnceItHolds(c.codes.size());
     EXPECT_EQ(std::vector<size_t>(c.codes.size(), 1), Starts(c.codes.size()));
-    EXPECT_EQ(2 * c.runs - 1, Count(text, "QUILLRUN starts at: ")) << text;
+    // Wine may run a registered command again within the session (the
+    // resumption's own ExitWindowsEx inside wineboot's): each such run waits.
+    const size_t waited = Count(text, waits);
+    EXPECT_LE(c.runs - 1, waited) << text;
+    EXPECT_EQ(c.runs + waited, Count(text, "QUILLRUN starts at: ")) << text;
     EXPECT_EQ(c.runs - 1, Count(text, "RESTART   => The run stops for restart ")) << text;
-    EXPECT_EQ(c.runs - 1, Count(text, waits)) << text;
     EXPECT_EQ(c.runs - 1, Count(text, "RESUME    => Restart ")) << text;
     EXPECT_FALSE(ResumptionLeft());
     for (size_t i = 0; i < c.codes.size(); ++i) machine().Remove(Installer(i) + ".ran");

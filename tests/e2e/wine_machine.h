@@ -111,8 +111,10 @@ class WineMachine {
   // Windows started anew, as far as Wine allows: the server ends with every
   // process of the prefix and starts again, at least a second later, so
   // that programs read another boot time (Wine gives its server's start).
-  // The next command's session then runs the RunOnce commands.
-  bool RestartWindows();
+  // The first command of a session runs the RunOnce commands, with its own
+  // environment: `wineboot -r`, with these variables (the machine's
+  // identifier), waited for.
+  bool RestartWindows(const std::map<std::string, std::string>& environment);
   // Ends every process of that image name as an administrator's kill does
   // (taskkill /f: TerminateProcess, nothing of the program runs after it).
   bool Kill(const std::string& image_name);
