@@ -41,10 +41,14 @@ WString Template(LogRecord record) {
     case LogRecord::kRebootStartedEnd: return u"RESTART   => Windows is restarting: the run ends here, and no installer after this one is started.\n\n";
     case LogRecord::kRebootStartedAtBound: return u"RESTART   => Windows is restarting and the bound of %s restarts is reached: the run ends here and does not resume.\n\n";
     case LogRecord::kRestartRefused: return u"RESTART   => Windows refused the restart: the resumption is removed, the run ends here, and Windows needs a restart.\n\n";
+    case LogRecord::kRestartFileOnShare: return u"RESTART   => %s %s lies on a share: after the restart the resumption runs it as an administrator, if it is there then (copy it to C: first).\n";
+    case LogRecord::kRestartFileUsersWrite: return u"RESTART   => %s %s lies where users may write: after the restart the resumption runs as an administrator whatever they leave there (copy it to a folder only administrators may change).\n";
     case LogRecord::kResume: return u"RESUME    => Restart %s is done: the run resumes after %s.\n\n";
     case LogRecord::kResumeStale: return u"RESUME    => The Input INI file is not as it was at restart %s: the run starts from the top.\n\n";
     case LogRecord::kResumeUnread: return u"RESUME    => The memory of an earlier restart does not read: the run starts from the top.\n\n";
     case LogRecord::kResumeCleared: return u"RESUME    => MaxRestarts is not in force: the memory of an earlier restart is cleared, and the run starts from the top.\n\n";
+    case LogRecord::kResumeBeforeRestart: return u"RESUME    => Windows has not restarted since restart %s was asked for: nothing is resumed or started before it has.\n\n";
+    case LogRecord::kResumeIniUnread: return u"RESUME    => The Input INI file %s of an earlier restart cannot be read: its memory is cleared, and nothing is resumed.\n\n";
     case LogRecord::kResumeOther: return u"RESUME    => The memory of an earlier restart is of another Input INI file, %s: it is cleared, and the run starts from the top.\n\n";
       // clang-format on
     case LogRecord::kExitSettingClamped:

@@ -44,11 +44,15 @@ enum class LogRecord {
   kRebootStartedEnd,
   kRebootStartedAtBound,  // bound
   kRestartRefused,
-  kResume,       // "1 of 2", "APP2 of [0xFFFF]"
-  kResumeStale,  // "1 of 2"
+  kRestartFileOnShare,     // "The program" or "The Input INI file", its path
+  kRestartFileUsersWrite,  // the same
+  kResume,                 // "1 of 2", "APP2 of [0xFFFF]"
+  kResumeStale,            // "1 of 2"
   kResumeUnread,
   kResumeOther,  // the other input INI file's path
   kResumeCleared,
+  kResumeBeforeRestart,  // "1 of 2"
+  kResumeIniUnread,      // the input INI file's path
 
   // Written only for an application with detection rules; their values:
   // application section and rules; a rule; a rule; a key and its value, and

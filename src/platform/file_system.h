@@ -38,6 +38,14 @@ struct FileStamp {
   }
 };
 
+// Where a file lies, for a command that runs it as an administrator at the
+// next start of Windows, before anyone has logged on or mapped a drive.
+struct FilePlace {
+  WString universal;             // a mapped drive's path as \\server\share\...
+  bool on_share = false;         // on a network share, mapped or not
+  bool users_may_write = false;  // the file or its folder, by users not administrators
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -62,6 +70,8 @@ class FileSystem {
   virtual bool ReadFileStamp(const WString& path, FileStamp* stamp) = 0;
   // The path made whole (drive, folders, no "." or ".."); empty on failure.
   virtual WString FullPath(const WString& path) = 0;
+  // For a whole path; false when a mapped drive's share cannot be told.
+  virtual bool LocateFile(const WString& path, FilePlace* place) = 0;
 };
 
 }  // namespace quill

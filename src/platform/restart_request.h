@@ -5,7 +5,12 @@
 // Asking Windows takes the shutdown privilege and a call that may return
 // before the machine goes down (under Wine it returns at once, after the
 // RunOnce commands have run), so the program must be done with its files
-// first. The tests only record the request.
+// first. A command that runs once at the next start may also run before
+// it (by hand, or under Wine at once), so the run that resumes asks when
+// Windows last started. The tests only record the request, and keep the
+// start time as a number a test moves on.
+#include <cstdint>
+
 namespace quill {
 
 class RestartRequest {
@@ -15,6 +20,10 @@ class RestartRequest {
   // Enables the shutdown privilege and asks Windows to restart; false when
   // Windows refuses.
   virtual bool RequestRestart() = 0;
+  // When Windows last started, in seconds since 1970 (UTC) as the clock
+  // counts them: the same for every process of one start. False when it
+  // cannot be read.
+  virtual bool ReadBootTime(int64_t* boot_time) = 0;
 };
 
 }  // namespace quill

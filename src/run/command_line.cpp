@@ -25,8 +25,11 @@ int ResolveInputIni(const WString& argument, RunContext& context, FileSystem& fi
   const size_t colon = current.find(u':');
   context.BaseDrive = (colon == WString::npos) ? WString() : current.substr(0, colon + 1);
 
+  // A share's path (\\server\share\...) is whole as it is; with the drive
+  // before it, it would name nothing.
+  const bool is_share = argument.size() >= 2 && argument[0] == u'\\' && argument[1] == u'\\';
   const bool has_drive = argument.find(u':') != WString::npos;
-  context.InputIniPath = has_drive ? argument : context.BaseDrive + argument;
+  context.InputIniPath = has_drive || is_share ? argument : context.BaseDrive + argument;
 
   return files.GetAttributes(context.InputIniPath) != kInvalidFileAttributes ? 1 : 0;
 }

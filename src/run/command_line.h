@@ -20,7 +20,8 @@ std::string CutCommandTail(const std::string& command_line);
 // True for "/?" and "?", the requests for the usage box.
 bool IsUsageRequest(const WString& argument);
 
-// Sets BaseDrive and InputIniPath from the trimmed argument; 1 when the input
+// Sets BaseDrive and InputIniPath from the trimmed argument (the current
+// drive before one without a colon, but for a share's); 1 when the input
 // file (or a directory) exists at that path, 0 otherwise.
 int ResolveInputIni(const WString& argument, RunContext& context, FileSystem& files);
 

@@ -4,6 +4,7 @@
 #include "run/command_line.h"
 #include "run/run_sequence.h"
 #include "run/usage.h"
+#include "runner/restarts.h"
 
 namespace quill {
 
@@ -15,7 +16,10 @@ int Run(const WString& command_tail, RunContext& context, Platform& platform) {
     ShowUsage(platform);
     return 0;
   }
-  if (!ResolveInputIni(argument, context, platform)) return 0;
+  if (!ResolveInputIni(argument, context, platform)) {
+    ForgetUnreadableDeployment(context, platform);
+    return 0;
+  }
   return RunSequence(context, platform);
 }
 

@@ -46,6 +46,7 @@ int RunSequence(RunContext& context, Platform& platform) {
 
   const WString app_instl_path = ReadSetting(u"AppInstlPath", context, platform);
   if (app_instl_path.empty()) {
+    ForgetUnreadableDeployment(context, platform);
     return EndWithError(context, platform, LogRecord::kMissingKeyError, u"AppInstlPath");
   }
   context.LanguageTablePath = app_instl_path + u"\\LANG.INI";
@@ -60,6 +61,7 @@ int RunSequence(RunContext& context, Platform& platform) {
   ReadHashList(context, platform);
   ReadInstallerServiceWait(context, platform);
   PrepareRestarts(context, platform);
+  if (context.RunStopped) return 0;  // waiting for a restart
 
   RunInstallPass(0, context, platform);
   if (context.RunStopped) return 0;  // for a restart: the log is closed

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "base/profile_value.h"
+#include "facts/os_type.h"
+#include "facts/system_id.h"
 #include "log/run_log.h"
 #include "runner/exit_codes.h"
 #include "runner/install_pass.h"
@@ -20,7 +22,7 @@ const char16_t kRunOnceName[] = u"Quillrun";
 namespace {
 
 constexpr char16_t kSeparator = u';';
-constexpr size_t kNumberFields = 7;
+constexpr size_t kNumberFields = 8;
 
 WString Decimal(uint64_t number) {
   const std::string digits = std::to_string(number);
@@ -44,13 +46,14 @@ bool ReadNumber(const WString& text, uint64_t most, uint64_t* number) {
 }  // namespace
 
 WString EncodeMemory(const DeploymentMemory& memory) {
-  const uint64_t numbers[] = {1,
+  const uint64_t numbers[] = {2,
                               static_cast<uint64_t>(memory.restarts),
                               static_cast<uint64_t>(memory.after.pass),
                               static_cast<uint64_t>(memory.after.stage),
                               static_cast<uint64_t>(memory.after.number),
                               memory.stamp.size,
-                              memory.stamp.write_time};
+                              memory.stamp.write_time,
+                              static_cast<uint64_t>(memory.asked_at)};
   WString text;
   for (uint64_t number : numbers) text += Decimal(number) + kSeparator;
   return text + memory.ini_path;
@@ -58,9 +61,11 @@ WString EncodeMemory(const DeploymentMemory& memory) {
 
 bool DecodeMemory(const WString& text, DeploymentMemory* memory) {
   // Each field's largest value: the format, a count, a pass, a stage, an APP
-  // number, and two 64-bit values.
-  const uint64_t most[kNumberFields] = {1, kMostRestarts, 1, 2, INT32_MAX, UINT64_MAX, UINT64_MAX};
-  const uint64_t least[kNumberFields] = {1, 1, 0, 1, 1, 0, 0};
+  // number, two 64-bit values and a time. The first format kept no time:
+  // whether its restart happened cannot be told.
+  const uint64_t most[kNumberFields] = {2,         kMostRestarts, 1,          2,
+                                        INT32_MAX, UINT64_MAX,    UINT64_MAX, INT64_MAX};
+  const uint64_t least[kNumberFields] = {2, 1, 0, 1, 1, 0, 0, 0};
   uint64_t numbers[kNumberFields] = {};
   size_t at = 0;
   for (size_t i = 0; i < kNumberFields; ++i) {
@@ -76,6 +81,7 @@ bool DecodeMemory(const WString& text, DeploymentMemory* memory) {
   memory->after = {static_cast<int32_t>(numbers[2]), static_cast<int32_t>(numbers[3]),
                    static_cast<int32_t>(numbers[4])};
   memory->stamp = {numbers[5], numbers[6]};
+  memory->asked_at = static_cast<int64_t>(numbers[7]);
   memory->ini_path = text.substr(at);
   return true;
 }
@@ -131,17 +137,69 @@ bool FitsTheLists(const WalkPosition& after, const RunContext& context, Platform
   return true;
 }
 
-enum class Remembered { kThisDeployment, kChanged, kOther };
+// A file as a start of Windows finds it: a mapped drive is not there then,
+// its share is. Empty when that cannot be told.
+WString PlaceAfterRestart(const WString& path, Platform& platform, FilePlace* place) {
+  const WString full = path.empty() ? WString() : platform.FullPath(path);
+  if (full.empty() || !platform.LocateFile(full, place)) return WString();
+  return place->universal;
+}
+
+WString IniPathAfterRestart(const RunContext& context, Platform& platform) {
+  FilePlace place;
+  return PlaceAfterRestart(context.InputIniPath, platform, &place);
+}
+
+// This INI file's memory, left by an earlier run.
+bool RecallThisIni(const RunContext& context, Platform& platform, DeploymentMemory* memory) {
+  WString text;
+  return platform.ReadMachineValue(kMemoryKey, kMemoryName, &text) && DecodeMemory(text, memory) &&
+         IsSamePath(IniPathAfterRestart(context, platform), memory->ini_path);
+}
+
+// The command Windows runs once at its next start, for the INI file at
+// `ini_path` (as a restart finds it); empty when it cannot be made.
+WString MakeResumeCommand(const WString& ini_path, Platform& platform, FilePlace* program_place) {
+  const WString program = PlaceAfterRestart(platform.RunningProgramPath(), platform, program_place);
+  if (ini_path.empty() || program.empty()) return WString();
+  const WString command = ResumeCommand(program, ini_path);
+  return command.size() > kLongestRunOnceCommand ? WString() : command;
+}
+
+bool RegisterCommand(const WString& ini_path, Platform& platform) {
+  FilePlace program_place;
+  const WString command = MakeResumeCommand(ini_path, platform, &program_place);
+  return !command.empty() && platform.WriteMachineValue(kRunOnceKey, kRunOnceName, command);
+}
+
+// The run ends with this record: the log is on the disk and closed before
+// anything may restart the machine.
+bool EndRun(RunContext& context, Platform& platform, LogRecord record,
+            const LogValues& values = {}) {
+  WriteLogRecord(context, record, values);
+  CommitRunLog(context);
+  CloseAndCopyRunLog(context, platform);
+  context.RunStopped = 1;
+  return false;
+}
+
+enum class Remembered { kThisDeployment, kChanged, kOther, kBeforeRestart };
 
 // Another INI file's memory was left behind; the same file changed (a
 // generator, a copy made at every start) or not fitting its memory is this
 // deployment's still, and its restarts count.
 Remembered Compare(const DeploymentMemory& memory, const RunContext& context, Platform& platform) {
-  const WString path = platform.FullPath(context.InputIniPath);
+  const WString path = IniPathAfterRestart(context, platform);
   if (path.empty() || !IsSamePath(path, memory.ini_path)) return Remembered::kOther;
+  // A start time that cannot be read proves no restart.
+  int64_t boot_time = 0;
+  if (!platform.ReadBootTime(&boot_time) || boot_time <= memory.asked_at) {
+    return Remembered::kBeforeRestart;
+  }
   FileStamp stamp;
-  if (!platform.ReadFileStamp(path, &stamp) || !(stamp == memory.stamp) ||
-      memory.restarts > context.MaxRestarts || !FitsTheLists(memory.after, context, platform)) {
+  if (!platform.ReadFileStamp(platform.FullPath(context.InputIniPath), &stamp) ||
+      !(stamp == memory.stamp) || memory.restarts > context.MaxRestarts ||
+      !FitsTheLists(memory.after, context, platform)) {
     return Remembered::kChanged;
   }
   return Remembered::kThisDeployment;
@@ -166,6 +224,12 @@ void Recall(RunContext& context, Platform& platform) {
       context.RestartsMade = std::min(memory.restarts, context.MaxRestarts);
       WriteLogRecord(context, LogRecord::kResumeStale, {{restart}});
       return;
+    case Remembered::kBeforeRestart:
+      // Run before the restart it waits for (by hand, or as Wine runs it at
+      // once): registered again, and the memory kept as it was.
+      RegisterCommand(memory.ini_path, platform);
+      EndRun(context, platform, LogRecord::kResumeBeforeRestart, {{restart}});
+      return;
     case Remembered::kThisDeployment: break;
   }
   context.RestartsMade = memory.restarts;
@@ -175,35 +239,40 @@ void Recall(RunContext& context, Platform& platform) {
                                 ListSection(memory.after, context) + u"]"}});
 }
 
-// The memory first, then the command that reads it: a resumption is never
-// registered without what it needs.
-bool Register(const WalkPosition& position, const RunContext& context, Platform& platform) {
-  DeploymentMemory memory;
-  memory.ini_path = platform.FullPath(context.InputIniPath);
-  memory.restarts = context.RestartsMade + 1;
-  memory.after = position;
-  const WString program = platform.RunningProgramPath();
-  if (memory.ini_path.empty() || program.empty() ||
-      !platform.ReadFileStamp(memory.ini_path, &memory.stamp)) {
-    return false;
+// What the resumption runs as an administrator lies where others may
+// change it, or not be there after the restart.
+void TellExposure(const WString& what, const WString& path, const FilePlace& place,
+                  RunContext& context) {
+  if (place.on_share) WriteLogRecord(context, LogRecord::kRestartFileOnShare, {{what, path}});
+  if (place.users_may_write) {
+    WriteLogRecord(context, LogRecord::kRestartFileUsersWrite, {{what, path}});
   }
-  const WString command = ResumeCommand(program, memory.ini_path);
-  if (command.size() > kLongestRunOnceCommand) return false;
-  if (!platform.WriteMachineValue(kMemoryKey, kMemoryName, EncodeMemory(memory))) return false;
-  if (platform.WriteMachineValue(kRunOnceKey, kRunOnceName, command)) return true;
-  platform.DeleteMachineValue(kMemoryKey, kMemoryName);
-  return false;
 }
 
-// The run ends with this record: the log is on the disk and closed before
-// anything may restart the machine.
-bool EndRun(RunContext& context, Platform& platform, LogRecord record,
-            const LogValues& values = {}) {
-  WriteLogRecord(context, record, values);
-  CommitRunLog(context);
-  CloseAndCopyRunLog(context, platform);
-  context.RunStopped = 1;
-  return false;
+// The memory first, then the command that reads it: a resumption is never
+// registered without what it needs.
+bool Register(const WalkPosition& position, RunContext& context, Platform& platform) {
+  DeploymentMemory memory;
+  FilePlace ini_place, program_place;
+  memory.ini_path = PlaceAfterRestart(context.InputIniPath, platform, &ini_place);
+  memory.restarts = context.RestartsMade + 1;
+  memory.after = position;
+  memory.asked_at = platform.Now();
+  // Where the start time cannot be read, a restart is never told from none.
+  int64_t boot_time = 0;
+  const WString command = MakeResumeCommand(memory.ini_path, platform, &program_place);
+  if (command.empty() || memory.asked_at < 0 || !platform.ReadBootTime(&boot_time) ||
+      !platform.ReadFileStamp(platform.FullPath(context.InputIniPath), &memory.stamp)) {
+    return false;
+  }
+  if (!platform.WriteMachineValue(kMemoryKey, kMemoryName, EncodeMemory(memory))) return false;
+  if (!platform.WriteMachineValue(kRunOnceKey, kRunOnceName, command)) {
+    platform.DeleteMachineValue(kMemoryKey, kMemoryName);
+    return false;
+  }
+  TellExposure(u"The program", program_place.universal, program_place, context);
+  TellExposure(u"The Input INI file", memory.ini_path, ini_place, context);
+  return true;
 }
 
 }  // namespace
@@ -231,12 +300,8 @@ int32_t ReadMaxRestarts(const WString& value, RunContext& context) {
 // This deployment's memory, left by a run whose INI file then lost its
 // bound: nothing resumes it, and a later bound must not find it.
 void ClearLeftMemory(RunContext& context, Platform& platform) {
-  WString text;
   DeploymentMemory memory;
-  if (!platform.ReadMachineValue(kMemoryKey, kMemoryName, &text) || !DecodeMemory(text, &memory) ||
-      !IsSamePath(platform.FullPath(context.InputIniPath), memory.ini_path)) {
-    return;
-  }
+  if (!RecallThisIni(context, platform, &memory)) return;
   platform.DeleteMachineValue(kMemoryKey, kMemoryName);
   platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
   WriteLogRecord(context, LogRecord::kResumeCleared);
@@ -293,6 +358,25 @@ bool GoesOnAfter(ExitVerdict verdict, const WalkPosition& position, const WStrin
     EndRun(context, platform, LogRecord::kRestartRefused);
   }
   return false;
+}
+
+void ForgetUnreadableDeployment(RunContext& context, Platform& platform) {
+  std::string bytes;
+  DeploymentMemory memory;
+  if (platform.ReadFileBytes(context.InputIniPath, &bytes) ||
+      !RecallThisIni(context, platform, &memory)) {
+    return;
+  }
+  platform.DeleteMachineValue(kMemoryKey, kMemoryName);
+  platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
+  const bool opens = context.LogOpen != 1;
+  if (opens) {
+    if (!GetSystemID(context, platform)) return;
+    DetectOSType(context, platform);
+    OpenRunLog(context, platform);
+  }
+  WriteLogRecord(context, LogRecord::kResumeIniUnread, {{memory.ini_path}});
+  if (opens) CloseRunLog(context);
 }
 
 void ForgetDeployment(const RunContext& context, Platform& platform) {

@@ -13,8 +13,9 @@
 namespace quill {
 
 // What a deployment remembers across a restart: which input INI file, as it
-// was then (size and write time), the restarts so far and the installer the
-// run stopped after. One text value under HKLM\Software\Quillrun, written in
+// was then (size and write time), the restarts so far, the installer the
+// run stopped after, and when the restart was asked for: only a Windows
+// started after that has restarted. One text value under HKLM\Software\Quillrun, written in
 // one piece, so that it is either whole or absent, and only administrators
 // can change it.
 constexpr int32_t kMostRestarts = 10;
@@ -29,10 +30,11 @@ struct DeploymentMemory {
   FileStamp stamp;
   int32_t restarts = 0;
   WalkPosition after;
+  int64_t asked_at = 0;  // seconds since 1970, as the clock counts them
 };
 
-// "1;restarts;pass;stage;number;size;write time;path": the path last, since
-// nothing inside it is read as a separator.
+// "2;restarts;pass;stage;number;size;write time;asked at;path": the path
+// last, since nothing inside it is read as a separator.
 WString EncodeMemory(const DeploymentMemory& memory);
 // False, and `memory` untouched, for anything EncodeMemory does not write.
 bool DecodeMemory(const WString& text, DeploymentMemory* memory);
@@ -60,6 +62,11 @@ bool RanBeforeRestart(const WalkPosition& position, const RunContext& context);
 // closed, and for "reboot required" Windows has been asked to restart.
 bool GoesOnAfter(ExitVerdict verdict, const WalkPosition& position, const WString& app_section,
                  RunContext& context, Platform& platform);
+
+// A resumption whose input INI file is gone or cannot be read finds nothing
+// to resume: its memory and command are cleared, so that no later run takes
+// them, and told in the log (at its default place when none is open).
+void ForgetUnreadableDeployment(RunContext& context, Platform& platform);
 
 // A run that ended normally leaves neither memory nor resumption behind.
 void ForgetDeployment(const RunContext& context, Platform& platform);

@@ -1,7 +1,9 @@
 // A deployment carried across restarts (MaxRestarts with LogExitCodes=1),
-// under Wine: ExitWindowsEx runs the RunOnce commands at once and returns,
-// and `wineboot -r` runs them as a start of Windows does, so a restart,
-// the resumed run and what is left behind all happen within one prefix.
+// under Wine: ExitWindowsEx runs the RunOnce commands at once, before any
+// restart, and returns; the resumption sees the same boot time, waits and
+// registers itself again. A new server is a new boot time, and `wineboot
+// -r` then runs the commands as a start of Windows does, so a restart, the
+// resumed run and what is left behind all happen within one prefix.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -92,12 +94,15 @@ class Restarts : public ::testing::TestWithParam<Target> {
     std::string bytes;
     return machine().ReadFile(log(), &bytes) ? bytes : "<no log>";
   }
-  // ExitWindowsEx starts wineboot and returns: the resumed runs go on after
-  // the first has ended. The log holds a run's last exit record once it is
-  // closed, after the run has forgotten its deployment.
-  std::string LogOnceItHolds(size_t exit_records) {
+  // Windows started again: what ran before it is over, and the resumption
+  // runs first in the next session.
+  void Restart() { ASSERT_TRUE(machine().RestartWindows({{"ZYLNT_MACHINE_ID", "PC42"}})); }
+  // A resumption may go on after the command that started it has ended.
+  // The log holds a run's last record once it is closed, after the run has
+  // forgotten its deployment.
+  std::string LogOnceItHolds(size_t records, const std::string& what = "EXIT CODE => ") {
     std::string text = Log();
-    for (int tries = 0; tries < 240 && Count(text, "EXIT CODE => ") < exit_records; ++tries) {
+    for (int tries = 0; tries < 240 && Count(text, what) < records; ++tries) {
       usleep(250 * 1000);
       text = Log();
     }
@@ -109,8 +114,8 @@ class Restarts : public ::testing::TestWithParam<Target> {
 INSTANTIATE_TEST_SUITE_P(, Restarts, ::testing::ValuesIn(EveryBuildAndWindows()),
                          [](const auto& info) { return TargetName(info.param); });
 
-// The restarts come at once: every run but the last ends with exit code 0,
-// inside the ExitWindowsEx of the run before it.
+// Each stop's resumption runs at once, inside ExitWindowsEx, and waits for
+// the restart; it resumes after the restart that follows.
 TEST_P(Restarts, EachInstallerStartsOnceAcrossTheRestartsItAsksFor) {
   struct Case {
     std::vector<int> codes;
@@ -124,9 +129,18 @@ TEST_P(Restarts, EachInstallerStartsOnceAcrossTheRestartsItAsksFor) {
     const RunResult result = RunQuill();
     ASSERT_TRUE(result.finished) << result.output;
     EXPECT_EQ(0u, result.exit_code);
+    const std::string waits = "RESUME    => Windows has not restarted since restart ";
+    for (size_t restart = 1; restart < c.runs; ++restart) {
+      LogOnceItHolds(restart, waits);
+      Restart();
+    }
     const std::string text = LogOnceItHolds(c.codes.size());
     EXPECT_EQ(std::vector<size_t>(c.codes.size(), 1), Starts(c.codes.size()));
-    EXPECT_EQ(c.runs, Count(text, "QUILLRUN starts at: ")) << text;
+    // Wine may run a registered command again within the session (the
+    // resumption's own ExitWindowsEx inside wineboot's): each such run waits.
+    const size_t waited = Count(text, waits);
+    EXPECT_LE(c.runs - 1, waited) << text;
+    EXPECT_EQ(c.runs + waited, Count(text, "QUILLRUN starts at: ")) << text;
     EXPECT_EQ(c.runs - 1, Count(text, "RESTART   => The run stops for restart ")) << text;
     EXPECT_EQ(c.runs - 1, Count(text, "RESUME    => Restart ")) << text;
     EXPECT_FALSE(ResumptionLeft());
@@ -148,10 +162,10 @@ TEST_P(Restarts, ARestartThatNeverComesThenAnEditedIni) {
                                           "resumes after \"A2\".\r\n\r\n"));
 
   WriteDeployment({0, 0, 0}, "MaxRestarts=1\r\n");
-  ASSERT_TRUE(Windows("wineboot -r").finished);
+  Restart();
+  const std::string text = LogOnceItHolds(5);
   EXPECT_EQ((std::vector<size_t>{2, 2, 1}), Starts(3));
   EXPECT_FALSE(ResumptionLeft());
-  const std::string text = Log();
   EXPECT_EQ(2u, Count(text, "QUILLRUN starts at: ")) << text;
   EXPECT_NE(std::string::npos, text.find("RESUME    => The Input INI file is not as it was at "
                                          "restart 1 of 1: the run starts from the top.\r\n\r\n"))

@@ -1,6 +1,7 @@
 #include "wine_machine.h"
 
 #include <sys/personality.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
@@ -306,6 +307,18 @@ std::unique_ptr<RunningProgram> WineMachine::Start(const RunOptions& options) {
 }
 
 RunResult WineMachine::Run(const RunOptions& options) { return Start(options)->Wait(); }
+
+bool WineMachine::RestartWindows(const std::map<std::string, std::string>& environment) {
+  RunProcess(ProcessCommand{{"wineserver", "-k"}, Environment({}), ""}, 30);
+  RunProcess(ProcessCommand{{"wineserver", "-w"}, Environment({}), ""}, 30);
+  usleep(1100 * 1000);  // boot times count whole seconds
+  const ProcessOutcome started =
+      RunProcess(ProcessCommand{{"wineserver", "-p"}, Environment({}), ""}, 30);
+  if (!started.finished || started.exit_status != 0) return false;
+  const ProcessOutcome booted = RunProcess(
+      ProcessCommand{{kWine, "wineboot", "-r"}, Environment(environment), HostPath("C:\\")}, 180);
+  return booted.finished && booted.exit_status == 0;
+}
 
 bool WineMachine::Kill(const std::string& image_name) {
   const ProcessOutcome killed = Wine({"taskkill", "/f", "/im", image_name}, 60);

@@ -108,6 +108,13 @@ class WineMachine {
 
   RunResult Run(const RunOptions& options);
   std::unique_ptr<RunningProgram> Start(const RunOptions& options);
+  // Windows started anew, as far as Wine allows: the server ends with every
+  // process of the prefix and starts again, at least a second later, so
+  // that programs read another boot time (Wine gives its server's start).
+  // The first command of a session runs the RunOnce commands, with its own
+  // environment: `wineboot -r`, with these variables (the machine's
+  // identifier), waited for.
+  bool RestartWindows(const std::map<std::string, std::string>& environment);
   // Ends every process of that image name as an administrator's kill does
   // (taskkill /f: TerminateProcess, nothing of the program runs after it).
   bool Kill(const std::string& image_name);

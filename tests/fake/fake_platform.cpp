@@ -62,8 +62,10 @@ class FakeAppendFile : public AppendFile {
 FakePlatform::FakePlatform() = default;
 
 // Windows names a directory with or without a trailing backslash.
-std::string FakePlatform::Key(const WString& path) {
-  std::string key = Upper(Narrow(path));
+std::string FakePlatform::Key(const WString& path) const {
+  const auto drive = mapped_drives_.find(Upper(Narrow(path.substr(0, 2))));
+  std::string key =
+      Upper(Narrow(drive == mapped_drives_.end() ? path : drive->second + path.substr(2)));
   while (key.size() > 3 && key.back() == '\\') key.pop_back();
   return key;
 }
@@ -123,6 +125,17 @@ void FakePlatform::AddIniFile(const WString& path, const WString& text) {
 }
 
 void FakePlatform::MakeUnreadable(const WString& path) { entries_[Key(path)].unreadable = true; }
+
+void FakePlatform::MapDrive(const WString& drive, const WString& share) {
+  mapped_drives_[Upper(Narrow(drive))] = share;
+}
+
+void FakePlatform::LetUsersWrite(const WString& folder) { user_writable_.insert(Key(folder)); }
+
+void FakePlatform::RemoveFile(const WString& path) {
+  entries_.erase(Key(path));
+  inis_.erase(Key(path));
+}
 
 void FakePlatform::AddProgram(const WString& command_line, double seconds, uint32_t exit_code) {
   programs_[Narrow(command_line)] = Program{std::llround(seconds * 1000), exit_code};
@@ -186,7 +199,9 @@ WString FakePlatform::ReadPrivateProfileString(const WString& section, const WSt
          Narrow(path) + " " + std::to_string(buffer_chars));
   WString value = default_value;
   auto file = inis_.find(Key(path));
-  if (!Fails("ReadPrivateProfileString") && file != inis_.end()) {
+  const auto entry = entries_.find(Key(path));
+  const bool unreadable = entry != entries_.end() && entry->second.unreadable;
+  if (!Fails("ReadPrivateProfileString") && file != inis_.end() && !unreadable) {
     auto sec = file->second.find(Upper(Narrow(section)));
     if (sec != file->second.end()) {
       auto k = sec->second.find(Upper(Narrow(key)));
@@ -544,6 +559,18 @@ WString FakePlatform::FullPath(const WString& path) {
   return current_directory + u"\\" + path.substr(2);
 }
 
+bool FakePlatform::LocateFile(const WString& path, FilePlace* place) {
+  Record("LocateFile " + Narrow(path));
+  if (Fails("LocateFile")) return false;
+  const auto drive = mapped_drives_.find(Upper(Narrow(path.substr(0, 2))));
+  place->universal = drive == mapped_drives_.end() ? path : drive->second + path.substr(2);
+  place->on_share = place->universal.rfind(u"\\\\", 0) == 0;
+  const size_t slash = path.rfind(u'\\');
+  place->users_may_write =
+      slash != WString::npos && user_writable_.count(Key(path.substr(0, slash))) > 0;
+  return true;
+}
+
 bool FakePlatform::ReadMachineValue(const WString& key, const WString& name, WString* data) {
   Record("ReadMachineValue " + Narrow(key) + " " + Narrow(name));
   const WString* value = MachineValue(key, name);
@@ -570,6 +597,13 @@ bool FakePlatform::RequestRestart() {
   Record("RequestRestart");
   ++restart_requests_;
   return !Fails("RequestRestart");
+}
+
+bool FakePlatform::ReadBootTime(int64_t* boot) {
+  Record("ReadBootTime");
+  if (Fails("ReadBootTime")) return false;
+  *boot = boot_time;
+  return true;
 }
 
 int FakePlatform::ShowMessageBox(const WString& text, const WString& caption, uint32_t style) {

@@ -29,6 +29,11 @@ class FakePlatform : public Platform {
   // An INI file whose values the profile reader gives (and that exists).
   void AddIniFile(const WString& path, const WString& text);
   void MakeUnreadable(const WString& path);  // exists, but cannot be opened
+  void RemoveFile(const WString& path);
+  // A drive letter ("Z:") mapped to a share ("\\\\srv\\dep"), and a
+  // folder users who are not administrators may write, for LocateFile.
+  void MapDrive(const WString& drive, const WString& share);
+  void LetUsersWrite(const WString& folder);
   // A program that, started with exactly this command line, runs `seconds`.
   void AddProgram(const WString& command_line, double seconds, uint32_t exit_code = 0);
   // The same program ending with these codes at its first, second, ...
@@ -68,6 +73,7 @@ class FakePlatform : public Platform {
   bool native_64bit = false;
   uint32_t lcid = 0x409;
   int64_t now_ms = 1796547903000;  // Sunday, 6 December 2026, 09:05:03 UTC
+  int64_t boot_time = 1796544303;  // an hour before; Restart() moves it on
   int64_t utc_offset_seconds = 0;
   std::map<std::string, std::string> environment;          // upper-case name, value
   std::set<std::string> installed_products;                // "{...}" upper case
@@ -95,6 +101,11 @@ class FakePlatform : public Platform {
   // Null when the value is absent.
   const WString* MachineValue(const WString& key, const WString& name) const;
   int restart_requests() const { return restart_requests_; }
+  // Windows started again: a second later, the boot time is now.
+  void Restart() {
+    now_ms += 1000;
+    boot_time = now_ms / 1000;
+  }
 
   // --- Platform -----------------------------------------------------------
   WString ReadPrivateProfileString(const WString& section, const WString& key,
@@ -109,6 +120,7 @@ class FakePlatform : public Platform {
   bool ReadFileBytes(const WString& path, std::string* bytes) override;
   bool ReadFileStamp(const WString& path, FileStamp* stamp) override;
   WString FullPath(const WString& path) override;
+  bool LocateFile(const WString& path, FilePlace* place) override;
   bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
                     ProcessHandle* process) override;
   bool QueryExitCode(ProcessHandle process, uint32_t* exit_code) override;
@@ -153,6 +165,7 @@ class FakePlatform : public Platform {
   bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
   bool DeleteMachineValue(const WString& key, const WString& name) override;
   bool RequestRestart() override;
+  bool ReadBootTime(int64_t* boot_time) override;
   WString ExpandEnvironment(const WString& text) override;
   bool IsProductInstalled(const WString& product_code) override;
   bool NativeFileExists(const WString& path) override;
@@ -208,7 +221,8 @@ class FakePlatform : public Platform {
 
   void Record(const std::string& call) { calls_.push_back(call); }
   bool Fails(const std::string& operation) const { return failing_.count(operation) > 0; }
-  static std::string Key(const WString& path);
+  // A mapped drive's files are its share's.
+  std::string Key(const WString& path) const;
   bool ParentExists(const WString& path) const;
   std::string FoundLibrary(const WString& path) const;
 
@@ -231,6 +245,8 @@ class FakePlatform : public Platform {
   uint64_t next_handle_ = 100;
   uint64_t next_write_time_ = 1;
   int restart_requests_ = 0;
+  std::map<std::string, WString> mapped_drives_;
+  std::set<std::string> user_writable_;
   int com_depth_ = 0;
   int open_append_files_ = 0;
 };

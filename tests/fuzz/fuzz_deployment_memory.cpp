@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   Check(memory.after.pass >= 0 && memory.after.pass <= 1, "a pass the run has");
   Check(memory.after.stage >= 1 && memory.after.stage <= 2, "a stage the pass has");
   Check(memory.after.number >= 1, "an APP number");
+  Check(memory.asked_at >= 0, "a time of the request the clock can give");
   Check(!memory.ini_path.empty(), "a path");
   Check(text.size() >= memory.ini_path.size() &&
             text.compare(text.size() - memory.ini_path.size(), memory.ini_path.size(),

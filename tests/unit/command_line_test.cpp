@@ -40,6 +40,7 @@ TEST(ResolveInputIniTest, PutsTheCurrentDriveInFrontOfAnArgumentWithoutColon) {
       {u"C:\\Work", u"x.ini", u"C:", u"C:x.ini"},
       {u"C:\\Work", u"E:\\y.ini", u"C:", u"E:\\y.ini"},
       {u"\\\\server\\share", u"x.ini", u"", u"x.ini"},
+      {u"C:\\Work", u"\\\\srv\\d\\x.ini", u"C:", u"\\\\srv\\d\\x.ini"},
       {u"C:\\Work", u"\"C:\\q.ini\"", u"C:", u"\"C:\\q.ini\""},
   };
   for (const ResolveCase& c : cases) {

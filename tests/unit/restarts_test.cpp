@@ -51,6 +51,11 @@ struct Deployment {
       if (resume == nullptr) return;
       platform.command_line = Narrow(*resume);
       platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
+      if (unrestarted > 0) {
+        --unrestarted;
+      } else {
+        platform.Restart();
+      }
       between(run);
     }
   }
@@ -76,6 +81,7 @@ struct Deployment {
     return lines;
   }
   std::vector<uint32_t> codes;
+  int unrestarted = 0;  // resumptions run before Windows restarts (by hand, or as Wine does)
   FakePlatform platform;
   std::vector<int> exit_codes;
 };
@@ -148,6 +154,7 @@ TEST(RestartTest, ARunStopsAtARebootVerdictAndResumesAfterIt) {
       {on + u"10", {3010, 0}, "", "11 01 1", Stop("1 of 10", "A1") + Resume("1 of 10", "APP1")},
       {on + u"1", {3010, 0}, "WriteMachineValue", "11 1 0", kNotRegistered},
       {on + u"1", {3010, 0}, "ReadFileStamp", "11 1 0", kNotRegistered},
+      {on + u"1", {3010, 0}, "ReadBootTime", "11 1 0", kNotRegistered},
       // Windows refuses to restart: no later start claims it happened.
       {on + u"1",
        {3010, 0},
@@ -209,6 +216,48 @@ TEST(RestartTest, TheResumptionNamesBothFilesWhole) {
     const WString* registered = at.platform.MachineValue(kRunOnceKey, kRunOnceName);
     EXPECT_EQ(length == 237 ? 259u : 0u, registered == nullptr ? 0u : registered->size());
   }
+  // Where the files lie: a mapped drive, gone after the restart, is named by
+  // its share; a share, or a folder users may write, is told.
+  struct Place {
+    WString program, ini, writable;
+    std::string command, lines;
+  };
+  const std::string share =
+      " lies on a share: after the restart the resumption runs it as an "
+      "administrator, if it is there then (copy it to C: first).\n";
+  const Place places[] = {
+      {u"Z:\\QUILLRUN.EXE", u"Z:\\dep\\deploy.ini", u"",
+       "\"\\\\srv\\d\\QUILLRUN.EXE\" \\\\srv\\d\\dep\\deploy.ini",
+       "RESTART   => The program \\\\srv\\d\\QUILLRUN.EXE" + share +
+           "RESTART   => The Input INI file \\\\srv\\d\\dep\\deploy.ini" + share},
+      {u"\\\\srv\\t\\QUILLRUN.EXE", u"C:\\Share\\deploy.ini", u"C:\\Share",
+       "\"\\\\srv\\t\\QUILLRUN.EXE\" C:\\Share\\deploy.ini",
+       "RESTART   => The program \\\\srv\\t\\QUILLRUN.EXE" + share +
+           "RESTART   => The Input INI file C:\\Share\\deploy.ini lies where users may write: "
+           "after the restart the resumption runs as an administrator whatever they leave there "
+           "(copy it to a folder only administrators may change).\n"},
+  };
+  for (const Place& place : places) {
+    Deployment at(u"", {3010, 0});
+    at.platform.MapDrive(u"Z:", u"\\\\srv\\d");
+    at.platform.AddDirectory(u"Z:\\dep");
+    if (!place.writable.empty()) at.platform.LetUsersWrite(place.writable);
+    at.platform.program_path = place.program;
+    at.platform.command_line = "QUILLRUN.EXE " + Narrow(place.ini);
+    at.WriteIni(u"LogExitCodes=1\nMaxRestarts=1\n", place.ini);
+    RunContext fresh;
+    RunFromCommandLine(fresh, at.platform);
+    const WString* registered = at.platform.MachineValue(kRunOnceKey, kRunOnceName);
+    ASSERT_NE(nullptr, registered);
+    EXPECT_EQ(place.command, Narrow(*registered));
+    at.platform.command_line = Narrow(*registered);  // as Windows runs it after the restart
+    at.platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
+    at.platform.Restart();
+    at.RunAll();
+    EXPECT_EQ("*\n" + place.lines + Stop("1 of 1", "A1") + Resume("1 of 1", "APP1"),
+              at.RestartLines())
+        << place.command;
+  }
   // The log is closed before the restart is asked for.
   const std::vector<std::string>& calls = deployment.platform.calls();
   const auto close = std::find(calls.begin(), calls.end(), "Close " + std::string(kLog));
@@ -246,7 +295,19 @@ TEST(RestartTest, AMemoryThatDoesNotFitStartsFromTheTopWithinTheBound) {
     std::string starts;
     std::string lines;
   };
+  const std::string unread =
+      "*\nRESUME    => The Input INI file C:\\Share\\deploy.ini of an earlier restart cannot be "
+      "read: its memory is cleared, and nothing is resumed.\n";
   const Case cases[] = {
+      {"run again before the restart", [](Deployment& d) { d.unrestarted = 1; }, nothing, "11",
+       Stop("1 of 2", "A1") +
+           "*\nRESUME    => Windows has not restarted since restart 1 of 2 was asked for: nothing "
+           "is resumed or started before it has.\n" +
+           Resume("1 of 2", "APP1")},
+      {"the INI file gone", nothing, [](Deployment& d) { d.platform.RemoveFile(kIni); }, "10",
+       Stop("1 of 2", "A1") + unread},
+      {"the INI file unreadable", nothing, [](Deployment& d) { d.platform.MakeUnreadable(kIni); },
+       "10", Stop("1 of 2", "A1") + unread},
       {"rewritten at every start", nothing, rewrite, "31",
        Stop("1 of 2", "A1") + Stale("1 of 2") + Stop("2 of 2", "A1") + Stale("2 of 2") + kAtBound},
       {"the path in another case", nothing,
@@ -282,6 +343,7 @@ TEST(RestartTest, AMemoryThatDoesNotFitStartsFromTheTopWithinTheBound) {
     EXPECT_EQ(c.starts, starts) << c.what;
     EXPECT_EQ("*\n" + c.lines, deployment.RestartLines()) << c.what;
     EXPECT_EQ(nullptr, deployment.platform.MachineValue(kMemoryKey, kMemoryName)) << c.what;
+    EXPECT_EQ(nullptr, deployment.platform.MachineValue(kRunOnceKey, kRunOnceName)) << c.what;
   }
 }
 
@@ -309,20 +371,24 @@ TEST(RestartTest, MemoryReadsBackOnlyAsWritten) {
   memory.stamp = {1234, 18446744073709551615ull};
   memory.restarts = 10;
   memory.after = {1, 2, 2147483647};
+  memory.asked_at = 9223372036854775807;
   DeploymentMemory read;
   ASSERT_TRUE(DecodeMemory(EncodeMemory(memory), &read));
   EXPECT_EQ(EncodeMemory(memory), EncodeMemory(read));
+  // The first format kept no time of the request: it does not read.
   const WString unread[] = {u"",
-                            u"2;1;0;1;1;0;0;C:\\x.ini",
-                            u"1;11;0;1;1;0;0;C:\\x.ini",
-                            u"1;0;0;1;1;0;0;C:\\x.ini",
-                            u"1;1;2;1;1;0;0;C:\\x.ini",
-                            u"1;1;0;3;1;0;0;C:\\x.ini",
-                            u"1;1;0;1;0;0;0;C:\\x.ini",
-                            u"1;1;0;1;1;0;18446744073709551616;C:\\x.ini",
-                            u"1;1;0;1;1;0;0;",
-                            u"1;1;0;1;+1;0;0;C:\\x.ini",
-                            u"1;1;0;1;1;0;C:\\x.ini"};
+                            u"1;1;0;1;1;0;0;C:\\x.ini",
+                            u"3;1;0;1;1;0;0;0;C:\\x.ini",
+                            u"2;11;0;1;1;0;0;0;C:\\x.ini",
+                            u"2;0;0;1;1;0;0;0;C:\\x.ini",
+                            u"2;1;2;1;1;0;0;0;C:\\x.ini",
+                            u"2;1;0;3;1;0;0;0;C:\\x.ini",
+                            u"2;1;0;1;0;0;0;0;C:\\x.ini",
+                            u"2;1;0;1;1;0;18446744073709551616;0;C:\\x.ini",
+                            u"2;1;0;1;1;0;0;9223372036854775808;C:\\x.ini",
+                            u"2;1;0;1;1;0;0;0;",
+                            u"2;1;0;1;+1;0;0;0;C:\\x.ini",
+                            u"2;1;0;1;1;0;0;C:\\x.ini"};
   for (const WString& text : unread) {
     DeploymentMemory untouched = memory;
     EXPECT_FALSE(DecodeMemory(text, &untouched)) << Narrow(text);

@@ -1,5 +1,8 @@
-// The registry values a restart leaves, the stamp that tells an edited file
-// and the path made whole, through the real API.
+// The registry values a restart leaves, the stamp that tells an edited file,
+// the path made whole, the boot time and where a file lies, through the
+// real API.
+#include <aclapi.h>
+
 #include <string>
 
 #include "platform/win32/win32_platform.h"
@@ -57,6 +60,47 @@ TEST_F(MachineRegistryTest, AStampTellsAnEditAndAPathIsMadeWhole) {
   EXPECT_FALSE(first == edited);
   EXPECT_FALSE(platform_.ReadFileStamp(At(u"missing.ini"), &edited));
   EXPECT_EQ(Wide(At(u"deploy.ini")), Wide(platform_.FullPath(At(u"sub\\..\\deploy.ini"))));
+}
+
+// Wine gives its server's start: before now, and the same for every call.
+TEST_F(MachineRegistryTest, TheBootTimeAndWhereAFileLies) {
+  int64_t boot = 0, again = 0;
+  ASSERT_TRUE(platform_.ReadBootTime(&boot));
+  ASSERT_TRUE(platform_.ReadBootTime(&again));
+  EXPECT_EQ(boot, again);
+  EXPECT_LE(boot, platform_.Now());
+  EXPECT_GT(boot, platform_.Now() - 86400 * 365);
+
+  ASSERT_TRUE(CreateDirectoryW(Wide(At(u"open")).c_str(), nullptr));
+  // Everyone may change what lies in the folder.
+  wchar_t everyone[] = L"Everyone";
+  EXPLICIT_ACCESSW access = {};
+  access.grfAccessPermissions = GENERIC_ALL;
+  access.grfAccessMode = SET_ACCESS;
+  access.grfInheritance = SUB_CONTAINERS_AND_OBJECTS_INHERIT;
+  access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+  access.Trustee.ptstrName = everyone;
+  PACL acl = nullptr;
+  ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), SetEntriesInAclW(1, &access, nullptr, &acl));
+  std::wstring open = Wide(At(u"open"));
+  ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
+            SetNamedSecurityInfoW(&open[0], SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                  nullptr, acl, nullptr));
+  LocalFree(acl);
+  struct Case {
+    WString path;
+    bool on_share, users_may_write;
+  };
+  const Case cases[] = {{At(u"deploy.ini"), false, false},
+                        {At(u"open\\deploy.ini"), false, true},
+                        {u"\\\\srv\\share\\deploy.ini", true, false}};
+  for (const Case& c : cases) {
+    FilePlace place;
+    ASSERT_TRUE(platform_.LocateFile(c.path, &place)) << Wide(c.path);
+    EXPECT_EQ(Wide(c.path), Wide(place.universal));
+    EXPECT_EQ(c.on_share, place.on_share) << Wide(c.path);
+    EXPECT_EQ(c.users_may_write, place.users_may_write) << Wide(c.path);
+  }
 }
 
 }  // namespace

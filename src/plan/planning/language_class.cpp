@@ -35,6 +35,7 @@ class FolderProbe : public FileSystem {
   bool ReadFileBytes(const WString&, std::string*) override { return false; }
   bool ReadFileStamp(const WString&, FileStamp*) override { return false; }
   WString FullPath(const WString&) override { return WString(); }
+  bool LocateFile(const WString&, FilePlace*) override { return false; }
 
   std::vector<WString> asked;
 

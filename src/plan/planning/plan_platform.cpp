@@ -225,6 +225,11 @@ bool PlanPlatform::DeleteMachineValue(const WString&, const WString&) { return t
 
 bool PlanPlatform::RequestRestart() { return false; }
 
+bool PlanPlatform::ReadBootTime(int64_t*) { return false; }
+
+// A planned run registers no resumption.
+bool PlanPlatform::LocateFile(const WString&, FilePlace*) { return false; }
+
 CopyOutcome PlanPlatform::CopyWhole(const WString&, const WString&, const WString&, uint32_t) {
   return CopyOutcome();
 }

@@ -75,6 +75,7 @@ class PlanPlatform : public Platform {
   bool ReadFileBytes(const WString& path, std::string* bytes) override;
   bool ReadFileStamp(const WString& path, FileStamp* stamp) override;
   WString FullPath(const WString& path) override;
+  bool LocateFile(const WString& path, FilePlace* place) override;
 
   bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
                     ProcessHandle* process) override;
@@ -124,6 +125,7 @@ class PlanPlatform : public Platform {
   bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
   bool DeleteMachineValue(const WString& key, const WString& name) override;
   bool RequestRestart() override;
+  bool ReadBootTime(int64_t* boot_time) override;
   // A planned run copies its log nowhere, and the copy never fails.
   CopyOutcome CopyWhole(const WString& from, const WString& temporary, const WString& to,
                         uint32_t time_limit_ms) override;

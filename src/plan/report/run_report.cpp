@@ -303,6 +303,7 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kNothingAfterRestart: TakeDetectionAfterRestart(record); return;
 
     case LogRecord::kRestartStop:
+    case LogRecord::kResumeBeforeRestart:  // still stopped for that restart
       run_.restart.Assign(record.value(0));
       run_.stopped_for_restart = true;
       return;
@@ -316,11 +317,14 @@ void RunBuilder::TakeInRun(const RecordSpan& record) {
     case LogRecord::kResume:
       if (resume_ == Resume::kNone) resume_ = Resume::kResumed;
       return;
-    case LogRecord::kRestartsUnused:  // told for the admin
+    case LogRecord::kRestartsUnused:  // told for the admin, as the file records are
+    case LogRecord::kRestartFileOnShare:
+    case LogRecord::kRestartFileUsersWrite:
     case LogRecord::kResumeStale:
     case LogRecord::kResumeUnread:
     case LogRecord::kResumeOther:
-    case LogRecord::kResumeCleared: return;
+    case LogRecord::kResumeCleared:
+    case LogRecord::kResumeIniUnread: return;
     case LogRecord::kLogCopyUnused:
     case LogRecord::kLogCopyFailed: TakeLogCopy(record); return;
     case LogRecord::kEndedAtLimit: TakeEndedAtLimit(); return;

@@ -32,6 +32,8 @@ class Win32Platform : public Platform {
   bool ReadFileBytes(const WString& path, std::string* bytes) override;
   bool ReadFileStamp(const WString& path, FileStamp* stamp) override;
   WString FullPath(const WString& path) override;
+  // (win32_file_place.cpp)
+  bool LocateFile(const WString& path, FilePlace* place) override;
 
   // Processes (win32_processes.cpp)
   bool StartProcess(std::vector<char16_t>* command_line, const ProcessRequest& request,
@@ -94,6 +96,7 @@ class Win32Platform : public Platform {
 
   // RestartRequest (win32_restart_request.cpp)
   bool RequestRestart() override;
+  bool ReadBootTime(int64_t* boot_time) override;
   // InstalledState (win32_installed_state.cpp)
   WString ExpandEnvironment(const WString& text) override;
   bool IsProductInstalled(const WString& product_code) override;

@@ -189,6 +189,10 @@ TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
   const std::pair<LogRecord, std::vector<WString>> not_copied = {
       LogRecord::kLogCopyFailed, {u"\\\\srv\\logs\\PC.LOG", u"access is denied"}};
   tree_.File("share/PC-STOPPED.LOG", PcRun(u"0xC3", u"10:00:00", {reboot}, {stop, not_copied}));
+  // Its resumption ran before the restart, and waits for it still.
+  tree_.File("share/PC-WAITING.LOG",
+             PcRun(u"0xC3", u"10:00:00", {reboot}, {stop}) +
+                 PcRun(u"0xC3", u"10:00:01", {}, {{LogRecord::kResumeBeforeRestart, {u"1 of 1"}}}));
   // A cut copy's temporary is never read as a log.
   tree_.File("share/PC-CUT.LOG.quillrun-copy", PcRun(u"0xC3", u"10:00:00", {reboot}, {stop}));
   tree_.File("share/PC-RESUMED.LOG",
@@ -197,14 +201,15 @@ TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
                        {{LogRecord::kResume, {u"1 of 1", u"APP1 of [0xFFFF]"}},
                         {LogRecord::kRestartBound, {u"1"}}}));
   const nlohmann::json json = nlohmann::json::parse(Report(as_json));
-  EXPECT_EQ(2, json["totals"]["restart_stopped_runs"]);
+  EXPECT_EQ(4, json["totals"]["restart_stopped_runs"]);
   EXPECT_EQ(1, json["totals"]["restart_bound_runs"]);
   EXPECT_EQ(before["totals"]["cut_short_runs"], json["totals"]["cut_short_runs"]);
-  ASSERT_EQ(1u, json["pcs"]["restart_pending_list"].size()) << json["pcs"].dump();
+  ASSERT_EQ(2u, json["pcs"]["restart_pending_list"].size()) << json["pcs"].dump();
+  EXPECT_EQ("stopped for restart 1 of 1", json["pcs"]["restart_pending_list"][0]["what"]);
   EXPECT_NE(std::string::npos,
-            json["pcs"]["restart_pending_list"][0]["file"].get<std::string>().find("PC-STOPPED"));
+            json["pcs"]["restart_pending_list"][1]["file"].get<std::string>().find("PC-STOPPED"));
   EXPECT_EQ("stopped for restart 1 of 1 after Driver",
-            json["pcs"]["restart_pending_list"][0]["what"]);
+            json["pcs"]["restart_pending_list"][1]["what"]);
   ASSERT_EQ(1u, json["pcs"]["at_restart_bound_list"].size());
   EXPECT_NE(std::string::npos,
             json["pcs"]["at_restart_bound_list"][0]["file"].get<std::string>().find("PC-RESUMED"));
@@ -218,7 +223,7 @@ TEST_F(ExitCodeReportTest, RestartsStoppedResumedAndAtTheBound) {
 
   const std::string text = Report(ReportOptions());
   EXPECT_NE(std::string::npos,
-            text.find("restarts: 2 runs stopped for a restart (counted neither failed "
+            text.find("restarts: 4 runs stopped for a restart (counted neither failed "
                       "nor cut short), 1 went on though Windows needs a restart\n"));
   EXPECT_NE(std::string::npos, text.find("log copies: 2 failed or not made"));
   ReportOptions as_csv;
