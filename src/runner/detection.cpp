@@ -78,9 +78,19 @@ bool ParseFileRule(const WString& value, DetectRule* rule) {
 }
 
 bool ParseKeyRule(const WString& value, DetectRule* rule) {
+  static const struct {
+    const char16_t* root;
+    bool view_64, view_32;
+  } kRoots[] = {{u"HKLM\\", true, true},
+                {u"HKEY_LOCAL_MACHINE\\", true, true},
+                {u"HKLM64\\", true, false},
+                {u"HKLM32\\", false, true}};
   const WString upper = UpperCaseAtoZ(value);
-  for (const WString root : {u"HKLM\\", u"HKEY_LOCAL_MACHINE\\"}) {
+  for (const auto& form : kRoots) {
+    const WString root = form.root;
     if (upper.compare(0, root.size(), root) != 0) continue;
+    rule->view_64 = form.view_64;
+    rule->view_32 = form.view_32;
     WString below = value.substr(root.size());
     while (!below.empty() && below.back() == u'\\') below.pop_back();
     if (below.empty() || below[0] == u'\\' || below.find(u"\\\\") != WString::npos) return false;
@@ -224,8 +234,8 @@ bool DetectRuleHolds(const DetectRule& rule, InstalledState& state, MachineRegis
       return false;
     case DetectKind::kFile: return FileRuleHolds(rule, state, registry);
     case DetectKind::kKey:
-      return state.LocalMachineKeyExists(rule.path, RegistryView::k64Bit) ||
-             state.LocalMachineKeyExists(rule.path, RegistryView::k32Bit);
+      return (rule.view_64 && state.LocalMachineKeyExists(rule.path, RegistryView::k64Bit)) ||
+             (rule.view_32 && state.LocalMachineKeyExists(rule.path, RegistryView::k32Bit));
   }
   return false;
 }
