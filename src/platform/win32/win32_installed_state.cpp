@@ -61,7 +61,9 @@ Win32Platform::SystemLibrary::~SystemLibrary() {
 }
 
 // By full path from the system folder: a bare name would search the
-// current directory and PATH, where anyone may plant a library.
+// current directory and PATH, where anyone may plant a library. The
+// libraries it needs in turn are searched from that folder too, not from
+// the program's.
 void* Win32Platform::SystemLibrary::Find(const char* function) {
   if (!tried) {
     tried = true;
@@ -71,7 +73,7 @@ void* Win32Platform::SystemLibrary::Find(const char* function) {
       std::wstring path(folder, length);
       path += L"\\";
       path += name;
-      module = LoadLibraryW(path.c_str());
+      module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }
   }
   if (module == nullptr) return nullptr;
