@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "plan/lint/exit_code_lint.h"
 #include "plan/lint/finding.h"
 #include "plan/lint/table_lint.h"
 #include "plan/verbs/verbs.h"
@@ -229,6 +230,18 @@ TEST(LintTest, RestartsFromAShare) {
         << share.text;
     EXPECT_FALSE(HasFinding(Lint(ini, kGoodTable).text, "", "restart-path-not-back"));
   }
+  // The forms a Windows path takes, as quillplan.exe is given them.
+  const std::pair<const char16_t*, std::string> paths[] = {
+      {u"C:\\d.ini", ""},
+      {u"\\\\?\\C:\\d.ini", ""},
+      {u"//?/c:/d.ini", ""},
+      {u"\\\\.\\C:\\d.ini", ""},
+      {u"\\\\?\\D:\\d.ini", "on a drive other than C:"},
+      {u"\\\\?\\UNC\\srv\\s\\d.ini", "on a share"},
+      {u"\\\\srv\\s\\d.ini", "on a share"},
+      {u"D:d.ini", "on a drive other than C:"},
+  };
+  for (const auto& [path, away] : paths) EXPECT_EQ(away, AwayFromTheSystemDrive(path));
 }
 
 TEST(LintTest, WellFormedSystemWordsAndCommentsAreNoFindings) {
