@@ -183,12 +183,22 @@ bool ExpandMachineFolders(WString* path, MachineRegistry& registry) {
   return true;
 }
 
+}  // namespace
+
+bool ExpandRulePath(const DetectRule& rule, InstalledState& state, MachineRegistry& registry,
+                    WString* path) {
+  *path = rule.path;
+  if (path->find(u'%') == WString::npos) return true;
+  if (!ExpandMachineFolders(path, registry)) return false;
+  *path = state.ExpandEnvironment(*path);
+  return true;
+}
+
+namespace {
+
 bool FileRuleHolds(const DetectRule& rule, InstalledState& state, MachineRegistry& registry) {
-  WString path = rule.path;
-  if (path.find(u'%') != WString::npos) {
-    if (!ExpandMachineFolders(&path, registry)) return false;
-    path = state.ExpandEnvironment(path);
-  }
+  WString path;
+  if (!ExpandRulePath(rule, state, registry, &path)) return false;
   if (!IsFullPath(path) || !state.NativeFileExists(path)) return false;
   FileVersion version;
   return !rule.has_version ||

@@ -56,6 +56,12 @@ bool ParseDetectRule(DetectKind kind, const WString& value, DetectRule* rule);
 // A path the check can look at: a drive and a backslash, or a UNC share.
 bool IsFullPath(const WString& path);
 
+// A DetectFile's path as its check looks at it: the machine's program
+// folders, then the environment's variables, put in. False when a folder it
+// names cannot be read: the rule does not hold.
+bool ExpandRulePath(const DetectRule& rule, InstalledState& state, MachineRegistry& registry,
+                    WString* path);
+
 // The application's rules; reads the three keys.
 DetectRules ReadDetectRules(const WString& app_section, const RunContext& context,
                             Platform& platform);
