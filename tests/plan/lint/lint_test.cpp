@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 #include "plan/lint/exit_code_lint.h"
@@ -305,6 +306,62 @@ TEST(LintTest, WithoutATableItSaysSoAndStillLints) {
   const Linted linted = Lint("[Settings]\nAppInstlPath=C:\\Nowhere\n", "");
   EXPECT_TRUE(HasFinding(linted.text, "deploy.ini:0:", "language-table-not-checked")) << linted.text;
   EXPECT_EQ(0, linted.status);
+}
+
+// A small package of the demonstration's, built by wixl under `folder`
+// (made), its ProductCode then written in lower case as some tools leave it.
+bool MakePackage(const TempTree& tree, const std::string& folder) {
+  const std::string dir = tree.Directory(folder);
+  const std::string command =
+      "set -e; cd '" + dir +
+      "'; cp '" QUILL_SOURCE_DIR "/examples/installers/tool.wxs' '" QUILL_SOURCE_DIR
+      "/examples/installers/tool.txt' .; wixl -o tool.msi tool.wxs 2>/dev/null; "
+      "msibuild tool.msi -q \"UPDATE \\`Property\\` SET \\`Value\\` = "
+      "'{5a1d0c3e-7b2f-4e61-9c0d-0000000000ab}' WHERE \\`Property\\` = 'ProductCode'\"; "
+      "rm tool.wxs tool.txt";
+  return std::system(command.c_str()) == 0;
+}
+
+// DetectMsi against the package its command line installs, read where
+// --map reaches it.
+TEST(LintTest, DetectMsiIsThePackagesProductCode) {
+  struct Case {
+    std::string name;
+    std::string sections;    // the application's, [Tool]
+    size_t not_the_package;  // findings of detect-msi-not-the-package
+  };
+  const std::string tool = "[Tool]\nAppPath=C:\\Apps\\Tool\nAppSwitches=msiexec /i ";
+  const std::string other = "DetectMsi={00000000-0000-0000-0000-000000000001}\n";
+  const Case cases[] = {
+      {"a package below AppPath, another code", tool + "tool.msi /qn\n" + other, 1},
+      {"the package's own code, in another case",
+       tool + "\"tool.msi\" /qn\nDetectMsi={5A1D0C3E-7B2F-4E61-9C0D-0000000000AB}\n", 0},
+      {"a package per language is not checked", tool + "%LANG%\\tool.msi /qn\n" + other, 0},
+      {"a section named twice, told once", tool + "tool.msi /qn\n" + other + tool + "x.msi\n", 1},
+  };
+  TempTree tree;
+  if (!MakePackage(tree, "c/Apps/Tool") || !MakePackage(tree, "c/Apps/Tool/%LANG%")) {
+    GTEST_SKIP() << "wixl and msibuild (Debian wixl, msitools) build no package here";
+  }
+  for (const Case& c : cases) {
+    LintOptions options;
+    options.ini = tree.File("deploy.ini",
+                            "[Settings]\nAppInstlPath=C:\\AppInstl\n[0xFFFF]\n"
+                            "APP1=Tool\n" +
+                                c.sections);
+    options.files.language_table = tree.File("LANG.INI", kGoodTable);
+    options.files.maps.push_back("C:=" + tree.Path("c"));
+    std::ostringstream out;
+    std::ostringstream err;
+    RunLintVerb(options, out, err);
+    const std::string text = out.str() + err.str();
+    size_t fired = 0;
+    for (size_t at = 0; (at = text.find("[detect-msi-", at)) != std::string::npos; ++at) ++fired;
+    EXPECT_EQ(c.not_the_package, fired) << c.name << "\n" << text;
+    if (c.not_the_package > 0) {
+      EXPECT_NE(std::string::npos, text.find("[detect-msi-not-the-package]")) << c.name;
+    }
+  }
 }
 
 const std::string kShaA =
