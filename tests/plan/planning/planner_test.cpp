@@ -175,6 +175,7 @@ TEST(PlannerTest, DetectionAsksTheMappedImage) {
       {"DetectFile=%APPDATA%\\r.exe", "r.exe", "", true, "%APPDATA% not known"},
       {"DetectMsi={00000000-0000-0000-0000-000000000001}", "", "", true, "no product"},
       {"DetectKey=HKLM\\Software\\R", "", "", true, "no key"},
+      {"DetectKey=HKLM64\\Software\\R", "", "", true, "no key"},
   };
   for (const Case& c : cases) {
     PlanFixture m(
