@@ -130,6 +130,16 @@ bool ParseDetectRule(DetectKind kind, const WString& value, DetectRule* rule) {
   return false;
 }
 
+bool ParseWrittenRule(const WString& written, DetectRule* rule) {
+  const size_t equals = written.find(u'=');
+  for (DetectKind kind : kKinds) {
+    if (written.compare(0, equals, DetectKeyName(kind)) == 0) {
+      return ParseDetectRule(kind, written.substr(equals + 1), rule);
+    }
+  }
+  return false;
+}
+
 DetectRules ReadDetectRules(const WString& app_section, const RunContext& context,
                             Platform& platform) {
   DetectRules read;

@@ -53,6 +53,9 @@ const char16_t* DetectKeyName(DetectKind kind);
 // read.
 bool ParseDetectRule(DetectKind kind, const WString& value, DetectRule* rule);
 
+// The same for a rule as DetectRule::written has it, "DetectFile=...".
+bool ParseWrittenRule(const WString& written, DetectRule* rule);
+
 // A path the check can look at: a drive and a backslash, or a UNC share.
 bool IsFullPath(const WString& path);
 

@@ -36,29 +36,22 @@ struct Item {
 // changes: the order and case of product codes, a version's missing zeros,
 // the root's spelling, a trailing backslash, the case of a path or key.
 std::string AskedRule(const WString& written) {
-  const size_t equals = written.find(u'=');
-  for (DetectKind kind : {DetectKind::kMsi, DetectKind::kFile, DetectKind::kKey}) {
-    DetectRule rule;
-    if (written.compare(0, equals, DetectKeyName(kind)) != 0 ||
-        !ParseDetectRule(kind, written.substr(equals + 1), &rule)) {
-      continue;
-    }
-    std::string text = ToUtf8(DetectKeyName(kind)) + "=";
-    std::vector<WString> codes = rule.product_codes;
-    std::sort(codes.begin(), codes.end());
-    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
-    for (const WString& code : codes) text += ToUtf8(code) + ",";
-    WString path = LowerCase(rule.path);
-    while (path.size() > 3 && path.back() == u'\\') path.pop_back();
-    text += ToUtf8(path);
-    if (rule.has_version) {
-      for (int i = 0; i < 4; ++i)
-        text += (i == 0 ? " >= " : ".") + std::to_string(rule.least.parts[i]);
-    }
-    if (kind == DetectKind::kKey) text += rule.view_64 ? (rule.view_32 ? "" : " 64") : " 32";
-    return text;
+  DetectRule rule;
+  if (!ParseWrittenRule(written, &rule)) return ToUtf8(written);
+  std::string text = ToUtf8(DetectKeyName(rule.kind)) + "=";
+  std::vector<WString> codes = rule.product_codes;
+  std::sort(codes.begin(), codes.end());
+  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+  for (const WString& code : codes) text += ToUtf8(code) + ",";
+  WString path = LowerCase(rule.path);
+  while (path.size() > 3 && path.back() == u'\\') path.pop_back();
+  text += ToUtf8(path);
+  if (rule.has_version) {
+    for (int i = 0; i < 4; ++i)
+      text += (i == 0 ? " >= " : ".") + std::to_string(rule.least.parts[i]);
   }
-  return ToUtf8(written);
+  if (rule.kind == DetectKind::kKey) text += rule.view_64 ? (rule.view_32 ? "" : " 64") : " 32";
+  return text;
 }
 
 // The folders a skip tried name one language: the skip is told without

@@ -46,23 +46,17 @@ std::vector<std::string> DetectAssumptions(const std::vector<WString>& detect_ru
                                            PlanPlatform& platform) {
   std::vector<std::string> assumed;
   for (const WString& written : detect_rules) {
-    const size_t equals = written.find(u'=');
-    for (DetectKind kind : {DetectKind::kMsi, DetectKind::kFile, DetectKind::kKey}) {
-      DetectRule rule;
-      if (written.compare(0, equals, DetectKeyName(kind)) != 0 ||
-          !ParseDetectRule(kind, written.substr(equals + 1), &rule)) {
-        continue;
-      }
-      std::string text;
-      if (kind == DetectKind::kMsi) {
-        text = "DetectMsi: no product taken as installed (a plan asks no Windows Installer)";
-      } else if (kind == DetectKind::kKey) {
-        text = "DetectKey: no key taken as there (a plan reads no registry)";
-      } else {
-        text = FileAssumption(rule, platform);
-      }
-      if (!text.empty()) assumed.push_back(text);
+    DetectRule rule;
+    if (!ParseWrittenRule(written, &rule)) continue;
+    std::string text;
+    if (rule.kind == DetectKind::kMsi) {
+      text = "DetectMsi: no product taken as installed (a plan asks no Windows Installer)";
+    } else if (rule.kind == DetectKind::kKey) {
+      text = "DetectKey: no key taken as there (a plan reads no registry)";
+    } else {
+      text = FileAssumption(rule, platform);
     }
+    if (!text.empty()) assumed.push_back(text);
   }
   return assumed;
 }

@@ -87,6 +87,12 @@ struct KnownEdit {
 
 TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
   const DeploymentShape shape = SmallDeploymentShape();
+  const std::pair<std::string, std::string> with_rules = {
+      "AppPath=C:\\Apps\\App7\r\n",
+      "AppPath=C:\\Apps\\App7\r\nDetectMsi={0000000A-0000-0000-0000-000000000001},"
+      "{0000000B-0000-0000-0000-000000000002}\r\nDetectFile=C:\\Q\\q.exe >= 1.0\r\n"
+      "DetectKey=HKLM\\Software\\Q\r\n"};
+  const auto nowhere = [](const DeploymentShape&, int, const std::string&, int) { return false; };
   const std::vector<KnownEdit> edits = {
       {"App7 moves: every cell whose lists hold it", "AppPath=C:\\Apps\\App7\r\n",
        "AppPath=C:\\Apps\\Moved7\r\n", "",
@@ -177,35 +183,26 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
        "DetectMsi={0000000b-0000-0000-0000-000000000002}, "
        "{0000000a-0000-0000-0000-000000000001}\r\n",
        "",
-       [](const DeploymentShape&, int, const std::string&, int) { return false; },
+       nowhere,
        nullptr,
        "",
-       {{"AppPath=C:\\Apps\\App7\r\n",
-         "AppPath=C:\\Apps\\App7\r\nDetectMsi={0000000A-0000-0000-0000-000000000001},{0000000B-"
-         "0000-0000-0000-000000000002}\r\nDetectFile=C:\\Q\\q.exe >= "
-         "1.0\r\nDetectKey=HKLM\\Software\\Q\r\n"}}},
+       {with_rules}},
       {"a version's zeros and a path's case",
        "DetectFile=C:\\Q\\q.exe >= 1.0\r\n",
        "DetectFile=c:\\q\\Q.EXE>=1.0.0.0\r\n",
        "",
-       [](const DeploymentShape&, int, const std::string&, int) { return false; },
+       nowhere,
        nullptr,
        "",
-       {{"AppPath=C:\\Apps\\App7\r\n",
-         "AppPath=C:\\Apps\\App7\r\nDetectMsi={0000000A-0000-0000-0000-000000000001},{0000000B-"
-         "0000-0000-0000-000000000002}\r\nDetectFile=C:\\Q\\q.exe >= "
-         "1.0\r\nDetectKey=HKLM\\Software\\Q\r\n"}}},
+       {with_rules}},
       {"the root spelt out, a trailing backslash",
        "DetectKey=HKLM\\Software\\Q\r\n",
        "DetectKey=HKEY_LOCAL_MACHINE\\SOFTWARE\\Q\\\r\n",
        "",
-       [](const DeploymentShape&, int, const std::string&, int) { return false; },
+       nowhere,
        nullptr,
        "",
-       {{"AppPath=C:\\Apps\\App7\r\n",
-         "AppPath=C:\\Apps\\App7\r\nDetectMsi={0000000A-0000-0000-0000-000000000001},{0000000B-"
-         "0000-0000-0000-000000000002}\r\nDetectFile=C:\\Q\\q.exe >= "
-         "1.0\r\nDetectKey=HKLM\\Software\\Q\r\n"}}},
+       {with_rules}},
       {"a version that differs",
        "DetectFile=C:\\Q\\q.exe >= 1.0\r\n",
        "DetectFile=C:\\Q\\q.exe >= 1.0.1\r\n",
@@ -215,15 +212,12 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
        },
        nullptr,
        "",
-       {{"AppPath=C:\\Apps\\App7\r\n",
-         "AppPath=C:\\Apps\\App7\r\nDetectMsi={0000000A-0000-0000-0000-000000000001},{0000000B-"
-         "0000-0000-0000-000000000002}\r\nDetectFile=C:\\Q\\q.exe >= "
-         "1.0\r\nDetectKey=HKLM\\Software\\Q\r\n"}}},
+       {with_rules}},
       {"a HashList path in another case",
        "HashList=C:\\list.sha256\r\n",
        "HashList=c:\\LIST.SHA256\r\n",
        "",
-       [](const DeploymentShape&, int, const std::string&, int) { return false; },
+       nowhere,
        nullptr,
        "",
        {{"MaxInstallTime=600\r\n", "MaxInstallTime=600\r\nHashList=C:\\list.sha256\r\n"}}},

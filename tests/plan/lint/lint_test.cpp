@@ -76,6 +76,7 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
   std::string utf16;  // without its byte-order mark
   for (char c : kGood) utf16 += std::string{c, '\0'};
   const std::string reader = "[Reader]\nAppPath=C:\\R\nAppSwitches=r.exe\n";
+  const std::string app = settings + "[0xFFFF]\nAPP1=Reader\n" + reader;  // lines 1-7
   const Case cases[] = {
       {settings + "[0xFFFF]\nAPP1=Reader\nAPP2=Reader\nAPP4=Reader\n" + reader,
        "deploy.ini:6:", "app-key-unreachable", 1},
@@ -134,33 +135,23 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
       {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "DetectFile=C:\\r.exe\nDetectKey=HKCU\\R\n",
        "deploy.ini:9:", "detect-rule-unreadable", 1},
       // Rules that read, yet never hold.
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "DetectFile=C:\\r.exe <= 1.0\n",
-       "deploy.ini:8:", "detect-rule-never-holds", 2},
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "DetectFile=C:\\r.exe ; installed?\n",
-       "deploy.ini:8:", "detect-rule-never-holds", 2},
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "DetectFile=C:\\R\\*.exe\n",
-       "deploy.ini:8:", "detect-rule-never-holds", 2},
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "DetectFile=%%\\R\\r.exe\n",
-       "deploy.ini:8:", "detect-rule-never-holds", 2},
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "DetectFile=%ProgramFiles\\R\\r.exe\n",
-       "deploy.ini:8:", "detect-rule-never-holds", 2},
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "DetectFile=C:\\r.exe 1.0\n",
-       "deploy.ini:8:", "detect-rule-never-holds", 2},
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "DetectKey=HKLM\\Software\\R ; 64-bit\n",
-       "deploy.ini:8:", "detect-rule-never-holds", 2},
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "DetectKey=HKLM\\Software\\R,Version\n",
-       "deploy.ini:8:", "detect-key-value-name", 1},
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader +
-           "DetectFile=\\\\?\\C:\\R\\r.exe >= 1.0\nDetectKey=HKLM64\\Software\\R\nDetectMsi=x\n",
+      {app + "DetectFile=C:\\r.exe <= 1.0\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectFile=C:\\r.exe ; installed?\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectFile=C:\\R\\*.exe\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectFile=%%\\R\\r.exe\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectFile=%ProgramFiles\\R\\r.exe\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectFile=C:\\r.exe 1.0\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectKey=HKLM\\Software\\R ; 64-bit\n", "deploy.ini:8:", "detect-rule-never-holds",
+       2},
+      {app + "DetectKey=HKLM\\Software\\R,Version\n", "deploy.ini:8:", "detect-key-value-name", 1},
+      {app + "DetectFile=\\\\?\\C:\\R\\r.exe >= 1.0\nDetectKey=HKLM64\\Software\\R\nDetectMsi=x\n",
        "deploy.ini:10:", "detect-rule-unreadable", 1, "never-holds"},
       {settings + "BusyRetries=2\n", "deploy.ini:3:", "exit-key-while-off", 1},
       {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "SuccessCodes=0\nMaxInstallTime=9\n",
        "deploy.ini:8:", "exit-key-while-off", 1, "key-in-wrong-section"},
       // Keys read in one kind of section, written in another: read nowhere.
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "HashList=C:\\l.sha256\n",
-       "deploy.ini:8:", "key-in-wrong-section", 2},
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "maxrestarts=2\nLogCopy=C:\\l\n",
-       "deploy.ini:9:", "key-in-wrong-section", 1, "", 2},
+      {app + "HashList=C:\\l.sha256\n", "deploy.ini:8:", "key-in-wrong-section", 2},
+      {app + "maxrestarts=2\nLogCopy=C:\\l\n", "deploy.ini:9:", "key-in-wrong-section", 1, "", 2},
       {settings + "WaitForInstallerService=60\nDetectFile=C:\\r.exe\nDetectKey=HKLM\\R\n",
        "deploy.ini:5:", "key-in-wrong-section", 1, "", 2},
       {settings + "[0xFFFF]\nAPP1=Reader\nAppPath=C:\\R\n" + reader + "APP2=Reader\n",
