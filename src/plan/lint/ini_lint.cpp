@@ -290,10 +290,10 @@ class IniLint {
       KeyPlace place = KeyPlace::kApplication;
       if (lowered == u"settings") {
         place = KeyPlace::kSettings;
-      } else if (lowered.compare(0, 2, u"0x") == 0) {
-        place = KeyPlace::kMachine;
       } else if (checked_.count(lowered) == 0) {
-        continue;  // no list names it: none of its keys is read
+        // A section no list names is read only as a list, if at all.
+        if (lowered.compare(0, 2, u"0x") != 0) continue;
+        place = KeyPlace::kMachine;
       }
       for (const IniKey& key : ini_.Keys(section)) {
         const WString key_name = ini_.Name(key).str();

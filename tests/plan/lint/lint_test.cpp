@@ -156,6 +156,9 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
        "deploy.ini:5:", "key-in-wrong-section", 1, "", 2},
       {settings + "[0xFFFF]\nAPP1=Reader\nAppPath=C:\\R\n" + reader + "APP2=Reader\n",
        "deploy.ini:5:", "key-in-wrong-section", 1, "", 2},
+      // An application named like a machine is an application.
+      {settings + "[0xFFFF]\nAPP1=0xApp\n[0xApp]\nAppPath=C:\\A\nAppSwitches=a.exe\nHashList=x\n",
+       "deploy.ini:8:", "key-in-wrong-section", 2, "", 1},
       {settings + "LogExitCodes=1\nBusyCodes=1618;1619\n", "deploy.ini:4:", "exit-codes-unreadable",
        1},
       {settings + "LogExitCodes=1\n[0xFFFF]\nAPP1=Reader\n" + reader +
