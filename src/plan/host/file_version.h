@@ -3,8 +3,8 @@
 
 // A mapped file's version as DetectFile compares it: the file version of
 // its version resource (VS_FIXEDFILEINFO). On Windows version.dll reads it,
-// loaded by full path from the system folder; elsewhere, where no library
-// reads one, the resource's fixed record is found by its key and signature.
+// loaded by full path from the system folder; elsewhere LIEF (Debian's
+// liblief) parses the image.
 #include <string>
 
 #include "platform/installed_state.h"
@@ -15,7 +15,7 @@ namespace quill::plan {
 // version resource.
 bool ReadFileVersion(const std::string& local_path, FileVersion* version, std::string* why);
 
-// The same over a file's bytes (the record found as above).
+// The same over a file's bytes (LIEF's hosts only).
 bool FileVersionInBytes(const std::string& bytes, FileVersion* version);
 
 }  // namespace quill::plan
