@@ -78,9 +78,19 @@ bool ParseFileRule(const WString& value, DetectRule* rule) {
 }
 
 bool ParseKeyRule(const WString& value, DetectRule* rule) {
+  static const struct {
+    const char16_t* root;
+    bool view_64, view_32;
+  } kRoots[] = {{u"HKLM\\", true, true},
+                {u"HKEY_LOCAL_MACHINE\\", true, true},
+                {u"HKLM64\\", true, false},
+                {u"HKLM32\\", false, true}};
   const WString upper = UpperCaseAtoZ(value);
-  for (const WString root : {u"HKLM\\", u"HKEY_LOCAL_MACHINE\\"}) {
+  for (const auto& form : kRoots) {
+    const WString root = form.root;
     if (upper.compare(0, root.size(), root) != 0) continue;
+    rule->view_64 = form.view_64;
+    rule->view_32 = form.view_32;
     WString below = value.substr(root.size());
     while (!below.empty() && below.back() == u'\\') below.pop_back();
     if (below.empty() || below[0] == u'\\' || below.find(u"\\\\") != WString::npos) return false;
@@ -116,6 +126,16 @@ bool ParseDetectRule(DetectKind kind, const WString& value, DetectRule* rule) {
     case DetectKind::kMsi: return ParseProductCodes(value, rule);
     case DetectKind::kFile: return ParseFileRule(value, rule);
     case DetectKind::kKey: return ParseKeyRule(value, rule);
+  }
+  return false;
+}
+
+bool ParseWrittenRule(const WString& written, DetectRule* rule) {
+  const size_t equals = written.find(u'=');
+  for (DetectKind kind : kKinds) {
+    if (written.compare(0, equals, DetectKeyName(kind)) == 0) {
+      return ParseDetectRule(kind, written.substr(equals + 1), rule);
+    }
   }
   return false;
 }
@@ -173,12 +193,22 @@ bool ExpandMachineFolders(WString* path, MachineRegistry& registry) {
   return true;
 }
 
+}  // namespace
+
+bool ExpandRulePath(const DetectRule& rule, InstalledState& state, MachineRegistry& registry,
+                    WString* path) {
+  *path = rule.path;
+  if (path->find(u'%') == WString::npos) return true;
+  if (!ExpandMachineFolders(path, registry)) return false;
+  *path = state.ExpandEnvironment(*path);
+  return true;
+}
+
+namespace {
+
 bool FileRuleHolds(const DetectRule& rule, InstalledState& state, MachineRegistry& registry) {
-  WString path = rule.path;
-  if (path.find(u'%') != WString::npos) {
-    if (!ExpandMachineFolders(&path, registry)) return false;
-    path = state.ExpandEnvironment(path);
-  }
+  WString path;
+  if (!ExpandRulePath(rule, state, registry, &path)) return false;
   if (!IsFullPath(path) || !state.NativeFileExists(path)) return false;
   FileVersion version;
   return !rule.has_version ||
@@ -224,8 +254,8 @@ bool DetectRuleHolds(const DetectRule& rule, InstalledState& state, MachineRegis
       return false;
     case DetectKind::kFile: return FileRuleHolds(rule, state, registry);
     case DetectKind::kKey:
-      return state.LocalMachineKeyExists(rule.path, RegistryView::k64Bit) ||
-             state.LocalMachineKeyExists(rule.path, RegistryView::k32Bit);
+      return (rule.view_64 && state.LocalMachineKeyExists(rule.path, RegistryView::k64Bit)) ||
+             (rule.view_32 && state.LocalMachineKeyExists(rule.path, RegistryView::k32Bit));
   }
   return false;
 }

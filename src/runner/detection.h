@@ -33,6 +33,9 @@ struct DetectRule {
   WString path;                        // DetectFile: as written; DetectKey: below HKLM
   bool has_version = false;            // DetectFile with ">= version"
   FileVersion least;
+  // DetectKey: the registry views asked; HKLM64\ or HKLM32\ asks one.
+  bool view_64 = true;
+  bool view_32 = true;
 };
 
 struct DetectRules {
@@ -45,12 +48,22 @@ const char16_t* DetectKeyName(DetectKind kind);
 // The value's syntax: product codes "{8-4-4-4-12 hex}" separated by commas;
 // a full path ("C:\...", "\\server\share\...", or starting with a %NAME%),
 // then optionally ">=" and one to four numbers up to 65535; "HKLM\..." or
-// "HKEY_LOCAL_MACHINE\...". False, and `rule` unfinished, when it does not
+// "HKEY_LOCAL_MACHINE\..." (either view), "HKLM64\..." or "HKLM32\..."
+// (that view only). False, and `rule` unfinished, when it does not
 // read.
 bool ParseDetectRule(DetectKind kind, const WString& value, DetectRule* rule);
 
+// The same for a rule as DetectRule::written has it, "DetectFile=...".
+bool ParseWrittenRule(const WString& written, DetectRule* rule);
+
 // A path the check can look at: a drive and a backslash, or a UNC share.
 bool IsFullPath(const WString& path);
+
+// A DetectFile's path as its check looks at it: the machine's program
+// folders, then the environment's variables, put in. False when a folder it
+// names cannot be read: the rule does not hold.
+bool ExpandRulePath(const DetectRule& rule, InstalledState& state, MachineRegistry& registry,
+                    WString* path);
 
 // The application's rules; reads the three keys.
 DetectRules ReadDetectRules(const WString& app_section, const RunContext& context,

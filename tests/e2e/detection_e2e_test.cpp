@@ -87,6 +87,7 @@ class Detection : public ::testing::TestWithParam<Target> {
            "[0xFFFF]\r\nAPP1=Notes\r\nAPP2=Preinstalled\r\nAPP3=Package\r\nAPP4=Never\r\nAPP5="
            "Plain\r\n"
            "APP6=Native\r\nAPP7=SameVersion\r\nAPP8=NewerVersion\r\nAPP9=Preinstalled64\r\n"
+           "APP10=OtherView\r\n"
            "[Notes]\r\nAppPath=" +
            kDetectApps +
            "Quill Notes\r\nAppSwitches=notes.exe /S /D=C:\\QuillDemo\\Notes\r\n"
@@ -97,6 +98,10 @@ class Detection : public ::testing::TestWithParam<Target> {
            "[Preinstalled64]\r\n" +
            legacy +
            "Preinstalled64\r\nDetectKey=HKLM\\Software\\QuillDetect\\Preinstalled64\r\n"
+           // The key only the 32-bit view holds, asked in the 64-bit one.
+           "[OtherView]\r\n" +
+           legacy +
+           "OtherView\r\nDetectKey=HKLM64\\Software\\QuillDetect\\Preinstalled\r\n"
            "[Package]\r\nAppPath=C:\\windows\\system32\r\nAppSwitches=msiexec.exe /i " +
            kDetectApps + "Detect\\detect.msi /qn\r\nDetectMsi=" + ProductCode() +
            "\r\n"
@@ -165,6 +170,12 @@ TEST_P(Detection, TwoRunsStartOnlyWhatIsNotInstalled) {
       {"Plain", 2, "Application => \"Plain\"\r\n", 2},
       {"Native", 0, "Application => \"Native" + already, 2},
       {"SameVersion", 0, "Application => \"SameVersion" + already, 2},
+      // On 32-bit Windows both views are its one registry.
+      {"OtherView", GetParam().windows == WindowsBits::k64 ? 2u : 0u,
+       GetParam().windows == WindowsBits::k64
+           ? "installed nothing: DetectKey=HKLM64\\Software\\QuillDetect\\Preinstalled does"
+           : "Application => \"OtherView" + already + "DetectKey=HKLM64",
+       2},
       {"NewerVersion", 2,
        "installed nothing: DetectFile=%SystemRoot%\\System32\\kernel32.dll >= 10.0.18362.1351", 2},
   };

@@ -49,6 +49,9 @@ TEST(DetectRulesTest, ValuesReadByTheirSyntax) {
       {DetectKind::kKey, u"HKLM\\", false, ""},
       {DetectKind::kKey, u"HKLM\\A\\\\B", false, ""},
       {DetectKind::kKey, u"HKLMSoftware", false, ""},
+      {DetectKind::kKey, u"hklm64\\Software\\Q", true, "Software\\Q 64"},
+      {DetectKind::kKey, u"HKLM32\\Software\\Q", true, "Software\\Q 32"},
+      {DetectKind::kKey, u"HKLM6\\Software\\Q", false, ""},
   };
   for (const Case& c : cases) {
     DetectRule rule;
@@ -58,6 +61,7 @@ TEST(DetectRulesTest, ValuesReadByTheirSyntax) {
     std::string seen;
     for (const WString& code : rule.product_codes) seen += Narrow(code);
     seen += Narrow(rule.path);
+    if (rule.view_64 != rule.view_32) seen += rule.view_64 ? " 64" : " 32";
     if (rule.has_version) {
       seen += " " + std::to_string(rule.least.parts[0]);
       for (int i = 1; i < 4; ++i) seen += "." + std::to_string(rule.least.parts[i]);
@@ -161,6 +165,12 @@ TEST(DetectionTest, RulesDecideOverTwoRuns) {
       {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.0.0.1\n", version(0), nothing, 0, 2,
        "installed nothing: DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.0.0.1 does not hold."},
       {u"", u"DetectKey=HKLM\\Software\\Q\n", key64, nothing, 0, 0, already},
+      // One view named: the other does not hold.
+      {u"", u"DetectKey=HKLM64\\Software\\Q\n", key32, nothing, 0, 2,
+       "installed nothing: DetectKey=HKLM64\\Software\\Q does not hold."},
+      {u"", u"DetectKey=HKLM32\\Software\\Q\n", key64, nothing, 0, 2,
+       "installed nothing: DetectKey=HKLM32\\Software\\Q does not hold."},
+      {u"", u"DetectKey=HKLM32\\Software\\Q\n", key32, nothing, 0, 0, already},
       {log_codes, u"DetectFile=%ProgramFiles%\\Q\\q.exe >= 2.1\n", version32, nothing, 0, 2,
        "installed nothing: DetectFile=%ProgramFiles%"},
       {log_codes, u"DetectFile=%ProgramFiles(x86)%\\Q\\q.exe >= 2.1\n", version32, nothing, 0, 0,

@@ -13,6 +13,7 @@
 #include "run/entry.h"
 #include "runner/detection.h"
 #include "runner/exit_codes.h"
+#include "runner/ini_keys.h"
 #include "runner/launch_limits.h"
 #include "runner/log_copy.h"
 #include "runner/restarts.h"
@@ -130,6 +131,17 @@ TEST(DocumentedKeysTest, EveryKeyTheProgramReadsHasItsRow) {
     EXPECT_TRUE(read.count({key, in}))
         << "a row of docs/quillrun.md the program never reads: " << key << " in " << in;
   }
+}
+
+// The table lint names misplaced keys from is the tables' rows, no more, no less.
+TEST(DocumentedKeysTest, TheKeyPlacesAreTheDocumentedRows) {
+  const char* const in[] = {"[Settings]", "machine section", "application section"};
+  std::set<std::pair<std::string, std::string>> places, documented;
+  for (size_t i = 0; i < kIniKeyPlaceCount; ++i) {
+    places.insert({Narrow(kIniKeyPlaces[i].key), in[static_cast<int>(kIniKeyPlaces[i].place)]});
+  }
+  for (const KeyRow& row : DocumentedKeys()) documented.insert({row.key, row.in});
+  EXPECT_EQ(documented, places);
 }
 
 // The defaults and bounds the tables give, as the code has them: every key a

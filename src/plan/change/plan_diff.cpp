@@ -9,6 +9,7 @@
 #include "plan/matrix/matrix_text.h"
 #include "plan/planning/plan_words.h"
 #include "plan/text/case_fold.h"
+#include "runner/detection.h"
 
 namespace quill::plan {
 
@@ -20,19 +21,43 @@ struct Item {
   std::string list;
   std::string application;
   std::string outcome;
+  std::string compared;  // the outcome as the run tells it apart
 
   bool operator==(const Item& other) const {
     return pass == other.pass && list == other.list && application == other.application &&
-           outcome == other.outcome;
+           compared == other.compared;
   }
   bool SameApplication(const Item& other) const {
     return pass == other.pass && list == other.list && application == other.application;
   }
 };
 
+// A detection rule as the run asks it, without what only its writing
+// changes: the order and case of product codes, a version's missing zeros,
+// the root's spelling, a trailing backslash, the case of a path or key.
+std::string AskedRule(const WString& written) {
+  DetectRule rule;
+  if (!ParseWrittenRule(written, &rule)) return ToUtf8(written);
+  std::string text = ToUtf8(DetectKeyName(rule.kind)) + "=";
+  std::vector<WString> codes = rule.product_codes;
+  std::sort(codes.begin(), codes.end());
+  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+  for (const WString& code : codes) text += ToUtf8(code) + ",";
+  WString path = LowerCase(rule.path);
+  while (path.size() > 3 && path.back() == u'\\') path.pop_back();
+  text += ToUtf8(path);
+  if (rule.has_version) {
+    for (int i = 0; i < 4; ++i)
+      text += (i == 0 ? " >= " : ".") + std::to_string(rule.least.parts[i]);
+  }
+  if (rule.kind == DetectKind::kKey) text += rule.view_64 ? (rule.view_32 ? "" : " 64") : " 32";
+  return text;
+}
+
 // The folders a skip tried name one language: the skip is told without
-// them, so that it is one change in every language it happens in.
-std::string Outcome(const PlanEntry& entry) {
+// them, so that it is one change in every language it happens in. With
+// `asked`, the rules are as the run asks them.
+std::string Outcome(const PlanEntry& entry, bool asked = false) {
   if (entry.skip == SkipReason::kNoLanguageFolder) {
     return "skipped, no language folder under " + ToUtf8(entry.app_path) + " and no GlobalSwitches";
   }
@@ -41,8 +66,10 @@ std::string Outcome(const PlanEntry& entry) {
   if (entry.handed != entry.command_line) text += ", started as " + ToUtf8(entry.handed);
   if (entry.exit_codes_judged) text += "; success codes " + SuccessCodesJudged(entry);
   if (entry.limits_shown) text += "; waits for " + LaunchLimitsText(entry);
-  if (!entry.detect_rules.empty())
-    text += "; not started when installed: " + DetectRulesText(entry);
+  if (entry.detect_rules.empty()) return text;
+  text += "; not started when installed: ";
+  if (!asked) return text + DetectRulesText(entry);
+  for (const WString& rule : entry.detect_rules) text += AskedRule(rule) + "; ";
   return text;
 }
 
@@ -62,7 +89,7 @@ std::vector<Item> Items(const MachineMatrix& machine, int variant_index) {
   for (const PassPlan* pass : passes) {
     for (const PlanEntry& entry : pass->entries) {
       items.push_back({entry.pass, ListName(entry.list_section, machine.system_id),
-                       ToUtf8(entry.app_section), Outcome(entry)});
+                       ToUtf8(entry.app_section), Outcome(entry), Outcome(entry, true)});
     }
   }
   return items;
@@ -186,7 +213,12 @@ void CompareSettings(const Matrix& before, const Matrix& after, MatrixDiff* diff
           std::to_string(b.installer_service_seconds) + " seconds");
   compare("AppInstlPath", ToUtf8(a.app_instl_path), ToUtf8(b.app_instl_path));
   compare("exit codes", ExitCodesText(a), ExitCodesText(b));
-  compare("HashList", HashListText(a), HashListText(b));
+  // Windows names files without regard to case.
+  if (a.hash_list_text.empty() != b.hash_list_text.empty() ||
+      LowerCase(a.hash_list_path) != LowerCase(b.hash_list_path) ||
+      a.hash_list_read != b.hash_list_read || a.listed_hashes.size() != b.listed_hashes.size()) {
+    compare("HashList", HashListText(a), HashListText(b));
+  }
   compare("HashList hashes", "", ListedChanges(a, b));
   compare("LogCopy", LogCopyText(a), LogCopyText(b));
   auto ending = [](const Prelude& prelude) {

@@ -91,14 +91,10 @@ class ExitCodeLint {
   // only the system's drive sure to be there.
   void CheckResumablePath() {
     const WString& path = platform_.ini_path();
-    const bool share = path.size() >= 2 && (path[0] == u'\\' || path[0] == u'/') &&
-                       (path[1] == u'\\' || path[1] == u'/');
-    const bool other_drive =
-        path.size() >= 2 && path[1] == u':' && path[0] != u'C' && path[0] != u'c';
-    if (!share && !other_drive) return;
+    const std::string away = AwayFromTheSystemDrive(path);
+    if (away.empty()) return;
     add_(u"Settings", u"MaxRestarts", "restart-path-not-back", Severity::kWarning,
-         "the input INI file " + ToUtf8(path) + " lies " +
-             (share ? "on a share" : "on a drive other than C:") +
+         "the input INI file " + ToUtf8(path) + " lies " + away +
              ": after a restart the resumption may not find it (copy it to C: first)");
   }
 
@@ -107,6 +103,19 @@ class ExitCodeLint {
 };
 
 }  // namespace
+
+std::string AwayFromTheSystemDrive(const WString& written) {
+  WString path = written;
+  for (char16_t& c : path) c = c == u'/' ? u'\\' : c;
+  if (path.compare(0, 4, u"\\\\?\\") == 0 || path.compare(0, 4, u"\\\\.\\") == 0) {
+    path = LowerCase(path.substr(4, 4)) == u"unc\\" ? u"\\\\" + path.substr(8) : path.substr(4);
+  }
+  if (path.compare(0, 2, u"\\\\") == 0) return "on a share";
+  if (path.size() >= 2 && path[1] == u':' && path[0] != u'C' && path[0] != u'c') {
+    return "on a drive other than C:";
+  }
+  return "";
+}
 
 void LintExitCodeKeys(PlanPlatform& platform, const std::set<WString>& applications_read,
                       const KeyFinding& add) {

@@ -19,6 +19,11 @@ using KeyFinding = std::function<void(const WString& section, const WString& key
                                       const char* rule, Severity severity,
                                       const std::string& message)>;
 
+// Where a resumption would look for a path after a restart: "" on the
+// system's drive C:, else "on a share" or "on a drive other than C:".
+// "\\?\C:\..." and "\\.\C:\..." name C:'s files, "\\?\UNC\..." a share.
+std::string AwayFromTheSystemDrive(const WString& path);
+
 // `applications_read`: the application sections the lists reach, lower case.
 void LintExitCodeKeys(PlanPlatform& platform, const std::set<WString>& applications_read,
                       const KeyFinding& add);

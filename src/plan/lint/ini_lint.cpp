@@ -15,6 +15,8 @@
 #include "plan/text/case_fold.h"
 #include "runner/application_command.h"
 #include "runner/exit_codes.h"
+#include "runner/hash_list.h"
+#include "runner/ini_keys.h"
 #include "runner/install_pass.h"
 #include "runner/launch_limits.h"
 
@@ -52,6 +54,7 @@ class IniLint {
     for (const IniSection& section : ini_.sections()) {
       if (IsListSection(section)) CheckList(section, ini_.Name(section).str());
     }
+    CheckKeyPlaces();
     const KeyFinding add = [this](const WString& section, const WString& key, const char* rule,
                                   Severity severity, const std::string& message) {
       Add(LineOf(section, key), rule, severity, message);
@@ -308,6 +311,46 @@ class IniLint {
                 "] ends at " + end + ", which is missing or empty");
       }
     }
+  }
+
+  // A key the run reads, written where it never asks for it: read nowhere.
+  void CheckKeyPlaces() {
+    for (const IniSection& section : ini_.sections()) {
+      const WString name = ini_.Name(section).str();
+      if (section.again || (&section == ini_.sections().data() && name.empty())) continue;
+      const WString lowered = LowerCase(name);
+      KeyPlace place = KeyPlace::kApplication;
+      if (lowered == u"settings") {
+        place = KeyPlace::kSettings;
+      } else if (checked_.count(lowered) == 0) {
+        // A section no list names is read only as a list, if at all.
+        if (lowered.compare(0, 2, u"0x") != 0) continue;
+        place = KeyPlace::kMachine;
+      }
+      for (const IniKey& key : ini_.Keys(section)) {
+        const WString key_name = ini_.Name(key).str();
+        if (!key.has_value || &key != ini_.FindKey(name, key_name)) continue;
+        if (!KnownKey(key_name) || ReadInPlace(key_name, place)) continue;
+        // A list in the wrong place leaves every installer unchecked.
+        const bool guard =
+            LowerCase(key_name) == u"hashlist" && Value(u"Settings", kHashListKey).empty();
+        Add(lines_.Of(key), "key-in-wrong-section", guard ? Severity::kError : Severity::kWarning,
+            ToUtf8(key_name) + " is never read in [" + ToUtf8(name) + "]: the run reads it only " +
+                PlacesOf(key_name) + (guard ? "; no installer is checked against a list" : ""));
+      }
+    }
+  }
+
+  static std::string PlacesOf(const WString& key) {
+    std::string places;
+    const std::pair<KeyPlace, const char*> names[] = {
+        {KeyPlace::kSettings, "in [Settings]"},
+        {KeyPlace::kMachine, "in a machine's list section"},
+        {KeyPlace::kApplication, "in an application's section"}};
+    for (const auto& [place, words] : names) {
+      if (ReadInPlace(key, place)) places += (places.empty() ? "" : " or ") + std::string(words);
+    }
+    return places;
   }
 
   // The number of "APP<n>" as the run writes it: no leading zeros.

@@ -193,6 +193,10 @@ std::vector<WString> MachineSections(const IniFile& ini) {
     machines.push_back(u"0x" + machine.substr(2));
   }
   KeepFirstOfEach(&machines);
+  // Only the common lists: every machine runs them, and one row tells it.
+  if (machines.empty() && ini.FindSection(kEveryMachine) == nullptr) {
+    machines.push_back(kEveryMachine);
+  }
   return machines;
 }
 

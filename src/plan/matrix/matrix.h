@@ -21,8 +21,10 @@ namespace quill::plan {
 // The machines the INI file has sections for: each section whose name
 // begins with "0x", or whose pass-1 name does, but the common section,
 // applications named by an APP key, and sections for words the program never
-// produces. Each as its SystemID.
+// produces. Each as its SystemID. Without any, the one machine kEveryMachine
+// (a SystemID no section names) stands for every machine.
 std::vector<WString> MachineSections(const IniFile& ini);
+constexpr char16_t kEveryMachine[] = u"0x*";
 
 // The newer systems that sections of the INI file are named for
 // ("0xFFFF_WIN10X64"), each once, in the names' order.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/profile_value.h"
+#include "plan/planning/detect_answers.h"
 #include "plan/text/case_fold.h"
 #include "runner/application_command.h"
 #include "runner/hash_list.h"
@@ -211,6 +212,10 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
   for (PlanEntry& entry : entries) {
     Complete(entry, context, platform);
     CheckHashes(entry, context, platform);
+    if (entry.launched && !entry.detect_rules.empty()) {
+      QuietJournal quiet(platform);
+      entry.detect_assumed = DetectAssumptions(entry.detect_rules, platform);
+    }
     entry.exit_codes_judged = entry.launched && context.LogExitCodes == 1;
     SetLimits(entry, context, platform);
   }

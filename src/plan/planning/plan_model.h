@@ -52,6 +52,7 @@ struct PlanEntry {
   bool exit_codes_judged = false;  // the run records and judges its exit code
   WString success_codes;           // its SuccessCodes as read; empty: the defaults
   std::vector<WString> detect_rules;  // "DetectMsi=..." of each rule given, as read
+  std::vector<std::string> detect_assumed;  // what the rules' answers rest on, when launched
   // With a HashList: its files as checked, up to the first that fails.
   std::vector<FileCheck> hash_checks;
   // Its own MaxInstallTime, WaitForChildren and StopAtTimeLimit as read

@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "facts/newer_windows.h"
+#include "plan/host/file_version.h"
+#include "plan/text/case_fold.h"
 #include "plan/text/civil_time.h"
 #include "plan/windows/ini_text.h"
 
@@ -25,7 +27,19 @@ bool NewerParts(const WindowsKind& windows, const NewerSystem** system, size_t* 
   *architecture = order % kArchitectureCount;
   return true;
 }
+// The planned machine's Windows, where a default installation puts it.
+const std::pair<const char16_t*, WString> kPlannedFolders[] = {
+    {u"ProgramFilesDir", u"C:\\Program Files"},
+    {u"CommonFilesDir", u"C:\\Program Files\\Common Files"}};
+const std::pair<const char16_t*, WString> kPlannedVariables[] = {
+    {u"SystemDrive", u"C:"}, {u"SystemRoot", u"C:\\WINDOWS"}, {u"windir", u"C:\\WINDOWS"}};
 }  // namespace
+
+WString WithoutLongPrefix(const WString& path) {
+  if (path.compare(0, 4, u"\\\\?\\") != 0) return path;
+  if (EqualIgnoringCase(path.substr(4, 4), u"UNC\\")) return u"\\\\" + path.substr(8);
+  return path.substr(4);
+}
 
 PlanPlatform::PlanPlatform(const IniFile& ini, const WString& ini_path, MachineFiles& files)
     : ini_(ini), ini_path_(ini_path), files_(files) {}
@@ -215,7 +229,16 @@ bool PlanPlatform::ReadFileStamp(const WString&, FileStamp*) { return false; }
 
 WString PlanPlatform::FullPath(const WString& path) { return path; }
 
-bool PlanPlatform::ReadMachineValue(const WString&, const WString&, WString*) { return false; }
+bool PlanPlatform::ReadMachineValue(const WString& key, const WString& name, WString* data) {
+  if (!EqualIgnoringCase(key, u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion")) return false;
+  for (const auto& [value, folder] : kPlannedFolders) {
+    if (EqualIgnoringCase(name, value)) {
+      *data = folder;
+      return true;
+    }
+  }
+  return false;
+}
 
 bool PlanPlatform::WriteMachineValue(const WString&, const WString&, const WString&) {
   return false;
@@ -233,16 +256,46 @@ bool PlanPlatform::LocateFile(const WString&, FilePlace*) { return false; }
 CopyOutcome PlanPlatform::CopyWhole(const WString&, const WString&, const WString&, uint32_t) {
   return CopyOutcome();
 }
-WString PlanPlatform::ExpandEnvironment(const WString& text) { return text; }
+WString PlanPlatform::ExpandEnvironment(const WString& text) {
+  WString expanded;
+  for (size_t at = 0; at < text.size(); ++at) {
+    const size_t close = text[at] == u'%' ? text.find(u'%', at + 1) : WString::npos;
+    const WString* value = nullptr;
+    for (const auto& [name, known] : kPlannedVariables) {
+      if (close != WString::npos && EqualIgnoringCase(text.substr(at + 1, close - at - 1), name)) {
+        value = &known;
+      }
+    }
+    if (value == nullptr) {
+      expanded += text[at];
+      continue;
+    }
+    expanded += *value;
+    at = close;
+  }
+  return expanded;
+}
 
 bool PlanPlatform::IsProductInstalled(const WString&) { return false; }
 
 bool PlanPlatform::NativeFileExists(const WString& path) {
-  const FileAnswer answer = files_.Question(path);
+  const FileAnswer answer = files_.Question(WithoutLongPrefix(path));
   return answer.exists && answer.basis != AnswerBasis::kAssumed;
 }
 
-bool PlanPlatform::NativeFileVersion(const WString&, FileVersion*) { return false; }
+bool PlanPlatform::NativeFileVersion(const WString& path, FileVersion* version) {
+  const FileAnswer answer = files_.Question(WithoutLongPrefix(path));
+  if (!answer.exists || answer.basis == AnswerBasis::kAssumed || answer.local.empty()) return false;
+  auto found = versions_.find(answer.local);
+  if (found == versions_.end()) {
+    VersionRead read;
+    std::string why;
+    read.read = ReadFileVersion(answer.local, &read.version, &why);
+    found = versions_.emplace(answer.local, read).first;
+  }
+  *version = found->second.version;
+  return found->second.read;
+}
 
 bool PlanPlatform::LocalMachineKeyExists(const WString&, RegistryView) { return false; }
 

@@ -34,6 +34,10 @@ struct WindowsKind {
   bool operator!=(const WindowsKind& other) const { return word != other.word; }
 };
 
+// "\\?\C:\..." as "C:\...", "\\?\UNC\srv\..." as "\\srv\...": the same
+// file, without the prefix that only turns off the name's normalising.
+WString WithoutLongPrefix(const WString& path);
+
 class PlanPlatform : public Platform {
  public:
   PlanPlatform(const IniFile& ini, const WString& ini_path, MachineFiles& files);
@@ -131,7 +135,10 @@ class PlanPlatform : public Platform {
                         uint32_t time_limit_ms) override;
 
   // Detection rules: only a file that a binding or a mapping shows is
-  // there; no product or key is installed on a planned machine.
+  // there, its version read from the mapped file; no product or key is
+  // installed on a planned machine. Windows lies in C:\WINDOWS, its
+  // programs under C:\Program Files: %SystemDrive%, %SystemRoot%, %windir%
+  // and the program folders are those; another variable is not known.
   WString ExpandEnvironment(const WString& text) override;
   bool IsProductInstalled(const WString& product_code) override;
   bool NativeFileExists(const WString& path) override;
@@ -161,6 +168,11 @@ class PlanPlatform : public Platform {
   TrimmedValues trimmed_values_;
   ProcessHandle next_process_ = 1;
   std::unordered_map<std::string, std::string> digests_;  // by local path
+  struct VersionRead {
+    bool read = false;
+    FileVersion version;
+  };
+  std::unordered_map<std::string, VersionRead> versions_;  // by local path
   const std::map<WString, ListedHash>* listed_ = nullptr;
 };
 

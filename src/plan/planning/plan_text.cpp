@@ -67,6 +67,9 @@ void WriteEntriesText(const std::vector<PlanEntry>& entries, const char* indent,
     if (!entry.detect_rules.empty()) {
       out << indent << "  not started when installed: " << DetectRulesText(entry) << "\n";
     }
+    for (const std::string& assumed : entry.detect_assumed) {
+      out << indent << "    assumed: " << assumed << "\n";
+    }
     for (const FileCheck& check : entry.hash_checks) {
       out << indent << "  verified " << ToUtf8(check.file) << " against line " << check.line
           << " of the HashList\n";
@@ -170,6 +173,8 @@ nlohmann::ordered_json EntryJson(const PlanEntry& entry) {
     if (entry.exit_codes_judged) json["success_codes"] = SuccessCodesText(entry);
     if (entry.limits_shown) json["waits_for"] = LaunchLimitsText(entry);
     if (!entry.detect_rules.empty()) json["detect_rules"] = DetectRulesText(entry);
+    for (const std::string& assumed : entry.detect_assumed)
+      json["detect_assumed"].push_back(assumed);
     for (const FileCheck& check : entry.hash_checks) {
       json["verified"].push_back({{"file", ToUtf8(check.file)}, {"hash_list_line", check.line}});
     }

@@ -153,14 +153,8 @@ bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 std::string DetectRulesText(const PlanEntry& entry) {
   std::string text;
   for (const WString& written : entry.detect_rules) {
-    const size_t equals = written.find(u'=');
-    const WString key = written.substr(0, equals);
     DetectRule rule;
-    bool reads = false;
-    for (DetectKind kind : {DetectKind::kMsi, DetectKind::kFile, DetectKind::kKey}) {
-      if (key == DetectKeyName(kind))
-        reads = ParseDetectRule(kind, written.substr(equals + 1), &rule);
-    }
+    const bool reads = ParseWrittenRule(written, &rule);
     text += (text.empty() ? "" : " and ") + ToUtf8(written) +
             (reads ? "" : " (does not read: left out)");
   }

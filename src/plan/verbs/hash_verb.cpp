@@ -30,8 +30,8 @@ int RunHashVerb(const HashOptions& options, std::ostream& out, std::ostream& err
       return;
     }
     const std::string listed = ListedPath(file.path, current);
-    if (!CanBeWindowsName(listed)) {
-      TellError(err, "hash", file.path, "not listed: no Windows name holds a control character");
+    if (const std::string why = NotAWindowsName(listed); !why.empty()) {
+      TellError(err, "hash", file.path, "not listed: " + why);
       status = std::max(status, kFound);
       return;
     }

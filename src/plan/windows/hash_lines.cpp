@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "base/utf.h"
+
 namespace quill::plan {
 
 std::string Sha256sumLine(const std::string& hex, const std::string& path) {
@@ -29,11 +31,14 @@ std::string ListedPath(const std::string& utf8_path, const std::string& current)
   return listed;
 }
 
-bool CanBeWindowsName(const std::string& utf8_path) {
+std::string NotAWindowsName(const std::string& utf8_path) {
   for (unsigned char c : utf8_path) {
-    if (c < 0x20 || c == 0x7F) return false;
+    if (c < 0x20 || c == 0x7F) return "no Windows name holds a control character";
   }
-  return true;
+  if (ToUtf8(FromUtf8(utf8_path)) != utf8_path) {
+    return "the name is not UTF-8 text, which the run reads the list as";
+  }
+  return "";
 }
 
 }  // namespace quill::plan

@@ -15,8 +15,10 @@ std::string Sha256sumLine(const std::string& hex, const std::string& path);
 // below or beside it, with "/" between its steps.
 std::string ListedPath(const std::string& utf8_path, const std::string& current);
 
-// Whether a name can be a Windows file's: no control character in it.
-bool CanBeWindowsName(const std::string& utf8_path);
+// Why a host name cannot be a Windows file's ("" when it can): a control
+// character, or bytes that are not UTF-8 text (the run reads the list as
+// UTF-8, and no Windows name reads back as such bytes).
+std::string NotAWindowsName(const std::string& utf8_path);
 
 }  // namespace quill::plan
 

@@ -1,13 +1,12 @@
 #include "platform/win32/win32_api.h"
 
-#include <winver.h>
-
 #include <string>
 #include <vector>
 
 #include "platform/win32/win32_export.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
+#include "platform/win32/win32_version_resource.h"
 
 namespace quill {
 
@@ -16,11 +15,6 @@ namespace {
 constexpr int kInstallStateDefault = 5;  // INSTALLSTATE_DEFAULT: installed
 
 using QueryProductStateFunction = int(WINAPI*)(const wchar_t* product);
-using VersionInfoSizeFunction = DWORD(WINAPI*)(const wchar_t* file, DWORD* handle);
-using VersionInfoFunction = BOOL(WINAPI*)(const wchar_t* file, DWORD handle, DWORD size,
-                                          void* data);
-using VersionQueryFunction = BOOL(WINAPI*)(const void* block, const wchar_t* sub, void** buffer,
-                                           UINT* length);
 using RedirectionOffFunction = BOOL(WINAPI*)(void** old_value);
 using RedirectionBackFunction = BOOL(WINAPI*)(void* old_value);
 
@@ -61,7 +55,9 @@ Win32Platform::SystemLibrary::~SystemLibrary() {
 }
 
 // By full path from the system folder: a bare name would search the
-// current directory and PATH, where anyone may plant a library.
+// current directory and PATH, where anyone may plant a library. The
+// libraries it needs in turn are searched from that folder too, not from
+// the program's.
 void* Win32Platform::SystemLibrary::Find(const char* function) {
   if (!tried) {
     tried = true;
@@ -71,7 +67,7 @@ void* Win32Platform::SystemLibrary::Find(const char* function) {
       std::wstring path(folder, length);
       path += L"\\";
       path += name;
-      module = LoadLibraryW(path.c_str());
+      module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }
   }
   if (module == nullptr) return nullptr;
@@ -106,27 +102,8 @@ bool Win32Platform::NativeFileVersion(const WString& path, FileVersion* version)
       reinterpret_cast<uintptr_t>(version_.Find("GetFileVersionInfoW")));
   const auto query = FunctionAt<VersionQueryFunction>(
       reinterpret_cast<uintptr_t>(version_.Find("VerQueryValueW")));
-  if (size_of == nullptr || info == nullptr || query == nullptr) return false;
-  std::vector<unsigned char> block;
-  {
-    NativeFileView view;
-    DWORD ignored = 0;
-    const DWORD size = size_of(WideText(path), &ignored);
-    if (size == 0) return false;
-    block.assign(size, 0);
-    if (!info(WideText(path), 0, size, block.data())) return false;
-  }
-  void* fixed = nullptr;
-  UINT length = 0;
-  if (!query(block.data(), L"\\", &fixed, &length) || length < sizeof(VS_FIXEDFILEINFO)) {
-    return false;
-  }
-  const auto* file_info = static_cast<const VS_FIXEDFILEINFO*>(fixed);
-  version->parts[0] = HIWORD(file_info->dwFileVersionMS);
-  version->parts[1] = LOWORD(file_info->dwFileVersionMS);
-  version->parts[2] = HIWORD(file_info->dwFileVersionLS);
-  version->parts[3] = LOWORD(file_info->dwFileVersionLS);
-  return true;
+  NativeFileView view;
+  return ReadFixedFileVersion(WideText(path), size_of, info, query, version);
 }
 
 bool Win32Platform::LocalMachineKeyExists(const WString& subkey, RegistryView view) {

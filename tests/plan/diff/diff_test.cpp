@@ -87,6 +87,12 @@ struct KnownEdit {
 
 TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
   const DeploymentShape shape = SmallDeploymentShape();
+  const std::pair<std::string, std::string> with_rules = {
+      "AppPath=C:\\Apps\\App7\r\n",
+      "AppPath=C:\\Apps\\App7\r\nDetectMsi={0000000A-0000-0000-0000-000000000001},"
+      "{0000000B-0000-0000-0000-000000000002}\r\nDetectFile=C:\\Q\\q.exe >= 1.0\r\n"
+      "DetectKey=HKLM\\Software\\Q\r\n"};
+  const auto nowhere = [](const DeploymentShape&, int, const std::string&, int) { return false; };
   const std::vector<KnownEdit> edits = {
       {"App7 moves: every cell whose lists hold it", "AppPath=C:\\Apps\\App7\r\n",
        "AppPath=C:\\Apps\\Moved7\r\n", "",
@@ -178,9 +184,55 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
        nullptr,
        "",
        {{"MaxInstallTime=600\r\n", "MaxInstallTime=600\r\nLogExitCodes=1\r\nBusyRetries=2\r\n"}}},
+      // Rules the run asks alike: nothing changes; a version that differs does.
+      {"the product codes reordered, in lower case",
+       "DetectMsi={0000000A-0000-0000-0000-000000000001},{0000000B-0000-0000-0000-000000000002}"
+       "\r\n",
+       "DetectMsi={0000000b-0000-0000-0000-000000000002}, "
+       "{0000000a-0000-0000-0000-000000000001}\r\n",
+       "",
+       nowhere,
+       nullptr,
+       "",
+       {with_rules}},
+      {"a version's zeros and a path's case",
+       "DetectFile=C:\\Q\\q.exe >= 1.0\r\n",
+       "DetectFile=c:\\q\\Q.EXE>=1.0.0.0\r\n",
+       "",
+       nowhere,
+       nullptr,
+       "",
+       {with_rules}},
+      {"the root spelt out, a trailing backslash",
+       "DetectKey=HKLM\\Software\\Q\r\n",
+       "DetectKey=HKEY_LOCAL_MACHINE\\SOFTWARE\\Q\\\r\n",
+       "",
+       nowhere,
+       nullptr,
+       "",
+       {with_rules}},
+      {"a version that differs",
+       "DetectFile=C:\\Q\\q.exe >= 1.0\r\n",
+       "DetectFile=C:\\Q\\q.exe >= 1.0.1\r\n",
+       "",
+       [](const DeploymentShape& s, int m, const std::string& system, int) {
+         return ListsInPass0(s, m, 7) || (system == "VISTA64" && 6 + m % 5 == 7);
+       },
+       nullptr,
+       "",
+       {with_rules}},
+      {"a HashList path in another case",
+       "HashList=C:\\list.sha256\r\n",
+       "HashList=c:\\LIST.SHA256\r\n",
+       "",
+       nowhere,
+       nullptr,
+       "",
+       {{"MaxInstallTime=600\r\n", "MaxInstallTime=600\r\nHashList=C:\\list.sha256\r\n"}}},
   };
   TempTree tree;
   const BenchFiles old_files = WriteBenchDeployment(tree, shape, "old.ini", "image");
+  tree.File("image/list.sha256", "");
   for (const KnownEdit& edit : edits) {
     SCOPED_TRACE(edit.name);
     std::string ini = BenchIni(shape);
@@ -228,6 +280,27 @@ TEST(DiffTest, FindsExactlyTheCellsAnEditChanges) {
     EXPECT_EQ(found ? 1 : 0, RunDiffVerb(options, every, err));
     EXPECT_EQ(out.str(), every.str());
   }
+}
+
+// An INI file of the common lists only: every machine runs them, one row.
+TEST(DiffTest, TheCommonListsAloneAreOneRow) {
+  TempTree tree;
+  const std::string ini =
+      "[Settings]\r\nAppInstlPath=C:\\AppInstl\r\n[0xFFFF]\r\nAPP1=A\r\n"
+      "[A]\r\nAppPath=C:\\A\r\nAppSwitches=a.exe\r\n";
+  DiffOptions options;
+  options.old_ini = tree.File("old.ini", ini);
+  options.new_ini = tree.File("new.ini", std::string(ini).replace(ini.find("a.exe"), 1, "b"));
+  tree.File("c/AppInstl/LANG.INI", "[09]\nLCID=0x409\n");
+  options.old_files.maps = options.new_files.maps = {"C:=" + tree.Directory("c")};
+  options.json = true;
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(1, RunDiffVerb(options, out, err)) << err.str();
+  const nlohmann::json diff = nlohmann::json::parse(out.str());
+  EXPECT_EQ(std::vector<std::string>({"0x*"}), diff["machines"].get<std::vector<std::string>>());
+  EXPECT_EQ(diff["cells"], diff["changed_cells"]) << out.str();
+  EXPECT_LT(0u, diff["cells"].get<size_t>()) << out.str();
 }
 
 // The same deployment on both sides: nothing changes, and the text says so;

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
+#include "plan/lint/exit_code_lint.h"
 #include "plan/lint/finding.h"
 #include "plan/lint/table_lint.h"
 #include "plan/verbs/verbs.h"
@@ -74,6 +76,7 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
   std::string utf16;  // without its byte-order mark
   for (char c : kGood) utf16 += std::string{c, '\0'};
   const std::string reader = "[Reader]\nAppPath=C:\\R\nAppSwitches=r.exe\n";
+  const std::string app = settings + "[0xFFFF]\nAPP1=Reader\n" + reader;  // lines 1-7
   const Case cases[] = {
       {settings + "[0xFFFF]\nAPP1=Reader\nAPP2=Reader\nAPP4=Reader\n" + reader,
        "deploy.ini:6:", "app-key-unreachable", 1},
@@ -146,9 +149,31 @@ TEST(LintTest, IniRulesFireOnTheirLines) {
        "deploy.ini:8:", "detect-rule-unreadable", 1},
       {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "DetectFile=C:\\r.exe\nDetectKey=HKCU\\R\n",
        "deploy.ini:9:", "detect-rule-unreadable", 1},
+      // Rules that read, yet never hold.
+      {app + "DetectFile=C:\\r.exe <= 1.0\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectFile=C:\\r.exe ; installed?\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectFile=C:\\R\\*.exe\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectFile=%%\\R\\r.exe\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectFile=%ProgramFiles\\R\\r.exe\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectFile=C:\\r.exe 1.0\n", "deploy.ini:8:", "detect-rule-never-holds", 2},
+      {app + "DetectKey=HKLM\\Software\\R ; 64-bit\n", "deploy.ini:8:", "detect-rule-never-holds",
+       2},
+      {app + "DetectKey=HKLM\\Software\\R,Version\n", "deploy.ini:8:", "detect-key-value-name", 1},
+      {app + "DetectFile=\\\\?\\C:\\R\\r.exe >= 1.0\nDetectKey=HKLM64\\Software\\R\nDetectMsi=x\n",
+       "deploy.ini:10:", "detect-rule-unreadable", 1, "never-holds"},
       {settings + "BusyRetries=2\n", "deploy.ini:3:", "exit-key-while-off", 1},
-      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "SuccessCodes=0\n",
-       "deploy.ini:8:", "exit-key-while-off", 1},
+      {settings + "[0xFFFF]\nAPP1=Reader\n" + reader + "SuccessCodes=0\nMaxInstallTime=9\n",
+       "deploy.ini:8:", "exit-key-while-off", 1, "key-in-wrong-section"},
+      // Keys read in one kind of section, written in another: read nowhere.
+      {app + "HashList=C:\\l.sha256\n", "deploy.ini:8:", "key-in-wrong-section", 2},
+      {app + "maxrestarts=2\nLogCopy=C:\\l\n", "deploy.ini:9:", "key-in-wrong-section", 1, "", 2},
+      {settings + "WaitForInstallerService=60\nDetectFile=C:\\r.exe\nDetectKey=HKLM\\R\n",
+       "deploy.ini:5:", "key-in-wrong-section", 1, "", 2},
+      {settings + "[0xFFFF]\nAPP1=Reader\nAppPath=C:\\R\n" + reader + "APP2=Reader\n",
+       "deploy.ini:5:", "key-in-wrong-section", 1, "", 2},
+      // An application named like a machine is an application.
+      {settings + "[0xFFFF]\nAPP1=0xApp\n[0xApp]\nAppPath=C:\\A\nAppSwitches=a.exe\nHashList=x\n",
+       "deploy.ini:8:", "key-in-wrong-section", 2, "", 1},
       {settings + "LogExitCodes=1\nBusyCodes=1618;1619\n", "deploy.ini:4:", "exit-codes-unreadable",
        1},
       {settings + "LogExitCodes=1\n[0xFFFF]\nAPP1=Reader\n" + reader +
@@ -215,6 +240,18 @@ TEST(LintTest, RestartsFromAShare) {
         << share.text;
     EXPECT_FALSE(HasFinding(Lint(ini, kGoodTable).text, "", "restart-path-not-back"));
   }
+  // The forms a Windows path takes, as quillplan.exe is given them.
+  const std::pair<const char16_t*, std::string> paths[] = {
+      {u"C:\\d.ini", ""},
+      {u"\\\\?\\C:\\d.ini", ""},
+      {u"//?/c:/d.ini", ""},
+      {u"\\\\.\\C:\\d.ini", ""},
+      {u"\\\\?\\D:\\d.ini", "on a drive other than C:"},
+      {u"\\\\?\\UNC\\srv\\s\\d.ini", "on a share"},
+      {u"\\\\srv\\s\\d.ini", "on a share"},
+      {u"D:d.ini", "on a drive other than C:"},
+  };
+  for (const auto& [path, away] : paths) EXPECT_EQ(away, AwayFromTheSystemDrive(path));
 }
 
 TEST(LintTest, WellFormedSystemWordsAndCommentsAreNoFindings) {
@@ -278,6 +315,62 @@ TEST(LintTest, WithoutATableItSaysSoAndStillLints) {
   const Linted linted = Lint("[Settings]\nAppInstlPath=C:\\Nowhere\n", "");
   EXPECT_TRUE(HasFinding(linted.text, "deploy.ini:0:", "language-table-not-checked")) << linted.text;
   EXPECT_EQ(0, linted.status);
+}
+
+// A small package of the demonstration's, built by wixl under `folder`
+// (made), its ProductCode then written in lower case as some tools leave it.
+bool MakePackage(const TempTree& tree, const std::string& folder) {
+  const std::string dir = tree.Directory(folder);
+  const std::string command =
+      "set -e; cd '" + dir +
+      "'; cp '" QUILL_SOURCE_DIR "/examples/installers/tool.wxs' '" QUILL_SOURCE_DIR
+      "/examples/installers/tool.txt' .; wixl -o tool.msi tool.wxs 2>/dev/null; "
+      "msibuild tool.msi -q \"UPDATE \\`Property\\` SET \\`Value\\` = "
+      "'{5a1d0c3e-7b2f-4e61-9c0d-0000000000ab}' WHERE \\`Property\\` = 'ProductCode'\"; "
+      "rm tool.wxs tool.txt";
+  return std::system(command.c_str()) == 0;
+}
+
+// DetectMsi against the package its command line installs, read where
+// --map reaches it.
+TEST(LintTest, DetectMsiIsThePackagesProductCode) {
+  struct Case {
+    std::string name;
+    std::string sections;    // the application's, [Tool]
+    size_t not_the_package;  // findings of detect-msi-not-the-package
+  };
+  const std::string tool = "[Tool]\nAppPath=C:\\Apps\\Tool\nAppSwitches=msiexec /i ";
+  const std::string other = "DetectMsi={00000000-0000-0000-0000-000000000001}\n";
+  const Case cases[] = {
+      {"a package below AppPath, another code", tool + "tool.msi /qn\n" + other, 1},
+      {"the package's own code, in another case",
+       tool + "\"tool.msi\" /qn\nDetectMsi={5A1D0C3E-7B2F-4E61-9C0D-0000000000AB}\n", 0},
+      {"a package per language is not checked", tool + "%LANG%\\tool.msi /qn\n" + other, 0},
+      {"a section named twice, told once", tool + "tool.msi /qn\n" + other + tool + "x.msi\n", 1},
+  };
+  TempTree tree;
+  if (!MakePackage(tree, "c/Apps/Tool") || !MakePackage(tree, "c/Apps/Tool/%LANG%")) {
+    GTEST_SKIP() << "wixl and msibuild (Debian wixl, msitools) build no package here";
+  }
+  for (const Case& c : cases) {
+    LintOptions options;
+    options.ini = tree.File("deploy.ini",
+                            "[Settings]\nAppInstlPath=C:\\AppInstl\n[0xFFFF]\n"
+                            "APP1=Tool\n" +
+                                c.sections);
+    options.files.language_table = tree.File("LANG.INI", kGoodTable);
+    options.files.maps.push_back("C:=" + tree.Path("c"));
+    std::ostringstream out;
+    std::ostringstream err;
+    RunLintVerb(options, out, err);
+    const std::string text = out.str() + err.str();
+    size_t fired = 0;
+    for (size_t at = 0; (at = text.find("[detect-msi-", at)) != std::string::npos; ++at) ++fired;
+    EXPECT_EQ(c.not_the_package, fired) << c.name << "\n" << text;
+    if (c.not_the_package > 0) {
+      EXPECT_NE(std::string::npos, text.find("[detect-msi-not-the-package]")) << c.name;
+    }
+  }
 }
 
 const std::string kShaA =

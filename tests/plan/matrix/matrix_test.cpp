@@ -24,6 +24,9 @@ TEST(MatrixTest, MachineSectionsAreTheMachinesOfTheIni) {
   // an application; 0xAB12_WIN7 is an unknown word for a known machine.
   const std::vector<WString> expected = {u"0xAB12", u"0xCD34", u"0xEF56"};
   EXPECT_EQ(expected, MachineSections(ini));
+  // Only the common lists: one row for every machine.
+  const IniFile common = IniFile::FromBytes("[Settings]\n[0xFFFF]\nAPP1=A\n[0xFFFF_WINXP]\n[A]\n");
+  EXPECT_EQ(std::vector<WString>({kEveryMachine}), MachineSections(common));
 }
 
 // The newer systems are columns only where the INI file has their sections,

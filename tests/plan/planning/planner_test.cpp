@@ -140,6 +140,50 @@ TEST(PlannerTest, UnansweredQuestionsAreAssumedAndShown) {
   }
 }
 
+// The rules as the planned machine's files answer them, and what the
+// answer rests on where they do not.
+TEST(PlannerTest, DetectionAsksTheMappedImage) {
+  struct Case {
+    std::string rule;
+    std::string file;  // on C:, "/" between names; empty: none
+    std::string bytes;
+    bool launched;
+    std::string assumed;  // in the one assumption told; empty: none
+  };
+  const Case cases[] = {
+      {"DetectFile=%ProgramFiles%\\R\\r.exe", "Program Files/R/r.exe", "", false, ""},
+      {"DetectFile=%systemdrive%\\R\\r.exe", "R/r.exe", "", false, ""},
+      {"DetectFile=%SystemRoot%\\r.dll", "WINDOWS/r.dll", "", false, ""},
+      {"DetectFile=\\\\?\\C:\\R\\r.exe", "R/r.exe", "", false, ""},
+      {"DetectFile=C:\\R\\r.exe >= 1.0", "R/r.exe", "MZ", true, "its version cannot be read"},
+      {"DetectFile=%CommonProgramFiles%\\r.dll", "", "", true,
+       "read as C:\\Program Files\\Common Files\\r.dll"},
+      {"DetectFile=%APPDATA%\\r.exe", "r.exe", "", true, "%APPDATA% not known"},
+      {"DetectMsi={00000000-0000-0000-0000-000000000001}", "", "", true, "no product"},
+      {"DetectKey=HKLM\\Software\\R", "", "", true, "no key"},
+      {"DetectKey=HKLM64\\Software\\R", "", "", true, "no key"},
+  };
+  for (const Case& c : cases) {
+    PlanFixture m(
+        "[Settings]\nAppInstlPath=C:\\AppInstl\n[0xFFFF]\nAPP1=App\n"
+        "[App]\nAppPath=C:\\App\nAppSwitches=s.exe\n" +
+        c.rule + "\n");
+    m.Add("AppInstl/LANG.INI", "[09]\nLCID=0x409\n");
+    m.Add("App/s.exe");
+    if (!c.file.empty()) m.Add(c.file, c.bytes);
+    const Plan plan = m.Run("1", WindowsKind::kVista64, 0x409);
+    ASSERT_EQ(2u, plan.passes.size()) << c.rule;
+    const PlanEntry& entry = plan.passes[0].entries.at(0);
+    EXPECT_EQ(c.launched, entry.launched) << c.rule;
+    if (!c.launched) { EXPECT_EQ(SkipReason::kInstalledAlready, entry.skip) << c.rule; }
+    ASSERT_EQ(c.assumed.empty() ? 0u : 1u, entry.detect_assumed.size()) << c.rule;
+    if (!c.assumed.empty()) {
+      EXPECT_NE(std::string::npos, entry.detect_assumed[0].find(c.assumed))
+          << c.rule << ": " << entry.detect_assumed[0];
+    }
+  }
+}
+
 TEST(PlannerTest, ProgramUnderAPathWithBlanksIsStartedQuoted) {
   Machine m("[0xFFFF]\nAPP1=App\n[App]\nAppPath=C:\\Program Files\\App\nAppSwitches=setup.exe /s\n");
   m.Add("Program Files/App/setup.exe");

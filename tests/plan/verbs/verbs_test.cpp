@@ -125,6 +125,9 @@ TEST(VerbsTest, HashListsFilesAsSha256sumDoes) {
   tree.File("k/a b/x.exe", "a");
   tree.File("k.txt", "a");
   tree.File("k/back\\slash.exe", "a");
+  // Names no Windows file has are told, never written raw into the list.
+  tree.File("k/not\xFFutf8.exe", "a");
+  tree.File("k/line\nfeed.exe", "a");
   const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(tree.root());
   std::ostringstream out;
@@ -138,7 +141,10 @@ TEST(VerbsTest, HashListsFilesAsSha256sumDoes) {
   std::filesystem::current_path(before);
   const std::string a = "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";
   const std::string b = "3e23e8160039594a33894f6564e1b1348bbd7a0088d42c4acb73eeaed59c009d";
-  EXPECT_EQ(0, status) << err.str();
+  EXPECT_EQ(1, status) << err.str();
+  EXPECT_NE(std::string::npos, err.str().find("not listed: the name is not UTF-8")) << err.str();
+  EXPECT_NE(std::string::npos, err.str().find("feed.exe: not listed: no Windows name"))
+      << err.str();
   EXPECT_EQ(
       a + "  k.txt\n" + a + "  k/a b/x.exe\n\\" + a + "  k/back\\\\slash.exe\n" + b + "  k/z.exe\n",
       out.str());
