@@ -50,30 +50,6 @@ class NativeFileView {
 
 }  // namespace
 
-Win32Platform::SystemLibrary::~SystemLibrary() {
-  if (module != nullptr) FreeLibrary(static_cast<HMODULE>(module));
-}
-
-// By full path from the system folder: a bare name would search the
-// current directory and PATH, where anyone may plant a library. The
-// libraries it needs in turn are searched from that folder too, not from
-// the program's.
-void* Win32Platform::SystemLibrary::Find(const char* function) {
-  if (!tried) {
-    tried = true;
-    wchar_t folder[MAX_PATH + 1] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
-      std::wstring path(folder, length);
-      path += L"\\";
-      path += name;
-      module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    }
-  }
-  if (module == nullptr) return nullptr;
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), function));
-}
-
 WString Win32Platform::ExpandEnvironment(const WString& text) {
   const DWORD needed = ExpandEnvironmentStringsW(WideText(text), nullptr, 0);
   if (needed == 0) return text;
@@ -85,8 +61,7 @@ WString Win32Platform::ExpandEnvironment(const WString& text) {
 }
 
 bool Win32Platform::IsProductInstalled(const WString& product_code) {
-  const auto query = FunctionAt<QueryProductStateFunction>(
-      reinterpret_cast<uintptr_t>(msi_.Find("MsiQueryProductStateW")));
+  const auto query = msi_.Find<QueryProductStateFunction>("MsiQueryProductStateW");
   return query != nullptr && query(WideText(product_code)) == kInstallStateDefault;
 }
 
@@ -96,12 +71,9 @@ bool Win32Platform::NativeFileExists(const WString& path) {
 }
 
 bool Win32Platform::NativeFileVersion(const WString& path, FileVersion* version) {
-  const auto size_of = FunctionAt<VersionInfoSizeFunction>(
-      reinterpret_cast<uintptr_t>(version_.Find("GetFileVersionInfoSizeW")));
-  const auto info = FunctionAt<VersionInfoFunction>(
-      reinterpret_cast<uintptr_t>(version_.Find("GetFileVersionInfoW")));
-  const auto query = FunctionAt<VersionQueryFunction>(
-      reinterpret_cast<uintptr_t>(version_.Find("VerQueryValueW")));
+  const auto size_of = version_.Find<VersionInfoSizeFunction>("GetFileVersionInfoSizeW");
+  const auto info = version_.Find<VersionInfoFunction>("GetFileVersionInfoW");
+  const auto query = version_.Find<VersionQueryFunction>("VerQueryValueW");
   NativeFileView view;
   return ReadFixedFileVersion(WideText(path), size_of, info, query, version);
 }

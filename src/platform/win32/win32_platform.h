@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_system_library.h"
 
 namespace quill {
 
@@ -113,15 +114,6 @@ class Win32Platform : public Platform {
                         uint32_t time_limit_ms) override;
 
  private:
-  // A library of the system folder, loaded at its first use and kept.
-  struct SystemLibrary {
-    explicit SystemLibrary(const wchar_t* file) : name(file) {}
-    ~SystemLibrary();
-    void* Find(const char* function);
-    const wchar_t* name;
-    void* module = nullptr;
-    bool tried = false;
-  };
   SystemLibrary msi_{L"msi.dll"};
   SystemLibrary version_{L"version.dll"};
   // The two handles a started process comes with, kept until released.
