@@ -24,7 +24,8 @@ class ExitCodeLint {
     const bool on = asked == u"1";
     if (!asked.empty() && !on) {
       add_(u"Settings", u"LogExitCodes", "log-exit-codes-not-one", Severity::kWarning,
-           "LogExitCodes \"" + ToUtf8(asked) + "\" is not 1: exit codes are neither recorded nor judged");
+           "LogExitCodes \"" + ToUtf8(asked) +
+               "\" is not 1: exit codes are neither recorded nor judged");
     }
     CheckCodes(u"Settings", u"BusyCodes", on, "1618");
     CheckCount(u"BusyRetries", on, kMostBusyRetries);
@@ -36,7 +37,8 @@ class ExitCodeLint {
       if (section.again || ini.FindKey(name, u"SuccessCodes") == nullptr) continue;
       if (applications_read.count(LowerCase(name)) == 0) {
         add_(name, u"SuccessCodes", "success-codes-unread", Severity::kWarning,
-             "[" + ToUtf8(name) + "] has SuccessCodes, but no list of the run names it: it is never read");
+             "[" + ToUtf8(name) +
+                 "] has SuccessCodes, but no list of the run names it: it is never read");
         continue;
       }
       CheckCodes(name, u"SuccessCodes", on, "0, 1707, 3010 and 1641");
@@ -107,9 +109,7 @@ class ExitCodeLint {
 std::string AwayFromTheSystemDrive(const WString& written) {
   WString path = written;
   for (char16_t& c : path) c = c == u'/' ? u'\\' : c;
-  if (path.compare(0, 4, u"\\\\?\\") == 0 || path.compare(0, 4, u"\\\\.\\") == 0) {
-    path = LowerCase(path.substr(4, 4)) == u"unc\\" ? u"\\\\" + path.substr(8) : path.substr(4);
-  }
+  path = WithoutLongPrefix(path);
   if (path.compare(0, 2, u"\\\\") == 0) return "on a share";
   if (path.size() >= 2 && path[1] == u':' && path[0] != u'C' && path[0] != u'c') {
     return "on a drive other than C:";

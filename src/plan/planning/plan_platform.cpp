@@ -36,7 +36,7 @@ const std::pair<const char16_t*, WString> kPlannedVariables[] = {
 }  // namespace
 
 WString WithoutLongPrefix(const WString& path) {
-  if (path.compare(0, 4, u"\\\\?\\") != 0) return path;
+  if (path.compare(0, 4, u"\\\\?\\") != 0 && path.compare(0, 4, u"\\\\.\\") != 0) return path;
   if (EqualIgnoringCase(path.substr(4, 4), u"UNC\\")) return u"\\\\" + path.substr(8);
   return path.substr(4);
 }
@@ -49,8 +49,8 @@ void PlanPlatform::Record(Event event) {
 }
 
 WString PlanPlatform::ReadPrivateProfileString(const WString& section, const WString& key,
-                                               const WString& default_value,
-                                               size_t buffer_chars, const WString& path) {
+                                               const WString& default_value, size_t buffer_chars,
+                                               const WString& path) {
   // The run reads no INI file but the input INI file.
   const IniKey* found = path == ini_path_ ? ini_.FindKey(section, key) : nullptr;
   WString value = ini_.ValueText(found, default_value, buffer_chars);
@@ -66,9 +66,8 @@ WString PlanPlatform::ReadPrivateProfileString(const WString& section, const WSt
 }
 
 uint32_t PlanPlatform::GetAttributes(const WString& path) {
-  const FileAnswer answer = languages_ != nullptr && HoldsMarker(path)
-                                ? languages_->Answer(path)
-                                : files_.Question(path);
+  const FileAnswer answer =
+      languages_ != nullptr && HoldsMarker(path) ? languages_->Answer(path) : files_.Question(path);
   Event event(EventKind::kFileQuestion);
   event.first = path;
   event.answer = answer;
@@ -219,8 +218,8 @@ WString PlanPlatform::AnsiToWide(const std::string& text) {
 
 bool PlanPlatform::IsSpace(char16_t c) {
   // What Windows classes as space above U+00FF.
-  return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
-         c == 0x202F || c == 0x205F || c == 0x3000;
+  return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+         c == 0x205F || c == 0x3000;
 }
 
 int PlanPlatform::ShowMessageBox(const WString&, const WString&, uint32_t) { return 0; }

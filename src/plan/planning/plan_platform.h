@@ -34,8 +34,9 @@ struct WindowsKind {
   bool operator!=(const WindowsKind& other) const { return word != other.word; }
 };
 
-// "\\?\C:\..." as "C:\...", "\\?\UNC\srv\..." as "\\srv\...": the same
-// file, without the prefix that only turns off the name's normalising.
+// "\\?\C:\..." (or "\\.\C:\...") as "C:\...", "\\?\UNC\srv\..." as
+// "\\srv\...": the same file, without the prefix that only turns off the
+// name's normalising.
 WString WithoutLongPrefix(const WString& path);
 
 class PlanPlatform : public Platform {
