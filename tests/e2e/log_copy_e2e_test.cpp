@@ -139,7 +139,7 @@ TEST_P(LogCopyToFleet, EachPcsWholeLogArrivesInOneFolder) {
           machine().WriteFile(Copy(pc) + kTemporary, old_copy.substr(0, old_copy.size() / 2)));
       EXPECT_EQ(Bytes(LocalLog(pc)), old_copy);
       EXPECT_EQ(Report(root_ + "\\logs"), Report(fleet_)) << "a cut copy's temporary was read";
-      ASSERT_TRUE(machine().RestartWindows(Options(pc).environment));
+      ASSERT_TRUE(machine().RestartWindows(Options(pc).environment)) << machine().error();
     } else {
       WriteDeployment(pc, step.restarts ? std::vector<int>{0, 1641, 0} : std::vector<int>{0},
                       step.copy_to);

@@ -96,7 +96,9 @@ class Restarts : public ::testing::TestWithParam<Target> {
   }
   // Windows started again: what ran before it is over, and the resumption
   // runs first in the next session.
-  void Restart() { ASSERT_TRUE(machine().RestartWindows({{"ZYLNT_MACHINE_ID", "PC42"}})); }
+  void Restart() {
+    ASSERT_TRUE(machine().RestartWindows({{"ZYLNT_MACHINE_ID", "PC42"}})) << machine().error();
+  }
   // A resumption may go on after the command that started it has ended.
   // The log holds a run's last record once it is closed, after the run has
   // forgotten its deployment.
@@ -135,7 +137,7 @@ TEST_P(Restarts, EachInstallerStartsOnceAcrossTheRestartsItAsksFor) {
       Restart();
     }
     const std::string text = LogOnceItHolds(c.codes.size());
-    EXPECT_EQ(std::vector<size_t>(c.codes.size(), 1), Starts(c.codes.size()));
+    EXPECT_EQ(std::vector<size_t>(c.codes.size(), 1), Starts(c.codes.size())) << text;
     // Wine may run a registered command again within the session (the
     // resumption's own ExitWindowsEx inside wineboot's): each such run waits.
     const size_t waited = Count(text, waits);
@@ -164,7 +166,7 @@ TEST_P(Restarts, ARestartThatNeverComesThenAnEditedIni) {
   WriteDeployment({0, 0, 0}, "MaxRestarts=1\r\n");
   Restart();
   const std::string text = LogOnceItHolds(5);
-  EXPECT_EQ((std::vector<size_t>{2, 2, 1}), Starts(3));
+  EXPECT_EQ((std::vector<size_t>{2, 2, 1}), Starts(3)) << text;
   EXPECT_FALSE(ResumptionLeft());
   EXPECT_EQ(2u, Count(text, "QUILLRUN starts at: ")) << text;
   EXPECT_NE(std::string::npos, text.find("RESUME    => The Input INI file is not as it was at "

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <iostream>
 #include <sstream>
 
@@ -308,16 +309,55 @@ std::unique_ptr<RunningProgram> WineMachine::Start(const RunOptions& options) {
 
 RunResult WineMachine::Run(const RunOptions& options) { return Start(options)->Wait(); }
 
+size_t WineMachine::RunningImages(const std::string& image) const {
+  const std::string marker = "WINEPREFIX=" + prefix_ + std::string(1, '\0');
+  size_t running = 0;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/proc", error)) {
+    std::ifstream comm(entry.path() / "comm");
+    std::string name;
+    if (!std::getline(comm, name) || name != image) continue;
+    std::ifstream environ(entry.path() / "environ", std::ios::binary);
+    const std::string variables((std::istreambuf_iterator<char>(environ)), {});
+    if (variables.find(marker) != std::string::npos) ++running;
+  }
+  return running;
+}
+
 bool WineMachine::RestartWindows(const std::map<std::string, std::string>& environment) {
+  // Windows does not restart within its own start: the wineboot that Wine's
+  // ExitWindowsEx starts at once runs the RunOnce commands and waits for
+  // each, and a kill between its taking one and starting it loses it.
+  for (int tries = 0; RunningImages("wineboot.exe") > 0; ++tries) {
+    if (tries == 600) {
+      error_ = "a wineboot of the session did not end in 60 s";
+      return false;
+    }
+    usleep(100 * 1000);
+  }
   RunProcess(ProcessCommand{{"wineserver", "-k"}, Environment({}), ""}, 30);
-  RunProcess(ProcessCommand{{"wineserver", "-w"}, Environment({}), ""}, 30);
+  // A server still up would give the old boot time.
+  const ProcessOutcome ended =
+      RunProcess(ProcessCommand{{"wineserver", "-w"}, Environment({}), ""}, 30);
+  if (!ended.finished) {
+    error_ = "the Wine server did not end in 30 s";
+    return false;
+  }
   usleep(1100 * 1000);  // boot times count whole seconds
   const ProcessOutcome started =
       RunProcess(ProcessCommand{{"wineserver", "-p"}, Environment({}), ""}, 30);
-  if (!started.finished || started.exit_status != 0) return false;
+  if (!started.finished || started.exit_status != 0) {
+    error_ = "wineserver -p did not start a server: " + started.output;
+    return false;
+  }
   const ProcessOutcome booted = RunProcess(
       ProcessCommand{{kWine, "wineboot", "-r"}, Environment(environment), HostPath("C:\\")}, 180);
-  return booted.finished && booted.exit_status == 0;
+  if (!booted.finished || booted.exit_status != 0) {
+    error_ = "wineboot -r " + std::string(booted.finished ? "failed: " : "did not end: ") +
+             booted.output;
+    return false;
+  }
+  return true;
 }
 
 bool WineMachine::Kill(const std::string& image_name) {

@@ -113,7 +113,8 @@ class WineMachine {
   // that programs read another boot time (Wine gives its server's start).
   // The first command of a session runs the RunOnce commands, with its own
   // environment: `wineboot -r`, with these variables (the machine's
-  // identifier), waited for.
+  // identifier), waited for. False, with the reason in error(), where the
+  // session did not end or the new one did not start.
   bool RestartWindows(const std::map<std::string, std::string>& environment);
   // Ends every process of that image name as an administrator's kill does
   // (taskkill /f: TerminateProcess, nothing of the program runs after it).
@@ -171,6 +172,8 @@ class WineMachine {
   std::vector<std::string> Environment(const std::map<std::string, std::string>& extra) const;
   ProcessOutcome Wine(const std::vector<std::string>& arguments, double seconds);
   bool UseWindowsVersion(const std::string& version);
+  // How many host processes of this prefix run this image ("wineboot.exe").
+  size_t RunningImages(const std::string& image) const;
   bool CopyFrom(const std::string& build, const std::string& build_relative,
                 const std::string& windows_path);
 
