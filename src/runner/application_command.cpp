@@ -1,5 +1,6 @@
 #include "runner/application_command.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -242,6 +243,23 @@ WString ProcessCommandLine(const ApplicationCommand& command, FileSystem& files)
   }
   return u"\"" + so_far + command.switches.substr(0, program_end) + u"\"" +
          command.switches.substr(program_end);
+}
+
+std::vector<WString> NamedVariables(const WString& value) {
+  std::vector<WString> names;
+  size_t open = value.find(u'%');
+  while (open != WString::npos) {
+    const size_t close = value.find(u'%', open + 1);
+    if (close == WString::npos) break;
+    if (close == open + 1) {  // "%%" names nothing; the second may open one
+      open = close;
+      continue;
+    }
+    const WString name = value.substr(open + 1, close - open - 1);
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    open = value.find(u'%', close + 1);
+  }
+  return names;
 }
 
 }  // namespace quill

@@ -4,6 +4,8 @@
 // An application's command line, as the log shows it and as the platform is
 // handed it, and the Windows paths it names.
 
+#include <vector>
+
 #include "base/run_context.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
@@ -73,6 +75,9 @@ void ReplaceAll(WString& text, const WString& from, const WString& to);
 // blank at which that text names an existing file (".exe" added when it has no
 // extension), or, when none does, up to the first blank of the switches.
 WString ProcessCommandLine(const ApplicationCommand& command, FileSystem& files);
+
+// The %NAME% variables of a value, in order, each once, without the signs.
+std::vector<WString> NamedVariables(const WString& value);
 
 }  // namespace quill
 

@@ -1,6 +1,5 @@
 #include "runner/log_copy.h"
 
-#include <algorithm>
 #include <string>
 
 #include "base/profile_value.h"
@@ -12,25 +11,8 @@ namespace quill {
 const char16_t kLogCopyKey[] = u"LogCopy";
 const char16_t kLogCopyPartSuffix[] = u".quillrun-copy";
 
-std::vector<WString> LogCopyVariables(const WString& value) {
-  std::vector<WString> names;
-  size_t open = value.find(u'%');
-  while (open != WString::npos) {
-    const size_t close = value.find(u'%', open + 1);
-    if (close == WString::npos) break;
-    if (close == open + 1) {  // "%%" names nothing; the second may open one
-      open = close;
-      continue;
-    }
-    const WString name = value.substr(open + 1, close - open - 1);
-    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
-    open = value.find(u'%', close + 1);
-  }
-  return names;
-}
-
 WString LogCopyTarget(const WString& value, InstalledState& environment, WString* why) {
-  for (const WString& name : LogCopyVariables(value)) {
+  for (const WString& name : NamedVariables(value)) {
     const WString written = u"%" + name + u"%";
     if (environment.ExpandEnvironment(written) == written) {
       *why = written + u" is not set";

@@ -21,8 +21,6 @@ extern const char16_t kLogCopyPartSuffix[];
 // A share that does not answer holds the run no longer than this.
 constexpr uint32_t kLogCopySeconds = 60;
 
-// The %NAME% variables of a value, in order, each once, without the signs.
-std::vector<WString> LogCopyVariables(const WString& value);
 
 // The copy's path for a trimmed LogCopy value: its variables expanded as
 // the running program sees them. Empty, with `why` the reason in words,

@@ -172,6 +172,12 @@ bool RegisterCommand(const WString& ini_path, Platform& platform) {
   return !command.empty() && platform.WriteMachineValue(kRunOnceKey, kRunOnceName, command);
 }
 
+// Neither a memory nor a command that reads it is left for a later run.
+void ForgetMemoryAndCommand(Platform& platform) {
+  platform.DeleteMachineValue(kMemoryKey, kMemoryName);
+  platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
+}
+
 // The run ends with this record: the log is on the disk and closed before
 // anything may restart the machine.
 bool EndRun(RunContext& context, Platform& platform, LogRecord record,
@@ -302,8 +308,7 @@ int32_t ReadMaxRestarts(const WString& value, RunContext& context) {
 void ClearLeftMemory(RunContext& context, Platform& platform) {
   DeploymentMemory memory;
   if (!RecallThisIni(context, platform, &memory)) return;
-  platform.DeleteMachineValue(kMemoryKey, kMemoryName);
-  platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
+  ForgetMemoryAndCommand(platform);
   WriteLogRecord(context, LogRecord::kResumeCleared);
 }
 
@@ -367,8 +372,7 @@ void ForgetUnreadableDeployment(RunContext& context, Platform& platform) {
       !RecallThisIni(context, platform, &memory)) {
     return;
   }
-  platform.DeleteMachineValue(kMemoryKey, kMemoryName);
-  platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
+  ForgetMemoryAndCommand(platform);
   const bool opens = context.LogOpen != 1;
   if (opens) {
     if (!GetSystemID(context, platform)) return;
@@ -381,8 +385,7 @@ void ForgetUnreadableDeployment(RunContext& context, Platform& platform) {
 
 void ForgetDeployment(const RunContext& context, Platform& platform) {
   if (context.MaxRestarts == 0) return;
-  platform.DeleteMachineValue(kMemoryKey, kMemoryName);
-  platform.DeleteMachineValue(kRunOnceKey, kRunOnceName);
+  ForgetMemoryAndCommand(platform);
 }
 
 }  // namespace quill

@@ -67,7 +67,7 @@ void LintLogCopy(PlanPlatform& platform, const KeyFinding& add) {
   auto warn = [&](const char* rule, const std::string& message) {
     add(u"Settings", kLogCopyKey, rule, Severity::kWarning, shown + " " + message);
   };
-  const std::vector<WString> names = LogCopyVariables(value);
+  const std::vector<WString> names = NamedVariables(value);
   bool per_pc = false;
   for (const WString& name : names) {
     if (AlikeOnEveryPc(name)) continue;

@@ -1,6 +1,7 @@
 #include "plan/planning/detect_answers.h"
 
 #include "base/utf.h"
+#include "runner/application_command.h"
 #include "runner/detection.h"
 
 namespace quill::plan {
@@ -10,11 +11,8 @@ namespace {
 // The %NAME% a path still holds once the plan has put in what it knows.
 std::string UnknownVariables(const WString& path) {
   std::string names;
-  for (size_t open = path.find(u'%'); open != WString::npos;) {
-    const size_t close = path.find(u'%', open + 1);
-    if (close == WString::npos) break;
-    names += (names.empty() ? "" : ", ") + ToUtf8(path.substr(open, close - open + 1));
-    open = path.find(u'%', close + 1);
+  for (const WString& name : NamedVariables(path)) {
+    names += (names.empty() ? "%" : ", %") + ToUtf8(name) + "%";
   }
   return names;
 }

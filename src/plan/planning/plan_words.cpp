@@ -183,7 +183,7 @@ std::string LogCopyText(const PlanSettings& settings) {
   const WString& value = settings.log_copy_text;
   if (value.empty()) return "";
   // A value that opens with a variable may be full once it is expanded.
-  const std::vector<WString> names = LogCopyVariables(value);
+  const std::vector<WString> names = NamedVariables(value);
   WString probe;
   for (size_t at = 0; at < value.size(); ++at) {
     const size_t close = value[at] == u'%' ? value.find(u'%', at + 1) : WString::npos;
