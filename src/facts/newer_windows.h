@@ -13,8 +13,6 @@
 
 namespace quill {
 
-constexpr char16_t kNewerWindowsKey[] = u"NewerWindows";
-
 bool TurnsOnNewerWindows(const WString& value);
 
 // A system word and the versions behind it: from `first_build` of its

@@ -1,7 +1,9 @@
 #include "log/run_log.h"
 
 #include "base/ascii.h"
+#include "base/ini_keys.h"
 #include "base/profile_value.h"
+#include "base/settings_reader.h"
 #include "log/time_stamp.h"
 
 namespace quill {
@@ -24,8 +26,7 @@ WString RunLogPath(const WString& log_file_value) {
 namespace {
 
 bool OpenLogFile(RunContext& context, Platform& platform) {
-  const WString path = RunLogPath(
-      ReadProfileValue(u"Settings", u"LogFile", context.InputIniPath, platform, platform));
+  const WString path = RunLogPath(ReadSetting(Key::kLogFile, context, platform, platform));
   if (path.find(kLogDirectory) != WString::npos &&
       platform.GetAttributes(kLogDirectory) == kInvalidFileAttributes) {
     platform.MakeDirectory(kLogDirectory);  // when this fails, the open below fails too

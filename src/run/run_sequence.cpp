@@ -1,6 +1,6 @@
 #include "run/run_sequence.h"
 
-#include "base/profile_value.h"
+#include "base/ini_keys.h"
 #include "facts/language_code.h"
 #include "facts/newer_windows.h"
 #include "facts/os_type.h"
@@ -12,14 +12,11 @@
 #include "runner/launch_limits.h"
 #include "runner/log_copy.h"
 #include "runner/restarts.h"
+#include "runner/run_settings.h"
 
 namespace quill {
 
 namespace {
-
-WString ReadSetting(const char16_t* key, const RunContext& context, Platform& platform) {
-  return ReadProfileValue(u"Settings", key, context.InputIniPath, platform, platform);
-}
 
 // Ends the run after an error record; the log is closed at once.
 int EndWithError(RunContext& context, Platform& platform, LogRecord record, const WString& name) {
@@ -32,24 +29,15 @@ int EndWithError(RunContext& context, Platform& platform, LogRecord record, cons
 
 int RunSequence(RunContext& context, Platform& platform) {
   if (!GetSystemID(context, platform)) return 0;
-  context.NewerWindows = TurnsOnNewerWindows(ReadSetting(kNewerWindowsKey, context, platform));
+  ReadRunSettings(SettingsStretch::kBeforeLog, context, platform);
   DetectOSType(context, platform);
   OpenRunLog(context, platform);
-  ReadLogCopy(context, platform);
-
-  const WString max_install_time = ReadSetting(u"MaxInstallTime", context, platform);
-  if (!max_install_time.empty()) {
-    context.MaxInstallTime = ParseInstallTime(max_install_time, platform);
-  }
-  context.WaitForExit = TurnsOnWaitForExit(ReadSetting(kWaitForExitKey, context, platform));
-  ReadTimeLimitSettings(context, platform);
-
-  const WString app_instl_path = ReadSetting(u"AppInstlPath", context, platform);
-  if (app_instl_path.empty()) {
+  ReadRunSettings(SettingsStretch::kAfterLog, context, platform);
+  if (context.SettingText(Key::kAppInstlPath).empty()) {
     ForgetUnreadableDeployment(context, platform);
-    return EndWithError(context, platform, LogRecord::kMissingKeyError, u"AppInstlPath");
+    return EndWithError(context, platform, LogRecord::kMissingKeyError,
+                        KeyName(Key::kAppInstlPath));
   }
-  context.LanguageTablePath = app_instl_path + u"\\LANG.INI";
   if (platform.GetAttributes(context.LanguageTablePath) == kInvalidFileAttributes) {
     return EndWithError(context, platform, LogRecord::kFileOpenError, context.LanguageTablePath);
   }
@@ -57,9 +45,7 @@ int RunSequence(RunContext& context, Platform& platform) {
   LookUpLanguageCode(context, platform);
   WriteLogRecord(context, LogRecord::kLocaleLanguage, {{context.LcidText}});
   WriteLogRecord(context, LogRecord::kCodeLanguage, {{context.LanguageCode}});
-  ReadExitCodeSettings(context, platform);
-  ReadHashList(context, platform);
-  ReadInstallerServiceWait(context, platform);
+  ReadRunSettings(SettingsStretch::kAfterLanguage, context, platform);
   PrepareRestarts(context, platform);
   if (context.RunStopped) return 0;  // waiting for a restart
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 #include <vector>
+#include "base/ini_keys.h"
 
 #include "base/ascii.h"
 #include "base/profile_value.h"
@@ -178,14 +179,14 @@ ApplicationCommand BuildApplicationCommand(const WString& app_section,
     return ReadProfileValue(app_section, key, context.InputIniPath, platform, platform);
   };
   ApplicationCommand command;
-  command.app_path = read(u"AppPath");
+  command.app_path = read(KeyName(Key::kAppPath));
   if (command.app_path.empty()) return command;
   const WString so_far = command.app_path + u"\\";
 
-  WString switches = read(u"AppSwitches");
+  WString switches = read(KeyName(Key::kAppSwitches));
   if (switches.find(kLanguagePlaceholder) != WString::npos &&
       !SubstituteLanguage(switches, so_far, context, platform)) {
-    switches = read(u"GlobalSwitches");
+    switches = read(KeyName(Key::kGlobalSwitches));
     if (switches.empty()) return command;  // skipped: no language folder, no fallback
   }
   command.switches = switches;

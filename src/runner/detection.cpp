@@ -1,6 +1,7 @@
 #include "runner/detection.h"
 
 #include "base/ascii.h"
+#include "base/ini_keys.h"
 #include "base/profile_value.h"
 #include "base/trim.h"
 #include "log/run_log.h"
@@ -104,9 +105,9 @@ bool ParseKeyRule(const WString& value, DetectRule* rule) {
 
 const char16_t* DetectKeyName(DetectKind kind) {
   switch (kind) {
-    case DetectKind::kMsi: return u"DetectMsi";
-    case DetectKind::kFile: return u"DetectFile";
-    case DetectKind::kKey: return u"DetectKey";
+    case DetectKind::kMsi: return KeyName(Key::kDetectMsi);
+    case DetectKind::kFile: return KeyName(Key::kDetectFile);
+    case DetectKind::kKey: return KeyName(Key::kDetectKey);
   }
   return u"";
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include "base/ini_keys.h"
 
 #include "base/ascii.h"
 #include "base/profile_value.h"
@@ -87,11 +88,6 @@ WString ExitCodeText(uint32_t code) {
 
 namespace {
 
-WString Read(const WString& section, const char16_t* key, const RunContext& context,
-             Platform& platform) {
-  return ReadProfileValue(section, key, context.InputIniPath, platform, platform);
-}
-
 void TellUnread(RunContext& context, const WString& key, const WString& value,
                 const WString& section) {
   WriteLogRecord(context, LogRecord::kExitCodesUnread, {{key + u"=" + value, section}});
@@ -99,19 +95,19 @@ void TellUnread(RunContext& context, const WString& key, const WString& value,
 
 // A count setting; its default stays when it is not given or does not
 // read, and its bound is taken, and told, when it is past it.
-void ReadCount(RunContext& context, Platform& platform, const char16_t* key, int32_t most,
-               int32_t* count) {
-  const WString value = Read(u"Settings", key, context, platform);
+void ReadCount(RunContext& context, Platform& platform, Key key, int32_t* count) {
+  const WString value = ReadSetting(key, context, platform, platform);
   if (value.empty()) return;
+  const int32_t most = MostOf(key);
   int32_t whole = 0;
   if (!ParseBoundedCount(value, INT32_MAX, &whole)) {
-    TellUnread(context, key, value, u"Settings");
+    TellUnread(context, KeyName(key), value, kSettingsSection);
     return;
   }
   *count = whole > most ? most : whole;
   if (whole > most) {
     WriteLogRecord(context, LogRecord::kExitSettingClamped,
-                   {{WString(key) + u"=" + value, u"Settings"}, most});
+                   {{KeyName(key) + (u"=" + value), kSettingsSection}, most});
   }
 }
 
@@ -130,16 +126,16 @@ bool ParseBoundedCount(const WString& text, int32_t most, int32_t* count) {
 }
 
 void ReadExitCodeSettings(RunContext& context, Platform& platform) {
-  if (Read(u"Settings", u"LogExitCodes", context, platform) != u"1") return;
+  if (ReadSetting(Key::kLogExitCodes, context, platform, platform) != u"1") return;
   context.LogExitCodes = 1;
   context.BusyCodes = {kBusyCode};
   context.BusyRetryPause = kDefaultBusyRetryPause;
-  const WString busy = Read(u"Settings", u"BusyCodes", context, platform);
+  const WString busy = ReadSetting(Key::kBusyCodes, context, platform, platform);
   if (!busy.empty() && !ParseExitCodes(busy, &context.BusyCodes)) {
-    TellUnread(context, u"BusyCodes", busy, u"Settings");
+    TellUnread(context, KeyName(Key::kBusyCodes), busy, kSettingsSection);
   }
-  ReadCount(context, platform, u"BusyRetries", kMostBusyRetries, &context.BusyRetries);
-  ReadCount(context, platform, u"BusyRetryPause", kLongestBusyRetryPause, &context.BusyRetryPause);
+  ReadCount(context, platform, Key::kBusyRetries, &context.BusyRetries);
+  ReadCount(context, platform, Key::kBusyRetryPause, &context.BusyRetryPause);
 }
 
 AppExitRules ReadAppExitRules(const WString& app_section, const RunContext& context,
@@ -148,7 +144,8 @@ AppExitRules ReadAppExitRules(const WString& app_section, const RunContext& cont
   rules.section = app_section;
   rules.success_codes = DefaultSuccessCodes();
   if (context.LogExitCodes != 1) return rules;
-  const WString listed = Read(app_section, u"SuccessCodes", context, platform);
+  const WString listed =
+      ReadKey(Key::kSuccessCodes, app_section, context.InputIniPath, platform, platform);
   if (!listed.empty() && !ParseExitCodes(listed, &rules.success_codes)) {
     rules.unread = u"SuccessCodes=" + listed;
   }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/ini_keys.h"
 #include "base/run_context.h"
 #include "platform/platform.h"
 #include "platform/wide_string.h"
@@ -53,9 +54,9 @@ WString ExitCodeText(uint32_t code);
 // recording on, BusyCodes, BusyRetries and BusyRetryPause bound the tries
 // of a busy installer, and an application's SuccessCodes says what success
 // is for it. Without LogExitCodes=1 nothing else is read.
-constexpr int32_t kMostBusyRetries = 10;
+constexpr int32_t kMostBusyRetries = MostOf(Key::kBusyRetries);
 constexpr int32_t kDefaultBusyRetryPause = 60;
-constexpr int32_t kLongestBusyRetryPause = 3600;
+constexpr int32_t kLongestBusyRetryPause = MostOf(Key::kBusyRetryPause);
 
 // Reads the [Settings] keys into the context; a value that does not read
 // is told in the log, and its default used.

@@ -3,6 +3,8 @@
 #include <initializer_list>
 #include <string>
 #include <vector>
+#include "base/ini_keys.h"
+#include "base/settings_reader.h"
 
 #include "base/ascii.h"
 #include "base/profile_value.h"
@@ -12,8 +14,6 @@
 #include "runner/application_command.h"
 
 namespace quill {
-
-const char16_t kHashListKey[] = u"HashList";
 
 namespace {
 
@@ -110,8 +110,7 @@ ParsedHashList ParseHashList(const std::string& bytes, const WString& list_folde
 }
 
 void ReadHashList(RunContext& context, Platform& platform) {
-  const WString value =
-      ReadProfileValue(u"Settings", kHashListKey, context.InputIniPath, platform, platform);
+  const WString value = ReadSetting(Key::kHashList, context, platform, platform);
   if (value.empty()) return;
   // Only the platform knows the folder of "D:in.ini" (drive D's own
   // current folder); a relative list taken from anywhere else is refused.

@@ -17,7 +17,6 @@ namespace quill {
 
 // [Settings] HashList=: a list in sha256sum's format of the installers the
 // deployment vouches for. Without the key nothing of this is read.
-extern const char16_t kHashListKey[];
 
 struct ParsedHashList {
   std::map<WString, ListedHash> by_path;  // by PathKey of the full path

@@ -17,7 +17,6 @@ namespace quill {
 // it sleeps through the pause; with WaitForExit=1 in [Settings] it waits on
 // the installer's process instead, so the pause ends when the installer does.
 // The wait counts every pause whole either way, so the log reads the same.
-constexpr char16_t kWaitForExitKey[] = u"WaitForExit";
 
 // The trimmed value that turns the wait for exit on: "1" and nothing else.
 bool TurnsOnWaitForExit(const WString& value);

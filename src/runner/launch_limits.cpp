@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "base/profile_value.h"
+#include "base/settings_reader.h"
 #include "base/trim.h"
 #include "log/run_log.h"
 #include "runner/exit_codes.h"
@@ -46,26 +46,9 @@ bool ReadSwitch(const WString& value, bool otherwise) {
   return otherwise;
 }
 
-namespace {
-
-WString ReadLimitKey(const WString& section, const char16_t* key, const RunContext& context,
-                     Platform& platform) {
-  return ReadProfileValue(section, key, context.InputIniPath, platform, platform);
-}
-
-}  // namespace
-
 void ReadTimeLimitSettings(RunContext& context, Platform& platform) {
-  const WString wait = ReadLimitKey(u"Settings", kWaitForChildrenKey, context, platform);
-  const WString stop = ReadLimitKey(u"Settings", kStopAtTimeLimitKey, context, platform);
-  context.WaitForChildren = wait == u"1";
-  context.StopAtTimeLimit = stop == u"1";
-  context.OwnWaitForChildren = !wait.empty();
-  context.OwnStopAtTimeLimit = !stop.empty();
-}
-
-bool ReadsOwnMaxInstallTime(const RunContext& context) {
-  return context.OwnWaitForChildren || context.OwnStopAtTimeLimit;
+  context.WaitForChildren = ReadSetting(Key::kWaitForChildren, context, platform, platform) == u"1";
+  context.StopAtTimeLimit = ReadSetting(Key::kStopAtTimeLimit, context, platform, platform) == u"1";
 }
 
 LaunchLimits CombineLaunchLimits(const OwnLimitKeys& own, const RunContext& context,
@@ -84,15 +67,12 @@ LaunchLimits CombineLaunchLimits(const OwnLimitKeys& own, const RunContext& cont
 LaunchLimits ReadLaunchLimits(const WString& app_section, const RunContext& context,
                               Platform& platform) {
   OwnLimitKeys own;
-  if (ReadsOwnMaxInstallTime(context)) {
-    own.max_install_time = ReadLimitKey(app_section, kMaxInstallTimeKey, context, platform);
-  }
-  if (context.OwnWaitForChildren) {
-    own.wait_for_children = ReadLimitKey(app_section, kWaitForChildrenKey, context, platform);
-  }
-  if (context.OwnStopAtTimeLimit) {
-    own.stop_at_time_limit = ReadLimitKey(app_section, kStopAtTimeLimitKey, context, platform);
-  }
+  own.max_install_time =
+      ReadOwnValue(Key::kMaxInstallTime, app_section, context, platform, platform);
+  own.wait_for_children =
+      ReadOwnValue(Key::kWaitForChildren, app_section, context, platform, platform);
+  own.stop_at_time_limit =
+      ReadOwnValue(Key::kStopAtTimeLimit, app_section, context, platform, platform);
   return CombineLaunchLimits(own, context, platform);
 }
 
@@ -182,8 +162,7 @@ void WriteTreeRecords(RunContext& context, const LaunchResult& result, int32_t t
 }
 
 void ReadInstallerServiceWait(RunContext& context, Platform& platform) {
-  const WString value = ReadProfileValue(u"Settings", kWaitForInstallerServiceKey,
-                                         context.InputIniPath, platform, platform);
+  const WString& value = ReadSetting(Key::kWaitForInstallerService, context, platform, platform);
   int32_t seconds = 0;
   if (ParseBoundedCount(value, kLongestInstallerServiceWait, &seconds)) {
     context.WaitForInstallerService = seconds;

@@ -5,6 +5,7 @@
 // the process tree waited for and ended, and a free Windows Installer.
 #include <cstdint>
 
+#include "base/ini_keys.h"
 #include "base/run_context.h"
 #include "platform/platform.h"
 #include "platform/wide_string.h"
@@ -25,10 +26,6 @@ int DecimalDigitValue(char16_t c);
 // count. A value beyond the 32-bit range is clamped to it.
 int32_t ParseInstallTime(const WString& text, SystemInfo& system);
 
-constexpr char16_t kMaxInstallTimeKey[] = u"MaxInstallTime";
-constexpr char16_t kWaitForChildrenKey[] = u"WaitForChildren";
-constexpr char16_t kStopAtTimeLimitKey[] = u"StopAtTimeLimit";
-
 // "1" turns a switch on, "0" off; any other value leaves `otherwise`.
 bool ReadSwitch(const WString& value, bool otherwise);
 
@@ -41,11 +38,9 @@ struct OwnLimitKeys {
 };
 
 // Each own key is read only when [Settings] names its key, and the own
-// MaxInstallTime when [Settings] names either: a file without them is read
-// call for call as before, and a limit of its own in an application of
-// such a file stays as unread as it always was.
-bool ReadsOwnMaxInstallTime(const RunContext& context);
-
+// MaxInstallTime when [Settings] names either (their rows' gates): a file
+// without them is read call for call as before, and a limit of its own in
+// an application of such a file stays as unread as it always was.
 // An application's own keys over those of [Settings].
 LaunchLimits CombineLaunchLimits(const OwnLimitKeys& own, const RunContext& context,
                                  SystemInfo& system);
@@ -91,8 +86,7 @@ void WriteTreeRecords(RunContext& context, const LaunchResult& result, int32_t t
 // the system's msiexec, wait until Windows Installer is free, at most that
 // long. It spares the busy code (1618) an MSI gets while another installs;
 // BusyRetries still covers a start that meets one.
-constexpr char16_t kWaitForInstallerServiceKey[] = u"WaitForInstallerService";
-constexpr int32_t kLongestInstallerServiceWait = 3600;
+constexpr int32_t kLongestInstallerServiceWait = MostOf(Key::kWaitForInstallerService);
 constexpr uint32_t kInstallerServiceLookMs = 1000;
 
 // 0 to 3600 seconds, more counts as 3600; a value that does not read is 0.

@@ -1,6 +1,8 @@
 #include "runner/log_copy.h"
 
 #include <string>
+#include "base/ini_keys.h"
+#include "base/settings_reader.h"
 
 #include "base/profile_value.h"
 #include "log/run_log.h"
@@ -8,7 +10,6 @@
 
 namespace quill {
 
-const char16_t kLogCopyKey[] = u"LogCopy";
 const char16_t kLogCopyPartSuffix[] = u".quillrun-copy";
 
 WString LogCopyTarget(const WString& value, InstalledState& environment, WString* why) {
@@ -50,8 +51,7 @@ WString CopyFailureWords(const CopyOutcome& outcome) {
 }
 
 void ReadLogCopy(RunContext& context, Platform& platform) {
-  const WString value =
-      ReadProfileValue(u"Settings", kLogCopyKey, context.InputIniPath, platform, platform);
+  const WString value = ReadSetting(Key::kLogCopy, context, platform, platform);
   if (value.empty() || context.LogOpen != 1) return;  // no log, nothing to copy
   WString why;
   context.LogCopyTarget = LogCopyTarget(value, platform, &why);

@@ -14,7 +14,6 @@
 
 namespace quill {
 
-extern const char16_t kLogCopyKey[];
 // What the copy's temporary name adds to the copy's own: a report passes
 // over it, and the next copy writes over one a cut copy left.
 extern const char16_t kLogCopyPartSuffix[];

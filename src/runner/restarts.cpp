@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include "base/ini_keys.h"
+#include "base/settings_reader.h"
 
 #include "base/profile_value.h"
 #include "facts/os_type.h"
@@ -293,12 +295,14 @@ int32_t ReadMaxRestarts(const WString& value, RunContext& context) {
   }
   int32_t whole = 0;
   if (!ParseBoundedCount(value, INT32_MAX, &whole)) {
-    WriteLogRecord(context, LogRecord::kExitCodesUnread, {{u"MaxRestarts=" + value, u"Settings"}});
+    WriteLogRecord(context, LogRecord::kExitCodesUnread,
+                   {{KeyName(Key::kMaxRestarts) + (u"=" + value), kSettingsSection}});
     return 0;
   }
   if (whole > kMostRestarts) {
-    WriteLogRecord(context, LogRecord::kExitSettingClamped,
-                   {{u"MaxRestarts=" + value, u"Settings"}, kMostRestarts});
+    WriteLogRecord(
+        context, LogRecord::kExitSettingClamped,
+        {{KeyName(Key::kMaxRestarts) + (u"=" + value), kSettingsSection}, kMostRestarts});
   }
   return whole > kMostRestarts ? kMostRestarts : whole;
 }
@@ -315,8 +319,7 @@ void ClearLeftMemory(RunContext& context, Platform& platform) {
 }  // namespace
 
 void PrepareRestarts(RunContext& context, Platform& platform) {
-  const WString value =
-      ReadProfileValue(u"Settings", u"MaxRestarts", context.InputIniPath, platform, platform);
+  const WString value = ReadSetting(Key::kMaxRestarts, context, platform, platform);
   if (value.empty()) return;
   context.MaxRestarts = ReadMaxRestarts(value, context);
   if (context.MaxRestarts > 0) {

@@ -4,6 +4,7 @@
 // A deployment carried across restarts, and what it remembers between them.
 #include <cstdint>
 
+#include "base/ini_keys.h"
 #include "base/run_context.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
@@ -18,7 +19,7 @@ namespace quill {
 // started after that has restarted. One text value under HKLM\Software\Quillrun, written in
 // one piece, so that it is either whole or absent, and only administrators
 // can change it.
-constexpr int32_t kMostRestarts = 10;
+constexpr int32_t kMostRestarts = MostOf(Key::kMaxRestarts);
 
 extern const char16_t kMemoryKey[];
 extern const char16_t kMemoryName[];

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "base/ini_keys.h"
 #include "base/run_context.h"
 #include "fake_platform.h"
 #include "run/entry.h"
 #include "runner/detection.h"
 #include "runner/exit_codes.h"
-#include "runner/ini_keys.h"
 #include "runner/launch_limits.h"
 #include "runner/log_copy.h"
 #include "runner/restarts.h"
@@ -137,8 +137,11 @@ TEST(DocumentedKeysTest, EveryKeyTheProgramReadsHasItsRow) {
 TEST(DocumentedKeysTest, TheKeyPlacesAreTheDocumentedRows) {
   const char* const in[] = {"[Settings]", "machine section", "application section"};
   std::set<std::pair<std::string, std::string>> places, documented;
-  for (size_t i = 0; i < kIniKeyPlaceCount; ++i) {
-    places.insert({Narrow(kIniKeyPlaces[i].key), in[static_cast<int>(kIniKeyPlaces[i].place)]});
+  for (const quill::KeyRow& row : kKeyRows) {
+    for (KeyPlace place : {KeyPlace::kSettings, KeyPlace::kMachine, KeyPlace::kApplication}) {
+      if ((row.places & InPlace(place)) != 0)
+        places.insert({Narrow(row.name), in[static_cast<int>(place)]});
+    }
   }
   for (const KeyRow& row : DocumentedKeys()) documented.insert({row.key, row.in});
   EXPECT_EQ(documented, places);

@@ -1,6 +1,7 @@
 #include "plan/change/same_reads.h"
 
 #include <unordered_map>
+#include "base/ini_keys.h"
 
 #include "plan/matrix/matrix.h"
 #include "plan/planning/planner.h"
@@ -79,7 +80,7 @@ std::vector<WString> MachinesReadingOtherwise(const IniFile& before, const IniFi
   Compared applications;
   const std::vector<WindowsKind> systems = ListedSystems(before, after);
   // What every machine reads is compared once.
-  if (!SameSection(before, after, u"Settings") ||
+  if (!SameSection(before, after, kSettingsSection) ||
       !SameLists(before, after, u"0xFFFF", systems, applications)) {
     return machines;
   }

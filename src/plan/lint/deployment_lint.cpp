@@ -1,6 +1,7 @@
 #include "plan/lint/deployment_lint.h"
 
 #include <algorithm>
+#include "base/ini_keys.h"
 
 #include "base/profile_value.h"
 #include "plan/lint/ini_lint.h"
@@ -15,8 +16,8 @@ namespace {
 void LintTable(const std::string& ini_file, const std::string& language_table,
                PlanPlatform& platform, std::vector<WString>* codes,
                std::vector<Finding>* findings) {
-  const WString app_instl_path =
-      ReadProfileValue(u"Settings", u"AppInstlPath", platform.ini_path(), platform, platform);
+  const WString app_instl_path = ReadProfileValue(kSettingsSection, KeyName(Key::kAppInstlPath),
+                                                  platform.ini_path(), platform, platform);
   const WString table_path = app_instl_path + u"\\LANG.INI";
   if (!language_table.empty()) platform.files().Bind(table_path, language_table);
   std::string bytes;

@@ -1,6 +1,7 @@
 #include "plan/lint/detect_lint.h"
 
 #include <string>
+#include "base/ini_keys.h"
 
 #include "base/profile_value.h"
 #include "base/trim.h"
@@ -123,22 +124,22 @@ class DetectLint {
   }
 
   void CheckAgainstPackage(const WString& section, const DetectRule& rule) {
-    const WString switches = Value(section, u"AppSwitches");
+    const WString switches = Value(section, KeyName(Key::kAppSwitches));
     if (switches.find(u"%LANG%") != WString::npos) return;  // a package per language
-    const WString package = PackageOf(Value(section, u"AppPath"), switches);
+    const WString package = PackageOf(Value(section, KeyName(Key::kAppPath)), switches);
     if (package.empty()) return;
     const FileAnswer answer = platform_.files().Question(package);
     if (answer.basis == AnswerBasis::kAssumed || !answer.exists || answer.local.empty()) return;
     std::string code, why;
     if (!ReadProductCode(answer.local, &code, &why)) {
-      add_(section, u"DetectMsi", "detect-msi-package-unreadable", Severity::kWarning,
+      add_(section, KeyName(Key::kDetectMsi), "detect-msi-package-unreadable", Severity::kWarning,
            "DetectMsi cannot be checked: " + ToUtf8(package) + " (" + answer.local + "): " + why);
       return;
     }
     for (const WString& listed : rule.product_codes) {
       if (EqualIgnoringCase(listed, FromUtf8(code))) return;
     }
-    add_(section, u"DetectMsi", "detect-msi-not-the-package", Severity::kError,
+    add_(section, KeyName(Key::kDetectMsi), "detect-msi-not-the-package", Severity::kError,
          "DetectMsi " + ToUtf8(rule.written.substr(10)) + " is not the ProductCode of " +
              ToUtf8(package) + ", " + code +
              ": the rule never holds after that package installs, and the run calls it a failure "

@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <vector>
+#include "base/ini_keys.h"
 
 #include "base/profile_value.h"
 #include "base/utf.h"
@@ -20,28 +21,29 @@ class ExitCodeLint {
   ExitCodeLint(PlanPlatform& platform, const KeyFinding& add) : platform_(platform), add_(add) {}
 
   void Run(const std::set<WString>& applications_read) {
-    const WString asked = Value(u"Settings", u"LogExitCodes");
+    const WString asked = Value(kSettingsSection, KeyName(Key::kLogExitCodes));
     const bool on = asked == u"1";
     if (!asked.empty() && !on) {
-      add_(u"Settings", u"LogExitCodes", "log-exit-codes-not-one", Severity::kWarning,
+      add_(kSettingsSection, KeyName(Key::kLogExitCodes), "log-exit-codes-not-one",
+           Severity::kWarning,
            "LogExitCodes \"" + ToUtf8(asked) +
                "\" is not 1: exit codes are neither recorded nor judged");
     }
-    CheckCodes(u"Settings", u"BusyCodes", on, "1618");
-    CheckCount(u"BusyRetries", on, kMostBusyRetries);
-    CheckCount(u"BusyRetryPause", on, kLongestBusyRetryPause);
-    if (CheckCount(u"MaxRestarts", on, kMostRestarts)) CheckResumablePath();
+    CheckCodes(kSettingsSection, KeyName(Key::kBusyCodes), on, "1618");
+    CheckCount(KeyName(Key::kBusyRetries), on, kMostBusyRetries);
+    CheckCount(KeyName(Key::kBusyRetryPause), on, kLongestBusyRetryPause);
+    if (CheckCount(KeyName(Key::kMaxRestarts), on, kMostRestarts)) CheckResumablePath();
     const IniFile& ini = platform_.ini();
     for (const IniSection& section : ini.sections()) {
       const WString name = ini.Name(section).str();
-      if (section.again || ini.FindKey(name, u"SuccessCodes") == nullptr) continue;
+      if (section.again || ini.FindKey(name, KeyName(Key::kSuccessCodes)) == nullptr) continue;
       if (applications_read.count(LowerCase(name)) == 0) {
-        add_(name, u"SuccessCodes", "success-codes-unread", Severity::kWarning,
+        add_(name, KeyName(Key::kSuccessCodes), "success-codes-unread", Severity::kWarning,
              "[" + ToUtf8(name) +
                  "] has SuccessCodes, but no list of the run names it: it is never read");
         continue;
       }
-      CheckCodes(name, u"SuccessCodes", on, "0, 1707, 3010 and 1641");
+      CheckCodes(name, KeyName(Key::kSuccessCodes), on, "0, 1707, 3010 and 1641");
     }
   }
 
@@ -73,16 +75,16 @@ class ExitCodeLint {
   // True when the run takes a count above 0.
   bool CheckCount(const WString& key, bool on, int32_t most) {
     WString value;
-    if (!Read(u"Settings", key, on, &value)) return false;
+    if (!Read(kSettingsSection, key, on, &value)) return false;
     int32_t count = 0;
     if (!ParseBoundedCount(value, std::numeric_limits<int32_t>::max(), &count)) {
-      add_(u"Settings", key, "exit-setting-unreadable", Severity::kWarning,
+      add_(kSettingsSection, key, "exit-setting-unreadable", Severity::kWarning,
            ToUtf8(key) + " \"" + ToUtf8(value) +
                "\" is not a whole number: the run says so in its log and keeps the default");
       return false;
     }
     if (count > most) {
-      add_(u"Settings", key, "exit-setting-clamped", Severity::kWarning,
+      add_(kSettingsSection, key, "exit-setting-clamped", Severity::kWarning,
            ToUtf8(key) + " " + ToUtf8(value) + " is more than " + std::to_string(most) +
                ": the run takes " + std::to_string(most) + ", and says so in its log");
     }
@@ -95,7 +97,7 @@ class ExitCodeLint {
     const WString& path = platform_.ini_path();
     const std::string away = AwayFromTheSystemDrive(path);
     if (away.empty()) return;
-    add_(u"Settings", u"MaxRestarts", "restart-path-not-back", Severity::kWarning,
+    add_(kSettingsSection, KeyName(Key::kMaxRestarts), "restart-path-not-back", Severity::kWarning,
          "the input INI file " + ToUtf8(path) + " lies " + away +
              ": after a restart the resumption may not find it (copy it to C: first)");
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <utility>
+#include "base/ini_keys.h"
 
 #include "base/profile_value.h"
 #include "base/utf.h"
@@ -15,7 +16,7 @@ namespace quill::plan {
 namespace {
 
 int HashListLine(const PlanPlatform& platform) {
-  const IniKey* key = platform.ini().FindKey(u"Settings", kHashListKey);
+  const IniKey* key = platform.ini().FindKey(kSettingsSection, KeyName(Key::kHashList));
   return key != nullptr ? IniLines(platform.ini()).Of(*key) : 0;
 }
 
@@ -67,8 +68,8 @@ Finding RefusedFinding(const std::string& ini_file, int line, const WString& fil
 std::vector<Finding> LintHashList(const std::string& ini_file, const std::string& language_table,
                                   PlanPlatform& platform) {
   std::vector<Finding> findings;
-  const WString given =
-      ReadProfileValue(u"Settings", kHashListKey, platform.ini_path(), platform, platform);
+  const WString given = ReadProfileValue(kSettingsSection, KeyName(Key::kHashList),
+                                         platform.ini_path(), platform, platform);
   if (given.empty()) return findings;  // no matrix made for nothing
   // Besides the machines with sections, one with none runs the common
   // lists only; no section can be named with "]".

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <set>
+#include "base/ini_keys.h"
+#include "base/settings_reader.h"
 
 #include "base/profile_value.h"
 #include "base/utf.h"
@@ -16,7 +18,6 @@
 #include "runner/application_command.h"
 #include "runner/exit_codes.h"
 #include "runner/hash_list.h"
-#include "runner/ini_keys.h"
 #include "runner/install_pass.h"
 #include "runner/launch_limits.h"
 
@@ -49,7 +50,7 @@ class IniLint {
     CheckSettings();
     CheckWaitForExit();
     CheckNewerWindows();
-    CheckTreeKeys(u"Settings");
+    CheckTreeKeys(kSettingsSection);
     CheckInstallerServiceWait();
     for (const IniSection& section : ini_.sections()) {
       if (IsListSection(section)) CheckList(section, ini_.Name(section).str());
@@ -163,7 +164,7 @@ class IniLint {
     const WString word = name.substr(underscore + 1);
     const bool list_base = LowerCase(base) == u"0xffff" || ini_.FindSection(base) != nullptr;
     if (!list_base || LowerCase(base).compare(0, 2, u"0x") != 0) return;
-    const bool newer_on = TurnsOnNewerWindows(Value(u"Settings", kNewerWindowsKey));
+    const bool newer_on = TurnsOnNewerWindows(Value(kSettingsSection, KeyName(Key::kNewerWindows)));
     if (!NewerWindowsWord(word).empty()) {
       if (newer_on) return;
       Add(lines_.Of(section), "newer-system-not-named", Severity::kWarning,
@@ -181,22 +182,23 @@ class IniLint {
   }
 
   void CheckSettings() {
-    if (Value(u"Settings", u"AppInstlPath").empty()) {
-      Add(LineOf(u"Settings", u"AppInstlPath"), "missing-appinstlpath", Severity::kError,
+    if (Value(kSettingsSection, KeyName(Key::kAppInstlPath)).empty()) {
+      Add(LineOf(kSettingsSection, KeyName(Key::kAppInstlPath)), "missing-appinstlpath",
+          Severity::kError,
           "Settings has no AppInstlPath: every run ends after its identity records");
     }
-    CheckMaxInstallTime(u"Settings");
+    CheckMaxInstallTime(kSettingsSection);
   }
 
   // [Settings] or an application's own, read as the run reads it.
   void CheckMaxInstallTime(const WString& section) {
-    const WString text = Value(section, kMaxInstallTimeKey);
+    const WString text = Value(section, KeyName(Key::kMaxInstallTime));
     if (text.empty()) return;
     const int32_t seconds = ParseInstallTime(text, platform_);
     size_t digits = (text[0] == u'+' || text[0] == u'-') ? 1 : 0;
     bool plain = digits < text.size();
     for (size_t i = digits; i < text.size(); ++i) plain = plain && text[i] >= u'0' && text[i] <= u'9';
-    const int line = LineOf(section, kMaxInstallTimeKey);
+    const int line = LineOf(section, KeyName(Key::kMaxInstallTime));
     if (!plain) {
       Add(line, "max-install-time-not-a-number", Severity::kWarning,
           "MaxInstallTime \"" + ToUtf8(text) + "\" reads as " + std::to_string(seconds) +
@@ -209,23 +211,25 @@ class IniLint {
     if (plain && seconds <= 4) {
       Add(line, "max-install-time-too-short", Severity::kWarning,
           "MaxInstallTime " + std::to_string(seconds) + " lets " +
-              (section == u"Settings" ? "each installer" : "the installer") +
+              (section == kSettingsSection ? "each installer" : "the installer") +
               " run only about 4 seconds");
     }
   }
 
   void CheckWaitForExit() {
-    const WString text = Value(u"Settings", kWaitForExitKey);
+    const WString text = Value(kSettingsSection, KeyName(Key::kWaitForExit));
     if (text.empty() || text == u"0" || TurnsOnWaitForExit(text)) return;
-    Add(LineOf(u"Settings", kWaitForExitKey), "wait-for-exit-not-0-or-1", Severity::kWarning,
+    Add(LineOf(kSettingsSection, KeyName(Key::kWaitForExit)), "wait-for-exit-not-0-or-1",
+        Severity::kWarning,
         "WaitForExit \"" + ToUtf8(text) +
             "\" is neither 0 nor 1: only 1 ends each wait when its installer does");
   }
 
   void CheckNewerWindows() {
-    const WString text = Value(u"Settings", kNewerWindowsKey);
+    const WString text = Value(kSettingsSection, KeyName(Key::kNewerWindows));
     if (text.empty() || text == u"0" || TurnsOnNewerWindows(text)) return;
-    Add(LineOf(u"Settings", kNewerWindowsKey), "newer-windows-not-0-or-1", Severity::kWarning,
+    Add(LineOf(kSettingsSection, KeyName(Key::kNewerWindows)), "newer-windows-not-0-or-1",
+        Severity::kWarning,
         "NewerWindows \"" + ToUtf8(text) +
             "\" is neither 0 nor 1: only 1 names the Windows after Vista");
   }
@@ -234,17 +238,17 @@ class IniLint {
   // section, where the application's own are read only when [Settings]
   // names them; a StopAtTimeLimit that a limit of 0 or less leaves unread.
   void CheckTreeKeys(const WString& section) {
-    const bool settings = section == u"Settings";
+    const bool settings = section == kSettingsSection;
     if (settings) {
       tree_context_.InputIniPath = platform_.ini_path();
-      const WString limit = Value(section, kMaxInstallTimeKey);
+      const WString limit = Value(section, KeyName(Key::kMaxInstallTime));
       if (!limit.empty()) tree_context_.MaxInstallTime = ParseInstallTime(limit, platform_);
       ReadTimeLimitSettings(tree_context_, platform_);
     }
-    for (const char16_t* key : {kWaitForChildrenKey, kStopAtTimeLimitKey}) {
+    for (const char16_t* key : {KeyName(Key::kWaitForChildren), KeyName(Key::kStopAtTimeLimit)}) {
       const WString text = Value(section, key);
       if (text.empty()) continue;
-      if (!settings && Value(u"Settings", key).empty()) {
+      if (!settings && Value(kSettingsSection, key).empty()) {
         Add(LineOf(section, key), "tree-key-while-off", Severity::kWarning,
             ToUtf8(key) + " of an application is read only when [Settings] names " + ToUtf8(key) +
                 " too");
@@ -255,38 +259,40 @@ class IniLint {
           ToUtf8(key) + " \"" + ToUtf8(text) + "\" is neither 0 nor 1: " +
               (settings ? "it stays off" : "the [Settings] value applies"));
     }
-    if (!settings && !Value(section, kMaxInstallTimeKey).empty()) {
-      if (ReadsOwnMaxInstallTime(tree_context_)) {
+    if (!settings && !Value(section, KeyName(Key::kMaxInstallTime)).empty()) {
+      if (OwnValueInForce(Key::kMaxInstallTime, tree_context_)) {
         CheckMaxInstallTime(section);
       } else {
-        Add(LineOf(section, kMaxInstallTimeKey), "tree-key-while-off", Severity::kWarning,
+        Add(LineOf(section, KeyName(Key::kMaxInstallTime)), "tree-key-while-off",
+            Severity::kWarning,
             "MaxInstallTime of an application is read only when [Settings] names "
             "WaitForChildren or StopAtTimeLimit (StopAtTimeLimit=0 ends nothing)");
       }
     }
     const LaunchLimits limits = settings ? CombineLaunchLimits({}, tree_context_, platform_)
                                          : ReadLaunchLimits(section, tree_context_, platform_);
-    const bool own_stop = settings || tree_context_.OwnStopAtTimeLimit;
+    const bool own_stop = settings || OwnValueInForce(Key::kStopAtTimeLimit, tree_context_);
     if (limits.stop_at_time_limit && limits.max_install_time <= 0 && own_stop &&
-        !Value(section, kStopAtTimeLimitKey).empty()) {
-      Add(LineOf(section, kStopAtTimeLimitKey), "stop-at-time-limit-unread", Severity::kWarning,
+        !Value(section, KeyName(Key::kStopAtTimeLimit)).empty()) {
+      Add(LineOf(section, KeyName(Key::kStopAtTimeLimit)), "stop-at-time-limit-unread",
+          Severity::kWarning,
           "StopAtTimeLimit is on, but MaxInstallTime " + std::to_string(limits.max_install_time) +
               " never waits: nothing is ended, and the installer is left running");
     }
   }
 
   void CheckInstallerServiceWait() {
-    const WString text = Value(u"Settings", kWaitForInstallerServiceKey);
+    const WString text = Value(kSettingsSection, KeyName(Key::kWaitForInstallerService));
     int32_t seconds = 0;
     if (text.empty()) return;
     if (!ParseBoundedCount(text, INT32_MAX, &seconds)) {
-      Add(LineOf(u"Settings", kWaitForInstallerServiceKey), "installer-service-wait-unread",
-          Severity::kWarning,
+      Add(LineOf(kSettingsSection, KeyName(Key::kWaitForInstallerService)),
+          "installer-service-wait-unread", Severity::kWarning,
           "WaitForInstallerService \"" + ToUtf8(text) +
               "\" does not read (seconds, 0 to 3600): the run does not wait");
     } else if (seconds > kLongestInstallerServiceWait) {
-      Add(LineOf(u"Settings", kWaitForInstallerServiceKey), "installer-service-wait-past-bound",
-          Severity::kWarning,
+      Add(LineOf(kSettingsSection, KeyName(Key::kWaitForInstallerService)),
+          "installer-service-wait-past-bound", Severity::kWarning,
           "WaitForInstallerService " + ToUtf8(text) + " is past its bound: 3600 seconds are used");
     }
   }
@@ -332,8 +338,8 @@ class IniLint {
         if (!key.has_value || &key != ini_.FindKey(name, key_name)) continue;
         if (!KnownKey(key_name) || ReadInPlace(key_name, place)) continue;
         // A list in the wrong place leaves every installer unchecked.
-        const bool guard =
-            LowerCase(key_name) == u"hashlist" && Value(u"Settings", kHashListKey).empty();
+        const bool guard = LowerCase(key_name) == u"hashlist" &&
+                           Value(kSettingsSection, KeyName(Key::kHashList)).empty();
         Add(lines_.Of(key), "key-in-wrong-section", guard ? Severity::kError : Severity::kWarning,
             ToUtf8(key_name) + " is never read in [" + ToUtf8(name) + "]: the run reads it only " +
                 PlacesOf(key_name) + (guard ? "; no installer is checked against a list" : ""));
@@ -374,7 +380,7 @@ class IniLint {
           "section " + named + " does not exist; the application is skipped without a record");
       return;
     }
-    const WString app_path = Value(application, u"AppPath");
+    const WString app_path = Value(application, KeyName(Key::kAppPath));
     if (app_path.empty()) {
       Add(LineOf(list, key), "app-without-apppath", Severity::kError,
           "section " + named + " has no AppPath; the application is skipped without a record");
@@ -382,14 +388,16 @@ class IniLint {
     }
     if (!checked_.insert(LowerCase(application)).second) return;
     if (app_path.back() == u'\\') {
-      Add(LineOf(application, u"AppPath"), "apppath-trailing-backslash", Severity::kWarning,
-          "AppPath ends in a backslash; the command line gets two in a row");
+      Add(LineOf(application, KeyName(Key::kAppPath)), "apppath-trailing-backslash",
+          Severity::kWarning, "AppPath ends in a backslash; the command line gets two in a row");
     }
     const std::string searched = AppPathSearchText(app_path);
     if (!searched.empty()) {
-      Add(LineOf(application, u"AppPath"), "apppath-not-full-path", Severity::kWarning, searched);
+      Add(LineOf(application, KeyName(Key::kAppPath)), "apppath-not-full-path", Severity::kWarning,
+          searched);
     }
-    for (const char16_t* name : {u"AppSwitches", u"GlobalSwitches"}) CheckPlaceholderCase(application, name);
+    for (const char16_t* name : {KeyName(Key::kAppSwitches), KeyName(Key::kGlobalSwitches)})
+      CheckPlaceholderCase(application, name);
     CheckLanguageSkips(application, app_path);
     CheckTreeKeys(application);
   }
@@ -407,9 +415,9 @@ class IniLint {
   }
 
   void CheckLanguageSkips(const WString& application, const WString& app_path) {
-    const WString switches = Value(application, u"AppSwitches");
+    const WString switches = Value(application, KeyName(Key::kAppSwitches));
     if (switches.find(kLanguagePlaceholder) == WString::npos) return;
-    if (!Value(application, u"GlobalSwitches").empty()) return;
+    if (!Value(application, KeyName(Key::kGlobalSwitches)).empty()) return;
     std::string skipped;
     for (const WString& code : codes_) {
       RunContext context;
@@ -420,7 +428,8 @@ class IniLint {
       }
     }
     if (skipped.empty()) return;
-    Add(LineOf(application, u"AppSwitches"), "lang-without-globalswitches", Severity::kWarning,
+    Add(LineOf(application, KeyName(Key::kAppSwitches)), "lang-without-globalswitches",
+        Severity::kWarning,
         "[" + ToUtf8(application) + "] has \"%LANG%\" and no GlobalSwitches; with language " +
             skipped + " no folder is found under " + ToUtf8(app_path) +
             " and the application is skipped");

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <vector>
+#include "base/ini_keys.h"
 
 #include "base/ascii.h"
 #include "base/profile_value.h"
@@ -59,13 +60,13 @@ bool Inside(const WString& path, const WString& folder) {
 
 void LintLogCopy(PlanPlatform& platform, const KeyFinding& add) {
   auto value_of = [&](const char16_t* key) {
-    return ReadProfileValue(u"Settings", key, platform.ini_path(), platform, platform);
+    return ReadProfileValue(kSettingsSection, key, platform.ini_path(), platform, platform);
   };
-  const WString value = value_of(kLogCopyKey);
+  const WString value = value_of(KeyName(Key::kLogCopy));
   if (value.empty()) return;
   const std::string shown = "LogCopy \"" + ToUtf8(value) + "\"";
   auto warn = [&](const char* rule, const std::string& message) {
-    add(u"Settings", kLogCopyKey, rule, Severity::kWarning, shown + " " + message);
+    add(kSettingsSection, KeyName(Key::kLogCopy), rule, Severity::kWarning, shown + " " + message);
   };
   const std::vector<WString> names = NamedVariables(value);
   bool per_pc = false;
@@ -87,7 +88,7 @@ void LintLogCopy(PlanPlatform& platform, const KeyFinding& add) {
     warn("log-copy-not-full-path",
          "is not a full path (C:\\... or \\\\server\\share\\...): the run makes no copy");
   }
-  if (Inside(value, value_of(u"AppInstlPath"))) {
+  if (Inside(value, value_of(KeyName(Key::kAppInstlPath)))) {
     warn("log-copy-inside-appinstlpath",
          "lies inside AppInstlPath: the PCs would need to write to the deployment's share; "
          "give the logs a share of their own (security.md)");

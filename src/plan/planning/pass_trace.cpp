@@ -1,6 +1,7 @@
 #include "plan/planning/pass_trace.h"
 
 #include <utility>
+#include "base/ini_keys.h"
 
 #include "base/profile_value.h"
 #include "plan/planning/detect_answers.h"
@@ -74,7 +75,8 @@ class QuietJournal {
 };
 
 void AddDetectRule(const IniChars& name, const WString& value, PlanEntry* entry) {
-  for (const char16_t* key : {u"DetectMsi", u"DetectFile", u"DetectKey"}) {
+  for (const char16_t* key :
+       {KeyName(Key::kDetectMsi), KeyName(Key::kDetectFile), KeyName(Key::kDetectKey)}) {
     if (!value.empty() && EqualIgnoringCase(name, key)) {
       entry->detect_rules.push_back(key + (u"=" + value));
     }
@@ -131,9 +133,10 @@ namespace {
 
 // An application's own key of its wait and its limit, as read.
 void AddLimitKey(const IniChars& name, const WString& value, PlanEntry* entry) {
-  if (EqualIgnoringCase(name, kMaxInstallTimeKey)) entry->own_max_install_time = value;
-  if (EqualIgnoringCase(name, kWaitForChildrenKey)) entry->own_wait_for_children = value;
-  if (EqualIgnoringCase(name, kStopAtTimeLimitKey)) entry->own_stop_at_time_limit = value;
+  if (EqualIgnoringCase(name, KeyName(Key::kMaxInstallTime))) entry->own_max_install_time = value;
+  if (EqualIgnoringCase(name, KeyName(Key::kWaitForChildren))) entry->own_wait_for_children = value;
+  if (EqualIgnoringCase(name, KeyName(Key::kStopAtTimeLimit)))
+    entry->own_stop_at_time_limit = value;
 }
 
 // The wait the core gives the entry, from its own keys over [Settings].
@@ -181,13 +184,13 @@ std::vector<PlanEntry> TracePass(int pass, const Journal& journal, const RunCont
           app_section = platform.ini().FindSection(value);
         } else if (in_entry && event.section == app_section) {
           const IniChars name = platform.ini().Name(*event.key);
-          if (EqualIgnoringCase(name, u"AppPath")) {
+          if (EqualIgnoringCase(name, KeyName(Key::kAppPath))) {
             entries.back().app_path = ValueRead(event, platform, &scratch);
           }
-          if (EqualIgnoringCase(name, u"AppSwitches")) {
+          if (EqualIgnoringCase(name, KeyName(Key::kAppSwitches))) {
             entries.back().app_switches = ValueRead(event, platform, &scratch);
           }
-          if (EqualIgnoringCase(name, u"SuccessCodes")) {
+          if (EqualIgnoringCase(name, KeyName(Key::kSuccessCodes))) {
             entries.back().success_codes = ValueRead(event, platform, &scratch);
           }
           AddLimitKey(name, ValueRead(event, platform, &scratch), &entries.back());

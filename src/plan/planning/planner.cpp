@@ -1,6 +1,8 @@
 #include "plan/planning/planner.h"
 
+#include "base/ini_keys.h"
 #include "base/profile_value.h"
+#include "base/settings_reader.h"
 #include "base/trim.h"
 #include "base/utf.h"
 #include "facts/language_code.h"
@@ -17,6 +19,7 @@
 #include "runner/launch_limits.h"
 #include "runner/log_copy.h"
 #include "runner/restarts.h"
+#include "runner/run_settings.h"
 
 namespace quill::plan {
 
@@ -47,10 +50,6 @@ class Recording {
   Journal& journal_;
 };
 
-WString ReadSetting(const char16_t* key, const WString& ini_path, PlanPlatform& platform) {
-  return ReadProfileValue(u"Settings", key, ini_path, platform, platform);
-}
-
 void ReadLanguageTable(const Journal& journal, const WString& table_path, PlanLanguage& language) {
   for (const Event& event : journal) {
     if (event.kind != EventKind::kFileRead || !event.read) continue;
@@ -59,39 +58,68 @@ void ReadLanguageTable(const Journal& journal, const WString& table_path, PlanLa
   }
 }
 
-// The exit-code keys as the run reads them; the plan's run has no log to
-// tell a value that does not read.
-void ReadExitSettings(const WString& ini_path, PlanPlatform& platform, PlanSettings& settings) {
-  settings.log_exit_codes_text = ReadSetting(u"LogExitCodes", ini_path, platform);
-  settings.busy_codes_text = ReadSetting(u"BusyCodes", ini_path, platform);
-  settings.busy_retries_text = ReadSetting(u"BusyRetries", ini_path, platform);
-  settings.busy_retry_pause_text = ReadSetting(u"BusyRetryPause", ini_path, platform);
-  RunContext context;
-  context.InputIniPath = ini_path;
-  ReadExitCodeSettings(context, platform);
-  settings.max_restarts_text = ReadSetting(u"MaxRestarts", ini_path, platform);
-  PrepareRestarts(context, platform);  // the plan's machine remembers no deployment
-  settings.max_restarts = context.MaxRestarts;
-  settings.log_exit_codes = context.LogExitCodes == 1;
-  settings.busy_codes = context.BusyCodes;
-  settings.busy_retries = context.BusyRetries;
-  settings.busy_retry_pause = context.BusyRetryPause;
-}
-
 // The HashList and its lines as the run reads them. A relative one lies
 // beside the input INI file, whose Windows folder a mapping may tell.
-void ReadHashListSettings(const WString& ini_path, PlanPlatform& platform, PlanSettings& settings) {
-  settings.hash_list_text = ReadSetting(kHashListKey, ini_path, platform);
-  if (settings.hash_list_text.empty()) return;
+void ReadPlannedHashList(RunContext& context, PlanPlatform& platform) {
+  const WString& given = context.SettingText(Key::kHashList);
+  if (given.empty()) return;
+  const WString& ini_path = context.InputIniPath;
   const WString windows_ini =
       platform.files().WindowsPathOf(ToUtf8(ini_path)).value_or(FullWindowsPath(ini_path, u"C:\\"));
-  RunContext context;
-  ReadHashListFile(settings.hash_list_text,
-                   FullWindowsPath(settings.hash_list_text, ParentFolder(windows_ini)), context,
-                   platform);
-  settings.hash_list_path = context.HashList;
-  settings.hash_list_read = context.HashListRead;
-  settings.listed_hashes = std::move(context.ListedHashes);
+  ReadHashListFile(given, FullWindowsPath(given, ParentFolder(windows_ini)), context, platform);
+}
+
+// Every [Settings] key through the run's reader, with no log to tell what
+// does not read. Each key's text is read first whatever the run would skip,
+// for the plan shows what is given.
+void ReadPlannedSettings(RunContext& context, PlanPlatform& platform) {
+  for (const KeyRow& row : kKeyRows) {
+    if ((row.places & kInSettings) != 0) ReadSetting(row.key, context, platform, platform);
+  }
+  ReadRunSettings(SettingsStretch::kBeforeLog, context, platform);
+  ReadRunSettings(SettingsStretch::kAfterLog, context, platform);
+  ReadExitCodeSettings(context, platform);
+  ReadPlannedHashList(context, platform);
+  ReadInstallerServiceWait(context, platform);
+  PrepareRestarts(context, platform);  // the plan's machine remembers no deployment
+}
+
+// The settings as the plan shows them.
+PlanSettings ShownSettings(const RunContext& run) {
+  PlanSettings shown;
+  auto text = [&run](Key key) { return run.SettingText(key); };
+  shown.log_file = text(Key::kLogFile);
+  shown.log_path = RunLogPath(shown.log_file);
+  shown.max_install_time_text = text(Key::kMaxInstallTime);
+  shown.max_install_time = run.MaxInstallTime;
+  shown.wait_for_exit_text = text(Key::kWaitForExit);
+  shown.wait_for_exit = run.WaitForExit;
+  shown.newer_windows_text = text(Key::kNewerWindows);
+  shown.newer_windows = run.NewerWindows;
+  shown.wait_for_children_text = text(Key::kWaitForChildren);
+  shown.stop_at_time_limit_text = text(Key::kStopAtTimeLimit);
+  shown.installer_service_text = text(Key::kWaitForInstallerService);
+  shown.wait_for_children = run.WaitForChildren;
+  shown.stop_at_time_limit = run.StopAtTimeLimit;
+  shown.installer_service_seconds = run.WaitForInstallerService;
+  shown.app_instl_path = text(Key::kAppInstlPath);
+  shown.language_table_path = run.LanguageTablePath;
+  shown.log_exit_codes_text = text(Key::kLogExitCodes);
+  shown.busy_codes_text = text(Key::kBusyCodes);
+  shown.busy_retries_text = text(Key::kBusyRetries);
+  shown.busy_retry_pause_text = text(Key::kBusyRetryPause);
+  shown.log_exit_codes = run.LogExitCodes == 1;
+  shown.busy_codes = run.BusyCodes;
+  shown.busy_retries = run.BusyRetries;
+  shown.busy_retry_pause = run.BusyRetryPause;
+  shown.max_restarts_text = text(Key::kMaxRestarts);
+  shown.max_restarts = run.MaxRestarts;
+  shown.hash_list_text = text(Key::kHashList);
+  shown.hash_list_path = run.HashList;
+  shown.hash_list_read = run.HashListRead;
+  shown.listed_hashes = run.ListedHashes;
+  shown.log_copy_text = text(Key::kLogCopy);
+  return shown;
 }
 
 void EndWithError(Prelude& prelude, PlanEnding ending, LogRecord record, const WString& value) {
@@ -132,35 +160,16 @@ Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_
   const WString ini_path = prelude.ini_path = platform.ini_path();
   PlanSettings& settings = prelude.settings;
 
-  settings.log_file = ReadSetting(u"LogFile", ini_path, platform);
-  settings.log_path = RunLogPath(settings.log_file);
-  settings.max_install_time_text = ReadSetting(u"MaxInstallTime", ini_path, platform);
-  settings.max_install_time = kDefaultMaxInstallTime;
-  if (!settings.max_install_time_text.empty()) {
-    settings.max_install_time = ParseInstallTime(settings.max_install_time_text, platform);
-  }
-  ReadExitSettings(ini_path, platform, settings);
-  ReadHashListSettings(ini_path, platform, settings);
-  settings.log_copy_text = ReadSetting(kLogCopyKey, ini_path, platform);
-  settings.wait_for_exit_text = ReadSetting(kWaitForExitKey, ini_path, platform);
-  settings.wait_for_exit = TurnsOnWaitForExit(settings.wait_for_exit_text);
-  settings.newer_windows_text = ReadSetting(kNewerWindowsKey, ini_path, platform);
-  settings.newer_windows = TurnsOnNewerWindows(settings.newer_windows_text);
-  settings.wait_for_children_text = ReadSetting(kWaitForChildrenKey, ini_path, platform);
-  settings.wait_for_children = settings.wait_for_children_text == u"1";
-  settings.stop_at_time_limit_text = ReadSetting(kStopAtTimeLimitKey, ini_path, platform);
-  settings.stop_at_time_limit = settings.stop_at_time_limit_text == u"1";
-  settings.installer_service_text = ReadSetting(kWaitForInstallerServiceKey, ini_path, platform);
-  ParseBoundedCount(settings.installer_service_text, kLongestInstallerServiceWait,
-                    &settings.installer_service_seconds);
-
-  settings.app_instl_path = ReadSetting(u"AppInstlPath", ini_path, platform);
+  RunContext context;
+  context.InputIniPath = ini_path;
+  ReadPlannedSettings(context, platform);
+  prelude.run = context;
+  settings = ShownSettings(context);
   if (settings.app_instl_path.empty()) {
     EndWithError(prelude, PlanEnding::kMissingAppInstlPath, LogRecord::kMissingKeyError,
-                 u"AppInstlPath");
+                 KeyName(Key::kAppInstlPath));
     return prelude;
   }
-  settings.language_table_path = settings.app_instl_path + u"\\LANG.INI";
   if (!language_table.empty()) platform.files().Bind(settings.language_table_path, language_table);
   if (platform.GetAttributes(settings.language_table_path) == kInvalidFileAttributes) {
     EndWithError(prelude, PlanEnding::kMissingLanguageTable, LogRecord::kFileOpenError,
@@ -171,8 +180,6 @@ Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_
   PlanLanguage& chosen = prelude.language;
   chosen.by_lcid = language.by_lcid;
   if (language.by_lcid) {
-    RunContext context;
-    context.LanguageTablePath = settings.language_table_path;
     platform.set_lcid(language.lcid);
     chosen.matched = LookUpLanguageCode(context, platform);
     chosen.lcid_text = context.LcidText;
@@ -187,22 +194,7 @@ Prelude PlanPrelude(const LanguageChoice& language, const std::string& language_
 void PrepareContext(const Prelude& prelude, const WString& system_id, RunContext& context) {
   context.InputIniPath = prelude.ini_path;
   context.SystemID = system_id;
-  context.MaxInstallTime = prelude.settings.max_install_time;
-  context.LogExitCodes = prelude.settings.log_exit_codes ? 1 : 0;
-  context.BusyCodes = prelude.settings.busy_codes;
-  context.BusyRetries = prelude.settings.busy_retries;
-  context.BusyRetryPause = prelude.settings.busy_retry_pause;
-  context.WaitForExit = prelude.settings.wait_for_exit;
-  context.NewerWindows = prelude.settings.newer_windows;
-  context.WaitForChildren = prelude.settings.wait_for_children;
-  context.StopAtTimeLimit = prelude.settings.stop_at_time_limit;
-  context.OwnWaitForChildren = !prelude.settings.wait_for_children_text.empty();
-  context.OwnStopAtTimeLimit = !prelude.settings.stop_at_time_limit_text.empty();
-  context.WaitForInstallerService = prelude.settings.installer_service_seconds;
-  context.HashList = prelude.settings.hash_list_path;
-  context.HashListRead = prelude.settings.hash_list_read;
-  context.ListedHashes = prelude.settings.listed_hashes;
-  context.LanguageTablePath = prelude.settings.language_table_path;
+  static_cast<RunSettings&>(context) = prelude.run;
   context.LcidText = prelude.language.lcid_text;
   context.LanguageCode = prelude.language.language_code;
 }
@@ -231,8 +223,8 @@ Plan PlanRun(const PlanRequest& request, PlanPlatform& platform) {
   }
   RunContext context;
   platform.set_windows(request.windows);
-  context.NewerWindows =
-      TurnsOnNewerWindows(ReadSetting(kNewerWindowsKey, platform.ini_path(), platform));
+  context.InputIniPath = platform.ini_path();
+  ReadRunSettings(SettingsStretch::kBeforeLog, context, platform);
   DetectOSType(context, platform);
   plan.os_type = context.OSType;
   plan.system_id = u"0x" + machine_id;

@@ -37,7 +37,8 @@ WindowsKind WindowsKindFor(const WString& word);
 // The settings and the language: the same on every machine.
 struct Prelude {
   WString ini_path;
-  PlanSettings settings;
+  RunSettings run;        // as the run reads them
+  PlanSettings settings;  // as the plan shows them
   PlanLanguage language;
   PlanEnding ending = PlanEnding::kBothPasses;  // or the error that ends the run
   WString error_record;
