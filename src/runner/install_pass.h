@@ -34,7 +34,7 @@ constexpr size_t kMaxCommandLineChars = 32767;
 
 enum class LaunchOutcome { Finished = 0, LaunchFailed = 1, TimedOut = 2 };
 
-// What one installer is waited for, and how long (see time_limit.h).
+// What one installer is waited for, and how long (read in launch_limits.h).
 struct LaunchLimits {
   int32_t max_install_time = kDefaultMaxInstallTime;
   bool wait_for_exit = false;

@@ -4,6 +4,7 @@
 #include "base/ini_keys.h"
 
 #include "base/profile_value.h"
+#include "base/utf.h"
 #include "plan/lint/ini_lint.h"
 #include "plan/lint/table_lint.h"
 #include "plan/planning/table_scan.h"
@@ -20,6 +21,20 @@ void LintTable(const std::string& ini_file, const std::string& language_table,
                                                   platform.ini_path(), platform, platform);
   const WString table_path = app_instl_path + u"\\LANG.INI";
   if (!language_table.empty()) platform.files().Bind(table_path, language_table);
+  // A mapping that answers the share without the table is the run's error record, not a gap.
+  if (!app_instl_path.empty() && language_table.empty()) {
+    const FileAnswer answer = platform.files().Question(table_path, false);
+    if (answer.basis == AnswerBasis::kMapped && !answer.exists) {
+      const std::string path = ToUtf8(table_path);
+      findings->push_back({ini_file, 0, "language-table-missing", Severity::kError,
+                           "the language table " + path + " is not there (--map answers it as " +
+                               answer.local +
+                               "): the run ends at once with \"ERROR:: Error "
+                               "opening " +
+                               path + " file!\""});
+      return;
+    }
+  }
   std::string bytes;
   if (app_instl_path.empty() || !platform.files().ReadBytes(table_path, &bytes)) {
     findings->push_back({ini_file, 0, "language-table-not-checked", Severity::kNote,

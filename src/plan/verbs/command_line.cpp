@@ -68,8 +68,9 @@ CLI::App* AddPlan(CLI::App& app, PlanOptions* plan) {
                            "--map C:=/srv/image");
   AddInput(verb, "INI", &plan->ini, &plan->json);
   verb->add_option("--system-id", plan->system_id,
-                   "machine identifier as the identity library gives it; SystemID is \"0x\" "
-                   "followed by it")
+                   "machine identifier as the identity library gives it (A1B2), or the SystemID "
+                   "as the log shows it (0xA1B2): one leading 0x is taken as the SystemID's; a "
+                   "library that reports 0xA1B2 itself gives SystemID 0x0xA1B2")
       ->required();
   verb->add_option("--os", plan->os,
                    "WINXP, VISTA32, VISTA64, a newer one as WIN10X64 (named with NewerWindows=1), "

@@ -311,10 +311,25 @@ TEST(LintTest, LanguageTableRules) {
                   .empty());
 }
 
+// A table no mapping answers is a gap to tell; one the mapping answers as
+// missing is what ends the run at once.
 TEST(LintTest, WithoutATableItSaysSoAndStillLints) {
-  const Linted linted = Lint("[Settings]\nAppInstlPath=C:\\Nowhere\n", "");
-  EXPECT_TRUE(HasFinding(linted.text, "deploy.ini:0:", "language-table-not-checked")) << linted.text;
-  EXPECT_EQ(0, linted.status);
+  struct Case {
+    std::string app_instl_path;
+    std::string rule;
+    std::string says;
+    int status;
+  };
+  const Case cases[] = {
+      {"D:\\Nowhere", "language-table-not-checked", "was not checked", 0},
+      {"C:\\Nowhere", "language-table-missing", "C:\\Nowhere\\LANG.INI is not there", 2},
+  };
+  for (const Case& c : cases) {
+    const Linted linted = Lint("[Settings]\nAppInstlPath=" + c.app_instl_path + "\n", "");
+    EXPECT_TRUE(HasFinding(linted.text, "deploy.ini:0:", c.rule)) << linted.text;
+    EXPECT_TRUE(HasFinding(linted.text, c.says, c.rule)) << linted.text;
+    EXPECT_EQ(c.status, linted.status) << linted.text;
+  }
 }
 
 // A small package of the demonstration's, built by wixl under `folder`
