@@ -107,6 +107,7 @@ class Win32Platform : public Platform {
   // HeldFiles (win32_held_files.cpp)
   HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
   void ReleaseHeld(HeldFile file) override;
+  bool RunsHeldFile(ProcessHandle process, HeldFile file) override;
   WString SystemFolder() override;
   // WholeCopies (win32_whole_copies.cpp): the work on a thread of its own,
   // waited for up to the bound.
@@ -116,6 +117,7 @@ class Win32Platform : public Platform {
  private:
   SystemLibrary msi_{L"msi.dll"};
   SystemLibrary version_{L"version.dll"};
+  SystemLibrary mpr_{L"mpr.dll"};  // only for a mapped drive's share
   // The two handles a started process comes with, kept until released.
   struct ProcessHandles {
     void* process;
