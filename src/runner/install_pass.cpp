@@ -159,9 +159,12 @@ ExitVerdict InstallApplication(const WString& list_section, const WString& app_s
   for (int32_t tried = 1;; ++tried) {
     WriteLogRecord(context, LogRecord::kProcessing, {{list_section, app_section}});
     WriteLogRecord(context, LogRecord::kLaunched, {{command.command_line}});
+    // Before the start: the application's time is the installer's own.
+    if (context.WaitForInstallerService > 0) {
+      WaitForInstallerService(ProcessCommandLine(command, platform), context, platform);
+    }
     WriteStampedRecord(context, LogRecord::kStart, platform);
     const WString handed = ProcessCommandLine(command, platform);
-    WaitForInstallerService(handed, context, platform);
     CommitRunLog(context);
     const LaunchResult result = LaunchVerified(handed, limits, context, platform);
     WriteLaunchResult(context, result, platform, limits.max_install_time);
