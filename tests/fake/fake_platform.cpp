@@ -595,8 +595,13 @@ bool FakePlatform::DeleteMachineValue(const WString& key, const WString& name) {
   return true;
 }
 
-bool FakePlatform::RequestRestart() {
-  Record("RequestRestart");
+bool FakePlatform::InInteractiveSession() {
+  Record("InInteractiveSession");
+  return interactive_session && !Fails("InInteractiveSession");
+}
+
+bool FakePlatform::RequestRestart(RestartCall call) {
+  Record(call == RestartCall::kExitWindows ? "RequestRestart" : "RequestRestart system shutdown");
   ++restart_requests_;
   return !Fails("RequestRestart");
 }

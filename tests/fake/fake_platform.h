@@ -164,7 +164,9 @@ class FakePlatform : public Platform {
   bool ReadMachineValue(const WString& key, const WString& name, WString* data) override;
   bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
   bool DeleteMachineValue(const WString& key, const WString& name) override;
-  bool RequestRestart() override;
+  bool InInteractiveSession() override;
+  bool RequestRestart(RestartCall call) override;
+  bool interactive_session = true;
   bool ReadBootTime(int64_t* boot_time) override;
   WString ExpandEnvironment(const WString& text) override;
   bool IsProductInstalled(const WString& product_code) override;

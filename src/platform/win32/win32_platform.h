@@ -96,7 +96,8 @@ class Win32Platform : public Platform {
   bool DeleteMachineValue(const WString& key, const WString& name) override;
 
   // RestartRequest (win32_restart_request.cpp)
-  bool RequestRestart() override;
+  bool InInteractiveSession() override;
+  bool RequestRestart(RestartCall call) override;
   bool ReadBootTime(int64_t* boot_time) override;
   // InstalledState (win32_installed_state.cpp)
   WString ExpandEnvironment(const WString& text) override;
