@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/processes.h"
 #include "platform/wide_string.h"
 
 namespace quill {
@@ -35,6 +36,11 @@ class HeldFiles {
   // be renamed or replaced.
   virtual HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) = 0;
   virtual void ReleaseHeld(HeldFile file) = 0;
+  // Whether `process` (started suspended) runs from the very file held:
+  // the same volume and file index. A held file does not pin a junction
+  // above it, so a start by name may open another. False when either
+  // cannot be told.
+  virtual bool RunsHeldFile(ProcessHandle process, HeldFile file) = 0;
   // The system folder (GetSystemDirectory), where the system's own
   // msiexec.exe lies; empty when the platform cannot give it.
   virtual WString SystemFolder() = 0;

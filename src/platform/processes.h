@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/wide_string.h"
+
 namespace quill {
 
 constexpr uint32_t kStillActive = 259;
@@ -24,6 +26,9 @@ struct ProcessRequest {
   uint32_t startup_flags = kStartfUsePosition;
   int32_t x = 0;
   int32_t y = 0;
+  // The file to run, by full path with its extension; empty: the platform
+  // takes it from the command line's first token, searching as it does.
+  WString program;
 };
 
 using ProcessHandle = uint64_t;

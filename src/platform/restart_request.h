@@ -13,13 +13,21 @@
 
 namespace quill {
 
+// ExitWindowsEx restarts from a user's session; from one where no user is
+// logged on (a startup script as SYSTEM) it may return success and do
+// nothing, and the system's shutdown call is the one that restarts there.
+enum class RestartCall { kExitWindows, kSystemShutdown };
+
 class RestartRequest {
  public:
   virtual ~RestartRequest() = default;
 
-  // Enables the shutdown privilege and asks Windows to restart; false when
-  // Windows refuses.
-  virtual bool RequestRestart() = 0;
+  // Whether the program runs in an interactive user's session; false when
+  // that cannot be told.
+  virtual bool InInteractiveSession() = 0;
+  // Enables the shutdown privilege and asks Windows to restart through
+  // `call`, planned, for an installation; false when Windows refuses.
+  virtual bool RequestRestart(RestartCall call) = 0;
   // When Windows last started, in seconds since 1970 (UTC) as the clock
   // counts them: the same for every process of one start. False when it
   // cannot be read.

@@ -314,10 +314,14 @@ std::vector<WString> InstallerFiles(const WString& handed, const WString& curren
 
 bool StartsSystemMsiexec(const WString& handed, const WString& current_folder,
                          const WString& system_folder) {
+  const WString program = StartedProgram(handed, current_folder);
+  return !program.empty() && IsSystemMsiexec(program, system_folder);
+}
+
+WString StartedProgram(const WString& handed, const WString& current_folder) {
   size_t after = 0;
   const WString token = WithExtension(ProgramToken(handed, &after));
-  return IsFullWindowsPath(token) &&
-         IsSystemMsiexec(FullWindowsPath(token, current_folder), system_folder);
+  return IsFullWindowsPath(token) ? FullWindowsPath(token, current_folder) : WString();
 }
 
 namespace {
@@ -391,7 +395,17 @@ LaunchResult LaunchVerified(const WString& handed, const LaunchLimits& limits, R
   LaunchResult result;  // a failed launch unless every file was verified
   if (VerifyAll(handed, context, platform, &held)) {
     CommitRunLog(context);
-    result = LaunchAndWait(handed, limits, platform);
+    // The file checked is the file started: by its path (Windows would
+    // take "inst" over the "inst.exe" checked), and from the held handle.
+    CheckedProgram program;
+    program.path = StartedProgram(handed, CurrentFolder(platform));
+    program.held = !StartsSystemMsiexec(handed, CurrentFolder(platform), platform.SystemFolder());
+    if (program.held) program.file = held.front();
+    result = LaunchAndWait(handed, limits, platform, &program);
+    if (result.not_held_file) {
+      WriteLogRecord(context, LogRecord::kNotVerified,
+                     {{program.path, u"the process started does not run from the file checked"}});
+    }
   }
   // An installer still running may read its files later (msiexec reads its
   // package after it has started): they stay held until the program ends.

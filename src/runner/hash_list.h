@@ -97,6 +97,10 @@ LaunchResult LaunchVerified(const WString& handed, const LaunchLimits& limits, R
 bool StartsSystemMsiexec(const WString& handed, const WString& current_folder,
                          const WString& system_folder);
 
+// The program `handed` starts, by full path with ".exe" added where it has
+// no extension; empty when it is not named by a full path.
+WString StartedProgram(const WString& handed, const WString& current_folder);
+
 }  // namespace quill
 
 #endif  // QUILL_RUNNER_HASH_LIST_H_

@@ -60,8 +60,26 @@ LaunchResult LaunchAndWait(const WString& process_command_line, int32_t max_inst
   return LaunchAndWait(process_command_line, limits, platform);
 }
 
+namespace {
+
+// Before a checked program runs anything: false when it is not the held
+// file or cannot be let run, and it is then ended.
+bool LetCheckedProgramRun(const CheckedProgram& checked, const LaunchLimits& limits,
+                          Installer* installer, Platform& platform, LaunchResult* result) {
+  if (checked.held && !platform.RunsHeldFile(installer->process, checked.file)) {
+    result->not_held_file = true;
+    platform.EndProcess(installer->process, kEndedAtLimitCode);
+    return false;
+  }
+  if (limits.wait_for_children || platform.ResumeProcess(installer->process)) return true;
+  platform.EndProcess(installer->process, kEndedAtLimitCode);
+  return false;
+}
+
+}  // namespace
+
 LaunchResult LaunchAndWait(const WString& process_command_line, const LaunchLimits& limits,
-                           Platform& platform) {
+                           Platform& platform, const CheckedProgram* checked) {
   LaunchResult result;
   if (process_command_line.size() + 1 > kMaxCommandLineChars) return result;
 
@@ -71,9 +89,18 @@ LaunchResult LaunchAndWait(const WString& process_command_line, const LaunchLimi
   ProcessRequest request;
   // Suspended, so that nothing it starts escapes the job it is put in.
   if (limits.wait_for_children) request.creation_flags |= kCreateSuspended;
+  if (checked != nullptr) {
+    request.program = checked->path;
+    request.creation_flags |= kCreateSuspended;
+  }
   Installer installer;
   if (!platform.StartProcess(&buffer, request, &installer.process)) return result;
 
+  if (checked != nullptr &&
+      !LetCheckedProgramRun(*checked, limits, &installer, platform, &result)) {
+    platform.CloseProcessHandles(installer.process);
+    return result;
+  }
   if (!limits.wait_for_children || StartInJob(&installer, platform, &result.job)) {
     result.outcome =
         WaitForInstaller(installer, limits, platform, &result.elapsed_seconds, &result.exit_code);
@@ -132,9 +159,12 @@ ExitVerdict InstallApplication(const WString& list_section, const WString& app_s
   for (int32_t tried = 1;; ++tried) {
     WriteLogRecord(context, LogRecord::kProcessing, {{list_section, app_section}});
     WriteLogRecord(context, LogRecord::kLaunched, {{command.command_line}});
+    // Before the start: the application's time is the installer's own.
+    if (context.WaitForInstallerService > 0) {
+      WaitForInstallerService(ProcessCommandLine(command, platform), context, platform);
+    }
     WriteStampedRecord(context, LogRecord::kStart, platform);
     const WString handed = ProcessCommandLine(command, platform);
-    WaitForInstallerService(handed, context, platform);
     CommitRunLog(context);
     const LaunchResult result = LaunchVerified(handed, limits, context, platform);
     WriteLaunchResult(context, result, platform, limits.max_install_time);

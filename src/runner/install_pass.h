@@ -61,6 +61,15 @@ struct LaunchResult {
   uint32_t exit_code = 0;       // what the process ended with, when Finished
   JobState job = JobState::kNotAsked;
   StopResult stop = StopResult();
+  bool not_held_file = false;  // the process ran from another file: ended
+};
+
+// The installer's program as the hash list checked it: started by that
+// path, and, where it is held, let run only from that very file.
+struct CheckedProgram {
+  WString path;
+  bool held = false;
+  HeldFile file = 0;
 };
 
 // `process_command_line` is what the platform is handed (see
@@ -74,7 +83,7 @@ LaunchResult LaunchAndWait(const WString& process_command_line, int32_t max_inst
 // StopAtTimeLimit (and a limit above 0, which waits) what runs at the limit
 // is ended.
 LaunchResult LaunchAndWait(const WString& process_command_line, const LaunchLimits& limits,
-                           Platform& platform);
+                           Platform& platform, const CheckedProgram* checked = nullptr);
 
 // The end record and the result record for the outcome; a time-out names
 // `time_limit`, the run's MaxInstallTime unless given.

@@ -100,16 +100,24 @@ bool StartInJob(Installer* installer, Platform& platform, JobState* state) {
 
 void TakeInstallerPause(const Installer& installer, uint32_t milliseconds, bool waiting,
                         Platform& platform) {
-  if (installer.in_job &&
-      platform.WaitForJobEnd(installer.job, milliseconds) != ProcessWait::kFailed) {
+  if (!installer.in_job) {
+    TakePause(installer.process, milliseconds, waiting, platform);
     return;
   }
-  TakePause(installer.process, milliseconds, waiting, platform);
+  // The root's own wait would return at once once it has ended: a failed
+  // job wait is slept out, or the poll would spin through the limit.
+  if (platform.WaitForJobEnd(installer.job, milliseconds) == ProcessWait::kFailed) {
+    platform.Pause(milliseconds);
+  }
 }
 
 bool TreeHasEnded(const Installer& installer, Platform& platform) {
+  if (!installer.in_job) return true;
   uint32_t count = 0;
-  if (!installer.in_job || !platform.CountJobProcesses(installer.job, &count)) return true;
+  // A tree that cannot be counted has ended only when its port says so.
+  if (!platform.CountJobProcesses(installer.job, &count)) {
+    return platform.WaitForJobEnd(installer.job, 0) == ProcessWait::kEnded;
+  }
   return count == 0;
 }
 
@@ -174,6 +182,7 @@ void WaitForInstallerService(const WString& handed, RunContext& context, Platfor
   if (!StartsSystemMsiexec(handed, CurrentFolder(platform), platform.SystemFolder())) return;
   int32_t waited = 0;
   while (platform.IsInstallerServiceBusy()) {
+    if (waited == 0) CommitRunLog(context);  // the log tells what waits while it waits
     if (waited >= context.WaitForInstallerService) {
       WriteLogRecord(context, LogRecord::kInstallerServiceBusy, {{}, waited});
       return;

@@ -359,7 +359,10 @@ bool GoesOnAfter(ExitVerdict verdict, const WalkPosition& position, const WStrin
   }
   EndRun(context, platform, LogRecord::kRestartStop,
          {{Decimal(context.RestartsMade + 1) + u" of " + bound, app_section}});
-  if (!started && !platform.RequestRestart()) {
+  const RestartCall call =
+      started || platform.InInteractiveSession() ? RestartCall::kExitWindows
+                                                 : RestartCall::kSystemShutdown;
+  if (!started && !platform.RequestRestart(call)) {
     // No resumption may claim a restart that did not happen.
     ForgetDeployment(context, platform);
     ReopenRunLog(context, platform);

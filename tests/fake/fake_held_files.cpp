@@ -36,6 +36,14 @@ void FakePlatform::ReleaseHeld(HeldFile file) {
   if (it != held_.end()) held_.erase(it);
 }
 
+bool FakePlatform::RunsHeldFile(ProcessHandle process, HeldFile file) {
+  Record("RunsHeldFile");
+  const auto held = held_.find(file);
+  const auto started = processes_.find(process);
+  return !Fails("RunsHeldFile") && held != held_.end() && started != processes_.end() &&
+         started->second.image == held->second;
+}
+
 WString FakePlatform::SystemFolder() {
   Record("SystemFolder");
   return system_folder;

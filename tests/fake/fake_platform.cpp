@@ -311,6 +311,8 @@ bool FakePlatform::StartProcess(std::vector<char16_t>* command_line, const Proce
   *process = next_handle_++;
   Process& started = processes_[*process];
   started.program = program->second;
+  const auto swapped = swapped_at_start.find(Key(request.program));
+  started.image = Key(swapped == swapped_at_start.end() ? request.program : swapped->second);
   if ((request.creation_flags & kCreateSuspended) == 0) Run(&started);
   std::vector<uint32_t>& later = later_codes_[program->first];
   if (!later.empty()) {  // the next start ends with the next code
@@ -593,8 +595,13 @@ bool FakePlatform::DeleteMachineValue(const WString& key, const WString& name) {
   return true;
 }
 
-bool FakePlatform::RequestRestart() {
-  Record("RequestRestart");
+bool FakePlatform::InInteractiveSession() {
+  Record("InInteractiveSession");
+  return interactive_session && !Fails("InInteractiveSession");
+}
+
+bool FakePlatform::RequestRestart(RestartCall call) {
+  Record(call == RestartCall::kExitWindows ? "RequestRestart" : "RequestRestart system shutdown");
   ++restart_requests_;
   return !Fails("RequestRestart");
 }

@@ -164,7 +164,9 @@ class FakePlatform : public Platform {
   bool ReadMachineValue(const WString& key, const WString& name, WString* data) override;
   bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
   bool DeleteMachineValue(const WString& key, const WString& name) override;
-  bool RequestRestart() override;
+  bool InInteractiveSession() override;
+  bool RequestRestart(RestartCall call) override;
+  bool interactive_session = true;
   bool ReadBootTime(int64_t* boot_time) override;
   WString ExpandEnvironment(const WString& text) override;
   bool IsProductInstalled(const WString& product_code) override;
@@ -186,7 +188,11 @@ class FakePlatform : public Platform {
   // another process at work in that moment.
   HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
   void ReleaseHeld(HeldFile file) override;
+  bool RunsHeldFile(ProcessHandle process, HeldFile file) override;
   WString SystemFolder() override;
+  // A folder swapped between the check and the start: a start of a path
+  // (upper case) runs the file named here instead.
+  std::map<std::string, WString> swapped_at_start;
   // Another process's write of the whole file; false while it is held.
   bool WriteFile(const WString& path, const std::string& bytes);
   int held_files() const { return static_cast<int>(held_.size()); }
@@ -215,6 +221,7 @@ class FakePlatform : public Platform {
     Program program;
     int64_t root_end_ms = kSuspended;  // when the program ends
     int64_t tree_end_ms = kSuspended;  // when the last it started ends
+    std::string image;                 // the file it runs from, by Key
   };
   void Run(Process* process);
   int64_t TreeEnd(const std::set<ProcessHandle>& members) const;

@@ -174,6 +174,9 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
       {"through a junction", key, kHashA + "  Linked/a.exe\n", u"Linked\\a.exe", "",
        "SHA-256 NOT VERIFIED => C:\\Kit\\Linked\\a.exe: " + expected_a +
            ", reached through a junction or link.\r\n"},
+      // Windows would start "C:\Kit\a", another file, for the "a.exe" checked.
+      {"extensionless", key, kHashA + "  a.exe\n", u"a tag=x", "",
+       "SHA-256 VERIFIED => C:\\Kit\\a.exe, line 1 of the list.\r\n"},
       {"twice", key, kHashA + "  a.exe\n" + kHashB + "  A.exe\n", u"a.exe /s", "",
        "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: listed twice with different hashes.\r\n"},
       {"package", key, kHashA + "  ../Work/x.msi\n", msi, "",
@@ -235,6 +238,31 @@ TEST(HashListRunTest, StartedOnlyWhenEveryFileIsListedAndMatches) {
     }
     // Without the key the calls are those of a run that never heard of it.
     EXPECT_EQ(c.settings.empty(), run.platform.CallsNamed("SystemFolder").empty()) << c.what;
+    const bool msiexec = app_path == u"C:\\WINDOWS\\system32";
+    if (!verified || c.settings.empty()) {
+      EXPECT_EQ(u"", run.platform.last_request.program) << c.what;
+      continue;
+    }
+    EXPECT_EQ(msiexec ? app_path + u"\\msiexec.exe" : u"C:\\Kit\\a.exe",
+              run.platform.last_request.program)
+        << c.what;
+    if (msiexec) continue;
+    // A folder swapped between the hash and the start: what started is
+    // ended before it runs anything.
+    CheckedRun swapped(c.settings, c.switches, app_path, c.ini);
+    swapped.platform.AddFile(c.list_path, c.list);
+    swapped.platform.AddProgram(app_path + u"\\" + c.switches, 0.5);
+    swapped.platform.swapped_at_start["C:\\KIT\\A.EXE"] = u"C:\\Kit\\b.exe";
+    const std::string told = swapped.Records();
+    EXPECT_EQ(c.checked +
+                  "SHA-256 NOT VERIFIED => C:\\Kit\\a.exe: the process started does not run "
+                  "from the file checked.\r\n",
+              Cut(told, "2026\r\n", "END  ::"))
+        << c.what;
+    EXPECT_NE(std::string::npos, told.find("Failed to launch the command.")) << c.what;
+    EXPECT_TRUE(swapped.platform.CallsNamed("ResumeProcess").empty()) << c.what;
+    EXPECT_EQ(1u, swapped.platform.CallsNamed("EndProcess").size()) << c.what;
+    EXPECT_EQ(0, swapped.platform.open_process_handles()) << c.what;
   }
 }
 

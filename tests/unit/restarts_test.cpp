@@ -263,6 +263,23 @@ TEST(RestartTest, TheResumptionNamesBothFilesWhole) {
   const auto close = std::find(calls.begin(), calls.end(), "Close " + std::string(kLog));
   EXPECT_LT(close - calls.begin(),
             std::find(calls.begin(), calls.end(), "RequestRestart") - calls.begin());
+  // From a session no user is logged on to (a startup script), the call
+  // that restarts there; one that cannot be told is taken for such.
+  const struct {
+    bool interactive;
+    const char* failing;
+    const char* asked;
+  } sessions[] = {{true, "", "RequestRestart"},
+                  {false, "", "RequestRestart system shutdown"},
+                  {true, "InInteractiveSession", "RequestRestart system shutdown"}};
+  for (const auto& session : sessions) {
+    Deployment at(u"LogExitCodes=1\nMaxRestarts=1\n", {3010, 0});
+    at.platform.interactive_session = session.interactive;
+    if (*session.failing) at.platform.FailOn(session.failing);
+    at.RunAll();
+    EXPECT_EQ(std::vector<std::string>{session.asked}, at.platform.CallsNamed("RequestRestart"))
+        << session.asked;
+  }
 }
 
 std::string Stale(const std::string& of) {

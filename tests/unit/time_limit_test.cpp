@@ -74,6 +74,12 @@ TEST(InstallerTreeTest, WaitAndStopPerTreeAndKeys) {
        LaunchOutcome::TimedOut, 4, 4000, JobState::kInJob, false, false, 0, 1},
       {"cannot be let run", 0.5, 3, 4, tree, "ResumeProcess", false, LaunchOutcome::LaunchFailed, 0,
        0, JobState::kInJob, false, false, 0, 0},
+      {"one child left", 0.5, 3, 2, tree, "", false, LaunchOutcome::Finished, 4, 3000,
+       JobState::kInJob, false, false, 0, 0},
+      {"tree uncountable", 0.5, 3, 4, tree, "CountJobProcesses", false, LaunchOutcome::Finished, 4,
+       3000, JobState::kInJob, false, false, 0, 0},
+      {"job wait fails", 0.5, 3, 4, tree, "WaitForJobEnd", false, LaunchOutcome::Finished, 4, 4000,
+       JobState::kInJob, false, false, 0, 0},
   };
   for (const Case& c : cases) {
     FakePlatform platform;
@@ -116,10 +122,13 @@ TEST(InstallerTreeTest, RecordsOfTheTreeTheLimitAndTheService) {
     const char* app;
     double runs_for, tree_for;
     int64_t busy_for_ms;
-    std::string after_start;
+    std::string told;  // after the end record; a service wait's before the start
     std::string own_reads;
+    bool looks = true;  // at Windows Installer's mutex
+    WString folder = u"C:\\WINDOWS\\system32";
+    const char* failing = "";
   };
-  const std::string end = "END  :: 09:05:";
+  const std::string end = "END  :: ";
   const std::string all_three = "MaxInstallTime WaitForChildren StopAtTimeLimit ";
   const Case cases[] = {
       {"LogExitCodes=1\nStopAtTimeLimit=1\nWaitForChildren=1\n", "MaxInstallTime=7s\n", 0.5,
@@ -154,13 +163,28 @@ TEST(InstallerTreeTest, RecordsOfTheTreeTheLimitAndTheService) {
        "started all the same.\r\n",
        ""},
       {"WaitForInstallerService=5\n", "", 0, 0, 0, "", ""},
+      {"WaitForInstallerService=9999\n", "", 0, 0, 3602000,
+       "INSTALLER SERVICE => Windows Installer is still busy after 3600 seconds: the installer is "
+       "started all the same.\r\n",
+       ""},
+      {"WaitForInstallerService=5\n", "", 0, 0, 9000, "", "", false, u"C:\\Tools"},
+      {"StopAtTimeLimit=1\nWaitForChildren=1\n", "MaxInstallTime=7\n", kNeverEnds, kNeverEnds, 0,
+       "RESULT   => Command did not finish in 7 seconds.\r\n\r\n"
+       "STOPPED   => At its time limit of 7 seconds the installer could not be ended: it goes on "
+       "running.\r\n\r\n",
+       all_three, true, u"C:\\WINDOWS\\system32", "TerminateJob"},
+      {"StopAtTimeLimit=1\nWaitForChildren=1\n", "MaxInstallTime=7\n", 0.5, kNeverEnds, 0,
+       "RESULT   => Command did not finish in 7 seconds.\r\n\r\n"
+       "STOPPED   => Ended the installer's whole tree at its time limit of 7 seconds.\r\n\r\n",
+       all_three, true, u"C:\\WINDOWS\\system32", "CountJobProcesses"},
   };
-  const WString msiexec = u"C:\\WINDOWS\\system32\\msiexec.exe /i C:\\p.msi /qn";
   for (const Case& c : cases) {
+    const WString msiexec = c.folder + u"\\msiexec.exe /i C:\\p.msi /qn";
     OneAppRun run(u"C:\\in.ini", Widen(c.settings),
-                  u"AppPath=C:\\WINDOWS\\system32\nAppSwitches=msiexec.exe /i C:\\p.msi /qn\n" +
+                  u"AppPath=" + c.folder + u"\nAppSwitches=msiexec.exe /i C:\\p.msi /qn\n" +
                       Widen(c.app));
     run.platform.AddLauncher(msiexec, c.runs_for, c.tree_for, 4);
+    if (*c.failing) run.platform.FailOn(c.failing);
     run.platform.installer_busy_until_ms = run.platform.now_ms + c.busy_for_ms;
     const std::string records = run.Records();
     const size_t start = records.find("START:: ");
@@ -170,8 +194,12 @@ TEST(InstallerTreeTest, RecordsOfTheTreeTheLimitAndTheService) {
     ASSERT_NE(std::string::npos, end_at) << records;
     const std::string before_end = after.substr(0, end_at);
     const std::string after_end = after.substr(after.find("\r\n", end_at) + 2);
-    const bool service = std::string(c.settings).find("Service") != std::string::npos;
-    EXPECT_EQ(c.after_start, service ? before_end : after_end) << c.settings << c.app;
+    const bool asks = std::string(c.settings).find("Service") != std::string::npos;
+    const size_t launched = records.find("\r\n", records.find("LAUNCHED => ")) + 2;
+    const std::string before_start = records.substr(launched, start - launched);
+    EXPECT_EQ(c.told, asks ? before_start : after_end) << c.settings << c.app;
+    EXPECT_EQ(std::string::npos, before_end.find("INSTALLER SERVICE")) << c.settings;
+    const bool service = asks && c.looks;
     std::string own_reads;
     for (const std::string& read : run.platform.CallsNamed("ReadPrivateProfileString")) {
       for (const char* key : {"MaxInstallTime", "WaitForChildren", "StopAtTimeLimit"}) {
@@ -188,6 +216,9 @@ TEST(InstallerTreeTest, RecordsOfTheTreeTheLimitAndTheService) {
     EXPECT_EQ(service, looked < started) << c.settings;
     if (service) {
       EXPECT_NE(started, std::find(looked, started, "Flush C:\\R.LOG")) << c.settings;
+      // What waits is on the disk before it waits.
+      const auto paused = std::find(looked, calls.end(), "Pause 1000");
+      if (c.busy_for_ms > 0) EXPECT_NE(paused, std::find(looked, paused, "Flush C:\\R.LOG"));
     }
   }
 }

@@ -245,7 +245,8 @@ bool PlanPlatform::WriteMachineValue(const WString&, const WString&, const WStri
 
 bool PlanPlatform::DeleteMachineValue(const WString&, const WString&) { return true; }
 
-bool PlanPlatform::RequestRestart() { return false; }
+bool PlanPlatform::InInteractiveSession() { return true; }
+bool PlanPlatform::RequestRestart(RestartCall) { return false; }
 
 bool PlanPlatform::ReadBootTime(int64_t*) { return false; }
 

@@ -129,7 +129,8 @@ class PlanPlatform : public Platform {
   bool ReadMachineValue(const WString& key, const WString& name, WString* data) override;
   bool WriteMachineValue(const WString& key, const WString& name, const WString& data) override;
   bool DeleteMachineValue(const WString& key, const WString& name) override;
-  bool RequestRestart() override;
+  bool InInteractiveSession() override;
+  bool RequestRestart(RestartCall call) override;
   bool ReadBootTime(int64_t* boot_time) override;
   // A planned run copies its log nowhere, and the copy never fails.
   CopyOutcome CopyWhole(const WString& from, const WString& temporary, const WString& to,

@@ -12,16 +12,20 @@ namespace quill {
 
 namespace {
 
+using UniversalNameFunction = DWORD(WINAPI*)(LPCWSTR path, DWORD level, LPVOID buffer,
+                                             LPDWORD size);
+
 // "Z:\dir\x.ini" on a mapped drive as the network names it; false where the
 // drive is no network drive or its share cannot be told.
-bool UniversalName(const WString& path, WString* universal) {
+bool UniversalName(SystemLibrary& mpr, const WString& path, WString* universal) {
+  const auto get_universal = mpr.Find<UniversalNameFunction>("WNetGetUniversalNameW");
+  if (get_universal == nullptr) return false;
   DWORD size = 1024;
   std::vector<unsigned char> buffer(size);
-  DWORD result =
-      WNetGetUniversalNameW(WideText(path), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
+  DWORD result = get_universal(WideText(path), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
   if (result == ERROR_MORE_DATA) {
     buffer.resize(size);
-    result = WNetGetUniversalNameW(WideText(path), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
+    result = get_universal(WideText(path), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
   }
   if (result != NO_ERROR) return false;
   const wchar_t* name = reinterpret_cast<UNIVERSAL_NAME_INFOW*>(buffer.data())->lpUniversalName;
@@ -96,7 +100,7 @@ bool Win32Platform::LocateFile(const WString& path, FilePlace* place) {
   if (!place->on_share && path.size() >= 3 && path[1] == u':') {
     const WString root = path.substr(0, 3);
     if (GetDriveTypeW(WideText(root)) == DRIVE_REMOTE) {
-      if (!UniversalName(path, &place->universal)) return false;
+      if (!UniversalName(mpr_, path, &place->universal)) return false;
       place->on_share = true;
     }
   }

@@ -108,7 +108,69 @@ bool PassesThroughLink(const WString& path) {
   return false;
 }
 
+using QueryImageNameFunction = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPWSTR name,
+                                             PDWORD size);
+struct NtText {
+  USHORT length;
+  USHORT capacity;
+  PWSTR text;
+};
+constexpr ULONG kProcessImageFileName = 27;
+using QueryProcessFunction = LONG(WINAPI*)(HANDLE process, ULONG information_class, void* buffer,
+                                           ULONG length, ULONG* returned);
+
+// The file a process runs from, in a form CreateFileW opens: Vista and
+// later name it; XP's ntdll gives the kernel's own name of it.
+bool ProcessImagePath(HANDLE process, std::wstring* path) {
+  std::vector<wchar_t> name(32768);
+  const auto query_name = FunctionAt<QueryImageNameFunction>(reinterpret_cast<uintptr_t>(
+      GetProcAddress(GetModuleHandleW(L"kernel32"), "QueryFullProcessImageNameW")));
+  DWORD size = static_cast<DWORD>(name.size());
+  if (query_name != nullptr) {
+    if (!query_name(process, 0, name.data(), &size)) return false;
+    path->assign(name.data(), size);
+    return true;
+  }
+  const auto query = FunctionAt<QueryProcessFunction>(reinterpret_cast<uintptr_t>(
+      GetProcAddress(GetModuleHandleW(L"ntdll"), "NtQueryInformationProcess")));
+  std::vector<unsigned char> buffer(sizeof(NtText) + 65536);
+  if (query == nullptr || query(process, kProcessImageFileName, buffer.data(),
+                                static_cast<ULONG>(buffer.size()), nullptr) < 0) {
+    return false;
+  }
+  const NtText* text = reinterpret_cast<const NtText*>(buffer.data());
+  if (text->text == nullptr || text->length == 0) return false;
+  *path = L"\\\\?\\GLOBALROOT" + std::wstring(text->text, text->length / sizeof(wchar_t));
+  return true;
+}
+
+bool SameFile(HANDLE one, HANDLE other) {
+  BY_HANDLE_FILE_INFORMATION a = {};
+  BY_HANDLE_FILE_INFORMATION b = {};
+  return GetFileInformationByHandle(one, &a) && GetFileInformationByHandle(other, &b) &&
+         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
 }  // namespace
+
+bool Win32Platform::RunsHeldFile(ProcessHandle process, HeldFile file) {
+  const auto started = processes_.find(process);
+  const auto held = held_.find(file);
+  std::wstring path;
+  if (started == processes_.end() || held == held_.end() ||
+      !ProcessImagePath(started->second.process, &path)) {
+    return false;
+  }
+  // Attributes only: no data access, so the held file's sharing allows it.
+  HANDLE image = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+  if (image == INVALID_HANDLE_VALUE) return false;
+  const bool same = SameFile(image, held->second.get());
+  CloseHandle(image);
+  return same;
+}
 
 HoldResult Win32Platform::HoldAndHash(const WString& path, std::string* digest, HeldFile* file) {
   // Shared for reading only: nobody may write, rename or delete it while

@@ -96,7 +96,8 @@ class Win32Platform : public Platform {
   bool DeleteMachineValue(const WString& key, const WString& name) override;
 
   // RestartRequest (win32_restart_request.cpp)
-  bool RequestRestart() override;
+  bool InInteractiveSession() override;
+  bool RequestRestart(RestartCall call) override;
   bool ReadBootTime(int64_t* boot_time) override;
   // InstalledState (win32_installed_state.cpp)
   WString ExpandEnvironment(const WString& text) override;
@@ -107,6 +108,7 @@ class Win32Platform : public Platform {
   // HeldFiles (win32_held_files.cpp)
   HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
   void ReleaseHeld(HeldFile file) override;
+  bool RunsHeldFile(ProcessHandle process, HeldFile file) override;
   WString SystemFolder() override;
   // WholeCopies (win32_whole_copies.cpp): the work on a thread of its own,
   // waited for up to the bound.
@@ -116,6 +118,7 @@ class Win32Platform : public Platform {
  private:
   SystemLibrary msi_{L"msi.dll"};
   SystemLibrary version_{L"version.dll"};
+  SystemLibrary mpr_{L"mpr.dll"};  // only for a mapped drive's share
   // The two handles a started process comes with, kept until released.
   struct ProcessHandles {
     void* process;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
 
 namespace quill {
 
@@ -28,7 +29,8 @@ bool Win32Platform::StartProcess(std::vector<char16_t>* command_line,
   startup.dwX = static_cast<DWORD>(request.x);
   startup.dwY = static_cast<DWORD>(request.y);
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(command_line->data()),
+  if (!CreateProcessW(request.program.empty() ? nullptr : WideText(request.program),
+                      reinterpret_cast<wchar_t*>(command_line->data()),
                       &process_security, &thread_security, request.inherit_handles ? TRUE : FALSE,
                       request.creation_flags, nullptr, nullptr, &startup, &info)) {
     return false;

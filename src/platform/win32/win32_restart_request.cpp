@@ -58,11 +58,33 @@ bool Win32Platform::ReadBootTime(int64_t* boot_time) {
   return true;
 }
 
-bool Win32Platform::RequestRestart() {
+// A service's window station is not WinSta0; from Vista on, session 0 has
+// no user at all.
+bool Win32Platform::InInteractiveSession() {
+  DWORD session = 0;
+  OSVERSIONINFOW version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0 &&
+      GetVersionExW(&version) && version.dwMajorVersion >= 6) {
+    return false;
+  }
+  wchar_t name[64] = {};
+  DWORD needed = 0;
+  HWINSTA station = GetProcessWindowStation();
+  return station != nullptr &&
+         GetUserObjectInformationW(station, UOI_NAME, name, sizeof name - sizeof(wchar_t),
+                                   &needed) &&
+         lstrcmpiW(name, L"WinSta0") == 0;
+}
+
+bool Win32Platform::RequestRestart(RestartCall call) {
   if (!EnableShutdownPrivilege()) return false;
   // Planned, for an installation: the reason the event log keeps.
   const DWORD reason =
       SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION | SHTDN_REASON_FLAG_PLANNED;
+  if (call == RestartCall::kSystemShutdown) {
+    return InitiateSystemShutdownExW(nullptr, nullptr, 0, TRUE, TRUE, reason) != 0;
+  }
   return ExitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, reason) != 0;
 }
 
