@@ -37,6 +37,8 @@ HoldResult PlanPlatform::AssumedAsListed(const WString& path, std::string* diges
 
 void PlanPlatform::ReleaseHeld(HeldFile) {}
 
+bool PlanPlatform::RunsHeldFile(ProcessHandle, HeldFile) { return true; }
+
 WString PlanPlatform::SystemFolder() { return u"C:\\WINDOWS\\system32"; }
 
 }  // namespace quill::plan

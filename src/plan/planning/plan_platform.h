@@ -150,6 +150,8 @@ class PlanPlatform : public Platform {
   // a mapping gives one, hashed on the host; the system folder of Windows.
   HoldResult HoldAndHash(const WString& path, std::string* digest, HeldFile* file) override;
   void ReleaseHeld(HeldFile file) override;
+  // The plan starts no process: what it would start is the file it hashed.
+  bool RunsHeldFile(ProcessHandle process, HeldFile file) override;
   WString SystemFolder() override;
   // The list's hashes by path key: a file no binding or mapping answers is
   // taken to be as listed while the files are assumed present.
